@@ -1,0 +1,1 @@
+// Removed once the core has its first real source file.

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures and builds both Windows trees (build/i686 and build/x86_64).
+set -eu
+. "$(dirname "$0")/wine-env.sh"
+gen=()
+command -v ninja >/dev/null 2>&1 && gen=(-G Ninja)
+if [ ! -f "$VESMARIN_BUILD/CMakeCache.txt" ]; then
+  cmake -S "$VESMARIN_ROOT" -B "$VESMARIN_BUILD" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$VESMARIN_BUILD" -j "$(nproc)"

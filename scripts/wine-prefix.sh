@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Creates the private Wine prefix once; safe to call from parallel tests.
+set -eu
+. "$(dirname "$0")/wine-env.sh"
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9
+if [ ! -f "$WINEPREFIX/.vesmarin-ready" ]; then
+  rm -rf "$WINEPREFIX"
+  "$WINE" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+  "$WINESERVER" -w 9>&- || true
+  # The new prefix links Desktop, Documents and the like to the Linux home;
+  # tests write there, so make them plain folders inside the prefix.
+  for user in "$WINEPREFIX"/drive_c/users/*; do
+    [ -d "$user" ] || continue
+    for link in "$user"/*; do
+      if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
+    done
+  done
+  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    </dev/null >/dev/null 2>&1 9>&- || true
+  "$WINESERVER" -w 9>&- || true
+  touch "$WINEPREFIX/.vesmarin-ready"
+fi

@@ -1,0 +1,137 @@
+#include "TestSupport.h"
+
+namespace testsupport {
+
+std::wstring BinDir() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path);
+  return dir.substr(0, dir.find_last_of(L'\\') + 1);
+}
+
+std::wstring BinPath(const std::wstring& fileName) { return BinDir() + fileName; }
+
+TempDir::TempDir(const std::wstring& tag) {
+  static LONG counter = 0;
+  wchar_t base[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, base);
+  for (;;) {
+    std::wstring candidate = std::wstring(base) + L"vst-" + tag + L"-" +
+                             std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(InterlockedIncrement(&counter));
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+      path_ = candidate + L"\\";
+      return;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return;
+  }
+}
+
+TempDir::~TempDir() {
+  if (!path_.empty()) RemoveTree(path_);
+}
+
+bool RemoveTree(const std::wstring& folder) {
+  std::wstring base = folder;
+  if (!base.empty() && base.back() != L'\\') base += L'\\';
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((base + L"*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = base + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(full.c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  return RemoveDirectoryW(base.c_str()) != 0;
+}
+
+bool ReadFileBytes(const std::wstring& path, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  bool ok = GetFileSizeEx(file, &size) != 0;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    ok = bytes.empty() ||
+         (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+          got == bytes.size());
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+bool WriteFileBytes(const std::wstring& path, const void* data, size_t size) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD done = 0;
+  bool ok = size == 0 || (WriteFile(file, data, static_cast<DWORD>(size), &done, nullptr) &&
+                          done == size);
+  return CloseHandle(file) && ok;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  return WriteFileBytes(path, bytes.data(), bytes.size());
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& utf8) {
+  return WriteFileBytes(path, utf8.data(), utf8.size());
+}
+
+bool PathExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs,
+                         const std::wstring& currentDir) {
+  ProcessResult result;
+  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  line.push_back(0);
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi)) {
+    return result;
+  }
+  result.started = true;
+  if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+    result.timedOut = true;
+    TerminateProcess(pi.hProcess, 0xDEAD);
+    WaitForSingleObject(pi.hProcess, 5000);
+  }
+  GetExitCodeProcess(pi.hProcess, &result.exitCode);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return result;
+}
+
+std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                              0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
+  return out;
+}
+
+}  // namespace testsupport
