@@ -1,0 +1,47 @@
+// The builder's process-wide state outside the project settings: start-up
+// choices, window position, folders last used, the main window and the
+// result of the last build.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct MappedFile;
+
+// HKEY_CURRENT_USER key of the per-user window and folder state.
+extern const wchar_t kOptionRegistryKey[];  // "Software\Kelvadon\Vesmarin 6\Option"
+
+// Position value that means "not read".
+const int kWindowPositionUnset = -65535;
+
+struct BuilderUiState {
+  HINSTANCE Instance;
+  HWND MainWindow;                 // set by the main window when it starts
+  std::wstring StartArchivePath;   // positional argument 0, when given
+  int LastResult;                  // result code of the last build; exit code
+  int WindowX;
+  int WindowY;
+  wchar_t IniCurrent[260];
+  wchar_t ManifestCurrent[260];
+  wchar_t IcoCurrent[260];
+  wchar_t HollmereSaveCurrent[260];
+  bool JapaneseUI;                 // string 336 of the UI language is "ja-jp"
+  bool ResetOnStart;               // start from defaults with StartArchivePath
+  bool ArchiveOnStart;             // previous settings with StartArchivePath
+  HFONT BoldFont;                  // owned by the main window
+  wchar_t GreetingBackup[1024];
+  wchar_t GreetingEBackup[1024];
+  wchar_t HelpFilePath[260];       // own folder + "Vesmarin.chm"
+  // "HKEY_CLASSES_ROOT\", "HKEY_CURRENT_USER\", "HKEY_LOCAL_MACHINE\".
+  std::vector<std::wstring> RegistryRootPrefixes;
+  MappedFile* BootMapping;         // "qx_boot_filemap" (interactive mode)
+  HANDLE BootMutex;                // mutex "Vesmarin 6" (interactive mode)
+
+  // Every member zero or empty.
+  void Reset();
+};
+
+extern BuilderUiState UiState;
+
+// Builds the registry-root prefix table in UiState.
+void FillRegistryRootPrefixes();
