@@ -36,12 +36,19 @@ struct BuilderUiState {
   std::vector<std::wstring> RegistryRootPrefixes;
   MappedFile* BootMapping;         // "qx_boot_filemap" (interactive mode)
   HANDLE BootMutex;                // mutex "Vesmarin 6" (interactive mode)
+  bool BatchMode;                  // a batch build: no message box, no window
 
   // Every member zero or empty.
   void Reset();
 };
 
 extern BuilderUiState UiState;
+
+// Dialog procedures of the main window (dialog 118) and the start-method
+// dialog (155), defined where the user interface is built; null while it is
+// not, and start-up then runs as when those dialogs cannot be created.
+extern DLGPROC const MainWindowDialogProc;
+extern DLGPROC const StartMethodDialogProc;
 
 // Builds the registry-root prefix table in UiState.
 void FillRegistryRootPrefixes();

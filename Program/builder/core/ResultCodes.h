@@ -38,7 +38,7 @@ enum CoreStringId {
   IDS_RESULT_ICON_INVALID = 370,
   IDS_RESULT_ABNORMAL = 371,
   IDS_RESULT_REGISTRATION = 372,
-  IDS_OPTION_PATH_TOO_LONG = 373,  // batch option value longer than a path
+  IDS_OPTION_PATH_TOO_LONG = 900,  // batch option value longer than a path
 };
 
 // The shared message buffer: every load below overwrites it, so show or

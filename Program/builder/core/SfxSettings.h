@@ -207,6 +207,9 @@ class CSfxSettings {
   wchar_t SilentizeSwitch[20];
 };
 
+// The credit line of a new project: "Self Extractable Archive by Vesmarin 6".
+extern const wchar_t kDefaultVesmarinFor[];
+
 // The process-wide settings.
 extern CSfxSettings SfxSettings;
 

@@ -1,1 +1,0 @@
-// Removed once the core has its first real source file.

@@ -1,0 +1,77 @@
+#include "SfxSettings.h"
+
+#include <cstring>
+
+#include "BuilderState.h"
+#include "SfxSettingsMembers.h"
+
+#define SFX_COUNT_MEMBER(name) +1
+static_assert(0 SFX_SETTINGS_PLAIN_MEMBERS(SFX_COUNT_MEMBER) == kSfxSettingsPlainMemberCount,
+              "every plain member is listed once");
+#undef SFX_COUNT_MEMBER
+
+const wchar_t kDefaultVesmarinFor[] = L"Self Extractable Archive by Vesmarin 6";
+
+CSfxSettings SfxSettings;
+
+CSfxSettings::CSfxSettings() { Clear(); }
+
+CSfxSettings::~CSfxSettings() {}
+
+CSfxSettings::CSfxSettings(const CSfxSettings& other) {
+  Clear();
+  *this = other;
+}
+
+CSfxSettings& CSfxSettings::operator=(const CSfxSettings& other) {
+  if (this == &other) return *this;
+#define SFX_COPY_MEMBER(name) std::memcpy(&name, &other.name, sizeof name);
+  SFX_SETTINGS_PLAIN_MEMBERS(SFX_COPY_MEMBER)
+#undef SFX_COPY_MEMBER
+  for (int i = 0; i < kMaxUninstallRegs; ++i) UninstallReg[i] = other.UninstallReg[i];
+  RegComSvr = other.RegComSvr;
+  ExtraCopy = other.ExtraCopy;
+  IconType = other.IconType;
+  return *this;
+}
+
+void CSfxSettings::Clear() {
+#define SFX_ZERO_MEMBER(name) std::memset(&name, 0, sizeof name);
+  SFX_SETTINGS_PLAIN_MEMBERS(SFX_ZERO_MEMBER)
+#undef SFX_ZERO_MEMBER
+  for (int i = 0; i < kMaxUninstallRegs; ++i) UninstallReg[i].clear();
+  RegComSvr.clear();
+  ExtraCopy.clear();
+  SkipInstallCompletePageOnAutoExec = 1;
+  StartMenuToCommon = 1;
+  CabTimeZoneBias = 9;
+  IconType = L"blue";
+}
+
+void ResetSfxSettings() {
+  CSfxSettings& s = SfxSettings;
+  s.Clear();
+  s.AskExtPath = 1;
+  s.AskOverwrite = 1;
+  s.UninstallRebootable = 1;
+  s.UseNewWizard = 1;
+  s.BackScreenColor = RGB(0, 0, 255);
+  s.SavePath_RootKey = 0;
+  s.SaveExplainShowFlag_RootKey = 0;
+  CopyText(s.SavePathKey, L"Software\\Vesmarin Programs");
+  CopyText(s.SaveExplainShowFlagKey, L"Software\\Vesmarin Programs");
+  CopyText(s.SavePathValue, L"InstallPath");
+  CopyText(s.SaveExplainShowFlagValue, L"SetupShowExplainFlag");
+  CopyText(s.UseVesmarinUninstallerFolder, L"\\");
+  CopyText(s.VesmarinFor, kDefaultVesmarinFor);
+  CopyText(s.VesmarinForE, UiState.JapaneseUI ? kDefaultVesmarinFor : L"");
+  s.HPTitle[0] = L'\0';
+  s.HPTitleE[0] = L'\0';
+  CopyText(s.URL, L"http://");
+  s.SFXOSMajor = 5;
+  s.SFXOSMinor = 0;
+  s.SFXSubSysMajor = 5;
+  s.SFXSubSysMinor = 0;
+}
+
+void DeleteSfxSettings(CSfxSettings* settings) { delete settings; }
