@@ -1,0 +1,12 @@
+// Checks of the project settings before a build. Each stops at the first
+// rule that fails, leaves its message in BuildErrorText and returns false;
+// neither shows a message box.
+#pragma once
+
+// Settings that contradict each other or are malformed.
+bool ValidateSettings();
+
+// Files the settings name, on disk or inside the archive SrcArchiveFile.
+// True also when the archive cannot be opened as a cabinet (the build
+// reports that itself).
+bool ValidateArchiveReferences();
