@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "BuilderUtil.h"
+#include "FileUtil.h"
+#include "TestSupport.h"
+
+namespace {
+
+int g_dispatched = 0;
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP + 1) {
+    ++g_dispatched;
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateCountingWindow() {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = CountingProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"VesmarinTestCounting";
+  RegisterClassW(&windowClass);
+  return CreateWindowExW(0, L"VesmarinTestCounting", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST(Messages, PumpDispatchesAndHandsOnQuitWithItsCode) {
+  HWND window = CreateCountingWindow();
+  ASSERT_NE(window, nullptr);
+  g_dispatched = 0;
+  PostMessageW(window, WM_APP + 1, 0, 0);
+  PostMessageW(window, WM_APP + 1, 0, 0);
+  PumpMessages(nullptr);
+  EXPECT_EQ(g_dispatched, 2);
+
+  PostQuitMessage(10);
+  PumpMessages(nullptr);
+  MSG message;
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(message.wParam, 10u);
+  DestroyWindow(window);
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+  std::wstring key_ =
+      L"Software\\Kelvadon\\VesmarinTest\\" + std::to_wstring(GetCurrentProcessId());
+};
+
+TEST_F(RegistryTest, ValuesRoundTripAndFailuresLeaveOutputs) {
+  EXPECT_TRUE(RegWriteDword(key_.c_str(), L"WindowX", static_cast<DWORD>(-65535)));
+  EXPECT_TRUE(RegWriteString(key_.c_str(), L"IniCurrent", L"C:\\projects"));
+  DWORD value = 0;
+  EXPECT_TRUE(RegReadDword(key_.c_str(), L"WindowX", &value));
+  EXPECT_EQ(static_cast<int>(value), -65535);
+  wchar_t text[260] = L"unchanged";
+  EXPECT_TRUE(RegReadString(key_.c_str(), L"IniCurrent", text, sizeof text));
+  EXPECT_STREQ(text, L"C:\\projects");
+
+  value = 7;
+  wcscpy(text, L"unchanged");
+  EXPECT_FALSE(RegReadDword(key_.c_str(), L"Missing", &value));
+  EXPECT_FALSE(RegReadString(key_.c_str(), L"Missing", text, sizeof text));
+  EXPECT_FALSE(RegReadDword(key_.c_str(), L"IniCurrent", &value));  // not a number
+  EXPECT_FALSE(RegReadString((key_ + L"\\none").c_str(), L"IniCurrent", text, sizeof text));
+  EXPECT_EQ(value, 7u);
+  EXPECT_STREQ(text, L"unchanged");
+
+  // A buffer that is too small for the text fails and keeps what it held.
+  wchar_t small[4] = L"abc";
+  EXPECT_FALSE(RegReadString(key_.c_str(), L"IniCurrent", small, sizeof small));
+  EXPECT_STREQ(small, L"abc");
+}
+
+TEST(Processes, ReadsOwnAndOtherMemoryGuarded) {
+  const char source[] = "compressor path";
+  char target[sizeof source] = {};
+  SIZE_T count = 0;
+  EXPECT_TRUE(ReadProcessBuffer(0, source, target, sizeof source, &count));
+  EXPECT_EQ(count, sizeof source);
+  EXPECT_STREQ(target, source);
+  memset(target, 0, sizeof target);
+  EXPECT_TRUE(ReadProcessBuffer(GetCurrentProcessId(), source, target, sizeof source, &count));
+  EXPECT_STREQ(target, source);
+
+  count = 99;
+  EXPECT_FALSE(ReadProcessBuffer(0, reinterpret_cast<const void*>(16), target, 8, &count));
+  EXPECT_EQ(count, 99u);
+  EXPECT_FALSE(ReadProcessMemoryGuarded(GetCurrentProcess(), reinterpret_cast<const void*>(16),
+                                        target, 8, &count));
+  EXPECT_EQ(count, 99u);
+  memset(target, 0, sizeof target);
+  EXPECT_TRUE(ReadProcessMemoryGuarded(GetCurrentProcess(), source, target, sizeof source, &count));
+  EXPECT_STREQ(target, source);
+}
+
+TEST(Processes, RunProgramStartsAnExeWithTheQuotedPathAndABlank) {
+  // runexit prints its usage and ends with 2 when nothing follows its name.
+  const std::wstring runner = testsupport::BinPath(L"runexit.exe");
+  PROCESS_INFORMATION info = {};
+  ASSERT_TRUE(RunProgram(runner.c_str(), nullptr, &info));
+  ASSERT_EQ(WaitForSingleObject(info.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(info.hProcess, &code);
+  EXPECT_EQ(code, 2u);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  EXPECT_FALSE(RunProgram((testsupport::BinDir() + L"no-such-program.exe").c_str(), L"", nullptr));
+}
+
+TEST(Files, TempFileGuardDeletesThePathItHoldsAtTheEnd) {
+  testsupport::TempDir dir(L"guard");
+  wchar_t path[MAX_PATH] = {};
+  const std::wstring made = dir / L"temp.bin";
+  {
+    TempFileGuard guard(path);
+    wcscpy(path, made.c_str());  // filled after the guard was made
+    ASSERT_TRUE(testsupport::WriteTextFile(made, "x"));
+  }
+  EXPECT_FALSE(FileExists(made.c_str()));
+  { TempFileGuard nothing(path); }  // the file is already gone
+}
+
+TEST(Resources, FilterStringSplitAtBars) {
+  const std::wstring filter = LoadFilterString(60000);
+  const wchar_t expected[] = L"Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
+  ASSERT_EQ(filter.size(), sizeof expected / sizeof(wchar_t));
+  EXPECT_EQ(0, wmemcmp(filter.data(), expected, filter.size()));
+}
+
+TEST(Windows, CenteringKeepsWindowsOnTheVirtualScreen) {
+  const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  HWND huge = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, screenWidth + 400, 50, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(huge, nullptr);
+  int x = 1, y = 1;
+  ASSERT_TRUE(ComputeCenteredPosition(huge, nullptr, &x, &y));
+  EXPECT_EQ(x, screenLeft);
+
+  HWND small = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 60, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(small, nullptr);
+  ASSERT_TRUE(ComputeCenteredPosition(small, nullptr, &x, &y));
+  EXPECT_EQ(x, (GetSystemMetrics(SM_CXSCREEN) - 100) / 2);
+  EXPECT_EQ(y, (GetSystemMetrics(SM_CYSCREEN) - 60) / 2);
+  EXPECT_FALSE(ComputeCenteredPosition(nullptr, nullptr, &x, &y));
+
+  LONG_PTR style = GetWindowLongPtrW(small, GWL_STYLE);
+  EXPECT_FALSE(ModifyWindowStyle(small, 0, WS_POPUP, 0));  // unchanged
+  EXPECT_TRUE(ModifyWindowStyle(small, 0, WS_BORDER, SWP_FRAMECHANGED));
+  EXPECT_EQ(GetWindowLongPtrW(small, GWL_STYLE), style | WS_BORDER);
+  DestroyWindow(small);
+  DestroyWindow(huge);
+}
+
+TEST(Modules, ProcAddressLookUp) {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  DWORD(WINAPI * tick)() = nullptr;
+  EXPECT_TRUE(GetProcAddressTo(kernel, "GetTickCount", &tick));
+  EXPECT_NE(tick, nullptr);
+  EXPECT_FALSE(GetProcAddressTo(kernel, "NoSuchExportAnywhere", &tick));
+  EXPECT_FALSE(GetProcAddressTo(static_cast<HMODULE>(nullptr), "GetTickCount", &tick));
+}
+
+}  // namespace
