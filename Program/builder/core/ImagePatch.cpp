@@ -270,7 +270,7 @@ int ScanStubIcons(const wchar_t* path, StubIcons& icons) {
   return kResultSuccess;
 }
 
-// The images of one of the builder's own icon sets. 0, 6 or 7.
+// The images of one of the builder's own icon sets. 0 or 7.
 int CollectBuiltInIcons(const wchar_t* name, std::vector<NewIcon>& icons) {
   WORD groupId = 0;
   if (wcscmp(name, L"green") == 0) {
@@ -313,13 +313,14 @@ int CollectBuiltInIcons(const wchar_t* name, std::vector<NewIcon>& icons) {
       icon.data.assign(data, data + size);
     }
   } catch (const std::bad_alloc&) {
-    return kResultMemoryFailed;
+    return kResultIconOpenFailed;  // an image that cannot be copied
   }
   return kResultSuccess;
 }
 
 // The images of a user's .ico file, every count, offset and size checked
-// against the file. 0, 6 or 7.
+// against the file. 0, 6 (no memory for the images: nothing is
+// written, so no group can list an image that was not copied) or 7.
 int CollectIconFile(const wchar_t* path, std::vector<NewIcon>& icons, uint16_t* fileReserved,
                     uint16_t* fileType) {
   FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
