@@ -1,0 +1,127 @@
+// Reading Microsoft cabinets through the cabinet library's decompression
+// interface (FDI): listing, extraction to files and to memory. The cabinet
+// may start at a byte offset inside a larger file (the extractor stub reads
+// the archive inside its own program file).
+#pragma once
+#include <windows.h>
+#include <fdi.h>
+#include <cstdint>
+#include <vector>
+
+// One listed cabinet member.
+struct ArchiveItem {
+  FILETIME time;      // last write, UTC
+  DWORD attributes;   // read-only, hidden, system, archive (mask 0x27)
+  wchar_t name[MAX_PATH];  // path inside the cabinet
+  bool nameWasUtf8;   // the member carried the UTF-8 name attribute 0x80
+};
+
+// Callbacks of ExtractAll; each returns non-zero to go on.
+// Item check: may replace the destination path (a 260-character buffer).
+typedef BOOL (*ArchiveItemCheckProc)(const ArchiveItem* item, const wchar_t* folder,
+                                     const wchar_t* itemName, wchar_t* destinationPath,
+                                     void* user);
+// Before write: clearing *extract (preset to 1) skips the item.
+typedef BOOL (*ArchiveBeforeWriteProc)(BOOL* extract, const ArchiveItem* item,
+                                       const wchar_t* destinationPath, void* user);
+// After write: called once the file is written and its time set.
+typedef BOOL (*ArchiveAfterWriteProc)(BOOL* flag, const ArchiveItem* item,
+                                      const wchar_t* destinationPath, void* user);
+
+class CArchiveDecoder {
+ public:
+  virtual bool IsArchive(const wchar_t* path) = 0;
+  virtual bool Open(const wchar_t* path, uint64_t offset) = 0;
+  virtual int Close() = 0;
+  virtual int FindFirst(ArchiveItem* item) = 0;
+  virtual int FindNext(ArchiveItem* item) = 0;
+  virtual bool ExtractFile(const wchar_t* itemName, const wchar_t* destinationPath) = 0;
+  virtual bool ExtractAll(const wchar_t* folder, ArchiveBeforeWriteProc beforeWrite,
+                          ArchiveAfterWriteProc afterWrite, ArchiveItemCheckProc itemCheck,
+                          void* user) = 0;
+  // A movable global block holding the item (the caller frees it), or null.
+  virtual HGLOBAL ExtractToMemory(const wchar_t* itemName, DWORD* size) = 0;
+  virtual bool Contains(const wchar_t* itemName) = 0;
+  virtual int GetItemCount() = 0;
+  virtual ERF GetLastError() = 0;
+  virtual ~CArchiveDecoder() {}
+};
+
+struct CabDecoderAccess;
+
+class CCabDecoder : public CArchiveDecoder {
+ public:
+  // With useTimeZone the stored times count as local times of UTC + biasHours;
+  // otherwise as local times of the reading machine.
+  CCabDecoder(bool useTimeZone, int biasHours);
+  ~CCabDecoder() override;
+  CCabDecoder(const CCabDecoder&) = delete;
+  CCabDecoder& operator=(const CCabDecoder&) = delete;
+
+  // True when the file is a cabinet; for the path given to Open the cabinet
+  // is looked for at that call's offset.
+  bool IsArchive(const wchar_t* path) override;
+  // Opens (closing first when open) the cabinet that starts `offset` bytes
+  // into the file and lists its members.
+  bool Open(const wchar_t* path, uint64_t offset) override;
+  int Close() override;
+  int FindFirst(ArchiveItem* item) override;
+  int FindNext(ArchiveItem* item) override;
+  // Writes the member of that name (ignoring case) to the path; false when
+  // the name is unsafe (IsSafeArchiveItemName), no member matched or the
+  // write failed.
+  bool ExtractFile(const wchar_t* itemName, const wchar_t* destinationPath) override;
+  // Extracts every member below the folder. A member whose name is unsafe or
+  // whose destination would leave the folder stops the extraction (reported
+  // as FDIERROR_TARGET_FILE).
+  bool ExtractAll(const wchar_t* folder, ArchiveBeforeWriteProc beforeWrite,
+                  ArchiveAfterWriteProc afterWrite, ArchiveItemCheckProc itemCheck,
+                  void* user) override;
+  HGLOBAL ExtractToMemory(const wchar_t* itemName, DWORD* size) override;
+  bool Contains(const wchar_t* itemName) override;
+  int GetItemCount() override;
+  ERF GetLastError() override;
+
+ private:
+  friend struct CabDecoderAccess;
+
+  void* m_fdi;
+  ERF m_error;
+  std::vector<ArchiveItem> m_items;
+  size_t m_cursor;
+  wchar_t m_cabFolder[MAX_PATH];  // with a trailing backslash
+  wchar_t m_cabName[MAX_PATH];
+  wchar_t m_targetName[MAX_PATH];
+  wchar_t m_targetPath[MAX_PATH];
+  bool m_targetMatched;
+  wchar_t m_extractFolder[MAX_PATH];
+  ArchiveBeforeWriteProc m_beforeWrite;
+  ArchiveAfterWriteProc m_afterWrite;
+  ArchiveItemCheckProc m_itemCheck;
+  void* m_user;
+  bool m_afterWriteAborted;
+  bool m_outputFailed;
+  bool m_useTimeZone;
+  int m_biasHours;
+  bool m_errorSubstituted;
+  // The cabinet this instance opened: its file and where it starts in it.
+  wchar_t m_cabPath[MAX_PATH];
+  uint64_t m_cabOffset;
+  // The member being written by an extraction.
+  ArchiveItem m_current;
+  wchar_t m_currentPath[MAX_PATH];
+};
+
+// CAB DOS date and time to UTC. Without the switch the stored time counts as
+// local time of this machine; with it as local time of UTC + biasHours.
+bool CabTimeToFileTime(WORD dosDate, WORD dosTime, bool useTimeZone, int biasHours,
+                       FILETIME* utc);
+
+// A member name that may be written below a folder: not empty, relative
+// (no leading '\' or '/', so no UNC or "\\?\" form), no ':' (drive letters,
+// streams) and no ".." component.
+bool IsSafeArchiveItemName(const wchar_t* name);
+
+// True when the path, made absolute, lies inside the folder (made absolute)
+// at a component boundary: C:\App\x is inside C:\App, C:\AppEvil\x is not.
+bool IsPathInsideFolder(const wchar_t* folder, const wchar_t* path);

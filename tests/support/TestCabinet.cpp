@@ -1,0 +1,174 @@
+#include "TestCabinet.h"
+
+#include "TestSupport.h"
+
+namespace testsupport {
+
+namespace {
+
+const size_t kHeaderSize = 36;
+const size_t kFolderSize = 8;
+const size_t kFileFixedSize = 16;
+const size_t kDataFixedSize = 8;
+const size_t kBlockSize = 32768;
+
+void Put16(std::vector<uint8_t>& out, uint16_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+uint16_t Get16(const std::vector<uint8_t>& in, size_t at) {
+  return static_cast<uint16_t>(in[at] | (in[at + 1] << 8));
+}
+
+uint32_t Get32(const std::vector<uint8_t>& in, size_t at) {
+  return static_cast<uint32_t>(in[at]) | (static_cast<uint32_t>(in[at + 1]) << 8) |
+         (static_cast<uint32_t>(in[at + 2]) << 16) | (static_cast<uint32_t>(in[at + 3]) << 24);
+}
+
+}  // namespace
+
+uint16_t DosDate(int year, int month, int day) {
+  return static_cast<uint16_t>(((year - 1980) << 9) | (month << 5) | day);
+}
+
+uint16_t DosTime(int hour, int minute, int second) {
+  return static_cast<uint16_t>((hour << 11) | (minute << 5) | (second / 2));
+}
+
+const uint16_t TestCabinet::kDefaultDate = DosDate(2020, 6, 15);
+const uint16_t TestCabinet::kDefaultTime = DosTime(12, 0, 0);
+
+TestCabinet& TestCabinet::Add(const std::wstring& name, const std::string& content,
+                              uint16_t attributes, uint16_t date, uint16_t time) {
+  return AddRaw(Narrow(name), content, static_cast<uint16_t>(attributes | 0x80), date, time);
+}
+
+TestCabinet& TestCabinet::AddRaw(const std::string& nameBytes, const std::string& content,
+                                 uint16_t attributes, uint16_t date, uint16_t time) {
+  TestCabinetMember member;
+  member.nameBytes = nameBytes;
+  member.data.assign(content.begin(), content.end());
+  member.attributes = attributes;
+  member.date = date;
+  member.time = time;
+  return AddMember(member);
+}
+
+TestCabinet& TestCabinet::AddMember(const TestCabinetMember& member) {
+  members_.push_back(member);
+  return *this;
+}
+
+std::vector<uint8_t> TestCabinet::Build() const {
+  std::vector<uint8_t> data;
+  for (const TestCabinetMember& member : members_)
+    data.insert(data.end(), member.data.begin(), member.data.end());
+  const size_t blocks = (data.size() + kBlockSize - 1) / kBlockSize;
+
+  size_t filesSize = 0;
+  for (const TestCabinetMember& member : members_)
+    filesSize += kFileFixedSize + member.nameBytes.size() + 1;
+  const size_t filesOffset = kHeaderSize + kFolderSize;
+  const size_t dataOffset = filesOffset + filesSize;
+  const size_t total = dataOffset + blocks * kDataFixedSize + data.size();
+
+  std::vector<uint8_t> out;
+  out.reserve(total);
+  // CFHEADER
+  out.push_back('M');
+  out.push_back('S');
+  out.push_back('C');
+  out.push_back('F');
+  Put32(out, 0);
+  Put32(out, static_cast<uint32_t>(total));
+  Put32(out, 0);
+  Put32(out, static_cast<uint32_t>(filesOffset));
+  Put32(out, 0);
+  out.push_back(3);  // version 1.3
+  out.push_back(1);
+  Put16(out, 1);  // one folder
+  Put16(out, static_cast<uint16_t>(members_.size()));
+  Put16(out, 0);  // no flags
+  Put16(out, 0x5453);
+  Put16(out, 0);
+  // CFFOLDER: stored data
+  Put32(out, static_cast<uint32_t>(dataOffset));
+  Put16(out, static_cast<uint16_t>(blocks));
+  Put16(out, 0);
+  // CFFILE
+  uint32_t folderOffset = 0;
+  for (const TestCabinetMember& member : members_) {
+    Put32(out, static_cast<uint32_t>(member.data.size()));
+    Put32(out, folderOffset);
+    Put16(out, 0);
+    Put16(out, member.date);
+    Put16(out, member.time);
+    Put16(out, member.attributes);
+    out.insert(out.end(), member.nameBytes.begin(), member.nameBytes.end());
+    out.push_back(0);
+    folderOffset += static_cast<uint32_t>(member.data.size());
+  }
+  // CFDATA, without checksums
+  for (size_t at = 0; at < data.size(); at += kBlockSize) {
+    const size_t length = data.size() - at < kBlockSize ? data.size() - at : kBlockSize;
+    Put32(out, 0);
+    Put16(out, static_cast<uint16_t>(length));
+    Put16(out, static_cast<uint16_t>(length));
+    out.insert(out.end(), data.begin() + at, data.begin() + at + length);
+  }
+  return out;
+}
+
+bool TestCabinet::WriteTo(const std::wstring& path, const std::vector<uint8_t>& prefix,
+                          const std::vector<uint8_t>& suffix) const {
+  std::vector<uint8_t> bytes = prefix;
+  const std::vector<uint8_t> cabinet = Build();
+  bytes.insert(bytes.end(), cabinet.begin(), cabinet.end());
+  bytes.insert(bytes.end(), suffix.begin(), suffix.end());
+  return WriteFileBytes(path, bytes);
+}
+
+bool ReadCabinetSummary(const std::vector<uint8_t>& cabinet, CabinetSummary* summary) {
+  if (cabinet.size() < kHeaderSize || cabinet[0] != 'M' || cabinet[1] != 'S' ||
+      cabinet[2] != 'C' || cabinet[3] != 'F')
+    return false;
+  summary->cabinetSize = Get32(cabinet, 8);
+  summary->folderCount = Get16(cabinet, 26);
+  summary->fileCount = Get16(cabinet, 28);
+  const uint16_t flags = Get16(cabinet, 30);
+  summary->setId = Get16(cabinet, 32);
+  size_t at = kHeaderSize;
+  size_t folderReserve = 0;
+  if (flags & 0x4) {  // reserve present
+    if (cabinet.size() < at + 4) return false;
+    const uint16_t headerReserve = Get16(cabinet, at);
+    folderReserve = cabinet[at + 2];
+    at += 4 + headerReserve;
+  }
+  if (flags & 0x1) {  // previous cabinet: two NUL-terminated texts
+    for (int i = 0; i < 2; ++i) {
+      while (at < cabinet.size() && cabinet[at]) ++at;
+      ++at;
+    }
+  }
+  if (flags & 0x2) {
+    for (int i = 0; i < 2; ++i) {
+      while (at < cabinet.size() && cabinet[at]) ++at;
+      ++at;
+    }
+  }
+  summary->folderCompression.clear();
+  for (uint16_t i = 0; i < summary->folderCount; ++i) {
+    if (cabinet.size() < at + kFolderSize) return false;
+    summary->folderCompression.push_back(Get16(cabinet, at + 6));
+    at += kFolderSize + folderReserve;
+  }
+  return true;
+}
+
+}  // namespace testsupport
