@@ -61,7 +61,14 @@ TEST(BatchStart, RelativeDefinitionPathResolvedBeforeTheFolderChanges) {
   // Found: the over-long option is refused with 10, where a missing file gives 5.
   const std::wstring tooLong(300, L'y');
   EXPECT_EQ(RunBuilder(L"sub\\proj.ini /OutputFile:" + tooLong, dir.path()), 10u);
+  // Loaded, and its relative archive name resolved in its own folder: the
+  // archive is found (no 10 for a missing archive) but is no cabinet.
   EXPECT_EQ(RunBuilder(L"sub\\proj.ini", dir.path()), 10u);
+  ASSERT_TRUE(testsupport::WriteTextFile(dir / L"sub\\gone.cab", "not a cabinet"));
+  DWORD code = RunBuilder(L"sub\\proj.ini", dir.path());
+  EXPECT_NE(code, 10u);
+  EXPECT_NE(code, 0u);
+  EXPECT_FALSE(testsupport::PathExists(dir / L"sub\\out.exe"));
 }
 
 }  // namespace
