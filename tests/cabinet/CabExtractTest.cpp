@@ -246,6 +246,17 @@ TEST(CabExtract, StopsAreReportedThroughTheErrorRecord) {
   CreateDirectoryW((target + L"a.txt").c_str(), nullptr);
   EXPECT_FALSE(decoder.ExtractAll(target.c_str(), nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ(FDIERROR_TARGET_FILE, decoder.GetLastError().erfOper);
+  // A destination of 260 characters or more.
+  TestCabinet deep;
+  deep.Add(std::wstring(200, L'd') + L"\\" + std::wstring(60, L'f'), "x");
+  const std::wstring deepPath = dir / L"deep.cab";
+  ASSERT_TRUE(deep.WriteTo(deepPath));
+  CCabDecoder deepDecoder(false, 0);
+  ASSERT_TRUE(deepDecoder.Open(deepPath.c_str(), 0));
+  EXPECT_FALSE(deepDecoder.ExtractAll((dir / L"long\\").c_str(), nullptr, nullptr, nullptr,
+                                      nullptr));
+  EXPECT_EQ(FDIERROR_TARGET_FILE, deepDecoder.GetLastError().erfOper);
+  EXPECT_FALSE(testsupport::PathExists(dir / L"long"));
   // The decoder stays usable.
   EXPECT_TRUE(decoder.ExtractAll((dir / L"fine\\").c_str(), nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ(3u, cabtest::ListFiles(dir / L"fine\\").size());

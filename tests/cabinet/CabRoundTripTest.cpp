@@ -3,6 +3,7 @@
 
 #include <fci.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "CabDecoder.h"
@@ -248,15 +249,13 @@ TEST(CabRoundTrip, OpensACabinetThatStartsInsideALargerFile) {
   std::vector<uint8_t> cabinet;
   ASSERT_TRUE(testsupport::ReadFileBytes(plain, cabinet));
 
-  // Other data first, with a decoy signature in it.
-  std::vector<uint8_t> bytes(5003, 0xCC);
-  bytes[100] = 'M';
-  bytes[101] = 'S';
-  bytes[102] = 'C';
-  bytes[103] = 'F';
-  const uint64_t offset = bytes.size();
-  bytes.insert(bytes.end(), cabinet.begin(), cabinet.end());
-  bytes.insert(bytes.end(), 17, 0xEE);
+  // Other data first, with a decoy signature in it, and some after.
+  const size_t offset = 5003;
+  std::vector<uint8_t> bytes(offset + cabinet.size() + 17, 0xEE);
+  std::fill(bytes.begin(), bytes.begin() + offset, 0xCC);
+  std::copy(cabinet.begin(), cabinet.end(), bytes.begin() + offset);
+  const char decoy[] = "MSCF";
+  std::copy(decoy, decoy + 4, bytes.begin() + 100);
   const std::wstring container = dir / L"container.bin";
   ASSERT_TRUE(testsupport::WriteFileBytes(container, bytes));
 
