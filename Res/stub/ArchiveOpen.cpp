@@ -1,0 +1,311 @@
+#include "ArchiveOpen.h"
+
+#include <shlwapi.h>
+
+#include <cstring>
+#include <cwchar>
+#include <new>
+
+#include "CabDecoder.h"
+#include "CheckingWindow.h"
+#include "CreatedPaths.h"
+#include "Crc16.h"
+#include "FaultGuard.h"
+#include "Folders.h"
+#include "KCommandLine.h"
+#include "LastError.h"
+#include "PackageSwitch.h"
+#include "SfxContainer.h"
+#include "StubLog.h"
+#include "StubSettings.h"
+#include "StubState.h"
+
+namespace stub {
+
+OpenArchive* g_Archive = nullptr;
+
+namespace {
+
+// The CRC runs over the file in chunks at least this large, messages pumped
+// after each, so that the checking window stays responsive.
+const uint64_t kMinimumCrcChunk = 64 * 1024;
+
+void* Allocate(size_t size) { return HeapAlloc(GetProcessHeap(), 0, size ? size : 1); }
+void Free(void* block) {
+  if (block) HeapFree(GetProcessHeap(), 0, block);
+}
+
+// Marker search over the mapped file.
+struct MarkerSearch {
+  const uint8_t* view;
+  uint64_t size;
+  uint64_t found;  // UINT64_MAX: none
+};
+
+void SearchMarker(void* context) {
+  MarkerSearch* search = static_cast<MarkerSearch*>(context);
+  search->found = UINT64_MAX;
+  if (search->size < 5) return;
+  const uint8_t first = static_cast<uint8_t>(kSfxContainerMagic & 0xFF);
+  const uint64_t last = search->size - 5;  // the last offset searched
+  const uint8_t* p = search->view;
+  uint64_t offset = 0;
+  while (offset <= last) {
+    const void* hit = memchr(p + offset, first, static_cast<size_t>(last - offset + 1));
+    if (!hit) return;
+    offset = static_cast<const uint8_t*>(hit) - p;
+    uint32_t word;
+    memcpy(&word, p + offset, 4);
+    if (word == kSfxContainerMagic) {
+      search->found = offset;
+      return;
+    }
+    ++offset;
+  }
+}
+
+struct CrcRun {
+  const uint8_t* view;
+  uint64_t headerOffset;
+  const SfxContainerHeader* header;  // the copy, its Crc16 already zero
+  uint64_t end;                      // bytes of the file that the CRC covers
+  uint16_t crc;
+};
+
+void UpdateCrcRange(uint16_t* crc, const uint8_t* data, uint64_t count, uint64_t chunk) {
+  while (count > 0) {
+    uint64_t part = count < chunk ? count : chunk;
+    *crc = UpdateCrc16(data, static_cast<uint32_t>(part), *crc);
+    data += part;
+    count -= part;
+    if (part == chunk) PumpMessages();
+  }
+}
+
+void ComputeContainerCrc(void* context) {
+  CrcRun* run = static_cast<CrcRun*>(context);
+  uint64_t chunk = run->headerOffset > kMinimumCrcChunk ? run->headerOffset : kMinimumCrcChunk;
+  if (chunk > 0x40000000) chunk = 0x40000000;
+  uint16_t crc = 0;
+  UpdateCrcRange(&crc, run->view, run->headerOffset, chunk);
+  crc = UpdateCrc16(run->header, kSfxContainerHeaderSize, crc);
+  const uint64_t rest = run->headerOffset + kSfxContainerHeaderSize;
+  if (run->end > rest) UpdateCrcRange(&crc, run->view + rest, run->end - rest, chunk);
+  run->crc = crc;
+}
+
+OpenArchive* Fail(OpenArchive* archive, StubSettings* settings, int code, const wchar_t* phase) {
+  SetLastErrorCode(code);
+  StubLog(L"ArchiveSfxOpen() Error Exit, code %d, phase %ls\n", code, phase);
+  if (archive) {
+    archive->Settings = settings;
+    CloseOpenArchive(archive);
+  } else {
+    delete settings;
+  }
+  return nullptr;
+}
+
+bool AppendBackslash(wchar_t* path) {
+  size_t length = wcslen(path);
+  if (length > 0 && path[length - 1] == L'\\') return length < MAX_PATH;
+  if (length + 1 >= MAX_PATH) return false;
+  path[length] = L'\\';
+  path[length + 1] = 0;
+  return true;
+}
+
+}  // namespace
+
+OpenArchive* ArchiveSfxOpen() {
+  wchar_t path[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return Fail(nullptr, nullptr, kErrorPath, L"003");
+  return ArchiveSfxOpenFile(path, KCommandLineW::SkipProgramName(GetCommandLineW()));
+}
+
+OpenArchive* ArchiveSfxOpenFile(const wchar_t* path, const wchar_t* arguments) {
+  // 1. State and settings record.
+  SetLastErrorCode(kErrorUnknown);
+  OpenArchive* archive = new (std::nothrow) OpenArchive();
+  if (!archive) return Fail(nullptr, nullptr, kErrorNoMemory, L"001");
+  StubSettings* settings = new (std::nothrow) StubSettings();
+  if (!settings) return Fail(archive, nullptr, kErrorNoMemory, L"002");
+
+  // 2. The own path must name an existing file.
+  if (!path || !*path || wcslen(path) >= MAX_PATH)
+    return Fail(archive, settings, kErrorPath, L"003");
+  lstrcpynW(archive->Path, path, MAX_PATH);
+  // The opened file is the running output program for everything after.
+  lstrcpynW(g_OwnPath, path, MAX_PATH);
+  if (archive->Path[0] == L'\\') ConnectShare(archive->Path);
+  if (!FileExists(archive->Path)) return Fail(archive, settings, kErrorPath, L"004");
+
+  // 3. Map it.
+  const void* view = nullptr;
+  archive->Map = MapFileReadOnly(archive->Path, &view);
+  if (!archive->Map) return Fail(archive, settings, kErrorNoMemory, L"005");
+  archive->View = static_cast<const uint8_t*>(view);
+  LARGE_INTEGER fileSize;
+  if (!GetFileSizeEx(archive->Map->File, &fileSize) || fileSize.QuadPart <= 0)
+    return Fail(archive, settings, kErrorNoMemory, L"005");
+  archive->FileSize = static_cast<uint64_t>(fileSize.QuadPart);
+#ifndef _WIN64
+  // A 32-bit view covers at most 4 GiB - 1; such a file is no container.
+  if (archive->FileSize > 0xFFFFFFFFu) return Fail(archive, settings, kErrorExeHeader, L"006");
+#endif
+
+  // 4. File title: the file name without its extension.
+  lstrcpynW(settings->FileTitle, FindFileNamePart(archive->Path), MAX_PATH);
+  RemoveFileExtension(settings->FileTitle);
+
+  // 5. The first marker; one at offset 0 does not count.
+  MarkerSearch search = {archive->View, archive->FileSize, UINT64_MAX};
+  if (!vesmarin::RunGuarded(&SearchMarker, &search) || search.found == UINT64_MAX ||
+      search.found == 0)
+    return Fail(archive, settings, kErrorExeHeader, L"006");
+  const uint64_t h = search.found;
+  archive->HeaderOffset = h;
+
+  // 6. The header, and the blocks it describes, must lie inside the file.
+  SfxContainerHeader& header = settings->Header;
+  if (archive->FileSize - h < kSfxContainerHeaderSize ||
+      !vesmarin::GuardedCopy(&header, archive->View + h, kSfxContainerHeaderSize) ||
+      header.Magic != kSfxContainerMagic)
+    return Fail(archive, settings, kErrorExeHeader, L"007");
+  const uint64_t settingsEnd = h + kSfxContainerHeaderSize + header.SettingsSize;
+  const uint64_t uninstEnd = settingsEnd + header.UninstCabSize;
+  if (settingsEnd > archive->FileSize || uninstEnd > archive->FileSize ||
+      h + header.ArchiveOffset > archive->FileSize)
+    return Fail(archive, settings, kErrorExeHeader, L"007");
+  header.SilentizeSwitch[kSilentizeSwitchLength - 1] = 0;
+  uint32_t flagsA = header.FlagsA;
+  uint32_t flagsB = header.FlagsB;
+
+  // 7. The package switch flips silent and wizard.
+  if (header.SilentizeSwitch[0] && HasPackageSwitch(arguments, header.SilentizeSwitch))
+    FlipSilentMode(&flagsA, &flagsB);
+
+  // 8. Ultra-silent: no window at all.
+  const uint32_t ultraBits = SfxFlagsB::NoUI | SfxFlagsB::UltraSilentInstall;
+  g_UltraSilent = (flagsB & ultraBits) == ultraBits;
+
+  // 9. The checking window when the check takes noticeable time.
+  const bool silent = (flagsB & SfxFlagsB::NoUI) != 0;
+  bool sizeKnown = false;
+  ULONGLONG size = 0;
+  UINT driveType = DRIVE_UNKNOWN;
+  if (!silent && !g_UltraSilent) {
+    driveType = PathDriveType(archive->Path);
+    HANDLE file = CreateFileW(archive->Path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      LARGE_INTEGER opened;
+      if (GetFileSizeEx(file, &opened)) {
+        sizeKnown = true;
+        size = static_cast<ULONGLONG>(opened.QuadPart);
+      }
+      CloseHandle(file);
+    }
+  }
+  if (NeedCheckingWindow(silent, g_UltraSilent, driveType, sizeKnown, size))
+    CreateCheckingWindow();
+
+  // 10. Size and CRC.
+  if (!(flagsA & SfxFlagsA::NoCRCCheck)) {
+    const uint64_t total = header.TotalSize;
+    if (archive->FileSize != total && archive->FileSize != total + 1)
+      return Fail(archive, settings, kErrorCrc, L"008");
+    SfxContainerHeader zeroed = header;
+    zeroed.Crc16 = 0;
+    // The copy had its switch text terminated; the CRC needs the bytes as stored.
+    if (!vesmarin::GuardedCopy(&zeroed, archive->View + h, kSfxContainerHeaderSize))
+      return Fail(archive, settings, kErrorCrc, L"009");
+    zeroed.Crc16 = 0;
+    CrcRun run = {archive->View, h, &zeroed, total, 0};
+    if (!vesmarin::RunGuarded(&ComputeContainerCrc, &run) || run.crc != header.Crc16)
+      return Fail(archive, settings, kErrorCrc, L"009");
+  }
+
+  // 11. The settings block.
+  uint8_t* block = static_cast<uint8_t*>(Allocate(header.SettingsSize));
+  if (!block) return Fail(archive, settings, kErrorNoMemory, L"010");
+  if (!vesmarin::GuardedCopy(block, archive->View + h + kSfxContainerHeaderSize,
+                             header.SettingsSize)) {
+    Free(block);
+    return Fail(archive, settings, kErrorNoMemory, L"010");
+  }
+
+  // 12. The uninstaller cabinet, expected right after the block.
+  if (header.UninstCabSize != 0) {
+    settings->UninstCab = static_cast<uint8_t*>(Allocate(header.UninstCabSize));
+    if (!settings->UninstCab ||
+        !vesmarin::GuardedCopy(settings->UninstCab, archive->View + settingsEnd,
+                               header.UninstCabSize)) {
+      Free(block);
+      return Fail(archive, settings, kErrorNoMemory, L"011");
+    }
+    settings->UninstCabSize = header.UninstCabSize;
+  }
+
+  // 13. Parse the block; keep the header words.
+  const bool parsed = ParseSettingsBlock(*settings, block, header.SettingsSize, g_JapaneseUi);
+  Free(block);
+  if (!parsed) return Fail(archive, settings, kErrorExeHeader, L"012");
+  settings->FlagsA = flagsA;
+  settings->FlagsB = flagsB;
+  settings->BackScreenColor = header.BackScreenColor;
+  settings->SavePathRootKey = header.SavePathRootKey;
+  settings->SaveExplainShowFlagRootKey = header.SaveExplainShowFlagRootKey;
+  settings->OverWriteMethod = header.OverWriteMethod;
+  StubLog(L"szUserDefinedExtractSubPath = %ls, phase 013\n", settings->ExtractFolder);
+
+  // 14. The extraction folder.
+  wchar_t folder[MAX_PATH];
+  if (!ResolveFolder(folder, MAX_PATH, settings->BaseFolder, nullptr, 0, settings->ExtractFolder,
+                     (flagsA & SfxFlagsA::AfterDeleteExe) != 0))
+    return Fail(archive, settings, kErrorPath, L"014");
+  if (wcslen(folder) >= MAX_PATH - 1 || !AppendBackslash(folder))
+    return Fail(archive, settings, kErrorPath, L"014-1(path too long)");
+  if (flagsA & SfxFlagsA::AddFileTitle) {
+    wchar_t combined[MAX_PATH];
+    if (wcslen(folder) + wcslen(settings->FileTitle) >= MAX_PATH ||
+        !PathCombineW(combined, folder, settings->FileTitle))
+      return Fail(archive, settings, kErrorPath, L"014-2(path too long)");
+    lstrcpynW(folder, combined, MAX_PATH);
+    if (!AppendBackslash(folder)) return Fail(archive, settings, kErrorPath, L"014-3(path too long)");
+  }
+  lstrcpynW(settings->ExtractPath, folder, MAX_PATH);
+  lstrcpynW(settings->ExtractPathInitial, folder, MAX_PATH);
+
+  // 15. The list of created paths, for the uninstaller or the clean-up.
+  if ((header.UninstCabSize != 0 || (flagsA & SfxFlagsA::AfterDeleteExe)) && !InitCreatedPathList())
+    return Fail(archive, settings, kErrorNoMemory, L"015");
+
+  // 16. The archive cabinet inside the own file.
+  archive->ArchiveOffset = h + header.ArchiveOffset;
+  archive->Decoder = new (std::nothrow)
+      CCabDecoder(CabTimeZoneInUse(header.CabTimeZone), CabTimeZoneBias(header.CabTimeZone));
+  if (!archive->Decoder) return Fail(archive, settings, kErrorNoMemory, L"016");
+  if (!archive->Decoder->Open(archive->Path, archive->ArchiveOffset))
+    return Fail(archive, settings, kErrorArchiveHeader, L"017");
+
+  archive->Settings = settings;
+  g_Settings = settings;
+  g_Archive = archive;
+  SetLastErrorCode(kErrorNone);
+  return archive;
+}
+
+void CloseOpenArchive(OpenArchive* archive) {
+  if (!archive) return;
+  if (archive->Decoder) delete archive->Decoder;
+  if (archive->Map) UnmapFile(archive->Map);
+  if (g_Settings == archive->Settings) g_Settings = nullptr;
+  delete archive->Settings;
+  if (g_Archive == archive) g_Archive = nullptr;
+  delete archive;
+  FreeCreatedPathList();
+}
+
+}  // namespace stub

@@ -1,0 +1,30 @@
+// The ordered list of every file and folder the stub creates (folders end
+// with a backslash). It exists only when the package installs an
+// uninstaller or deletes its files after running a program; the uninstall
+// information is written from it, newest first, and the delete-after-run
+// clean-up removes its entries in reverse order.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace stub {
+
+// Allocates the empty list (a zero-filled movable block of 0x800 bytes that
+// grows as needed); false when memory runs out.
+bool InitCreatedPathList();
+bool CreatedPathListActive();
+// Appends a path when the list exists; true when recorded or when there is
+// no list, false when memory runs out.
+bool PushFileName(const wchar_t* path);
+size_t CreatedPathCount();
+// The recorded paths, oldest first.
+std::vector<std::wstring> CopyCreatedPaths();
+// Removes every recorded path, newest first: a file only when it exists, a
+// folder only when it is empty; each attempt is retried up to 32 times with
+// 100 ms pauses while messages are pumped.
+void RemoveCreatedPaths();
+void FreeCreatedPathList();
+
+}  // namespace stub

@@ -1,0 +1,68 @@
+// Folder settings turned into real paths: base folders, folder trees,
+// network shares and path text cleaning.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+namespace stub {
+
+// The extraction base folders of the package settings.
+enum BaseFolderId {
+  kBaseProgramFiles = 0,
+  kBaseWindows = 1,
+  kBaseSystem = 2,
+  kBaseTemporary = 3,      // always followed by the stub's temporary folder name
+  kBaseWindowsDrive = 4,
+  kBaseOwnFolder = 5,      // the folder of the running program
+  kBaseAbsolute = 6,       // the sub-path is the whole path
+  kBaseMyDocuments = 7,
+  kBaseDesktop = 8,
+  kBaseProfile = 9,
+  kBaseAllUsersHome = 10,  // parent of the common documents folder
+  kBaseAppData = 11,
+  kBaseCommonAppData = 12,
+  kBaseCommonDesktop = 13,
+  kBaseLocalAppData = 14,
+  kBaseCommonDocuments = 15,
+};
+
+// The base folder of an id, without a trailing backslash; false for an
+// unknown id or a folder the system does not give.
+bool GetBaseFolder(int id, wchar_t* folder, size_t capacity);
+
+// Resolves base folder + (temporary folder name) + sub-path into output;
+// the base alone goes to baseOutput (may be null). withTempName appends the
+// stub's temporary folder name below the base (id 3 always does). For id 6
+// the sub-path without its trailing backslash is the whole path. Environment
+// variables are expanded when the expansion fits 260 characters. False for
+// an unknown id or a result that does not fit outputCapacity.
+bool ResolveFolder(wchar_t* output, size_t outputCapacity, int baseId, wchar_t* baseOutput,
+                   size_t baseCapacity, const wchar_t* subPath, bool withTempName);
+
+// Creates every missing folder of fullPath. With a base path, fullPath must
+// lie below it (compared ignoring case), and the folders created below it
+// are recorded with a trailing backslash in the created-path list (with
+// FlagsB ForceUninstallDir every folder below it, created or not).
+bool InCreateDirectory(const wchar_t* fullPath, const wchar_t* basePath);
+
+// For a UNC path, connects its server share with the user's credentials;
+// failure is ignored.
+void ConnectShare(const wchar_t* path);
+
+// Removes : / * ? " < > | CR LF TAB (with keepDriveColon ':' is kept by the
+// first pass) and then every ':' after the second character. True when the
+// text was left unchanged.
+bool RemoveInvalidPathChars(wchar_t* text, bool keepDriveColon);
+
+// Checks a destination folder the way the destination page checks a typed
+// one, and puts the checked folder (absolute, with a trailing backslash)
+// into output (260 characters).
+enum DestinationCheck {
+  kDestinationOk = 0,
+  kDestinationTooLong = 1,      // 260 characters or more, or no room for the backslash
+  kDestinationInvalidChars = 2,
+  kDestinationEmpty = 3,
+};
+DestinationCheck ValidateDestinationFolder(const wchar_t* folder, wchar_t* output);
+
+}  // namespace stub

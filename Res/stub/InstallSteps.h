@@ -1,0 +1,29 @@
+// The installation steps that follow the admission checks. The run (StubRun)
+// calls them in this order; each reports failures through the last error
+// code (LastError.h) and the failing item (g_FailingItem).
+#pragma once
+#include <windows.h>
+
+namespace stub {
+
+// Silent run: the uninstaller-path check, the saved install path, event
+// 1006, then ExtractAndInstall. Returns the exit code (0 when installed).
+int RunSilentInstallation();
+
+// Extracts the archive into the extraction folder and runs the install
+// worker (without a window in a silent run); true when both completed.
+bool ExtractAndInstall();
+
+// Interactive run: the wizard. Returns its result, which becomes the exit
+// code.
+int RunWizard();
+
+// After a successful installation: the uninstaller with its information
+// file and Uninstall entry, then the automatic execution.
+void RunPostInstallSteps();
+
+// Whether the run installed everything (set by ExtractAndInstall or the
+// wizard's install page).
+extern bool g_Installed;
+
+}  // namespace stub

@@ -1,0 +1,39 @@
+// The stub's one error channel: the last error code, its message table and
+// the shared message buffer.
+#pragma once
+#include <windows.h>
+
+namespace stub {
+
+enum StubErrorCode {
+  kErrorNone = 0,
+  kErrorExeHeader = 1,      // the container is missing or damaged
+  kErrorNoMemory = 2,
+  kErrorArchiveHeader = 3,  // the archive cannot be opened as a cabinet
+  kErrorHeaderType = 4,
+  kErrorCompression = 5,
+  kErrorCrc = 6,
+  kErrorCreateFile = 7,
+  kErrorWriteFile = 8,
+  kErrorCreateFolder = 9,
+  kErrorUnknown = 10,       // the value a run starts with
+  kErrorPath = 11,
+  kErrorAborted = -1,       // any negative value: the user aborted
+};
+
+int GetLastErrorCode();
+void SetLastErrorCode(int code);
+
+// The string id of a code's message: 0 for code 0, the abort message for a
+// negative code, the unknown-error message for a code outside the table.
+UINT LastErrorStringId(int code);
+
+// The shared message buffer of 2000 characters.
+const size_t kMessageBufferSize = 2000;
+extern wchar_t g_MessageBuffer[kMessageBufferSize];
+
+// Loads the message of the last error code into g_MessageBuffer and returns
+// it (empty for code 0).
+const wchar_t* GetLastErrorMessage();
+
+}  // namespace stub

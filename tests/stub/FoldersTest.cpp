@@ -1,0 +1,249 @@
+// Base folders, folder resolution, folder-tree creation and path cleaning.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <string>
+
+#include "CreatedPaths.h"
+#include "Folders.h"
+#include "StubSettings.h"
+#include "StubState.h"
+#include "TestSupport.h"
+
+namespace {
+
+std::wstring Shell(int csidl) {
+  wchar_t path[MAX_PATH] = L"";
+  EXPECT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)));
+  return path;
+}
+
+std::wstring NoSlash(std::wstring path) {
+  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+std::wstring Resolve(int id, const wchar_t* sub, bool withTemp = false, std::wstring* base = nullptr) {
+  wchar_t out[MAX_PATH] = L"";
+  wchar_t baseOut[MAX_PATH] = L"";
+  bool ok = stub::ResolveFolder(out, MAX_PATH, id, baseOut, MAX_PATH, sub, withTemp);
+  if (base) *base = baseOut;
+  return ok ? std::wstring(out) : std::wstring(L"<failed>");
+}
+
+class FolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stub::ComposeTempFolderName();
+    temp_ = L"qxtemp." + std::to_wstring(GetCurrentProcessId()) + L".$$$";
+  }
+  std::wstring temp_;
+};
+
+TEST_F(FolderTest, TemporaryFolderNameCarriesTheProcessId) {
+  EXPECT_EQ(std::wstring(stub::g_TempFolderName), temp_);
+}
+
+TEST_F(FolderTest, EveryBaseFolderId) {
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  wchar_t own[MAX_PATH];
+  GetModuleFileNameW(nullptr, own, MAX_PATH);
+  PathRemoveFileSpecW(own);
+  std::wstring allUsers = NoSlash(Shell(CSIDL_COMMON_DOCUMENTS));
+  allUsers = allUsers.substr(0, allUsers.rfind(L'\\'));
+
+  const std::wstring expected[16] = {
+      NoSlash(Shell(CSIDL_PROGRAM_FILES)),
+      NoSlash(windows),
+      NoSlash(system),
+      NoSlash(temp) + L"\\" + temp_,
+      std::wstring(windows, 3),
+      NoSlash(own),
+      L"",  // absolute: below
+      NoSlash(Shell(CSIDL_PERSONAL)),
+      NoSlash(Shell(CSIDL_DESKTOPDIRECTORY)),
+      NoSlash(Shell(CSIDL_PROFILE)),
+      allUsers,
+      NoSlash(Shell(CSIDL_APPDATA)),
+      NoSlash(Shell(CSIDL_COMMON_APPDATA)),
+      NoSlash(Shell(CSIDL_COMMON_DESKTOPDIRECTORY)),
+      NoSlash(Shell(CSIDL_LOCAL_APPDATA)),
+      NoSlash(Shell(CSIDL_COMMON_DOCUMENTS)),
+  };
+  for (int id = 0; id < 16; ++id) {
+    if (id == stub::kBaseAbsolute) continue;
+    SCOPED_TRACE(id);
+    std::wstring base;
+    EXPECT_EQ(Resolve(id, L"", false, &base), expected[id]);
+    EXPECT_EQ(Resolve(id, L"Sub\\Dir\\"), expected[id] + (expected[id].back() == L'\\' ? L"" : L"\\") + L"Sub\\Dir\\");
+    if (id != stub::kBaseTemporary) {
+      EXPECT_EQ(base, expected[id]);
+    }
+  }
+  EXPECT_EQ(Resolve(16, L"x"), L"<failed>");
+  EXPECT_EQ(Resolve(-1, L"x"), L"<failed>");
+}
+
+TEST_F(FolderTest, TemporaryIdAndTemporaryFlagAppendTheTemporaryName) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring base;
+  EXPECT_EQ(Resolve(stub::kBaseTemporary, L"data", false, &base),
+            NoSlash(temp) + L"\\" + temp_ + L"\\data");
+  EXPECT_EQ(base, NoSlash(temp));
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_EQ(Resolve(stub::kBaseWindows, L"data", true), NoSlash(windows) + L"\\" + temp_ + L"\\data");
+}
+
+TEST_F(FolderTest, AbsolutePathIsTheSubPathWithoutItsBackslash) {
+  std::wstring base;
+  EXPECT_EQ(Resolve(stub::kBaseAbsolute, L"D:\\Target\\App\\", false, &base), L"D:\\Target\\App");
+  EXPECT_EQ(base, L"D:\\Target\\App");
+  EXPECT_EQ(Resolve(stub::kBaseAbsolute, L"D:\\", false), L"D:\\");
+}
+
+TEST_F(FolderTest, EnvironmentVariablesAreExpandedWhenTheyFit) {
+  SetEnvironmentVariableW(L"VESMARIN_TEST_DIR", L"Expanded");
+  EXPECT_EQ(Resolve(stub::kBaseAbsolute, L"C:\\%VESMARIN_TEST_DIR%\\x"), L"C:\\Expanded\\x");
+  SetEnvironmentVariableW(L"VESMARIN_TEST_DIR", std::wstring(300, L'e').c_str());
+  EXPECT_EQ(Resolve(stub::kBaseAbsolute, L"C:\\%VESMARIN_TEST_DIR%\\x"), L"C:\\%VESMARIN_TEST_DIR%\\x");
+  SetEnvironmentVariableW(L"VESMARIN_TEST_DIR", nullptr);
+}
+
+TEST_F(FolderTest, ResultLongerThanTheOutputFails) {
+  wchar_t out[20];
+  EXPECT_FALSE(stub::ResolveFolder(out, 20, stub::kBaseAbsolute, nullptr, 0, L"C:\\a\\very\\long\\folder", false));
+  EXPECT_TRUE(stub::ResolveFolder(out, 20, stub::kBaseAbsolute, nullptr, 0, L"C:\\short", false));
+  EXPECT_STREQ(out, L"C:\\short");
+}
+
+TEST(RemoveInvalidPathChars, DriveColonSurvivesOnlyInSecondPlace) {
+  wchar_t text[MAX_PATH] = L"C:\\dir:name\\a*b?c\"d<e>f|g\th\r\ni/j";
+  EXPECT_FALSE(stub::RemoveInvalidPathChars(text, true));
+  EXPECT_STREQ(text, L"C:\\dirname\\abcdefghij");
+  wchar_t clean[MAX_PATH] = L"C:\\Program Files\\App";
+  EXPECT_TRUE(stub::RemoveInvalidPathChars(clean, true));
+  EXPECT_STREQ(clean, L"C:\\Program Files\\App");
+  wchar_t noColon[MAX_PATH] = L"C:\\x";
+  EXPECT_FALSE(stub::RemoveInvalidPathChars(noColon, false));
+  EXPECT_STREQ(noColon, L"C\\x");
+}
+
+TEST(ValidateDestinationFolder, ChecksLikeTheDestinationPage) {
+  wchar_t out[MAX_PATH];
+  EXPECT_EQ(stub::ValidateDestinationFolder(L"C:\\Apps\\Tool", out), stub::kDestinationOk);
+  EXPECT_STREQ(out, L"C:\\Apps\\Tool\\");
+  EXPECT_EQ(stub::ValidateDestinationFolder(L"\\\\server\\share\\x\\", out), stub::kDestinationOk);
+  EXPECT_STREQ(out, L"\\\\server\\share\\x\\");
+  EXPECT_EQ(stub::ValidateDestinationFolder(L"", out), stub::kDestinationEmpty);
+  for (const wchar_t* bad : {L"C:\\a\\\\b", L"C:\\a/b", L"C:\\a*", L"C:\\a?", L"C:\\a<b", L"C:\\a>b",
+                             L"C:\\a|b", L"C:\\\"a\"", L"C:\\a\tb", L"C:\\a\rb", L"C:\\a\nb",
+                             L"C:\\a:b", L"//server/share"}) {
+    SCOPED_TRACE(testing::PrintToString(testsupport::Narrow(bad)));
+    EXPECT_EQ(stub::ValidateDestinationFolder(bad, out), stub::kDestinationInvalidChars);
+  }
+  std::wstring longest = L"C:\\" + std::wstring(255, L'a');  // 258 characters
+  EXPECT_EQ(stub::ValidateDestinationFolder(longest.c_str(), out), stub::kDestinationOk);
+  std::wstring noRoom = longest + L"a";  // 259: no room for the backslash
+  EXPECT_EQ(stub::ValidateDestinationFolder(noRoom.c_str(), out), stub::kDestinationTooLong);
+  std::wstring tooLong = L"C:\\" + std::wstring(300, L'a');
+  EXPECT_EQ(stub::ValidateDestinationFolder(tooLong.c_str(), out), stub::kDestinationTooLong);
+}
+
+class CreateDirectoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stub::g_Settings = nullptr;
+    ASSERT_TRUE(stub::InitCreatedPathList());
+  }
+  void TearDown() override { stub::FreeCreatedPathList(); }
+  testsupport::TempDir dir_{L"incd"};
+};
+
+TEST_F(CreateDirectoryTest, CreatesEveryMissingFolderAndRecordsThoseBelowTheBase) {
+  std::wstring base = dir_.path() + L"Base";
+  ASSERT_TRUE(CreateDirectoryW(base.c_str(), nullptr));
+  std::wstring full = base + L"\\One\\Two\\Three";
+  wchar_t before[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(stub::InCreateDirectory((full + L"\\").c_str(), (base + L"\\").c_str()));
+  EXPECT_TRUE(PathIsDirectoryW(full.c_str()));
+  std::vector<std::wstring> recorded = stub::CopyCreatedPaths();
+  ASSERT_EQ(recorded.size(), 3u);
+  EXPECT_EQ(recorded[0], base + L"\\One\\");
+  EXPECT_EQ(recorded[1], base + L"\\One\\Two\\");
+  EXPECT_EQ(recorded[2], base + L"\\One\\Two\\Three\\");
+  wchar_t after[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, after);
+  EXPECT_STREQ(before, after);
+
+  // Existing folders are not recorded again, unless ForceUninstallDir.
+  ASSERT_TRUE(stub::InCreateDirectory((full + L"\\Four").c_str(), base.c_str()));
+  EXPECT_EQ(stub::CopyCreatedPaths().size(), 4u);
+  stub::StubSettings settings;
+  settings.FlagsB = SfxFlagsB::ForceUninstallDir;
+  stub::g_Settings = &settings;
+  ASSERT_TRUE(stub::InCreateDirectory(full.c_str(), base.c_str()));
+  stub::g_Settings = nullptr;
+  EXPECT_EQ(stub::CopyCreatedPaths().size(), 7u);
+}
+
+TEST_F(CreateDirectoryTest, PathOutsideTheBaseCreatesNothing) {
+  std::wstring base = dir_.path() + L"Base";
+  std::wstring outside = dir_.path() + L"Based\\x";
+  EXPECT_FALSE(stub::InCreateDirectory(outside.c_str(), base.c_str()));
+  EXPECT_FALSE(PathFileExistsW((dir_.path() + L"Based").c_str()));
+  EXPECT_EQ(stub::CreatedPathCount(), 0u);
+}
+
+TEST_F(CreateDirectoryTest, LongPathsAreCreatedThroughTheExtendedForm) {
+  std::wstring full = dir_.path();
+  while (full.size() < 250) full += L"segment_of_a_long_path\\";
+  full.resize(250);
+  if (full.back() == L'\\') full.back() = L'x';
+  ASSERT_TRUE(stub::InCreateDirectory(full.c_str(), dir_.path().c_str()));
+  EXPECT_NE(GetFileAttributesW((L"\\\\?\\" + full).c_str()), INVALID_FILE_ATTRIBUTES);
+  // Below the extended form the tree removal needs it too.
+  std::vector<std::wstring> recorded = stub::CopyCreatedPaths();
+  for (size_t i = recorded.size(); i-- > 0;) RemoveDirectoryW((L"\\\\?\\" + recorded[i]).c_str());
+}
+
+TEST_F(CreateDirectoryTest, RemovalTakesNewestFirstAndKeepsFoldersThatAreNotEmpty) {
+  std::wstring base = dir_.path();
+  ASSERT_TRUE(stub::InCreateDirectory((base + L"A\\B").c_str(), base.c_str()));
+  std::wstring file = base + L"A\\B\\f.txt";
+  ASSERT_TRUE(testsupport::WriteTextFile(file, "x"));
+  ASSERT_TRUE(stub::PushFileName(file.c_str()));
+  std::wstring foreign = base + L"A\\keep.txt";  // not recorded
+  ASSERT_TRUE(testsupport::WriteTextFile(foreign, "y"));
+  stub::RemoveCreatedPaths();
+  EXPECT_FALSE(PathFileExistsW(file.c_str()));
+  EXPECT_FALSE(PathFileExistsW((base + L"A\\B").c_str()));
+  EXPECT_TRUE(PathFileExistsW(foreign.c_str()));
+  EXPECT_TRUE(PathFileExistsW((base + L"A").c_str()));
+}
+
+TEST(CreatedPaths, GrowsBeyondItsFirstBlockAndIsInactiveWithoutInit) {
+  stub::FreeCreatedPathList();
+  EXPECT_FALSE(stub::CreatedPathListActive());
+  EXPECT_TRUE(stub::PushFileName(L"C:\\ignored"));
+  EXPECT_EQ(stub::CreatedPathCount(), 0u);
+  ASSERT_TRUE(stub::InitCreatedPathList());
+  for (int i = 0; i < 200; ++i)
+    ASSERT_TRUE(stub::PushFileName((L"C:\\Folder\\file" + std::to_wstring(i) + L".txt").c_str()));
+  std::vector<std::wstring> paths = stub::CopyCreatedPaths();
+  ASSERT_EQ(paths.size(), 200u);
+  EXPECT_EQ(paths[0], L"C:\\Folder\\file0.txt");
+  EXPECT_EQ(paths[199], L"C:\\Folder\\file199.txt");
+  stub::FreeCreatedPathList();
+}
+
+}  // namespace
