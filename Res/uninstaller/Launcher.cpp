@@ -1,0 +1,187 @@
+// The launcher: the uninstaller started from its installed place. It turns
+// the stored information file into a plain temporary copy, copies itself to
+// the temporary folder, starts that copy as the worker and waits until the
+// worker releases it (or ends).
+#include <windows.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+#include "HollmereResource.h"
+#include "TempCopies.h"
+#include "UninstallInfo.h"
+#include "UninstallerApp.h"
+
+namespace {
+
+const DWORD kMaxInfoBytes = 16 * 1024 * 1024;
+const unsigned kNameAttempts = 1000;
+
+// The whole stored information file; null on any failure.
+unsigned char* ReadStoredInfo(const wchar_t* path, DWORD* size) {
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  unsigned char* buffer = nullptr;
+  LARGE_INTEGER length{};
+  if (GetFileSizeEx(file, &length) && length.QuadPart > 0 && length.QuadPart <= kMaxInfoBytes) {
+    *size = static_cast<DWORD>(length.QuadPart);
+    buffer = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, *size));
+    DWORD read = 0;
+    if (buffer && (!ReadFile(file, buffer, *size, &read, nullptr) || read != *size)) {
+      HeapFree(GetProcessHeap(), 0, buffer);
+      buffer = nullptr;
+    }
+  }
+  CloseHandle(file);
+  return buffer;
+}
+
+bool WriteAll(HANDLE file, const void* data, DWORD size) {
+  DWORD written = 0;
+  return WriteFile(file, data, size, &written, nullptr) && written == size;
+}
+
+bool WriteText(HANDLE file, const std::wstring& text) {
+  return WriteAll(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+}
+
+enum CopyOutcome { kCopyDone, kCopyNameTaken, kCopyInfoFailed, kCopyProgramFailed };
+
+// Writes both copies under one number. Each is created only when its name
+// is free, so no copy of another run is ever replaced.
+CopyOutcome WriteCopies(const wchar_t* infoCopy, const wchar_t* programCopy,
+                        const wchar_t* selfPath, const std::wstring& eventName,
+                        const unsigned char* text, DWORD size) {
+  if (GetFileAttributesW(infoCopy) != INVALID_FILE_ATTRIBUTES ||
+      GetFileAttributesW(programCopy) != INVALID_FILE_ATTRIBUTES) {
+    return kCopyNameTaken;
+  }
+  HANDLE file = CreateFileW(infoCopy, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? kCopyNameTaken
+                                                                      : kCopyInfoFailed;
+  }
+  std::wstring header = L"[General]\r\nUninstFile=";
+  header += selfPath;
+  header += L"\r\n";
+  wchar_t line[64];
+  _snwprintf(line, _countof(line), L"UninstSrcProcess=%u\r\n", GetCurrentProcessId());
+  line[_countof(line) - 1] = 0;
+  std::wstring process = line;
+  std::wstring event = L"UninstSyncEvent=" + eventName + L"\r\n";
+  bool ok = WriteText(file, header);
+  ok = WriteText(file, process) && ok;
+  ok = WriteText(file, event) && ok;
+  ok = WriteAll(file, text, size) && ok;
+  ok = CloseHandle(file) && ok;
+  if (!ok) {
+    DeleteFileW(infoCopy);
+    return kCopyInfoFailed;
+  }
+  if (!CopyFileW(selfPath, programCopy, TRUE)) {
+    DWORD error = GetLastError();
+    DeleteFileW(infoCopy);
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? kCopyNameTaken
+                                                                      : kCopyProgramFailed;
+  }
+  return kCopyDone;
+}
+
+int Fail(UINT message) {
+  ShowErrorMessage(message);
+  return 0;
+}
+
+}  // namespace
+
+int UninstallLauncher() {
+  wchar_t selfPath[MAX_PATH] = {};
+  DWORD selfLength = GetModuleFileNameW(g_instance, selfPath, _countof(selfPath));
+  if (selfLength == 0 || selfLength >= _countof(selfPath)) return Fail(IDS_READ_INFO_FAILED);
+  wchar_t infoPath[MAX_PATH] = {};
+  if (!MakeUninstallInfoPath(selfPath, infoPath, _countof(infoPath))) {
+    return Fail(IDS_READ_INFO_FAILED);
+  }
+  DWORD size = 0;
+  unsigned char* text = ReadStoredInfo(infoPath, &size);
+  if (text == nullptr) return Fail(IDS_READ_INFO_FAILED);
+
+  const unsigned tick = GetTickCount();
+  wchar_t tempFolder[MAX_PATH] = {};
+  if (!GetTemporaryFolder(tempFolder, _countof(tempFolder))) {
+    HeapFree(GetProcessHeap(), 0, text);
+    return Fail(IDS_COPY_INFO_FAILED);
+  }
+  InvertUninstallInfoBytes(text, size);
+
+  wchar_t infoCopy[MAX_PATH] = {};
+  wchar_t programCopy[MAX_PATH] = {};
+  std::wstring eventName;
+  CopyOutcome outcome = kCopyNameTaken;
+  for (unsigned attempt = 0; attempt < kNameAttempts && outcome == kCopyNameTaken; ++attempt) {
+    const unsigned number = tick + attempt;
+    if (!FormatTempCopyPath(tempFolder, number, L".ini", infoCopy, _countof(infoCopy))) {
+      outcome = kCopyInfoFailed;
+      break;
+    }
+    if (!FormatTempCopyPath(tempFolder, number, L".bin", programCopy, _countof(programCopy))) {
+      outcome = kCopyProgramFailed;
+      break;
+    }
+    wchar_t suffix[40];
+    _snwprintf(suffix, _countof(suffix), L"-%u-%u", GetCurrentProcessId(), number);
+    suffix[_countof(suffix) - 1] = 0;
+    eventName = std::wstring(UNINSTALL_SYNC_EVENT_BASE) + suffix;
+    outcome = WriteCopies(infoCopy, programCopy, selfPath, eventName, text, size);
+  }
+  HeapFree(GetProcessHeap(), 0, text);
+  if (outcome == kCopyNameTaken || outcome == kCopyInfoFailed) return Fail(IDS_COPY_INFO_FAILED);
+  if (outcome == kCopyProgramFailed) return Fail(IDS_RUN_FAILED);
+
+  // From here on a failure removes both copies again.
+  std::wstring commandLine = L"\"";
+  commandLine += programCopy;
+  commandLine += L"\" /u";
+  commandLine += infoCopy;
+  HANDLE event = nullptr;
+  PROCESS_INFORMATION process = {};
+  bool started = false;
+  if (commandLine.size() < MAX_PATH) {
+    event = CreateEventW(nullptr, FALSE, FALSE, eventName.c_str());
+    if (event && GetLastError() == ERROR_ALREADY_EXISTS) {
+      CloseHandle(event);
+      event = nullptr;
+    }
+  }
+  if (event) {
+    wchar_t line[MAX_PATH] = {};
+    wcscpy(line, commandLine.c_str());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    started = CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                             nullptr, tempFolder, &startup, &process) != FALSE;
+  }
+  if (!started) {
+    if (event) CloseHandle(event);
+    DeleteFileW(infoCopy);
+    DeleteFileW(programCopy);
+    return Fail(IDS_RUN_FAILED);
+  }
+  CloseHandle(process.hThread);
+
+  // The worker sets the event at its very end; a worker that dies before
+  // that ends the wait through its process handle.
+  HANDLE waits[2] = {event, process.hProcess};
+  DWORD which = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  if (which == WAIT_OBJECT_0 + 1) {
+    DeleteFileW(infoCopy);
+    DeleteFileW(programCopy);
+  }
+  CloseHandle(process.hProcess);
+  CloseHandle(event);
+  return 0;
+}

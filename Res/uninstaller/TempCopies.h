@@ -1,0 +1,25 @@
+// Names of the launcher's temporary copies and the checks the worker makes
+// on them before it does anything.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+// "<tempFolder>$$qxunst<number><extension>"; tempFolder ends with a
+// backslash. False when the path would not fit into capacity characters.
+bool FormatTempCopyPath(const wchar_t* tempFolder, unsigned number, const wchar_t* extension,
+                        wchar_t* output, size_t capacity);
+
+// True when path names "$$qxunst<number><extension>" directly inside
+// tempFolder (letters compared case-insensitively); *number receives the
+// decimal number.
+bool ParseTempCopyPath(const wchar_t* path, const wchar_t* tempFolder, const wchar_t* extension,
+                       unsigned* number);
+
+// The user's temporary folder with a trailing backslash, in long form when
+// it has one. False when it cannot be obtained.
+bool GetTemporaryFolder(wchar_t* output, size_t capacity);
+
+// True when the running program is the launcher's executable copy and
+// infoPath is the information copy of the same launcher run.
+bool IsLauncherCopy(const wchar_t* modulePath, const wchar_t* infoPath,
+                    const wchar_t* tempFolder);

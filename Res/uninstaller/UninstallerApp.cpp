@@ -1,0 +1,81 @@
+#include "UninstallerApp.h"
+
+#include <cstdlib>
+#include <cwchar>
+
+#include "HollmereResource.h"
+
+HINSTANCE g_instance = nullptr;
+HWND g_progressDialog = nullptr;
+
+namespace {
+
+wchar_t g_stringBuffer[1024];
+
+struct VersionFacts {
+  bool known;
+  bool nt;
+  DWORD major;
+  DWORD minor;
+  BYTE productType;
+};
+
+const VersionFacts& QueryVersion() {
+  static VersionFacts facts = [] {
+    VersionFacts v = {};
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) {
+#pragma GCC diagnostic pop
+      v.known = true;
+      v.nt = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+      v.major = info.dwMajorVersion;
+      v.minor = info.dwMinorVersion;
+      v.productType = info.wProductType;
+    }
+    return v;
+  }();
+  return facts;
+}
+
+}  // namespace
+
+bool IsModernDialogSystem() {
+  static const bool workstationHalf = [] {
+    const VersionFacts& v = QueryVersion();
+    return v.known && v.nt && (v.major > 6 || (v.major == 6 && v.minor >= 4)) &&
+           v.productType == VER_NT_WORKSTATION;
+  }();
+  static const bool serverHalf = [] {
+    const VersionFacts& v = QueryVersion();
+    return v.known && v.nt && v.major >= 10 && v.productType != VER_NT_WORKSTATION;
+  }();
+  return workstationHalf || serverHalf;
+}
+
+const wchar_t* LoadUninstallerString(UINT id) {
+  g_stringBuffer[0] = 0;
+  if (LoadStringW(g_instance, id, g_stringBuffer, _countof(g_stringBuffer)) <= 0) {
+    g_stringBuffer[0] = 0;
+  }
+  return g_stringBuffer;
+}
+
+int ShowErrorMessage(UINT id) {
+  wchar_t text[1001] = {};
+  if (LoadStringW(g_instance, id, text, _countof(text)) <= 0) text[0] = 0;
+  HWND owner = g_progressDialog && IsWindow(g_progressDialog) ? g_progressDialog : nullptr;
+  return MessageBoxW(owner, text, UNINSTALLER_CAPTION, MB_OK | MB_ICONERROR);
+}
+
+UninstallerRole ChooseRole(const wchar_t* tail, const wchar_t** infoPath) {
+  if (infoPath) *infoPath = nullptr;
+  if (tail == nullptr || wcslen(tail) < 2) return kRoleLauncher;
+  if (tail[0] == L'/' && tail[1] == L'u') {
+    if (infoPath) *infoPath = tail + 2;
+    return kRoleWorker;
+  }
+  return kRoleLauncher;
+}

@@ -1,0 +1,279 @@
+// uninstdriver --report <file> [--confirm yes|no] [--detail] [--timeout <ms>]
+//              -- <command line>
+// Starts the command line (an uninstall command), then finds the
+// uninstaller's windows, reads them and presses their buttons until the
+// started process and the worker it started have ended. It never answers
+// Yes to a box captioned "Vesmarin Uninstaller" (the restart question is
+// always answered No). The report (UTF-8) holds one line per observation:
+//   confirm-caption=, confirm-text=, worker-image=, info-copy-exists=,
+//   launcher-alive=   when the confirmation appears
+//   progress-caption=, status=, close-text=, detail-visible=, log=<line>...,
+//   detail-height=<before> <after> <again>  with --detail
+//   restart-text=, error-text=   other boxes
+//   launcher-exit=<code>, worker-exit=<code>, timeout=1
+#include <windows.h>
+#include <psapi.h>
+
+#include <cwchar>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kUninstallerCaption[] = L"Vesmarin Uninstaller";
+
+struct Options {
+  std::wstring report;
+  bool confirmYes = true;
+  bool detail = false;
+  DWORD timeout = 120000;
+  std::wstring command;
+};
+
+HANDLE g_report = INVALID_HANDLE_VALUE;
+
+void Report(const std::wstring& key, const std::wstring& value) {
+  std::wstring line = key + L"=" + value + L"\n";
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 1) return;
+  std::string utf8(bytes - 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(g_report, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  FlushFileBuffers(g_report);
+}
+
+std::wstring WindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+    return L"";
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+// A control exists and has been created visible.
+bool ControlVisible(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  return control && (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
+}
+
+void Press(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+struct Found {
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM context) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (wcscmp(name, L"#32770") == 0 && process != GetCurrentProcessId() && IsWindowVisible(window)) {
+    reinterpret_cast<Found*>(context)->windows.push_back(window);
+  }
+  return TRUE;
+}
+
+std::wstring ProcessImage(HANDLE process) {
+  wchar_t path[MAX_PATH * 2] = {};
+  DWORD length = _countof(path);
+  if (QueryFullProcessImageNameW(process, 0, path, &length)) return path;
+  return L"";
+}
+
+bool Parse(int argc, wchar_t** argv, Options* options) {
+  int i = 1;
+  for (; i < argc; ++i) {
+    std::wstring arg = argv[i];
+    if (arg == L"--") break;
+    if (arg == L"--report" && i + 1 < argc) options->report = argv[++i];
+    else if (arg == L"--confirm" && i + 1 < argc) options->confirmYes = std::wstring(argv[++i]) == L"yes";
+    else if (arg == L"--detail") options->detail = true;
+    else if (arg == L"--timeout" && i + 1 < argc) options->timeout = wcstoul(argv[++i], nullptr, 10);
+    else return false;
+  }
+  if (i >= argc || options->report.empty()) return false;
+  // The command is the raw rest of this program's command line after "--".
+  const wchar_t* line = GetCommandLineW();
+  const wchar_t* marker = wcsstr(line, L" -- ");
+  if (marker == nullptr) return false;
+  options->command = marker + 4;
+  return !options->command.empty();
+}
+
+class Driver {
+ public:
+  explicit Driver(const Options& options) : options_(options) {}
+
+  int Run() {
+    std::wstring line = options_.command;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+      Report(L"start-failed", std::to_wstring(GetLastError()));
+      return 3;
+    }
+    CloseHandle(process.hThread);
+    launcher_ = process.hProcess;
+    const DWORD start = GetTickCount();
+    bool launcherDone = false;
+    for (;;) {
+      if (GetTickCount() - start > options_.timeout) {
+        Report(L"timeout", L"1");
+        return 4;
+      }
+      Poll();
+      if (!launcherDone && WaitForSingleObject(launcher_, 0) == WAIT_OBJECT_0) {
+        launcherDone = true;
+        DWORD code = 0;
+        GetExitCodeProcess(launcher_, &code);
+        Report(L"launcher-exit", std::to_wstring(code));
+      }
+      if (launcherDone && (worker_ == nullptr || WaitForSingleObject(worker_, 0) == WAIT_OBJECT_0)) {
+        if (worker_) {
+          DWORD code = 0;
+          GetExitCodeProcess(worker_, &code);
+          Report(L"worker-exit", std::to_wstring(code));
+        }
+        return 0;
+      }
+      Sleep(50);
+    }
+  }
+
+ private:
+  void NoteWorker(HWND window) {
+    if (worker_) return;
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    if (id == GetProcessId(launcher_)) return;
+    worker_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (worker_ == nullptr) return;
+    std::wstring image = ProcessImage(worker_);
+    Report(L"worker-image", image);
+    size_t dot = image.find_last_of(L'.');
+    if (dot != std::wstring::npos) {
+      std::wstring info = image.substr(0, dot) + L".ini";
+      Report(L"info-copy-exists", GetFileAttributesW(info.c_str()) != INVALID_FILE_ATTRIBUTES
+                                      ? L"1" : L"0");
+    }
+    Report(L"launcher-alive", WaitForSingleObject(launcher_, 0) == WAIT_TIMEOUT ? L"1" : L"0");
+  }
+
+  void Poll() {
+    Found found;
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
+    for (HWND window : found.windows) {
+      if (done_.count(window)) continue;
+      if (GetDlgItem(window, 1003) && GetDlgItem(window, 1005)) {
+        HandleProgress(window);
+      } else if (GetDlgItem(window, 0xFFFF)) {
+        HandleMessageBox(window);
+      }
+    }
+  }
+
+  void HandleMessageBox(HWND box) {
+    // Wait until the buttons exist.
+    if (!ControlVisible(box, IDOK) && !ControlVisible(box, IDNO)) return;
+    std::wstring caption = WindowText(box);
+    std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
+    const bool yesNo = ControlVisible(box, IDYES) && ControlVisible(box, IDNO);
+    done_.insert(box);
+    if (caption == kUninstallerCaption) {
+      if (yesNo) {
+        Report(L"restart-text", text);
+        Press(box, IDNO);  // never Yes: a restart would end the session
+      } else {
+        Report(L"error-text", text);
+        Press(box, IDOK);
+      }
+      return;
+    }
+    if (yesNo) {
+      Report(L"confirm-caption", caption);
+      Report(L"confirm-text", text);
+      NoteWorker(box);
+      Press(box, options_.confirmYes ? IDYES : IDNO);
+      return;
+    }
+    Report(L"other-box", caption + L": " + text);
+    Press(box, IDOK);
+  }
+
+  void HandleProgress(HWND dialog) {
+    NoteWorker(dialog);
+    if (!progressSeen_) {
+      progressSeen_ = true;
+      Report(L"progress-caption", WindowText(dialog));
+      Report(L"initial-status", WindowText(GetDlgItem(dialog, 1003)));
+      Report(L"initial-close-visible", ControlVisible(dialog, IDOK) ? L"1" : L"0");
+    }
+    if (!ControlVisible(dialog, IDOK)) return;  // still working
+    done_.insert(dialog);
+    Report(L"status", WindowText(GetDlgItem(dialog, 1003)));
+    Report(L"close-text", WindowText(GetDlgItem(dialog, IDOK)));
+    Report(L"detail-visible", ControlVisible(dialog, 1007) ? L"1" : L"0");
+    std::wstring log = WindowText(GetDlgItem(dialog, 1005));
+    size_t start = 0;
+    while (start < log.size()) {
+      size_t end = log.find(L"\r\n", start);
+      if (end == std::wstring::npos) end = log.size();
+      Report(L"log", log.substr(start, end - start));
+      start = end + 2;
+    }
+    if (options_.detail && ControlVisible(dialog, 1007)) {
+      RECT before = {}, after = {}, again = {};
+      GetClientRect(dialog, &before);
+      SendMessageTimeoutW(GetDlgItem(dialog, 1007), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+      Sleep(200);
+      GetClientRect(dialog, &after);
+      RECT edit = {};
+      GetWindowRect(GetDlgItem(dialog, 1005), &edit);
+      POINT bottom = {edit.left, edit.bottom};
+      ScreenToClient(dialog, &bottom);
+      Report(L"log-edit-inside", bottom.y <= after.bottom ? L"1" : L"0");
+      SendMessageTimeoutW(GetDlgItem(dialog, 1007), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+      Sleep(200);
+      GetClientRect(dialog, &again);
+      Report(L"detail-height", std::to_wstring(before.bottom) + L" " + std::to_wstring(after.bottom) +
+                                   L" " + std::to_wstring(again.bottom));
+    }
+    Press(dialog, IDOK);
+  }
+
+  const Options& options_;
+  HANDLE launcher_ = nullptr;
+  HANDLE worker_ = nullptr;
+  bool progressSeen_ = false;
+  std::set<HWND> done_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  Options options;
+  if (!Parse(argc, argv, &options)) {
+    fwprintf(stderr, L"usage: uninstdriver --report <file> [--confirm yes|no] [--detail] "
+                     L"[--timeout ms] -- <command line>\n");
+    return 2;
+  }
+  g_report = CreateFileW(options.report.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (g_report == INVALID_HANDLE_VALUE) return 2;
+  Driver driver(options);
+  int code = driver.Run();
+  CloseHandle(g_report);
+  return code;
+}
