@@ -55,6 +55,7 @@ const DWORD kMinUserUninstallerSize = 100000;
 const DWORD kMinUninstallerCabSize = 100;
 const DWORD kMaxUninstallerCabSize = 1000000;
 const uint64_t kMaxOutputSize = 0xFFFFFFFFull;
+const DWORD kMinCopyChunk = 1 << 20;
 
 HINSTANCE BuilderModule() {
   return UiState.Instance ? UiState.Instance : GetModuleHandleW(nullptr);
@@ -411,6 +412,13 @@ bool ImageHoldsMarker(const ImageBlock& image) {
 
 // --- writing ----------------------------------------------------------------
 
+// The archive is copied in chunks of a whole number of image sizes, at
+// least kMinCopyChunk bytes; the CRC does not depend on the chunking.
+DWORD CopyChunkSize(DWORD imageSize) {
+  if (imageSize >= kMinCopyChunk) return imageSize;
+  return (kMinCopyChunk + imageSize - 1) / imageSize * imageSize;
+}
+
 // Writes the output; the caller closes and, on failure, deletes it.
 int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const ImageBlock& image,
                 std::vector<uint8_t>& staged) {
@@ -427,18 +435,19 @@ int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const Image
 
   std::vector<uint8_t> chunk;
   try {
-    chunk.resize(image.size);
+    chunk.resize(CopyChunkSize(image.size));
   } catch (const std::bad_alloc&) {
     return kResultMemoryFailed;
   }
   uint64_t copied = 0;
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(archive, chunk.data(), image.size, &got, nullptr)) return kResultReadFailed;
+    const DWORD asked = static_cast<DWORD>(chunk.size());
+    if (!ReadFile(archive, chunk.data(), asked, &got, nullptr)) return kResultReadFailed;
     crc = UpdateCrc16(chunk.data(), got, crc);
     if (got && !WriteWhole(output, chunk.data(), got)) return kResultWriteFailed;
     copied += got;
-    if (got < image.size) break;
+    if (got < asked) break;
   }
   if (copied != archiveSize) {
     SetBuildError(IDS_ARCHIVE_CHANGED, SfxSettings.SrcArchiveFile);

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Benchmark (not a test): the builder's batch build of archives of 1, 100
+# and 400 MB against a plain copy of the same bytes plus the start-up of an
+# empty Windows program under Wine. Prints the median of several runs and
+# the ratio build / (copy + start-up); the aim is at most 1.5 at 100 MB and
+# above, growing linearly with the archive.
+#
+#   bench/build/bench.sh                 # after scripts/build.sh
+#   BENCH_RUNS=7 BENCH_SIZES_MB="1 100" bench/build/bench.sh
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/wine-env.sh"
+bin=$VESMARIN_BUILD/x86_64/bin
+runs=${BENCH_RUNS:-5}
+sizes=${BENCH_SIZES_MB:-"1 100 400"}
+stub64=${BENCH_STUB64:-1}
+work=$VESMARIN_BUILD/bench-build
+for program in Vesmarin.exe runexit.exe; do
+  [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
+done
+command -v gcab >/dev/null || { echo "bench: gcab is missing (scripts/setup.sh)" >&2; exit 2; }
+[ -f "$WINEPREFIX/.vesmarin-ready" ] || "$VESMARIN_ROOT/scripts/wine-prefix.sh"
+
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work"; "$WINESERVER" -k 2>/dev/null || true' EXIT
+# One persistent wineserver, so that every run pays only its own start-up.
+"$WINESERVER" -k 2>/dev/null || true
+until "$WINESERVER" -p 9>&- 2>/dev/null; do sleep 0.2; done
+"$WINE" wineboot </dev/null >/dev/null 2>&1 9>&- || true
+
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+now() { date +%s.%N; }
+# Seconds one command takes (its output thrown away).
+seconds() {
+  local start end
+  start=$(now)
+  "$@" </dev/null >/dev/null 2>&1 9>&- || true
+  end=$(now)
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f\n", e - s }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.4f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+printf '%8s %12s %12s %12s %12s %8s\n' "archive" "build s" "copy s" "start-up s" "copy+start" "ratio"
+declare -A build_median
+for mb in $sizes; do
+  dir=$work/$mb
+  mkdir -p "$dir"
+  head -c "${mb}M" /dev/urandom >"$dir/payload.bin"
+  gcab --create --nopath "$dir/archive.cab" "$dir/payload.bin"
+  rm -f "$dir/payload.bin"
+  printf '[Vesmarin]\r\nSrcArchiveFile=%s\r\nDstExeFile=%s\r\n64bitSFX=%s\r\nNoUI=1\r\n' \
+    "$(winpath "$dir/archive.cab")" "$(winpath "$dir/Setup.exe")" "$stub64" >"$dir/bench.ini"
+  # Warm-up, and a check that the build really succeeds.
+  if ! "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" </dev/null >/dev/null 2>&1 9>&-; then
+    echo "bench: the build of the $mb MB archive failed" >&2
+    exit 1
+  fi
+  cp "$dir/archive.cab" "$dir/copy.cab"
+  : >"$dir/build.t"; : >"$dir/copy.t"; : >"$dir/start.t"
+  for ((i = 0; i < runs; i++)); do
+    rm -f "$dir/Setup.exe" "$dir/copy.cab"
+    seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
+    seconds cp "$dir/archive.cab" "$dir/copy.cab" >>"$dir/copy.t"
+    seconds "$WINE" "$bin/runexit.exe" >>"$dir/start.t"
+  done
+  b=$(median <"$dir/build.t"); c=$(median <"$dir/copy.t"); s=$(median <"$dir/start.t")
+  build_median[$mb]=$b
+  awk -v mb="$mb" -v b="$b" -v c="$c" -v s="$s" \
+    'BEGIN { printf "%5d MB %12.3f %12.3f %12.3f %12.3f %8.2f\n", mb, b, c, s, c + s, b / (c + s) }'
+  rm -rf "$dir"
+done
+
+# Growth: the build's cost per MB between the sizes measured.
+set -- $sizes
+if [ $# -ge 3 ]; then
+  awk -v a="$1" -v b="$2" -v c="$3" -v ta="${build_median[$1]}" -v tb="${build_median[$2]}" \
+      -v tc="${build_median[$3]}" \
+    'BEGIN { printf "build cost per MB: %.2f ms from %d to %d MB, %.2f ms from %d to %d MB\n",
+             1000 * (tb - ta) / (b - a), a, b, 1000 * (tc - tb) / (c - b), b, c }'
+fi
