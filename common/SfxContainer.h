@@ -10,6 +10,14 @@
 // header by searching its own file for them.
 constexpr uint32_t kSfxContainerMagic = 0x7866736C;
 
+// The magic for code that lands in the stub. Comparing with the constant
+// above makes the compiler put it into the instructions as an immediate,
+// which is the marker itself; this value is only known at run time.
+inline uint32_t RuntimeSfxContainerMagic() {
+  static volatile uint32_t masked = kSfxContainerMagic ^ 0xA5A5A5A5u;
+  return masked ^ 0xA5A5A5A5u;
+}
+
 constexpr uint32_t kSfxContainerHeaderSize = 92;
 
 #pragma pack(push, 1)

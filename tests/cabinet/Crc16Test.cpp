@@ -44,6 +44,7 @@ TEST(SfxContainer, MagicIsTheMarkerReadLittleEndian) {
   uint32_t value;
   std::memcpy(&value, marker, 4);
   EXPECT_EQ(kSfxContainerMagic, value);
+  EXPECT_EQ(kSfxContainerMagic, RuntimeSfxContainerMagic());
 }
 
 TEST(SfxContainer, CabTimeZoneWordCarriesSignedBias) {
