@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "PendingRenames.h"
 #include "PreProcess.h"
 #include "RemovalOps.h"
 #include "TestSupport.h"
@@ -37,42 +38,6 @@ std::wstring TakeLog() {
 }
 
 bool Touch(const std::wstring& path) { return testsupport::WriteTextFile(path, "x"); }
-
-// The entries of PendingFileRenameOperations.
-std::vector<std::wstring> PendingRenames() {
-  std::vector<std::wstring> entries;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-    return entries;
-  }
-  DWORD bytes = 0;
-  if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &bytes) ==
-      ERROR_SUCCESS) {
-    std::vector<wchar_t> data(bytes / sizeof(wchar_t) + 2, L'\0');
-    RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
-                     reinterpret_cast<BYTE*>(data.data()), &bytes);
-    for (const wchar_t* p = data.data(); p < data.data() + bytes / sizeof(wchar_t);
-         p += wcslen(p) + 1) {
-      entries.push_back(p);
-    }
-  }
-  RegCloseKey(key);
-  return entries;
-}
-
-bool IsPendingDeletion(const std::wstring& path) {
-  std::vector<std::wstring> entries = PendingRenames();
-  for (size_t i = 0; i + 1 < entries.size(); ++i) {
-    const std::wstring& source = entries[i];
-    if (source.size() >= path.size() &&
-        _wcsicmp(source.c_str() + source.size() - path.size(), path.c_str()) == 0 &&
-        entries[i + 1].empty()) {
-      return true;
-    }
-  }
-  return false;
-}
 
 TEST_F(RemovalOps, DeletesFilesWithTheirCompanionsAndLogsEach) {
   testsupport::TempDir dir(L"del");
@@ -135,14 +100,14 @@ TEST_F(RemovalOps, FileHeldOpenIsScheduledForRestartOnlyWhenRebootable) {
 
   EXPECT_FALSE(DeleteFileLogged(path.c_str()));
   EXPECT_FALSE(g_removal.restartNeeded);
-  EXPECT_FALSE(IsPendingDeletion(path));
+  EXPECT_FALSE(testsupport::IsPendingDeletion(path));
 
   g_removal.rebootable = true;
   bool scheduled = false;
   EXPECT_TRUE(DeleteInstalledFile(path.c_str(), &scheduled));
   EXPECT_TRUE(scheduled);
   EXPECT_TRUE(g_removal.restartNeeded);
-  EXPECT_TRUE(IsPendingDeletion(path));
+  EXPECT_TRUE(testsupport::IsPendingDeletion(path));
   EXPECT_TRUE(DeleteFileLogged(path.c_str()));
   EXPECT_EQ(TakeLog(), L" " + path + L" - failed to delete.\r\n " + path +
                            L" - file using, need reboot to delete.\r\n");

@@ -4,7 +4,8 @@
 // uninstaller's windows, reads them and presses their buttons until the
 // started process and the worker it started have ended. It never answers
 // Yes to a box captioned "Vesmarin Uninstaller" (the restart question is
-// always answered No). The report (UTF-8) holds one line per observation:
+// always answered No). The report (UTF-8) holds one line per observation
+// (a line feed inside a value is written as U+001F):
 //   confirm-caption=, confirm-text=, worker-image=, info-copy-exists=,
 //   launcher-alive=   when the confirmation appears
 //   progress-caption=, status=, close-text=, detail-visible=, log=<line>...,
@@ -13,6 +14,7 @@
 //   launcher-exit=<code>, worker-exit=<code>, timeout=1
 #include <windows.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <set>
@@ -33,8 +35,14 @@ struct Options {
 
 HANDLE g_report = INVALID_HANDLE_VALUE;
 
+// Line feeds inside a value are written as U+001F so that each
+// observation stays on one line.
 void Report(const std::wstring& key, const std::wstring& value) {
-  std::wstring line = key + L"=" + value + L"\n";
+  std::wstring line = key + L"=" + value;
+  for (wchar_t& c : line) {
+    if (c == L'\n') c = 0x1F;
+  }
+  line += L"\n";
   int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
   if (bytes <= 1) return;
   std::string utf8(bytes - 1, '\0');
@@ -68,19 +76,34 @@ void Press(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// Dialog windows of the started process and of the processes it started
+// (the worker); other uninstallers running at the same time are left alone.
 struct Found {
+  std::set<DWORD> processes;
   std::vector<HWND> windows;
 };
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM context) {
+  Found* found = reinterpret_cast<Found*>(context);
   wchar_t name[32] = {};
   GetClassNameW(window, name, 32);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (wcscmp(name, L"#32770") == 0 && process != GetCurrentProcessId() && IsWindowVisible(window)) {
-    reinterpret_cast<Found*>(context)->windows.push_back(window);
+  if (wcscmp(name, L"#32770") == 0 && found->processes.count(process) && IsWindowVisible(window)) {
+    found->windows.push_back(window);
   }
   return TRUE;
+}
+
+void AddChildren(DWORD parent, std::set<DWORD>* processes) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID == parent) processes->insert(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
 }
 
 std::wstring ProcessImage(HANDLE process) {
@@ -126,6 +149,8 @@ class Driver {
     }
     CloseHandle(process.hThread);
     launcher_ = process.hProcess;
+    launcherId_ = process.dwProcessId;
+    family_.insert(launcherId_);
     const DWORD start = GetTickCount();
     bool launcherDone = false;
     for (;;) {
@@ -173,6 +198,9 @@ class Driver {
 
   void Poll() {
     Found found;
+    found.processes = family_;
+    AddChildren(launcherId_, &found.processes);
+    family_ = found.processes;
     EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
     for (HWND window : found.windows) {
       if (done_.count(window)) continue;
@@ -255,6 +283,8 @@ class Driver {
 
   const Options& options_;
   HANDLE launcher_ = nullptr;
+  DWORD launcherId_ = 0;
+  std::set<DWORD> family_;  // the started process and its children seen so far
   HANDLE worker_ = nullptr;
   bool progressSeen_ = false;
   std::set<HWND> done_;

@@ -1,0 +1,380 @@
+// End to end: the installed uninstaller started as its Uninstall entry's
+// command, driven through its windows by uninstdriver.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "InstalledPackage.h"
+#include "PendingRenames.h"
+#include "TestSupport.h"
+
+namespace {
+
+const wchar_t kUninstallParent[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+std::string Utf8File(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  testsupport::ReadFileBytes(path, bytes);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) { return DumpKey(root, path) != L"(absent)"; }
+
+// The temporary copies of one launcher run: the worker's image
+// "<temp>$$qxunst<n>.bin" and its information copy.
+void ExpectTemporaryCopiesHandled(const DriverReport& report, const InstalledPackage& package) {
+  const std::wstring image = report.First("worker-image");
+  ASSERT_FALSE(image.empty());
+  const std::wstring prefix = package.temp() + L"$$qxunst";
+  ASSERT_EQ(_wcsnicmp(image.c_str(), prefix.c_str(), prefix.size()), 0) << testsupport::Narrow(image);
+  ASSERT_GT(image.size(), prefix.size() + 4);
+  EXPECT_EQ(image.substr(image.size() - 4), L".bin");
+  for (size_t i = prefix.size(); i < image.size() - 4; ++i) EXPECT_TRUE(iswdigit(image[i]));
+  EXPECT_EQ(report.First("info-copy-exists"), L"1");
+  EXPECT_EQ(report.First("launcher-alive"), L"1");
+  // The information copy is gone; the executable copy waits for the restart.
+  EXPECT_FALSE(testsupport::PathExists(image.substr(0, image.size() - 4) + L".ini"));
+  EXPECT_TRUE(testsupport::IsPendingDeletion(image));
+  EXPECT_EQ(report.First("launcher-exit"), L"0");
+  EXPECT_EQ(report.First("worker-exit"), L"0");
+}
+
+TEST(UninstallE2E, RemovesEverythingListedAndKeepsWhatTheUserAdded) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring userFile = package.app() + L"my notes.txt";  // added after the installation
+  ASSERT_TRUE(testsupport::WriteTextFile(userFile, "mine"));
+  const std::wstring comLog = package.root() + L"com.log";
+  SetEnvironmentVariableW(L"VESMARIN_COM_LOG", comLog.c_str());
+
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp(), L"--detail");
+  SetEnvironmentVariableW(L"VESMARIN_COM_LOG", nullptr);
+
+  EXPECT_EQ(report.First("confirm-caption"), package.title());
+  EXPECT_EQ(report.First("confirm-text"), L"Do you want to uninstall\n" + package.title() + L"?");
+  EXPECT_EQ(report.First("progress-caption"), package.title());
+  EXPECT_EQ(report.First("initial-status"), L"Uninstalling application...");
+  EXPECT_EQ(report.First("initial-close-visible"), L"0");
+  EXPECT_EQ(report.First("status"), L"Uninstallation is now complete.");
+  EXPECT_EQ(report.First("close-text"), L"Close");
+  EXPECT_EQ(report.First("detail-visible"), L"1");
+  EXPECT_FALSE(report.Has("restart-text"));
+  EXPECT_FALSE(report.Has("error-text"));
+  ExpectTemporaryCopiesHandled(report, package);
+
+  // "Detail" enlarges the dialog so that the log shows, and shrinks it again.
+  int before = 0, after = 0, again = 0;
+  ASSERT_EQ(swscanf(report.First("detail-height").c_str(), L"%d %d %d", &before, &after, &again), 3);
+  EXPECT_GT(after, before);
+  EXPECT_EQ(again, before);
+  EXPECT_EQ(report.First("log-edit-inside"), L"1");
+
+  // The log lists the server, every deleted file newest first (the ".ini"
+  // sibling before its program), the group and the keys.
+  const std::wstring& app = package.app();
+  std::vector<std::wstring> expected = {
+      L" " + app + L"server.dll - unregistered.",
+      L" " + package.link() + L" - deleted.",
+      L" " + app + L"sub\\data.bin - deleted.",
+      L" " + app + L"prog.ini - deleted.",
+      L" " + app + L"prog.exe - deleted.",
+      L" " + app + L"server.dll - deleted.",
+      L" " + app + L"readme.txt - deleted.",
+      L" Start menu group \"" + package.group() + L"\" - deleted.",
+      L"HKEY_CURRENT_USER \\ " + package.userKey() + L" - deleted.",
+      L"HKEY_CLASSES_ROOT \\ " + package.classesKey() + L" - deleted.",
+      L"HKEY_LOCAL_MACHINE \\ " + package.machineKey() + L" - deleted.",
+  };
+  EXPECT_EQ(report.All("log"), expected);
+  EXPECT_NE(Utf8File(comLog).size(), 0u);  // DllUnregisterServer ran
+
+  for (const std::wstring& file : package.ListedFilesNewestFirst()) {
+    EXPECT_FALSE(testsupport::PathExists(file)) << testsupport::Narrow(file);
+  }
+  EXPECT_FALSE(testsupport::PathExists(app + L"prog.ini"));
+  EXPECT_FALSE(testsupport::PathExists(app + L"sub"));
+  EXPECT_FALSE(testsupport::PathExists(package.uninstaller()));
+  EXPECT_FALSE(testsupport::PathExists(package.infoFile()));
+  EXPECT_FALSE(testsupport::PathExists(package.groupFolder()));
+  // The user's file and so its folder stay.
+  EXPECT_TRUE(testsupport::PathExists(userFile));
+  EXPECT_EQ(FolderNames(app), std::vector<std::wstring>{L"my notes.txt"});
+
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, package.userKey()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, package.machineKey()));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, package.classesKey()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\VesmarinTests"));
+  // Nothing of the worker's log is left in the temporary folder.
+  for (const std::wstring& name : FolderNames(package.temp())) {
+    EXPECT_EQ(name.compare(0, 8, L"$$qxunst"), 0) << testsupport::Narrow(name);
+  }
+}
+
+TEST(UninstallE2E, AnsweringNoLeavesEverythingAsItWas) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring registryBefore =
+      DumpKey(HKEY_CURRENT_USER, package.userKey()) + DumpKey(HKEY_LOCAL_MACHINE, package.machineKey()) +
+      DumpKey(HKEY_CLASSES_ROOT, package.classesKey()) +
+      DumpKey(HKEY_LOCAL_MACHINE, package.uninstallKeyPath());
+  const std::vector<std::wstring> appBefore = FolderNames(package.app());
+  const std::wstring comLog = package.root() + L"com.log";
+  SetEnvironmentVariableW(L"VESMARIN_COM_LOG", comLog.c_str());
+
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp(), L"--confirm no");
+  SetEnvironmentVariableW(L"VESMARIN_COM_LOG", nullptr);
+
+  EXPECT_EQ(report.First("confirm-caption"), package.title());
+  EXPECT_FALSE(report.Has("progress-caption"));
+  EXPECT_FALSE(report.Has("error-text"));
+  ExpectTemporaryCopiesHandled(report, package);
+  EXPECT_EQ(DumpKey(HKEY_CURRENT_USER, package.userKey()) +
+                DumpKey(HKEY_LOCAL_MACHINE, package.machineKey()) +
+                DumpKey(HKEY_CLASSES_ROOT, package.classesKey()) +
+                DumpKey(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()),
+            registryBefore);
+  EXPECT_EQ(FolderNames(package.app()), appBefore);
+  EXPECT_TRUE(testsupport::PathExists(package.groupFolder()));
+  EXPECT_FALSE(testsupport::PathExists(comLog));
+}
+
+TEST(UninstallE2E, ReadingTheTitleCreatesNoUninstallKey) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring command = package.UninstallCommand();
+  ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, package.uninstallKeyPath().c_str()), ERROR_SUCCESS);
+  const std::wstring parentBefore = DumpKey(HKEY_LOCAL_MACHINE, kUninstallParent);
+
+  DriverReport report = RunDriver(command, package.temp(), L"--confirm no");
+
+  EXPECT_TRUE(report.Has("confirm-text"));
+  EXPECT_EQ(report.First("confirm-caption"), L"");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()));
+  // Other packages' entries may come and go meanwhile; only this one matters.
+  EXPECT_EQ(DumpKey(HKEY_LOCAL_MACHINE, kUninstallParent).find(package.uninstallKey()),
+            std::wstring::npos);
+  (void)parentBefore;
+}
+
+TEST(UninstallE2E, FileHeldOpenIsDeletedAtRestartAndTheRestartIsAsked) {
+  InstalledPackage package;
+  package.Install();
+  package.info().UninstallRebootable = true;
+  ASSERT_TRUE(package.WriteInfo());
+  const std::wstring busy = package.app() + L"readme.txt";
+  HANDLE held = CreateFileW(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  CloseHandle(held);
+
+  std::vector<std::wstring> log = report.All("log");
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      L" " + busy + L" - file using, need reboot to delete."),
+            log.end());
+  EXPECT_EQ(report.First("restart-text"),
+            L"You have to restart Windows to finish deleting files.\n"
+            L"Do You want to restart Windows now?");
+  EXPECT_TRUE(testsupport::IsPendingDeletion(busy));
+  // The folder still holds the busy file: it stays until the restart.
+  EXPECT_TRUE(testsupport::PathExists(package.app()));
+  EXPECT_FALSE(testsupport::PathExists(package.app() + L"prog.exe"));
+  ExpectTemporaryCopiesHandled(report, package);
+}
+
+TEST(UninstallE2E, ExtensionModuleSeesItsFourEventsInOrder) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring module = package.app() + L"ext.dll";
+  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"uninstext.dll").c_str(), module.c_str(), FALSE));
+  package.info().ExtModuleFile = L"ext.dll";
+  ASSERT_TRUE(package.WriteInfo());
+  const std::wstring extLog = package.root() + L"ext.log";
+  SetEnvironmentVariableW(L"VESMARIN_EXT_LOG", extLog.c_str());
+  SetEnvironmentVariableW(L"VESMARIN_EXT_RESULT_2002", L"4");  // asks for the restart question
+
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  SetEnvironmentVariableW(L"VESMARIN_EXT_LOG", nullptr);
+  SetEnvironmentVariableW(L"VESMARIN_EXT_RESULT_2002", nullptr);
+
+  const std::string tail = " title=" + testsupport::Narrow(package.title()) +
+                           " path=" + testsupport::Narrow(package.uninstaller()) + " data=null\r\n";
+  EXPECT_EQ(Utf8File(extLog), "event=2000 size=96 param1=0" + tail +
+                                  "event=2003 size=96 param1=0" + tail +
+                                  "event=2002 size=96 param1=0" + tail +
+                                  "event=2001 size=96 param1=0" + tail);
+  EXPECT_TRUE(report.Has("restart-text"));  // answer 4, though nothing waits for a restart
+  EXPECT_FALSE(testsupport::PathExists(module));
+  EXPECT_FALSE(testsupport::PathExists(package.uninstaller()));
+  ExpectTemporaryCopiesHandled(report, package);
+}
+
+TEST(UninstallE2E, ExtensionThatRefusesAtStartStopsBeforeAnyRemoval) {
+  InstalledPackage package;
+  package.Install();
+  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"uninstext.dll").c_str(),
+                        (package.app() + L"ext.dll").c_str(), FALSE));
+  package.info().ExtModuleFile = L"ext.dll";
+  ASSERT_TRUE(package.WriteInfo());
+  SetEnvironmentVariableW(L"VESMARIN_EXT_RESULT_2000", L"1");
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  SetEnvironmentVariableW(L"VESMARIN_EXT_RESULT_2000", nullptr);
+
+  EXPECT_TRUE(report.Has("confirm-text"));
+  EXPECT_FALSE(report.Has("progress-caption"));
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"ext.dll"));
+  EXPECT_TRUE(testsupport::PathExists(package.uninstaller()));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()));
+  EXPECT_EQ(report.First("worker-exit"), L"0");
+}
+
+TEST(UninstallE2E, MissingExtensionModuleIsReportedAndNothingRemoved) {
+  InstalledPackage package;
+  package.Install();
+  package.info().ExtModuleFile = L"absent.dll";
+  ASSERT_TRUE(package.WriteInfo());
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  EXPECT_EQ(report.First("error-text"), L"Could not load extension module.");
+  EXPECT_FALSE(report.Has("confirm-text"));
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, package.userKey()));
+  EXPECT_EQ(report.First("launcher-exit"), L"0");
+}
+
+TEST(UninstallE2E, PreUninstallProgramRunsBeforeAnyDeletionAndIsWaitedFor) {
+  InstalledPackage package;
+  package.Install();
+  package.AddFile(L"before.exe", testsupport::BinPath(L"uninstprobe.exe"));
+  package.info().PreProcessFile = L"before.exe";
+  package.info().PreProcessArg = L"--flag value";
+  ASSERT_TRUE(package.WriteInfo());
+  const std::wstring readme = package.app() + L"readme.txt";
+  const std::wstring probeLog = package.root() + L"probe.log";
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_LOG", probeLog.c_str());
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_CHECK", (readme + L"|" + package.link()).c_str());
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_SLEEP", L"1500");
+
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  for (const wchar_t* name : {L"VESMARIN_PROBE_LOG", L"VESMARIN_PROBE_CHECK", L"VESMARIN_PROBE_SLEEP"}) {
+    SetEnvironmentVariableW(name, nullptr);
+  }
+
+  const std::string r = testsupport::Narrow(readme), l = testsupport::Narrow(package.link());
+  std::string log = Utf8File(probeLog);
+  EXPECT_EQ(log.find("args=--flag value\r\n"), 0u) << log;
+  EXPECT_NE(log.find("exists=1 " + r + "\r\nexists=1 " + l + "\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("later-exists=1 " + r + "\r\nlater-exists=1 " + l + "\r\ndone\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_FALSE(testsupport::PathExists(readme));
+  EXPECT_FALSE(testsupport::PathExists(package.app() + L"before.exe"));
+  std::vector<std::wstring> lines = report.All("log");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), L" " + package.app() + L"before.exe - deleted."),
+            lines.end());
+  ExpectTemporaryCopiesHandled(report, package);
+}
+
+TEST(UninstallE2E, UnsafeEntriesAreSkippedAndLogged) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring outside = package.root() + L"outside.txt";
+  ASSERT_TRUE(testsupport::WriteTextFile(outside, "not ours"));
+  const std::wstring sharedMachineKey = L"SOFTWARE\\VesmarinTests";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, sharedMachineKey.c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  UninstallInfoContent& info = package.info();
+  info.ExtModuleFile = L"..\\ext.dll";
+  info.CreatedPaths.push_back(package.app() + L"..\\outside.txt");
+  info.CreatedPaths.push_back(L"C:\\");
+  info.CreatedPaths.push_back(L"relative.txt");
+  info.RegistryRecords = {L"00=CLSID", L"10=Software", L"11=" + package.userKey(),
+                          L"20=" + sharedMachineKey};
+  ASSERT_TRUE(package.WriteInfo());
+
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+
+  std::vector<std::wstring> log = report.All("log");
+  ASSERT_GE(log.size(), 8u);
+  EXPECT_EQ(log[0], L" ..\\ext.dll - skipped: not allowed to remove.");
+  EXPECT_EQ(log[2], L" relative.txt - skipped: not allowed to remove.");
+  EXPECT_EQ(log[3], L" C:\\ - skipped: not allowed to remove.");
+  EXPECT_EQ(log[4], L" " + package.app() + L"..\\outside.txt - skipped: not allowed to remove.");
+  EXPECT_EQ(log[log.size() - 3], L"HKEY_CURRENT_USER \\ " + package.userKey() + L" - deleted.");
+  EXPECT_EQ(log[log.size() - 2], L"HKEY_CLASSES_ROOT \\ CLSID - skipped: not allowed to remove.");
+  EXPECT_EQ(log[log.size() - 1],
+            L"HKEY_LOCAL_MACHINE \\ " + sharedMachineKey + L" - skipped: not allowed to remove.");
+  EXPECT_TRUE(testsupport::PathExists(outside));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, sharedMachineKey));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software"));
+  EXPECT_FALSE(testsupport::PathExists(package.app() + L"readme.txt"));
+}
+
+TEST(UninstallE2E, LauncherWithoutInformationFileShowsItsMessage) {
+  InstalledPackage package;
+  package.Install();
+  ASSERT_TRUE(DeleteFileW(package.infoFile().c_str()));
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  EXPECT_EQ(report.First("error-text"), L"Could not read uninstall information.");
+  EXPECT_TRUE(FolderNames(package.temp()).empty());
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+}
+
+TEST(UninstallE2E, LauncherRefusesACommandLineThatWouldNotFit) {
+  InstalledPackage package;
+  package.Install();
+  // A temporary folder so deep that the worker's command line reaches 260 characters.
+  std::wstring deep = package.temp();
+  while (deep.size() < 130) {
+    deep += L"deeper\\";
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+  }
+  DriverReport report = RunDriver(package.UninstallCommand(), deep);
+  EXPECT_EQ(report.First("error-text"), L"Failed to run uninstaller.");
+  EXPECT_FALSE(report.Has("confirm-text"));
+  EXPECT_TRUE(FolderNames(deep).empty());  // both copies were removed again
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+}
+
+TEST(UninstallE2E, HandTypedWorkerCommandDeletesNothing) {
+  InstalledPackage package;
+  package.Install();
+  // A well-formed information copy, but not one of a launcher run.
+  std::wstring text;
+  ASSERT_TRUE(ReadUninstallInfoText(package.infoFile().c_str(), &text));
+  text = L"[General]\r\nUninstFile=" + package.uninstaller() + L"\r\nUninstSrcProcess=" +
+         std::to_wstring(GetCurrentProcessId()) + L"\r\n" + text;
+  const std::wstring copy = package.root() + L"typed.ini";
+  ASSERT_TRUE(testsupport::WriteFileBytes(copy, text.data(), text.size() * sizeof(wchar_t)));
+  // Also under the launcher's names, but outside the temporary folder.
+  const std::wstring named = package.root() + L"$$qxunst7.ini";
+  const std::wstring namedProgram = package.root() + L"$$qxunst7.bin";
+  ASSERT_TRUE(CopyFileW(copy.c_str(), named.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(package.uninstaller().c_str(), namedProgram.c_str(), FALSE));
+
+  for (const std::wstring& command :
+       {L"\"" + package.uninstaller() + L"\" /u" + copy,
+        L"\"" + namedProgram + L"\" /u" + named}) {
+    DriverReport report = RunDriver(command, package.temp());
+    EXPECT_EQ(report.First("error-text"), L"Failed to initialize.");
+    EXPECT_FALSE(report.Has("confirm-text"));
+  }
+  EXPECT_TRUE(testsupport::PathExists(copy));
+  EXPECT_TRUE(testsupport::PathExists(named));
+  EXPECT_TRUE(testsupport::PathExists(package.uninstaller()));
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, package.userKey()));
+  EXPECT_FALSE(testsupport::IsPendingDeletion(package.uninstaller()));
+  EXPECT_FALSE(testsupport::IsPendingDeletion(namedProgram));
+}
+
+}  // namespace
