@@ -35,6 +35,14 @@ void Free(void* block) {
   if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
+// The container marker, built at run time: the stub finds its header by the
+// first occurrence of these four bytes in its own file, so its code must
+// never hold them (as a literal or as an instruction's immediate). The
+// volatile read keeps the compiler from folding the value back.
+volatile uint32_t g_markerKey = kSfxContainerMagic ^ 0xA5C3E10Fu;
+
+uint32_t ContainerMarker() { return g_markerKey ^ 0xA5C3E10Fu; }
+
 // Marker search over the mapped file.
 struct MarkerSearch {
   const uint8_t* view;
@@ -46,7 +54,8 @@ void SearchMarker(void* context) {
   MarkerSearch* search = static_cast<MarkerSearch*>(context);
   search->found = UINT64_MAX;
   if (search->size < 5) return;
-  const uint8_t first = static_cast<uint8_t>(kSfxContainerMagic & 0xFF);
+  const uint32_t marker = ContainerMarker();
+  const uint8_t first = static_cast<uint8_t>(marker & 0xFF);
   const uint64_t last = search->size - 5;  // the last offset searched
   const uint8_t* p = search->view;
   uint64_t offset = 0;
@@ -56,7 +65,7 @@ void SearchMarker(void* context) {
     offset = static_cast<const uint8_t*>(hit) - p;
     uint32_t word;
     memcpy(&word, p + offset, 4);
-    if (word == kSfxContainerMagic) {
+    if (word == marker) {
       search->found = offset;
       return;
     }
@@ -171,7 +180,7 @@ OpenArchive* ArchiveSfxOpenFile(const wchar_t* path, const wchar_t* arguments) {
   SfxContainerHeader& header = settings->Header;
   if (archive->FileSize - h < kSfxContainerHeaderSize ||
       !vesmarin::GuardedCopy(&header, archive->View + h, kSfxContainerHeaderSize) ||
-      header.Magic != kSfxContainerMagic)
+      header.Magic != ContainerMarker())
     return Fail(archive, settings, kErrorExeHeader, L"007");
   const uint64_t settingsEnd = h + kSfxContainerHeaderSize + header.SettingsSize;
   const uint64_t uninstEnd = settingsEnd + header.UninstCabSize;
