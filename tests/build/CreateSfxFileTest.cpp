@@ -1,0 +1,119 @@
+// The build inside the test program, which carries the builder's strings
+// and version but none of its payload: the steps before the stub is taken,
+// and the checks of a publisher-supplied uninstaller with their messages.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "BuildSfx.h"
+#include "ResultCodes.h"
+#include "SfxSettings.h"
+#include "TestCabinet.h"
+#include "TestSupport.h"
+
+namespace {
+
+using testsupport::TempDir;
+
+const std::wstring kUserUninstallerOpening =
+    L"\"Use uninstaller executable with digital signature\" is enabled, but specified program "
+    L"file has probrems as following.\n(Error code : ";
+
+class CreateSfxFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSfxSettings();
+    BuildErrorText[0] = L'\0';
+    archive_ = dir_ / L"archive.cab";
+    testsupport::TestCabinet cab;
+    cab.Add(L"readme.txt", "read me").Add(L"run.bat", "@echo off");
+    ASSERT_TRUE(cab.WriteTo(archive_));
+    CopyText(SfxSettings.SrcArchiveFile, archive_.c_str());
+    CopyText(SfxSettings.DstExeFile, (dir_ / L"Setup.exe").c_str());
+  }
+  void UseUninstaller(const std::wstring& path, bool use64) {
+    SfxSettings.HollmereUserProvide = 1;
+    SfxSettings.Use64bitStub = use64;
+    CopyText(SfxSettings.HollmereUserProvideFile, path.c_str());
+  }
+  TempDir dir_{L"cs"};
+  std::wstring archive_;
+};
+
+TEST_F(CreateSfxFileTest, MissingArchiveIsExplained) {
+  const std::wstring missing = dir_ / L"none.cab";
+  CopyText(SfxSettings.SrcArchiveFile, missing.c_str());
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+  EXPECT_EQ(std::wstring(BuildErrorText), missing + L"\nThe archive file could not be found.");
+  CopyText(SfxSettings.SrcArchiveFile, dir_.path().c_str());  // a folder
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+}
+
+TEST_F(CreateSfxFileTest, ValidationStopsTheBuild) {
+  SfxSettings.UseBannerFile = 1;
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+  EXPECT_EQ(std::wstring(BuildErrorText), L"The banner file is not specified.");
+  EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
+}
+
+TEST_F(CreateSfxFileTest, MissingPayloadResourceIsAnAbnormalEnd) {
+  // This program carries no uninstaller cabinet and no stub.
+  EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);
+  EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
+}
+
+TEST_F(CreateSfxFileTest, ArgumentsAreDroppedForAnythingButAProgram) {
+  CSfxSettings& s = SfxSettings;
+  s.UseAutoExecute = 1;
+  CopyText(s.CmdLine, L"run.bat");
+  CopyText(s.CmdArgs, L"--fast");
+  CreateSfxFile(true);
+  EXPECT_STREQ(s.CmdArgs, L"");
+
+  CopyText(s.CmdLine, L"readme.txt");
+  CopyText(s.CmdArgs, L"--fast");
+  s.UseAutoExecute = 0;  // the rule does not depend on the switch
+  CreateSfxFile(true);
+  EXPECT_STREQ(s.CmdArgs, L"");
+}
+
+TEST_F(CreateSfxFileTest, UserUninstallerThatIsNoUninstaller) {
+  const std::wstring text = dir_ / L"fake.exe";
+  testsupport::WriteTextFile(text, "MZ not really a program");
+  UseUninstaller(text, true);
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+  EXPECT_EQ(std::wstring(BuildErrorText),
+            kUserUninstallerOpening + L"DESC001)\n\n* File is not genuine Vesmarin Uninstaller.");
+
+  // This test program carries the builder's own version block.
+  UseUninstaller(testsupport::BinPath(L"build_tests.exe"), true);
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+  EXPECT_EQ(std::wstring(BuildErrorText),
+            kUserUninstallerOpening + L"VER002)\n\n* File is not genuine Vesmarin Uninstaller.");
+}
+
+TEST_F(CreateSfxFileTest, UserUninstallerOfTheOtherBitness) {
+  UseUninstaller(testsupport::BinPath(L"SignedHollmere64.exe"), false);
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+  EXPECT_EQ(std::wstring(BuildErrorText),
+            kUserUninstallerOpening +
+                L"BIT001)\n\n* Program type (32bit / 64bit) does not match with \"Program type of "
+                L"the self-extracting file\".");
+}
+
+TEST_F(CreateSfxFileTest, UnsignedUserUninstaller) {
+  UseUninstaller(testsupport::BinPath(L"UnsignedHollmere64.exe"), true);
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+  EXPECT_EQ(std::wstring(BuildErrorText),
+            kUserUninstallerOpening + L"SIGN001)\n\n* File is not digital signed.");
+}
+
+TEST_F(CreateSfxFileTest, SignedUserUninstallerPassesItsChecks) {
+  UseUninstaller(testsupport::BinPath(L"SignedHollmere64.exe"), true);
+  // Every check holds and the cabinet is made; then the build stops at the
+  // stub this program does not carry.
+  EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);
+  EXPECT_STREQ(BuildErrorText, L"");
+}
+
+}  // namespace
