@@ -193,6 +193,10 @@ DriverReport RunDriver(const std::wstring& command, const std::wstring& temp,
     start = end + 1;
   }
   EXPECT_FALSE(parsed.Has("timeout")) << text;
+  bytes.clear();
+  if (testsupport::ReadFileBytes(report + L".ini", bytes)) {
+    parsed.infoCopy.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+  }
   return parsed;
 }
 

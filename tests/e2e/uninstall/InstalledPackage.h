@@ -56,6 +56,7 @@ class InstalledPackage {
 // What the driver saw: every "key=value" line of its report, in order.
 struct DriverReport {
   std::vector<std::pair<std::string, std::wstring>> lines;
+  std::wstring infoCopy;  // the worker's information copy as the driver found it
   std::wstring First(const std::string& key) const;  // empty when missing
   std::vector<std::wstring> All(const std::string& key) const;
   bool Has(const std::string& key) const;

@@ -35,6 +35,16 @@ void ExpectTemporaryCopiesHandled(const DriverReport& report, const InstalledPac
   for (size_t i = prefix.size(); i < image.size() - 4; ++i) EXPECT_TRUE(iswdigit(image[i]));
   EXPECT_EQ(report.First("info-copy-exists"), L"1");
   EXPECT_EQ(report.First("launcher-alive"), L"1");
+  // The plain copy: the launcher's header, then the restored text unchanged.
+  const std::wstring launcher = report.First("launcher-id");
+  const std::wstring number = image.substr(prefix.size(), image.size() - 4 - prefix.size());
+  const std::wstring header = L"[General]\r\nUninstFile=" + package.uninstaller() +
+                              L"\r\nUninstSrcProcess=" + launcher +
+                              L"\r\nUninstSyncEvent=VesmarinUninstallSyncEvent-" + launcher + L"-" +
+                              number + L"\r\n";
+  EXPECT_EQ(report.infoCopy.substr(0, header.size()), header);
+  EXPECT_EQ(report.infoCopy.compare(header.size(), 11, L"[Options]\r\n"), 0);
+  EXPECT_NE(launcher.substr(0, 1), L"0");
   // The information copy is gone; the executable copy waits for the restart.
   EXPECT_FALSE(testsupport::PathExists(image.substr(0, image.size() - 4) + L".ini"));
   EXPECT_TRUE(testsupport::IsPendingDeletion(image));
@@ -50,8 +60,14 @@ TEST(UninstallE2E, RemovesEverythingListedAndKeepsWhatTheUserAdded) {
   const std::wstring comLog = package.root() + L"com.log";
   SetEnvironmentVariableW(L"VESMARIN_COM_LOG", comLog.c_str());
 
+  std::wstring restored;
+  ASSERT_TRUE(ReadUninstallInfoText(package.infoFile().c_str(), &restored));
+
   DriverReport report = RunDriver(package.UninstallCommand(), package.temp(), L"--detail");
   SetEnvironmentVariableW(L"VESMARIN_COM_LOG", nullptr);
+
+  ASSERT_GT(report.infoCopy.size(), restored.size());
+  EXPECT_EQ(report.infoCopy.substr(report.infoCopy.size() - restored.size()), restored);
 
   EXPECT_EQ(report.First("confirm-caption"), package.title());
   EXPECT_EQ(report.First("confirm-text"), L"Do you want to uninstall\n" + package.title() + L"?");
@@ -142,6 +158,19 @@ TEST(UninstallE2E, AnsweringNoLeavesEverythingAsItWas) {
   EXPECT_FALSE(testsupport::PathExists(comLog));
 }
 
+TEST(UninstallE2E, AWorkerThatDiesReleasesTheLauncher) {
+  InstalledPackage package;
+  package.Install();
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp(), L"--confirm kill --timeout 20000");
+  EXPECT_EQ(report.First("worker-killed"), L"1");
+  EXPECT_EQ(report.First("launcher-exit"), L"0");
+  EXPECT_EQ(report.First("worker-exit"), L"99");
+  // The launcher removed both temporary copies.
+  EXPECT_TRUE(FolderNames(package.temp()).empty());
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()));
+}
+
 TEST(UninstallE2E, ReadingTheTitleCreatesNoUninstallKey) {
   InstalledPackage package;
   package.Install();
@@ -164,6 +193,7 @@ TEST(UninstallE2E, FileHeldOpenIsDeletedAtRestartAndTheRestartIsAsked) {
   InstalledPackage package;
   package.Install();
   package.info().UninstallRebootable = true;
+  package.info().HideLogButton = true;
   ASSERT_TRUE(package.WriteInfo());
   const std::wstring busy = package.app() + L"readme.txt";
   HANDLE held = CreateFileW(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -172,6 +202,7 @@ TEST(UninstallE2E, FileHeldOpenIsDeletedAtRestartAndTheRestartIsAsked) {
 
   DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
   CloseHandle(held);
+  EXPECT_EQ(report.First("detail-visible"), L"0");
 
   std::vector<std::wstring> log = report.All("log");
   EXPECT_NE(std::find(log.begin(), log.end(),

@@ -1,4 +1,4 @@
-// uninstdriver --report <file> [--confirm yes|no] [--detail] [--timeout <ms>]
+// uninstdriver --report <file> [--confirm yes|no|kill] [--detail] [--timeout <ms>]
 //              -- <command line>
 // Starts the command line (an uninstall command), then finds the
 // uninstaller's windows, reads them and presses their buttons until the
@@ -7,7 +7,8 @@
 // always answered No). The report (UTF-8) holds one line per observation
 // (a line feed inside a value is written as U+001F):
 //   confirm-caption=, confirm-text=, worker-image=, info-copy-exists=,
-//   launcher-alive=   when the confirmation appears
+//   launcher-id=, launcher-alive=   when the confirmation appears (the
+//   worker's information copy is then copied to <report>.ini)
 //   progress-caption=, status=, close-text=, detail-visible=, log=<line>...,
 //   detail-height=<before> <after> <again>  with --detail
 //   restart-text=, error-text=   other boxes
@@ -28,6 +29,7 @@ const wchar_t kUninstallerCaption[] = L"Vesmarin Uninstaller";
 struct Options {
   std::wstring report;
   bool confirmYes = true;
+  bool killAtConfirm = false;  // ends the worker instead of answering
   bool detail = false;
   DWORD timeout = 120000;
   std::wstring command;
@@ -119,7 +121,11 @@ bool Parse(int argc, wchar_t** argv, Options* options) {
     std::wstring arg = argv[i];
     if (arg == L"--") break;
     if (arg == L"--report" && i + 1 < argc) options->report = argv[++i];
-    else if (arg == L"--confirm" && i + 1 < argc) options->confirmYes = std::wstring(argv[++i]) == L"yes";
+    else if (arg == L"--confirm" && i + 1 < argc) {
+      std::wstring answer = argv[++i];
+      options->confirmYes = answer == L"yes";
+      options->killAtConfirm = answer == L"kill";
+    }
     else if (arg == L"--detail") options->detail = true;
     else if (arg == L"--timeout" && i + 1 < argc) options->timeout = wcstoul(argv[++i], nullptr, 10);
     else return false;
@@ -183,7 +189,8 @@ class Driver {
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
     if (id == GetProcessId(launcher_)) return;
-    worker_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    worker_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                          FALSE, id);
     if (worker_ == nullptr) return;
     std::wstring image = ProcessImage(worker_);
     Report(L"worker-image", image);
@@ -192,6 +199,9 @@ class Driver {
       std::wstring info = image.substr(0, dot) + L".ini";
       Report(L"info-copy-exists", GetFileAttributesW(info.c_str()) != INVALID_FILE_ATTRIBUTES
                                       ? L"1" : L"0");
+      // Kept beside the report for the test to read.
+      CopyFileW(info.c_str(), (options_.report + L".ini").c_str(), FALSE);
+      Report(L"launcher-id", std::to_wstring(launcherId_));
     }
     Report(L"launcher-alive", WaitForSingleObject(launcher_, 0) == WAIT_TIMEOUT ? L"1" : L"0");
   }
@@ -233,6 +243,10 @@ class Driver {
       Report(L"confirm-caption", caption);
       Report(L"confirm-text", text);
       NoteWorker(box);
+      if (options_.killAtConfirm && worker_) {
+        Report(L"worker-killed", TerminateProcess(worker_, 99) ? L"1" : L"0");
+        return;
+      }
       Press(box, options_.confirmYes ? IDYES : IDNO);
       return;
     }
@@ -295,7 +309,7 @@ class Driver {
 int wmain(int argc, wchar_t** argv) {
   Options options;
   if (!Parse(argc, argv, &options)) {
-    fwprintf(stderr, L"usage: uninstdriver --report <file> [--confirm yes|no] [--detail] "
+    fwprintf(stderr, L"usage: uninstdriver --report <file> [--confirm yes|no|kill] [--detail] "
                      L"[--timeout ms] -- <command line>\n");
     return 2;
   }
