@@ -9,7 +9,7 @@
 #include "CabDecoder.h"
 #include "CheckingWindow.h"
 #include "CreatedPaths.h"
-#include "Crc16.h"
+#include "FastCrc16.h"
 #include "FaultGuard.h"
 #include "Folders.h"
 #include "KCommandLine.h"
@@ -26,9 +26,7 @@ OpenArchive* g_Archive = nullptr;
 
 namespace {
 
-// The CRC runs over the file in chunks at least this large, messages pumped
-// after each, so that the checking window stays responsive.
-const uint64_t kMinimumCrcChunk = 64 * 1024;
+const uint64_t kMinimumCrcChunk = 1024 * 1024;
 
 void* Allocate(size_t size) { return HeapAlloc(GetProcessHeap(), 0, size ? size : 1); }
 void Free(void* block) {
@@ -73,34 +71,57 @@ void SearchMarker(void* context) {
   }
 }
 
-struct CrcRun {
-  const uint8_t* view;
-  uint64_t headerOffset;
-  const SfxContainerHeader* header;  // the copy, its Crc16 already zero
-  uint64_t end;                      // bytes of the file that the CRC covers
-  uint16_t crc;
-};
+// The CRC check reads the file in chunks (the size of the stub image, at
+// least kMinimumCrcChunk) into one buffer and pumps messages after a full
+// chunk, so that the checking window stays responsive; at most every
+// kPumpIntervalMs, because each pump costs a round trip to the window
+// system. Reading beats walking the mapping here: the page faults of a
+// mapping cost more than the copies.
+const uint64_t kMaximumCrcChunk = 4 * 1024 * 1024;
+const DWORD kPumpIntervalMs = 30;
 
-void UpdateCrcRange(uint16_t* crc, const uint8_t* data, uint64_t count, uint64_t chunk) {
+// CRC of `count` bytes of the file from its current position; false when a
+// read comes up short.
+bool CrcOfFileRange(HANDLE file, uint8_t* buffer, uint64_t chunk, uint64_t count, uint16_t* crc) {
+  DWORD pumped = GetTickCount();
   while (count > 0) {
-    uint64_t part = count < chunk ? count : chunk;
-    *crc = UpdateCrc16(data, static_cast<uint32_t>(part), *crc);
-    data += part;
+    const DWORD part = static_cast<DWORD>(count < chunk ? count : chunk);
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, part, &read, nullptr) || read != part) return false;
+    *crc = FastUpdateCrc16(buffer, part, *crc);
     count -= part;
-    if (part == chunk) PumpMessages();
+    if (part == chunk && GetTickCount() - pumped >= kPumpIntervalMs) {
+      PumpMessages();
+      pumped = GetTickCount();
+    }
   }
+  return true;
 }
 
-void ComputeContainerCrc(void* context) {
-  CrcRun* run = static_cast<CrcRun*>(context);
-  uint64_t chunk = run->headerOffset > kMinimumCrcChunk ? run->headerOffset : kMinimumCrcChunk;
-  if (chunk > 0x40000000) chunk = 0x40000000;
-  uint16_t crc = 0;
-  UpdateCrcRange(&crc, run->view, run->headerOffset, chunk);
-  crc = UpdateCrc16(run->header, kSfxContainerHeaderSize, crc);
-  const uint64_t rest = run->headerOffset + kSfxContainerHeaderSize;
-  if (run->end > rest) UpdateCrcRange(&crc, run->view + rest, run->end - rest, chunk);
-  run->crc = crc;
+// The container CRC as the builder computes it: the stub image, the header
+// with its Crc16 field zero (given), then the rest up to `end`.
+bool ContainerCrc(const wchar_t* path, uint64_t headerOffset, const SfxContainerHeader& zeroed,
+                  uint64_t end, uint16_t* crc) {
+  uint64_t chunk = headerOffset < kMinimumCrcChunk ? kMinimumCrcChunk : headerOffset;
+  if (chunk > kMaximumCrcChunk) chunk = kMaximumCrcChunk;
+  uint8_t* buffer = static_cast<uint8_t*>(Allocate(static_cast<size_t>(chunk)));
+  if (!buffer) return false;
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  bool ok = file != INVALID_HANDLE_VALUE;
+  *crc = 0;
+  if (ok) ok = CrcOfFileRange(file, buffer, chunk, headerOffset, crc);
+  if (ok) {
+    *crc = FastUpdateCrc16(&zeroed, kSfxContainerHeaderSize, *crc);
+    LARGE_INTEGER rest;
+    rest.QuadPart = static_cast<LONGLONG>(headerOffset + kSfxContainerHeaderSize);
+    ok = SetFilePointerEx(file, rest, nullptr, FILE_BEGIN) != FALSE;
+    const uint64_t restStart = headerOffset + kSfxContainerHeaderSize;
+    if (ok && end > restStart) ok = CrcOfFileRange(file, buffer, chunk, end - restStart, crc);
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  Free(buffer);
+  return ok;
 }
 
 OpenArchive* Fail(OpenArchive* archive, StubSettings* settings, int code, const wchar_t* phase) {
@@ -225,14 +246,14 @@ OpenArchive* ArchiveSfxOpenFile(const wchar_t* path, const wchar_t* arguments) {
     const uint64_t total = header.TotalSize;
     if (archive->FileSize != total && archive->FileSize != total + 1)
       return Fail(archive, settings, kErrorCrc, L"008");
-    SfxContainerHeader zeroed = header;
-    zeroed.Crc16 = 0;
-    // The copy had its switch text terminated; the CRC needs the bytes as stored.
+    // The header exactly as stored (the copy above had its switch text
+    // terminated), with its Crc16 field zero.
+    SfxContainerHeader zeroed;
     if (!vesmarin::GuardedCopy(&zeroed, archive->View + h, kSfxContainerHeaderSize))
       return Fail(archive, settings, kErrorCrc, L"009");
     zeroed.Crc16 = 0;
-    CrcRun run = {archive->View, h, &zeroed, total, 0};
-    if (!vesmarin::RunGuarded(&ComputeContainerCrc, &run) || run.crc != header.Crc16)
+    uint16_t crc = 0;
+    if (!ContainerCrc(archive->Path, h, zeroed, total, &crc) || crc != header.Crc16)
       return Fail(archive, settings, kErrorCrc, L"009");
   }
 
