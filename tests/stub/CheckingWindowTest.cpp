@@ -61,3 +61,33 @@ TEST(CheckingWindow, StaysAtLeastOneSecondAndTakesTheSilentText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CheckingWindow, BothDialogSetsExistInEnglishAndJapanese) {
+  for (int id : {IDD_CHECKING, IDD_CHECKING_SEGOE}) {
+    for (WORD language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                          MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
+      EXPECT_NE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(id), language), nullptr)
+          << id << " " << language;
+    }
+  }
+  // The Japanese window reads Japanese.
+  stub::g_Instance = GetModuleHandleW(nullptr);
+  stub::g_SegoeDialogs = true;
+  LCID previous = GetThreadLocale();
+  SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT));
+  HWND window = stub::CreateCheckingWindow();
+  ASSERT_NE(window, nullptr);
+  wchar_t text[100];
+  GetDlgItemTextW(window, IDC_CHECKING_TEXT, text, 100);
+  EXPECT_STREQ(text, L"ファイルを確認しています...");
+  stub::CloseCheckingWindow();
+  SetThreadLocale(previous);
+  // The manifest the builder replaces: RT_MANIFEST 1, language 1033.
+  EXPECT_NE(FindResourceExW(nullptr, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1),
+                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)),
+            nullptr);
+}
+
+}  // namespace
