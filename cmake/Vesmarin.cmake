@@ -122,3 +122,14 @@ function(vesmarin_add_subdirectories)
     endif()
   endforeach()
 endfunction()
+
+# windres leaves no include dependencies behind: make a resource script
+# depend on every file of its own folder and of the shared resource folders,
+# so an edited fragment, icon or manifest rebuilds it.
+function(vesmarin_resource_depends rc)
+  get_filename_component(dir ${rc} DIRECTORY)
+  file(GLOB inputs CONFIGURE_DEPENDS ${dir}/* ${CMAKE_SOURCE_DIR}/resources/common/*
+       ${CMAKE_SOURCE_DIR}/Res/icons/*.ico ${CMAKE_SOURCE_DIR}/Res/manifests/*)
+  list(REMOVE_ITEM inputs ${rc})
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${inputs})
+endfunction()
