@@ -9,6 +9,7 @@
 
 #include "ClassicGuiFont.h"
 #include "FaultGuard.h"
+#include "InstalledLocation.h"
 #include "ShellResource.h"
 #include "StubLog.h"
 #include "StubSettings.h"
@@ -17,9 +18,6 @@
 #include "TessalyResource.h"
 
 namespace stub {
-
-// The install worker's lookup of an archive file's installed place.
-bool GetInstalledLocation(const wchar_t* archivePath, wchar_t* output);
 
 namespace {
 

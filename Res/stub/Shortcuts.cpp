@@ -8,6 +8,7 @@
 
 #include "CreatedPaths.h"
 #include "Folders.h"
+#include "InstalledLocation.h"
 #include "StubLog.h"
 #include "StubState.h"
 #include "StubStrings.h"
@@ -15,9 +16,6 @@
 #include "TessalyResource.h"
 
 namespace stub {
-
-// The install worker's lookup of an archive file's installed place.
-bool GetInstalledLocation(const wchar_t* archivePath, wchar_t* output);
 
 namespace {
 
