@@ -48,5 +48,4 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   echo "== Uninstall entry"
   "$WINE" reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ExampleApp" \
     </dev/null 2>/dev/null | tr -d "\r" | sed "/^$/d; s/^/   /" || echo "   (none)"
-  "$WINESERVER" -w
-  [ "$result" = "exit=0" ]'
+  if [ "$result" = "exit=0" ]; then "$WINESERVER" -w; else "$WINESERVER" -k; exit 1; fi'
