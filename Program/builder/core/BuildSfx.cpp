@@ -369,7 +369,9 @@ int LoadManifest(std::vector<uint8_t>& manifest, bool* keepOwn) {
   return kResultSuccess;
 }
 
-int ApplyManifest(ImageBlock& image) {
+// A failure is shown in a box; a batch build never waits for a person, so
+// there the text goes to BuildErrorText instead.
+int ApplyManifest(ImageBlock& image, bool batch) {
   std::vector<uint8_t> manifest;
   bool keepOwn = false;
   int result = LoadManifest(manifest, &keepOwn);
@@ -378,9 +380,13 @@ int ApplyManifest(ImageBlock& image) {
                              image.size);
   if (result != kResultSuccess) {
     image.Free();
-    const std::wstring format = LoadResString(IDS_MANIFEST_FAILED);
-    const std::wstring text = FillPlaceholders(format, nullptr, &result);
-    MessageBoxW(UiState.MainWindow, text.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
+    if (batch) {
+      SetBuildError(IDS_MANIFEST_FAILED, result);
+    } else {
+      const std::wstring format = LoadResString(IDS_MANIFEST_FAILED);
+      const std::wstring text = FillPlaceholders(format, nullptr, &result);
+      MessageBoxW(UiState.MainWindow, text.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
+    }
   }
   return result;
 }
@@ -658,7 +664,7 @@ int CreateSfxFile(bool batch) {
   if (result != kResultSuccess) return result;
   result = PatchPeVersions(image);
   if (result != kResultSuccess) return result;
-  result = ApplyManifest(image);
+  result = ApplyManifest(image, batch);
   if (result != kResultSuccess) return result;
   result = ApplyIcons(image);
   if (result != kResultSuccess) return result;
