@@ -32,14 +32,24 @@ const UINT kRegistrationDone = WM_APP + 13;
 
 typedef HRESULT(STDAPICALLTYPE* DllRegisterServerFn)();
 
+// The exception code of a C++ exception thrown by code of this compiler.
+const DWORD kCppExceptionCode = 0x20474343;
+
 struct RegisterCall {
   DllRegisterServerFn entry;
   HRESULT result;
+  bool threw;
 };
 
+// A C++ exception that the server lets out would otherwise unwind through
+// the guard into the stub's own frames: it ends here.
 void CallRegisterServer(void* context) {
   RegisterCall* call = static_cast<RegisterCall*>(context);
-  call->result = call->entry();
+  try {
+    call->result = call->entry();
+  } catch (...) {
+    call->threw = true;
+  }
 }
 
 bool ReadExactly(HANDLE file, void* buffer, DWORD size) {
@@ -236,14 +246,18 @@ int RegisterServerInProcess(const wchar_t* path, DWORD* faultCode) {
 
   RegisterCall call = {reinterpret_cast<DllRegisterServerFn>(
                            reinterpret_cast<void*>(GetProcAddress(library, "DllRegisterServer"))),
-                       E_FAIL};
+                       E_FAIL, false};
   if (!call.entry) {
     FreeLibrary(library);
     return kComNoRegisterExport;
   }
   DWORD fault = 0;
-  const bool returned = vesmarin::RunGuarded(&CallRegisterServer, &call, &fault);
+  bool returned = vesmarin::RunGuarded(&CallRegisterServer, &call, &fault);
   FreeLibrary(library);
+  if (call.threw) {
+    returned = false;
+    fault = kCppExceptionCode;
+  }
   if (!returned) {
     StubLog(L"DllRegisterServer of %ls ended with exception 0x%08lX\n", path, fault);
     if (faultCode) *faultCode = fault;

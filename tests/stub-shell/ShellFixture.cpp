@@ -1,0 +1,86 @@
+#include "ShellFixture.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "CreatedPaths.h"
+#include "StubState.h"
+
+namespace shelltest {
+
+void ShellFixture::SetUp() {
+  com_ = SUCCEEDED(CoInitialize(nullptr));
+  settings_.reset(new stub::StubSettings());
+  extract_ = dir_ / L"app\\";
+  CreateDirectoryW(extract_.c_str(), nullptr);
+  lstrcpynW(settings_->ExtractPath, extract_.c_str(), MAX_PATH);
+  lstrcpynW(settings_->DialogTitle, L"Shell Test", 66);
+  stub::g_Settings = settings_.get();
+  stub::g_Instance = GetModuleHandleW(nullptr);
+  stub::g_UltraSilent = true;
+  stub::g_JapaneseUi = false;
+  ASSERT_TRUE(stub::InitCreatedPathList());
+}
+
+void ShellFixture::TearDown() {
+  stub::FreeCreatedPathList();
+  stub::g_Settings = nullptr;
+  settings_.reset();
+  if (com_) CoUninitialize();
+}
+
+std::wstring ShellFixture::Unique(const std::wstring& prefix) {
+  return prefix + std::to_wstring(GetCurrentProcessId());
+}
+
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  EXPECT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr,
+                                         SHGFP_TYPE_CURRENT, path)));
+  return path;
+}
+
+LinkContents ReadLink(const std::wstring& linkPath) {
+  LinkContents contents;
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link))))
+    return contents;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    if (SUCCEEDED(file->Load(linkPath.c_str(), STGM_READ))) {
+      contents.loaded = true;
+      wchar_t text[1024] = {};
+      if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) contents.path = text;
+      text[0] = 0;
+      if (SUCCEEDED(link->GetArguments(text, 1024))) contents.arguments = text;
+      text[0] = 0;
+      if (SUCCEEDED(link->GetDescription(text, 1024))) contents.description = text;
+      text[0] = 0;
+      if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) contents.workingFolder = text;
+      text[0] = 0;
+      int index = -1;
+      if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &index))) {
+        contents.iconFile = text;
+        contents.iconIndex = index;
+      }
+    }
+    file->Release();
+  }
+  link->Release();
+  return contents;
+}
+
+stub::StartMenuItem Item(const std::wstring& title, const std::wstring& file,
+                         const std::wstring& args, const std::wstring& comment,
+                         const std::wstring& icon) {
+  stub::StartMenuItem item = {};
+  lstrcpynW(item.Title, title.c_str(), 260);
+  lstrcpynW(item.File, file.c_str(), 260);
+  lstrcpynW(item.Args, args.c_str(), 260);
+  lstrcpynW(item.Comment, comment.c_str(), 200);
+  lstrcpynW(item.Icon, icon.c_str(), 270);
+  return item;
+}
+
+}  // namespace shelltest
