@@ -10,3 +10,6 @@ uint16_t UpdateCrc16(const void* data, uint32_t count, uint16_t crc);
 
 // The CRC of `count` bytes from 0.
 uint16_t ComputeCrc16(const void* data, uint32_t count);
+
+// True when this processor takes the folding path (for tests and benchmarks).
+bool Crc16FoldingAvailable();

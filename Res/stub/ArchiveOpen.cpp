@@ -9,7 +9,7 @@
 #include "CabDecoder.h"
 #include "CheckingWindow.h"
 #include "CreatedPaths.h"
-#include "FastCrc16.h"
+#include "Crc16.h"
 #include "FaultGuard.h"
 #include "Folders.h"
 #include "KCommandLine.h"
@@ -88,7 +88,7 @@ bool CrcOfFileRange(HANDLE file, uint8_t* buffer, uint64_t chunk, uint64_t count
     const DWORD part = static_cast<DWORD>(count < chunk ? count : chunk);
     DWORD read = 0;
     if (!ReadFile(file, buffer, part, &read, nullptr) || read != part) return false;
-    *crc = FastUpdateCrc16(buffer, part, *crc);
+    *crc = UpdateCrc16(buffer, part, *crc);
     count -= part;
     if (part == chunk && GetTickCount() - pumped >= kPumpIntervalMs) {
       PumpMessages();
@@ -112,7 +112,7 @@ bool ContainerCrc(const wchar_t* path, uint64_t headerOffset, const SfxContainer
   *crc = 0;
   if (ok) ok = CrcOfFileRange(file, buffer, chunk, headerOffset, crc);
   if (ok) {
-    *crc = FastUpdateCrc16(&zeroed, kSfxContainerHeaderSize, *crc);
+    *crc = UpdateCrc16(&zeroed, kSfxContainerHeaderSize, *crc);
     LARGE_INTEGER rest;
     rest.QuadPart = static_cast<LONGLONG>(headerOffset + kSfxContainerHeaderSize);
     ok = SetFilePointerEx(file, rest, nullptr, FILE_BEGIN) != FALSE;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ArchiveOpen.h"
-#include "FastCrc16.h"
+#include "Crc16.h"
 #include "LastError.h"
 #include "StubState.h"
 
@@ -80,6 +80,6 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("size %llu bytes: read once %.3f s, container check %.3f s, ratio %.2f"
               " (folding CRC %s)\n",
               bytes, bestRead, bestCheck, bestCheck / bestRead,
-              stub::FastCrc16Available() ? "on" : "off");
+              Crc16FoldingAvailable() ? "on" : "off");
   return 0;
 }
