@@ -10,8 +10,9 @@ namespace stub {
 // 1006, then ExtractAndInstall. Returns the exit code (0 when installed).
 int RunSilentInstallation();
 
-// Extracts the archive into the extraction folder and runs the install
-// worker (without a window in a silent run); true when both completed.
+// Extracts the archive into the extraction folder and, only when that
+// succeeded, runs the install worker without a window (the silent run); true
+// when both completed. Failures leave the last error code (-1: aborted).
 bool ExtractAndInstall();
 
 // Interactive run: the wizard. Returns its result, which becomes the exit

@@ -2,8 +2,10 @@
 // checks that the destination page makes in a wizard happen here.
 #include <cwchar>
 
+#include "Extraction.h"
 #include "FileUtil.h"
 #include "InstallSteps.h"
+#include "InstallWorker.h"
 #include "LastError.h"
 #include "SavedInstallPath.h"
 #include "SfxContainer.h"
@@ -26,6 +28,12 @@ const wchar_t kUninstallerName[] = L"Hollmere.exe";
 #endif
 
 }  // namespace
+
+bool ExtractAndInstall() {
+  if (!ExtractArchive(nullptr)) return false;
+  RunInstallWorker(nullptr);
+  return GetLastErrorCode() == kErrorNone;
+}
 
 int RunSilentInstallation() {
   StubSettings& s = *g_Settings;

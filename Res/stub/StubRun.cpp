@@ -5,10 +5,13 @@
 #include <strsafe.h>
 
 #include "AdmissionChecks.h"
+#include "AfterRunCleanUp.h"
 #include "ArchiveOpen.h"
 #include "CheckingWindow.h"
 #include "CreatedPaths.h"
 #include "ExtensionRecord.h"
+#include "ExtractResource.h"
+#include "Extraction.h"
 #include "FileUtil.h"
 #include "InstallSteps.h"
 #include "LastError.h"
@@ -213,7 +216,7 @@ void CleanUp() {
   if (g_Archive) {
     if (g_Settings && (g_Settings->FlagsA & SfxFlagsA::AfterDeleteExe)) {
       SetCurrentDirectoryW(g_Settings->ExtractPath);
-      RemoveCreatedPaths();
+      RemoveWrittenPaths();
     }
     CloseOpenArchive(g_Archive);
   }
@@ -227,6 +230,22 @@ void CleanUp() {
   if (g_comInitialised) CoUninitialize();
   g_comInitialised = false;
   if (g_RestartRequested) RestartWindows();
+}
+
+// Step 20: files that wait for the next restart.
+void AskForRestart(bool silent) {
+  if (!g_RestartPending) return;
+  bool needed = true;
+  LONG answer = SendExtensionEvent(ExtEventInstallQueryReboot, 1);
+  if (answer == kExtensionResultRestart) {
+    g_RestartRequested = true;
+    return;
+  }
+  if (answer == kExtensionResultNoRestart) needed = false;
+  if (!needed || silent) return;
+  if (ShowStubStringMessage(nullptr, IDS_RESTART_QUESTION,
+                            MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES)
+    g_RestartRequested = true;
 }
 
 int Install() {
@@ -245,8 +264,14 @@ int Install() {
     exitCode = RunWizard();
   }
   ReportOutcome();
-  if (exitCode == 0 && GetLastErrorCode() != 0) exitCode = kExitUnexpected;
-  if (exitCode == 0 && g_Installed) RunPostInstallSteps();
+  // A failed or aborted installation never ends as finished.
+  if (exitCode == 0 && GetLastErrorCode() != 0)
+    exitCode = GetLastErrorCode() < 0 ? kExitInstallAborted : kExitInstallFailed;
+  if (exitCode == 0 && !g_Installed) exitCode = kExitInstallFailed;
+  if (exitCode == 0) {
+    RunPostInstallSteps();
+    AskForRestart(silent);
+  }
   return exitCode;
 }
 

@@ -16,12 +16,14 @@ enum StubExitCode {
   kExitDeny64bit = 6,
   kExitUntrusted = 7,
   kExitNoMachineRights = 8,
+  kExitInstallFailed = 9,    // the installation stopped with an error
   kExitExtensionFailed = 12,
   kExitExtensionStopped = 13,
   kExitUninstallerPath = 14,
   kExitSavedPathMissing = 15,
   kExitWizardFailed = 16,
   kExitWizardClosed = 17,
+  kExitInstallAborted = 17,  // the installation was aborted
   kExitRefused = -1,         // not an administrator, or this Windows is not allowed
 };
 

@@ -1,0 +1,584 @@
+#include "Extraction.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+#include <memory>
+#include <set>
+
+#include "ArchiveOpen.h"
+#include "CreatedPaths.h"
+#include "ExtensionRecord.h"
+#include "ExtractResource.h"
+#include "FileUtil.h"
+#include "FileVersionText.h"
+#include "Folders.h"
+#include "InstalledLocation.h"
+#include "LastError.h"
+#include "OverwriteDialogs.h"
+#include "SfxContainer.h"
+#include "SharedAccess.h"
+#include "StubExtension.h"
+#include "StubLog.h"
+#include "StubSettings.h"
+#include "StubState.h"
+#include "StubStrings.h"
+#include "TessalyResource.h"
+
+namespace stub {
+
+const wchar_t kSkipMarkerName[] = L"$qxskip$.$$$";
+const wchar_t kDeleteMarkerName[] = L"$qxdelete$.$$$";
+const wchar_t kWritePendingSuffix[] = L".writepending";
+
+bool g_AbortRequested = false;
+bool g_DeleteListPending = false;
+bool g_RestartPending = false;
+int g_ProgressPercent = 0;
+unsigned long long g_InstalledSize = 0;
+ITaskbarList3* g_TaskbarList = nullptr;
+HWND g_TaskbarWindow = nullptr;
+
+namespace {
+
+const DWORD kItemAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+std::vector<std::wstring> g_notWritten;
+// Upper-cased paths of existing files recorded but not written by this run.
+std::set<std::wstring> g_keptExisting;
+// The folder that the item check made last, with its base: the next item of
+// the same folder needs no second walk.
+std::wstring g_lastFolder;
+std::wstring g_lastFolderBase;
+
+std::wstring FoldCase(const wchar_t* path) {
+  std::wstring folded(path ? path : L"");
+  if (!folded.empty()) CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+  return folded;
+}
+
+bool EqualNoCase(const wchar_t* a, const wchar_t* b) {
+  return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+bool SameSetting(const wchar_t* itemName, const wchar_t* setting) {
+  return *setting && EqualNoCase(itemName, setting);
+}
+
+void MarkKept(const wchar_t* path) { g_keptExisting.insert(FoldCase(path)); }
+void UnmarkKept(const wchar_t* path) {
+  if (!g_keptExisting.empty()) g_keptExisting.erase(FoldCase(path));
+}
+
+void AddNotWritten(const wchar_t* path) {
+  if (!IsNotWrittenPath(path)) g_notWritten.emplace_back(path);
+}
+
+// The existing file at a path (not a folder), with its data.
+bool ExistingFile(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  if (!GetFileAttributesExW(path, GetFileExInfoStandard, data)) return false;
+  return !(data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ErrorBox(const ExtractionContext* context, const std::wstring& text) {
+  ShowStubMessage(context ? context->progressWindow : nullptr, text.c_str(), PackageCaption(),
+                  MB_OK | MB_ICONERROR);
+}
+
+std::wstring StubString(UINT id) {
+  wchar_t text[1024];
+  return LoadStubString(id, text, ARRAYSIZE(text));
+}
+
+void NoteFailingItem(const wchar_t* name) { lstrcpynW(g_FailingItem, name, MAX_PATH); }
+
+// Creates the folder part of a destination (the text before its last
+// backslash) below base; new folders enter the created-path list.
+bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool grantShared,
+                      const ExtractionContext* context) {
+  std::wstring folder(destination);
+  const size_t slash = folder.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return true;
+  folder.resize(slash);
+  if (folder == g_lastFolder && g_lastFolderBase == base) return true;
+  if (!InCreateDirectory(folder.c_str(), base)) {
+    ErrorBox(context, folder + L"\n\n" + StubString(IDS_ERROR_CREATE_FOLDER));
+    return false;
+  }
+  if (grantShared) GrantSharedAccess(folder.c_str());
+  g_lastFolder = folder;
+  g_lastFolderBase = base;
+  return true;
+}
+
+// Events 1002 and 1003: the destination path and the item's name in
+// 260-character buffers (ANSI copies for the ANSI entry). The module sees
+// copies: what is written, recorded and counted stays the stub's own path.
+LONG SendFileEvent(uint32_t event, const wchar_t* destination, const wchar_t* itemName) {
+  if (!ExtensionActive()) return 0;
+  if (ExtensionUsesWideEntry()) {
+    wchar_t path[MAX_PATH];
+    wchar_t name[MAX_PATH];
+    lstrcpynW(path, destination, MAX_PATH);
+    lstrcpynW(name, itemName, MAX_PATH);
+    return SendExtensionEvent(event, reinterpret_cast<INT_PTR>(path),
+                              reinterpret_cast<INT_PTR>(name));
+  }
+  char path[MAX_PATH] = {};
+  char name[MAX_PATH] = {};
+  ToThreadAnsi(destination, path, MAX_PATH);
+  ToThreadAnsi(itemName, name, MAX_PATH);
+  return SendExtensionEvent(event, reinterpret_cast<INT_PTR>(path),
+                            reinterpret_cast<INT_PTR>(name));
+}
+
+// The item is kept back when it is one of the package's own files.
+bool IsOwnPackageFile(const StubSettings& s, const wchar_t* itemName) {
+  if (ExtensionActive()) {
+    if (SameSetting(itemName, s.ExtensionModuleFile) &&
+        !SameSetting(itemName, s.UninstallerExtensionModuleFile))
+      return true;
+    if (SameSetting(itemName, s.ExtensionModuleDatFile)) return true;
+  }
+  if ((s.FlagsA & SfxFlagsA::NoExtractExplainFile) &&
+      (SameSetting(itemName, s.ExplainFile) || SameSetting(itemName, s.ExplainFileE)))
+    return true;
+  if ((s.FlagsA & SfxFlagsA::NoExtractBannerFile) && SameSetting(itemName, s.BannerFile))
+    return true;
+  if ((s.FlagsA & SfxFlagsA::NoExtractBackScreenLogo) &&
+      SameSetting(itemName, s.BackScreenLogoBmp))
+    return true;
+  if ((s.FlagsA & SfxFlagsA::NoExtractPanelBitmap) && SameSetting(itemName, s.PanelBitmap))
+    return true;
+  if ((s.FlagsA & SfxFlagsA::NoExtractWiz97PanelBitmap) &&
+      SameSetting(itemName, s.Wiz97PanelBitmap))
+    return true;
+  return false;
+}
+
+void ShowCurrentFile(ExtractionContext* context, const wchar_t* path) {
+  HWND control = GetDlgItem(context->progressWindow, IDC_PROGRESS_FILE);
+  if (!control) return;
+  wchar_t shown[MAX_PATH + 8];
+  lstrcpynW(shown, path, MAX_PATH);
+  if (context->nameDc) {
+    RECT bounds = {0, 0, context->nameRect.right - context->nameRect.left,
+                   context->nameRect.bottom - context->nameRect.top};
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = font ? SelectObject(context->nameDc, font) : nullptr;
+    DrawTextExW(context->nameDc, shown, -1, &bounds,
+                DT_PATH_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX,
+                nullptr);
+    if (previous) SelectObject(context->nameDc, previous);
+  }
+  SetWindowTextW(control, shown);
+}
+
+void DispatchWaitingMessages(HWND window) {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (window && IsDialogMessageW(window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void ShowProgress(ExtractionContext* context) {
+  g_ProgressPercent = ProgressPercentOf(context->itemNumber, context->itemTotal);
+  if (g_TaskbarList && g_TaskbarWindow) {
+    if (context->itemNumber == 1) g_TaskbarList->SetProgressState(g_TaskbarWindow, TBPF_NORMAL);
+    g_TaskbarList->SetProgressValue(g_TaskbarWindow, g_ProgressPercent, 100);
+  }
+  if (context->progressWindow) {
+    HWND bar = GetDlgItem(context->progressWindow, IDC_PROGRESS_BAR);
+    if (g_Settings->FlagsA & SfxFlagsA::UseNewWizard) {
+      SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(g_ProgressPercent), 0);
+    } else if (bar) {
+      InvalidateRect(bar, nullptr, TRUE);
+      UpdateWindow(bar);
+    }
+    DispatchWaitingMessages(context->progressWindow);
+  }
+  ++context->itemNumber;
+}
+
+// A file that cannot be opened exclusively is written beside it and put in
+// place at the next restart. False stops the extraction.
+bool ScheduleReplacement(const ArchiveItem* item, const wchar_t* destination,
+                         ExtractionContext* context) {
+  const StubSettings& s = *g_Settings;
+  std::wstring pending = std::wstring(destination) + kWritePendingSuffix;
+  if (pending.size() >= MAX_PATH) {
+    ErrorBox(context, pending + L"\n\n" + StubString(IDS_EXTRACT_PATH_TOO_LONG));
+    return false;
+  }
+  // A pending file of an earlier run is never taken for this one.
+  if (GetFileAttributesW(pending.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    SetFileAttributesW(pending.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(pending.c_str())) {
+      StubLog(L"Stale pending file cannot be removed: %ls\n", pending.c_str());
+      return false;
+    }
+  }
+  bool extracted = false;
+  {
+    std::unique_ptr<CCabDecoder> second(new CCabDecoder(
+        CabTimeZoneInUse(s.Header.CabTimeZone), CabTimeZoneBias(s.Header.CabTimeZone)));
+    extracted = g_Archive && second->Open(g_Archive->Path, g_Archive->ArchiveOffset) &&
+                second->ExtractFile(item->name, pending.c_str());
+    second->Close();
+  }
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!extracted || !ExistingFile(pending.c_str(), &data)) {
+    StubLog(L"Pending file not written: %ls\n", pending.c_str());
+    DeleteFileW(pending.c_str());
+    return false;
+  }
+  if (s.FlagsA & SfxFlagsA::WithAttribute)
+    SetFileAttributesW(pending.c_str(), (item->attributes & kItemAttributes) |
+                                            FILE_ATTRIBUTE_ARCHIVE);
+  if (!MoveFileExW(pending.c_str(), destination,
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    StubLog(L"Replacement at restart cannot be scheduled: %ls (%lu)\n", destination,
+            static_cast<unsigned long>(GetLastError()));
+    SetFileAttributesW(pending.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(pending.c_str());
+    return false;
+  }
+  (void)context;
+  g_RestartPending = true;
+  return true;
+}
+
+// The in-use rule for an existing destination. *write is cleared when the
+// decoder is to skip the item; false stops the extraction.
+bool HandleFileInUse(const ArchiveItem* item, const wchar_t* destination,
+                     ExtractionContext* context, BOOL* write) {
+  for (;;) {
+    HANDLE file = CreateFileW(destination, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return true;
+    }
+    StubLog(L"File in use: %ls\n", destination);
+    switch (g_Settings->OverWriteMethod) {
+      case 1:
+        if (AskRetryWrite(context->progressWindow, destination)) continue;
+        AddNotWritten(destination);
+        return true;
+      case 2:
+        AddNotWritten(destination);
+        if (!ScheduleReplacement(item, destination, context)) return false;
+        *write = FALSE;
+        return true;
+      default:
+        // The decoder's own attempt normally fails in turn and stops the
+        // extraction.
+        AddNotWritten(destination);
+        return true;
+    }
+  }
+}
+
+}  // namespace
+
+const std::vector<std::wstring>& NotWrittenPaths() { return g_notWritten; }
+
+bool IsNotWrittenPath(const wchar_t* path) {
+  if (!path) return false;
+  for (const std::wstring& entry : g_notWritten)
+    if (EqualNoCase(entry.c_str(), path)) return true;
+  return false;
+}
+
+bool IsKeptExistingPath(const wchar_t* path) {
+  return path && g_keptExisting.count(FoldCase(path)) != 0;
+}
+
+void ResetExtractionState() {
+  g_AbortRequested = false;
+  g_DeleteListPending = false;
+  g_RestartPending = false;
+  g_ProgressPercent = 0;
+  g_InstalledSize = 0;
+  g_notWritten.clear();
+  g_keptExisting.clear();
+  g_lastFolder.clear();
+  g_lastFolderBase.clear();
+}
+
+bool ExistingFileIsCurrent(const FILETIME& itemTime, const FILETIME& existingTime) {
+  return CompareFileTime(&itemTime, &existingTime) <= 0;
+}
+
+int ProgressPercentOf(int itemNumber, int itemTotal) {
+  if (itemTotal <= 0) return 100;
+  int percent = static_cast<int>(static_cast<double>(itemNumber) * 100.0 / itemTotal);
+  return percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+}
+
+int MapDecoderError(const ERF& error, int currentCode) {
+  if (!error.fError) return kErrorUnknown;
+  switch (error.erfOper) {
+    case FDIERROR_CABINET_NOT_FOUND:
+    case FDIERROR_NOT_A_CABINET:
+    case FDIERROR_CORRUPT_CABINET:
+    case FDIERROR_WRONG_CABINET:
+      return kErrorArchiveHeader;
+    case FDIERROR_UNKNOWN_CABINET_VERSION: return kErrorCompression;
+    case FDIERROR_ALLOC_FAIL: return kErrorNoMemory;
+    case FDIERROR_BAD_COMPR_TYPE: return kErrorHeaderType;
+    case FDIERROR_MDI_FAIL:
+    case FDIERROR_RESERVE_MISMATCH:
+      return kErrorUnknown;
+    case FDIERROR_TARGET_FILE: return kErrorWriteFile;
+    case FDIERROR_USER_ABORT: return kErrorAborted;
+  }
+  return currentCode;
+}
+
+BOOL CheckItemDestination(const ArchiveItem* item, const wchar_t* folder, const wchar_t* itemName,
+                          wchar_t* destinationPath, void* user) {
+  ExtractionContext* context = static_cast<ExtractionContext*>(user);
+  const StubSettings& s = *g_Settings;
+  (void)item;
+  std::wstring base(folder);
+  if (!base.empty() && base.back() != L'\\') base += L'\\';
+  if (base.size() + wcslen(itemName) >= MAX_PATH) {
+    NoteFailingItem(itemName);
+    ErrorBox(context, base + itemName + L"\n\n" + StubString(IDS_EXTRACT_PATH_TOO_LONG));
+    return FALSE;
+  }
+
+  bool matched = false;
+  for (const ExtraCopyItem& extra : s.ExtraCopy) {
+    if (!MatchExtraCopyItem(extra, itemName)) continue;
+    NoteFailingItem(itemName);
+    wchar_t target[MAX_PATH];
+    if (!ResolveExtraCopyFolder(extra, target, MAX_PATH)) {
+      ErrorBox(context, StubString(IDS_EXTRACT_PATH_INVALID));
+      return FALSE;
+    }
+    wchar_t relative[MAX_PATH] = {};
+    wchar_t destination[MAX_PATH] = {};
+    if (!ExtraCopyRelativePath(extra, itemName, relative) ||
+        !CombinePath(destination, target, relative)) {
+      ErrorBox(context, std::wstring(relative) + L"\n\n" + StubString(IDS_EXTRACT_PATH_TOO_LONG));
+      return FALSE;
+    }
+    // The copy lands inside its own destination folder, never elsewhere.
+    if (!IsPathInsideFolder(target, destination)) {
+      ErrorBox(context, std::wstring(relative) + L"\n\n" + StubString(IDS_UNSAFE_ITEM_NAME));
+      return FALSE;
+    }
+    if (!CreateItemFolder(destination, target, extra.BaseFolder == kBaseCommonAppData, context))
+      return FALSE;
+    wcscpy(destinationPath, destination);
+    matched = true;
+  }
+  if (matched) return TRUE;
+
+  if (!CreateItemFolder(destinationPath, s.ExtractPath, s.BaseFolder == kBaseCommonAppData,
+                        context)) {
+    NoteFailingItem(itemName);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* destinationPath,
+                     void* user) {
+  ExtractionContext* context = static_cast<ExtractionContext*>(user);
+  const StubSettings& s = *g_Settings;
+  if (g_AbortRequested) return FALSE;
+  NoteFailingItem(item->name);
+
+  wchar_t destination[MAX_PATH];
+  lstrcpynW(destination, destinationPath, MAX_PATH);
+  const wchar_t* fileName = FindFileNamePart(destination);
+  bool recordForUninstall = true;
+  context->keepBack = false;
+
+  if (EqualNoCase(fileName, kSkipMarkerName)) {
+    context->keepBack = true;
+  } else if (EqualNoCase(fileName, kDeleteMarkerName)) {
+    context->keepBack = true;
+    g_DeleteListPending = true;
+  }
+  if (IsOwnPackageFile(s, item->name)) context->keepBack = true;
+  // The uninstaller removes its own module itself.
+  if (SameSetting(item->name, s.UninstallerExtensionModuleFile)) recordForUninstall = false;
+
+  if (!context->keepBack && context->progressWindow) ShowCurrentFile(context, destination);
+
+  WIN32_FILE_ATTRIBUTE_DATA existing;
+  bool exists = ExistingFile(destination, &existing);
+  if (exists && !context->keepBack && (s.FlagsB & SfxFlagsB::NoOverwriteNewTimeStamp) &&
+      ExistingFileIsCurrent(item->time, existing.ftLastWriteTime)) {
+    if (recordForUninstall) PushFileName(destination);
+    MarkKept(destination);
+    context->keepBack = true;
+  }
+
+  if (!context->keepBack && ExtensionActive()) {
+    LONG answer = SendFileEvent(ExtEventInstallBeforeFile, destination, item->name);
+    if (answer == 2) {
+      context->keepBack = true;
+    } else if (answer != 0) {
+      StubLog(L"Extension module: event 1002 answered %ld for %ls\n", static_cast<long>(answer),
+              item->name);
+      context->cancelled = true;
+      return FALSE;
+    }
+  }
+
+  context->overwriteThis = true;
+  if (!context->overwriteAll && !context->keepBack && exists) {
+    switch (AskOverwriteFile(context->progressWindow, destination)) {
+      case kOverwriteSkip:
+        context->overwriteThis = false;
+        if (recordForUninstall) PushFileName(destination);
+        MarkKept(destination);
+        break;
+      case kOverwriteYesToAll:
+        context->overwriteAll = true;
+        break;
+      case kOverwriteCancel:
+        context->cancelled = true;
+        break;
+      default:
+        break;
+    }
+  }
+  if (context->cancelled) return FALSE;
+
+  if (context->keepBack || !(context->overwriteAll || context->overwriteThis)) {
+    *extract = FALSE;
+  } else {
+    if (recordForUninstall) PushFileName(destination);
+    if (exists) {
+      // Until the decoder has written it, the file is the user's own.
+      MarkKept(destination);
+      if (existing.dwFileAttributes & kItemAttributes)
+        SetFileAttributesW(destination, existing.dwFileAttributes & ~kItemAttributes);
+      // Recheck: the file may have gone in the meantime.
+      exists = GetFileAttributesW(destination) != INVALID_FILE_ATTRIBUTES;
+    }
+    if (exists && !HandleFileInUse(item, destination, context, extract)) return FALSE;
+  }
+
+  ShowProgress(context);
+  return TRUE;
+}
+
+BOOL AfterWriteItem(BOOL* flag, const ArchiveItem* item, const wchar_t* destinationPath,
+                    void* user) {
+  ExtractionContext* context = static_cast<ExtractionContext*>(user);
+  const StubSettings& s = *g_Settings;
+  (void)flag;
+  UnmarkKept(destinationPath);
+  if (s.FlagsA & SfxFlagsA::WithAttribute)
+    SetFileAttributesW(destinationPath,
+                       (item->attributes & kItemAttributes) | FILE_ATTRIBUTE_ARCHIVE);
+
+  if (ExtensionActive() &&
+      SendFileEvent(ExtEventInstallAfterFile, destinationPath, item->name) != 0) {
+    context->cancelled = true;
+    return FALSE;
+  }
+
+  int accessBase = s.BaseFolder;
+  for (const ExtraCopyItem& extra : s.ExtraCopy) {
+    if (MatchExtraCopyItem(extra, item->name)) {
+      accessBase = extra.BaseFolder;
+      break;
+    }
+  }
+  if (accessBase == kBaseCommonAppData) GrantSharedAccess(destinationPath);
+
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExW(destinationPath, GetFileExInfoStandard, &data))
+    g_InstalledSize += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
+                       data.nFileSizeLow;
+
+  if ((s.FlagsB & SfxFlagsB::UnInstallSetVersion) &&
+      (s.FlagsB & SfxFlagsB::UnInstallAutoSetVersion) &&
+      SameSetting(item->name, s.UnInstallAutoSetVersionFile))
+    ReadFileVersionText(destinationPath, g_Settings->UnInstallVersion,
+                        ARRAYSIZE(g_Settings->UnInstallVersion));
+  return TRUE;
+}
+
+bool ExtractArchive(HWND progressWindow) {
+  StubSettings& s = *g_Settings;
+  SetLastErrorCode(kErrorNone);
+  g_FailingItem[0] = 0;
+  ExtractionContext context = {};
+  context.progressWindow = progressWindow;
+  HWND nameControl = progressWindow ? GetDlgItem(progressWindow, IDC_PROGRESS_FILE) : nullptr;
+  if (nameControl) {
+    context.nameDc = GetDC(nameControl);
+    GetWindowRect(nameControl, &context.nameRect);
+  }
+  CCabDecoder* decoder = g_Archive ? g_Archive->Decoder : nullptr;
+  context.itemTotal = decoder ? decoder->GetItemCount() : 0;
+  context.itemNumber = 1;
+  context.overwriteAll = !(s.FlagsA & SfxFlagsA::AskOverwrite);
+  g_ProgressPercent = 0;
+  g_lastFolder.clear();
+  g_lastFolderBase.clear();
+
+  wchar_t folder[MAX_PATH];
+  lstrcpynW(folder, s.ExtractPath, MAX_PATH);
+  size_t length = wcslen(folder);
+  bool ready = decoder && length > 0;
+  if (ready && folder[length - 1] != L'\\') {
+    ready = length + 1 < MAX_PATH;
+    if (ready) {
+      folder[length] = L'\\';
+      folder[length + 1] = 0;
+    }
+  }
+
+  // A member that names an absolute place or climbs out of the folder makes
+  // the whole package unusable: nothing of it is written.
+  if (ready) {
+    ArchiveItem member;
+    for (int more = decoder->FindFirst(&member); more; more = decoder->FindNext(&member)) {
+      wchar_t combined[MAX_PATH] = {};
+      if (IsSafeArchiveItemName(member.name) && CombinePath(combined, folder, member.name) &&
+          IsPathInsideFolder(folder, combined))
+        continue;
+      StubLog(L"Unsafe archive item name: %ls\n", member.name);
+      NoteFailingItem(member.name);
+      ErrorBox(&context, std::wstring(member.name) + L"\n\n" + StubString(IDS_UNSAFE_ITEM_NAME));
+      if (context.nameDc) ReleaseDC(nameControl, context.nameDc);
+      SetLastErrorCode(kErrorWriteFile);
+      return false;
+    }
+  }
+
+  bool extracted = ready && decoder->ExtractAll(folder, BeforeWriteItem, AfterWriteItem,
+                                                CheckItemDestination, &context);
+  ExtensionRecord* record = ExtensionRecordInUse();
+  if (record) record->param1 = record->param2 = 0;
+  if (context.nameDc) ReleaseDC(nameControl, context.nameDc);
+
+  if (context.cancelled) {
+    SetLastErrorCode(kErrorAborted);
+  } else if (!extracted) {
+    ERF error = {};
+    if (decoder) error = decoder->GetLastError();
+    SetLastErrorCode(MapDecoderError(error, GetLastErrorCode()));
+    StubLog(L"Extraction failed at %ls: FDI error %d, code %d\n", g_FailingItem,
+            static_cast<int>(error.erfOper), GetLastErrorCode());
+  } else {
+    g_FailingItem[0] = 0;
+  }
+  return GetLastErrorCode() == kErrorNone;
+}
+
+}  // namespace stub
