@@ -5,6 +5,8 @@
 #include <cwchar>
 
 #include "CheckingWindow.h"
+#include "FileUtil.h"
+#include "StubLog.h"
 
 namespace stub {
 
@@ -16,6 +18,43 @@ HGLOBAL g_block = nullptr;
 SIZE_T g_capacity = 0;  // bytes
 SIZE_T g_used = 0;      // bytes of the strings with their NULs
 size_t g_count = 0;
+// Per recorded path: where it starts in the block and a hash of its upper
+// case, so that a path already recorded is found without comparing them all.
+std::vector<SIZE_T> g_offsets;
+std::vector<uint32_t> g_hashes;
+
+#ifdef _WIN64
+const wchar_t kOwnUninstaller[] = L"Hollmere64.exe";
+#else
+const wchar_t kOwnUninstaller[] = L"Hollmere.exe";
+#endif
+
+uint32_t UpperHash(const wchar_t* path) {
+  uint32_t hash = 2166136261u;
+  for (; *path; ++path) {
+    wchar_t c = *path;
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+    else if (c > 0x7F)
+      c = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
+          CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(c)))));
+    hash = (hash ^ c) * 16777619u;
+  }
+  return hash;
+}
+
+bool AlreadyRecorded(const wchar_t* path, uint32_t hash) {
+  const wchar_t* data = nullptr;
+  bool found = false;
+  for (size_t i = 0; i < g_hashes.size() && !found; ++i) {
+    if (g_hashes[i] != hash) continue;
+    if (!data) data = static_cast<const wchar_t*>(GlobalLock(g_block));
+    if (!data) return false;
+    const wchar_t* entry = data + g_offsets[i] / sizeof(wchar_t);
+    found = CompareStringOrdinal(entry, -1, path, -1, TRUE) == CSTR_EQUAL;
+  }
+  if (data) GlobalUnlock(g_block);
+  return found;
+}
 
 bool RemoveOne(const wchar_t* path) {
   size_t length = wcslen(path);
@@ -53,6 +92,18 @@ bool CreatedPathListActive() { return g_block != nullptr; }
 bool PushFileName(const wchar_t* path) {
   if (!g_block) return true;
   if (!path || !*path) return true;
+  // The uninstaller and its information file are removed by the
+  // uninstaller itself; a path is recorded once.
+  if (lstrcmpiW(FindFileNamePart(path), kOwnUninstaller) == 0) return true;
+  const uint32_t hash = UpperHash(path);
+  if (AlreadyRecorded(path, hash)) return true;
+  if (StubLogOpen()) StubLog(L"PushFileName() pszFile = %ls\n", path);
+  try {
+    g_offsets.reserve(g_count + 1);
+    g_hashes.reserve(g_count + 1);
+  } catch (...) {
+    return false;
+  }
   const SIZE_T bytes = (wcslen(path) + 1) * sizeof(wchar_t);
   if (g_used + bytes > g_capacity) {
     SIZE_T capacity = g_capacity;
@@ -66,6 +117,8 @@ bool PushFileName(const wchar_t* path) {
   if (!data) return false;
   memcpy(data + g_used, path, bytes);
   GlobalUnlock(g_block);
+  g_offsets.push_back(g_used);
+  g_hashes.push_back(hash);
   g_used += bytes;
   ++g_count;
   return true;
@@ -98,6 +151,8 @@ void FreeCreatedPathList() {
   g_capacity = 0;
   g_used = 0;
   g_count = 0;
+  g_offsets.clear();
+  g_hashes.clear();
 }
 
 }  // namespace stub

@@ -185,15 +185,20 @@ TEST_F(CreateDirectoryTest, CreatesEveryMissingFolderAndRecordsThoseBelowTheBase
   GetCurrentDirectoryW(MAX_PATH, after);
   EXPECT_STREQ(before, after);
 
-  // Existing folders are not recorded again, unless ForceUninstallDir.
+  // Existing folders are not recorded, unless ForceUninstallDir; a path
+  // already in the list is never recorded twice.
   ASSERT_TRUE(stub::InCreateDirectory((full + L"\\Four").c_str(), base.c_str()));
   EXPECT_EQ(stub::CopyCreatedPaths().size(), 4u);
+  ASSERT_TRUE(CreateDirectoryW((base + L"\\Old").c_str(), nullptr));
   stub::StubSettings settings;
   settings.FlagsB = SfxFlagsB::ForceUninstallDir;
   stub::g_Settings = &settings;
   ASSERT_TRUE(stub::InCreateDirectory(full.c_str(), base.c_str()));
+  ASSERT_TRUE(stub::InCreateDirectory((base + L"\\Old").c_str(), base.c_str()));
   stub::g_Settings = nullptr;
-  EXPECT_EQ(stub::CopyCreatedPaths().size(), 7u);
+  recorded = stub::CopyCreatedPaths();
+  ASSERT_EQ(recorded.size(), 5u);
+  EXPECT_EQ(recorded[4], base + L"\\Old\\");
 }
 
 TEST_F(CreateDirectoryTest, PathOutsideTheBaseCreatesNothing) {
