@@ -1,0 +1,81 @@
+// The steps after a successful installation: the uninstaller with its
+// information file, the Uninstall entry, then the programs the package
+// starts, waiting for the main one where the package asks for it.
+#include <windows.h>
+
+#include "AutoExecute.h"
+#include "Extraction.h"
+#include "InstallSteps.h"
+#include "LastError.h"
+#include "PostInstallResource.h"
+#include "ProgramStart.h"
+#include "SfxContainer.h"
+#include "StubLog.h"
+#include "StubSettings.h"
+#include "StubStrings.h"
+#include "UninstallEntry.h"
+#include "UninstallerInstall.h"
+
+namespace stub {
+
+namespace {
+
+// What the extraction leaves behind for the programs it starts.
+AutoExecInputs ExtractionResults() {
+  AutoExecInputs inputs;
+  inputs.restartPending = g_RestartPending;
+  inputs.notWritten = NotWrittenPaths();
+  return inputs;
+}
+
+void RegisterUninstaller() {
+  const StubSettings& s = *g_Settings;
+  const bool hasCab = s.UninstCab && s.UninstCabSize != 0;
+  if (!hasCab && !*s.UnInstallKey) return;
+  UninstallerPlace place;
+  const bool placed = ComposeUninstallerPlace(s, &place);
+  if (hasCab && (s.FlagsA & SfxFlagsA::UseVesmarinUninstaller)) {
+    unsigned long long written = 0;
+    bool ok = placed;
+    if (!placed) {
+      StubLog(L"Uninstaller path cannot be formed below %ls\n", s.ExtractPath);
+      SetLastErrorCode(kErrorCreateFile);
+    } else {
+      ok = InstallUninstaller(place, &written);
+    }
+    g_InstalledSize += written;
+    if (!ok) {
+      ShowStubStringMessage(nullptr, IDS_UNINSTALL_REGISTER_FAILED, MB_OK | MB_ICONERROR);
+      // An entry would name an uninstaller that is not there.
+      return;
+    }
+  }
+  if (!*s.UnInstallKey) return;
+  if (!placed) {
+    ShowStubStringMessage(nullptr, IDS_UNINSTALL_REGISTER_FAILED, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  WriteUninstallEntry(nullptr, place.path, place.args, g_InstalledSize);
+}
+
+}  // namespace
+
+void RunPostInstallSteps() {
+  if (!g_Settings) return;
+  const StubSettings& s = *g_Settings;
+  RegisterUninstaller();
+
+  SetCurrentDirectoryW(s.ExtractPath);
+  PROCESS_INFORMATION main = {};
+  if (!RunAutoExecute(ExtractionResults(), &main))
+    ShowStubStringMessage(nullptr, IDS_EXECUTE_FAILED, MB_OK | MB_ICONWARNING);
+  if (main.hProcess) {
+    const bool wait = IsExeFile(s.CmdLine) && ((s.FlagsA & SfxFlagsA::AfterDeleteExe) ||
+                                               (s.FlagsB & SfxFlagsB::WaitForAutoExecute));
+    if (wait) WaitForProgramEnd(main.hProcess);
+    CloseHandle(main.hProcess);
+  }
+  if (main.hThread) CloseHandle(main.hThread);
+}
+
+}  // namespace stub

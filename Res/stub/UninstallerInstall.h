@@ -1,0 +1,56 @@
+// The uninstaller that the package carries (in the container's uninstaller
+// cabinet), put beside the installed product together with its information
+// file: everything this installation created, for the uninstaller to remove.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "UninstallInfo.h"
+
+namespace stub {
+
+struct StubSettings;
+
+// The built-in uninstaller's file name in this build of the stub.
+extern const wchar_t kUninstallerFileName[];
+
+// Where the uninstaller goes and how it is called.
+struct UninstallerPlace {
+  wchar_t path[MAX_PATH];    // the uninstaller (built-in or the package's own)
+  wchar_t folder[MAX_PATH];  // its folder, with a trailing backslash
+  wchar_t args[MAX_PATH];    // "/s" for the built-in uninstaller, else UnInstallArgs
+  bool builtIn;
+};
+
+// With the built-in uninstaller: the extraction folder, the uninstaller
+// folder of the package (below the extraction folder; a leading backslash
+// or none both mean "below") and the file name; arguments "/s". Otherwise
+// UnInstallFile below the extraction folder with UnInstallArgs. False when
+// the path does not fit or the folder would leave the extraction folder.
+bool ComposeUninstallerPlace(const StubSettings& settings, UninstallerPlace* place);
+
+// The information file's content from the settings and the created paths
+// (oldest first): options, files, registry keys, COM servers to unregister
+// (their installed places) and the Start-menu group of the interface
+// language.
+UninstallInfoContent ComposeUninstallInfo(const StubSettings& settings,
+                                          const std::vector<std::wstring>& createdPaths);
+
+// Restores the stored uninstaller cabinet (its first four bytes put back to
+// "MSCF") into a temporary file, takes the named member out of it into
+// bytes and deletes the temporary file. False when the cabinet is damaged or
+// lacks the member.
+bool ExtractUninstallerImage(const uint8_t* storedCab, size_t size, const wchar_t* memberName,
+                             std::vector<uint8_t>* image);
+
+// Installs the built-in uninstaller and writes its information file beside
+// it. Nothing happens (true) when the container carries no uninstaller
+// cabinet. On failure the last error code is set (7 create, 8 write,
+// 9 folder, 2 memory) and the result is false. *writtenBytes receives the
+// size of what was written (uninstaller and information file).
+bool InstallUninstaller(const UninstallerPlace& place, unsigned long long* writtenBytes);
+
+}  // namespace stub
