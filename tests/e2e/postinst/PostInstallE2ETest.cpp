@@ -1,0 +1,279 @@
+// A silent installer with the built-in uninstaller, its Uninstall entry and
+// its automatic execution, installed for real; then the installed
+// uninstaller started the way the system's list of programs starts it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "InstallerPackage.h"
+#include "TestSupport.h"
+#include "UninstallInfo.h"
+
+namespace {
+
+using testsupport::InstallerPackage;
+using testsupport::PackageMembers;
+
+std::vector<std::wstring> Split(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+std::vector<std::wstring> Section(const std::vector<std::wstring>& lines, const std::wstring& name) {
+  std::vector<std::wstring> out;
+  bool inside = false;
+  for (const std::wstring& line : lines) {
+    if (!line.empty() && line[0] == L'[') {
+      inside = line == L"[" + name + L"]";
+      continue;
+    }
+    if (inside) out.push_back(line);
+  }
+  return out;
+}
+
+std::vector<std::string> ReadLines(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  std::vector<std::string> lines;
+  if (!testsupport::ReadFileBytes(path, bytes)) return lines;
+  std::string text(bytes.begin(), bytes.end());
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+unsigned long long FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+class PostInstallE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    id_ = std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(reinterpret_cast<uintptr_t>(this) & 0xFFFF);
+    key_ = L"VesmarinPostinst-" + id_;
+    userKey_ = L"Software\\VesmarinPostinst-" + id_;
+    temp_ = package_.dir() / L"tmp\\";
+    ASSERT_TRUE(CreateDirectoryW(temp_.c_str(), nullptr));
+    members_ = {
+        {L"readme.txt", "Read me.\r\n"},
+        InstallerPackage::BinMember(L"envprobe.exe", L"bin\\probe.exe"),
+        InstallerPackage::BinMember(L"envprobe.exe", L"bin\\probe2.exe"),
+        {L"docs\\guide.txt", std::string(5000, 'g')},
+    };
+  }
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, userKey_.c_str());
+  }
+
+  std::vector<std::wstring> Lines() const {
+    return {L"NoUI=1",
+            L"UltraSilentInstall=1",
+            L"UseUnInstall=1",
+            L"UseVesmarinUninstaller=1",
+            L"UseVesmarinUninstallerFolder=\\",
+            L"UnInstallTitle=Postinst Plain",
+            L"UnInstallTitleE=Postinst Example",
+            L"UnInstallKey=" + key_,
+            L"UninstIconFile=bin\\probe.exe,0",
+            L"UnInstallPublisher=Plain Publisher",
+            L"UnInstallSupportLinkE=https://example.com/support",
+            L"UnInstallHelpLink=https://example.com/help",
+            L"UnInstallUpdateLinkE=https://example.com/update",
+            L"UnInstallSetVersion=1",
+            L"UnInstallVersion=2.5.1",
+            L"UnInstallAutoSetSize=1",
+            L"UninstallReg0=HKEY_CURRENT_USER\\" + userKey_,
+            L"UseAutoExecute=1",
+            L"CmdLine=bin\\probe.exe",
+            L"CmdArgs=--main \"two words\"",
+            L"PassRebootSwitch=/afterreboot",
+            L"WaitForAutoExecute=1",
+            L"AutoExec0_File=bin\\probe2.exe",
+            L"AutoExec0_Args=--item",
+            L"AutoExec0_NonElevate=1"};
+  }
+
+  std::wstring Install() {
+    const std::wstring setup = package_.Build(Lines(), members_);
+    EXPECT_FALSE(setup.empty()) << testsupport::Narrow(package_.LastError());
+    if (setup.empty()) return setup;
+    testsupport::DrivenResult run = package_.Run(setup);
+    EXPECT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.boxes.empty()) << "an ultra-silent run shows nothing";
+    return setup;
+  }
+
+  InstallerPackage package_{L"postinst"};
+  PackageMembers members_;
+  std::wstring id_, key_, userKey_, temp_;
+};
+
+TEST_F(PostInstallE2E, InstallsTheUninstallerWithItsInformationAndRegistersIt) {
+  const std::wstring setup = Install();
+  ASSERT_FALSE(setup.empty());
+  const std::wstring folder = package_.InstallFolder();
+  const std::wstring exe = folder + L"Hollmere64.exe";
+  const std::wstring info = folder + L"Hollmere64.$$$";
+
+  // The uninstaller is this build's, byte for byte.
+  std::vector<uint8_t> installed, built;
+  ASSERT_TRUE(testsupport::ReadFileBytes(exe, installed));
+  ASSERT_TRUE(testsupport::ReadFileBytes(testsupport::BinPath(L"Hollmere64.exe"), built));
+  EXPECT_TRUE(installed == built);
+
+  // The information file: inverted UTF-16LE without a byte-order mark.
+  std::vector<uint8_t> stored;
+  ASSERT_TRUE(testsupport::ReadFileBytes(info, stored));
+  ASSERT_GE(stored.size(), 22u);
+  EXPECT_EQ(stored.size() % 2, 0u);
+  for (uint8_t& b : stored) b ^= 0xFF;
+  const std::wstring text(reinterpret_cast<const wchar_t*>(stored.data()), stored.size() / 2);
+  EXPECT_EQ(text.compare(0, 11, L"[Options]\r\n"), 0) << "no byte-order mark, [Options] first";
+  const std::vector<std::wstring> lines = Split(text);
+  EXPECT_EQ(Section(lines, L"Options"),
+            (std::vector<std::wstring>{L"UninstallRebootable=1", L"DeleteSubFolders=0",
+                                       L"UninstallKey=" + key_}));
+
+  // [Files]: numbered from 0, newest first, every installed file once, the
+  // uninstaller never.
+  const std::vector<std::wstring> files = Section(lines, L"Files");
+  std::vector<std::wstring> paths;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::wstring prefix = std::to_wstring(i) + L"=";
+    ASSERT_EQ(files[i].compare(0, prefix.size(), prefix), 0) << testsupport::Narrow(files[i]);
+    paths.push_back(files[i].substr(prefix.size()));
+  }
+  auto index = [&](const std::wstring& path) {
+    auto it = std::find_if(paths.begin(), paths.end(), [&](const std::wstring& p) {
+      return CompareStringOrdinal(p.c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL;
+    });
+    return it == paths.end() ? -1 : static_cast<int>(it - paths.begin());
+  };
+  std::vector<int> fileIndexes;
+  for (const auto& member : members_) {
+    const int at = index(folder + member.first);
+    EXPECT_GE(at, 0) << testsupport::Narrow(member.first) << " is listed";
+    fileIndexes.push_back(at);
+  }
+  // Extracted in archive order, so listed in the reverse order.
+  EXPECT_TRUE(std::is_sorted(fileIndexes.rbegin(), fileIndexes.rend()));
+  EXPECT_GE(index(folder + L"bin\\"), 0);
+  EXPECT_GT(index(folder + L"bin\\"), index(folder + L"bin\\probe.exe"))
+      << "a folder comes after what was created in it";
+  EXPECT_GT(index(folder + L"docs\\"), index(folder + L"docs\\guide.txt"));
+  for (const std::wstring& path : paths) {
+    EXPECT_EQ(path.find(L"Hollmere64."), std::wstring::npos) << testsupport::Narrow(path);
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), path), 1);
+  }
+  EXPECT_EQ(Section(lines, L"Registry_CURRENT_USER"),
+            std::vector<std::wstring>{L"0=" + userKey_});
+  EXPECT_TRUE(Section(lines, L"Registry_LOCAL_MACHINE").empty());
+  EXPECT_EQ(Section(lines, L"Group"), std::vector<std::wstring>{L"CommonGroup=1"});
+
+  // The Uninstall entry: exactly these values.
+  unsigned long long size = FileSize(exe) + FileSize(info);
+  for (const auto& member : members_) size += member.second.size();
+  std::wstring location = folder;
+  const std::map<std::wstring, std::wstring> expected = {
+      {L"DisplayName", L"sz:Postinst Example"},
+      {L"UninstallString", L"sz:\"" + exe + L"\" /s"},
+      {L"InstallLocation", L"sz:" + location},
+      {L"DisplayIcon", L"sz:" + folder + L"bin\\probe.exe,0"},
+      {L"Publisher", L"sz:Plain Publisher"},
+      {L"URLInfoAbout", L"sz:https://example.com/support"},
+      {L"HelpLink", L"sz:https://example.com/help"},
+      {L"URLUpdateInfo", L"sz:https://example.com/update"},
+      {L"DisplayVersion", L"sz:2.5.1"},
+      {L"EstimatedSize", L"dword:" + std::to_wstring(size / 1024)},
+  };
+  EXPECT_EQ(testsupport::ReadKeyValues(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)),
+            expected);
+}
+
+TEST_F(PostInstallE2E, StartedProgramsLearnAboutTheInstallation) {
+  const std::wstring setup = Install();
+  ASSERT_FALSE(setup.empty());
+  const std::wstring folder = package_.InstallFolder();
+  // The main command was waited for: its record is complete now.
+  const std::vector<std::string> main = ReadLines(folder + L"bin\\probe.exe.txt");
+  ASSERT_FALSE(main.empty());
+  EXPECT_EQ(main.back(), "end");
+  EXPECT_TRUE(Has(main, "exe=" + testsupport::Narrow(setup)));
+  EXPECT_TRUE(Has(main, "extract=" + testsupport::Narrow(folder.substr(0, folder.size() - 1))));
+  EXPECT_TRUE(Has(main, "reboot=0"));
+  EXPECT_TRUE(Has(main, "cmdline=--main \"two words\"")) << "no restart, no restart switch";
+  EXPECT_TRUE(Has(main, "arg=two words"));
+
+  // The item is not waited for.
+  std::vector<std::string> item;
+  for (int i = 0; i < 200; ++i) {
+    item = ReadLines(folder + L"bin\\probe2.exe.txt");
+    if (!item.empty() && item.back() == "end") break;
+    Sleep(50);
+  }
+  EXPECT_TRUE(Has(item, "cmdline=--item"));
+  EXPECT_TRUE(Has(item, "reboot=0"));
+  EXPECT_TRUE(Has(item, "exe=" + testsupport::Narrow(setup)));
+}
+
+TEST_F(PostInstallE2E, TheInstalledUninstallerRelaunchesFromItsTemporaryCopies) {
+  ASSERT_FALSE(Install().empty());
+  const std::wstring folder = package_.InstallFolder();
+  const std::map<std::wstring, std::wstring> entry =
+      testsupport::ReadKeyValues(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_));
+  ASSERT_EQ(entry.count(L"UninstallString"), 1u);
+  const std::wstring command = entry.at(L"UninstallString").substr(3);
+  ASSERT_EQ(command.substr(command.size() - 3), L" /s");
+  // The item started last writes its record on its own time.
+  for (int i = 0; i < 200 && ReadLines(folder + L"bin\\probe2.exe.txt").empty(); ++i) Sleep(50);
+  Sleep(200);
+  const std::vector<std::wstring> before = testsupport::ListTree(folder);
+
+  testsupport::UninstDriverReport report =
+      testsupport::RunUninstDriver(command, temp_, L"--confirm no");
+  ASSERT_TRUE(report.driver.started);
+  EXPECT_FALSE(report.driver.timedOut);
+  EXPECT_FALSE(report.Has("timeout")) << report.text;
+
+  // The worker runs from "<temp>$$qxunst<tick>.bin" with "/u" and the
+  // information copy "<temp>$$qxunst<tick>.ini".
+  const std::wstring image = report.First("worker-image");
+  const std::wstring prefix = temp_ + L"$$qxunst";
+  ASSERT_EQ(_wcsnicmp(image.c_str(), prefix.c_str(), prefix.size()), 0) << report.text;
+  ASSERT_GT(image.size(), prefix.size() + 4);
+  EXPECT_EQ(image.substr(image.size() - 4), L".bin");
+  for (size_t i = prefix.size(); i < image.size() - 4; ++i) EXPECT_TRUE(iswdigit(image[i]));
+  EXPECT_EQ(report.First("info-copy-exists"), L"1");
+  const std::wstring launcher = report.First("launcher-id");
+  const std::wstring header =
+      L"[General]\r\nUninstFile=" + folder + L"Hollmere64.exe\r\nUninstSrcProcess=" + launcher + L"\r\n";
+  EXPECT_EQ(report.infoCopy.substr(0, header.size()), header);
+  EXPECT_NE(report.infoCopy.find(L"\r\n[Options]\r\n"), std::wstring::npos);
+  EXPECT_NE(report.infoCopy.find(L"UninstallKey=" + key_ + L"\r\n"), std::wstring::npos);
+  EXPECT_EQ(report.First("confirm-caption"), L"Postinst Example");
+
+  // Answered No: nothing is removed.
+  EXPECT_FALSE(report.Has("progress-caption"));
+  EXPECT_EQ(testsupport::ListTree(folder), before);
+  EXPECT_TRUE(testsupport::KeyExists(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)));
+}
+
+}  // namespace
