@@ -91,14 +91,24 @@ BOOL DIAMONDAPI GetNextCabinet(PCCAB cab, ULONG, void* context);
 
 struct CabEncoderAccess {
   static BOOL DIAMONDAPI GetTempFile(char* name, int capacity, void* context) {
+    // The process id and a counter make the name; the C library's temporary
+    // names can hand one name to two processes that build at the same time.
     CCabEncoder* encoder = static_cast<CCabEncoder*>(context);
-    wchar_t* temporary = _wtempnam(nullptr, L"xx");
-    if (!temporary) return FALSE;
-    bool fits = WideCharToMultiByte(CP_UTF8, 0, temporary, -1, name, capacity, nullptr,
-                                    nullptr) > 0;
-    if (fits) encoder->m_temporaryFiles.push_back(temporary);
-    free(temporary);
-    return fits ? TRUE : FALSE;
+    static LONG counter = 0;
+    wchar_t folder[MAX_PATH];
+    DWORD length = GetTempPathW(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH - 32) return FALSE;
+    wchar_t temporary[MAX_PATH];
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+      swprintf(temporary, MAX_PATH, L"%lsvsc%lx-%lx.tmp", folder, GetCurrentProcessId(),
+               static_cast<unsigned long>(InterlockedIncrement(&counter)));
+      if (GetFileAttributesW(temporary) != INVALID_FILE_ATTRIBUTES) continue;
+      if (WideCharToMultiByte(CP_UTF8, 0, temporary, -1, name, capacity, nullptr, nullptr) <= 0)
+        return FALSE;
+      encoder->m_temporaryFiles.push_back(temporary);
+      return TRUE;
+    }
+    return FALSE;
   }
 
   static INT_PTR DIAMONDAPI GetOpenInfo(char* name, USHORT* date, USHORT* time,
