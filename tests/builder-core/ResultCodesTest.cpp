@@ -9,7 +9,9 @@ namespace {
 // Switches the thread's resource language for the life of the object.
 class ThreadLanguage {
  public:
-  explicit ThreadLanguage(LCID locale) : previous_(GetThreadLocale()) { SetThreadLocale(locale); }
+  explicit ThreadLanguage(LCID locale) : previous_(GetThreadLocale()) {
+    if (!SetThreadLocale(locale)) ADD_FAILURE() << "SetThreadLocale: error " << GetLastError();
+  }
   ~ThreadLanguage() { SetThreadLocale(previous_); }
 
  private:
