@@ -1,0 +1,550 @@
+// Silent installers built by the real builder from cabinets written here,
+// installed for real: files, folders, times and attributes, the marker
+// files and the delete list, extra copies, the saved install folder, the
+// newer-file rule, the overwrite question, files in use, hostile member
+// names and the clean-up after the started program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <aclapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "InstallerPackage.h"
+#include "PendingRenames.h"
+#include "TestCabinet.h"
+#include "TestSupport.h"
+
+namespace {
+
+using testsupport::DrivenResult;
+using testsupport::ListTree;
+using testsupport::Narrow;
+using testsupport::PathExists;
+using testsupport::SeenBox;
+using testsupport::TempDir;
+using testsupport::TestCabinet;
+
+const uint16_t kOldDate = testsupport::DosDate(2019, 3, 4);
+const uint16_t kMidDate = testsupport::DosDate(2021, 7, 8);
+const uint16_t kNewDate = testsupport::DosDate(2023, 11, 12);
+const uint16_t kTime = testsupport::DosTime(10, 20, 30);
+
+const wchar_t kInstallError[] = L"An error occured while installation.";
+
+std::wstring UniqueId() {
+  static LONG counter = 0;
+  return std::to_wstring(GetCurrentProcessId()) + L"-" +
+         std::to_wstring(InterlockedIncrement(&counter));
+}
+
+std::string Content(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  if (!testsupport::ReadFileBytes(path, bytes)) return "(missing)";
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The UTC time the stub gives a member stored with this DOS time (the
+// package uses no fixed time zone: the stored time is this machine's).
+FILETIME CabTime(uint16_t date, uint16_t time) {
+  FILETIME local = {}, utc = {};
+  DosDateTimeToFileTime(date, time, &local);
+  LocalFileTimeToFileTime(&local, &utc);
+  return utc;
+}
+
+ULONGLONG WriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
+ULONGLONG AsNumber(const FILETIME& time) {
+  return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+bool SetWriteTime(const std::wstring& path, const FILETIME& time) {
+  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool set = SetFileTime(file, nullptr, nullptr, &time) != FALSE;
+  CloseHandle(file);
+  return set;
+}
+
+DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+std::wstring Joined(const std::vector<std::wstring>& names) {
+  std::wstring text;
+  for (const std::wstring& name : names) text += name + L"; ";
+  return text;
+}
+
+std::wstring BoxTexts(const DrivenResult& result) {
+  std::wstring text;
+  for (const SeenBox& box : result.boxes) text += L"[" + box.caption + L"] " + box.text + L"\n";
+  return text;
+}
+
+// A file held open without sharing, as a running program holds its image.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::wstring& path)
+      : handle_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~HeldFile() { Release(); }
+  bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (held()) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// One silent package: a cabinet of this test, the builder's output and its
+// run under the stub-run lock.
+class Package {
+ public:
+  explicit Package(const std::wstring& tag) : dir_(tag) {}
+
+  const TempDir& dir() const { return dir_; }
+
+  std::wstring Build(const TestCabinet& cab, const std::wstring& installFolder,
+                     const std::vector<std::wstring>& lines) {
+    const std::wstring archive = dir_ / L"archive.cab";
+    if (!cab.WriteTo(archive)) return std::wstring();
+    std::wstring folder = installFolder;
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    std::wstring text = L"\xFEFF[Vesmarin]\r\n";
+    const std::vector<std::wstring> base = {
+        L"SrcArchiveFile=archive.cab", L"DstExeFile=Setup.exe",  L"64bitSFX=1",
+        L"DialogTitle=Install Test",    L"DialogTitleE=Install Test", L"AskExtPath=0",
+        L"UseExtractFolder=1",          L"BaseFolder=6", L"ExtractFolder=" + folder,
+        L"ManifestType=0",              L"IconType=blue", L"NoUI=1"};
+    for (const std::wstring& line : base) text += line + L"\r\n";
+    for (const std::wstring& line : lines) text += line + L"\r\n";
+    const std::wstring definition = dir_ / L"package.ini";
+    if (!testsupport::WriteFileBytes(definition, text.data(), text.size() * sizeof(wchar_t)))
+      return std::wstring();
+    const std::wstring output = dir_ / L"Setup.exe";
+    DeleteFileW(output.c_str());
+    testsupport::ProcessResult built = testsupport::RunProcess(
+        L"\"" + testsupport::BinPath(L"Vesmarin.exe") + L"\" \"" + definition + L"\"", 120000,
+        dir_.path());
+    if (!built.started || built.timedOut || built.exitCode != 0 || !PathExists(output))
+      return std::wstring();
+    return output;
+  }
+
+  static DrivenResult Run(const std::wstring& setup,
+                          const testsupport::BoxAnswer& answer = nullptr) {
+    testsupport::StubRunLock lock;
+    return testsupport::RunAnsweringBoxes(L"\"" + setup + L"\"", answer, 120000);
+  }
+
+ private:
+  TempDir dir_;
+};
+
+bool MakeFile(const std::wstring& path, const std::string& bytes, uint16_t date) {
+  return testsupport::WriteTextFile(path, bytes) && SetWriteTime(path, CabTime(date, kTime));
+}
+
+// True when the DACL of the path holds an access-allowed entry of the
+// well-known group with all access.
+bool GroupHasFullAccess(const std::wstring& path, WELL_KNOWN_SID_TYPE group) {
+  BYTE sidBytes[SECURITY_MAX_SID_SIZE];
+  DWORD sidSize = sizeof(sidBytes);
+  if (!CreateWellKnownSid(group, nullptr, sidBytes, &sidSize)) return false;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  bool found = false;
+  for (DWORD i = 0; dacl && i < dacl->AceCount && !found; ++i) {
+    ACE_HEADER* header = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&header))) continue;
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    ACCESS_ALLOWED_ACE* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+    const DWORD all = GENERIC_ALL | FILE_ALL_ACCESS;
+    found = EqualSid(&ace->SidStart, sidBytes) && (ace->Mask & all) != 0 &&
+            ((ace->Mask & GENERIC_ALL) || (ace->Mask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS);
+  }
+  LocalFree(descriptor);
+  return found;
+}
+
+// Wine accepts SetFileSecurityW but keeps no DACL of its own for a file: the
+// access-rights checks need a system that stores what was set.
+bool KeepsFileDacls(const std::wstring& probe) {
+  if (!testsupport::WriteTextFile(probe, "probe")) return false;
+  BYTE sidBytes[SECURITY_MAX_SID_SIZE];
+  DWORD sidSize = sizeof(sidBytes);
+  BYTE aclBytes[256];
+  PACL acl = reinterpret_cast<PACL>(aclBytes);
+  SECURITY_DESCRIPTOR descriptor;
+  const bool set =
+      CreateWellKnownSid(WinBuiltinUsersSid, nullptr, sidBytes, &sidSize) &&
+      InitializeAcl(acl, sizeof(aclBytes), ACL_REVISION) &&
+      AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, sidBytes) &&
+      InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+      SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) &&
+      SetFileSecurityW(probe.c_str(), DACL_SECURITY_INFORMATION, &descriptor);
+  const bool kept = set && GroupHasFullAccess(probe, WinBuiltinUsersSid);
+  DeleteFileW(probe.c_str());
+  if (!kept) std::printf("note: file DACLs are not kept here; access rights not checked\n");
+  return kept;
+}
+
+std::wstring CommonAppData() {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+  return std::wstring(path) + L"\\";
+}
+
+// A first installation lays out files, folders, times and attributes, keeps
+// the markers back, runs the delete list, sends the extra copies to their
+// base folder and saves the install folder; a second package finds that
+// folder again and keeps what the newer-file rule protects.
+TEST(InstallE2E, LayoutMarkersDeleteListExtraCopiesAndSavedFolder) {
+  const std::wstring id = UniqueId();
+  const std::wstring savedKey = L"Software\\VesmarinInstallE2E-" + id;
+  const std::wstring copyFolder = CommonAppData() + L"VesmarinInstallE2E-" + id + L"\\";
+  Package first(L"inst-layout");
+  const std::wstring app = first.dir() / L"app\\";
+  ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((app + L"old").c_str(), nullptr));
+  ASSERT_TRUE(testsupport::WriteTextFile(app + L"old\\gone.txt", "old"));
+  ASSERT_TRUE(testsupport::WriteTextFile(app + L"lf1.txt", "lf1"));
+  ASSERT_TRUE(testsupport::WriteTextFile(app + L"lf2.txt", "lf2"));
+
+  std::string binary;
+  for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 7 + i / 256) & 0xFF);
+  TestCabinet cab;
+  cab.Add(L"top.txt", "top level\r\n", 0x20, kMidDate, kTime);
+  cab.Add(L"sub\\deeper\\nested.bin", binary, 0x20, kNewDate, kTime);
+  cab.Add(L"sub\\ro.txt", "read only", 0x01 | 0x20, kOldDate, kTime);
+  cab.Add(L"sub\\hidden.txt", "hidden", 0x02, kOldDate, kTime);
+  cab.Add(L"logs\\$qxskip$.$$$", "");
+  cab.Add(L"data\\shared.txt", "shared", 0x20, kOldDate, kTime);
+  // Lines end in CR LF, except the two joined by a lone LF: one line that
+  // names no file. The file goes first, then its emptied folder.
+  cab.Add(L"$qxdelete$.$$$", "old\\gone.txt\r\nold\\\r\nlf1.txt\nlf2.txt\r\n");
+  const std::wstring setup = first.Build(
+      cab, app,
+      {L"WithAttribute=1", L"UseSavePath=1", L"SavePathKey=" + savedKey,
+       L"SavePathValue=InstallPath", L"ExtraCopy0_FileName=data\\", L"ExtraCopy0_BaseFolder=12",
+       L"ExtraCopy0_ExtractFolder=VesmarinInstallE2E-" + id});
+  ASSERT_FALSE(setup.empty());
+
+  DrivenResult run = Package::Run(setup);
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0u) << Narrow(BoxTexts(run));
+  EXPECT_TRUE(run.boxes.empty()) << Narrow(BoxTexts(run));
+
+  const std::vector<std::wstring> expected = {
+      L"lf1.txt",  L"lf2.txt",          L"logs\\",          L"sub\\",
+      L"sub\\deeper\\", L"sub\\deeper\\nested.bin", L"sub\\hidden.txt", L"sub\\ro.txt",
+      L"top.txt"};
+  EXPECT_EQ(ListTree(app), expected) << Narrow(Joined(ListTree(app)));
+  EXPECT_EQ(Content(app + L"top.txt"), "top level\r\n");
+  EXPECT_EQ(Content(app + L"sub\\deeper\\nested.bin"), binary);
+  EXPECT_EQ(Content(app + L"sub\\ro.txt"), "read only");
+  EXPECT_EQ(WriteTime(app + L"top.txt"), AsNumber(CabTime(kMidDate, kTime)));
+  EXPECT_EQ(WriteTime(app + L"sub\\deeper\\nested.bin"), AsNumber(CabTime(kNewDate, kTime)));
+  EXPECT_EQ(WriteTime(app + L"sub\\ro.txt"), AsNumber(CabTime(kOldDate, kTime)));
+  const DWORD kShown = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                       FILE_ATTRIBUTE_ARCHIVE;
+  EXPECT_EQ(Attributes(app + L"top.txt") & kShown, FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(Attributes(app + L"sub\\ro.txt") & kShown,
+            static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_EQ(Attributes(app + L"sub\\hidden.txt") & kShown,
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  // The LF-only pair stayed one line naming nothing.
+  EXPECT_EQ(Content(app + L"lf1.txt"), "lf1");
+  EXPECT_EQ(Content(app + L"lf2.txt"), "lf2");
+
+  // The extra copy lands only below its own base folder, with shared access.
+  EXPECT_EQ(Content(copyFolder + L"data\\shared.txt"), "shared");
+  EXPECT_EQ(ListTree(copyFolder), (std::vector<std::wstring>{L"data\\", L"data\\shared.txt"}));
+  if (KeepsFileDacls(first.dir() / L"dacl-probe.txt")) {
+    EXPECT_TRUE(GroupHasFullAccess(copyFolder + L"data\\shared.txt", WinBuiltinUsersSid));
+    EXPECT_TRUE(GroupHasFullAccess(copyFolder + L"data\\", WinBuiltinAdministratorsSid));
+  }
+
+  auto values = testsupport::ReadKeyValues(HKEY_CURRENT_USER, savedKey);
+  EXPECT_EQ(values[L"InstallPath"], L"sz:" + app);
+
+  // The second package names another folder but installs into the saved
+  // one; its top.txt is no newer and its nested.bin older than what is
+  // there, so both stay as they are; the read-only ro.txt is newer and is
+  // replaced.
+  Package second(L"inst-second");
+  const std::wstring other = second.dir() / L"other\\";
+  TestCabinet next;
+  next.Add(L"top.txt", "second top", 0x20, kMidDate, kTime);
+  next.Add(L"sub\\deeper\\nested.bin", "older", 0x20, kMidDate, kTime);
+  next.Add(L"sub\\ro.txt", "newer", 0x20, kNewDate, kTime);
+  next.Add(L"second.txt", "second", 0x20, kNewDate, kTime);
+  const std::wstring setup2 = second.Build(
+      next, other,
+      {L"UseSavePath=1", L"SavePathKey=" + savedKey, L"SavePathValue=InstallPath",
+       L"NoOverwriteNewTimeStamp=1"});
+  ASSERT_FALSE(setup2.empty());
+  DrivenResult run2 = Package::Run(setup2);
+  ASSERT_FALSE(run2.timedOut);
+  EXPECT_EQ(run2.exitCode, 0u) << Narrow(BoxTexts(run2));
+  EXPECT_FALSE(PathExists(other));
+  EXPECT_EQ(Content(app + L"second.txt"), "second");
+  EXPECT_EQ(Content(app + L"top.txt"), "top level\r\n");
+  EXPECT_EQ(WriteTime(app + L"top.txt"), AsNumber(CabTime(kMidDate, kTime)));
+  EXPECT_EQ(Content(app + L"sub\\deeper\\nested.bin"), binary);
+  EXPECT_EQ(WriteTime(app + L"sub\\deeper\\nested.bin"), AsNumber(CabTime(kNewDate, kTime)));
+  EXPECT_EQ(Content(app + L"sub\\ro.txt"), "newer");
+  EXPECT_EQ(WriteTime(app + L"sub\\ro.txt"), AsNumber(CabTime(kNewDate, kTime)));
+  EXPECT_EQ(Attributes(app + L"sub\\ro.txt") & FILE_ATTRIBUTE_READONLY, 0u);
+
+  RegDeleteTreeW(HKEY_CURRENT_USER, savedKey.c_str());
+  testsupport::RemoveTree(copyFolder);
+}
+
+// A file that another process holds open: method 0 fails the installation,
+// method 1 asks Retry/Cancel (Retry succeeds once the file is free, Cancel
+// fails like method 0), method 2 writes the replacement beside it and
+// leaves it to the restart.
+TEST(InstallE2E, FilesInUseByOverwriteMethod) {
+  {
+    SCOPED_TRACE("method 0");
+    Package package(L"inst-use0");
+    const std::wstring app = package.dir() / L"app\\";
+    ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteTextFile(app + L"busy.txt", "mine"));
+    TestCabinet cab;
+    cab.Add(L"busy.txt", "package").Add(L"after.txt", "after");
+    const std::wstring setup = package.Build(cab, app, {L"OverWriteMethod=0"});
+    ASSERT_FALSE(setup.empty());
+    HeldFile held(app + L"busy.txt");
+    ASSERT_TRUE(held.held());
+    DrivenResult run = Package::Run(setup);
+    held.Release();
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 9u);
+    EXPECT_EQ(Content(app + L"busy.txt"), "mine");
+    EXPECT_FALSE(PathExists(app + L"after.txt"));
+    ASSERT_EQ(run.boxes.size(), 1u) << Narrow(BoxTexts(run));
+    EXPECT_NE(run.boxes[0].text.find(kInstallError), std::wstring::npos);
+    EXPECT_EQ(run.boxes[0].caption, L"Install Test");
+  }
+  {
+    SCOPED_TRACE("method 1");
+    Package package(L"inst-use1");
+    const std::wstring app = package.dir() / L"app\\";
+    ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteTextFile(app + L"busy1.txt", "mine 1"));
+    ASSERT_TRUE(testsupport::WriteTextFile(app + L"busy2.txt", "mine 2"));
+    TestCabinet cab;
+    cab.Add(L"busy1.txt", "package 1").Add(L"busy2.txt", "package 2").Add(L"after.txt", "a");
+    const std::wstring setup = package.Build(cab, app, {L"OverWriteMethod=1"});
+    ASSERT_FALSE(setup.empty());
+    HeldFile held1(app + L"busy1.txt");
+    HeldFile held2(app + L"busy2.txt");
+    ASSERT_TRUE(held1.held() && held2.held());
+    int retries = 0;
+    DrivenResult run = Package::Run(setup, [&](const SeenBox& box) {
+      if (box.text == app + L"busy1.txt\nCould not write the file.") {
+        // The first question finds the file still held; the second is
+        // answered after it was let go.
+        if (++retries == 2) held1.Release();
+        return IDRETRY;
+      }
+      if (box.text == app + L"busy2.txt\nCould not write the file.") return IDCANCEL;
+      return IDOK;
+    });
+    held1.Release();
+    held2.Release();
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 9u) << Narrow(BoxTexts(run));
+    EXPECT_EQ(Content(app + L"busy1.txt"), "package 1");
+    EXPECT_EQ(Content(app + L"busy2.txt"), "mine 2");
+    EXPECT_FALSE(PathExists(app + L"after.txt"));
+    ASSERT_EQ(run.boxes.size(), 4u) << Narrow(BoxTexts(run));
+    EXPECT_EQ(run.boxes[2].text, app + L"busy2.txt\nCould not write the file.");
+    EXPECT_NE(run.boxes[3].text.find(kInstallError), std::wstring::npos);
+  }
+  {
+    SCOPED_TRACE("method 2");
+    Package package(L"inst-use2");
+    const std::wstring app = package.dir() / L"app\\";
+    const std::wstring busy = app + L"busy.txt";
+    const std::wstring pending = busy + L".writepending";
+    ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteTextFile(busy, "mine"));
+    ASSERT_TRUE(testsupport::WriteTextFile(pending, "stale pending file of an earlier run"));
+    TestCabinet cab;
+    cab.Add(L"busy.txt", "package", 0x02, kNewDate, kTime).Add(L"free.txt", "free");
+    const std::wstring setup =
+        package.Build(cab, app, {L"OverWriteMethod=2", L"WithAttribute=1"});
+    ASSERT_FALSE(setup.empty());
+    HeldFile held(busy);
+    ASSERT_TRUE(held.held());
+    DrivenResult run = Package::Run(setup);
+    held.Release();
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u) << Narrow(BoxTexts(run));
+    EXPECT_TRUE(run.boxes.empty()) << Narrow(BoxTexts(run));
+    EXPECT_EQ(Content(busy), "mine");
+    EXPECT_EQ(Content(pending), "package");
+    EXPECT_EQ(WriteTime(pending), AsNumber(CabTime(kNewDate, kTime)));
+    EXPECT_EQ(Attributes(pending) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(Content(app + L"free.txt"), "free");
+    bool scheduled = false;
+    for (const auto& rename : testsupport::PendingFileRenames()) {
+      std::wstring source = rename.first, target = rename.second;
+      if (source.compare(0, 4, L"\\??\\") == 0) source.erase(0, 4);
+      if (!target.empty() && target[0] == L'!') target.erase(0, 1);
+      if (target.compare(0, 4, L"\\??\\") == 0) target.erase(0, 4);
+      if (_wcsicmp(source.c_str(), pending.c_str()) == 0 &&
+          _wcsicmp(target.c_str(), busy.c_str()) == 0)
+        scheduled = true;
+    }
+    EXPECT_TRUE(scheduled);
+  }
+}
+
+// With AskOverwrite the question comes in a silent run too: "Skip" keeps
+// the file as it was, "Cancel" aborts the installation with exit code 17.
+TEST(InstallE2E, OverwriteQuestionSkipKeepsFileAndCancelAborts) {
+  Package package(L"inst-ask");
+  const std::wstring app = package.dir() / L"app\\";
+  ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
+  ASSERT_TRUE(MakeFile(app + L"a.txt", "user a", kOldDate));
+  ASSERT_TRUE(MakeFile(app + L"b.txt", "user b", kOldDate));
+  TestCabinet cab;
+  cab.Add(L"a.txt", "package a", 0x20, kNewDate, kTime)
+      .Add(L"b.txt", "package b", 0x20, kNewDate, kTime)
+      .Add(L"c.txt", "package c", 0x20, kNewDate, kTime);
+  const std::wstring setup = package.Build(cab, app, {L"AskOverwrite=1"});
+  ASSERT_FALSE(setup.empty());
+  // The question is a dialog of its own (control 1004 shows the path):
+  // "Skip" (2) for a.txt, "Cancel" (4) for b.txt.
+  std::vector<std::wstring> questions;
+  DrivenResult run;
+  {
+    testsupport::StubRunLock lock;
+    testsupport::DrivenProcess process;
+    run.started = process.Start(L"\"" + setup + L"\"");
+    ASSERT_TRUE(run.started);
+    std::vector<HWND> answered;
+    const DWORD start = GetTickCount();
+    while (process.Running() && GetTickCount() - start < 120000) {
+      process.AnswerBoxes(nullptr);
+      for (HWND dialog : process.DialogsWithControl(1004)) {
+        HWND cancel = GetDlgItem(dialog, 4);
+        if (std::find(answered.begin(), answered.end(), dialog) != answered.end() || !cancel ||
+            !IsWindowVisible(cancel))
+          continue;
+        answered.push_back(dialog);
+        wchar_t caption[128] = {}, path[MAX_PATH] = {};
+        GetWindowTextW(dialog, caption, 128);
+        GetDlgItemTextW(dialog, 1004, path, MAX_PATH);
+        questions.push_back(std::wstring(caption) + L"|" + path);
+        const int button = questions.size() == 1 ? 2 : 4;
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+      }
+      Sleep(50);
+    }
+    run.timedOut = process.Running();
+    process.Terminate();
+    run.exitCode = process.ExitCode();
+    run.boxes = process.Boxes();
+  }
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(questions, (std::vector<std::wstring>{L"Overwrite Confirmation|" + app + L"a.txt",
+                                                  L"Overwrite Confirmation|" + app + L"b.txt"}));
+  EXPECT_EQ(run.exitCode, 17u) << Narrow(BoxTexts(run));
+  EXPECT_EQ(Content(app + L"a.txt"), "user a");
+  EXPECT_EQ(WriteTime(app + L"a.txt"), AsNumber(CabTime(kOldDate, kTime)));
+  EXPECT_EQ(Content(app + L"b.txt"), "user b");
+  EXPECT_FALSE(PathExists(app + L"c.txt"));
+  ASSERT_EQ(run.boxes.size(), 1u) << Narrow(BoxTexts(run));
+  EXPECT_EQ(run.boxes[0].text, L"Installation has been aborted.");
+}
+
+// Member names that leave the install folder: nothing of the package is
+// written, neither inside nor outside, and the run fails with code 8
+// (exit code 9) and says why.
+TEST(InstallE2E, HostileMemberNamesInstallNothing) {
+  const std::wstring id = UniqueId();
+  const std::wstring name = L"vesmarin-escape-" + id + L".txt";
+  Package package(L"inst-hostile");
+  const std::wstring app = package.dir() / L"deep\\app\\";
+  ASSERT_TRUE(CreateDirectoryW((package.dir() / L"deep").c_str(), nullptr));
+  const std::vector<std::string> hostile = {
+      "..\\" + Narrow(name), "sub\\..\\..\\" + Narrow(name), "C:\\" + Narrow(name),
+      "\\" + Narrow(name), "/" + Narrow(name)};
+  for (const std::string& member : hostile) {
+    SCOPED_TRACE(member);
+    TestCabinet cab;
+    cab.AddRaw("good.txt", "good").AddRaw(member, "escaped").AddRaw("last.txt", "last");
+    const std::wstring setup = package.Build(cab, app, {});
+    ASSERT_FALSE(setup.empty());
+    DrivenResult run = Package::Run(setup);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 9u);
+    EXPECT_TRUE(ListTree(app).empty()) << Narrow(Joined(ListTree(app)));
+    for (const std::wstring& place :
+         {package.dir() / L"deep\\" + name, package.dir().path() + name, L"C:\\" + name,
+          L"Z:\\" + name})
+      EXPECT_FALSE(PathExists(place)) << Narrow(place);
+    // The refusal names the member; the outcome box follows it.
+    ASSERT_EQ(run.boxes.size(), 2u) << Narrow(BoxTexts(run));
+    EXPECT_EQ(run.boxes[0].text.find(testsupport::Widen(member) + L"\n\n"), 0u)
+        << Narrow(run.boxes[0].text);
+    EXPECT_NE(run.boxes[0].text.find(L"points outside the installation folder"),
+              std::wstring::npos)
+        << Narrow(run.boxes[0].text);
+    EXPECT_NE(run.boxes[1].text.find(kInstallError), std::wstring::npos);
+  }
+}
+
+// AfterDeleteFiles: once the started program has ended, what this run wrote
+// or created goes; the user's files, the file the newer-file rule kept, the
+// folder that existed before and the program's own output stay.
+TEST(InstallE2E, AfterRunCleanUpRemovesOnlyWhatTheRunWrote) {
+  Package package(L"inst-after");
+  const std::wstring app = package.dir() / L"app\\";
+  ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((app + L"existing").c_str(), nullptr));
+  ASSERT_TRUE(testsupport::WriteTextFile(app + L"mine.txt", "mine"));
+  ASSERT_TRUE(MakeFile(app + L"kept.txt", "newer file of the user", kNewDate));
+  TestCabinet cab;
+  auto probe = testsupport::InstallerPackage::BinMember(L"envprobe.exe", L"probe.exe");
+  cab.Add(probe.first, probe.second)
+      .Add(L"kept.txt", "older package file", 0x20, kOldDate, kTime)
+      .Add(L"existing\\f.txt", "f")
+      .Add(L"new\\deep\\g.txt", "g");
+  const std::wstring setup =
+      package.Build(cab, app,
+                    {L"UseAutoExecute=1", L"CmdLine=probe.exe", L"AfterDeleteFiles=1",
+                     L"NoOverwriteNewTimeStamp=1"});
+  ASSERT_FALSE(setup.empty());
+  DrivenResult run = Package::Run(setup);
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0u) << Narrow(BoxTexts(run));
+  const std::vector<std::wstring> expected = {L"existing\\", L"kept.txt", L"mine.txt",
+                                              L"probe.exe.txt"};
+  EXPECT_EQ(ListTree(app), expected) << Narrow(Joined(ListTree(app)));
+  EXPECT_EQ(Content(app + L"kept.txt"), "newer file of the user");
+  EXPECT_EQ(Content(app + L"mine.txt"), "mine");
+}
+
+}  // namespace
