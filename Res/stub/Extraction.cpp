@@ -94,6 +94,21 @@ std::wstring StubString(UINT id) {
 
 void NoteFailingItem(const wchar_t* name) { lstrcpynW(g_FailingItem, name, MAX_PATH); }
 
+// Marks every folder of the path below base that exists now (as the
+// created-path list names folders: with a trailing backslash).
+void MarkExistingFolders(const std::wstring& folder, const wchar_t* base) {
+  size_t start = wcslen(base);
+  while (start > 0 && base[start - 1] == L'\\') --start;
+  if (folder.size() <= start) return;
+  for (size_t end = folder.find(L'\\', start + 1);; end = folder.find(L'\\', end + 1)) {
+    const std::wstring prefix = folder.substr(0, end);
+    const DWORD attributes = GetFileAttributesW(prefix.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    MarkKept((prefix + L"\\").c_str());
+    if (end == std::wstring::npos) return;
+  }
+}
+
 // Creates the folder part of a destination (the text before its last
 // backslash) below base; new folders enter the created-path list.
 bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool grantShared,
@@ -103,6 +118,9 @@ bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool gran
   if (slash == std::wstring::npos) return true;
   folder.resize(slash);
   if (folder == g_lastFolder && g_lastFolderBase == base) return true;
+  // With ForceUninstallDir folders that were already there enter the
+  // created-path list too; the delete-after-run clean-up must know them.
+  if (g_Settings->FlagsB & SfxFlagsB::ForceUninstallDir) MarkExistingFolders(folder, base);
   if (!InCreateDirectory(folder.c_str(), base)) {
     ErrorBox(context, folder + L"\n\n" + StubString(IDS_ERROR_CREATE_FOLDER));
     return false;

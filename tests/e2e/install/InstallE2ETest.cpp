@@ -518,12 +518,13 @@ TEST(InstallE2E, HostileMemberNamesInstallNothing) {
 
 // AfterDeleteFiles: once the started program has ended, what this run wrote
 // or created goes; the user's files, the file the newer-file rule kept, the
-// folder that existed before and the program's own output stay.
+// folders that existed before and the program's own output stay.
 TEST(InstallE2E, AfterRunCleanUpRemovesOnlyWhatTheRunWrote) {
   Package package(L"inst-after");
   const std::wstring app = package.dir() / L"app\\";
   ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW((app + L"existing").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((app + L"existing\\inner").c_str(), nullptr));
   ASSERT_TRUE(testsupport::WriteTextFile(app + L"mine.txt", "mine"));
   ASSERT_TRUE(MakeFile(app + L"kept.txt", "newer file of the user", kNewDate));
   TestCabinet cab;
@@ -531,17 +532,20 @@ TEST(InstallE2E, AfterRunCleanUpRemovesOnlyWhatTheRunWrote) {
   cab.Add(probe.first, probe.second)
       .Add(L"kept.txt", "older package file", 0x20, kOldDate, kTime)
       .Add(L"existing\\f.txt", "f")
+      .Add(L"existing\\inner\\h.txt", "h")
       .Add(L"new\\deep\\g.txt", "g");
   const std::wstring setup =
       package.Build(cab, app,
                     {L"UseAutoExecute=1", L"CmdLine=probe.exe", L"AfterDeleteFiles=1",
-                     L"NoOverwriteNewTimeStamp=1"});
+                     L"NoOverwriteNewTimeStamp=1", L"ForceUninstallDir=1"});
   ASSERT_FALSE(setup.empty());
   DrivenResult run = Package::Run(setup);
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitCode, 0u) << Narrow(BoxTexts(run));
-  const std::vector<std::wstring> expected = {L"existing\\", L"kept.txt", L"mine.txt",
-                                              L"probe.exe.txt"};
+  // ForceUninstallDir records the folders that were there before as well;
+  // they stay all the same.
+  const std::vector<std::wstring> expected = {L"existing\\", L"existing\\inner\\",
+                                              L"kept.txt", L"mine.txt", L"probe.exe.txt"};
   EXPECT_EQ(ListTree(app), expected) << Narrow(Joined(ListTree(app)));
   EXPECT_EQ(Content(app + L"kept.txt"), "newer file of the user");
   EXPECT_EQ(Content(app + L"mine.txt"), "mine");
