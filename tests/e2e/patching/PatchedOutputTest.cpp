@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ContainerReader.h"
+#include "DialogDriver.h"
 #include "PatchE2eUtil.h"
 #include "TestCabinet.h"
 #include "TestSupport.h"
@@ -257,6 +258,61 @@ TEST_F(PatchedOutput, UnusableIconSourceGives7) {
     EXPECT_EQ(Build(lines), 7u);
     ExpectNoBox();
     EXPECT_FALSE(testsupport::PathExists(output_));
+  }
+}
+
+// Outputs whose stub image was patched still run: each installs silently
+// with exit code 0 and writes the archive's files. One carries a manifest
+// file and a built-in icon set, the other the built-in manifest and a custom
+// icon file, so every kind of patch is in one of them. Neither the build
+// nor the installation leaves a file in the temporary folder.
+TEST_F(PatchedOutput, PatchedOutputsStillInstallSilently) {
+  patchtest::IcoEntry png;
+  png.data = patchtest::MakePng(32, 32);
+  png.width = png.height = 32;
+  const std::wstring ico = work_ / L"app.ico";
+  ASSERT_TRUE(testsupport::WriteFileBytes(ico, patchtest::MakeIco(0, 1, {png})));
+  const std::wstring manifest = ManifestFile(300);
+  const std::vector<std::vector<std::wstring>> patches = {
+      {L"ManifestType=2", L"ManifestFile=" + manifest, L"IconType=red"},
+      {L"ManifestType=1", L"IconType=custom", L"IconFile=" + ico}};
+  for (size_t i = 0; i < patches.size(); ++i) {
+    SCOPED_TRACE(testsupport::Narrow(patches[i][0] + L" " + patches[i].back()));
+    const std::wstring folder = work_ / (L"installed" + std::to_wstring(i));
+    std::vector<std::wstring> lines = {L"NoUI=1",         L"UltraSilentInstall=1",
+                                       L"AskExtPath=0",   L"UseExtractFolder=1",
+                                       L"BaseFolder=6",   L"ExtractFolder=" + folder};
+    lines.insert(lines.end(), patches[i].begin(), patches[i].end());
+    ASSERT_EQ(Build(lines), 0u);
+    ExpectNoBox();
+    Bytes image = StubImageOf(output_);
+    Bytes original;
+    ASSERT_TRUE(testsupport::ReadFileBytes(testsupport::BinPath(L"Tessaly64.exe"), original));
+    EXPECT_FALSE(image == original) << "the stub image was patched";
+
+    testsupport::DrivenResult run;
+    {
+      testsupport::StubRunLock lock;
+      wchar_t oldTmp[MAX_PATH] = L"", oldTemp[MAX_PATH] = L"";
+      const DWORD hadTmp = GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH);
+      const DWORD hadTemp = GetEnvironmentVariableW(L"TEMP", oldTemp, MAX_PATH);
+      SetEnvironmentVariableW(L"TMP", temp_.c_str());
+      SetEnvironmentVariableW(L"TEMP", temp_.c_str());
+      run = testsupport::RunAnsweringBoxes(L"\"" + output_ + L"\"", nullptr, 120000);
+      SetEnvironmentVariableW(L"TMP", hadTmp ? oldTmp : nullptr);
+      SetEnvironmentVariableW(L"TEMP", hadTemp ? oldTemp : nullptr);
+    }
+    EXPECT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.boxes.empty());
+    Bytes readme, tool;
+    EXPECT_TRUE(testsupport::ReadFileBytes(folder + L"\\readme.txt", readme));
+    EXPECT_EQ(std::string(readme.begin(), readme.end()), "Read me.\r\n");
+    EXPECT_TRUE(testsupport::ReadFileBytes(folder + L"\\bin\\tool.exe", tool));
+    EXPECT_EQ(tool.size(), 20000u);
+    EXPECT_TRUE(FilesIn(temp_).empty()) << "the installation left a temporary file";
+    DeleteFileW(output_.c_str());
   }
 }
 
