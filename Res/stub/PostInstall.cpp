@@ -1,6 +1,8 @@
 // The steps after a successful installation: the uninstaller with its
 // information file, the Uninstall entry, then the programs the package
-// starts, waiting for the main one where the package asks for it.
+// starts, waiting for the main one where the package asks for it. A failed
+// uninstaller installation leaves its code as the last error code, so the
+// run does not end as finished.
 #include <windows.h>
 
 #include "AutoExecute.h"
@@ -10,6 +12,7 @@
 #include "PostInstallResource.h"
 #include "ProgramStart.h"
 #include "SfxContainer.h"
+#include "StubExtension.h"
 #include "StubLog.h"
 #include "StubSettings.h"
 #include "StubStrings.h"
@@ -26,6 +29,17 @@ AutoExecInputs ExtractionResults() {
   inputs.restartPending = g_RestartPending;
   inputs.notWritten = NotWrittenPaths();
   return inputs;
+}
+
+// The failed uninstaller installation reaches the extension module (event
+// 1007 with its code) and, unless the module suppresses it, the user.
+void ReportUninstallerFailure() {
+  wchar_t text[kMessageBufferSize];
+  LoadStubString(IDS_UNINSTALL_REGISTER_FAILED, text, ARRAYSIZE(text));
+  StubLog(L"Uninstaller installation failed, code %d\n", GetLastErrorCode());
+  bool suppressed = false;
+  SendInstallErrorEvent(GetLastErrorCode(), text, &suppressed);
+  if (!suppressed) ShowStubMessage(nullptr, text, PackageCaption(), MB_OK | MB_ICONERROR);
 }
 
 void RegisterUninstaller() {
@@ -45,7 +59,8 @@ void RegisterUninstaller() {
     }
     g_InstalledSize += written;
     if (!ok) {
-      ShowStubStringMessage(nullptr, IDS_UNINSTALL_REGISTER_FAILED, MB_OK | MB_ICONERROR);
+      if (GetLastErrorCode() == kErrorNone) SetLastErrorCode(kErrorUnknown);
+      ReportUninstallerFailure();
       // An entry would name an uninstaller that is not there.
       return;
     }

@@ -270,6 +270,8 @@ int Install() {
   if (exitCode == 0 && !g_Installed) exitCode = kExitInstallFailed;
   if (exitCode == 0) {
     RunPostInstallSteps();
+    // A failed uninstaller installation has been reported there.
+    if (GetLastErrorCode() != kErrorNone) exitCode = kExitInstallFailed;
     AskForRestart(silent);
   }
   return exitCode;

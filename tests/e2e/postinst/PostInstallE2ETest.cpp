@@ -276,4 +276,70 @@ TEST_F(PostInstallE2E, TheInstalledUninstallerRelaunchesFromItsTemporaryCopies) 
   EXPECT_TRUE(testsupport::KeyExists(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)));
 }
 
+// An uninstaller that cannot be installed fails the run, silent or not: the
+// extension module hears of it with the code, the user sees the message
+// unless the run is ultra-silent, no Uninstall entry names the missing
+// uninstaller, and the exit code is that of a failed installation.
+TEST_F(PostInstallE2E, UninstallerThatCannotBeInstalledFailsTheRun) {
+  struct Case {
+    bool ultraSilent;       // NoUI alone shows boxes
+    const wchar_t* folder;  // the uninstaller's folder below the installation
+    const char* code;       // what event 1007 carries
+  };
+  const Case cases[] = {{false, L"\\", "7"},         // its file is held open
+                        {true, L"\\uninst", "9"}};  // a file stands in for its folder
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    InstallerPackage package(L"postfail");
+    const std::wstring folder = package.InstallFolder();
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (!c.ultraSilent) {
+      held = CreateFileW((folder + L"Hollmere64.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                         CREATE_NEW, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    } else {
+      ASSERT_TRUE(testsupport::WriteTextFile(folder + L"uninst", "in the way"));
+    }
+    const std::wstring events = package.dir() / L"events.log";
+    SetEnvironmentVariableW(L"VESMARIN_TESTEXT_LOG", events.c_str());
+    PackageMembers members = {{L"readme.txt", "Read me.\r\n"},
+                              InstallerPackage::BinMember(L"stubext_both.dll", L"ext\\module.dll")};
+    const std::wstring setup = package.Build(
+        {L"NoUI=1", c.ultraSilent ? L"UltraSilentInstall=1" : L"UltraSilentInstall=0",
+         L"UseExtensionModuleFile=1", L"ExtensionModuleFile=ext\\module.dll",
+         L"UseUnInstall=1", L"UseVesmarinUninstaller=1",
+         std::wstring(L"UseVesmarinUninstallerFolder=") + c.folder,
+         L"UnInstallTitle=Postinst Failure", L"UnInstallKey=" + key_},
+        members);
+    testsupport::DrivenResult run;
+    if (!setup.empty()) run = package.Run(setup);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    SetEnvironmentVariableW(L"VESMARIN_TESTEXT_LOG", nullptr);
+    ASSERT_FALSE(setup.empty()) << testsupport::Narrow(package.LastError());
+
+    EXPECT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 9u);
+    if (c.ultraSilent) {
+      EXPECT_TRUE(run.boxes.empty());
+    } else {
+      ASSERT_EQ(run.boxes.size(), 1u);
+      EXPECT_EQ(run.boxes[0].text, L"Could not register uninstall information.");
+    }
+    const std::vector<std::string> seen = ReadLines(events);
+    std::vector<std::string> errors;
+    for (const std::string& line : seen)
+      if (line.compare(0, 11, "event=1007 ") == 0) errors.push_back(line);
+    ASSERT_EQ(errors.size(), 1u) << seen.size() << " events seen";
+    EXPECT_NE(errors[0].find(std::string(" code=") + c.code +
+                             " text=Could not register uninstall information."),
+              std::string::npos)
+        << errors[0];
+    EXPECT_TRUE(testsupport::PathExists(folder + L"readme.txt"));
+    EXPECT_FALSE(testsupport::PathExists(folder + L"Hollmere64.$$$"));
+    EXPECT_FALSE(testsupport::KeyExists(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)));
+  }
+}
+
 }  // namespace
