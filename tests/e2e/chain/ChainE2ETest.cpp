@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "InstallerPackage.h"
+#include "PendingRenames.h"
 #include "TestSupport.h"
 
 namespace {
@@ -50,16 +51,19 @@ class ChainE2E : public ::testing::Test {
     testsupport::RemoveTree(groupFolder_);
   }
 
-  // Builds and installs the package; the product then makes a machine key
-  // of its own, which the package lists for removal.
-  void Install() {
-    const testsupport::PackageMembers members = {
+  // Builds and installs the package (with the further definition lines and
+  // members); the product then makes a machine key of its own, which the
+  // package lists for removal.
+  void Install(const std::vector<std::wstring>& moreLines = {},
+               const testsupport::PackageMembers& moreMembers = {}) {
+    testsupport::PackageMembers members = {
         {L"readme.txt", "Read me.\r\n"},
         InstallerPackage::BinMember(L"envprobe.exe", L"bin\\app.exe"),
         {L"data\\top.txt", "top"},
         {L"data\\sub\\deep.txt", std::string(3000, 'd')},
     };
-    const std::vector<std::wstring> lines = {
+    members.insert(members.end(), moreMembers.begin(), moreMembers.end());
+    std::vector<std::wstring> lines = {
         L"NoUI=1",
         L"UltraSilentInstall=1",
         L"UseUnInstall=1",
@@ -82,6 +86,7 @@ class ChainE2E : public ::testing::Test {
         L"UninstallReg0=HKEY_CURRENT_USER\\" + userKey_,
         L"UninstallReg1=HKEY_LOCAL_MACHINE\\" + machineKey_,
     };
+    lines.insert(lines.end(), moreLines.begin(), moreLines.end());
     const std::wstring setup = package_.Build(lines, members);
     ASSERT_FALSE(setup.empty()) << testsupport::Narrow(package_.LastError());
     testsupport::DrivenResult run = package_.Run(setup);
@@ -145,6 +150,19 @@ TEST_F(ChainE2E, UninstallRemovesEverythingInstalledAndKeepsWhatTheUserAdded) {
   EXPECT_FALSE(report.Has("error-text")) << report.text;
   EXPECT_FALSE(report.Has("restart-text")) << "nothing was in use";
   EXPECT_EQ(report.First("launcher-exit"), L"0");
+  // The log names every deleted file, newest first, then the group and the
+  // keys; the folders and what the user added are not among them.
+  const std::vector<std::wstring> log = {
+      L" " + groupFolder_ + L"\\Chain App.lnk - deleted.",
+      L" " + folder + L"data\\sub\\deep.txt - deleted.",
+      L" " + folder + L"data\\top.txt - deleted.",
+      L" " + folder + L"bin\\app.exe - deleted.",
+      L" " + folder + L"readme.txt - deleted.",
+      L" Start menu group \"" + group_ + L"\" - deleted.",
+      L"HKEY_CURRENT_USER \\ " + userKey_ + L" - deleted.",
+      L"HKEY_LOCAL_MACHINE \\ " + machineKey_ + L" - deleted.",
+  };
+  EXPECT_EQ(report.All("log"), log) << report.text;
 
   // What the user added, with its folders, is all that is left.
   EXPECT_EQ(ListTree(folder),
@@ -174,6 +192,63 @@ TEST_F(ChainE2E, AnsweringNoRemovesNothing) {
   EXPECT_EQ(ListTree(folder), tree);
   EXPECT_EQ(ListTree(groupFolder_), group);
   EXPECT_EQ(RegistryState(), registry);
+}
+
+// The uninstaller's own options travel from the package through the
+// installation: its extension module sees its four events in order, the
+// pre-uninstall program runs before anything is deleted, and a file held
+// open is left for the restart, which is asked for (and answered No).
+TEST_F(ChainE2E, UninstallerOptionsOfThePackageTakeEffect) {
+  ASSERT_NO_FATAL_FAILURE(Install(
+      {L"UseUninstallerExtensionModuleFile=1", L"UninstallerExtensionModuleFile=uninstext.dll",
+       L"UseUninstallerPreProcess=1", L"UninstallerPreProcessFile=bin\\before.exe",
+       L"UninstallerPreProcessArg=--flag value"},
+      {InstallerPackage::BinMember(L"uninstext.dll", L"uninstext.dll"),
+       InstallerPackage::BinMember(L"uninstprobe.exe", L"bin\\before.exe")}));
+  const std::wstring folder = package_.InstallFolder();
+  const std::wstring readme = folder + L"readme.txt";
+  const std::wstring extLog = package_.dir() / L"ext.log";
+  const std::wstring probeLog = package_.dir() / L"probe.log";
+  SetEnvironmentVariableW(L"VESMARIN_EXT_LOG", extLog.c_str());
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_LOG", probeLog.c_str());
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_CHECK", readme.c_str());
+  HANDLE held = CreateFileW(readme.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  testsupport::UninstDriverReport report =
+      testsupport::RunUninstDriver(command_, temp_, L"--confirm yes");
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  for (const wchar_t* name : {L"VESMARIN_EXT_LOG", L"VESMARIN_PROBE_LOG", L"VESMARIN_PROBE_CHECK"})
+    SetEnvironmentVariableW(name, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(report.Has("timeout")) << report.text;
+  EXPECT_FALSE(report.Has("error-text")) << report.text;
+
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(testsupport::ReadFileBytes(extLog, bytes));
+  std::string events(bytes.begin(), bytes.end()), order;
+  for (size_t at = 0; (at = events.find("event=", at)) != std::string::npos; ++at)
+    order += events.substr(at, 20) + "|";
+  EXPECT_EQ(order,
+            "event=2000 size=96 p|event=2003 size=96 p|event=2002 size=96 p|event=2001 size=96 p|")
+      << events;
+  bytes.clear();
+  ASSERT_TRUE(testsupport::ReadFileBytes(probeLog, bytes));
+  const std::string probe(bytes.begin(), bytes.end());
+  EXPECT_EQ(probe.find("args=--flag value\r\nexists=1 " + testsupport::Narrow(readme) + "\r\n"), 0u)
+      << probe;
+
+  const std::vector<std::wstring> log = report.All("log");
+  const std::wstring busy = L" " + readme + L" - file using, need reboot to delete.";
+  EXPECT_NE(std::find(log.begin(), log.end(), busy), log.end()) << report.text;
+  EXPECT_EQ(report.First("restart-text"),
+            L"You have to restart Windows to finish deleting files.\n"
+            L"Do You want to restart Windows now?");
+  EXPECT_TRUE(testsupport::IsPendingDeletion(readme));
+  EXPECT_FALSE(PathExists(folder + L"bin\\app.exe"));
+  EXPECT_FALSE(PathExists(folder + L"bin\\before.exe"));
+  EXPECT_FALSE(PathExists(folder + L"uninstext.dll"));
+  EXPECT_FALSE(PathExists(folder + L"Hollmere64.exe"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)));
 }
 
 }  // namespace
