@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -477,6 +478,87 @@ TEST(InstallE2E, OverwriteQuestionSkipKeepsFileAndCancelAborts) {
   EXPECT_FALSE(PathExists(app + L"c.txt"));
   ASSERT_EQ(run.boxes.size(), 1u) << Narrow(BoxTexts(run));
   EXPECT_EQ(run.boxes[0].text, L"Installation has been aborted.");
+}
+
+// The event numbers an extension module saw, in order.
+std::vector<int> EventsSeen(const std::wstring& log) {
+  std::vector<int> events;
+  std::string text = Content(log);
+  for (size_t at = text.find("event="); at != std::string::npos; at = text.find("event=", at + 1))
+    events.push_back(std::atoi(text.c_str() + at + 6));
+  return events;
+}
+
+std::string EventLine(const std::wstring& log, int event) {
+  const std::string text = Content(log);
+  const size_t at = text.find("event=" + std::to_string(event) + " ");
+  return at == std::string::npos ? std::string() : text.substr(at, text.find('\n', at) - at);
+}
+
+// The extension module sees 1002 and 1003 around every file and 1008 and
+// 1004 around the install worker; its module file is never installed. An
+// answer 2 to 1002 keeps the files back; a refusal of 1008 aborts before
+// any of the worker's steps (exit code 17, event 1007 with code -1).
+TEST(InstallE2E, ExtensionModuleEventsAroundFilesAndWorker) {
+  struct Case {
+    const char* name;
+    const wchar_t* variable;  // the answer that changes the run, or null
+    const wchar_t* answer;
+    DWORD exitCode;
+    std::vector<int> events;
+    bool filesWritten;
+    bool folderSaved;
+  };
+  const std::vector<Case> cases = {
+      {"plain", nullptr, nullptr, 0, {1000, 1006, 1002, 1003, 1002, 1003, 1008, 1004}, true, true},
+      {"keep back", L"VESMARIN_TESTEXT_ANSWER_1002", L"2", 0, {1000, 1006, 1002, 1002, 1008, 1004},
+       false, true},
+      {"refused begin", L"VESMARIN_TESTEXT_ANSWER_1008", L"1", 17,
+       {1000, 1006, 1002, 1003, 1002, 1003, 1008, 1007}, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring savedKey = L"Software\\VesmarinInstallE2E-ext-" + UniqueId();
+    Package package(L"inst-ext");
+    const std::wstring app = package.dir() / L"app\\";
+    const std::wstring log = package.dir() / L"events.log";
+    TestCabinet cab;
+    auto module = testsupport::InstallerPackage::BinMember(L"stubext_both.dll", L"ext\\module.dll");
+    cab.Add(module.first, module.second).Add(L"a.txt", "a").Add(L"docs\\b.txt", "b");
+    const std::wstring setup = package.Build(
+        cab, app,
+        {L"UseExtensionModuleFile=1", L"ExtensionModuleFile=ext\\module.dll", L"UseSavePath=1",
+         L"SavePathKey=" + savedKey, L"SavePathValue=InstallPath"});
+    ASSERT_FALSE(setup.empty());
+    SetEnvironmentVariableW(L"VESMARIN_TESTEXT_LOG", log.c_str());
+    if (c.variable) SetEnvironmentVariableW(c.variable, c.answer);
+    DrivenResult run = Package::Run(setup);
+    SetEnvironmentVariableW(L"VESMARIN_TESTEXT_LOG", nullptr);
+    if (c.variable) SetEnvironmentVariableW(c.variable, nullptr);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, c.exitCode) << Narrow(BoxTexts(run));
+    std::vector<int> events = EventsSeen(log);
+    // Events the start-up and the shut-down send besides.
+    events.erase(std::remove_if(events.begin(), events.end(),
+                                [](int e) { return e == 1001 || e == 1005; }),
+                 events.end());
+    EXPECT_EQ(events, c.events);
+    EXPECT_FALSE(PathExists(app + L"ext\\module.dll"));
+    EXPECT_EQ(PathExists(app + L"a.txt"), c.filesWritten);
+    EXPECT_EQ(PathExists(app + L"docs\\b.txt"), c.filesWritten);
+    EXPECT_EQ(testsupport::ReadKeyValues(HKEY_CURRENT_USER, savedKey).count(L"InstallPath"),
+              c.folderSaved ? 1u : 0u);
+    if (c.exitCode == 17) {
+      EXPECT_NE(EventLine(log, 1007).find("code=-1 text=Installation has been aborted."),
+                std::string::npos)
+          << EventLine(log, 1007);
+      ASSERT_EQ(run.boxes.size(), 1u) << Narrow(BoxTexts(run));
+      EXPECT_EQ(run.boxes[0].text, L"Installation has been aborted.");
+    } else {
+      EXPECT_TRUE(run.boxes.empty()) << Narrow(BoxTexts(run));
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, savedKey.c_str());
+  }
 }
 
 // Member names that leave the install folder: nothing of the package is
