@@ -468,6 +468,9 @@ int RunUninstall(const wchar_t* infoCopy) {
 
   bool restartChosen = false;
   bool completed = RemoveEverything(worker, &restartChosen);
+  // However the run ended, the plain copy of the information does not stay
+  // in the temporary folder.
+  DeleteFileW(worker.infoCopy.c_str());
   DiscardUninstallLog();
   FinalPhase(worker, completed, restartChosen, selfPath);
   return 0;

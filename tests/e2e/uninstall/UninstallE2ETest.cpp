@@ -263,6 +263,10 @@ TEST(UninstallE2E, ExtensionThatRefusesAtStartStopsBeforeAnyRemoval) {
   EXPECT_TRUE(testsupport::PathExists(package.uninstaller()));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()));
   EXPECT_EQ(report.First("worker-exit"), L"0");
+  // The information copy is gone all the same.
+  const std::wstring image = report.First("worker-image");
+  ASSERT_GT(image.size(), 4u);
+  EXPECT_FALSE(testsupport::PathExists(image.substr(0, image.size() - 4) + L".ini"));
 }
 
 TEST(UninstallE2E, MissingExtensionModuleIsReportedAndNothingRemoved) {
@@ -357,6 +361,17 @@ TEST(UninstallE2E, LauncherWithoutInformationFileShowsItsMessage) {
   DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
   EXPECT_EQ(report.First("error-text"), L"Could not read uninstall information.");
   EXPECT_TRUE(FolderNames(package.temp()).empty());
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+}
+
+TEST(UninstallE2E, LauncherThatCannotWriteItsCopiesShowsItsMessage) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring missing = package.root() + L"no such folder\\";
+  DriverReport report = RunDriver(package.UninstallCommand(), missing);
+  EXPECT_EQ(report.First("error-text"), L"An error occured while reading uninstall information.");
+  EXPECT_FALSE(report.Has("confirm-text"));
+  EXPECT_FALSE(testsupport::PathExists(missing));
   EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
 }
 
