@@ -34,8 +34,6 @@ INT_PTR CALLBACK OverwriteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       PlaceDialog(dialog);
       // The control shortens the path with an ellipsis to its own width.
       SetDlgItemTextW(dialog, IDC_OVERWRITE_PATH, reinterpret_cast<const wchar_t*>(lParam));
-      SendDlgItemMessageW(dialog, IDC_OVERWRITE_ICON, STM_SETICON,
-                          reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
       SetForegroundWindow(dialog);
       return TRUE;
     case WM_COMMAND:

@@ -7,7 +7,6 @@
 #define IDD_OVERWRITE 104
 #define IDD_OVERWRITE_SEGOE 172
 #define IDC_OVERWRITE_PATH 1004
-#define IDC_OVERWRITE_ICON 1005
 // Its buttons: Yes, Skip (the cancel id, so Esc and the close box skip),
 // Yes to All, Cancel.
 #define IDC_OVERWRITE_YES 1
