@@ -76,11 +76,57 @@ std::pair<std::wstring, std::string> InstallerPackage::BinMember(const std::wstr
   return {memberName, std::string(bytes.begin(), bytes.end())};
 }
 
+std::wstring InstallerPackage::CommandLine(const std::wstring& program,
+                                          const std::wstring& arguments) {
+  return L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+}
+
 DrivenResult InstallerPackage::Run(const std::wstring& program, const std::wstring& arguments,
-                                   const BoxAnswer& answer, DWORD timeoutMs) {
+                                   const BoxAnswer& answer, DWORD timeoutMs,
+                                   const RunWatcher& watch) {
   StubRunLock lock;
-  const std::wstring line = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-  return RunAnsweringBoxes(line, answer, timeoutMs);
+  if (!watch) return RunAnsweringBoxes(CommandLine(program, arguments), answer, timeoutMs);
+  DrivenResult result;
+  DrivenProcess process;
+  result.started = process.Start(CommandLine(program, arguments));
+  if (!result.started) return result;
+  const DWORD start = GetTickCount();
+  while (process.Running()) {
+    if (GetTickCount() - start > timeoutMs) {
+      result.timedOut = true;
+      process.Terminate();
+      break;
+    }
+    process.AnswerBoxes(answer);
+    watch(process);
+    Sleep(20);
+  }
+  result.exitCode = process.ExitCode();
+  result.boxes = process.Boxes();
+  return result;
+}
+
+ScopedEnv::ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(name) {
+  SetEnvironmentVariableW(name, value.c_str());
+}
+
+ScopedEnv::~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), nullptr); }
+
+std::vector<std::string> ReadLines(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  std::vector<std::string> lines;
+  if (!ReadFileBytes(path, bytes)) return lines;
+  const std::string text(bytes.begin(), bytes.end());
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
 }
 
 std::map<std::wstring, std::wstring> ReadKeyValues(HKEY root, const std::wstring& path) {
@@ -120,6 +166,14 @@ bool KeyExists(HKEY root, const std::wstring& path) {
 }
 
 std::wstring UninstallEntryPath(const std::wstring& key) { return kUninstallRoot + key; }
+
+std::wstring UninstallCommand(const std::wstring& key) {
+  const std::map<std::wstring, std::wstring> values =
+      ReadKeyValues(HKEY_LOCAL_MACHINE, UninstallEntryPath(key));
+  const auto command = values.find(L"UninstallString");
+  if (command == values.end() || command->second.compare(0, 3, L"sz:") != 0) return L"";
+  return command->second.substr(3);
+}
 
 std::wstring UninstDriverReport::First(const std::string& key) const {
   for (const auto& line : lines)

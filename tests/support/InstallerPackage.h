@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -17,9 +18,16 @@ namespace testsupport {
 
 typedef std::vector<std::pair<std::wstring, std::string>> PackageMembers;
 
+// Looks at a running installer's windows; called between the answers.
+typedef std::function<void(const DrivenProcess&)> RunWatcher;
+
 class InstallerPackage {
  public:
   explicit InstallerPackage(const std::wstring& tag = L"pkg");
+
+  // The package's dialog title in both languages: the caption of its boxes
+  // and the title its extension module sees.
+  static std::wstring Title() { return L"Vesmarin Test"; }
 
   // Builds an x86-64 installer of the members (name inside the archive,
   // bytes) with the definition lines added to a base that installs into
@@ -32,10 +40,13 @@ class InstallerPackage {
                                                         const std::wstring& memberName);
 
   // Runs the installer, holding the stub-run lock, answering its message
-  // boxes with answer (OK when none is given). Never answer Yes to a
-  // restart question.
+  // boxes with answer (OK when none is given); watch, when given, sees the
+  // process on every round. Never answer Yes to a restart question.
   DrivenResult Run(const std::wstring& program, const std::wstring& arguments = L"",
-                   const BoxAnswer& answer = nullptr, DWORD timeoutMs = 120000);
+                   const BoxAnswer& answer = nullptr, DWORD timeoutMs = 120000,
+                   const RunWatcher& watch = nullptr);
+  // The command line that Run starts.
+  static std::wstring CommandLine(const std::wstring& program, const std::wstring& arguments = L"");
 
   // The folder the installers install into, with a trailing backslash.
   std::wstring InstallFolder() const { return dir_ / L"installed\\"; }
@@ -47,12 +58,30 @@ class InstallerPackage {
   std::wstring lastError_;
 };
 
+// Sets an environment variable of this process (and so of the programs it
+// starts) for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const wchar_t* name, const std::wstring& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::wstring name_;
+};
+
+// The lines of a text file without their line ends; empty when it is missing.
+std::vector<std::string> ReadLines(const std::wstring& path);
+
 // The values of a key as "name" -> "sz:<text>" or "dword:<decimal>" (other
 // types: "type<n>"). Empty when the key does not exist.
 std::map<std::wstring, std::wstring> ReadKeyValues(HKEY root, const std::wstring& path);
 bool KeyExists(HKEY root, const std::wstring& path);
 // The machine-wide Uninstall entry of a key name (below HKLM).
 std::wstring UninstallEntryPath(const std::wstring& key);
+// That entry's UninstallString; empty when it is missing.
+std::wstring UninstallCommand(const std::wstring& key);
 
 // What uninstdriver saw (tests/tools/uninstdriver): every "key=value" line
 // of its report in order, and the worker's information copy.

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string>
 
-#include "StubPackage.h"
+#include "StubFixture.h"
 
 namespace {
 
-class StubLog : public ::testing::Test, public stubtest::StubPackages {
+class StubLog : public stubtest::StubTest {
  protected:
   void SetUp() override {
     wchar_t desktop[MAX_PATH];
@@ -31,41 +31,44 @@ class StubLog : public ::testing::Test, public stubtest::StubPackages {
 TEST_F(StubLog, PhaseLinesOfTheContainerCheck) {
   const std::wstring setup = Build({L"NoUI=1", L"UltraSilentInstall=1"});
   ASSERT_FALSE(setup.empty());
-  const std::vector<uint8_t> good = Bytes(setup);
+  const std::vector<uint8_t> good = stubtest::Bytes(setup);
   const stubtest::Layout layout = stubtest::LayoutOf(good);
+  const std::wstring bad = dir() / L"Bad.exe";
 
-  // Without the file nothing is logged and nothing is created.
+  // Without the file nothing is logged and nothing is created, not even
+  // for a failure that has its phase line.
+  std::vector<uint8_t> flipped = good;
+  flipped[flipped.size() - 1] ^= 0x01;
+  stubtest::Save(bad, flipped);
   DeleteFileW(log_.c_str());
-  EXPECT_EQ(RunStub(setup).exitCode, 1u);
+  EXPECT_EQ(RunStub(bad).exitCode, 4u);
   EXPECT_FALSE(testsupport::PathExists(log_));
 
   ASSERT_TRUE(testsupport::WriteTextFile(log_, ""));
-  EXPECT_EQ(RunStub(setup).exitCode, 1u);
+  EXPECT_EQ(RunStub(setup).exitCode, 0u);
+  EXPECT_TRUE(TakeInstalledReadMe());
   EXPECT_NE(Log().find("szUserDefinedExtractSubPath = " + testsupport::Narrow(InstallFolder()) +
-                       "\\, phase 013\n"),
+                       ", phase 013\n"),
             std::string::npos)
       << Log();
 
-  std::vector<uint8_t> flipped = good;
-  flipped[flipped.size() - 1] ^= 0x01;
-  const std::wstring bad = dir() / L"Bad.exe";
-  Save(bad, flipped);
   EXPECT_EQ(RunStub(bad).exitCode, 4u);
   EXPECT_NE(Log().find("ArchiveSfxOpen() Error Exit, code 6, phase 009\n"), std::string::npos);
 
   std::vector<uint8_t> longer = good;
   longer.push_back(0);
   longer.push_back(0);
-  Save(bad, longer);
+  stubtest::Save(bad, longer);
   EXPECT_EQ(RunStub(bad).exitCode, 4u);
   EXPECT_NE(Log().find("ArchiveSfxOpen() Error Exit, code 6, phase 008\n"), std::string::npos);
 
   std::vector<uint8_t> huge = good;
   const uint32_t size = 0xFFFFFF00u;
   std::memcpy(&huge[layout.headerOffset + 0x0C], &size, 4);
-  Save(bad, huge);
+  stubtest::Save(bad, huge);
   EXPECT_EQ(RunStub(bad).exitCode, 4u);
   EXPECT_NE(Log().find("ArchiveSfxOpen() Error Exit, code 1, phase 007\n"), std::string::npos);
+  EXPECT_FALSE(Installed());
 }
 
 }  // namespace

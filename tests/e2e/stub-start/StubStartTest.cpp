@@ -1,28 +1,34 @@
 // The stub at the head of real builder output: container check, admission
-// checks, single instance and the extension module's first events. The
-// installation itself is not part of this stub yet: a package that passes
-// every check stops with exit code 1 and the "unknown error" message, and
-// never creates its extraction folder.
+// checks, single instance and the extension module's first events. A silent
+// package that passes every check installs and ends with 0. The wizard is
+// not part of this stub yet: an interactive run that passes the checks
+// stops with exit code 1 and the "unknown error" message, and installs
+// nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "StubPackage.h"
+#include "StubFixture.h"
 
 namespace {
 
-using stubtest::ScopedEnv;
-using stubtest::StubPackages;
+using stubtest::Bytes;
+using stubtest::Save;
 using testsupport::DrivenResult;
+using testsupport::InstallerPackage;
+using testsupport::ScopedEnv;
 
-const DWORD kStopped = 1;        // every check passed; nothing installed
+const DWORD kInstalled = 0;
+const DWORD kWizardStops = 1;  // every check passed; the wizard is not there
 const DWORD kContainerBad = 4;
 const DWORD kUntrusted = 7;
 const DWORD kAlreadyRunning = 3;
 const DWORD kRefused = 0xFFFFFFFF;  // -1
 
 const std::vector<std::wstring> kUltraSilent = {L"NoUI=1", L"UltraSilentInstall=1"};
+const testsupport::PackageMembers kReadMe = stubtest::StubTest::ReadMe();
 
 std::vector<std::wstring> With(std::vector<std::wstring> lines, const std::vector<std::wstring>& more) {
   lines.insert(lines.end(), more.begin(), more.end());
@@ -41,22 +47,30 @@ std::string EventLine(const std::vector<std::string>& events, const std::string&
   return std::string();
 }
 
-class StubStart : public ::testing::Test, public StubPackages {};
+// Event 1007 of a wizard that stopped with the unknown error.
+bool HasWizardStop(const std::vector<std::string>& events) {
+  const std::string error = EventLine(events, "event=1007 ");
+  return error.find(" code=10 ") != std::string::npos &&
+         error.find("Unknown error has been detected.") != std::string::npos;
+}
 
-TEST_F(StubStart, IntactPackagePassesTheCheckAndStopsBeforeInstalling) {
+typedef stubtest::StubTest StubStart;
+
+TEST_F(StubStart, IntactPackagePassesTheCheckAndInstalls) {
   const std::wstring setup = Build(kUltraSilent);
   ASSERT_FALSE(setup.empty());
   DrivenResult run = RunStub(setup);
-  EXPECT_EQ(run.exitCode, kStopped);
+  EXPECT_EQ(run.exitCode, kInstalled);
   EXPECT_TRUE(run.boxes.empty()) << "an ultra-silent run shows nothing";
-  EXPECT_FALSE(Installed());
+  EXPECT_TRUE(TakeInstalledReadMe());
 
   // One byte more, whatever it is, still passes.
   std::vector<uint8_t> file = Bytes(setup);
   file.push_back(0xA5);
   const std::wstring longer = dir() / L"Longer.exe";
   Save(longer, file);
-  EXPECT_EQ(RunStub(longer).exitCode, kStopped);
+  EXPECT_EQ(RunStub(longer).exitCode, kInstalled);
+  EXPECT_TRUE(TakeInstalledReadMe());
 }
 
 TEST_F(StubStart, DamagedPackagesEndWithCodeFourAndExtractNothing) {
@@ -102,11 +116,13 @@ TEST_F(StubStart, NoCrcCheckSkipsTheSizeRuleButNotTheBounds) {
   file.push_back(3);
   const std::wstring longer = dir() / L"Longer.exe";
   Save(longer, file);
-  EXPECT_EQ(RunStub(longer).exitCode, kStopped);
+  EXPECT_EQ(RunStub(longer).exitCode, kInstalled);
+  EXPECT_TRUE(TakeInstalledReadMe());
   const uint32_t huge = 0x7FFFFFF0u;
   std::memcpy(&file[layout.headerOffset + 0x0C], &huge, 4);
   Save(longer, file);
   EXPECT_EQ(RunStub(longer).exitCode, kContainerBad);
+  EXPECT_FALSE(Installed());
 }
 
 TEST_F(StubStart, DamagedInteractivePackageShowsTheCrcMessage) {
@@ -127,7 +143,8 @@ TEST_F(StubStart, Deny64bitModeDoesNotRefuseTheSixtyFourBitStub) {
   // machine cannot run; the 64-bit stub is never refused by it.
   const std::wstring setup = Build(With(kUltraSilent, {L"Deny64bitMode=1"}));
   ASSERT_FALSE(setup.empty());
-  EXPECT_EQ(RunStub(setup).exitCode, kStopped);
+  EXPECT_EQ(RunStub(setup).exitCode, kInstalled);
+  EXPECT_TRUE(TakeInstalledReadMe());
 }
 
 TEST_F(StubStart, CheckTrustOnAnUnsignedPackage) {
@@ -141,12 +158,12 @@ TEST_F(StubStart, CheckTrustOnAnUnsignedPackage) {
   EXPECT_EQ(no.exitCode, kUntrusted);
   ASSERT_EQ(no.boxes.size(), 1u);
   EXPECT_NE(no.boxes[0].text.find(L"Are you sure you want to proceed?"), std::wstring::npos);
-  EXPECT_EQ(no.boxes[0].caption, L"Stub Test");
-  // Yes goes on to the end of what this stub does.
+  EXPECT_EQ(no.boxes[0].caption, InstallerPackage::Title());
+  // Yes goes on to the wizard, which stops at once.
   DrivenResult yes = RunStub(interactive, L"", [](const testsupport::SeenBox& box) {
     return box.text.find(L"proceed") != std::wstring::npos ? IDYES : IDOK;
   });
-  EXPECT_EQ(yes.exitCode, kStopped);
+  EXPECT_EQ(yes.exitCode, kWizardStops);
   ASSERT_EQ(yes.boxes.size(), 2u);
   EXPECT_NE(yes.boxes[1].text.find(L"An error occured while installation."), std::wstring::npos);
   EXPECT_NE(yes.boxes[1].text.find(L"Unknown error has been detected."), std::wstring::npos);
@@ -155,28 +172,32 @@ TEST_F(StubStart, CheckTrustOnAnUnsignedPackage) {
 TEST_F(StubStart, BootableOsThatExcludesThisWindowsTerminatesWithMinusOne) {
   // Wine's kernel32.dll carries the version of Windows 10 (before 11).
   const std::wstring refused =
-      Build(With(kUltraSilent, {L"BootOSCheck=1", L"BootableOS=131072"}), {{L"a", "a"}}, L"R.exe");
+      Build(With(kUltraSilent, {L"BootOSCheck=1", L"BootableOS=131072"}), kReadMe, L"R.exe");
   ASSERT_FALSE(refused.empty());
   EXPECT_EQ(RunStub(refused).exitCode, kRefused);
+  EXPECT_FALSE(Installed());
   const std::wstring admitted =
-      Build(With(kUltraSilent, {L"BootOSCheck=1", L"BootableOS=65536"}), {{L"a", "a"}}, L"A.exe");
+      Build(With(kUltraSilent, {L"BootOSCheck=1", L"BootableOS=65536"}), kReadMe, L"A.exe");
   ASSERT_FALSE(admitted.empty());
-  EXPECT_EQ(RunStub(admitted).exitCode, kStopped);
+  EXPECT_EQ(RunStub(admitted).exitCode, kInstalled);
+  EXPECT_TRUE(TakeInstalledReadMe());
   // The package's own message replaces the standard one.
   const std::wstring message = Build({L"BootOSCheck=1", L"BootableOS=131072",
                                       L"OSCheckErrorMsg=Needs Windows 11."},
-                                     {{L"a", "a"}}, L"M.exe");
+                                     kReadMe, L"M.exe");
   ASSERT_FALSE(message.empty());
   DrivenResult run = RunStub(message);
   EXPECT_EQ(run.exitCode, kRefused);
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_EQ(run.boxes[0].text, L"Needs Windows 11.");
+  EXPECT_FALSE(Installed());
 }
 
 TEST_F(StubStart, RightsChecksPassForWinesAdministrator) {
   const std::wstring setup = Build(With(kUltraSilent, {L"DenyUsers=1", L"OnlyAdmin=1"}));
   ASSERT_FALSE(setup.empty());
-  EXPECT_EQ(RunStub(setup).exitCode, kStopped);
+  EXPECT_EQ(RunStub(setup).exitCode, kInstalled);
+  EXPECT_TRUE(TakeInstalledReadMe());
 }
 
 TEST_F(StubStart, SecondInteractiveStartEndsWithThree) {
@@ -184,7 +205,7 @@ TEST_F(StubStart, SecondInteractiveStartEndsWithThree) {
   ASSERT_FALSE(setup.empty());
   testsupport::StubRunLock lock;
   testsupport::DrivenProcess first;
-  ASSERT_TRUE(first.Start(Line(setup)));
+  ASSERT_TRUE(first.Start(InstallerPackage::CommandLine(setup)));
   // The first run holds the mutex while its message box is open.
   std::vector<HWND> boxes;
   for (int i = 0; i < 300 && boxes.empty(); ++i) {
@@ -203,23 +224,42 @@ TEST_F(StubStart, SecondInteractiveStartEndsWithThree) {
             L"Other setup created by Vesmarin is still running. Please finish it and try again.");
 
   // A silent start does not ask for the other instance.
-  const std::wstring silent = Build(kUltraSilent, {{L"b", "b"}}, L"Silent.exe");
+  const std::wstring silent = Build(kUltraSilent, kReadMe, L"Silent.exe");
   ASSERT_FALSE(silent.empty());
-  EXPECT_EQ(RunStub(silent).exitCode, kStopped);
+  EXPECT_EQ(RunStub(silent).exitCode, kInstalled);
+  EXPECT_TRUE(TakeInstalledReadMe());
 
   ASSERT_TRUE(first.WaitAnswering(nullptr, 30000));
-  EXPECT_EQ(first.ExitCode(), kStopped);
+  EXPECT_EQ(first.ExitCode(), kWizardStops);
+  EXPECT_FALSE(Installed());
 }
 
 class ExtensionModule : public StubStart {
  protected:
   std::wstring BuildWithModule(const std::vector<std::wstring>& lines,
-                               const std::wstring& dll = L"stubext_both.dll") {
+                               const std::wstring& dll = L"stubext_both.dll",
+                               const std::wstring& name = L"Setup.exe") {
     return Build(With({L"UseExtensionModuleFile=1", L"ExtensionModuleFile=ext\\module.dll",
                        L"ExtensionModuleDatFile=ext\\module.dat"},
                       lines),
-                 {BinMember(dll, L"ext\\module.dll"), {L"ext\\module.dat", "data for the module"},
-                  {L"readme.txt", "Read me."}});
+                 {InstallerPackage::BinMember(dll, L"ext\\module.dll"),
+                  {L"ext\\module.dat", "data for the module"},
+                  kReadMe[0]},
+                 name);
+  }
+  // The run went the silent way: the folder event, then the installation.
+  bool RanSilently() {
+    const bool folderEvent = HasEvent(Events(), "event=1006 ");
+    ForgetEvents();
+    return TakeInstalledReadMe() && folderEvent;
+  }
+  // The run went the wizard's way: no folder event, nothing installed, and
+  // the wizard's stop reported to the module (whose answer kept the box
+  // away).
+  bool RanTheWizard() {
+    const std::vector<std::string> events = Events();
+    ForgetEvents();
+    return !HasEvent(events, "event=1006 ") && HasWizardStop(events) && !Installed();
   }
   ScopedEnv suppress_{L"VESMARIN_TESTEXT_SUPPRESS", L"1"};
 };
@@ -229,26 +269,28 @@ TEST_F(ExtensionModule, SeesEventOneThousandWithTheWholeRecord) {
   ASSERT_FALSE(setup.empty());
   ScopedEnv extract(L"VESMARIN_TESTEXT_EXTRACT", L"readme.txt");
   DrivenResult run = RunStub(setup);
-  EXPECT_EQ(run.exitCode, kStopped);
+  EXPECT_EQ(run.exitCode, kInstalled);
   const std::vector<std::string> events = Events();
-  const std::string init = EventLine(events, "event=1000 ");
-  ASSERT_FALSE(init.empty());
+  ASSERT_FALSE(events.empty());
+  const std::string init = events[0];
+  ASSERT_EQ(init.compare(0, 11, "event=1000 "), 0) << "the first event: " << init;
   EXPECT_NE(init.find(" size=96 wide=1 "), std::string::npos) << init;
-  EXPECT_NE(init.find(" title=Stub Test "), std::string::npos) << init;
+  EXPECT_NE(init.find(" title=" + testsupport::Narrow(InstallerPackage::Title()) + " "),
+            std::string::npos)
+      << init;
   EXPECT_NE(init.find(" path=" + testsupport::Narrow(setup) + " "), std::string::npos) << init;
   EXPECT_NE(init.find(" data=data for the module "), std::string::npos) << init;
   EXPECT_NE(init.find(" services=1"), std::string::npos) << init;
   // hostExtractFile works at any time; hostRegisterUninstallPath only while
   // the install work begins.
-  EXPECT_NE(init.find(" extracted=Read me. register=0"), std::string::npos) << init;
-  // A silent run sends the folder, then the error it stops with.
-  const std::string folder = EventLine(events, "event=1006 ");
-  EXPECT_NE(folder.find("folder=" + testsupport::Narrow(InstallFolder()) + "\\"), std::string::npos)
-      << folder;
-  const std::string error = EventLine(events, "event=1007 ");
-  EXPECT_NE(error.find("code=10 "), std::string::npos) << error;
-  EXPECT_NE(error.find("Unknown error has been detected."), std::string::npos) << error;
-  EXPECT_FALSE(Installed());
+  EXPECT_NE(init.find(" extracted=" + kReadMe[0].second + " register=0"), std::string::npos)
+      << init;
+  // A silent run sends the folder next, and installs without an error.
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(events[1], "event=1006 size=96 wide=1 folder=" +
+                           testsupport::Narrow(InstallFolder()));
+  EXPECT_FALSE(HasEvent(events, "event=1007 ")) << EventLine(events, "event=1007 ");
+  EXPECT_TRUE(TakeInstalledReadMe());
   // The module's temporary copies are gone.
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
@@ -263,25 +305,22 @@ TEST_F(ExtensionModule, SeesEventOneThousandWithTheWholeRecord) {
 TEST_F(ExtensionModule, AnswerSixTurnsAWizardIntoASilentRunAndBack) {
   const std::wstring wizard = BuildWithModule({});
   ASSERT_FALSE(wizard.empty());
-  // Without the answer: the wizard path, no folder event, and thanks to the
-  // suppressing module no message box either.
+  // Without the answer: the wizard path, and thanks to the suppressing
+  // module no message box either.
   DrivenResult plain = RunStub(wizard);
-  EXPECT_EQ(plain.exitCode, kStopped);
+  EXPECT_EQ(plain.exitCode, kWizardStops);
   EXPECT_TRUE(plain.boxes.empty());
-  EXPECT_FALSE(HasEvent(Events(), "event=1006 "));
-  DeleteFileW(EventLog().c_str());
+  EXPECT_TRUE(RanTheWizard());
   {
     ScopedEnv flip(L"VESMARIN_TESTEXT_ANSWER_1000", L"6");
-    EXPECT_EQ(RunStub(wizard).exitCode, kStopped);
-    EXPECT_TRUE(HasEvent(Events(), "event=1006 ")) << "silent now";
+    EXPECT_EQ(RunStub(wizard).exitCode, kInstalled);
+    EXPECT_TRUE(RanSilently()) << "silent now";
   }
-  DeleteFileW(EventLog().c_str());
-  const std::wstring silent = BuildWithModule({L"NoUI=1"});
+  const std::wstring silent = BuildWithModule({L"NoUI=1"}, L"stubext_both.dll", L"Silent.exe");
   ASSERT_FALSE(silent.empty());
   ScopedEnv flip(L"VESMARIN_TESTEXT_ANSWER_1000", L"6");
-  EXPECT_EQ(RunStub(silent).exitCode, kStopped);
-  EXPECT_TRUE(HasEvent(Events(), "event=1000 "));
-  EXPECT_FALSE(HasEvent(Events(), "event=1006 ")) << "a wizard now";
+  EXPECT_EQ(RunStub(silent).exitCode, kWizardStops);
+  EXPECT_TRUE(RanTheWizard()) << "a wizard now";
 }
 
 TEST_F(ExtensionModule, OtherAnswersStopTheRun) {
@@ -306,11 +345,17 @@ TEST_F(ExtensionModule, OtherAnswersStopTheRun) {
 TEST_F(ExtensionModule, AnsiModuleGetsTheAnsiRecord) {
   const std::wstring setup = BuildWithModule(kUltraSilent, L"stubext_ansi.dll");
   ASSERT_FALSE(setup.empty());
-  EXPECT_EQ(RunStub(setup).exitCode, kStopped);
-  const std::string init = EventLine(Events(), "event=1000 ");
-  EXPECT_NE(init.find(" size=96 wide=0 title=Stub Test "), std::string::npos) << init;
+  EXPECT_EQ(RunStub(setup).exitCode, kInstalled);
+  const std::vector<std::string> events = Events();
+  const std::string init = EventLine(events, "event=1000 ");
+  EXPECT_NE(init.find(" size=96 wide=0 title=" + testsupport::Narrow(InstallerPackage::Title()) +
+                      " "),
+            std::string::npos)
+      << init;
   EXPECT_NE(init.find(" data=data for the module "), std::string::npos) << init;
-  EXPECT_TRUE(HasEvent(Events(), "event=1006 size=96 wide=0 folder="));
+  EXPECT_EQ(EventLine(events, "event=1006 "),
+            "event=1006 size=96 wide=0 folder=" + testsupport::Narrow(InstallFolder()));
+  EXPECT_TRUE(TakeInstalledReadMe());
 }
 
 TEST_F(ExtensionModule, MissingModuleEndsWithTwelve) {
@@ -319,19 +364,25 @@ TEST_F(ExtensionModule, MissingModuleEndsWithTwelve) {
   ASSERT_FALSE(setup.empty());
   // The member exists but is no library.
   EXPECT_EQ(RunStub(setup).exitCode, 12u);
+  EXPECT_FALSE(Installed());
 }
 
 TEST_F(ExtensionModule, PackageSwitchFlipsTheRunAsAWholeToken) {
-  const std::wstring setup = BuildWithModule({L"SilentizeSwitch=quiet"});
-  ASSERT_FALSE(setup.empty());
-  EXPECT_EQ(RunStub(setup, L"/QUIET").exitCode, kStopped);
-  EXPECT_TRUE(HasEvent(Events(), "event=1006 ")) << "silent by the switch";
-  DeleteFileW(EventLog().c_str());
-  EXPECT_EQ(RunStub(setup, L"-quiet").exitCode, kStopped);
-  EXPECT_TRUE(HasEvent(Events(), "event=1006 "));
-  DeleteFileW(EventLog().c_str());
-  EXPECT_EQ(RunStub(setup, L"/qui /quieter").exitCode, kStopped);
-  EXPECT_FALSE(HasEvent(Events(), "event=1006 ")) << "no abbreviation, no longer word";
+  // A wizard package turns silent...
+  const std::wstring wizard = BuildWithModule({L"SilentizeSwitch=quiet"});
+  ASSERT_FALSE(wizard.empty());
+  EXPECT_EQ(RunStub(wizard, L"/QUIET").exitCode, kInstalled);
+  EXPECT_TRUE(RanSilently()) << "silent by the switch";
+  // ...and a silent one into a wizard, with "-" as well; an abbreviation or
+  // a longer word is no switch.
+  const std::wstring silent =
+      BuildWithModule(With(kUltraSilent, {L"SilentizeSwitch=quiet"}), L"stubext_both.dll",
+                      L"Silent.exe");
+  ASSERT_FALSE(silent.empty());
+  EXPECT_EQ(RunStub(silent, L"-quiet").exitCode, kWizardStops);
+  EXPECT_TRUE(RanTheWizard()) << "a wizard by the switch";
+  EXPECT_EQ(RunStub(silent, L"/qui /quieter").exitCode, kInstalled);
+  EXPECT_TRUE(RanSilently()) << "no abbreviation, no longer word";
 }
 
 TEST_F(ExtensionModule, SavedInstallPathFromTheRegistry) {
@@ -350,9 +401,12 @@ TEST_F(ExtensionModule, SavedInstallPathFromTheRegistry) {
   const std::wstring saved = dir() / L"saved place";
   RegSetValueExW(handle, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved.c_str()),
                  static_cast<DWORD>((saved.size() + 1) * sizeof(wchar_t)));
-  DeleteFileW(EventLog().c_str());
-  EXPECT_EQ(RunStub(setup).exitCode, kStopped);
-  EXPECT_TRUE(HasEvent(Events(), "event=1006 size=96 wide=1 folder=" + testsupport::Narrow(saved) + "\\"));
+  ForgetEvents();
+  EXPECT_EQ(RunStub(setup).exitCode, kInstalled);
+  EXPECT_EQ(EventLine(Events(), "event=1006 "),
+            "event=1006 size=96 wide=1 folder=" + testsupport::Narrow(saved) + "\\");
+  std::vector<uint8_t> installed;
+  EXPECT_TRUE(testsupport::ReadFileBytes(saved + L"\\readme.txt", installed));
   // Too long or malformed: treated as missing.
   for (const std::wstring& bad : {L"C:\\" + std::wstring(300, L'x'), std::wstring(L"C:\\a|b")}) {
     RegSetValueExW(handle, L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(bad.c_str()),
@@ -367,19 +421,24 @@ TEST_F(ExtensionModule, SavedInstallPathFromTheRegistry) {
 TEST_F(ExtensionModule, SilentRunShowsTheProgressWindowForAtLeastASecond) {
   const std::wstring setup = BuildWithModule({L"NoUI=1"});
   ASSERT_FALSE(setup.empty());
-  testsupport::StubRunLock lock;
-  testsupport::DrivenProcess run;
+  const int kText = 1045;
+  std::vector<std::wstring> texts;  // the window's texts in the order seen
   const DWORD start = GetTickCount();
-  ASSERT_TRUE(run.Start(Line(setup)));
-  bool seen = false;
-  while (run.Running() && GetTickCount() - start < 30000) {
-    if (!run.DialogsWithControl(1045).empty()) seen = true;
-    Sleep(20);
-  }
-  EXPECT_FALSE(run.Running());
-  EXPECT_TRUE(seen);
+  DrivenResult run = RunStub(setup, L"", nullptr, [&](const testsupport::DrivenProcess& process) {
+    for (HWND window : process.DialogsWithControl(kText)) {
+      wchar_t text[256] = L"";
+      GetDlgItemTextW(window, kText, text, 256);
+      if (texts.empty() || texts.back() != text) texts.push_back(text);
+    }
+  });
   EXPECT_GE(GetTickCount() - start, 1000u);
-  EXPECT_EQ(run.ExitCode(), kStopped);
+  EXPECT_EQ(run.exitCode, kInstalled);
+  EXPECT_TRUE(run.boxes.empty());
+  // The checking window stays on as the progress window.
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts[0], L"Checking files...");
+  EXPECT_NE(std::find(texts.begin(), texts.end(), L"Extracting files..."), texts.end());
+  EXPECT_TRUE(RanSilently());
 }
 
 }  // namespace
