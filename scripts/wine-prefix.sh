@@ -22,3 +22,12 @@ if [ ! -f "$WINEPREFIX/.vesmarin-ready" ]; then
   "$WINESERVER" -w 9>&- || true
   touch "$WINEPREFIX/.vesmarin-ready"
 fi
+# Every program here runs on a display without a window manager (xvfb-run);
+# there Wine's X11 driver waits 2 s for one whenever a managed window is
+# hidden or destroyed. Unmanaged windows close at once.
+if [ ! -f "$WINEPREFIX/.vesmarin-unmanaged" ]; then
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    </dev/null >/dev/null 2>&1 9>&- || true
+  "$WINESERVER" -w 9>&- || true
+  touch "$WINEPREFIX/.vesmarin-unmanaged"
+fi
