@@ -10,7 +10,7 @@ packages=(
   libz-mingw-w64-dev libboost-dev googletest
   wine64 xvfb xauth
   gcab cabextract icoutils osslsigncode openssl
-  locales
+  locales python3
 )
 missing=()
 for p in "${packages[@]}"; do
