@@ -32,17 +32,7 @@ trap 'rm -rf "$work"; "$WINESERVER" -k 2>/dev/null || true' EXIT
 until "$WINESERVER" -p 9>&- 2>/dev/null; do sleep 0.2; done
 "$WINE" wineboot </dev/null >/dev/null 2>&1 9>&- || true
 
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-now() { date +%s.%N; }
-# Seconds one command takes (its output thrown away).
-seconds() {
-  local start end
-  start=$(now)
-  "$@" </dev/null >/dev/null 2>&1 9>&- || true
-  end=$(now)
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f\n", e - s }'
-}
-median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.4f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+. "$here/../timing.sh"
 
 printf '%8s %10s %10s %10s %10s %8s %12s %10s\n' "archive" "build s" "copy s" "start-up s" "copy+start" "ratio" \
   "builder up s" "work/copy"

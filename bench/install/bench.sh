@@ -56,17 +56,7 @@ managed=$([ "$unmanaged" = 1 ] && echo N || echo Y)
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f \
   </dev/null >/dev/null 2>&1 9>&-
 
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-now() { date +%s.%N; }
-# Seconds one command takes (its output thrown away).
-seconds() {
-  local start end
-  start=$(now)
-  "$@" </dev/null >/dev/null 2>&1 9>&- || true
-  end=$(now)
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f\n", e - s }'
-}
-median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.4f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+. "$here/../timing.sh"
 
 # The cabinet of a size (0: one small file), its files kept for the check.
 make_cabinet() {

@@ -40,37 +40,6 @@ std::wstring ShellFolder(int csidl) {
   return path;
 }
 
-LinkContents ReadLink(const std::wstring& linkPath) {
-  LinkContents contents;
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link))))
-    return contents;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    if (SUCCEEDED(file->Load(linkPath.c_str(), STGM_READ))) {
-      contents.loaded = true;
-      wchar_t text[1024] = {};
-      if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) contents.path = text;
-      text[0] = 0;
-      if (SUCCEEDED(link->GetArguments(text, 1024))) contents.arguments = text;
-      text[0] = 0;
-      if (SUCCEEDED(link->GetDescription(text, 1024))) contents.description = text;
-      text[0] = 0;
-      if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) contents.workingFolder = text;
-      text[0] = 0;
-      int index = -1;
-      if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &index))) {
-        contents.iconFile = text;
-        contents.iconIndex = index;
-      }
-    }
-    file->Release();
-  }
-  link->Release();
-  return contents;
-}
-
 stub::StartMenuItem Item(const std::wstring& title, const std::wstring& file,
                          const std::wstring& args, const std::wstring& comment,
                          const std::wstring& icon) {

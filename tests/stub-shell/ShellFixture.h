@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "StubSettings.h"
+#include "ShellLinkReader.h"
 #include "TestSupport.h"
 
 namespace shelltest {
@@ -38,12 +39,8 @@ class ShellFixture : public ::testing::Test {
 std::wstring ShellFolder(int csidl);
 
 // Everything a shell link file holds that the stub sets.
-struct LinkContents {
-  bool loaded = false;
-  std::wstring path, arguments, description, workingFolder, iconFile;
-  int iconIndex = -1;
-};
-LinkContents ReadLink(const std::wstring& linkPath);
+using testsupport::LinkContents;
+using testsupport::ReadLink;
 
 // Fills a shortcut item's plain texts (the English ones stay empty).
 stub::StartMenuItem Item(const std::wstring& title, const std::wstring& file,

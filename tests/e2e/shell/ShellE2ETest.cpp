@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "InstallerPackage.h"
+#include "ShellLinkReader.h"
 
 using testsupport::InstallerPackage;
+using testsupport::LinkContents;
+using testsupport::ReadLink;
 using testsupport::PackageMembers;
 using testsupport::PathExists;
 
@@ -73,43 +76,6 @@ std::wstring ShellFolder(int csidl) {
   EXPECT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr,
                                          SHGFP_TYPE_CURRENT, path)));
   return path;
-}
-
-struct LinkContents {
-  bool loaded = false;
-  std::wstring path, arguments, description, iconFile;
-  int iconIndex = -1;
-};
-
-LinkContents ReadLink(const std::wstring& linkPath) {
-  LinkContents contents;
-  const bool com = SUCCEEDED(CoInitialize(nullptr));
-  IShellLinkW* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link)))) {
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      if (SUCCEEDED(file->Load(linkPath.c_str(), STGM_READ))) {
-        contents.loaded = true;
-        wchar_t text[1024] = {};
-        if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) contents.path = text;
-        text[0] = 0;
-        if (SUCCEEDED(link->GetArguments(text, 1024))) contents.arguments = text;
-        text[0] = 0;
-        if (SUCCEEDED(link->GetDescription(text, 1024))) contents.description = text;
-        text[0] = 0;
-        int index = -1;
-        if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &index))) {
-          contents.iconFile = text;
-          contents.iconIndex = index;
-        }
-      }
-      file->Release();
-    }
-    link->Release();
-  }
-  if (com) CoUninitialize();
-  return contents;
 }
 
 // The value a copy of shellcom.dll registered (its own path first), split at
