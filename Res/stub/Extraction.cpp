@@ -316,6 +316,10 @@ bool IsKeptExistingPath(const wchar_t* path) {
   return path && g_keptExisting.count(FoldCase(path)) != 0;
 }
 
+void KeepFromCleanUp(const wchar_t* path) {
+  if (path && *path) MarkKept(path);
+}
+
 void ResetExtractionState() {
   g_AbortRequested = false;
   g_DeleteListPending = false;

@@ -73,6 +73,9 @@ bool IsNotWrittenPath(const wchar_t* path);  // ignoring case
 // "Skip", or not replaced because they were in use. The delete-after-run
 // clean-up leaves them alone.
 bool IsKeptExistingPath(const wchar_t* path);
+// A path the clean-up after the run leaves alone (one an extension module
+// registered: this run may not have written it).
+void KeepFromCleanUp(const wchar_t* path);
 
 // The taskbar progress of an interactive run (null in silent runs): the
 // extraction sets its state on the first item and its value on every item.

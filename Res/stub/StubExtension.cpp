@@ -7,6 +7,7 @@
 #include "CabDecoder.h"
 #include "CreatedPaths.h"
 #include "ExtensionRecord.h"
+#include "Extraction.h"
 #include "FileUtil.h"
 #include "StubSettings.h"
 #include "StubState.h"
@@ -76,6 +77,7 @@ INT_PTR RegisterForModule(const wchar_t* path) {
         entry[length + 1] = 0;
       }
       PushFileName(entry);
+      KeepFromCleanUp(entry);
     }
   }
   return 1;

@@ -599,8 +599,9 @@ TEST(InstallE2E, HostileMemberNamesInstallNothing) {
 }
 
 // AfterDeleteFiles: once the started program has ended, what this run wrote
-// or created goes; the user's files, the file the newer-file rule kept, the
-// folders that existed before and the program's own output stay.
+// or created goes; the user's files (one of them registered for the
+// uninstaller by the extension module), the file the newer-file rule kept,
+// the folders that existed before and the program's own output stay.
 TEST(InstallE2E, AfterRunCleanUpRemovesOnlyWhatTheRunWrote) {
   Package package(L"inst-after");
   const std::wstring app = package.dir() / L"app\\";
@@ -611,7 +612,9 @@ TEST(InstallE2E, AfterRunCleanUpRemovesOnlyWhatTheRunWrote) {
   ASSERT_TRUE(MakeFile(app + L"kept.txt", "newer file of the user", kNewDate));
   TestCabinet cab;
   auto probe = testsupport::InstallerPackage::BinMember(L"envprobe.exe", L"probe.exe");
+  auto module = testsupport::InstallerPackage::BinMember(L"stubext_both.dll", L"ext\\module.dll");
   cab.Add(probe.first, probe.second)
+      .Add(module.first, module.second)
       .Add(L"kept.txt", "older package file", 0x20, kOldDate, kTime)
       .Add(L"existing\\f.txt", "f")
       .Add(L"existing\\inner\\h.txt", "h")
@@ -619,9 +622,16 @@ TEST(InstallE2E, AfterRunCleanUpRemovesOnlyWhatTheRunWrote) {
   const std::wstring setup =
       package.Build(cab, app,
                     {L"UseAutoExecute=1", L"CmdLine=probe.exe", L"AfterDeleteFiles=1",
-                     L"NoOverwriteNewTimeStamp=1", L"ForceUninstallDir=1"});
+                     L"NoOverwriteNewTimeStamp=1", L"ForceUninstallDir=1",
+                     L"UseExtensionModuleFile=1", L"ExtensionModuleFile=ext\\module.dll"});
   ASSERT_FALSE(setup.empty());
+  const std::wstring log = package.dir() / L"events.log";
+  SetEnvironmentVariableW(L"VESMARIN_TESTEXT_LOG", log.c_str());
+  SetEnvironmentVariableW(L"VESMARIN_TESTEXT_REGISTER", (app + L"mine.txt").c_str());
   DrivenResult run = Package::Run(setup);
+  SetEnvironmentVariableW(L"VESMARIN_TESTEXT_REGISTER", nullptr);
+  SetEnvironmentVariableW(L"VESMARIN_TESTEXT_LOG", nullptr);
+  EXPECT_NE(EventLine(log, 1008).find("register=1"), std::string::npos) << EventLine(log, 1008);
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitCode, 0u) << Narrow(BoxTexts(run));
   // ForceUninstallDir records the folders that were there before as well;

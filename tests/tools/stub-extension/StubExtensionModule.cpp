@@ -7,6 +7,8 @@
 //   VESMARIN_TESTEXT_FOLDER          at event 1006: the new folder
 //   VESMARIN_TESTEXT_EXTRACT         at event 1000: an archive item to fetch
 //                                    through hostExtractFile
+//   VESMARIN_TESTEXT_REGISTER        at event 1008: a path to hand to
+//                                    hostRegisterUninstallPath
 #include <windows.h>
 
 #include <cstdio>
@@ -105,6 +107,16 @@ LONG Handle(ExtensionRecord* r, bool wide) {
         } else {
           lstrcpynA(reinterpret_cast<char*>(r->param1), folder.c_str(), MAX_PATH);
         }
+      }
+      break;
+    }
+    case ExtEventInstallBegin: {
+      std::string path = Env("VESMARIN_TESTEXT_REGISTER");
+      if (!path.empty() && r->hostRegisterUninstallPath) {
+        std::wstring widePath(path.begin(), path.end());
+        INT_PTR registered = wide ? r->hostRegisterUninstallPath(widePath.c_str())
+                                  : r->hostRegisterUninstallPath(path.c_str());
+        line += " register=" + std::to_string(registered);
       }
       break;
     }
