@@ -10,3 +10,13 @@ seconds() {
   awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f\n", e - s }'
 }
 median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.4f", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# A fresh work folder, removed at the end, and one persistent wineserver, so
+# that every timed run pays only its own start-up.
+start_bench() {
+  rm -rf "$1"
+  mkdir -p "$1"
+  trap 'rm -rf "'"$1"'"; "$WINESERVER" -k 2>/dev/null || true' EXIT
+  "$WINESERVER" -k 2>/dev/null || true
+  until "$WINESERVER" -p 9>&- 2>/dev/null; do sleep 0.2; done
+  "$WINE" wineboot </dev/null >/dev/null 2>&1 9>&- || true
+}

@@ -24,15 +24,8 @@ done
 command -v gcab >/dev/null || { echo "bench: gcab is missing (scripts/setup.sh)" >&2; exit 2; }
 [ -f "$WINEPREFIX/.vesmarin-ready" ] || "$VESMARIN_ROOT/scripts/wine-prefix.sh"
 
-rm -rf "$work"
-mkdir -p "$work"
-trap 'rm -rf "$work"; "$WINESERVER" -k 2>/dev/null || true' EXIT
-# One persistent wineserver, so that every run pays only its own start-up.
-"$WINESERVER" -k 2>/dev/null || true
-until "$WINESERVER" -p 9>&- 2>/dev/null; do sleep 0.2; done
-"$WINE" wineboot </dev/null >/dev/null 2>&1 9>&- || true
-
 . "$here/../timing.sh"
+start_bench "$work"
 
 printf '%8s %10s %10s %10s %10s %8s %12s %10s\n' "archive" "build s" "copy s" "start-up s" "copy+start" "ratio" \
   "builder up s" "work/copy"

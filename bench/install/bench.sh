@@ -44,19 +44,11 @@ done
 [ -f "$WINEPREFIX/.vesmarin-ready" ] || "$VESMARIN_ROOT/scripts/wine-prefix.sh"
 unmanaged=${BENCH_UNMANAGED:-1}
 
-rm -rf "$work"
-mkdir -p "$work"
-trap 'rm -rf "$work"; "$WINESERVER" -k 2>/dev/null || true' EXIT
-# One persistent wineserver on this display, so that every run pays only
-# its own start-up.
-"$WINESERVER" -k 2>/dev/null || true
-until "$WINESERVER" -p 9>&- 2>/dev/null; do sleep 0.2; done
-"$WINE" wineboot </dev/null >/dev/null 2>&1 9>&- || true
+. "$here/../timing.sh"
+start_bench "$work"
 managed=$([ "$unmanaged" = 1 ] && echo N || echo Y)
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f \
   </dev/null >/dev/null 2>&1 9>&-
-
-. "$here/../timing.sh"
 
 # The cabinet of a size (0: one small file), its files kept for the check.
 make_cabinet() {
