@@ -196,16 +196,18 @@ TEST_F(SettingsBlockTest, UninstallRecord) {
   auto records = Parse(Write());
   ASSERT_EQ(Strings(records, 'u').size(), 1u);
   for (const auto& r : records)
-    if (r.tag == 'u')
+    if (r.tag == 'u') {
       EXPECT_EQ(r.fields, (std::vector<std::wstring>{L"Example", L"", L"ExampleKey", L"remove.exe",
                                                      L"/x"}));
+    }
 
   s.UseVesmarinUninstaller = 1;
   records = Parse(Write());
   for (const auto& r : records)
-    if (r.tag == 'u')
+    if (r.tag == 'u') {
       EXPECT_EQ(r.fields,
                 (std::vector<std::wstring>{L"Example", L"", L"ExampleKey", L"", L""}));
+    }
 }
 
 TEST_F(SettingsBlockTest, AutoExecuteWithoutCommandLineKeepsItsItems) {
