@@ -98,13 +98,15 @@ void CloseCheckingWindow() {
   g_window = nullptr;
 }
 
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (g_window && IsDialogMessageW(g_window, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+void DispatchWaitingMessages(HWND dialog) {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (dialog && IsDialogMessageW(dialog, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
   }
 }
+
+void PumpMessages() { DispatchWaitingMessages(g_window); }
 
 }  // namespace stub

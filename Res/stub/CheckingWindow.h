@@ -31,8 +31,10 @@ void SetCheckingWindowText(UINT stringId);
 void KeepCheckingWindowMinimum();
 void CloseCheckingWindow();
 
-// Dispatches every waiting message (dialog messages of the checking window
-// included).
+// Dispatches every waiting message, the dialog messages of `dialog` (may be
+// null) included.
+void DispatchWaitingMessages(HWND dialog);
+// The same for the checking window.
 void PumpMessages();
 
 }  // namespace stub

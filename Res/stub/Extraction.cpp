@@ -8,11 +8,11 @@
 #include <set>
 
 #include "ArchiveOpen.h"
+#include "CheckingWindow.h"
 #include "CreatedPaths.h"
 #include "ExtensionRecord.h"
 #include "ExtractResource.h"
 #include "FileUtil.h"
-#include "FileVersionText.h"
 #include "Folders.h"
 #include "InstalledLocation.h"
 #include "LastError.h"
@@ -25,6 +25,7 @@
 #include "StubState.h"
 #include "StubStrings.h"
 #include "TessalyResource.h"
+#include "VersionResource.h"
 
 namespace stub {
 
@@ -192,15 +193,6 @@ void ShowCurrentFile(ExtractionContext* context, const wchar_t* path) {
     if (previous) SelectObject(context->nameDc, previous);
   }
   SetWindowTextW(control, shown);
-}
-
-void DispatchWaitingMessages(HWND window) {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (window && IsDialogMessageW(window, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
 }
 
 void ShowProgress(ExtractionContext* context) {

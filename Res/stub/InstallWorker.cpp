@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "CheckingWindow.h"
 #include "ComRegistration.h"
 #include "DeleteList.h"
 #include "ExtensionRecord.h"
@@ -30,18 +31,9 @@ const int kPauseRounds = 15;
 const int kAutoExecPauseRounds = 30;
 const DWORD kPauseMs = 100;
 
-void DispatchPending(HWND window) {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (window && IsDialogMessageW(window, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
 void Pause(HWND window, int rounds) {
   for (int i = 0; i < rounds; ++i) {
-    DispatchPending(window);
+    DispatchWaitingMessages(window);
     Sleep(kPauseMs);
   }
 }
@@ -102,7 +94,7 @@ bool RunInstallWorker(HWND window) {
     CreateShortcuts(window);
   }
 
-  DispatchPending(window);
+  DispatchWaitingMessages(window);
   if (window) UpdateWindow(window);
 
   if (!s.RegComSvr.empty() && RunRegistrationWindow(window) == -1) RegisterComServers(window);

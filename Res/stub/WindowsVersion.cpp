@@ -2,7 +2,10 @@
 
 #include <shlwapi.h>
 
-#include "SystemDlls.h"
+#include <cstdint>
+#include <vector>
+
+#include "VersionResource.h"
 
 namespace stub {
 
@@ -82,31 +85,17 @@ bool GetRunningOsVersion(OsVersion* version) {
   wchar_t path[MAX_PATH];
   UINT length = GetSystemDirectoryW(path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH || !PathAppendW(path, L"kernel32.dll")) return false;
-  typedef DWORD(WINAPI * SizeFn)(LPCWSTR, LPDWORD);
-  typedef BOOL(WINAPI * InfoFn)(LPCWSTR, DWORD, DWORD, LPVOID);
-  typedef BOOL(WINAPI * QueryFn)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-  SizeFn getSize = SystemProc<SizeFn>(L"version.dll", "GetFileVersionInfoSizeW");
-  InfoFn getInfo = SystemProc<InfoFn>(L"version.dll", "GetFileVersionInfoW");
-  QueryFn query = SystemProc<QueryFn>(L"version.dll", "VerQueryValueW");
-  if (!getSize || !getInfo || !query) return false;
-  DWORD handle = 0;
-  DWORD size = getSize(path, &handle);
-  if (size == 0) return false;
-  void* data = HeapAlloc(GetProcessHeap(), 0, size);
-  if (!data) return false;
-  bool ok = false;
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT infoSize = 0;
-  if (getInfo(path, 0, size, data) &&
-      query(data, L"\\", reinterpret_cast<void**>(&info), &infoSize) && info &&
-      infoSize >= sizeof(VS_FIXEDFILEINFO)) {
-    version->major = HIWORD(info->dwFileVersionMS);
-    version->minor = LOWORD(info->dwFileVersionMS);
-    version->build = HIWORD(info->dwFileVersionLS);
-    ok = true;
-  }
-  HeapFree(GetProcessHeap(), 0, data);
-  return ok;
+  std::vector<uint8_t> block;
+  void* value = nullptr;
+  UINT valueLength = 0;
+  if (!LoadVersionResource(path, &block) || !QueryVersionValue(block, L"\\", &value, &valueLength) ||
+      valueLength < sizeof(VS_FIXEDFILEINFO))
+    return false;
+  const VS_FIXEDFILEINFO* info = static_cast<const VS_FIXEDFILEINFO*>(value);
+  version->major = HIWORD(info->dwFileVersionMS);
+  version->minor = LOWORD(info->dwFileVersionMS);
+  version->build = HIWORD(info->dwFileVersionLS);
+  return true;
 }
 
 bool IsSupportedOsVersion(const OsVersion& version) {
