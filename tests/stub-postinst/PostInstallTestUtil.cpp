@@ -19,15 +19,4 @@ ScopedSettings::~ScopedSettings() {
   stub::g_JapaneseUi = false;
 }
 
-std::vector<std::string> ReadLines(const std::wstring& path) {
-  std::vector<uint8_t> bytes;
-  std::vector<std::string> lines;
-  if (!testsupport::ReadFileBytes(path, bytes)) return lines;
-  std::string text(bytes.begin(), bytes.end());
-  size_t start = 0;
-  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
 }  // namespace postinsttest

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "InstallerPackage.h"
 #include "StubSettings.h"
 
 namespace postinsttest {
@@ -30,7 +31,6 @@ void Set(wchar_t (&field)[N], const std::wstring& text) {
   lstrcpynW(field, text.c_str(), static_cast<int>(N));
 }
 
-// The lines of a UTF-8 file (without their line feeds); empty when missing.
-std::vector<std::string> ReadLines(const std::wstring& path);
+using testsupport::ReadLines;
 
 }  // namespace postinsttest

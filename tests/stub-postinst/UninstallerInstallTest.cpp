@@ -38,28 +38,6 @@ void GiveCab(stub::StubSettings& s, const std::vector<uint8_t>& stored) {
   s.UninstCabSize = static_cast<uint32_t>(stored.size());
 }
 
-std::vector<std::wstring> Lines(const std::wstring& text) {
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
-// The lines of one section, without its header.
-std::vector<std::wstring> Section(const std::vector<std::wstring>& lines, const std::wstring& name) {
-  std::vector<std::wstring> out;
-  bool inside = false;
-  for (const std::wstring& line : lines) {
-    if (!line.empty() && line[0] == L'[') {
-      inside = line == L"[" + name + L"]";
-      continue;
-    }
-    if (inside) out.push_back(line);
-  }
-  return out;
-}
-
 size_t CountTemporaryCabs() {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
@@ -259,18 +237,18 @@ TEST_F(InstallUninstallerTest, WritesTheUninstallerAndItsInformationBesideIt) {
   std::wstring text;
   ASSERT_TRUE(ReadUninstallInfoText(info.c_str(), &text));
   EXPECT_EQ(text.compare(0, 11, L"[Options]\r\n"), 0);
-  const std::vector<std::wstring> lines = Lines(text);
-  EXPECT_EQ(Section(lines, L"Options"),
+  const std::vector<std::wstring> lines = testsupport::CrLfLines(text);
+  EXPECT_EQ(testsupport::IniSection(lines, L"Options"),
             (std::vector<std::wstring>{L"DeleteSubFolders=0", L"UninstallKey=Example"}));
   // Newest first: the uninstaller's folders were made last.
-  EXPECT_EQ(Section(lines, L"Files"),
+  EXPECT_EQ(testsupport::IniSection(lines, L"Files"),
             (std::vector<std::wstring>{L"0=" + root + L"Tools\\Remove\\", L"1=" + root + L"Tools\\",
                                        L"2=" + root + L"two.txt", L"3=" + root + L"Data\\one.txt",
                                        L"4=" + root + L"Data\\"}));
-  EXPECT_EQ(Section(lines, L"Registry_LOCAL_MACHINE"),
+  EXPECT_EQ(testsupport::IniSection(lines, L"Registry_LOCAL_MACHINE"),
             (std::vector<std::wstring>{L"0=SOFTWARE\\A", L"1=SOFTWARE\\B"}));
-  EXPECT_TRUE(Section(lines, L"Registry_CURRENT_USER").empty());
-  EXPECT_EQ(Section(lines, L"Group"),
+  EXPECT_TRUE(testsupport::IniSection(lines, L"Registry_CURRENT_USER").empty());
+  EXPECT_EQ(testsupport::IniSection(lines, L"Group"),
             (std::vector<std::wstring>{L"CommonGroup=0", L"0=Example Group"}));
   EXPECT_EQ(std::count(lines.begin(), lines.end(), L"[RegServer]"), 0);
 }

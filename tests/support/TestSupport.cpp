@@ -134,4 +134,26 @@ std::wstring Widen(const std::string& utf8) {
   return out;
 }
 
+std::vector<std::wstring> CrLfLines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+std::vector<std::wstring> IniSection(const std::vector<std::wstring>& lines,
+                                     const std::wstring& name) {
+  std::vector<std::wstring> out;
+  bool inside = false;
+  for (const std::wstring& line : lines) {
+    if (!line.empty() && line[0] == L'[') {
+      inside = line == L"[" + name + L"]";
+      continue;
+    }
+    if (inside) out.push_back(line);
+  }
+  return out;
+}
+
 }  // namespace testsupport

@@ -47,4 +47,10 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 6000
 std::string Narrow(const std::wstring& text);  // UTF-8
 std::wstring Widen(const std::string& utf8);
 
+// The CR LF terminated lines of a text (an unterminated tail is dropped).
+std::vector<std::wstring> CrLfLines(const std::wstring& text);
+// The lines of one "[name]" section of INI lines, without its header.
+std::vector<std::wstring> IniSection(const std::vector<std::wstring>& lines,
+                                     const std::wstring& name);
+
 }  // namespace testsupport

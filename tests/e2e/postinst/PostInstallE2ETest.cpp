@@ -16,39 +16,8 @@
 namespace {
 
 using testsupport::InstallerPackage;
+using testsupport::ReadLines;
 using testsupport::PackageMembers;
-
-std::vector<std::wstring> Split(const std::wstring& text) {
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
-std::vector<std::wstring> Section(const std::vector<std::wstring>& lines, const std::wstring& name) {
-  std::vector<std::wstring> out;
-  bool inside = false;
-  for (const std::wstring& line : lines) {
-    if (!line.empty() && line[0] == L'[') {
-      inside = line == L"[" + name + L"]";
-      continue;
-    }
-    if (inside) out.push_back(line);
-  }
-  return out;
-}
-
-std::vector<std::string> ReadLines(const std::wstring& path) {
-  std::vector<uint8_t> bytes;
-  std::vector<std::string> lines;
-  if (!testsupport::ReadFileBytes(path, bytes)) return lines;
-  std::string text(bytes.begin(), bytes.end());
-  size_t start = 0;
-  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -147,14 +116,14 @@ TEST_F(PostInstallE2E, InstallsTheUninstallerWithItsInformationAndRegistersIt) {
   for (uint8_t& b : stored) b ^= 0xFF;
   const std::wstring text(reinterpret_cast<const wchar_t*>(stored.data()), stored.size() / 2);
   EXPECT_EQ(text.compare(0, 11, L"[Options]\r\n"), 0) << "no byte-order mark, [Options] first";
-  const std::vector<std::wstring> lines = Split(text);
-  EXPECT_EQ(Section(lines, L"Options"),
+  const std::vector<std::wstring> lines = testsupport::CrLfLines(text);
+  EXPECT_EQ(testsupport::IniSection(lines, L"Options"),
             (std::vector<std::wstring>{L"UninstallRebootable=1", L"DeleteSubFolders=0",
                                        L"UninstallKey=" + key_}));
 
   // [Files]: numbered from 0, newest first, every installed file once, the
   // uninstaller never.
-  const std::vector<std::wstring> files = Section(lines, L"Files");
+  const std::vector<std::wstring> files = testsupport::IniSection(lines, L"Files");
   std::vector<std::wstring> paths;
   for (size_t i = 0; i < files.size(); ++i) {
     const std::wstring prefix = std::to_wstring(i) + L"=";
@@ -183,10 +152,10 @@ TEST_F(PostInstallE2E, InstallsTheUninstallerWithItsInformationAndRegistersIt) {
     EXPECT_EQ(path.find(L"Hollmere64."), std::wstring::npos) << testsupport::Narrow(path);
     EXPECT_EQ(std::count(paths.begin(), paths.end(), path), 1);
   }
-  EXPECT_EQ(Section(lines, L"Registry_CURRENT_USER"),
+  EXPECT_EQ(testsupport::IniSection(lines, L"Registry_CURRENT_USER"),
             std::vector<std::wstring>{L"0=" + userKey_});
-  EXPECT_TRUE(Section(lines, L"Registry_LOCAL_MACHINE").empty());
-  EXPECT_EQ(Section(lines, L"Group"), std::vector<std::wstring>{L"CommonGroup=1"});
+  EXPECT_TRUE(testsupport::IniSection(lines, L"Registry_LOCAL_MACHINE").empty());
+  EXPECT_EQ(testsupport::IniSection(lines, L"Group"), std::vector<std::wstring>{L"CommonGroup=1"});
 
   // The Uninstall entry: exactly these values.
   unsigned long long size = FileSize(exe) + FileSize(info);
