@@ -215,12 +215,15 @@ bool CreatePanes(HWND splitter) {
 
 HWND FindArchiveTree(HWND window) {
   if (!window) return nullptr;
-  if (GetDlgCtrlID(window) == kArchivePaneId) return GetDlgItem(window, kArchiveTreeId);
-  HWND host = GetDlgItem(window, kArchivePaneId);
-  if (!host) {
-    HWND splitter = FindWindowExW(window, nullptr, kSplitterClass, nullptr);
-    if (splitter) host = GetDlgItem(splitter, kArchivePaneId);
-  }
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (wcscmp(name, kPaneHostClass) == 0) return GetDlgItem(window, kArchiveTreeId);
+  // The main window's splitter has the archive host's id too: look inside
+  // the splitter when there is one.
+  HWND splitter = wcscmp(name, kSplitterClass) == 0
+                      ? window
+                      : FindWindowExW(window, nullptr, kSplitterClass, nullptr);
+  HWND host = GetDlgItem(splitter ? splitter : window, kArchivePaneId);
   return host ? GetDlgItem(host, kArchiveTreeId) : nullptr;
 }
 

@@ -178,9 +178,12 @@ TEST_F(ProjectFileTest, AFailedSaveLeavesTheOlderProjectAndNoDebris) {
   EXPECT_FALSE(WriteProjectFile(tree, (dir / L"p.qxc").c_str()));
   const std::wstring old = dir / L"old.qxc";
   ASSERT_TRUE(testsupport::WriteTextFile(old, "older project"));
-  SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_READONLY);
+  // Held open by another program that lets nobody delete or rename it.
+  HANDLE holder = CreateFileW(old.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, holder);
   EXPECT_FALSE(WriteProjectFile(tree, old.c_str()));
-  SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_NORMAL);
+  CloseHandle(holder);
   EXPECT_EQ("older project", ReadAll(old));
   EXPECT_EQ((std::vector<std::wstring>{L"old.qxc", L"p.qxc\\"}), testsupport::ListTree(dir.path()));
 }

@@ -116,25 +116,6 @@ TEST(CompressorBatch, APathThatWouldReach260CharactersFailsTheRun) {
   DeleteFileW(longName.c_str());
 }
 
-TEST(CompressorBatch, ADriveRootKeepsEveryNameWhole) {
-  TempDir dir(L"sdr");
-  MakeFile(dir / L"root\\top.txt", "top");
-  MakeFile(dir / L"root\\sub\\inner.txt");
-  std::wstring target = dir / L"root";
-  wchar_t drive[] = L"Q:";
-  for (wchar_t letter = L'Q'; letter <= L'Y'; ++letter) {
-    drive[0] = letter;
-    wchar_t existing[MAX_PATH];
-    if (!QueryDosDeviceW(drive, existing, MAX_PATH)) break;
-  }
-  if (!DefineDosDeviceW(0, drive, target.c_str())) GTEST_SKIP() << "no drive letter can be made";
-  const std::wstring root = std::wstring(drive) + L"\\";
-  const DWORD code = RunSardok(L"/silent " + root + L" " + Quote(dir / L"root.cab"));
-  DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, target.c_str());
-  EXPECT_EQ(0u, code);
-  EXPECT_EQ((Names{L"top.txt", L"sub\\inner.txt"}), CabinetNames(dir / L"root.cab"));
-}
-
 TEST(CompressorBatch, CancellingTheProgressDialogLeavesTheOlderArchive) {
   TempDir dir(L"sdc");
   for (int i = 0; i < 6; ++i)

@@ -9,7 +9,11 @@ namespace compressortest {
 
 std::wstring SardokPath() { return testsupport::BinPath(L"Sardok.exe"); }
 
-std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
+std::wstring Quote(const std::wstring& text) {
+  // A backslash before the closing quote would escape it.
+  const bool endsInBackslash = !text.empty() && text.back() == L'\\';
+  return L"\"" + text + (endsInBackslash ? L"\\" : L"") + L"\"";
+}
 
 DWORD RunSardok(const std::wstring& arguments, const std::wstring& folder) {
   const testsupport::ProcessResult result =

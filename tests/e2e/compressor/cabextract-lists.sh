@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cabinets written by Sardok's folder mode and unattended mode must list
 # with cabextract, which loops forever on a cabinet that claims to continue
-# in a next one.
+# in a next one. Also the folder mode on a drive root, made here as a drive
+# letter of the Wine prefix that points at a work folder.
 set -eu
 sardok=$1
 work=$2
@@ -20,7 +21,7 @@ XML
 "$root/scripts/wine-run.sh" "$sardok" /compress /silent "$(winpath "$work/p.qxc")"
 check() {
   local cab=$1 expected=$2 listed
-  listed=$(timeout 20 cabextract -l "$cab" | awk -F'|' 'NF == 3 { gsub(/^ +| +$/, "", $3); print $3 }' | sort | tr '\n' ' ')
+  listed=$(timeout 20 cabextract -l "$cab" | awk -F'|' 'NF == 3 && $1 ~ /^ *[0-9]+ *$/ { gsub(/^ +| +$/, "", $3); print $3 }' | LC_ALL=C sort | tr '\n' ' ')
   if [ "$listed" != "$expected" ]; then
     echo "$cab lists '$listed', expected '$expected'" >&2
     exit 1
@@ -29,5 +30,16 @@ check() {
 }
 check "$work/folder.cab" "a.txt sub/b.txt sub/big.bin "
 check "$work/p.cab" "a.txt docs/b.txt "
+
+. "$root/scripts/wine-env.sh"
+for letter in r s t u v w x y; do
+  [ -e "$WINEPREFIX/dosdevices/$letter:" ] || break
+done
+drive="$WINEPREFIX/dosdevices/$letter:"
+ln -s "$work/src" "$drive"
+trap 'rm -f "$drive"' EXIT
+upper=$(printf '%s' "$letter" | tr a-z A-Z)
+"$root/scripts/wine-run.sh" "$sardok" /silent "$upper:\\" "$(winpath "$work/root.cab")"
+check "$work/root.cab" "a.txt sub/b.txt sub/big.bin "
 rm -rf "$work"
-echo "both cabinets list with cabextract"
+echo "every cabinet lists with cabextract"
