@@ -15,8 +15,8 @@ typedef BOOL(WINAPI* QueryFn)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 bool LoadVersionResource(const wchar_t* path, std::vector<uint8_t>* block) {
   typedef DWORD(WINAPI * SizeFn)(LPCWSTR, LPDWORD);
   typedef BOOL(WINAPI * InfoFn)(LPCWSTR, DWORD, DWORD, LPVOID);
-  SizeFn infoSize = SystemProc<SizeFn>(L"VERSION.dll", "GetFileVersionInfoSizeW");
-  InfoFn info = SystemProc<InfoFn>(L"VERSION.dll", "GetFileVersionInfoW");
+  SizeFn infoSize = vesmarin::SystemProc<SizeFn>(L"VERSION.dll", "GetFileVersionInfoSizeW");
+  InfoFn info = vesmarin::SystemProc<InfoFn>(L"VERSION.dll", "GetFileVersionInfoW");
   if (!path || !block || !infoSize || !info) return false;
   DWORD handle = 0;
   DWORD size = infoSize(path, &handle);
@@ -27,7 +27,7 @@ bool LoadVersionResource(const wchar_t* path, std::vector<uint8_t>* block) {
 
 bool QueryVersionValue(const std::vector<uint8_t>& block, const wchar_t* subBlock, void** value,
                        UINT* length) {
-  QueryFn query = SystemProc<QueryFn>(L"VERSION.dll", "VerQueryValueW");
+  QueryFn query = vesmarin::SystemProc<QueryFn>(L"VERSION.dll", "VerQueryValueW");
   *value = nullptr;
   *length = 0;
   return query && !block.empty() && query(block.data(), subBlock, value, length) && *value &&
