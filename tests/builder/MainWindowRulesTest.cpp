@@ -84,8 +84,3 @@ TEST(MainWindowRules, HandedOverPathsAreBounded) {
   EXPECT_FALSE(CopyBoundedPath(buffer, nullptr, 0));
 }
 
-TEST(MainWindowRules, FormatFillsTheFirstPlaceholder) {
-  EXPECT_EQ(L"app will be installed.\r\n", FormatWithText(L"%s will be installed.\r\n", L"app"));
-  EXPECT_EQ(L"no placeholder", FormatWithText(L"no placeholder", L"app"));
-  EXPECT_EQ(L"50%s x", FormatWithText(L"%s%s x", L"50"));
-}

@@ -8,7 +8,8 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "MainWindowRules.h"
+#include "WindowCentering.h"
+#include "ResString.h"
 #include "ResultCodes.h"
 #include "VersionQueries.h"
 #include "VesmarinUiResource.h"
@@ -66,7 +67,7 @@ INT_PTR WhiteControl(HDC dc) {
 void FormatVersionLine(const wchar_t* programPath, wchar_t* line, int capacity) {
   wchar_t version[64] = {};
   if (!GetFileVersionText(programPath, version, 64) || !version[0]) wcscpy(version, L"0.00");
-  const std::wstring text = FormatWithText(LoadResString(IDS_ABOUT_VERSION), version);
+  const std::wstring text = FillPlaceholders(LoadResString(IDS_ABOUT_VERSION), version, nullptr);
   lstrcpynW(line, text.c_str(), capacity);
 }
 

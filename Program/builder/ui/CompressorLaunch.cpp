@@ -4,7 +4,10 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "FileUtil.h"
+#include "MessagePump.h"
+#include "WindowCentering.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "VesmarinUiResource.h"
 
 namespace {
@@ -57,16 +60,7 @@ void CompressorLaunch(HWND mainWindow) {
     awaitedCompressor = process.dwProcessId;
     DWORD code = 0;
     while (GetExitCodeProcess(process.hProcess, &code) && code == STILL_ACTIVE) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-          PostQuitMessage(static_cast<int>(message.wParam));
-          break;
-        }
-        if (IsDialogMessageW(box, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
+      PumpWaitingMessages(box);
       Sleep(1);
     }
     awaitedCompressor = 0;

@@ -18,8 +18,10 @@
 #include "ContextHelp.h"
 #include "DefinitionFile.h"
 #include "DetailedSettings.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "MainWindowRules.h"
+#include "ResString.h"
 #include "ResultCodes.h"
 #include "SettingsExchange.h"
 #include "SfxSettings.h"
@@ -171,7 +173,7 @@ void CreateCommand(HWND window) {
   }
 
   if (FileExists(settings.DstExeFile)) {
-    std::wstring question = FormatWithText(LoadResString(IDS_OVERWRITE_QUESTION), settings.DstExeFile);
+    std::wstring question = FillPlaceholders(LoadResString(IDS_OVERWRITE_QUESTION), settings.DstExeFile, nullptr);
     if (MessageBoxW(window, question.c_str(), kBuilderCaption, MB_YESNO | MB_ICONWARNING) != IDYES)
       return;
   }
@@ -441,11 +443,11 @@ void SetArchivePath(HWND window, wchar_t* path) {
       }
     if (UiState.JapaneseUI) {
       if (IsBlankText(ControlText(window, IDC_GREETING_EDIT, 1024).c_str())) {
-        std::wstring greeting = FormatWithText(LoadResString(IDS_DEFAULT_GREETING), base.c_str());
+        std::wstring greeting = FillPlaceholders(LoadResString(IDS_DEFAULT_GREETING), base.c_str(), nullptr);
         SetDlgItemTextW(window, IDC_GREETING_EDIT, greeting.c_str());
       }
       if (IsBlankText(ControlText(window, IDC_GREETING_E_EDIT, 1024).c_str())) {
-        std::wstring greeting = FormatWithText(L"This program installs %s.\r\n", base.c_str());
+        std::wstring greeting = FillPlaceholders(L"This program installs %s.\r\n", base.c_str(), nullptr);
         SetDlgItemTextW(window, IDC_GREETING_E_EDIT, greeting.c_str());
       }
     }

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 
 std::wstring OutputPathForArchive(const wchar_t* archive) {
   if (!archive || !archive[0]) return L"";
@@ -82,11 +83,4 @@ bool CopyBoundedPath(wchar_t (&buffer)[MAX_PATH], const wchar_t* path, size_t le
   wmemcpy(buffer, path, length);
   buffer[length] = L'\0';
   return true;
-}
-
-std::wstring FormatWithText(const std::wstring& format, const wchar_t* text) {
-  std::wstring result = format;
-  const size_t at = result.find(L"%s");
-  if (at != std::wstring::npos) result.replace(at, 2, text ? text : L"");
-  return result;
 }

@@ -46,6 +46,3 @@ RECT VirtualScreenArea();
 // in 259 characters (the buffer is then empty).
 bool CopyBoundedPath(wchar_t (&buffer)[MAX_PATH], const wchar_t* path, size_t length);
 
-// The format with its first "%s" replaced by the text (string-table texts
-// carry "%s" placeholders).
-std::wstring FormatWithText(const std::wstring& format, const wchar_t* text);

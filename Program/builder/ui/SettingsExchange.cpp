@@ -7,7 +7,8 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "SfxSettings.h"
 #include "VesmarinUiResource.h"
 

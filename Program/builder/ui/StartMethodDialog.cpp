@@ -6,8 +6,10 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
+#include "WindowCentering.h"
 #include "ContextHelp.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "VesmarinUiResource.h"
 
 namespace {

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "BuilderState.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "ResultCodes.h"
 #include "VesmarinUiResource.h"
 
