@@ -1,0 +1,206 @@
+// The main window in this process: files dropped on it and paths handed to
+// it. (Windows of another process deliver no WM_DROPFILES under Wine, so
+// the drop is made here.) The window saves the per-user definition file and
+// the Option key when it closes: these tests run alone and clean up.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "BuilderState.h"
+#include "MainWindow.h"
+#include "SfxSettings.h"
+#include "TestCabinet.h"
+#include "TestSupport.h"
+#include "VesmarinUiResource.h"
+
+namespace {
+
+std::wstring PerUserDefinition() {
+  wchar_t folder[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return std::wstring(folder) + L"\\Kelvadon\\Vesmarin 6\\Vesmarin.ini";
+}
+
+HGLOBAL MakeDrop(const std::vector<std::wstring>& paths) {
+  size_t chars = 1;
+  for (const std::wstring& path : paths) chars += path.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  wchar_t* out = reinterpret_cast<wchar_t*>(drop + 1);
+  for (const std::wstring& path : paths) {
+    wcscpy(out, path.c_str());
+    out += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  return memory;
+}
+
+BOOL CALLBACK FindBox(HWND window, LPARAM out) {
+  if (!GetDlgItem(window, 0xFFFF) || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(out) = window;
+  return FALSE;
+}
+
+// Answers the message boxes this thread shows, from a second thread.
+class BoxWatcher {
+ public:
+  BoxWatcher() : thread_(GetCurrentThreadId()), worker_([this] { Run(); }) {}
+  ~BoxWatcher() {
+    stop_ = true;
+    worker_.join();
+  }
+  std::vector<std::wstring> texts() {
+    while (pending_) Sleep(10);
+    return texts_;
+  }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      HWND box = nullptr;
+      EnumThreadWindows(thread_, FindBox, reinterpret_cast<LPARAM>(&box));
+      if (box) {
+        pending_ = true;
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);
+        texts_.push_back(text);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        while (IsWindow(box)) Sleep(5);
+        pending_ = false;
+      }
+      Sleep(10);
+    }
+  }
+  DWORD thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> pending_{false};
+  std::vector<std::wstring> texts_;
+  std::thread worker_;
+};
+
+std::wstring Text(HWND window, int id) {
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(window, id, text, 1024);
+  return text;
+}
+
+class MainWindowInProcess : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UiState.Reset();
+    UiState.Instance = GetModuleHandleW(nullptr);
+    UiState.WindowX = 100;
+    UiState.WindowY = 100;
+    ResetSfxSettings();
+    window_ = CreateDialogParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
+                                 BuilderMainDialogProc, 0);
+    ASSERT_NE(nullptr, window_);
+  }
+  void TearDown() override {
+    if (window_) DestroyWindow(window_);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    DeleteFileW(PerUserDefinition().c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kelvadon\\Vesmarin 6\\Option");
+    UiState.Reset();
+  }
+  void Drop(const std::vector<std::wstring>& paths) {
+    SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+  }
+  HWND window_ = nullptr;
+  testsupport::TempDir dir_{L"drop"};
+};
+
+TEST_F(MainWindowInProcess, DroppedDefinitionFileIsLoaded) {
+  const std::wstring ini = dir_ / L"project.ini";
+  ASSERT_TRUE(testsupport::WriteTextFile(ini, "[Vesmarin]\r\nDialogTitle=Dropped\r\n"));
+  BoxWatcher boxes;
+  Drop({ini});
+  EXPECT_EQ(L"Dropped", Text(window_, IDC_TITLE_EDIT));
+  EXPECT_EQ(dir_.path(), std::wstring(UiState.IniCurrent));
+  // Anything else than .ini or .cab does nothing.
+  ASSERT_TRUE(testsupport::WriteTextFile(dir_ / L"notes.txt", "x"));
+  Drop({dir_ / L"notes.txt"});
+  EXPECT_EQ(L"Dropped", Text(window_, IDC_TITLE_EDIT));
+  EXPECT_TRUE(boxes.texts().empty());
+}
+
+TEST_F(MainWindowInProcess, DroppedArchiveFillsTheWindowAndTheSettings) {
+  const std::wstring cab = dir_ / L"app.cab";
+  testsupport::TestCabinet cabinet;
+  cabinet.Add(L"readme.txt", "read");
+  ASSERT_TRUE(cabinet.WriteTo(cab));
+  wcscpy(SfxSettings.UnInstallTitle, L"Kept");
+  BoxWatcher boxes;
+  Drop({cab});
+  EXPECT_EQ(cab, Text(window_, IDC_ARCHIVE_EDIT));
+  EXPECT_EQ(dir_ / L"app.exe", Text(window_, IDC_OUTPUT_EDIT));
+  EXPECT_EQ(L"app", Text(window_, IDC_TITLE_EDIT));
+  EXPECT_STREQ(L"app", SfxSettings.ExtractFolder);
+  EXPECT_STREQ(L"app", SfxSettings.UnInstallKey);
+  EXPECT_STREQ(L"app", SfxSettings.StartMenuGroup);
+  EXPECT_STREQ(L"Kept", SfxSettings.UnInstallTitle);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window_, IDM_CREATE)));
+
+  // A cabinet that is gone: string 211, nothing taken.
+  Drop({dir_ / L"gone.cab"});
+  EXPECT_EQ(cab, Text(window_, IDC_ARCHIVE_EDIT));
+  EXPECT_EQ(std::vector<std::wstring>({L"Target file cannot be opened."}), boxes.texts());
+}
+
+TEST_F(MainWindowInProcess, TwoFilesOrAnOverlongPathAreRefused) {
+  BoxWatcher boxes;
+  Drop({dir_ / L"a.cab", dir_ / L"b.cab"});
+  EXPECT_EQ(std::vector<std::wstring>({L"Multiple files cannot be specified."}), boxes.texts());
+  // A path longer than a path buffer is not taken at all.
+  const std::wstring longPath = dir_.path() + std::wstring(300, L'x') + L".cab";
+  Drop({longPath});
+  EXPECT_EQ(L"", Text(window_, IDC_ARCHIVE_EDIT));
+  EXPECT_EQ(1u, boxes.texts().size());
+}
+
+TEST_F(MainWindowInProcess, OpenPathMessageOnlyFromTheWindowsOwnThread) {
+  const std::wstring ini = dir_ / L"project.ini";
+  ASSERT_TRUE(testsupport::WriteTextFile(ini, "[Vesmarin]\r\nDialogTitle=Handed\r\n"));
+  // Sent from another thread: not taken.
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    SendMessageW(window_, OpenPathMessage, 0, reinterpret_cast<LPARAM>(ini.c_str()));
+    done = true;
+  });
+  while (!done) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(5);
+  }
+  other.join();
+  EXPECT_EQ(L"", Text(window_, IDC_TITLE_EDIT));
+  // From the window's own thread: taken.
+  SendMessageW(window_, OpenPathMessage, 0, reinterpret_cast<LPARAM>(ini.c_str()));
+  EXPECT_EQ(L"Handed", Text(window_, IDC_TITLE_EDIT));
+}
+
+TEST_F(MainWindowInProcess, ClosingSavesTheDefinitionAndQuitsWithTheLastResult) {
+  SetDlgItemTextW(window_, IDC_TITLE_EDIT, L"Saved at close");
+  UiState.LastResult = 7;
+  DestroyWindow(window_);
+  window_ = nullptr;
+  MSG message = {};
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(7u, message.wParam);
+  wchar_t title[64] = {};
+  GetPrivateProfileStringW(L"Vesmarin", L"DialogTitle", L"", title, 64, PerUserDefinition().c_str());
+  EXPECT_STREQ(L"Saved at close", title);
+}
+
+}  // namespace
