@@ -14,9 +14,6 @@
 
 namespace {
 
-const int kBaseFolderAbsolute = 6;
-const int kMaxBaseFolder = 15;
-
 bool Fail(UINT stringId) {
   SetBuildError(stringId);
   return false;
@@ -29,7 +26,14 @@ bool Fail(UINT stringId, const wchar_t* text) {
 // The base folders that only an administrator may write to.
 bool NeedsAdministrator(int baseFolder) {
   switch (baseFolder) {
-    case 0: case 1: case 2: case 4: case 10: case 12: case 13: case 15:
+    case kBaseProgramFiles:
+    case kBaseWindows:
+    case kBaseSystem:
+    case kBaseWindowsDrive:
+    case kBaseAllUsersHome:
+    case kBaseCommonAppData:
+    case kBaseCommonDesktop:
+    case kBaseCommonDocuments:
       return true;
     default:
       return false;
@@ -87,12 +91,12 @@ bool CheckUninstallerNames(ArchiveHandle* archive) {
 
 bool ValidateSettings() {
   const CSfxSettings& s = SfxSettings;
-  if (s.UseExtractFolder && (s.BaseFolder < 0 || s.BaseFolder > kMaxBaseFolder)) {
+  if (s.UseExtractFolder && (s.BaseFolder < 0 || s.BaseFolder > kBaseLastId)) {
     SetBuildError(IDS_BASE_FOLDER_INVALID, s.BaseFolder);
     return false;
   }
   for (const ExtraCopyItem& item : s.ExtraCopy) {
-    if (item.BaseFolder < 0 || item.BaseFolder > kMaxBaseFolder) {
+    if (item.BaseFolder < 0 || item.BaseFolder > kBaseLastId) {
       SetBuildError(IDS_COPY_BASE_FOLDER_INVALID, item.FileName, item.BaseFolder);
       return false;
     }
@@ -106,7 +110,7 @@ bool ValidateSettings() {
   } else if (s.UseUnInstall && s.AfterDeleteFiles) {
     return Fail(IDS_UNINSTALLER_WITH_DELETE);
   }
-  if (s.UseExtractFolder && s.BaseFolder == kBaseFolderAbsolute &&
+  if (s.UseExtractFolder && s.BaseFolder == kBaseAbsolute &&
       !IsAbsoluteFolderForm(s.ExtractFolder))
     return Fail(IDS_BAD_ABSOLUTE_FOLDER);
   if (s.UseStartMenu) {
