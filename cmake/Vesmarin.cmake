@@ -102,7 +102,7 @@ function(vesmarin_gtest name)
     gtest_discover_tests(${name}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}" ${lock_property})
+      PROPERTIES ${lock_property} TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
   endif()
 endfunction()
 

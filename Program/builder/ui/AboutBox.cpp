@@ -8,6 +8,7 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
+#include "MainWindowRules.h"
 #include "ResultCodes.h"
 #include "VersionQueries.h"
 #include "VesmarinUiResource.h"
@@ -66,8 +67,8 @@ INT_PTR WhiteControl(HDC dc) {
 void FormatVersionLine(const wchar_t* programPath, wchar_t* line, int capacity) {
   wchar_t version[64] = {};
   if (!GetFileVersionText(programPath, version, 64) || !version[0]) wcscpy(version, L"0.00");
-  std::wstring format = LoadResString(IDS_ABOUT_VERSION);
-  swprintf(line, static_cast<size_t>(capacity), format.c_str(), version);
+  const std::wstring text = FormatWithText(LoadResString(IDS_ABOUT_VERSION), version);
+  lstrcpynW(line, text.c_str(), capacity);
 }
 
 INT_PTR CALLBACK BuilderAboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -16,14 +16,6 @@ bool CopyFromBin(const std::wstring& name, const std::wstring& target) {
   return CopyFileW(testsupport::BinPath(name).c_str(), target.c_str(), FALSE) != FALSE;
 }
 
-bool SaveEnvironment(const wchar_t* name, std::wstring* value) {
-  wchar_t buffer[512] = {};
-  DWORD got = GetEnvironmentVariableW(name, buffer, 512);
-  if (got == 0 || got >= 512) return false;
-  *value = buffer;
-  return true;
-}
-
 }  // namespace
 
 std::wstring PerUserDefinition() {
@@ -33,7 +25,10 @@ std::wstring PerUserDefinition() {
 }
 
 void ResetBuilderState() {
-  DeleteFileW(PerUserDefinition().c_str());
+  const std::wstring file = PerUserDefinition();
+  DeleteFileW(file.c_str());
+  // Tests write the file themselves: its folder must exist.
+  SHCreateDirectoryExW(nullptr, file.substr(0, file.find_last_of(L'\\')).c_str(), nullptr);
   RegDeleteTreeW(HKEY_CURRENT_USER, kOptionKey);
 }
 
@@ -107,16 +102,43 @@ bool SaveScreenshot(HWND window, const std::wstring& name) {
   return testsupport::WriteFileBytes(folder + L"\\" + name + L".bmp", bytes);
 }
 
-InterfaceLanguage::InterfaceLanguage(const wchar_t* locale) {
-  hadLang_ = SaveEnvironment(L"LANG", &lang_);
-  hadLcAll_ = SaveEnvironment(L"LC_ALL", &lcAll_);
-  SetEnvironmentVariableW(L"LANG", locale);
-  SetEnvironmentVariableW(L"LC_ALL", locale);
+namespace {
+
+void SetHandler(const std::wstring& key, const std::wstring& command) {
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, command.c_str(),
+                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
 }
 
-InterfaceLanguage::~InterfaceLanguage() {
-  SetEnvironmentVariableW(L"LANG", hadLang_ ? lang_.c_str() : nullptr);
-  SetEnvironmentVariableW(L"LC_ALL", hadLcAll_ ? lcAll_.c_str() : nullptr);
+}  // namespace
+
+WebHandler::WebHandler(const std::wstring& command) {
+  for (const wchar_t* scheme : {L"http", L"https"}) {
+    const std::wstring key =
+        std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command";
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    Saved saved{key, false, L""};
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
+                     &size) == ERROR_SUCCESS) {
+      saved.existed = true;
+      saved.value = value;
+    }
+    saved_.push_back(saved);
+    SetHandler(key, command);
+  }
+}
+
+void WebHandler::Change(const std::wstring& command) {
+  for (const Saved& saved : saved_) SetHandler(saved.key, command);
+}
+
+WebHandler::~WebHandler() {
+  for (const Saved& saved : saved_) {
+    if (saved.existed)
+      SetHandler(saved.key, saved.value);
+    else
+      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, saved.key.c_str(), nullptr);
+  }
 }
 
 BuilderRun::BuilderRun() : dir_(L"bw"), process_(new testsupport::DrivenProcess()) {
@@ -177,6 +199,19 @@ void BuilderRun::SetText(int controlId, const std::wstring& text) {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(GetDlgItem(main_, controlId), WM_SETTEXT, 0,
                       reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 1000, &result);
+}
+
+void BuilderRun::Type(int controlId, const std::wstring& text, bool replaceAll) {
+  HWND edit = GetDlgItem(main_, controlId);
+  DWORD_PTR result = 0;
+  if (replaceAll) {
+    SendMessageTimeoutW(edit, EM_SETSEL, 0, -1, SMTO_NORMAL, 1000, &result);
+  } else {
+    SendMessageTimeoutW(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1, SMTO_NORMAL, 1000, &result);
+    SendMessageTimeoutW(edit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF, SMTO_NORMAL, 1000, &result);
+  }
+  SendMessageTimeoutW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()),
+                      SMTO_NORMAL, 1000, &result);
 }
 
 bool BuilderRun::Visible(int controlId) const {

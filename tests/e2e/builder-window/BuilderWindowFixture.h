@@ -28,16 +28,21 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
 // Writes the screen pixels of a window into <bin>\screenshots\<name>.bmp.
 bool SaveScreenshot(HWND window, const std::wstring& name);
 
-// Sets LANG and LC_ALL for the programs this process starts (Wine takes
-// the interface language from them); restores the old values at the end.
-class InterfaceLanguage {
+// Points the http and https handlers (HKLM, as Wine reads them) at a
+// command for the object's lifetime.
+class WebHandler {
  public:
-  explicit InterfaceLanguage(const wchar_t* locale);
-  ~InterfaceLanguage();
+  explicit WebHandler(const std::wstring& command);
+  ~WebHandler();
+  void Change(const std::wstring& command);
 
  private:
-  std::wstring lang_, lcAll_;
-  bool hadLang_ = false, hadLcAll_ = false;
+  struct Saved {
+    std::wstring key;
+    bool existed;
+    std::wstring value;
+  };
+  std::vector<Saved> saved_;
 };
 
 class BuilderRun {
@@ -64,6 +69,9 @@ class BuilderRun {
   std::wstring Text(int controlId) const { return Text(main_, controlId); }
   // WM_SETTEXT; does not wait for boxes the change may open.
   void SetText(int controlId, const std::wstring& text);
+  // Types into an edit as a user does (EM_REPLACESEL, so multi-line edits
+  // notify their parent as well): over the whole text, or at its end.
+  void Type(int controlId, const std::wstring& text, bool replaceAll);
   bool Visible(int controlId) const;
   void Command(int id);
   void Command(HWND window, int id);

@@ -58,7 +58,8 @@ TEST(BuilderWindow, StartShowsThePerUserDefinitionAndSavesItAtExit) {
   ASSERT_TRUE(testsupport::WriteTextFile(
       builderwindow::PerUserDefinition(),
       "[Vesmarin]\r\nSrcArchiveFile=C:\\Work\\app.cab\r\nDstExeFile=C:\\Work\\app.exe\r\n"
-      "DialogTitle=Stored title\r\nGreetingE=Hello\r\nVesmarinFor=Credits\r\n"));
+      "DialogTitle=Stored title\r\nGreetingE0=Hello\r\nGreetingE1=World\r\n"
+      "VesmarinFor=Credits\r\n"));
   ASSERT_TRUE(run.Start());
   HWND main = run.WaitMainWindow();
   ASSERT_NE(nullptr, main);
@@ -68,7 +69,7 @@ TEST(BuilderWindow, StartShowsThePerUserDefinitionAndSavesItAtExit) {
   EXPECT_EQ(L"C:\\Work\\app.cab", run.Text(kArchiveEdit));
   EXPECT_EQ(L"C:\\Work\\app.exe", run.Text(kOutputEdit));
   EXPECT_EQ(L"Stored title", run.Text(kTitleEdit));
-  EXPECT_EQ(L"Hello", run.Text(kGreetingE));
+  EXPECT_EQ(L"Hello\r\nWorld\r\n", run.Text(kGreetingE));
   EXPECT_EQ(L"Credits", run.Text(kCreditEdit));
   // An English interface has no language lists.
   EXPECT_FALSE(run.Visible(kTitleLanguage));
@@ -76,6 +77,7 @@ TEST(BuilderWindow, StartShowsThePerUserDefinitionAndSavesItAtExit) {
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, kCreate)));
 
   // The automatic update check ran with the window's handle.
+  ASSERT_TRUE(WaitFor([&] { return !ReadLog(run.Path(L"Nemdrift.exe.log")).empty(); }));
   std::vector<std::wstring> updater = ReadLog(run.Path(L"Nemdrift.exe.log"));
   ASSERT_EQ(1u, updater.size());
   EXPECT_NE(std::wstring::npos, updater[0].find(L"\" /AutoCheck /hwnd:" + Decimal(main)))
@@ -249,6 +251,7 @@ TEST(BuilderWindow, SecondInstanceOnlyBringsTheFirstForward) {
   ASSERT_TRUE(run.Start());
   HWND main = run.WaitMainWindow();
   ASSERT_NE(nullptr, main);
+  ASSERT_TRUE(WaitFor([&] { return !ReadLog(run.Path(L"Nemdrift.exe.log")).empty(); }));
   testsupport::ProcessResult second =
       testsupport::RunProcess(L"\"" + run.BuilderPath() + L"\" other.cab", 30000);
   ASSERT_TRUE(second.started);
@@ -327,60 +330,23 @@ TEST(BuilderWindow, GreetingTakesAtMostThreeLines) {
   BuilderRun run;
   ASSERT_TRUE(run.Start());
   ASSERT_NE(nullptr, run.WaitMainWindow());
-  run.SetText(kGreetingE, L"one\r\ntwo\r\nthree");
+  // Three lines without a final line break are taken.
+  run.Type(kGreetingE, L"one\r\ntwo\r\nthree", true);
   EXPECT_EQ(L"one\r\ntwo\r\nthree", run.Text(kGreetingE));
-  run.SetText(kGreetingE, L"one\r\ntwo\r\nthree\r\nfour");
+  Sleep(300);
+  EXPECT_EQ(0u, run.process().AnswerBoxes(nullptr));
+  // A fourth line is refused and the three lines come back.
+  run.Type(kGreetingE, L"\r\nfour", false);
   EXPECT_EQ(L"A maximum of 3 lines.", run.AnswerNextBox().text);
   EXPECT_TRUE(WaitFor([&] { return run.Text(kGreetingE) == L"one\r\ntwo\r\nthree"; }));
   EXPECT_EQ(0u, run.Exit());
 }
 
-// Points the http and https handlers at a program for the test's length.
-class WebHandler {
- public:
-  explicit WebHandler(const std::wstring& command) {
-    for (const wchar_t* scheme : {L"http", L"https"}) {
-      const std::wstring key = std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command";
-      wchar_t value[1024] = {};
-      DWORD size = sizeof value;
-      Saved saved{key, false, L""};
-      if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
-                       &size) == ERROR_SUCCESS) {
-        saved.existed = true;
-        saved.value = value;
-      }
-      saved_.push_back(saved);
-      Set(key, command);
-    }
-  }
-  void Change(const std::wstring& command) {
-    for (const Saved& saved : saved_) Set(saved.key, command);
-  }
-  ~WebHandler() {
-    for (const Saved& saved : saved_) {
-      if (saved.existed) Set(saved.key, saved.value);
-      else RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, saved.key.c_str(), nullptr);
-    }
-  }
-
- private:
-  struct Saved {
-    std::wstring key;
-    bool existed;
-    std::wstring value;
-  };
-  static void Set(const std::wstring& key, const std::wstring& command) {
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, command.c_str(),
-                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-  }
-  std::vector<Saved> saved_;
-};
-
 TEST(BuilderWindow, HelpOpensTheFrontPageOrSaysTheBrowserFailed) {
   BuilderRun run;
   ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"builder_recorder_double.exe").c_str(),
                         run.Path(L"browser.exe").c_str(), FALSE));
-  WebHandler handler(L"\"" + run.Path(L"browser.exe") + L"\" \"%1\"");
+  builderwindow::WebHandler handler(L"\"" + run.Path(L"browser.exe") + L"\" \"%1\"");
   ASSERT_TRUE(run.Start());
   ASSERT_NE(nullptr, run.WaitMainWindow());
   run.Command(kHelp);
