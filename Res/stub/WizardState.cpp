@@ -82,10 +82,12 @@ void SetWizardHeader(HWND page, UINT titleId, UINT subtitleId, WizardHeaderTexts
   if (index < 0) return;
   LoadStubString(titleId, texts->title, ARRAYSIZE(texts->title));
   LoadStubString(subtitleId, texts->subtitle, ARRAYSIZE(texts->subtitle));
-  SendMessageW(frame, PSM_SETHEADERTITLEW, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(texts->title));
+  // The subtitle first: Wine's sheet stores a new subtitle as the title as
+  // well, which the title that follows puts right.
   SendMessageW(frame, PSM_SETHEADERSUBTITLEW, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(texts->subtitle));
+  SendMessageW(frame, PSM_SETHEADERTITLEW, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(texts->title));
 }
 
 }  // namespace stub

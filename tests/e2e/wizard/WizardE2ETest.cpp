@@ -57,13 +57,15 @@ std::string BoxTexts(const std::vector<SeenBox>& boxes) {
   return text;
 }
 
-// Saves the frame when VESMARIN_WIZARD_SHOTS names a folder.
-void Shot(const WizardSession& session, const std::wstring& name) {
+// Saves the window when VESMARIN_WIZARD_SHOTS names a folder.
+void Shot(HWND window, const std::wstring& name) {
   wchar_t folder[MAX_PATH] = {};
   if (!GetEnvironmentVariableW(L"VESMARIN_WIZARD_SHOTS", folder, MAX_PATH)) return;
   Sleep(300);
-  session.SaveShot(std::wstring(folder) + L"\\" + name + L".bmp");
+  WizardSession::SaveWindowShot(window, std::wstring(folder) + L"\\" + name + L".bmp");
 }
+
+void Shot(const WizardSession& session, const std::wstring& name) { Shot(session.frame(), name); }
 
 struct Style {
   const char* name;
@@ -145,8 +147,24 @@ TEST_F(WizardE2E, NextAndFinishInstallEverythingInBothStyles) {
     } else {
       EXPECT_EQ(session.Text(welcome, 1043), InstallerPackage::Title());
     }
-    // The product mark is a child of the frame.
+    // The product mark is a child of the frame; the system menu's item opens
+    // the About box.
     EXPECT_EQ(session.Text(session.frame(), 104), L"Vesmarin 6");
+    PostMessageW(session.frame(), WM_SYSCOMMAND, 104, 0);
+    HWND about = nullptr;
+    for (int i = 0; i < 200 && !about; ++i) {
+      Sleep(30);
+      std::vector<HWND> found = session.Dialogs(1022);
+      if (!found.empty()) about = found[0];
+    }
+    ASSERT_NE(about, nullptr) << "About box";
+    wchar_t caption[64] = {};
+    GetWindowTextW(about, caption, 64);
+    EXPECT_STREQ(caption, L"Vesmarin 6");
+    Shot(about, L"en-" + style.tag() + L"-0-about");
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 100 && IsWindow(about); ++i) Sleep(30);
+    EXPECT_FALSE(IsWindow(about));
     Sleep(200);
     EXPECT_EQ(session.Caption(), InstallerPackage::Title());
     Shot(session, std::wstring(L"en-") + style.tag() + L"-1-welcome");
@@ -158,6 +176,7 @@ TEST_F(WizardE2E, NextAndFinishInstallEverythingInBothStyles) {
     EXPECT_EQ(session.Text(performing, 1013), L"Registering uninstall information.");
     EXPECT_EQ(session.Text(performing, 1014), L"");
     EXPECT_EQ(session.Caption(), InstallerPackage::Title());
+    Shot(session, L"en-" + style.tag() + L"-2b-performing");
 
     HWND complete = session.WaitPage(wizardtest::kCompletePage);
     ASSERT_NE(complete, nullptr);

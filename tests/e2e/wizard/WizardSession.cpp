@@ -105,10 +105,10 @@ void WizardSession::Click(HWND page, int controlId) const {
 
 bool WizardSession::WaitEnd(DWORD timeoutMs) { return process_.WaitAnswering(answer_, timeoutMs); }
 
-bool WizardSession::SaveShot(const std::wstring& path) const {
-  if (!frame_) return false;
+bool WizardSession::SaveWindowShot(HWND window, const std::wstring& path) {
+  if (!window) return false;
   RECT rect;
-  GetWindowRect(frame_, &rect);
+  GetWindowRect(window, &rect);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return false;
   HDC screen = GetDC(nullptr);

@@ -45,8 +45,11 @@ class WizardSession {
   void AnswerBoxes() { process_.AnswerBoxes(answer_); }
   void SetAnswer(const testsupport::BoxAnswer& answer) { answer_ = answer; }
   HWND frame() const { return frame_; }
-  // Saves the frame as a 24-bit BMP (for looking at the pages).
-  bool SaveShot(const std::wstring& path) const;
+  // Saves the frame (or another window) as a 24-bit BMP, for looking at.
+  bool SaveShot(const std::wstring& path) const { return SaveWindowShot(frame_, path); }
+  static bool SaveWindowShot(HWND window, const std::wstring& path);
+  // Top-level dialogs of the process with this control.
+  std::vector<HWND> Dialogs(int controlId) const { return process_.DialogsWithControl(controlId); }
 
  private:
   testsupport::DrivenProcess process_;
