@@ -12,7 +12,7 @@
 #include "ExtensionRecord.h"
 #include "ExtractResource.h"
 #include "Extraction.h"
-#include "FileUtil.h"
+#include "PathPieces.h"
 #include "InstallSteps.h"
 #include "LastError.h"
 #include "PackageSwitch.h"
@@ -59,7 +59,7 @@ void DecideInterface() {
 
 // Steps 1 to 5: the process itself.
 int StartUp() {
-  if (!HardenDllSearch()) return kExitDllHardening;
+  if (!vesmarin::HardenDllSearch()) return kExitDllHardening;
   NoteWow64();
   OpenStubLog();
   DWORD length = GetModuleFileNameW(nullptr, g_OwnPath, MAX_PATH);

@@ -1,10 +1,10 @@
-// System libraries the stub loads by full path from the system folder after
-// its DLL search is hardened, so that a library of the same name beside the
-// program is never picked up by the loader at start.
+// System libraries loaded by full path from the system folder after the DLL
+// search is hardened, so that a library of the same name beside a program is
+// never picked up.
 #pragma once
 #include <windows.h>
 
-namespace stub {
+namespace vesmarin {
 
 // Restricts the DLL search and loads the system libraries by full path.
 // False when the system folder is unknown, a library of the system folder's
@@ -22,4 +22,4 @@ Fn SystemProc(const wchar_t* library, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetSystemProc(library, name)));
 }
 
-}  // namespace stub
+}  // namespace vesmarin

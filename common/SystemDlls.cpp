@@ -2,9 +2,8 @@
 
 #include <shlwapi.h>
 
-#include "WindowsVersion.h"
 
-namespace stub {
+namespace vesmarin {
 
 namespace {
 
@@ -47,6 +46,17 @@ bool PlantedLibraryBesideProgram(const wchar_t* systemFolder) {
   return planted;
 }
 
+// Vista and Server 2008 take SetDefaultDllDirectories only with an update
+// that cannot be relied on. The real version, whatever the manifest says.
+bool IsVistaOr2008() {
+  typedef LONG(WINAPI * RtlGetVersionFn)(OSVERSIONINFOW*);
+  RtlGetVersionFn getVersion = reinterpret_cast<RtlGetVersionFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOW info = {sizeof(info)};
+  if (!getVersion || getVersion(&info) != 0) return false;
+  return info.dwMajorVersion == 6 && info.dwMinorVersion == 0;
+}
+
 }  // namespace
 
 bool HardenDllSearch() {
@@ -58,10 +68,7 @@ bool HardenDllSearch() {
   typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
   SetDefaultDllDirectoriesFn setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-  OsVersion os;
-  GetRunningOsVersion(&os);
-  const bool vistaOr2008 = os.major == 6 && os.minor == 0;
-  if (setDefault && !vistaOr2008) {
+  if (setDefault && !IsVistaOr2008()) {
     setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
   } else if (PlantedLibraryBesideProgram(systemFolder)) {
     return false;
@@ -77,4 +84,4 @@ FARPROC GetSystemProc(const wchar_t* library, const char* name) {
   return module ? GetProcAddress(module, name) : nullptr;
 }
 
-}  // namespace stub
+}  // namespace vesmarin
