@@ -8,6 +8,7 @@
 #include "StubState.h"
 #include "StubStrings.h"
 #include "WizardState.h"
+#include "WindowCentering.h"
 #include "WizardResource.h"
 
 namespace stub {
@@ -42,7 +43,7 @@ INT_PTR CALLBACK StubAboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
   switch (message) {
     case WM_INITDIALOG:
       ApplyClassicGuiFont(dialog, false);
-      CentreWizardWindow(dialog, GetWindow(dialog, GW_OWNER));
+      CenterWindowOver(dialog, GetWindow(dialog, GW_OWNER));
       SetWindowTextW(dialog, L"Vesmarin 6");
       return TRUE;
     case WM_ERASEBKGND: {

@@ -5,6 +5,7 @@
 
 #include "ArchiveOpen.h"
 #include "CabDecoder.h"
+#include "ScopedHandles.h"
 #include "SfxContainer.h"
 #include "StubSettings.h"
 #include "WizardState.h"
@@ -18,15 +19,14 @@ const size_t kFileHeaderSize = sizeof(BITMAPFILEHEADER);  // 14
 HBITMAP LoadArchiveBitmap(const wchar_t* name) {
   if (!g_Archive || !g_Archive->Decoder || !name || !*name) return nullptr;
   DWORD size = 0;
-  HGLOBAL block = g_Archive->Decoder->ExtractToMemory(name, &size);
+  vesmarin::ScopedGlobal block(g_Archive->Decoder->ExtractToMemory(name, &size));
   if (!block) return nullptr;
   HBITMAP bitmap = nullptr;
-  const void* bytes = GlobalLock(block);
+  const void* bytes = GlobalLock(block.get());
   if (bytes) {
     bitmap = LoadBitmapFromMemory(bytes, size);
-    GlobalUnlock(block);
+    GlobalUnlock(block.get());
   }
-  GlobalFree(block);
   return bitmap;
 }
 

@@ -16,7 +16,9 @@
 #include "InstallSteps.h"
 #include "InstallWorker.h"
 #include "ReadMeText.h"
+#include "Registry.h"
 #include "SavedInstallPath.h"
+#include "ScopedHandles.h"
 #include "SfxContainer.h"
 #include "StubExtension.h"
 #include "StubLog.h"
@@ -49,16 +51,15 @@ int LoadReadMe(bool* show) {
   if (!*name) name = g_JapaneseUi ? s.ExplainFileE : s.ExplainFile;
   if (!*name) return 0;
   DWORD size = 0;
-  HGLOBAL block =
-      g_Archive && g_Archive->Decoder ? g_Archive->Decoder->ExtractToMemory(name, &size) : nullptr;
+  vesmarin::ScopedGlobal block(
+      g_Archive && g_Archive->Decoder ? g_Archive->Decoder->ExtractToMemory(name, &size) : nullptr);
   if (!block || size == 0) {
-    if (block) GlobalFree(block);
     StubLog(L"Wizard: read-me %ls not taken from the archive\n", name);
     ShowStubStringMessage(nullptr, IDS_README_EXTRACT_FAILED, MB_OK | MB_ICONERROR);
     return kResultReadMeFailed;
   }
   bool decoded = false;
-  const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(block));
+  const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(block.get()));
   if (bytes) {
     try {
       g_ReadMeText = DecodeReadMeText(bytes, size);
@@ -66,17 +67,17 @@ int LoadReadMe(bool* show) {
     } catch (const std::bad_alloc&) {
       decoded = false;
     }
-    GlobalUnlock(block);
+    GlobalUnlock(block.get());
   }
-  GlobalFree(block);
   if (!decoded) {
     ShowStubStringMessage(nullptr, IDS_NO_MEMORY, MB_OK | MB_ICONERROR);
     return kResultReadMeFailed;
   }
   g_ReadMeCrc = ReadMeTextCrc(g_ReadMeText);
   DWORD value = 0;
-  const bool read = ReadReadMeFlag(SavedPathRoot(s.SaveExplainShowFlagRootKey),
-                                   s.SaveExplainShowFlagKey, s.SaveExplainShowFlagValue, &value);
+  const bool read =
+      ReadRegDword(SavedPathRoot(s.SaveExplainShowFlagRootKey), s.SaveExplainShowFlagKey,
+                   s.SaveExplainShowFlagValue, &value) == RegReadResult::kRead;
   *show = !ReadMeSkipped(s.FlagsB, read, value, g_ReadMeCrc);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <strsafe.h>
 
 #include "Extraction.h"
+#include "ScopedHandles.h"
 
 namespace stub {
 
@@ -47,35 +48,33 @@ void PaintPercentBar(HDC dc, const RECT& rect, unsigned percent) {
 
   wchar_t face[LF_FACESIZE] = {};
   GetTextFaceW(dc, LF_FACESIZE, face);
-  HFONT font =
+  vesmarin::ScopedFont font(
       CreateFontW(fontHeight, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH, face);
-  HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH, face));
+  vesmarin::ScopedBrush highlight(CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT)));
   const int saved = SaveDC(dc);
 
   SelectObject(dc, GetStockObject(NULL_PEN));
   Rectangle(dc, rect.left + filled, rect.top, rect.right, rect.bottom);
-  SelectObject(dc, highlight);
+  SelectObject(dc, highlight.get());
   Rectangle(dc, rect.left, rect.top, rect.left + filled + 1, rect.bottom);
-  HRGN clip = CreateRectRgn(rect.left, rect.top, rect.left + filled + 1, rect.bottom);
+  vesmarin::ScopedGdiObject clip(
+      CreateRectRgn(rect.left, rect.top, rect.left + filled + 1, rect.bottom));
 
   wchar_t text[8];
   StringCchPrintfW(text, ARRAYSIZE(text), L"%u%%", percent);
   const int length = lstrlenW(text);
-  if (font) SelectObject(dc, font);
+  if (font) SelectObject(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_CENTER | TA_TOP);
   SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
   TextOutW(dc, textCentre, textTop, text, length);
-  if (clip) SelectClipRgn(dc, clip);
+  if (clip) SelectClipRgn(dc, static_cast<HRGN>(clip.get()));
   SetTextColor(dc, RGB(255, 255, 255));
   TextOutW(dc, textCentre, textTop, text, length);
 
   RestoreDC(dc, saved);
   SelectClipRgn(dc, nullptr);
-  if (clip) DeleteObject(clip);
-  if (font) DeleteObject(font);
-  if (highlight) DeleteObject(highlight);
 }
 
 void SubclassPercentBar(HWND control) {

@@ -58,24 +58,6 @@ void SetClassicPanelBitmap(HWND page) {
                       reinterpret_cast<LPARAM>(g_ClassicPanelBitmap));
 }
 
-void CentreWizardWindow(HWND window, HWND other) {
-  RECT area;
-  if (other && IsWindowVisible(other) && !IsIconic(other)) {
-    GetWindowRect(other, &area);
-  } else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
-    SetRect(&area, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  }
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  int x = area.left + (area.right - area.left - width) / 2;
-  int y = area.top + (area.bottom - area.top - height) / 2;
-  if (x < 0) x = 0;
-  if (y < 0) y = 0;
-  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void SetWizardHeader(HWND page, UINT titleId, UINT subtitleId, WizardHeaderTexts* texts) {
   HWND frame = GetParent(page);
   const LRESULT index = SendMessageW(frame, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0);

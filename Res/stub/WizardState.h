@@ -44,9 +44,6 @@ void ApplyWizardCaption(HWND page);
 // Classic pages: the package's panel bitmap replaces the built-in one.
 void SetClassicPanelBitmap(HWND page);
 
-// Centres window over other (its owner) or, without one, the work area.
-void CentreWizardWindow(HWND window, HWND other);
-
 // New style: the header title and subtitle of this page (string ids). The
 // frame keeps pointing at the texts: they live in the page's own buffers.
 struct WizardHeaderTexts {

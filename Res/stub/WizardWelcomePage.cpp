@@ -16,6 +16,7 @@
 #include "TessalyResource.h"
 #include "WizardFrameHooks.h"
 #include "WizardPages.h"
+#include "WindowCentering.h"
 #include "WizardResource.h"
 #include "WizardState.h"
 
@@ -75,7 +76,7 @@ void InitWelcomePage(HWND page) {
   AddAboutMenuItem(frame);
   // The background screen, once there is one, becomes the frame's owner
   // here.
-  CentreWizardWindow(frame, GetWindow(frame, GW_OWNER));
+  CenterWindowOver(frame, GetWindow(frame, GW_OWNER));
   SetWindowTextW(frame, PackageCaption());
   SetFrameIcons(frame);
   SetDlgItemTextW(page, IDC_WELCOME_GREETING, g_JapaneseUi ? s.Greeting : s.GreetingE);
