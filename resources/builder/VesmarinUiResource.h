@@ -1,6 +1,6 @@
 // Resource ids of the builder's windows: the main window, its menu and
 // accelerators, the start-method dialog, the wait box, About and credits,
-// and the strings they show. Shared by the resource scripts and the code.
+// and the strings they show. Part of VesmarinResource.h, which includes it.
 #pragma once
 
 #ifndef IDC_STATIC
@@ -82,7 +82,6 @@
 #define IDS_TARGET_CANNOT_OPEN 211
 #define IDS_UPDATER_FAILED 212
 #define IDS_RESET_QUESTION 213
-#define IDS_ARCHIVE_NOT_FOUND 247
 #define IDS_OVERWRITE_QUESTION 249
 #define IDS_GREETING_LINE_LIMIT 263
 #define IDS_DEFAULT_GREETING 294

@@ -9,7 +9,7 @@
 #include "ResultCodes.h"
 #include "StartMethodDialog.h"
 #include "TestSupport.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
 
 namespace {
 

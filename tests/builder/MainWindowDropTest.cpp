@@ -18,7 +18,7 @@
 #include "SfxSettings.h"
 #include "TestCabinet.h"
 #include "TestSupport.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "BuilderState.h"
 #include "SettingsExchange.h"
 #include "SfxSettings.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
 
 namespace {
 

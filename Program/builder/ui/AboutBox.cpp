@@ -12,7 +12,8 @@
 #include "ResString.h"
 #include "ResultCodes.h"
 #include "VersionQueries.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
+#include "WindowCentering.h"
 
 namespace {
 

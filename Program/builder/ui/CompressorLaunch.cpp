@@ -5,10 +5,9 @@
 #include "BuilderState.h"
 #include "BuilderUtil.h"
 #include "MessagePump.h"
-#include "WindowCentering.h"
-#include "FileSystem.h"
 #include "PathPieces.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
+#include "WindowCentering.h"
 
 namespace {
 

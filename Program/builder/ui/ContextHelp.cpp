@@ -6,7 +6,7 @@
 
 #include "BuilderState.h"
 #include "ResultCodes.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "SettingsExchange.h"
 #include "SfxSettings.h"
 #include "UpdaterLaunch.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "FileSystem.h"
 #include "PathPieces.h"
 
 std::wstring OutputPathForArchive(const wchar_t* archive) {

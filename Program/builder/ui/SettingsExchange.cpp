@@ -7,10 +7,9 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "FileSystem.h"
 #include "PathPieces.h"
 #include "SfxSettings.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
 
 HWND StartupPageWindow = nullptr;
 

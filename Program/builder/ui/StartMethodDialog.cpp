@@ -10,7 +10,8 @@
 #include "ContextHelp.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
+#include "WindowCentering.h"
 
 namespace {
 

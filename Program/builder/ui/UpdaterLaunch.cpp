@@ -6,10 +6,9 @@
 #include <string>
 
 #include "BuilderState.h"
-#include "FileSystem.h"
 #include "PathPieces.h"
 #include "ResultCodes.h"
-#include "VesmarinUiResource.h"
+#include "VesmarinResource.h"
 
 namespace {
 
