@@ -319,7 +319,8 @@ TEST(BuilderWindow, UpdaterMenuStartsItWithoutWaitingOrSaysItCannot) {
   EXPECT_NE(std::wstring::npos, manual.find(L"\" /hwnd:" + Decimal(main)));
   EXPECT_EQ(std::wstring::npos, manual.find(L"/AutoCheck"));
 
-  ASSERT_TRUE(DeleteFileW(run.Path(L"Nemdrift.exe").c_str()));
+  // The double may still be ending after it wrote its line.
+  ASSERT_TRUE(WaitFor([&] { return DeleteFileW(run.Path(L"Nemdrift.exe").c_str()) != FALSE; }));
   run.Command(kUpdater);
   testsupport::SeenBox box = run.AnswerNextBox();
   EXPECT_EQ(L"Marqon Update could not be started.", box.text);
