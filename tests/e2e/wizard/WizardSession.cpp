@@ -7,76 +7,46 @@
 
 namespace wizardtest {
 
-namespace {
-
-const int kNextButton = 12324;
-
-}  // namespace
-
 bool WizardSession::Start(const std::wstring& commandLine) { return process_.Start(commandLine); }
 
 HWND WizardSession::WaitFrame(DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs && process_.Running()) {
     process_.AnswerBoxes(answer_);
-    for (HWND frame : process_.DialogsWithControl(kNextButton)) {
-      if (IsWindowVisible(frame)) {
-        frame_ = frame;
-        return frame;
-      }
-    }
-    Sleep(30);
+    if (driver_.Find(process_, 30)) return driver_.Frame();
   }
   return nullptr;
 }
 
 HWND WizardSession::CurrentPage() const {
-  if (!frame_) return nullptr;
-  DWORD_PTR page = 0;
-  if (!SendMessageTimeoutW(frame_, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 2000, &page))
-    return nullptr;
-  return reinterpret_cast<HWND>(page);
+  return driver_.Frame() ? driver_.CurrentPage() : nullptr;
 }
 
 HWND WizardSession::WaitPage(int controlId, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs && process_.Running()) {
     process_.AnswerBoxes(answer_);
-    HWND page = CurrentPage();
-    HWND control = page ? GetDlgItem(page, controlId) : nullptr;
-    if (control) return page;
+    if (driver_.Frame() && driver_.OnPage(controlId)) return driver_.CurrentPage();
     Sleep(30);
   }
   return nullptr;
 }
 
 void WizardSession::Press(int button) const {
-  if (frame_) PostMessageW(frame_, PSM_PRESSBUTTON, button, 0);
+  if (driver_.Frame()) driver_.Press(button);
 }
 
 void WizardSession::Close() const {
-  if (frame_) PostMessageW(frame_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (driver_.Frame()) PostMessageW(driver_.Frame(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 std::wstring WizardSession::Caption() const {
-  wchar_t text[512] = {};
-  DWORD_PTR length = 0;
-  if (!frame_ ||
-      !SendMessageTimeoutW(frame_, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
-                           SMTO_ABORTIFHUNG, 2000, &length))
-    return std::wstring();
-  return text;
+  return driver_.Frame() ? driver_.Caption() : std::wstring();
 }
 
 std::wstring WizardSession::Text(HWND page, int controlId) const {
-  HWND control = page ? GetDlgItem(page, controlId) : nullptr;
-  wchar_t text[1024] = {};
-  DWORD_PTR length = 0;
-  if (!control ||
-      !SendMessageTimeoutW(control, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
-                           SMTO_ABORTIFHUNG, 2000, &length))
-    return std::wstring();
-  return text;
+  return page && GetDlgItem(page, controlId) ? testsupport::ControlText(page, controlId)
+                                             : std::wstring();
 }
 
 bool WizardSession::Visible(HWND page, int controlId) const {
@@ -90,14 +60,11 @@ bool WizardSession::Enabled(HWND page, int controlId) const {
 }
 
 bool WizardSession::Checked(HWND page, int controlId) const {
-  HWND control = page ? GetDlgItem(page, controlId) : nullptr;
-  DWORD_PTR state = 0;
-  return control &&
-         SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state) &&
-         state == BST_CHECKED;
+  return page && testsupport::IsChecked(page, controlId);
 }
 
 void WizardSession::Click(HWND page, int controlId) const {
+  // A sent click, so that the box's state has changed on return.
   HWND control = page ? GetDlgItem(page, controlId) : nullptr;
   DWORD_PTR ignored = 0;
   if (control) SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);

@@ -1,7 +1,7 @@
-// One run of an installer whose wizard the test drives from outside: the
-// frame found by its Next button, pages named by a control unique to each,
-// buttons pressed with PSM_PRESSBUTTON, texts read with WM_GETTEXT, message
-// boxes answered on the way.
+// One run of an installer whose wizard the test drives from outside with
+// the shared WizardDriver (frame found by its Next button, pages named by a
+// control unique to each, PSM_PRESSBUTTON, WM_GETTEXT), answering the run's
+// message boxes while it waits.
 #pragma once
 #include <windows.h>
 
@@ -44,9 +44,9 @@ class WizardSession {
   const std::vector<testsupport::SeenBox>& Boxes() const { return process_.Boxes(); }
   void AnswerBoxes() { process_.AnswerBoxes(answer_); }
   void SetAnswer(const testsupport::BoxAnswer& answer) { answer_ = answer; }
-  HWND frame() const { return frame_; }
+  HWND frame() const { return driver_.Frame(); }
   // Saves the frame (or another window) as a 24-bit BMP, for looking at.
-  bool SaveShot(const std::wstring& path) const { return SaveWindowShot(frame_, path); }
+  bool SaveShot(const std::wstring& path) const { return SaveWindowShot(frame(), path); }
   static bool SaveWindowShot(HWND window, const std::wstring& path);
   // Top-level dialogs of the process with this control.
   std::vector<HWND> Dialogs(int controlId) const { return process_.DialogsWithControl(controlId); }
@@ -54,7 +54,7 @@ class WizardSession {
  private:
   testsupport::DrivenProcess process_;
   testsupport::BoxAnswer answer_;
-  HWND frame_ = nullptr;
+  testsupport::WizardDriver driver_;
 };
 
 }  // namespace wizardtest
