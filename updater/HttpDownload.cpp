@@ -6,31 +6,19 @@
 #include <string>
 
 #include "DownloadDomain.h"
+#include "ScopedHandles.h"
 
 namespace {
 
 const DWORD kPartCapacity = 1001;  // characters, terminator included
 
-// Closes a WinINet handle when it goes out of scope.
-class InternetHandle {
- public:
-  InternetHandle() : handle_(nullptr) {}
-  ~InternetHandle() { Close(); }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  void Reset(HINTERNET handle) {
-    Close();
-    handle_ = handle;
-  }
-  void Close() {
-    if (handle_) InternetCloseHandle(handle_);
-    handle_ = nullptr;
-  }
-  HINTERNET Get() const { return handle_; }
-
- private:
-  HINTERNET handle_;
+struct InternetHandleTraits {
+  typedef HINTERNET Type;
+  static HINTERNET Invalid() { return nullptr; }
+  static bool IsValid(HINTERNET handle) { return handle != nullptr; }
+  static bool Release(HINTERNET handle) { return InternetCloseHandle(handle) != FALSE; }
 };
+typedef vesmarin::ScopedResource<InternetHandleTraits> InternetHandle;
 
 struct CrackedUrl {
   wchar_t scheme[kPartCapacity];
@@ -161,44 +149,44 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
       parts.passwordLength = static_cast<DWORD>(wcslen(password));
     }
     const bool secure = parts.schemeId == INTERNET_SCHEME_HTTPS;
-    if (!session.Get()) {
-      session.Reset(InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-      if (!session.Get()) return false;
-      SetTimeouts(session.Get());
+    if (!session.get()) {
+      session.reset(InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      if (!session.get()) return false;
+      SetTimeouts(session.get());
     }
     request.Close();
-    connection.Reset(InternetConnectW(session.Get(), parts.host, parts.port,
+    connection.reset(InternetConnectW(session.get(), parts.host, parts.port,
                                       parts.userLength ? parts.user : nullptr,
                                       parts.passwordLength ? parts.password : nullptr,
                                       INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection.Get()) return false;
-    SetTimeouts(connection.Get());
+    if (!connection.get()) return false;
+    SetTimeouts(connection.get());
     const std::wstring object = std::wstring(parts.path) + parts.extra;
     DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD |
                   INTERNET_FLAG_NO_CACHE_WRITE;
     if (secure) flags |= INTERNET_FLAG_SECURE;
-    request.Reset(HttpOpenRequestW(connection.Get(), L"GET", object.c_str(), nullptr, nullptr,
+    request.reset(HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr,
                                    nullptr, flags, 0));
-    if (!request.Get()) return false;
-    SetTimeouts(request.Get());
-    if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) return false;
-    if (!QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE, &status)) return false;
+    if (!request.get()) return false;
+    SetTimeouts(request.get());
+    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return false;
+    if (!QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE, &status)) return false;
     if (!IsRedirect(status)) break;
     if (hop == kMaxRedirects) return false;
     std::wstring target;
-    if (!RedirectTarget(request.Get(), canonical, &target)) return false;
+    if (!RedirectTarget(request.get(), canonical, &target)) return false;
     current = target;
   }
   if (status < 200 || status >= 300) return false;
 
   BYTE buffer[kDownloadChunk + 1];
   DWORD total = 0;
-  if (QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, &total)) {
+  if (QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH, &total)) {
     DWORD received = 0;
     while (received < total) {
       DWORD ask = total - received < want ? total - received : want;
       DWORD got = 0;
-      if (!ReadChunk(request.Get(), buffer, ask, &got)) return false;
+      if (!ReadChunk(request.get(), buffer, ask, &got)) return false;
       if (got == 0) return false;  // the body ended before its announced length
       if (!callback(buffer, got, total, context)) return true;
       received += got;
@@ -207,7 +195,7 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
   }
   for (;;) {
     DWORD got = 0;
-    if (!ReadChunk(request.Get(), buffer, want, &got)) return false;
+    if (!ReadChunk(request.get(), buffer, want, &got)) return false;
     if (got == 0) return true;
     if (!callback(buffer, got, 0, context)) return true;
   }

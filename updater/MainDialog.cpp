@@ -6,7 +6,7 @@
 
 #include "NemdriftResource.h"
 #include "OptionsDialog.h"
-#include "SystemHelpers.h"
+#include "WindowCentering.h"
 #include "UpdaterState.h"
 #include "UpdaterStrings.h"
 
@@ -65,7 +65,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       AddTab(tabs, 0, IDS_TAB_UPDATES);
       AddTab(tabs, 1, IDS_TAB_NEWS);
       FillUpdateList(dialog);
-      CentreWindow(dialog, GetParent(dialog));
+      CenterWindowOver(dialog, GetParent(dialog));
       return TRUE;
     }
     case WM_COMMAND:

@@ -1,7 +1,7 @@
 #include "OptionsDialog.h"
 
 #include "NemdriftResource.h"
-#include "SystemHelpers.h"
+#include "WindowCentering.h"
 #include "UpdaterState.h"
 
 namespace {
@@ -9,7 +9,7 @@ namespace {
 INT_PTR CALLBACK OptionsPendingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
-      CentreWindow(dialog, GetParent(dialog));
+      CenterWindowOver(dialog, GetParent(dialog));
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {

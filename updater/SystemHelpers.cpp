@@ -1,6 +1,6 @@
 #include "SystemHelpers.h"
 
-#include <algorithm>
+#include "SystemDlls.h"
 
 namespace {
 
@@ -43,19 +43,6 @@ bool IsXPOrLater() {
   return xpAnswer.answer;
 }
 
-void PumpPendingMessages(HWND dialog) {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(0);
-      return;
-    }
-    if (dialog && IsDialogMessageW(dialog, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
 bool GetProcAddressChecked(HMODULE module, const char* name, FARPROC* address) {
   if (!module || !name) return false;
   FARPROC found = GetProcAddress(module, name);
@@ -64,62 +51,11 @@ bool GetProcAddressChecked(HMODULE module, const char* name, FARPROC* address) {
   return true;
 }
 
-bool CalcCentredPosition(HWND window, HWND reference, int* x, int* y) {
-  if (!IsWindow(window) || IsIconic(window) || IsZoomed(window)) return false;
-  RECT area;
-  if (reference && IsWindowVisible(reference) && IsWindow(reference)) {
-    GetWindowRect(reference, &area);
-  } else {
-    area.left = 0;
-    area.top = 0;
-    area.right = GetSystemMetrics(SM_CXSCREEN);
-    area.bottom = GetSystemMetrics(SM_CYSCREEN);
-    typedef HMONITOR(WINAPI * MonitorFromWindowFn)(HWND, DWORD);
-    typedef BOOL(WINAPI * GetMonitorInfoFn)(HMONITOR, LPMONITORINFO);
-    HMODULE user = GetModuleHandleW(L"user32.dll");
-    FARPROC fromWindow = nullptr;
-    FARPROC monitorInfo = nullptr;
-    if (GetProcAddressChecked(user, "MonitorFromWindow", &fromWindow) &&
-        GetProcAddressChecked(user, "GetMonitorInfoW", &monitorInfo)) {
-      HMONITOR monitor = reinterpret_cast<MonitorFromWindowFn>(reinterpret_cast<void*>(fromWindow))(
-          window, MONITOR_DEFAULTTOPRIMARY);
-      MONITORINFO info = {};
-      info.cbSize = sizeof info;
-      if (monitor &&
-          reinterpret_cast<GetMonitorInfoFn>(reinterpret_cast<void*>(monitorInfo))(monitor, &info))
-        area = info.rcWork;
-    }
-  }
-  RECT own;
-  GetWindowRect(window, &own);
-  const int w = own.right - own.left;
-  const int h = own.bottom - own.top;
-  int left = area.left + ((area.right - area.left) - w) / 2;
-  int top = area.top + ((area.bottom - area.top) - h) / 2;
-  int originX = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  int originY = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  if (width == 0) {
-    originX = 0;
-    originY = 0;
-    width = GetSystemMetrics(SM_CXFULLSCREEN);
-    height = GetSystemMetrics(SM_CYFULLSCREEN);
-  }
-  left = std::max(originX, std::min(left, originX + width - w));
-  top = std::max(originY, std::min(top, originY + height - h));
-  *x = left;
-  *y = top;
-  return true;
-}
-
-void CentreWindow(HWND window, HWND reference) {
-  int x = 0;
-  int y = 0;
-  if (!CalcCentredPosition(window, reference, &x, &y)) return;
-  UINT flags = SWP_NOSIZE | SWP_NOZORDER;
-  if (!IsWindowVisible(window)) flags |= SWP_NOACTIVATE;
-  SetWindowPos(window, nullptr, x, y, 0, 0, flags);
+bool IsAppThemedSafe() {
+  typedef BOOL(WINAPI * IsAppThemedFn)();
+  static IsAppThemedFn isAppThemed = nullptr;
+  if (!isAppThemed) isAppThemed = vesmarin::SystemProc<IsAppThemedFn>(L"uxtheme.dll", "IsAppThemed");
+  return isAppThemed && isAppThemed() != FALSE;
 }
 
 LRESULT GetSelectedListItem(HWND list, LVITEMW* item) {

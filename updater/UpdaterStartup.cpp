@@ -12,7 +12,8 @@
 #include "NemdriftResource.h"
 #include "NewsFeed.h"
 #include "OptionsDialog.h"
-#include "SystemHelpers.h"
+#include "MessagePump.h"
+#include "WindowCentering.h"
 #include "UpdaterCommandLine.h"
 #include "UpdaterRegistry.h"
 #include "UpdaterSettings.h"
@@ -108,7 +109,7 @@ int Run(HINSTANCE instance) {
   HWND gathering = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_GATHERING),
                                       LiveWindow(caller), CheckingDialogProc, 0);
   if (gathering) {
-    CentreWindow(gathering, LiveWindow(caller));
+    CenterWindowOver(gathering, LiveWindow(caller));
     ShowWindow(gathering, SW_SHOW);
     UpdateWindow(gathering);
   }
@@ -144,13 +145,7 @@ int Run(HINSTANCE instance) {
     SetForegroundWindow(caller);
     EnableWindow(caller, FALSE);
   }
-  MSG message;
-  BOOL got;
-  while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0 && got != -1) {
-    if (IsWindow(dialog) && IsDialogMessageW(dialog, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  RunMessageLoop(dialog, nullptr, nullptr);
   if (caller && IsWindow(caller) && !IsWindowEnabled(caller)) EnableWindow(caller, TRUE);
   return 0;
 }

@@ -11,6 +11,7 @@
 #include "NemdriftResource.h"
 #include "UpdaterSettings.h"
 #include "UpdaterStrings.h"
+#include "VersionInfo.h"
 #include "ZqXml.h"
 
 namespace {
@@ -46,19 +47,15 @@ bool FetchVersionList(const wchar_t* url, std::string* body) {
 }
 
 int GetModuleVersion(const wchar_t* path, DWORD* major, DWORD* minor, DWORD* build) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-  if (size == 0) return 0;
-  std::vector<BYTE> block(size);
-  if (!GetFileVersionInfoW(path, 0, size, block.data())) return 0;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT fixedSize = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
-      !fixed || fixedSize < sizeof(VS_FIXEDFILEINFO))
+  const VersionApi api = LinkedVersionApi();
+  std::vector<uint8_t> block;
+  VS_FIXEDFILEINFO fixed;
+  if (!path || LoadVersionResource(api, path, &block) != VersionReadResult::kRead ||
+      !QueryFixedFileInfo(api, block, &fixed))
     return 0;
-  if (major) *major = HIWORD(fixed->dwFileVersionMS);
-  if (minor) *minor = LOWORD(fixed->dwFileVersionMS);
-  if (build) *build = HIWORD(fixed->dwFileVersionLS);
+  if (major) *major = HIWORD(fixed.dwFileVersionMS);
+  if (minor) *minor = LOWORD(fixed.dwFileVersionMS);
+  if (build) *build = HIWORD(fixed.dwFileVersionLS);
   return 1;
 }
 

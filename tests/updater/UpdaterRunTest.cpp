@@ -163,7 +163,8 @@ TEST_F(UpdaterRun, CallerWindowOwnsTheDialogAndIsDisabledMeanwhile) {
     if (!found.empty()) dialog = found[0];
   }
   ASSERT_NE(dialog, nullptr);
-  PumpFor(process, 300);
+  // The caller is disabled just after the dialog shows.
+  for (int i = 0; i < 100 && IsWindowEnabled(caller); ++i) PumpFor(process, 50);
   EXPECT_EQ(GetWindow(dialog, GW_OWNER), caller);
   EXPECT_FALSE(IsWindowEnabled(caller));
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
