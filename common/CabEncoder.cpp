@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "FileSystem.h"
 #include "PathPieces.h"
 #include "TextUtil.h"
 
