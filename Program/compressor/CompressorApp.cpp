@@ -9,6 +9,7 @@
 #include "CommandLine.h"
 #include "CompressorState.h"
 #include "MainWindow.h"
+#include "MessagePump.h"
 #include "ProgressDialog.h"
 #include "SardokResource.h"
 #include "Splitter.h"
@@ -55,22 +56,10 @@ int RunInteractive(HWND window, const CommandLineOptions& options) {
   SendMessageW(window, kRestorePlacementMessage, 0, 0);
   UpdateWindow(window);
   if (!options.projectPath.empty()) OpenProjectCommand(window, options.projectPath.c_str());
+  // Long operations pump their own messages, the progress dialog's first:
+  // while this loop runs no progress dialog is open.
   HACCEL accelerators = LoadAcceleratorsW(Compressor().instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-  MSG message;
-  int code = 0;
-  while (true) {
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0) {
-      code = static_cast<int>(message.wParam);
-      break;
-    }
-    if (got == -1) break;
-    if (accelerators && TranslateAcceleratorW(window, accelerators, &message)) continue;
-    HWND progress = Compressor().progressDialog;
-    if (progress && IsDialogMessageW(progress, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  const int code = RunMessageLoop(nullptr, accelerators, window);
   if (mutex) {
     ReleaseMutex(mutex);
     CloseHandle(mutex);

@@ -8,6 +8,7 @@
 #include "ArchiveTree.h"
 #include "CompressorState.h"
 #include "CompressorText.h"
+#include "Registry.h"
 #include "SardokResource.h"
 #include "Splitter.h"
 
@@ -20,11 +21,8 @@ const wchar_t kPlacementKey[] = L"Software\\Kelvadon\\Vesmarin 6\\Compressor\\Wi
 const int kSplitterId = 101;
 
 DWORD ReadDword(const wchar_t* key, const wchar_t* value, DWORD fallback) {
-  DWORD data = 0;
-  DWORD size = sizeof(data);
-  if (RegGetValueW(HKEY_CURRENT_USER, key, value, RRF_RT_REG_DWORD, nullptr, &data, &size) !=
-      ERROR_SUCCESS)
-    return fallback;
+  DWORD data = fallback;
+  ReadRegDword(HKEY_CURRENT_USER, key, value, &data);
   return data;
 }
 

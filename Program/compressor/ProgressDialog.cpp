@@ -2,7 +2,9 @@
 
 #include "CompressorState.h"
 #include "CompressorText.h"
+#include "MessagePump.h"
 #include "SardokResource.h"
+#include "WindowCentering.h"
 
 namespace {
 
@@ -60,38 +62,9 @@ void SetProgressText(const wchar_t* text) {
   if (wcscmp(current, text) != 0) SetDlgItemTextW(dialog, IDC_PROGRESS_SECOND_LINE, text);
 }
 
-void PumpProgressMessages() {
-  HWND dialog = Compressor().progressDialog;
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(0);
-      return;
-    }
-    if (dialog && IsWindow(dialog) && IsDialogMessageW(dialog, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
+void PumpProgressMessages() { PumpWaitingMessages(Compressor().progressDialog); }
 
 void CenterOverMainWindow(HWND window) {
-  if (IsIconic(window) || IsZoomed(window)) return;
-  RECT own;
-  if (!GetWindowRect(window, &own)) return;
-  const int width = own.right - own.left;
-  const int height = own.bottom - own.top;
-  RECT reference = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   HWND main = Compressor().mainWindow;
-  if (main && IsWindow(main) && IsWindowVisible(main)) GetWindowRect(main, &reference);
-  int x = reference.left + (reference.right - reference.left - width) / 2;
-  int y = reference.top + (reference.bottom - reference.top - height) / 2;
-  const int maxX = GetSystemMetrics(SM_CXFULLSCREEN) - width;
-  const int maxY = GetSystemMetrics(SM_CYFULLSCREEN) - height;
-  if (x >= maxX) x = maxX;
-  if (y >= maxY) y = maxY;
-  if (x < 0) x = 0;
-  if (y < 0) y = 0;
-  UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
-  if (!IsWindowVisible(window)) flags |= SWP_NOREDRAW;
-  SetWindowPos(window, nullptr, x, y, 0, 0, flags);
+  CenterWindowOver(window, main && IsWindowVisible(main) ? main : nullptr);
 }

@@ -18,6 +18,6 @@ void SetProgressText(const wchar_t* text);
 // pumping; others go to the progress dialog first, else are dispatched.
 void PumpProgressMessages();
 
-// Centres a window over the visible main window, else over the screen,
-// keeping it on the screen.
+// Centres a window over the main window when it is visible, else over the
+// screen.
 void CenterOverMainWindow(HWND window);
