@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "CabinetLibrary.h"
+#include "DiskFile.h"
 #include "FileUtil.h"
 
 namespace {
@@ -119,8 +121,8 @@ struct CabEncoderAccess {
       *err = ENOENT;
       return -1;
     }
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = vesmarin::OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN);
     if (file == INVALID_HANDLE_VALUE) {
       *err = ENOENT;
       return -1;
@@ -164,7 +166,7 @@ struct CabEncoderAccess {
   }
 
   static void Fail(CCabEncoder* encoder) {
-    if (encoder->m_fci) FCIDestroy(encoder->m_fci);
+    if (encoder->m_fci) cabinetdll::FCIDestroy(encoder->m_fci);
     encoder->m_fci = nullptr;
   }
 
@@ -216,14 +218,14 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
       !ToUtf8(encoder->m_cabFolder, cab.szCabPath, sizeof(cab.szCabPath)))
     return false;
 
-  encoder->m_fci = FCICreate(&encoder->m_error, FilePlaced, FciAlloc, FciFree, FciOpen,
+  encoder->m_fci = cabinetdll::FCICreate(&encoder->m_error, FilePlaced, FciAlloc, FciFree, FciOpen,
                              FciRead, FciWrite, FciClose, FciSeek, FciDelete, GetTempFile,
                              &cab, encoder);
   if (!encoder->m_fci) return false;
 
   const size_t count = encoder->m_sources.size();
   for (size_t i = 0; i < count; ++i) {
-    if (i == 0 && !FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status)) {
+    if (i == 0 && !cabinetdll::FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status)) {
       Fail(encoder);
       return false;
     }
@@ -239,17 +241,17 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
     char nameUtf8[kUtf8PathBytes];
     if (!ToUtf8(source.c_str(), sourceUtf8, kUtf8PathBytes) ||
         !ToUtf8(encoder->m_names[i].c_str(), nameUtf8, kUtf8PathBytes) ||
-        !FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet, Status,
+        !cabinetdll::FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet, Status,
                     GetOpenInfo, compression)) {
       Fail(encoder);
       return false;
     }
   }
-  if (!FCIFlushCabinet(encoder->m_fci, TRUE, GetNextCabinet, Status)) {
+  if (!cabinetdll::FCIFlushCabinet(encoder->m_fci, TRUE, GetNextCabinet, Status)) {
     Fail(encoder);
     return false;
   }
-  const BOOL destroyed = FCIDestroy(encoder->m_fci);
+  const BOOL destroyed = cabinetdll::FCIDestroy(encoder->m_fci);
   encoder->m_fci = nullptr;
   if (!destroyed) return false;
   SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, cabinetPath, nullptr);
@@ -268,7 +270,7 @@ CCabEncoder::CCabEncoder()
 }
 
 CCabEncoder::~CCabEncoder() {
-  if (m_fci) FCIDestroy(m_fci);
+  if (m_fci) cabinetdll::FCIDestroy(m_fci);
   CabEncoderAccess::RemoveTemporaryFiles(this);
 }
 

@@ -16,8 +16,10 @@
 #include "CabDecoder.h"
 #include "CabEncoder.h"
 #include "Crc16.h"
+#include "DiskFile.h"
 #include "FileUtil.h"
 #include "ImagePatch.h"
+#include "OutputGuard.h"
 #include "ResultCodes.h"
 #include "SettingsBlock.h"
 #include "SfxContainer.h"
@@ -623,6 +625,8 @@ void FillContainerHeader(SfxContainerHeader* header) {
 int CreateSfxFile(bool batch) {
   CSfxSettings& s = SfxSettings;
 
+  if (!vesmarin::MayNameDiskFile(s.SrcArchiveFile)) return kResultOpenFailed;
+  if (OutputReplacesInput(s.DstExeFile, nullptr, s.SrcArchiveFile)) return kResultReported;
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(s.SrcArchiveFile, &found);
   if (search == INVALID_HANDLE_VALUE || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {

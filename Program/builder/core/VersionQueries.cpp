@@ -7,7 +7,16 @@
 #include <cwchar>
 #include <vector>
 
+#include "SystemDlls.h"
+
 namespace {
+
+// version.dll and wintrust.dll come from the system folder at run time.
+BOOL VerQuery(LPCVOID block, LPCWSTR subBlock, LPVOID* value, PUINT length) {
+  static const auto query = vesmarin::SystemProc<decltype(&::VerQueryValueW)>(
+      L"version.dll", "VerQueryValueW");
+  return query ? query(block, subBlock, value, length) : FALSE;
+}
 
 // Copies at most capacity - 1 characters of value (length characters, which
 // may include a terminating NUL) and terminates the buffer.
@@ -29,7 +38,12 @@ void SetText(wchar_t* text, int capacity, const wchar_t* value) {
 bool ReadVersionInfo(const wchar_t* path, std::vector<BYTE>& info, bool& noMemory) {
   noMemory = false;
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  static const auto infoSize = vesmarin::SystemProc<decltype(&::GetFileVersionInfoSizeW)>(
+      L"version.dll", "GetFileVersionInfoSizeW");
+  static const auto infoRead = vesmarin::SystemProc<decltype(&::GetFileVersionInfoW)>(
+      L"version.dll", "GetFileVersionInfoW");
+  if (!infoSize || !infoRead) return false;
+  DWORD size = infoSize(path, &ignored);
   if (size == 0) return false;
   try {
     info.assign(size, 0);
@@ -37,7 +51,7 @@ bool ReadVersionInfo(const wchar_t* path, std::vector<BYTE>& info, bool& noMemor
     noMemory = true;
     return false;
   }
-  return GetFileVersionInfoW(path, 0, size, info.data()) != FALSE;
+  return infoRead(path, 0, size, info.data()) != FALSE;
 }
 
 // The string value `name` of the first translation of the file's version
@@ -52,7 +66,7 @@ bool QueryStringValue(const wchar_t* path, const wchar_t* name, wchar_t* text, i
   }
   void* translation = nullptr;
   UINT translationLength = 0;
-  if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", &translation,
+  if (!VerQuery(info.data(), L"\\VarFileInfo\\Translation", &translation,
                       &translationLength) ||
       translation == nullptr || translationLength < 2 * sizeof(WORD)) {
     SetText(text, capacity, L"");
@@ -64,7 +78,7 @@ bool QueryStringValue(const wchar_t* path, const wchar_t* name, wchar_t* text, i
            static_cast<unsigned>(pair[0]), static_cast<unsigned>(pair[1]), name);
   void* value = nullptr;
   UINT valueLength = 0;
-  if (VerQueryValueW(info.data(), query, &value, &valueLength) && value != nullptr) {
+  if (VerQuery(info.data(), query, &value, &valueLength) && value != nullptr) {
     CopyText(text, capacity, static_cast<const wchar_t*>(value), valueLength);
   } else {
     SetText(text, capacity, L"");
@@ -93,7 +107,7 @@ bool GetFileVersionNumbers(const wchar_t* path, WORD* major, WORD* minor, WORD* 
   if (!ReadVersionInfo(path, info, noMemory)) return false;
   void* value = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(info.data(), L"\\", &value, &length) || value == nullptr ||
+  if (!VerQuery(info.data(), L"\\", &value, &length) || value == nullptr ||
       length < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }
@@ -121,7 +135,9 @@ bool VerifyFileSignature(HWND owner, const wchar_t* path, bool* verified) {
   data.dwStateAction = 0;
 
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  LONG status = WinVerifyTrust(owner, &action, &data);
+  static const auto verify = vesmarin::SystemProc<decltype(&::WinVerifyTrust)>(
+      L"wintrust.dll", "WinVerifyTrust");
+  LONG status = verify ? verify(owner, &action, &data) : TRUST_E_PROVIDER_UNKNOWN;
   if (verified) *verified = (status == 0);
   return true;
 }
