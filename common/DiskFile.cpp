@@ -55,6 +55,29 @@ HANDLE OpenRegularFile(const wchar_t* path, DWORD access, DWORD share, DWORD dis
   return file;
 }
 
+namespace {
+
+bool Identify(const wchar_t* path, BY_HANDLE_FILE_INFORMATION* info) {
+  if (!path || !*path) return false;
+  HANDLE file = OpenDiskFile(path, FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = GetFileInformationByHandle(file, info) != FALSE;
+  CloseHandle(file);
+  return known;
+}
+
+}  // namespace
+
+bool SameDiskFile(const wchar_t* a, const wchar_t* b) {
+  BY_HANDLE_FILE_INFORMATION first, second;
+  return Identify(a, &first) && Identify(b, &second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
 bool NamesDiskFile(const wchar_t* path) {
   HANDLE file = OpenDiskFile(path, FILE_READ_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,

@@ -28,6 +28,10 @@ bool IsRegularFile(HANDLE file);
 // folder or a reparse point is refused like a device.
 HANDLE OpenRegularFile(const wchar_t* path, DWORD access, DWORD share, DWORD disposition);
 
+// True when both paths name the same existing disk file (same volume and
+// file index: other spellings, short names and links count as the same).
+bool SameDiskFile(const wchar_t* a, const wchar_t* b);
+
 // True when path opens (for reading attributes only) as a disk file.
 bool NamesDiskFile(const wchar_t* path);
 

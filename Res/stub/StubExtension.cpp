@@ -8,7 +8,6 @@
 #include "CreatedPaths.h"
 #include "ExtensionRecord.h"
 #include "Extraction.h"
-#include "FileUtil.h"
 #include "StubSettings.h"
 #include "StubState.h"
 #include "StubStrings.h"

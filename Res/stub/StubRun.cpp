@@ -12,7 +12,7 @@
 #include "ExtensionRecord.h"
 #include "ExtractResource.h"
 #include "Extraction.h"
-#include "FileUtil.h"
+#include "PathPieces.h"
 #include "InstallSteps.h"
 #include "LastError.h"
 #include "PackageSwitch.h"

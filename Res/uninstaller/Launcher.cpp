@@ -7,8 +7,13 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <vector>
 
+#include "FileIO.h"
 #include "HollmereResource.h"
+#include "InfoDocument.h"
+#include "InfoTrust.h"
+#include "Sha256.h"
 #include "TempCopies.h"
 #include "UninstallInfo.h"
 #include "UninstallerApp.h"
@@ -17,31 +22,6 @@ namespace {
 
 const DWORD kMaxInfoBytes = 16 * 1024 * 1024;
 const unsigned kNameAttempts = 1000;
-
-// The whole stored information file; null on any failure.
-unsigned char* ReadStoredInfo(const wchar_t* path, DWORD* size) {
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  unsigned char* buffer = nullptr;
-  LARGE_INTEGER length{};
-  if (GetFileSizeEx(file, &length) && length.QuadPart > 0 && length.QuadPart <= kMaxInfoBytes) {
-    *size = static_cast<DWORD>(length.QuadPart);
-    buffer = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, *size));
-    DWORD read = 0;
-    if (buffer && (!ReadFile(file, buffer, *size, &read, nullptr) || read != *size)) {
-      HeapFree(GetProcessHeap(), 0, buffer);
-      buffer = nullptr;
-    }
-  }
-  CloseHandle(file);
-  return buffer;
-}
-
-bool WriteAll(HANDLE file, const void* data, DWORD size) {
-  DWORD written = 0;
-  return WriteFile(file, data, size, &written, nullptr) && written == size;
-}
 
 bool WriteText(HANDLE file, const std::wstring& text) {
   return WriteAll(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
@@ -106,17 +86,25 @@ int UninstallLauncher() {
   if (!MakeUninstallInfoPath(selfPath, infoPath, _countof(infoPath))) {
     return Fail(IDS_READ_INFO_FAILED);
   }
-  DWORD size = 0;
-  unsigned char* text = ReadStoredInfo(infoPath, &size);
-  if (text == nullptr) return Fail(IDS_READ_INFO_FAILED);
+  std::vector<uint8_t> stored;
+  if (ReadWholeFile(infoPath, kMaxInfoBytes, &stored) != FileReadResult::kRead || stored.empty())
+    return Fail(IDS_READ_INFO_FAILED);
+  unsigned char* text = stored.data();
+  const DWORD size = static_cast<DWORD>(stored.size());
+  // Only the file the installer wrote, named by its own entry, is acted on.
+  std::wstring digest;
+  const bool hashed = vesmarin::Sha256Hex(text, size, &digest);
+  InvertUninstallInfoBytes(text, size);
+  InfoDocument document;
+  document.Parse(reinterpret_cast<const wchar_t*>(text), size / sizeof(wchar_t));
+  if (!hashed || !IsRecordedInfoFile(digest.c_str(),
+                                     document.Value(L"Options", L"UninstallKey", 520).c_str(),
+                                     selfPath))
+    return Fail(IDS_READ_INFO_FAILED);
 
   const unsigned tick = GetTickCount();
   wchar_t tempFolder[MAX_PATH] = {};
-  if (!GetTemporaryFolder(tempFolder, _countof(tempFolder))) {
-    HeapFree(GetProcessHeap(), 0, text);
-    return Fail(IDS_COPY_INFO_FAILED);
-  }
-  InvertUninstallInfoBytes(text, size);
+  if (!GetTemporaryFolder(tempFolder, _countof(tempFolder))) return Fail(IDS_COPY_INFO_FAILED);
 
   wchar_t infoCopy[MAX_PATH] = {};
   wchar_t programCopy[MAX_PATH] = {};
@@ -138,7 +126,6 @@ int UninstallLauncher() {
     eventName = std::wstring(UNINSTALL_SYNC_EVENT_BASE) + suffix;
     outcome = WriteCopies(infoCopy, programCopy, selfPath, eventName, text, size);
   }
-  HeapFree(GetProcessHeap(), 0, text);
   if (outcome == kCopyNameTaken || outcome == kCopyInfoFailed) return Fail(IDS_COPY_INFO_FAILED);
   if (outcome == kCopyProgramFailed) return Fail(IDS_RUN_FAILED);
 

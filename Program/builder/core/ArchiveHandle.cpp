@@ -3,8 +3,10 @@
 #include <new>
 
 #include "BuilderState.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "FileMapping.h"
 #include "ResultCodes.h"
+#include "TextUtil.h"
 
 namespace {
 
@@ -66,7 +68,7 @@ int FindArchiveItem(ArchiveHandle* archive, const wchar_t* name) {
   ArchiveItem item;
   for (int more = FindFirstArchiveItem(archive, &item); more;
        more = FindNextArchiveItem(archive, &item)) {
-    if (CompareStringOrdinal(item.name, -1, name, -1, TRUE) == CSTR_EQUAL) return 1;
+    if (EqualsNoCase(item.name, name)) return 1;
   }
   return 0;
 }

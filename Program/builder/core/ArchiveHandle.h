@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "CabDecoder.h"
+#include "ScopedHandles.h"
 
 struct MappedFile;
 
@@ -30,3 +31,12 @@ int FindArchiveItem(ArchiveHandle* archive, const wchar_t* name);
 // frees it); null when the cabinet cannot be opened or the item is missing
 // or empty.
 HGLOBAL ExtractArchiveItemToMemory(const wchar_t* cabinetPath, const wchar_t* itemName);
+
+// Holds an open archive and closes it at scope exit.
+struct ArchiveHandleTraits {
+  typedef ArchiveHandle* Type;
+  static ArchiveHandle* Invalid() { return nullptr; }
+  static bool IsValid(ArchiveHandle* archive) { return archive != nullptr; }
+  static bool Release(ArchiveHandle* archive) { return CloseArchive(archive) != 0; }
+};
+typedef vesmarin::ScopedResource<ArchiveHandleTraits> ScopedArchive;

@@ -15,8 +15,11 @@
 #include "BuilderUtil.h"
 #include "DefinitionFile.h"
 #include "DiskFile.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "FileMapping.h"
+#include "PathPieces.h"
 #include "KCommandLine.h"
+#include "MessagePump.h"
 #include "OutputGuard.h"
 #include "ResultCodes.h"
 #include "SfxSettings.h"
@@ -170,7 +173,7 @@ void RunUpdateCheck(HWND mainWindow) {
   WaitForInputIdle(process.hProcess, 1000);
   DWORD code = 0;
   while (GetExitCodeProcess(process.hProcess, &code) && code == STILL_ACTIVE) {
-    PumpMessages(nullptr);
+    PumpWaitingMessages(nullptr);
     Sleep(1);
   }
   CloseHandle(process.hThread);
@@ -243,16 +246,7 @@ int RunInteractive(const KCommandLineW& commandLine) {
   if (mainWindow) {
     StoreBootWindow(mainWindow);
     RunUpdateCheck(mainWindow);
-    MSG message;
-    BOOL got;
-    while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
-      if (got == -1) break;
-      if (accelerators && TranslateAcceleratorW(mainWindow, accelerators, &message)) continue;
-      if (IsDialogMessageW(mainWindow, &message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    if (got == 0) exitCode = static_cast<int>(message.wParam);
+    exitCode = RunMessageLoop(mainWindow, accelerators, mainWindow);
   }
   ReleaseSingleInstance();
   return exitCode;

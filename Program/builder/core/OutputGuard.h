@@ -2,10 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// True when both paths name the same existing file (same volume and file
-// index, so different spellings, short names and links count as the same).
-bool SameExistingFile(const wchar_t* a, const wchar_t* b);
-
 // True when output names the definition file (when given), the archive or
 // the running builder. Sets the build error text naming the output then.
 bool OutputReplacesInput(const wchar_t* output, const wchar_t* definition,

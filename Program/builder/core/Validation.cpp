@@ -7,7 +7,8 @@
 #include "ArchiveHandle.h"
 #include "BuildSfx.h"
 #include "BuilderUtil.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "SfxSettings.h"
 
 namespace {
@@ -53,17 +54,6 @@ bool CheckName(const wchar_t* name, UINT illegalCharId, UINT malformedId) {
   if (!IsValidRelativePath(name, false)) return Fail(malformedId);
   return true;
 }
-
-class ArchiveCloser {
- public:
-  explicit ArchiveCloser(ArchiveHandle* archive) : archive_(archive) {}
-  ~ArchiveCloser() { CloseArchive(archive_); }
-  ArchiveCloser(const ArchiveCloser&) = delete;
-  ArchiveCloser& operator=(const ArchiveCloser&) = delete;
-
- private:
-  ArchiveHandle* archive_;
-};
 
 // A setting that names a file inside the archive.
 bool CheckArchiveFile(ArchiveHandle* archive, const wchar_t* name, UINT missingNameId,
@@ -135,9 +125,9 @@ bool ValidateSettings() {
 
 bool ValidateArchiveReferences() {
   const CSfxSettings& s = SfxSettings;
-  ArchiveHandle* archive = OpenArchive(s.SrcArchiveFile);
-  if (!archive) return true;
-  ArchiveCloser closer(archive);
+  ScopedArchive held(OpenArchive(s.SrcArchiveFile));
+  if (!held.valid()) return true;
+  ArchiveHandle* archive = held.get();
 
   if (s.ManifestType == 2) {
     if (!s.ManifestFile[0]) return Fail(274);

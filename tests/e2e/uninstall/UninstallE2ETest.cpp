@@ -513,3 +513,43 @@ TEST(UninstallE2E, PlantedCommandInterpreterDoesNotRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// The information file beside the uninstaller may be writable by the user:
+// only the file whose digest the installer recorded in the product's
+// Uninstall entry, and only an entry that starts this uninstaller, count.
+TEST(UninstallE2E, EditedInformationFileIsRefused) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring outside = package.root() + L"outside.txt";
+  ASSERT_TRUE(testsupport::WriteTextFile(outside, "not the product's"));
+  const std::wstring recorded = DumpKey(HKEY_LOCAL_MACHINE, package.uninstallKeyPath());
+  // The file rewritten with what an attacker wants, the digest left alone.
+  package.info().CreatedPaths.push_back(outside);
+  UninstallInfoContent edited = package.info();
+  ASSERT_EQ(WriteUninstallInfoFile(package.infoFile().c_str(), edited), kUninstallInfoOk);
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  EXPECT_EQ(report.First("error-text"), L"Could not read uninstall information.");
+  EXPECT_TRUE(FolderNames(package.temp()).empty());
+  EXPECT_TRUE(testsupport::PathExists(outside));
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+  EXPECT_EQ(DumpKey(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()), recorded);
+
+  // A consistent file and digest, but naming an entry whose command is
+  // another program (another product's entry).
+  ASSERT_TRUE(package.WriteInfo());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, package.uninstallKeyPath().c_str(), 0, KEY_SET_VALUE,
+                          &key),
+            ERROR_SUCCESS);
+  const std::wstring other = L"\"" + package.app() + L"prog.exe\" /s";
+  RegSetValueExW(key, L"UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+                 static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  report = RunDriver(package.UninstallCommand(), package.temp());
+  EXPECT_EQ(report.First("error-text"), L"Could not read uninstall information.");
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+}
+
+}  // namespace
