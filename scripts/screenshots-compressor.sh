@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the compressor's windows in English and Japanese on a
 # private X display: the progress dialog and the message boxes of the
-# unattended mode ("Contains no files.", the failure, the abort). Needs the
+# unattended mode ("Contains no files.", the failure, the abort), and the
+# main window. Needs the
 # x86-64 tree built, imagemagick and xdotool. Pictures go to the folder
 # given (default build/screenshots/compressor).
 set -eu
@@ -33,7 +34,7 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   # The X window of a viewable top-level window with this title, once shown.
   find_window() {
     local id
-    for _ in $(seq 1 300); do
+    for _ in $(seq 1 100); do
       for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
         echo "$id"; return 0
       done
@@ -41,14 +42,15 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     done
     return 1
   }
-  shot() { sleep 0.4; import -window "$1" "$SHOTS_OUT/$2.png"; echo "$SHOTS_OUT/$2.png"; }
+  # import can wait for ever on a window that went away.
+  shot() { sleep 0.4; timeout 10 import -window "$1" "$SHOTS_OUT/$2.png" && echo "$SHOTS_OUT/$2.png"; }
   # Waits up to 10 s for a run to end, pressing Return for its boxes, then
   # ends it.
   finish() {
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 20); do
       kill -0 "$1" 2>/dev/null || { wait "$1" 2>/dev/null || true; return 0; }
       xdotool key Return 2>/dev/null || true
-      sleep 0.1
+      sleep 0.5
     done
     kill "$1" 2>/dev/null || true
     wait "$1" 2>/dev/null || true
@@ -60,26 +62,34 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     # then Cancel, which shows the abort message.
     "$WINE" "$sardok" /compress "$(winpath "$work/big.qxc")" "$(winpath "$work/out.cab")" </dev/null >/dev/null 2>&1 &
     pid=$!
-    id=$(find_window "Vesmarin Compressor")
-    kill -STOP $pid; shot "$id" "progress-$lang"; kill -CONT $pid
+    id=$(find_window "Vesmarin Compressor") || { finish $pid; continue; }
+    kill -STOP $pid; shot "$id" "progress-$lang"
+    # Cancel sits at the bottom centre of the dialog; the click waits in the
+    # queue until the run goes on.
     eval $(xdotool getwindowgeometry --shell "$id")
-    # Cancel sits at the bottom centre of the dialog.
-    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 20)) click 1
-    sleep 0.5
-    id=$(find_window "Vesmarin Compressor") && shot "$id" "message-aborted-$lang"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 22)) click 1
+    kill -CONT $pid
+    sleep 1
+    id=$(find_window "Vesmarin Compressor") && shot "$id" "message-aborted-$lang" || true
     finish $pid
     # "Contains no files."
     "$WINE" "$sardok" /compress "$(winpath "$work/empty.qxc")" </dev/null >/dev/null 2>&1 &
     pid=$!
-    id=$(find_window "Vesmarin Compressor") && shot "$id" "message-no-files-$lang"
+    id=$(find_window "Vesmarin Compressor") && shot "$id" "message-no-files-$lang" || true
     finish $pid
     # The archive cannot be written.
     "$WINE" "$sardok" /compress "$(winpath "$work/big.qxc")" "$(winpath "$work/none/x.cab")" </dev/null >/dev/null 2>&1 &
     pid=$!
-    id=$(find_window "Vesmarin Compressor")
-    sleep 0.3
-    id=$(find_window "Vesmarin Compressor") && shot "$id" "message-failed-$lang"
+    sleep 3
+    id=$(find_window "Vesmarin Compressor") && shot "$id" "message-failed-$lang" || true
     finish $pid
+    # The main window of the interactive mode, with its project loaded.
+    "$WINE" "$sardok" "$(winpath "$work/big.qxc")" </dev/null >/dev/null 2>&1 &
+    pid=$!
+    sleep 3
+    id=$(find_window "Vesmarin Compressor") && shot "$id" "main-window-$lang" || true
+    kill $pid 2>/dev/null || true
+    wait $pid 2>/dev/null || true
   done
   "$WINESERVER" -k 2>/dev/null || true
   rm -rf "$work"

@@ -4,7 +4,7 @@
 
 #include "ArchiveTree.h"
 #include "CompressorState.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
 #include "TestSupport.h"
 
 ArchivePaneFixture::ArchivePaneFixture() {

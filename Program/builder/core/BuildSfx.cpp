@@ -30,6 +30,7 @@
 #include "SfxSettings.h"
 #include "Validation.h"
 #include "VersionQueries.h"
+#include "VesmarinResource.h"
 
 wchar_t BuildErrorText[kBuildErrorTextSize];
 
@@ -38,23 +39,6 @@ namespace {
 using vesmarin::ScopedFile;
 
 const wchar_t kResourceType[] = L"BINARYRES";
-const WORD kStub32Resource = 104;
-const WORD kStub64Resource = 185;
-const WORD kUninstallerCab32Resource = 151;
-const WORD kUninstallerCab64Resource = 186;
-
-const UINT IDS_LARGE_ARCHIVE_32 = 181;
-const UINT IDS_LARGE_ARCHIVE_64 = 182;
-const UINT IDS_ARCHIVE_NOT_FOUND = 247;
-const UINT IDS_MANIFEST_FAILED = 248;
-const UINT IDS_UNINSTALLER_ERROR = 403;
-const UINT IDS_UNINSTALLER_NOT_GENUINE = 404;
-const UINT IDS_UNINSTALLER_VERSION = 405;
-const UINT IDS_UNINSTALLER_BITNESS = 406;
-const UINT IDS_UNINSTALLER_UNSIGNED = 407;
-const UINT IDS_OUTPUT_TOO_LARGE = 442;
-const UINT IDS_ARCHIVE_CHANGED = 443;
-
 const uint64_t kLargeArchive32 = 30000000;
 const uint64_t kLargeArchive64 = 100000000;
 const DWORD kImageReserve = 65536;
@@ -205,7 +189,7 @@ int PrepareUninstallerCab(std::vector<uint8_t>& cab) {
   if (SfxSettings.HollmereUserProvide) return PackUserUninstaller(cab);
   DWORD size = 0;
   const void* data = FindBuilderResource(
-      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? kUninstallerCab64Resource : kUninstallerCab32Resource),
+      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? IDR_UNINSTALLER_CAB64 : IDR_UNINSTALLER_CAB32),
       &size);
   if (!data || size == 0) return kResultAbnormalEnd;
   try {
@@ -221,7 +205,7 @@ int PrepareUninstallerCab(std::vector<uint8_t>& cab) {
 int LoadStubImage(StubImage& image, DWORD cabSize) {
   DWORD stubSize = 0;
   const void* stub = FindBuilderResource(
-      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? kStub64Resource : kStub32Resource), &stubSize);
+      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? IDR_STUB64 : IDR_STUB32), &stubSize);
   if (!stub || stubSize == 0) return kResultAbnormalEnd;
   const uint64_t blockSize = static_cast<uint64_t>(stubSize) + kImageReserve + cabSize;
   if (blockSize > 0xFFFFFFFFull) return kResultMemoryFailed;

@@ -24,14 +24,12 @@
 #include "ResultCodes.h"
 #include "SfxSettings.h"
 #include "SystemDlls.h"
+#include "VesmarinResource.h"
 
 namespace {
 
 const wchar_t kBootMappingName[] = L"qx_boot_filemap";
 const wchar_t kBootMutexName[] = L"Vesmarin 6";
-const int kAcceleratorTable = 177;
-const int kMainDialog = 118;
-const int kStartMethodDialog = 155;
 
 struct InitContext {
   bool failed;
@@ -205,7 +203,7 @@ int RunInteractive(const KCommandLineW& commandLine) {
     std::wstring archive = commandLine.GetArgument(0);
     INT_PTR choice = -1;
     if (StartMethodDialogProc)
-      choice = DialogBoxParamW(UiState.Instance, MAKEINTRESOURCEW(kStartMethodDialog), nullptr,
+      choice = DialogBoxParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_START_METHOD), nullptr,
                                StartMethodDialogProc, reinterpret_cast<LPARAM>(archive.c_str()));
     switch (choice) {
       case 1:
@@ -237,10 +235,10 @@ int RunInteractive(const KCommandLineW& commandLine) {
     return -1;
   }
 
-  HACCEL accelerators = LoadAcceleratorsW(UiState.Instance, MAKEINTRESOURCEW(kAcceleratorTable));
+  HACCEL accelerators = LoadAcceleratorsW(UiState.Instance, MAKEINTRESOURCEW(IDR_MAIN_ACCELERATORS));
   HWND mainWindow = nullptr;
   if (MainWindowDialogProc)
-    mainWindow = CreateDialogParamW(UiState.Instance, MAKEINTRESOURCEW(kMainDialog), nullptr,
+    mainWindow = CreateDialogParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
                                     MainWindowDialogProc, 0);
   int exitCode = 0;
   if (mainWindow) {
@@ -255,6 +253,8 @@ int RunInteractive(const KCommandLineW& commandLine) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Create and the file dialogs move the current directory into user
+  // folders: never load a DLL from there, nor from the program's folder.
   if (!vesmarin::HardenDllSearch()) return -1;
   UiState.Reset();
   UiState.Instance = instance;

@@ -12,6 +12,7 @@
 #include "FileIO.h"
 #include "ResultCodes.h"
 #include "ScopedHandles.h"
+#include "VesmarinResource.h"
 
 namespace {
 
@@ -194,11 +195,11 @@ int ScanStubIcons(const wchar_t* path, StubIcons& icons) {
 int CollectBuiltInIcons(const wchar_t* name, std::vector<NewIcon>& icons) {
   WORD groupId = 0;
   if (wcscmp(name, L"green") == 0) {
-    groupId = 181;
+    groupId = IDI_SET_GREEN;
   } else if (wcscmp(name, L"yellow") == 0) {
-    groupId = 182;
+    groupId = IDI_SET_YELLOW;
   } else if (wcscmp(name, L"red") == 0) {
-    groupId = 183;
+    groupId = IDI_SET_RED;
   } else {
     return kResultIconOpenFailed;
   }

@@ -2,12 +2,7 @@
 
 #include "BuildSfx.h"
 #include "DiskFile.h"
-
-namespace {
-
-const UINT IDS_OUTPUT_IS_INPUT = 444;
-
-}  // namespace
+#include "VesmarinResource.h"
 
 bool OutputReplacesInput(const wchar_t* output, const wchar_t* definition,
                          const wchar_t* archive) {

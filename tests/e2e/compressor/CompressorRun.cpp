@@ -3,7 +3,7 @@
 #include <shlwapi.h>
 
 #include "CabDecoder.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
 
 namespace compressortest {
 

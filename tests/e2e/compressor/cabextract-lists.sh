@@ -2,7 +2,8 @@
 # Cabinets written by Sardok's folder mode and unattended mode must list
 # with cabextract, which loops forever on a cabinet that claims to continue
 # in a next one. Also the folder mode on a drive root, made here as a drive
-# letter of the Wine prefix that points at a work folder.
+# letter of the Wine prefix that points at a work folder, and a source with a
+# link that loops.
 set -eu
 sardok=$1
 work=$2
@@ -12,6 +13,9 @@ mkdir -p "$work/src/sub"
 printf 'alpha' >"$work/src/a.txt"
 printf 'beta' >"$work/src/sub/b.txt"
 head -c 200000 /dev/urandom >"$work/src/sub/big.bin"
+# A link back up the tree: the scan must not follow it (Wine shows it as a
+# reparse point), or it would never end or fail on long paths.
+ln -s .. "$work/src/sub/loop"
 winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 "$root/scripts/wine-run.sh" "$sardok" /silent "$(winpath "$work/src")" "$(winpath "$work/folder.cab")"
 cat >"$work/p.qxc" <<XML
