@@ -73,6 +73,7 @@ function(vesmarin_program name)
     add_executable(${name} ${P_SOURCES})
   endif()
   vesmarin_track_resources(${P_SOURCES})
+  set_property(GLOBAL APPEND PROPERTY VESMARIN_PROGRAM_TARGETS ${name})
   # Every program enters through wWinMain or wmain.
   target_link_options(${name} PRIVATE -municode)
   if(P_LIBS)

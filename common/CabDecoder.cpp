@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "CabinetLibrary.h"
+#include "DiskFile.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
 #include "TextUtil.h"
@@ -156,8 +158,7 @@ INT_PTR OpenCabFile(const wchar_t* path, int oflag, const wchar_t* cabPath,
   }
   wmemcpy(file->path, path, length + 1);
   file->existed = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-  file->handle = CreateFileW(path, access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+  file->handle = vesmarin::OpenDiskFile(path, access, share, creation);
   if (file->handle == INVALID_HANDLE_VALUE) {
     FdiFree(file);
     errno = EACCES;
@@ -213,7 +214,7 @@ struct CabDecoderAccess {
         !WideToUtf8(decoder->m_cabFolder, folder, kUtf8PathBytes))
       return FALSE;
     ActiveDecoderScope scope(decoder);
-    return FDICopy(decoder->m_fdi, name, folder, 0, notify, nullptr, decoder);
+    return cabinetdll::FDICopy(decoder->m_fdi, name, folder, 0, notify, nullptr, decoder);
   }
 
   // Sets the member's time on the open output and closes it.
@@ -331,7 +332,7 @@ INT_PTR DIAMONDAPI FdiOpen(char* name, int oflag, int /*pmode*/) {
 }
 
 void* CreateFdi(ERF* error) {
-  return FDICreate(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386,
+  return cabinetdll::FDICreate(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386,
                    error);
 }
 
@@ -432,10 +433,10 @@ bool CCabDecoder::IsArchive(const wchar_t* path) {
   INT_PTR hf = CabDecoderAccess::Open(this, path, _O_RDONLY | _O_BINARY);
   if (hf != -1) {
     FDICABINETINFO info = {};
-    cabinet = FDIIsCabinet(fdi, hf, &info) != FALSE;
+    cabinet = cabinetdll::FDIIsCabinet(fdi, hf, &info) != FALSE;
     FdiClose(hf);
   }
-  FDIDestroy(fdi);
+  cabinetdll::FDIDestroy(fdi);
   return cabinet;
 }
 
@@ -453,7 +454,7 @@ bool CCabDecoder::Open(const wchar_t* path, uint64_t offset) {
   m_fdi = CreateFdi(&m_error);
   if (!m_fdi) return false;
   if (!CabDecoderAccess::Copy(this, CabDecoderAccess::ListNotify)) {
-    FDIDestroy(m_fdi);
+    cabinetdll::FDIDestroy(m_fdi);
     m_fdi = nullptr;
     m_items.clear();
     m_cabFolder[0] = m_cabName[0] = 0;
@@ -467,7 +468,7 @@ int CCabDecoder::Close() {
   m_items.clear();
   m_cursor = 0;
   m_cabFolder[0] = m_cabName[0] = 0;
-  int result = FDIDestroy(m_fdi);
+  int result = cabinetdll::FDIDestroy(m_fdi);
   m_fdi = nullptr;
   return result;
 }

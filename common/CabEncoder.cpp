@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "CabinetLibrary.h"
+#include "DiskFile.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
 #include "TextUtil.h"
@@ -107,8 +109,8 @@ struct CabEncoderAccess {
       *err = ENOENT;
       return -1;
     }
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = vesmarin::OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN);
     if (file == INVALID_HANDLE_VALUE) {
       *err = ENOENT;
       return -1;
@@ -152,7 +154,7 @@ struct CabEncoderAccess {
   }
 
   static void Fail(CCabEncoder* encoder) {
-    if (encoder->m_fci) FCIDestroy(encoder->m_fci);
+    if (encoder->m_fci) cabinetdll::FCIDestroy(encoder->m_fci);
     encoder->m_fci = nullptr;
   }
 
@@ -204,7 +206,7 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
       !WideToUtf8(encoder->m_cabFolder, cab.szCabPath, sizeof(cab.szCabPath)))
     return false;
 
-  encoder->m_fci = FCICreate(&encoder->m_error, FilePlaced, FciAlloc, FciFree, FciOpen,
+  encoder->m_fci = cabinetdll::FCICreate(&encoder->m_error, FilePlaced, FciAlloc, FciFree, FciOpen,
                              FciRead, FciWrite, FciClose, FciSeek, FciDelete, GetTempFile,
                              &cab, encoder);
   if (!encoder->m_fci) return false;
@@ -212,7 +214,7 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
   const size_t count = encoder->m_sources.size();
   size_t added = 0;
   for (size_t i = 0; i < count; ++i) {
-    if (i == 0 && !FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status)) {
+    if (i == 0 && !cabinetdll::FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status)) {
       Fail(encoder);
       return false;
     }
@@ -228,7 +230,7 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
     char nameUtf8[kUtf8PathBytes];
     if (!WideToUtf8(source.c_str(), sourceUtf8, kUtf8PathBytes) ||
         !WideToUtf8(encoder->m_names[i].c_str(), nameUtf8, kUtf8PathBytes) ||
-        !FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet, Status,
+        !cabinetdll::FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet, Status,
                     GetOpenInfo, compression)) {
       Fail(encoder);
       return false;
@@ -242,11 +244,11 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
   }
   // One cabinet only: asked for a next one, the library may mark this one as
   // continued in a cabinet that names itself, and readers then loop on it.
-  if (!FCIFlushCabinet(encoder->m_fci, FALSE, GetNextCabinet, Status)) {
+  if (!cabinetdll::FCIFlushCabinet(encoder->m_fci, FALSE, GetNextCabinet, Status)) {
     Fail(encoder);
     return false;
   }
-  const BOOL destroyed = FCIDestroy(encoder->m_fci);
+  const BOOL destroyed = cabinetdll::FCIDestroy(encoder->m_fci);
   encoder->m_fci = nullptr;
   if (!destroyed || !FileExists(cabinetPath)) return false;
   SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, cabinetPath, nullptr);
@@ -265,7 +267,7 @@ CCabEncoder::CCabEncoder()
 }
 
 CCabEncoder::~CCabEncoder() {
-  if (m_fci) FCIDestroy(m_fci);
+  if (m_fci) cabinetdll::FCIDestroy(m_fci);
   CabEncoderAccess::RemoveTemporaryFiles(this);
 }
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "DiskFile.h"
 #include "ScopedHandles.h"
 
 namespace {
@@ -37,8 +38,8 @@ bool ReadExact(HANDLE file, void* data, size_t size) {
 
 FileReadResult ReadWholeFile(const wchar_t* path, uint64_t maxSize, std::vector<uint8_t>* bytes) {
   bytes->clear();
-  vesmarin::ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  vesmarin::ScopedFile file(
+      vesmarin::OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
   if (!file.valid()) return FileReadResult::kOpenFailed;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return FileReadResult::kReadFailed;

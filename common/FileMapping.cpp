@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "DiskFile.h"
 #include "FaultGuard.h"
 
 namespace {
@@ -29,8 +30,7 @@ MappedFile* WrapMapping(HANDLE file, HANDLE mapping, DWORD access, DWORD size, v
 
 MappedFile* MapFileReadOnly(const wchar_t* path, const void** view) {
   if (!path) return nullptr;
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = vesmarin::OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   DWORD high = 0;
   DWORD low = GetFileSize(file, &high);

@@ -7,21 +7,14 @@ namespace vesmarin {
 
 namespace {
 
-const wchar_t* const kPreloaded[] = {
-    L"user32.dll",  L"gdi32.dll",   L"shlwapi.dll",  L"advapi32.dll",
-    L"SHELL32.dll", L"ole32.dll",   L"IMAGEHLP.dll", L"NETAPI32.dll",
-    L"VERSION.dll", L"cabinet.dll", L"MPR.dll",
-};
-
 bool SystemPath(const wchar_t* name, wchar_t* path) {
   UINT length = GetSystemDirectoryW(path, MAX_PATH);
   return length > 0 && length < MAX_PATH && PathAppendW(path, name);
 }
 
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  wchar_t path[MAX_PATH];
-  if (!SystemPath(name, path)) return nullptr;
-  return LoadLibraryW(path);
+// LOAD_LIBRARY_SEARCH_SYSTEM32 is known where AddDllDirectory exists.
+bool SearchFlagsKnown() {
+  return GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AddDllDirectory") != nullptr;
 }
 
 // True when a "*.dll" beside the program also exists in the system folder.
@@ -59,7 +52,7 @@ bool IsVistaOr2008() {
 
 }  // namespace
 
-bool HardenDllSearch() {
+bool HardenDllSearch(const wchar_t* const* preload, size_t preloadCount) {
   SetDllDirectoryW(L"");
   wchar_t systemFolder[MAX_PATH];
   UINT length = GetSystemDirectoryW(systemFolder, MAX_PATH);
@@ -73,10 +66,18 @@ bool HardenDllSearch() {
   } else if (PlantedLibraryBesideProgram(systemFolder)) {
     return false;
   }
-  for (const wchar_t* name : kPreloaded) {
-    if (!LoadSystemLibrary(name)) return false;
+  for (size_t i = 0; i < preloadCount; ++i) {
+    if (!LoadSystemLibrary(preload[i])) return false;
   }
   return true;
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  if (!name || !*name) return nullptr;
+  if (SearchFlagsKnown()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  wchar_t path[MAX_PATH];
+  if (!SystemPath(name, path)) return nullptr;
+  return LoadLibraryW(path);
 }
 
 FARPROC GetSystemProc(const wchar_t* library, const char* name) {

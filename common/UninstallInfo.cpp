@@ -1,6 +1,7 @@
 #include "UninstallInfo.h"
 
 #include <cwchar>
+#include <new>
 
 void InvertUninstallInfoBytes(void* data, size_t size) {
   unsigned char* p = static_cast<unsigned char*>(data);
@@ -53,6 +54,7 @@ UninstallInfoResult CUninstallInfoWriter::Create(const wchar_t* path) {
   }
   bytes_ = 0;
   failed_ = false;
+  digest_.reset(new (std::nothrow) vesmarin::Sha256());
   file_ = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
   return file_ == INVALID_HANDLE_VALUE ? kUninstallInfoCreateFailed : kUninstallInfoOk;
@@ -78,6 +80,7 @@ UninstallInfoResult CUninstallInfoWriter::WriteLine(const wchar_t* text) {
   InvertUninstallInfoBytes(line, bytes);
   DWORD written = 0;
   BOOL ok = WriteFile(file_, line, static_cast<DWORD>(bytes), &written, nullptr);
+  if (digest_) digest_->Add(line, written);
   HeapFree(GetProcessHeap(), 0, line);
   bytes_ += written;
   if (!ok || written != bytes) {
@@ -85,6 +88,10 @@ UninstallInfoResult CUninstallInfoWriter::WriteLine(const wchar_t* text) {
     return kUninstallInfoWriteFailed;
   }
   return kUninstallInfoOk;
+}
+
+bool CUninstallInfoWriter::Digest(std::wstring* hex) {
+  return !failed_ && digest_ && digest_->Finish(hex);
 }
 
 UninstallInfoResult CUninstallInfoWriter::WriteEntry(const wchar_t* key, const wchar_t* value) {
@@ -133,7 +140,7 @@ class Composer {
 
 UninstallInfoResult WriteUninstallInfoFile(const wchar_t* path,
                                            const UninstallInfoContent& content,
-                                           unsigned long long* fileSize) {
+                                           unsigned long long* fileSize, std::wstring* digest) {
   CUninstallInfoWriter writer;
   UninstallInfoResult result = writer.Create(path);
   if (fileSize) *fileSize = 0;
@@ -184,6 +191,9 @@ UninstallInfoResult WriteUninstallInfoFile(const wchar_t* path,
   result = out.result();
   UninstallInfoResult closed = writer.Close();
   if (fileSize) *fileSize = writer.BytesWritten();
+  if (result == kUninstallInfoOk && closed == kUninstallInfoOk && digest &&
+      !writer.Digest(digest))
+    digest->clear();
   return result != kUninstallInfoOk ? result : closed;
 }
 

@@ -21,8 +21,11 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "Sha256.h"
 
 // The file name extension of the information file: the uninstaller's path
 // with its extension replaced ("Hollmere64.exe" -> "Hollmere64.$$$").
@@ -67,11 +70,15 @@ class CUninstallInfoWriter {
 
   // Bytes written to the file so far.
   unsigned long long BytesWritten() const { return bytes_; }
+  // The SHA-256 digest (hexadecimal) of the bytes written since Create();
+  // false when it is unavailable or a write failed.
+  bool Digest(std::wstring* hex);
 
  private:
   HANDLE file_ = INVALID_HANDLE_VALUE;
   unsigned long long bytes_ = 0;
   bool failed_ = false;
+  std::unique_ptr<vesmarin::Sha256> digest_;
 };
 
 // Everything one installation records for its removal.
@@ -111,10 +118,17 @@ struct UninstallInfoContent {
 
 // Creates (or replaces) the information file at path and writes content in
 // its stored form. *fileSize (when given) receives the bytes written, also
-// after a failure. On failure a partly written file may remain.
+// after a failure; *digest (when given) the SHA-256 digest of the stored
+// file in hexadecimal, which the installer records in the product's
+// Uninstall entry as "UninstallInfoDigest". On failure a partly written
+// file may remain.
 UninstallInfoResult WriteUninstallInfoFile(const wchar_t* path,
                                            const UninstallInfoContent& content,
-                                           unsigned long long* fileSize = nullptr);
+                                           unsigned long long* fileSize = nullptr,
+                                           std::wstring* digest = nullptr);
+
+// The name of the Uninstall entry's value that holds that digest.
+#define UNINSTALL_INFO_DIGEST_VALUE L"UninstallInfoDigest"
 
 // Reads a stored information file and restores its UTF-16 text. False when
 // the file cannot be read or its size is odd or above 16 MiB.

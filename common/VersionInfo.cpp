@@ -4,6 +4,8 @@
 #include <new>
 #include <string>
 
+#include "SystemDlls.h"
+
 VersionReadResult LoadVersionResource(const VersionApi& api, const wchar_t* path,
                                       std::vector<uint8_t>* block) {
   block->clear();
@@ -76,4 +78,13 @@ VersionReadResult ReadVersionString(const VersionApi& api, const wchar_t* path,
     text[count] = L'\0';
   }
   return VersionReadResult::kRead;
+}
+
+VersionApi SystemVersionApi() {
+  VersionApi api;
+  api.GetInfoSize = vesmarin::SystemProc<decltype(api.GetInfoSize)>(L"version.dll",
+                                                                    "GetFileVersionInfoSizeW");
+  api.GetInfo = vesmarin::SystemProc<decltype(api.GetInfo)>(L"version.dll", "GetFileVersionInfoW");
+  api.QueryValue = vesmarin::SystemProc<decltype(api.QueryValue)>(L"version.dll", "VerQueryValueW");
+  return api;
 }

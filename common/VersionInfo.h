@@ -1,6 +1,5 @@
 // Version resources of files, read through a caller's binding of version.dll:
-// the builder passes the functions it links to, the extractor stub those it
-// loads from the system folder at run time.
+// programs pass those loaded from the system folder at run time.
 #pragma once
 #include <windows.h>
 #include <cstddef>
@@ -13,7 +12,13 @@ struct VersionApi {
   BOOL(WINAPI* QueryValue)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 };
 
-// The version.dll functions of the program's import table (link version).
+// version.dll's functions, the library taken from the system folder at run
+// time (SystemDlls.h); null members when it cannot be loaded. Programs use
+// this one: none imports version.dll at load time.
+VersionApi SystemVersionApi();
+
+// The version.dll functions of the import table of a program that links
+// version (test programs).
 inline VersionApi LinkedVersionApi() {
   return VersionApi{GetFileVersionInfoSizeW, GetFileVersionInfoW, VerQueryValueW};
 }

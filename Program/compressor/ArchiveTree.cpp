@@ -10,6 +10,7 @@
 #include "ProgressDialog.h"
 #include "SardokResource.h"
 #include "Splitter.h"
+#include "SystemDlls.h"
 
 const wchar_t kPaneHostClass[] = L"Sardok_TreeViewPane";
 
@@ -126,7 +127,10 @@ HWND CreateArchiveTreeControl(HWND host) {
       Compressor().instance, nullptr);
   if (!tree) return nullptr;
   if (IsNewerThanXp()) {
-    SetWindowTheme(tree, L"explorer", nullptr);
+    // uxtheme.dll from the system folder, never one beside the program.
+    static const auto setTheme =
+        vesmarin::SystemProc<decltype(&::SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
+    if (setTheme) setTheme(tree, L"explorer", nullptr);
     SetWindowLongPtrW(tree, GWL_STYLE,
                       GetWindowLongPtrW(tree, GWL_STYLE) & ~(TVS_HASLINES | TVS_LINESATROOT));
     const DWORD extended = TVS_EX_DOUBLEBUFFER | TVS_EX_AUTOHSCROLL | TVS_EX_FADEINOUTEXPANDOS;

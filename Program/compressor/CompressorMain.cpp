@@ -3,8 +3,11 @@
 #include <shellapi.h>
 
 #include "CompressorApp.h"
+#include "SystemDlls.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int) {
+  // Nothing is loaded from the program's own or the current folder.
+  vesmarin::HardenDllSearch();
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!argv) return 0;

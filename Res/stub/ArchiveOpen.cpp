@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <cstddef>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -149,6 +150,31 @@ bool AppendBackslash(wchar_t* path) {
 
 }  // namespace
 
+namespace {
+
+// Whether the run may show any window is known from the header's flag
+// words, which are read here as far as the file holds them, before any
+// check of the header can fail: an ultra-silent package that is cut short
+// or whose sizes point past its end ends without a box.
+void NoteUltraSilent(const uint8_t* header, uint64_t available, const wchar_t* arguments) {
+  SfxContainerHeader copy;
+  std::memset(&copy, 0, sizeof copy);
+  const size_t bytes = static_cast<size_t>(available < kSfxContainerHeaderSize ? available
+                                                                               : kSfxContainerHeaderSize);
+  if (bytes < offsetof(SfxContainerHeader, FlagsB) + sizeof copy.FlagsB ||
+      !vesmarin::GuardedCopy(&copy, header, bytes))
+    return;
+  copy.SilentizeSwitch[kSilentizeSwitchLength - 1] = 0;
+  uint32_t flagsA = copy.FlagsA;
+  uint32_t flagsB = copy.FlagsB;
+  if (copy.SilentizeSwitch[0] && HasPackageSwitch(arguments, copy.SilentizeSwitch))
+    FlipSilentMode(&flagsA, &flagsB);
+  const uint32_t ultraBits = SfxFlagsB::NoUI | SfxFlagsB::UltraSilentInstall;
+  g_UltraSilent = (flagsB & ultraBits) == ultraBits;
+}
+
+}  // namespace
+
 OpenArchive* ArchiveSfxOpen() {
   wchar_t path[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -198,6 +224,7 @@ OpenArchive* ArchiveSfxOpenFile(const wchar_t* path, const wchar_t* arguments) {
     return Fail(archive, settings, kErrorExeHeader, L"006");
   const uint64_t h = search.found;
   archive->HeaderOffset = h;
+  NoteUltraSilent(archive->View + h, archive->FileSize - h, arguments);
 
   // 6. The header, and the blocks it describes, must lie inside the file.
   SfxContainerHeader& header = settings->Header;

@@ -18,6 +18,7 @@
 #include "InstalledLocation.h"
 #include "LastError.h"
 #include "OverwriteDialogs.h"
+#include "ReparsePoints.h"
 #include "SfxContainer.h"
 #include "SharedAccess.h"
 #include "StubExtension.h"
@@ -425,6 +426,14 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
   if (SameSetting(item->name, s.UninstallerExtensionModuleFile)) recordForUninstall = false;
 
   if (!context->keepBack && context->progressWindow) ShowCurrentFile(context, destination);
+
+  // Nothing is written through a link inside the target.
+  if (vesmarin::PassesThroughReparsePoint(s.ExtractPath, destination) ||
+      vesmarin::IsReparsePoint(destination)) {
+    StubLog(L"Not written through a link: %ls\n", destination);
+    SetLastErrorCode(kErrorWriteFile);
+    return FALSE;
+  }
 
   WIN32_FILE_ATTRIBUTE_DATA existing;
   bool exists = ExistingFile(destination, &existing);

@@ -5,6 +5,8 @@
 #include <stdarg.h>
 #include <strsafe.h>
 
+#include "DiskFile.h"
+
 namespace stub {
 
 namespace {
@@ -14,8 +16,9 @@ HANDLE g_log = INVALID_HANDLE_VALUE;
 bool OpenStubLogFile(const wchar_t* path) {
   CloseStubLog();
   if (!path || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return false;
-  g_log = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Only a regular file: never a link planted in its place.
+  g_log = vesmarin::OpenRegularFile(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    OPEN_EXISTING);
   return g_log != INVALID_HANDLE_VALUE;
 }
 

@@ -37,6 +37,13 @@ namespace {
 // Returned by the steps when the run goes on.
 const int kContinue = 0x7FFFFFFF;
 
+// Loaded from the system folder before anything else runs.
+const wchar_t* const kPreloadedDlls[] = {
+    L"user32.dll",  L"gdi32.dll",   L"shlwapi.dll",  L"advapi32.dll",
+    L"SHELL32.dll", L"ole32.dll",   L"IMAGEHLP.dll", L"NETAPI32.dll",
+    L"VERSION.dll", L"cabinet.dll", L"MPR.dll",
+};
+
 HANDLE g_mutex = nullptr;
 bool g_comInitialised = false;
 
@@ -59,7 +66,8 @@ void DecideInterface() {
 
 // Steps 1 to 5: the process itself.
 int StartUp() {
-  if (!vesmarin::HardenDllSearch()) return kExitDllHardening;
+  if (!vesmarin::HardenDllSearch(kPreloadedDlls, ARRAYSIZE(kPreloadedDlls)))
+    return kExitDllHardening;
   NoteWow64();
   OpenStubLog();
   DWORD length = GetModuleFileNameW(nullptr, g_OwnPath, MAX_PATH);

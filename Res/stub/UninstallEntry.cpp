@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "PostInstallResource.h"
+#include "UninstallerInstall.h"
 #include "SfxContainer.h"
 #include "StubLog.h"
 #include "StubSettings.h"
@@ -131,8 +132,12 @@ bool WriteUninstallEntry(HWND owner, const wchar_t* uninstallerPath, const wchar
   if (g_Settings) {
     std::vector<UninstallEntryValue> values;
     ok = ComposeUninstallEntry(*g_Settings, g_JapaneseUi, uninstallerPath, args, installedBytes,
-                               &values) &&
-         WriteUninstallEntryValues(g_Settings->UnInstallKey, values);
+                               &values);
+    // What the uninstaller will trust: the digest of the information file
+    // written beside it, in a key only administrators can change.
+    if (ok && !g_UninstallInfoDigest.empty())
+      values.push_back(UninstallEntryValue{UNINSTALL_INFO_DIGEST_VALUE, false, g_UninstallInfoDigest, 0});
+    ok = ok && WriteUninstallEntryValues(g_Settings->UnInstallKey, values);
   }
   if (!ok) ShowStubStringMessage(owner, IDS_UNINSTALL_REGISTER_FAILED, MB_OK | MB_ICONWARNING);
   return ok;

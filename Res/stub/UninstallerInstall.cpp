@@ -21,6 +21,8 @@
 
 namespace stub {
 
+std::wstring g_UninstallInfoDigest;
+
 #ifdef _WIN64
 const wchar_t kUninstallerFileName[] = L"Hollmere64.exe";
 #else
@@ -173,7 +175,8 @@ bool InstallUninstaller(const UninstallerPlace& place, unsigned long long* writt
   }
   UninstallInfoContent content = ComposeUninstallInfo(s, CopyCreatedPaths());
   unsigned long long infoBytes = 0;
-  const UninstallInfoResult result = WriteUninstallInfoFile(infoPath, content, &infoBytes);
+  const UninstallInfoResult result =
+      WriteUninstallInfoFile(infoPath, content, &infoBytes, &g_UninstallInfoDigest);
   *writtenBytes += infoBytes;
   if (result != kUninstallInfoOk) {
     StubLog(L"Uninstall information not written (%d): %ls\n", static_cast<int>(result), infoPath);

@@ -9,10 +9,6 @@
 
 namespace stub {
 
-// version.dll's functions, the library loaded by full path from the system
-// folder; null members when it cannot be loaded.
-VersionApi SystemVersionApi();
-
 // The "FileVersion" text of the first translation, cut to capacity; empty
 // when the file has no version resource. False when empty.
 bool ReadFileVersionText(const wchar_t* path, wchar_t* output, size_t capacity);

@@ -11,6 +11,9 @@
 
 #include "FileIO.h"
 #include "HollmereResource.h"
+#include "InfoDocument.h"
+#include "InfoTrust.h"
+#include "Sha256.h"
 #include "TempCopies.h"
 #include "UninstallInfo.h"
 #include "UninstallerApp.h"
@@ -88,11 +91,20 @@ int UninstallLauncher() {
     return Fail(IDS_READ_INFO_FAILED);
   unsigned char* text = stored.data();
   const DWORD size = static_cast<DWORD>(stored.size());
+  // Only the file the installer wrote, named by its own entry, is acted on.
+  std::wstring digest;
+  const bool hashed = vesmarin::Sha256Hex(text, size, &digest);
+  InvertUninstallInfoBytes(text, size);
+  InfoDocument document;
+  document.Parse(reinterpret_cast<const wchar_t*>(text), size / sizeof(wchar_t));
+  if (!hashed || !IsRecordedInfoFile(digest.c_str(),
+                                     document.Value(L"Options", L"UninstallKey", 520).c_str(),
+                                     selfPath))
+    return Fail(IDS_READ_INFO_FAILED);
 
   const unsigned tick = GetTickCount();
   wchar_t tempFolder[MAX_PATH] = {};
   if (!GetTemporaryFolder(tempFolder, _countof(tempFolder))) return Fail(IDS_COPY_INFO_FAILED);
-  InvertUninstallInfoBytes(text, size);
 
   wchar_t infoCopy[MAX_PATH] = {};
   wchar_t programCopy[MAX_PATH] = {};

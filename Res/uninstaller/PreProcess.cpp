@@ -25,11 +25,22 @@ bool GetAssociatedCommand(const wchar_t* path, const wchar_t* extension, wchar_t
   return true;
 }
 
+static bool CommandInterpreterPath(wchar_t* path, size_t capacity) {
+  wchar_t folder[MAX_PATH] = {};
+  UINT length = GetSystemDirectoryW(folder, _countof(folder));
+  if (length == 0 || length >= _countof(folder)) return false;
+  int written = _snwprintf(path, capacity, L"%ls\\cmd.exe", folder);
+  return written > 0 && static_cast<size_t>(written) < capacity;
+}
+
 HRESULT RunPreProcess(const wchar_t* program, const wchar_t* arguments,
                       PROCESS_INFORMATION* process) {
   if (program == nullptr || *program == 0) return E_FAIL;
   const wchar_t* extension = PathFindExtensionW(program);
   std::wstring command;
+  // The program the command starts, by full path: never one found by a
+  // search of the current or the program's folder.
+  wchar_t application[MAX_PATH] = {};
   if (_wcsicmp(extension, L".exe") == 0) {
     if (wcschr(program, L' ')) {
       command = L"\"";
@@ -42,8 +53,13 @@ HRESULT RunPreProcess(const wchar_t* program, const wchar_t* arguments,
       command += L' ';
       command += arguments;
     }
+    if (wcslen(program) >= _countof(application)) return E_FAIL;
+    wcscpy(application, program);
   } else if (_wcsicmp(extension, L".bat") == 0 || _wcsicmp(extension, L".cmd") == 0) {
-    command = L"cmd.exe /s /c \"\"";
+    if (!CommandInterpreterPath(application, _countof(application))) return E_FAIL;
+    command = L"\"";
+    command += application;
+    command += L"\" /s /c \"\"";
     command += program;
     command += L"\"\"";
   } else {
@@ -63,7 +79,7 @@ HRESULT RunPreProcess(const wchar_t* program, const wchar_t* arguments,
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION created = {};
-  if (!CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessW(application[0] ? application : nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &created)) {
     DWORD error = GetLastError();
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;

@@ -29,9 +29,29 @@ bool SplitKey(const wchar_t* path, Parts* parts) {
   }
 }
 
+// The shell's own class keys: what the system runs programs, opens files
+// and follows addresses with. Neither they nor anything below them belongs
+// to a product.
+bool IsShellClassKey(const std::wstring& name) {
+  static const wchar_t* const kShell[] = {
+      L"exefile", L"comfile", L"batfile", L"cmdfile", L"piffile", L"scrfile", L"dllfile",
+      L"lnkfile", L"regfile", L"inffile", L"inifile", L"txtfile", L"htmlfile", L"mhtmlfile",
+      L"JSFile", L"JSEFile", L"VBSFile", L"VBEFile", L"WSFFile", L"WSHFile", L"cplfile",
+      L"mscfile", L"Msi.Package", L"Microsoft.PowerShellScript.1", L"SystemFileAssociations",
+      L"Applications", L"http", L"https", L"ftp", L"file", L"mailto", L"ms-settings",
+      L"search-ms", L"shell", L"Drive", L"Network", L"Unknown", L".exe", L".com", L".bat",
+      L".cmd", L".pif", L".scr", L".dll", L".lnk", L".reg", L".msi", L".ps1", L".vbs", L".js",
+      L".txt", L".htm", L".html", L".url"};
+  for (const wchar_t* shell : kShell) {
+    if (SameText(name, shell)) return true;
+  }
+  return false;
+}
+
 // Below HKEY_CLASSES_ROOT or a Classes key.
 bool ClassesKeyRemovable(const Parts& parts, size_t first) {
   if (first >= parts.size()) return false;
+  if (IsShellClassKey(parts[first])) return false;
   if (parts.size() - first == 1) {
     static const wchar_t* const kShared[] = {L"CLSID", L"Interface", L"TypeLib", L"AppID", L"*",
                                              L"Wow6432Node", L"Directory", L"Folder",
@@ -59,7 +79,13 @@ bool HiveKeyRemovable(const Parts& parts, size_t first) {
       }
       return below >= 3;
     }
-    return below >= 2;
+    // A publisher's own key may go; the shared keys beside it stay.
+    static const wchar_t* const kShared[] = {L"Policies", L"Wow6432Node", L"Clients",
+                                             L"RegisteredApplications"};
+    for (const wchar_t* shared : kShared) {
+      if (below > 0 && SameText(parts[next], shared)) return below >= 2;
+    }
+    return below >= 1;
   }
   if (SameText(parts[first], L"SYSTEM")) return count >= 4;
   return count >= 2;
@@ -109,7 +135,7 @@ bool IsPlainFileName(const wchar_t* name) {
   return name[length - 1] != L'.' && name[length - 1] != L' ';
 }
 
-bool IsSafeGroupName(const wchar_t* name) {
+bool IsRelativePathBelow(const wchar_t* name) {
   if (name == nullptr || *name == 0 || name[0] == L'\\') return false;
   if (HasForbiddenCharacter(name, 0)) return false;
   Parts parts;
@@ -135,3 +161,5 @@ bool IsRegistryKeyRemovable(HKEY root, const wchar_t* subkey) {
   if (root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE) return HiveKeyRemovable(parts, 0);
   return false;
 }
+
+bool IsSafeGroupName(const wchar_t* name) { return IsRelativePathBelow(name); }

@@ -102,7 +102,7 @@ DWORD RunAndWait(const wchar_t* tool, const wchar_t* server, const wchar_t* fold
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+  if (!CreateProcessW(tool, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                       &process)) {
     return 21;
   }

@@ -6,18 +6,22 @@
 
 #include <cstdlib>
 #include <cwchar>
+#include <cwctype>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "DiskFile.h"
 #include "ExtensionRecord.h"
 #include "HollmereResource.h"
-#include "IniReader.h"
+#include "InfoDocument.h"
 #include "MessagePump.h"
 #include "PreProcess.h"
 #include "ProgressDialog.h"
 #include "Registry.h"
 #include "RemovalGuards.h"
 #include "RemovalOps.h"
+#include "ReparsePoints.h"
 #include "ResString.h"
 #include "ScopedHandles.h"
 #include "TempCopies.h"
@@ -29,10 +33,15 @@ namespace {
 
 const wchar_t kUninstallRoot[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const DWORD kStepMinimumMs = 1000;
+// The launcher copies at most 16 MiB of information plus its header.
+const DWORD kMaxInfoCopyBytes = 17 * 1024 * 1024;
 
 // Worker state of one run.
 struct Worker {
   std::wstring infoCopy;
+  InfoDocument info;  // the information copy, read whole before anything is asked
+  std::unordered_set<std::wstring> installedFiles;  // [Files] entries in lower case
+  bool restartChosen = false;
   std::wstring uninstFile;
   std::wstring infoFile;
   std::wstring modulePath;
@@ -51,19 +60,9 @@ struct Worker {
 
 enum StepImage { kImageDone = 0, kImageCurrent = 1, kImagePending = 2 };
 
-std::wstring ReadValue(const std::wstring& path, const wchar_t* section, const wchar_t* key,
-                       size_t capacity) {
-  std::vector<wchar_t> buffer(capacity + 1, L'\0');
-  ReadIniString(section, key, buffer.data(), capacity, path.c_str());
-  return std::wstring(buffer.data());
-}
-
-std::wstring ReadNumbered(const std::wstring& path, const wchar_t* section, unsigned index,
-                          size_t capacity) {
-  wchar_t key[16];
-  _snwprintf(key, _countof(key), L"%u", index);
-  key[_countof(key) - 1] = 0;
-  return ReadValue(path, section, key, capacity);
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
+  return text;
 }
 
 bool ParseFlag(const std::wstring& value) {
@@ -101,11 +100,14 @@ void SetStepImage(const Worker& worker, int control, StepImage image) {
                       reinterpret_cast<LPARAM>(worker.images[image]));
 }
 
-void UnregisterServers(const wchar_t* infoCopy, size_t capacity) {
+void UnregisterServers(const Worker& worker, size_t capacity) {
   for (unsigned i = 0;; ++i) {
-    std::wstring server = ReadNumbered(infoCopy, L"RegServer", i, capacity);
+    std::wstring server = worker.info.Numbered(L"RegServer", i, capacity);
     if (server.empty()) break;
-    if (!IsRemovableInstalledPath(server.c_str())) {
+    // Only a server the installation itself put there is loaded or run.
+    if (!IsRemovableInstalledPath(server.c_str()) ||
+        !worker.installedFiles.count(Lower(server)) ||
+        vesmarin::PassesThroughReparsePoint(FolderOf(worker.uninstFile).c_str(), server.c_str())) {
       WriteLogLine(L"", server.c_str(), IDS_STATUS_SKIPPED);
       continue;
     }
@@ -115,12 +117,29 @@ void UnregisterServers(const wchar_t* infoCopy, size_t capacity) {
   }
 }
 
+// A link listed as installed is removed as a link, never emptied.
+bool RemoveLink(const std::wstring& entry) {
+  std::wstring path = entry;
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str())
+                                                               : DeleteFileW(path.c_str());
+  WriteLogLine(L"", entry.c_str(), removed ? IDS_STATUS_DELETED : IDS_STATUS_DELETE_FAILED);
+  return removed;
+}
+
 void DeleteListedFiles(Worker& worker) {
+  const std::wstring root = FolderOf(worker.uninstFile);
   for (unsigned i = 0;; ++i) {
-    std::wstring entry = ReadNumbered(worker.infoCopy, L"Files", i, 780);
+    std::wstring entry = worker.info.Numbered(L"Files", i, 780);
     if (entry.empty()) break;
     if (!IsRemovableInstalledPath(entry.c_str())) {
       WriteLogLine(L"", entry.c_str(), IDS_STATUS_SKIPPED);
+    } else if (vesmarin::PassesThroughReparsePoint(root.c_str(), entry.c_str())) {
+      // Its name leads somewhere else: never deleted through a link.
+      WriteLogLine(L"", entry.c_str(), IDS_STATUS_DELETE_FAILED);
+    } else if (vesmarin::IsReparsePoint(entry.c_str())) {
+      RemoveLink(entry);
     } else if (entry.back() == L'\\') {
       worker.folders.push_back(entry);
     } else {
@@ -131,9 +150,9 @@ void DeleteListedFiles(Worker& worker) {
 }
 
 void RemoveGroups(const Worker& worker) {
-  const bool allUsers = ParseFlag(ReadValue(worker.infoCopy, L"Group", L"CommonGroup", 16));
+  const bool allUsers = ParseFlag(worker.info.Value(L"Group", L"CommonGroup", 16));
   for (unsigned i = 0;; ++i) {
-    std::wstring group = ReadNumbered(worker.infoCopy, L"Group", i, 780);
+    std::wstring group = worker.info.Numbered(L"Group", i, 780);
     if (group.empty()) break;
     std::wstring item = FormatString(IDS_START_MENU_GROUP, group);
     if (!IsSafeGroupName(group.c_str())) {
@@ -160,7 +179,7 @@ void DeleteRegistrySections(const Worker& worker) {
   };
   for (const Section& section : kSections) {
     for (unsigned i = 0;; ++i) {
-      std::wstring key = ReadNumbered(worker.infoCopy, section.name, i, 780);
+      std::wstring key = worker.info.Numbered(section.name, i, 780);
       if (key.empty()) break;
       if (section.belowTopLevelOnly && !HasKeyBelowTopLevel(key.c_str())) continue;
       if (!IsRegistryKeyRemovable(section.root, key.c_str())) {
@@ -177,8 +196,12 @@ void DeleteRegistrySections(const Worker& worker) {
 }
 
 void RemoveRememberedFolders(const Worker& worker) {
+  const std::wstring root = FolderOf(worker.uninstFile);
   for (const std::wstring& folder : worker.folders) {
-    if (PathIsDirectoryEmptyW(folder.c_str()) && !RemoveDirectoryW(folder.c_str())) {
+    if (vesmarin::PassesThroughReparsePoint(root.c_str(), folder.c_str())) continue;
+    if (vesmarin::IsReparsePoint(folder.c_str())) {
+      RemoveDirectoryW(folder.c_str());  // the link only, whatever it leads to
+    } else if (PathIsDirectoryEmptyW(folder.c_str()) && !RemoveDirectoryW(folder.c_str())) {
       Sleep(500);
       if (!RemoveDirectoryW(folder.c_str()) && g_removal.rebootable) {
         MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -191,77 +214,80 @@ void RemoveRememberedFolders(const Worker& worker) {
   }
 }
 
-// Everything up to the end of the removal. True when it completed.
-bool RemoveEverything(Worker& worker, bool* restartChosen) {
-  // The extension module: a plain file name beside the installed uninstaller.
-  std::wstring module = ReadValue(worker.infoCopy, L"Options", L"ExtModuleFile", 500);
-  if (!module.empty()) {
-    if (!IsPlainFileName(module.c_str())) {
-      worker.skippedModule = module;
-    } else {
-      worker.modulePath = FolderOf(worker.uninstFile) + module;
-      ExtensionLoadResult loaded = LoadExtensionModule(worker.modulePath.c_str());
-      if (loaded != kExtensionLoaded) {
-        ShowErrorMessage(loaded == kExtensionNoEntry ? IDS_EXTENSION_BROKEN
-                                                     : IDS_EXTENSION_LOAD_FAILED);
-        return false;
-      }
-    }
+// The steps of the removal, in order. Each returns false when the run
+// ends there.
+
+// The extension module: a plain file name beside the installed uninstaller.
+bool LoadModule(Worker& worker) {
+  std::wstring module = worker.info.Value(L"Options", L"ExtModuleFile", 500);
+  if (module.empty()) return true;
+  if (!IsPlainFileName(module.c_str())) {
+    worker.skippedModule = module;
+    return true;
   }
-  worker.preProcessFile = ReadValue(worker.infoCopy, L"Options", L"PreProcessFile", 500);
-  worker.preProcessArg = ReadValue(worker.infoCopy, L"Options", L"PreProcessArg", 500);
+  worker.modulePath = FolderOf(worker.uninstFile) + module;
+  ExtensionLoadResult loaded = LoadExtensionModule(worker.modulePath.c_str());
+  if (loaded == kExtensionLoaded) return true;
+  ShowErrorMessage(loaded == kExtensionNoEntry ? IDS_EXTENSION_BROKEN : IDS_EXTENSION_LOAD_FAILED);
+  return false;
+}
+
+bool ReadOptions(Worker& worker) {
+  const InfoDocument& info = worker.info;
+  worker.preProcessFile = info.Value(L"Options", L"PreProcessFile", 500);
+  worker.preProcessArg = info.Value(L"Options", L"PreProcessArg", 500);
   if (worker.preProcessFile.size() > 259) worker.preProcessFile.resize(259);
   if (worker.preProcessArg.size() > 259) worker.preProcessArg.resize(259);
-
-  worker.hideLogButton = ParseFlag(ReadValue(worker.infoCopy, L"Options",
-                                             L"HollmereHideLogButton", 16));
-  g_removal.rebootable = ParseFlag(ReadValue(worker.infoCopy, L"Options",
-                                             L"UninstallRebootable", 16));
-  g_removal.deleteIniSibling = ParseFlag(ReadValue(worker.infoCopy, L"Options",
-                                                   L"AutoUninstIni", 16));
-  g_removal.deleteDatSibling = ParseFlag(ReadValue(worker.infoCopy, L"Options",
-                                                   L"AutoUninstDat", 16));
-
+  worker.hideLogButton = ParseFlag(info.Value(L"Options", L"HollmereHideLogButton", 16));
+  g_removal.rebootable = ParseFlag(info.Value(L"Options", L"UninstallRebootable", 16));
+  g_removal.deleteIniSibling = ParseFlag(info.Value(L"Options", L"AutoUninstIni", 16));
+  g_removal.deleteDatSibling = ParseFlag(info.Value(L"Options", L"AutoUninstDat", 16));
+  for (unsigned i = 0;; ++i) {
+    std::wstring entry = info.Numbered(L"Files", i, 780);
+    if (entry.empty()) break;
+    worker.installedFiles.insert(Lower(entry));
+  }
   static const UINT kImageIds[3] = {IDB_STEP_DONE, IDB_STEP_CURRENT, IDB_STEP_PENDING};
   for (int i = 0; i < 3; ++i) {
     worker.images[i] = static_cast<HBITMAP>(LoadImageW(
         g_instance, MAKEINTRESOURCEW(kImageIds[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
   }
+  return true;
+}
 
-  // The product's title, read without creating or changing anything.
-  worker.uninstallKey = ReadValue(worker.infoCopy, L"Options", L"UninstallKey", 520);
+// The product's title, read without creating or changing anything.
+bool ReadTitle(Worker& worker) {
+  worker.uninstallKey = worker.info.Value(L"Options", L"UninstallKey", 520);
   if (!IsUsableUninstallKey(worker.uninstallKey.c_str())) {
     ShowErrorMessage(IDS_INIT_FAILED);
-    DeleteFileW(worker.infoCopy.c_str());
     return false;
   }
   std::wstring productKey = std::wstring(kUninstallRoot) + L"\\" + worker.uninstallKey;
   vesmarin::ScopedRegKey key;
   LONG opened =
       RegOpenKeyExW(HKEY_LOCAL_MACHINE, productKey.c_str(), 0, KEY_QUERY_VALUE, key.receive());
-  if (opened == ERROR_SUCCESS) {
-    wchar_t title[200] = {};
-    if (ReadRegString(key.get(), L"DisplayName", title, 200, RegTextFit::kCut) !=
-        RegReadResult::kRead)
-      title[0] = 0;
-    worker.title = title;
-  } else if (opened != ERROR_FILE_NOT_FOUND) {
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) {
     ShowErrorMessage(IDS_INIT_FAILED);
-    DeleteFileW(worker.infoCopy.c_str());
     return false;
   }
+  wchar_t title[200] = {};
+  if (ReadRegString(key.get(), L"DisplayName", title, 200, RegTextFit::kCut) != RegReadResult::kRead)
+    title[0] = 0;
+  worker.title = title;
+  return true;
+}
 
+bool Confirm(Worker& worker) {
   std::wstring question = FormatString(IDS_CONFIRM_UNINSTALL, worker.title);
-  if (MessageBoxW(nullptr, question.c_str(), worker.title.c_str(),
-                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
-    DeleteFileW(worker.infoCopy.c_str());
-    return false;
-  }
+  return MessageBoxW(nullptr, question.c_str(), worker.title.c_str(),
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
 
+bool ShowProgress(Worker& worker) {
   SetExtensionRecordBase(nullptr, worker.title.c_str(), worker.uninstFile.c_str(), nullptr,
                          nullptr, nullptr);
   if (ExtensionModuleLoaded() && SendExtensionEvent(ExtEventUninstallStart) != 0) return false;
-
   g_progressDialog = CreateDialogParamW(
       g_instance, MAKEINTRESOURCEW(IsModernDialogSystem() ? IDD_PROGRESS_MODERN : IDD_PROGRESS),
       nullptr, ProgressDialogProc, 0);
@@ -273,62 +299,83 @@ bool RemoveEverything(Worker& worker, bool* restartChosen) {
   SetStepImage(worker, IDC_STEP_FILES, kImageCurrent);
   ShowWindow(g_progressDialog, SW_SHOW);
   PumpMessages();
-
   OpenUninstallLog();
   if (!worker.skippedModule.empty()) {
     WriteLogLine(L"", worker.skippedModule.c_str(), IDS_STATUS_SKIPPED);
   }
-
   if (ExtensionModuleLoaded() && SendExtensionEvent(ExtEventUninstallBeforeRemove) != 0) {
     DiscardUninstallLog();
     return false;
   }
+  return true;
+}
 
-  if (!worker.preProcessFile.empty()) {
-    std::wstring program = FolderOf(worker.uninstFile) + worker.preProcessFile;
-    PROCESS_INFORMATION process = {};
-    if (RunPreProcess(program.c_str(), worker.preProcessArg.c_str(), &process) == S_OK &&
-        process.hProcess) {
-      CloseHandle(process.hThread);
-      PumpUntilSignalled(process.hProcess);
-      CloseHandle(process.hProcess);
-    }
+// The product's own program, from inside the uninstaller's folder only.
+bool RunPreUninstallProgram(Worker& worker) {
+  if (worker.preProcessFile.empty()) return true;
+  if (!IsRelativePathBelow(worker.preProcessFile.c_str())) {
+    WriteLogLine(L"", worker.preProcessFile.c_str(), IDS_STATUS_SKIPPED);
+    return true;
   }
+  std::wstring program = FolderOf(worker.uninstFile) + worker.preProcessFile;
+  if (vesmarin::PassesThroughReparsePoint(FolderOf(worker.uninstFile).c_str(), program.c_str()) ||
+      vesmarin::IsReparsePoint(program.c_str())) {
+    WriteLogLine(L"", program.c_str(), IDS_STATUS_SKIPPED);
+    return true;
+  }
+  PROCESS_INFORMATION process = {};
+  if (RunPreProcess(program.c_str(), worker.preProcessArg.c_str(), &process) == S_OK &&
+      process.hProcess) {
+    CloseHandle(process.hThread);
+    PumpUntilSignalled(process.hProcess);
+    CloseHandle(process.hProcess);
+  }
+  return true;
+}
 
-  // Step 1: COM servers and files.
-  DWORD start = GetTickCount();
-  UnregisterServersArgs args = {worker.infoCopy.c_str(), g_progressDialog};
+void FinishStep(const Worker& worker, DWORD start, int done, int next) {
+  PumpUntilElapsed(start, kStepMinimumMs);
+  SetStepImage(worker, done, kImageDone);
+  if (next) SetStepImage(worker, next, kImageCurrent);
+  PumpMessages();
+}
+
+// Progress step 1: COM servers and files.
+bool RemoveFiles(Worker& worker) {
+  const DWORD start = GetTickCount();
+  UnregisterServersArgs args = {&worker, g_progressDialog};
   HANDLE thread = CreateThread(nullptr, 0, UnregisterServersThread, &args, 0, nullptr);
   if (thread) {
     PumpUntilSignalled(thread);
     CloseHandle(thread);
   } else {
-    UnregisterServers(worker.infoCopy.c_str(), 779);
+    UnregisterServers(worker, 779);
   }
   DeleteListedFiles(worker);
   bool scheduled = false;
   DeleteInstalledFile(worker.infoFile.c_str(), &scheduled);
-  PumpUntilElapsed(start, kStepMinimumMs);
-  SetStepImage(worker, IDC_STEP_FILES, kImageDone);
-  SetStepImage(worker, IDC_STEP_SHORTCUTS, kImageCurrent);
-  PumpMessages();
+  FinishStep(worker, start, IDC_STEP_FILES, IDC_STEP_SHORTCUTS);
+  return true;
+}
 
-  // Step 2: the Start-menu group.
-  start = GetTickCount();
+// Progress step 2: the Start-menu group.
+bool RemoveShortcuts(Worker& worker) {
+  const DWORD start = GetTickCount();
   RemoveGroups(worker);
-  PumpUntilElapsed(start, kStepMinimumMs);
-  SetStepImage(worker, IDC_STEP_SHORTCUTS, kImageDone);
-  SetStepImage(worker, IDC_STEP_REGISTRY, kImageCurrent);
-  PumpMessages();
+  FinishStep(worker, start, IDC_STEP_SHORTCUTS, IDC_STEP_REGISTRY);
+  return true;
+}
 
-  // Step 3: registry keys.
-  start = GetTickCount();
+// Progress step 3: registry keys.
+bool RemoveRegistry(Worker& worker) {
+  const DWORD start = GetTickCount();
   DeleteRegistrySections(worker);
-  PumpUntilElapsed(start, kStepMinimumMs);
-  SetStepImage(worker, IDC_STEP_REGISTRY, kImageDone);
-  PumpMessages();
+  FinishStep(worker, start, IDC_STEP_REGISTRY, 0);
+  return true;
+}
 
-  // Done: the log, the Close button and the final status.
+// The log, the Close button and the final status, until the user closes.
+bool ShowOutcome(Worker& worker) {
   std::wstring log;
   if (TakeUninstallLogText(&log)) SetDlgItemTextW(g_progressDialog, IDC_LOG_EDIT, log.c_str());
   g_workDone = true;
@@ -342,22 +389,26 @@ bool RemoveEverything(Worker& worker, bool* restartChosen) {
     DestroyWindow(g_progressDialog);
     g_progressDialog = nullptr;
   }
+  return true;
+}
 
+bool AskRestart(Worker& worker) {
   if (ExtensionModuleLoaded()) {
     LONG answer = SendExtensionEvent(ExtEventUninstallQueryReboot, g_removal.restartNeeded ? 1 : 0);
     if (answer == kExtensionResultRestart) g_removal.restartNeeded = true;
     if (answer == kExtensionResultNoRestart) g_removal.restartNeeded = false;
   }
   if (g_removal.restartNeeded) {
-    *restartChosen = MessageBoxW(nullptr, LoadUninstallerString(IDS_RESTART_PROMPT),
-                                 UNINSTALLER_CAPTION,
-                                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    worker.restartChosen = MessageBoxW(nullptr, LoadUninstallerString(IDS_RESTART_PROMPT),
+                                       UNINSTALLER_CAPTION,
+                                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
   }
+  return true;
+}
 
-  worker.launcherKnown = ParseProcessId(
-      ReadValue(worker.infoCopy, L"General", L"UninstSrcProcess", 16), &worker.launcherId);
+// The product's Uninstall entry goes last.
+bool RemoveUninstallEntry(Worker& worker) {
   DeleteFileW(worker.infoCopy.c_str());
-
   HKEY uninstallRoot = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_SET_VALUE, &uninstallRoot) ==
       ERROR_SUCCESS) {
@@ -367,7 +418,20 @@ bool RemoveEverything(Worker& worker, bool* restartChosen) {
   return true;
 }
 
-void FinalPhase(Worker& worker, bool completed, bool restartChosen, const wchar_t* selfPath) {
+// Everything up to the end of the removal. True when it completed.
+bool RemoveEverything(Worker& worker) {
+  typedef bool (*Step)(Worker&);
+  static const Step kSteps[] = {LoadModule,     ReadOptions,    ReadTitle,    Confirm,
+                                ShowProgress,   RunPreUninstallProgram,     RemoveFiles,
+                                RemoveShortcuts, RemoveRegistry, ShowOutcome, AskRestart,
+                                RemoveUninstallEntry};
+  for (Step step : kSteps) {
+    if (!step(worker)) return false;
+  }
+  return true;
+}
+
+void FinalPhase(Worker& worker, bool completed, const wchar_t* selfPath) {
   HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, worker.eventName.c_str());
   if (event) {
     SetEvent(event);
@@ -389,7 +453,7 @@ void FinalPhase(Worker& worker, bool completed, bool restartChosen, const wchar_
     RemoveRememberedFolders(worker);
   }
   MoveFileExW(selfPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  if (restartChosen) {
+  if (worker.restartChosen) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start <= 1000) Sleep(1);
     SetShutdownPrivilege(true);
@@ -416,9 +480,20 @@ bool IsUsableUninstallKey(const wchar_t* key) {
 DWORD WINAPI UnregisterServersThread(void* argument) {
   const UnregisterServersArgs* args = static_cast<const UnregisterServersArgs*>(argument);
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  UnregisterServers(args->infoCopy, 259);
+  UnregisterServers(*static_cast<const Worker*>(args->worker), 259);
   if (SUCCEEDED(com)) CoUninitialize();
   return 0;
+}
+
+// Reads the information copy whole, once, with writes denied while it is
+// read: what is asked and what is removed is what the launcher wrote.
+bool ReadInfoCopy(Worker& worker) {
+  HANDLE file = vesmarin::OpenRegularFile(worker.infoCopy.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                          OPEN_EXISTING);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool loaded = worker.info.Load(file, kMaxInfoCopyBytes);
+  CloseHandle(file);
+  return loaded;
 }
 
 int RunUninstall(const wchar_t* infoCopy) {
@@ -432,32 +507,32 @@ int RunUninstall(const wchar_t* infoCopy) {
   DWORD selfLength = GetModuleFileNameW(nullptr, selfPath, _countof(selfPath));
   bool launcherCopy = selfLength > 0 && selfLength < _countof(selfPath) &&
                       GetTemporaryFolder(tempFolder, _countof(tempFolder)) &&
-                      IsLauncherCopy(selfPath, worker.infoCopy.c_str(), tempFolder);
+                      IsLauncherCopy(selfPath, worker.infoCopy.c_str(), tempFolder) &&
+                      ReadInfoCopy(worker);
   if (launcherCopy) {
-    worker.uninstFile = ReadValue(worker.infoCopy, L"General", L"UninstFile", 520);
+    worker.uninstFile = worker.info.Value(L"General", L"UninstFile", 520);
   }
-  DWORD launcherId = 0;
   wchar_t infoFile[MAX_PATH] = {};
   if (!launcherCopy || !IsRemovableInstalledPath(worker.uninstFile.c_str()) ||
       worker.uninstFile.back() == L'\\' ||
-      !ParseProcessId(ReadValue(worker.infoCopy, L"General", L"UninstSrcProcess", 16),
-                      &launcherId) ||
+      !ParseProcessId(worker.info.Value(L"General", L"UninstSrcProcess", 16),
+                      &worker.launcherId) ||
       !MakeUninstallInfoPath(worker.uninstFile.c_str(), infoFile, _countof(infoFile))) {
     ShowErrorMessage(IDS_INIT_FAILED);
     return 0;
   }
+  worker.launcherKnown = true;
   worker.infoFile = infoFile;
-  worker.eventName = ReadValue(worker.infoCopy, L"General", L"UninstSyncEvent", 128);
+  worker.eventName = worker.info.Value(L"General", L"UninstSyncEvent", 128);
   if (worker.eventName.compare(0, wcslen(UNINSTALL_SYNC_EVENT_BASE), UNINSTALL_SYNC_EVENT_BASE) != 0) {
     worker.eventName = UNINSTALL_SYNC_EVENT_BASE;
   }
 
-  bool restartChosen = false;
-  bool completed = RemoveEverything(worker, &restartChosen);
+  const bool completed = RemoveEverything(worker);
   // However the run ended, the plain copy of the information does not stay
   // in the temporary folder.
   DeleteFileW(worker.infoCopy.c_str());
   DiscardUninstallLog();
-  FinalPhase(worker, completed, restartChosen, selfPath);
+  FinalPhase(worker, completed, selfPath);
   return 0;
 }

@@ -9,7 +9,7 @@ int RunUninstall(const wchar_t* infoCopy);
 // Thread procedure that unregisters the "[RegServer]" entries. Its
 // argument points to an UnregisterServersArgs.
 struct UnregisterServersArgs {
-  const wchar_t* infoCopy;
+  const void* worker;  // the worker's state
   HWND dialog;  // not used
 };
 DWORD WINAPI UnregisterServersThread(void* argument);

@@ -3,15 +3,19 @@
 // worker that removes the product.
 #include <windows.h>
 
+#include "HollmereResource.h"
+#include "SystemDlls.h"
 #include "UninstallWorker.h"
 #include "UninstallerApp.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR tail, int) {
-  // Nothing is ever loaded from the current folder (the temporary folder
-  // for the worker).
-  SetDllDirectoryW(L"");
-  IsModernDialogSystem();
+  // Nothing is ever loaded from the program's own or the current folder.
   g_instance = instance;
+  if (!vesmarin::HardenDllSearch()) {
+    ShowErrorMessage(IDS_INIT_FAILED);
+    return 0;
+  }
+  IsModernDialogSystem();
   const wchar_t* infoCopy = nullptr;
   if (ChooseRole(tail, &infoCopy) == kRoleWorker) {
     RunUninstall(infoCopy);

@@ -104,5 +104,6 @@
 #define IDS_COPY_BASE_FOLDER_INVALID 441
 #define IDS_OUTPUT_TOO_LARGE         442
 #define IDS_ARCHIVE_CHANGED          443
+#define IDS_OUTPUT_IS_INPUT          444
 
 #endif  // VESMARIN_RESOURCE_H

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "BuildSfx.h"
 #include "ResultCodes.h"
@@ -114,6 +115,41 @@ TEST_F(CreateSfxFileTest, SignedUserUninstallerPassesItsChecks) {
   // stub this program does not carry.
   EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);
   EXPECT_STREQ(BuildErrorText, L"");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CreateSfxFileTest, OutputNamingTheArchiveOrTheBuilderIsRefused) {
+  std::vector<uint8_t> original;
+  ASSERT_TRUE(testsupport::ReadFileBytes(archive_, original));
+  // The archive under another spelling of its name.
+  const std::wstring spelled = dir_ / L".\\ARCHIVE.CAB";
+  CopyText(SfxSettings.DstExeFile, spelled.c_str());
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+  EXPECT_EQ(std::wstring(BuildErrorText),
+            L"The output file\n\"" + spelled +
+                L"\"\nis the definition file, the archive or the builder itself. Choose another "
+                L"output file.");
+  std::vector<uint8_t> after;
+  ASSERT_TRUE(testsupport::ReadFileBytes(archive_, after));
+  EXPECT_EQ(after, original);
+
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  CopyText(SfxSettings.DstExeFile, self);
+  EXPECT_EQ(CreateSfxFile(true), kResultReported);
+}
+
+TEST_F(CreateSfxFileTest, DeviceAsArchiveEndsAtOnceWithTheOpenError) {
+  for (const wchar_t* device : {L"COM1", L"CON", L"nul.cab", L"\\\\.\\COM1"}) {
+    CopyText(SfxSettings.SrcArchiveFile, device);
+    // A read from a device would wait forever: the test's time limit
+    // catches that.
+    EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed) << testsupport::Narrow(device);
+  }
+  EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
 }
 
 }  // namespace

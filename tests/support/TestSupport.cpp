@@ -156,4 +156,33 @@ std::vector<std::wstring> IniSection(const std::vector<std::wstring>& lines,
   return out;
 }
 
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+  auto isLink = [&link]() {
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  };
+  if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink())
+    return true;
+  typedef char*(CDECL * UnixNameFn)(LPCWSTR);
+  UnixNameFn unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return false;
+  char* from = unixName(link.c_str());
+  char* to = unixName(target.c_str());
+  if (!from || !to) return false;
+  std::wstring line = L"/bin/ln -s \"" + Widen(to) + L"\" \"" + Widen(from) + L"\"";
+  HeapFree(GetProcessHeap(), 0, from);
+  HeapFree(GetProcessHeap(), 0, to);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(L"Z:\\bin\\ln", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 100 && !isLink(); ++i) Sleep(50);
+  return isLink();
+}
+
 }  // namespace testsupport

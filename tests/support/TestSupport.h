@@ -44,6 +44,11 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000,
                          const std::wstring& currentDir = L"");
 
+// Makes link a folder link to target. Where the system's own call makes
+// none (Wine), the link is a Unix symbolic link, which Wine reports as a
+// reparse point. False when neither works.
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+
 std::string Narrow(const std::wstring& text);  // UTF-8
 std::wstring Widen(const std::string& utf8);
 

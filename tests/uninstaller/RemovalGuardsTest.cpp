@@ -1,6 +1,8 @@
 // What the worker refuses to touch, and how it recognises its own start.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "RemovalGuards.h"
 #include "TempCopies.h"
 #include "UninstallWorker.h"
@@ -49,7 +51,26 @@ TEST(RemovalGuards, SharedAndRootRegistryKeysAreRefused) {
                              L"*", L"\\CLSID", L"CLSID\\\\x"}) {
     EXPECT_FALSE(IsRegistryKeyRemovable(HKEY_CLASSES_ROOT, key)) << key;
   }
-  // Machine and user hives: two levels below SOFTWARE at least.
+  // The shell's own keys and everything below them.
+  for (const wchar_t* key : {L"exefile", L"EXEFILE\\shell\\open\\command", L"http", L"https\\shell",
+                             L"file", L"batfile", L".exe", L"SystemFileAssociations\\.exmp",
+                             L"Applications\\example.exe"}) {
+    EXPECT_FALSE(IsRegistryKeyRemovable(HKEY_CLASSES_ROOT, key)) << key;
+    EXPECT_FALSE(IsRegistryKeyRemovable(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + key).c_str()))
+        << key;
+  }
+  // Machine and user hives: a publisher's key one level below SOFTWARE,
+  // never SOFTWARE itself or the shared keys beside it.
+  EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_CURRENT_USER, L"Software\\Vendor"));
+  EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vendor\\"));
+  EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_LOCAL_MACHINE, L"SOFTWARE\\WOW6432Node\\Vendor"));
+  EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Clients\\Mail\\Example"));
+  for (const wchar_t* key : {L"SOFTWARE\\Microsoft", L"SOFTWARE\\Classes", L"SOFTWARE\\Policies",
+                             L"SOFTWARE\\Wow6432Node", L"SOFTWARE\\Clients",
+                             L"SOFTWARE\\RegisteredApplications", L"Software\\Microsoft\\Windows"}) {
+    EXPECT_FALSE(IsRegistryKeyRemovable(HKEY_LOCAL_MACHINE, key)) << key;
+    EXPECT_FALSE(IsRegistryKeyRemovable(HKEY_CURRENT_USER, key)) << key;
+  }
   EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Vendor\\Product"));
   EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_CURRENT_USER, L"Software\\Vendor\\Product\\"));
   EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_LOCAL_MACHINE, L"SOFTWARE\\WOW6432Node\\Vendor\\Product"));
@@ -57,7 +78,7 @@ TEST(RemovalGuards, SharedAndRootRegistryKeysAreRefused) {
   EXPECT_TRUE(IsRegistryKeyRemovable(
       HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Example"));
   for (const wchar_t* key :
-       {L"", L"SOFTWARE", L"SOFTWARE\\Vendor", L"Software\\", L"SOFTWARE\\WOW6432Node\\Vendor",
+       {L"", L"SOFTWARE", L"Software\\", L"SOFTWARE\\WOW6432Node",
         L"SOFTWARE\\Classes", L"SOFTWARE\\Classes\\CLSID", L"Software\\Classes\\*",
         L"SOFTWARE\\Microsoft\\Windows", L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
         L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"SYSTEM\\CurrentControlSet",
@@ -69,8 +90,9 @@ TEST(RemovalGuards, SharedAndRootRegistryKeysAreRefused) {
   // HKEY_USERS: judged below the user's own hive.
   EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_USERS, L"S-1-5-21-1\\Software\\Vendor\\Product"));
   EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_USERS, L"S-1-5-21-1_Classes\\.exmp"));
-  for (const wchar_t* key : {L"S-1-5-21-1", L"S-1-5-21-1\\Software", L"S-1-5-21-1\\Software\\Vendor",
-                             L".DEFAULT\\Software\\Vendor", L"S-1-5-21-1_Classes",
+  EXPECT_TRUE(IsRegistryKeyRemovable(HKEY_USERS, L"S-1-5-21-1\\Software\\Vendor"));
+  for (const wchar_t* key : {L"S-1-5-21-1", L"S-1-5-21-1\\Software", L"S-1-5-21-1\\Software\\Policies",
+                             L".DEFAULT\\Software", L"S-1-5-21-1_Classes", L"S-1-5-21-1_Classes\\exefile",
                              L"S-1-5-21-1_Classes\\CLSID"}) {
     EXPECT_FALSE(IsRegistryKeyRemovable(HKEY_USERS, key)) << key;
   }

@@ -16,11 +16,13 @@
 #include "CabDecoder.h"
 #include "CabEncoder.h"
 #include "Crc16.h"
+#include "DiskFile.h"
 #include "FileIO.h"
 #include "FileMapping.h"
 #include "PathPieces.h"
 #include "ImagePatch.h"
 #include "ResString.h"
+#include "OutputGuard.h"
 #include "ResultCodes.h"
 #include "ScopedHandles.h"
 #include "SettingsBlock.h"
@@ -525,6 +527,8 @@ void FillContainerHeader(SfxContainerHeader* header) {
 int CreateSfxFile(bool batch) {
   CSfxSettings& s = SfxSettings;
 
+  if (!vesmarin::MayNameDiskFile(s.SrcArchiveFile)) return kResultOpenFailed;
+  if (OutputReplacesInput(s.DstExeFile, nullptr, s.SrcArchiveFile)) return kResultReported;
   WIN32_FIND_DATAW found;
   vesmarin::ScopedFind search(FindFirstFileW(s.SrcArchiveFile, &found));
   if (!search.valid() || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -14,13 +14,16 @@
 #include "BuilderState.h"
 #include "BuilderUtil.h"
 #include "DefinitionFile.h"
+#include "DiskFile.h"
 #include "FileSystem.h"
 #include "FileMapping.h"
 #include "PathPieces.h"
 #include "KCommandLine.h"
 #include "MessagePump.h"
+#include "OutputGuard.h"
 #include "ResultCodes.h"
 #include "SfxSettings.h"
+#include "SystemDlls.h"
 #include "VesmarinResource.h"
 
 namespace {
@@ -93,12 +96,16 @@ int RunBatch(const KCommandLineW& commandLine) {
   const std::wstring given = commandLine.GetArgument(0);
   wchar_t definition[MAX_PATH] = {};
   DWORD got = GetFullPathNameW(given.c_str(), MAX_PATH, definition, nullptr);
-  if (got == 0 || got >= MAX_PATH || !FileExists(definition)) return kResultOpenFailed;
+  if (got == 0 || got >= MAX_PATH || !FileExists(definition) ||
+      !vesmarin::NamesDiskFile(definition))
+    return kResultOpenFailed;
   wchar_t folder[MAX_PATH] = {};
   if (GetFolderPart(definition, folder, MAX_PATH) && folder[0]) SetCurrentDirectoryW(folder);
   LoadDefinitionFile(definition);
   if (!ApplyPathOption(commandLine, L"ArchiveFile", SfxSettings.SrcArchiveFile) ||
       !ApplyPathOption(commandLine, L"OutputFile", SfxSettings.DstExeFile))
+    return kResultReported;
+  if (OutputReplacesInput(SfxSettings.DstExeFile, definition, SfxSettings.SrcArchiveFile))
     return kResultReported;
   return CreateSfxFile(true);
 }
@@ -247,8 +254,8 @@ int RunInteractive(const KCommandLineW& commandLine) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Create and the file dialogs move the current directory into user
-  // folders: never load a DLL from there.
-  SetDllDirectoryW(L"");
+  // folders: never load a DLL from there, nor from the program's folder.
+  if (!vesmarin::HardenDllSearch()) return -1;
   UiState.Reset();
   UiState.Instance = instance;
   UiState.JapaneseUI = wcscmp(LoadResString(IDS_LANGUAGE_TAG), L"ja-jp") == 0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "SystemDlls.h"
 #include "VersionInfo.h"
 
 namespace {
@@ -17,7 +18,7 @@ namespace {
 bool QueryStringValue(const wchar_t* path, const wchar_t* name, wchar_t* text, int capacity,
                       const wchar_t* missingText) {
   const size_t room = capacity > 0 ? static_cast<size_t>(capacity) : 0;
-  switch (ReadVersionString(LinkedVersionApi(), path, name, text, room)) {
+  switch (ReadVersionString(SystemVersionApi(), path, name, text, room)) {
     case VersionReadResult::kRead:
     case VersionReadResult::kNoValue:
       return true;
@@ -45,7 +46,7 @@ bool GetFileVersionText(const wchar_t* path, wchar_t* text, int capacity) {
 
 bool GetFileVersionNumbers(const wchar_t* path, WORD* major, WORD* minor, WORD* build,
                            WORD* revision) {
-  const VersionApi api = LinkedVersionApi();
+  const VersionApi api = SystemVersionApi();
   std::vector<uint8_t> block;
   VS_FIXEDFILEINFO fixed;
   if (LoadVersionResource(api, path, &block) != VersionReadResult::kRead ||
@@ -74,7 +75,10 @@ bool VerifyFileSignature(HWND owner, const wchar_t* path, bool* verified) {
   data.dwStateAction = 0;
 
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  LONG status = WinVerifyTrust(owner, &action, &data);
+  // wintrust.dll comes from the system folder at run time.
+  static const auto verify = vesmarin::SystemProc<decltype(&::WinVerifyTrust)>(
+      L"wintrust.dll", "WinVerifyTrust");
+  LONG status = verify ? verify(owner, &action, &data) : TRUST_E_PROVIDER_UNKNOWN;
   if (verified) *verified = (status == 0);
   return true;
 }

@@ -448,3 +448,23 @@ TEST_F(BatchBuildTest, ExamplePackage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BatchBuildTest, OutputOverItsOwnDefinitionIsRefused) {
+  const std::wstring ini = WriteDefinition({L"64bitSFX=1"});
+  const std::vector<uint8_t> before = FileBytes(ini);
+  EXPECT_EQ(Build(ini, Options(archive_, ini)), 10u);
+  EXPECT_EQ(FileBytes(ini), before);
+  EXPECT_EQ(Build(ini, Options(archive_, archive_)), 10u);
+}
+
+TEST_F(BatchBuildTest, DeviceNamesAreNoInput) {
+  const std::wstring ini = WriteDefinition({L"64bitSFX=1"});
+  const std::wstring output = dir_ / L"Setup.exe";
+  // Reading from a device would block the builder forever.
+  EXPECT_EQ(Build(ini, Options(L"COM1", output)), 5u);
+  EXPECT_FALSE(testsupport::PathExists(output));
+}
+
+}  // namespace

@@ -462,3 +462,37 @@ TEST_F(ExtensionModule, SilentRunShowsTheProgressWindowForAtLeastASecond) {
 }
 
 }  // namespace
+
+namespace {
+
+// An unattended deployment must never wait for a click: a broken
+// ultra-silent package ends with its code and shows nothing.
+TEST_F(StubStart, BrokenUltraSilentPackageShowsNoBox) {
+  const std::wstring setup = Build(kUltraSilent);
+  ASSERT_FALSE(setup.empty());
+  const std::vector<uint8_t> good = Bytes(setup);
+  const stubtest::Layout layout = stubtest::LayoutOf(good);
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"cut inside the settings block",
+                   std::vector<uint8_t>(good.begin(), good.begin() + layout.headerOffset + 100)});
+  cases.push_back({"cut right after the header",
+                   std::vector<uint8_t>(good.begin(), good.begin() + layout.headerOffset + 92)});
+  cases.push_back({"archive offset past the end", good});
+  const uint32_t beyond = 0x7FFFFFF0u;
+  std::memcpy(&cases.back().bytes[layout.headerOffset + 0x1E], &beyond, 4);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::wstring bad = dir() / L"Broken.exe";
+    Save(bad, c.bytes);
+    DrivenResult run = RunStub(bad);
+    EXPECT_EQ(run.exitCode, kContainerBad);
+    EXPECT_TRUE(run.boxes.empty()) << "a box appeared in an ultra-silent run";
+    EXPECT_FALSE(Installed());
+  }
+}
+
+}  // namespace

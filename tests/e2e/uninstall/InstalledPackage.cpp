@@ -102,7 +102,13 @@ void InstalledPackage::Install() {
 }
 
 bool InstalledPackage::WriteInfo() {
-  return WriteUninstallInfoFile(infoFile().c_str(), info_) == kUninstallInfoOk;
+  // As the installer does: the file's digest goes into the Uninstall entry.
+  std::wstring digest;
+  if (WriteUninstallInfoFile(infoFile().c_str(), info_, nullptr, &digest) != kUninstallInfoOk ||
+      digest.empty())
+    return false;
+  SetString(HKEY_LOCAL_MACHINE, uninstallKeyPath(), UNINSTALL_INFO_DIGEST_VALUE, digest);
+  return true;
 }
 
 std::wstring InstalledPackage::infoFile() const { return app_ + L"Hollmere64.$$$"; }

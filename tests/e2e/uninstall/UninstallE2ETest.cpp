@@ -175,18 +175,21 @@ TEST(UninstallE2E, ReadingTheTitleCreatesNoUninstallKey) {
   InstalledPackage package;
   package.Install();
   const std::wstring command = package.UninstallCommand();
-  ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, package.uninstallKeyPath().c_str()), ERROR_SUCCESS);
-  const std::wstring parentBefore = DumpKey(HKEY_LOCAL_MACHINE, kUninstallParent);
+  // The entry must stay (it records what the uninstaller trusts); without
+  // its title the question has none, and reading changes nothing.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, package.uninstallKeyPath().c_str(), 0, KEY_SET_VALUE,
+                          &key),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteValueW(key, L"DisplayName"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  const std::wstring entryBefore = DumpKey(HKEY_LOCAL_MACHINE, package.uninstallKeyPath());
 
   DriverReport report = RunDriver(command, package.temp(), L"--confirm no");
 
   EXPECT_TRUE(report.Has("confirm-text"));
   EXPECT_EQ(report.First("confirm-caption"), L"");
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()));
-  // Other packages' entries may come and go meanwhile; only this one matters.
-  EXPECT_EQ(DumpKey(HKEY_LOCAL_MACHINE, kUninstallParent).find(package.uninstallKey()),
-            std::wstring::npos);
-  (void)parentBefore;
+  EXPECT_EQ(DumpKey(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()), entryBefore);
 }
 
 TEST(UninstallE2E, FileHeldOpenIsDeletedAtRestartAndTheRestartIsAsked) {
@@ -320,7 +323,7 @@ TEST(UninstallE2E, UnsafeEntriesAreSkippedAndLogged) {
   package.Install();
   const std::wstring outside = package.root() + L"outside.txt";
   ASSERT_TRUE(testsupport::WriteTextFile(outside, "not ours"));
-  const std::wstring sharedMachineKey = L"SOFTWARE\\VesmarinTests";
+  const std::wstring sharedMachineKey = L"SOFTWARE\\Policies";
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, sharedMachineKey.c_str(), 0, nullptr, 0,
                             KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -421,6 +424,135 @@ TEST(UninstallE2E, HandTypedWorkerCommandDeletesNothing) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, package.userKey()));
   EXPECT_FALSE(testsupport::IsPendingDeletion(package.uninstaller()));
   EXPECT_FALSE(testsupport::IsPendingDeletion(namedProgram));
+}
+
+}  // namespace
+
+namespace {
+
+bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// What the information file asks for beyond the installation itself: a
+// program outside the uninstaller's folder, a COM server it did not
+// install, the shell's own classes, files reached through a link.
+TEST(UninstallE2E, WhatReachesBeyondTheProductIsRefused) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring elsewhere = package.root() + L"elsewhere";
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+  const std::wstring victim = elsewhere + L"\\victim.txt";
+  ASSERT_TRUE(testsupport::WriteTextFile(victim, "not the product's"));
+  const std::wstring link = package.app() + L"link";
+  ASSERT_TRUE(testsupport::MakeFolderLink(link, elsewhere));
+  const std::wstring probe = package.root() + L"probe.exe";
+  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"uninstprobe.exe").c_str(), probe.c_str(), FALSE));
+  const std::wstring foreignServer = package.root() + L"foreign.dll";
+  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"comprobe.dll").c_str(), foreignServer.c_str(), FALSE));
+  const std::wstring vendorKey = L"Software\\VesmarinVendor" + std::to_wstring(GetCurrentProcessId());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, vendorKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  const std::wstring exefileBefore = DumpKey(HKEY_CLASSES_ROOT, L"exefile");
+
+  UninstallInfoContent& info = package.info();
+  info.CreatedPaths.push_back(link + L"\\");
+  info.CreatedPaths.push_back(link + L"\\victim.txt");
+  info.PreProcessFile = L"..\\probe.exe";
+  info.RegServers.push_back(foreignServer);
+  info.RegistryRecords = {L"00=exefile", L"01=http", L"02=SystemFileAssociations\\.txt",
+                          L"10=" + vendorKey};
+  ASSERT_TRUE(package.WriteInfo());
+  const std::wstring probeLog = package.root() + L"probe.log";
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_LOG", probeLog.c_str());
+
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_LOG", nullptr);
+
+  const std::vector<std::wstring> log = report.All("log");
+  const std::wstring skipped = L" - skipped: not allowed to remove.";
+  EXPECT_FALSE(testsupport::PathExists(probeLog)) << "the program outside the folder ran";
+  EXPECT_TRUE(HasLine(log, L" ..\\probe.exe" + skipped));
+  EXPECT_TRUE(HasLine(log, L" " + foreignServer + skipped));
+  EXPECT_TRUE(testsupport::PathExists(victim)) << "deleted through a link";
+  EXPECT_TRUE(HasLine(log, L" " + link + L"\\victim.txt - failed to delete."));
+  EXPECT_TRUE(HasLine(log, L"HKEY_CLASSES_ROOT \\ exefile" + skipped));
+  EXPECT_TRUE(HasLine(log, L"HKEY_CLASSES_ROOT \\ http" + skipped));
+  EXPECT_TRUE(HasLine(log, L"HKEY_CLASSES_ROOT \\ SystemFileAssociations\\.txt" + skipped));
+  EXPECT_EQ(DumpKey(HKEY_CLASSES_ROOT, L"exefile"), exefileBefore);
+  // A publisher's own key one level below Software goes.
+  EXPECT_TRUE(HasLine(log, L"HKEY_CURRENT_USER \\ " + vendorKey + L" - deleted."));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, vendorKey));
+  // The product's own files are gone as always.
+  EXPECT_FALSE(testsupport::PathExists(package.app() + L"readme.txt"));
+}
+
+// The worker runs from the temporary folder, where anybody may put a
+// program named like a system one: a batch file still runs through the
+// system's command interpreter.
+TEST(UninstallE2E, PlantedCommandInterpreterDoesNotRun) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring marker = package.root() + L"batch-ran.txt";
+  const std::wstring script = package.AddFile(L"before.cmd");
+  ASSERT_TRUE(testsupport::WriteTextFile(
+      script, "@echo off\r\necho ran> \"" + testsupport::Narrow(marker) + "\"\r\n"));
+  package.info().PreProcessFile = L"before.cmd";
+  ASSERT_TRUE(package.WriteInfo());
+  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"uninstprobe.exe").c_str(),
+                        (package.temp() + L"cmd.exe").c_str(), FALSE));
+  const std::wstring probeLog = package.root() + L"probe.log";
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_LOG", probeLog.c_str());
+
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  SetEnvironmentVariableW(L"VESMARIN_PROBE_LOG", nullptr);
+
+  EXPECT_FALSE(testsupport::PathExists(probeLog)) << "the planted cmd.exe ran";
+  EXPECT_TRUE(testsupport::PathExists(marker)) << "the system's interpreter did not run the script";
+  EXPECT_FALSE(testsupport::PathExists(script));
+}
+
+}  // namespace
+
+namespace {
+
+// The information file beside the uninstaller may be writable by the user:
+// only the file whose digest the installer recorded in the product's
+// Uninstall entry, and only an entry that starts this uninstaller, count.
+TEST(UninstallE2E, EditedInformationFileIsRefused) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring outside = package.root() + L"outside.txt";
+  ASSERT_TRUE(testsupport::WriteTextFile(outside, "not the product's"));
+  const std::wstring recorded = DumpKey(HKEY_LOCAL_MACHINE, package.uninstallKeyPath());
+  // The file rewritten with what an attacker wants, the digest left alone.
+  package.info().CreatedPaths.push_back(outside);
+  UninstallInfoContent edited = package.info();
+  ASSERT_EQ(WriteUninstallInfoFile(package.infoFile().c_str(), edited), kUninstallInfoOk);
+  DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+  EXPECT_EQ(report.First("error-text"), L"Could not read uninstall information.");
+  EXPECT_TRUE(FolderNames(package.temp()).empty());
+  EXPECT_TRUE(testsupport::PathExists(outside));
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+  EXPECT_EQ(DumpKey(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()), recorded);
+
+  // A consistent file and digest, but naming an entry whose command is
+  // another program (another product's entry).
+  ASSERT_TRUE(package.WriteInfo());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, package.uninstallKeyPath().c_str(), 0, KEY_SET_VALUE,
+                          &key),
+            ERROR_SUCCESS);
+  const std::wstring other = L"\"" + package.app() + L"prog.exe\" /s";
+  RegSetValueExW(key, L"UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+                 static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  report = RunDriver(L"\"" + package.uninstaller() + L"\" /s", package.temp());
+  EXPECT_EQ(report.First("error-text"), L"Could not read uninstall information.");
+  EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
 }
 
 }  // namespace
