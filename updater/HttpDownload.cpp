@@ -7,8 +7,12 @@
 
 #include "DownloadDomain.h"
 #include "ScopedHandles.h"
+#include "WinInetApi.h"
 
 namespace {
+
+// Bound before any handle exists: DownloadUrl fails first when it is not.
+const WinInetApi& Net() { return *SystemWinInet(); }
 
 const DWORD kPartCapacity = 1001;  // characters, terminator included
 
@@ -16,7 +20,7 @@ struct InternetHandleTraits {
   typedef HINTERNET Type;
   static HINTERNET Invalid() { return nullptr; }
   static bool IsValid(HINTERNET handle) { return handle != nullptr; }
-  static bool Release(HINTERNET handle) { return InternetCloseHandle(handle) != FALSE; }
+  static bool Release(HINTERNET handle) { return Net().InternetCloseHandle(handle) != FALSE; }
 };
 typedef vesmarin::ScopedResource<InternetHandleTraits> InternetHandle;
 
@@ -38,7 +42,7 @@ struct CrackedUrl {
 bool CrackUrl(const wchar_t* url, std::wstring* canonical, CrackedUrl* parts) {
   wchar_t buffer[kPartCapacity] = {};
   DWORD length = kPartCapacity;
-  if (!InternetCanonicalizeUrlW(url, buffer, &length, 0)) return false;
+  if (!Net().InternetCanonicalizeUrlW(url, buffer, &length, 0)) return false;
   buffer[kPartCapacity - 1] = L'\0';
   *canonical = buffer;
   ZeroMemory(parts, sizeof *parts);
@@ -56,7 +60,7 @@ bool CrackUrl(const wchar_t* url, std::wstring* canonical, CrackedUrl* parts) {
   components.dwUrlPathLength = kPartCapacity;
   components.lpszExtraInfo = parts->extra;
   components.dwExtraInfoLength = kPartCapacity;
-  if (!InternetCrackUrlW(canonical->c_str(), 0, 0, &components)) return false;
+  if (!Net().InternetCrackUrlW(canonical->c_str(), 0, 0, &components)) return false;
   if (components.dwHostNameLength == 0 || components.dwHostNameLength >= kPartCapacity ||
       components.dwUrlPathLength >= kPartCapacity || components.dwExtraInfoLength >= kPartCapacity ||
       components.dwUserNameLength >= kPartCapacity || components.dwPasswordLength >= kPartCapacity)
@@ -70,15 +74,15 @@ bool CrackUrl(const wchar_t* url, std::wstring* canonical, CrackedUrl* parts) {
 
 void SetTimeouts(HINTERNET handle) {
   DWORD timeout = kRequestTimeoutMs;
-  InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
-  InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
-  InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  Net().InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+  Net().InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
+  Net().InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
 }
 
 bool QueryNumber(HINTERNET request, DWORD info, DWORD* value) {
   DWORD size = sizeof *value;
   DWORD index = 0;
-  return HttpQueryInfoW(request, info | HTTP_QUERY_FLAG_NUMBER, value, &size, &index) != FALSE;
+  return Net().HttpQueryInfoW(request, info | HTTP_QUERY_FLAG_NUMBER, value, &size, &index) != FALSE;
 }
 
 bool IsRedirect(DWORD status) {
@@ -90,7 +94,7 @@ bool ReadChunk(HINTERNET request, BYTE* buffer, DWORD want, DWORD* got) {
   *got = 0;
   while (*got < want) {
     DWORD read = 0;
-    if (!InternetReadFile(request, buffer + *got, want - *got, &read)) return false;
+    if (!Net().InternetReadFile(request, buffer + *got, want - *got, &read)) return false;
     if (read == 0) break;
     *got += read;
   }
@@ -103,11 +107,11 @@ bool RedirectTarget(HINTERNET request, const std::wstring& current, std::wstring
   wchar_t location[kPartCapacity] = {};
   DWORD size = sizeof location - sizeof(wchar_t);
   DWORD index = 0;
-  if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &size, &index)) return false;
+  if (!Net().HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &size, &index)) return false;
   location[kPartCapacity - 1] = L'\0';
   wchar_t combined[kPartCapacity] = {};
   DWORD length = kPartCapacity;
-  if (!InternetCombineUrlW(current.c_str(), location, combined, &length, ICU_NO_ENCODE)) return false;
+  if (!Net().InternetCombineUrlW(current.c_str(), location, combined, &length, ICU_NO_ENCODE)) return false;
   combined[kPartCapacity - 1] = L'\0';
   *target = combined;
   return true;
@@ -118,7 +122,7 @@ bool RedirectTarget(HINTERNET request, const std::wstring& current, std::wstring
 bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
                  const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
                  void* context) {
-  if (!url || !callback) return false;
+  if (!url || !callback || !SystemWinInet()) return false;
   const DWORD want = chunkSize == 0 || chunkSize > kDownloadChunk ? kDownloadChunk : chunkSize;
   const bool ownUser = userName && userName[0];
   const bool ownPassword = password && password[0];
@@ -150,12 +154,12 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
     }
     const bool secure = parts.schemeId == INTERNET_SCHEME_HTTPS;
     if (!session.get()) {
-      session.reset(InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      session.reset(Net().InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
       if (!session.get()) return false;
       SetTimeouts(session.get());
     }
     request.Close();
-    connection.reset(InternetConnectW(session.get(), parts.host, parts.port,
+    connection.reset(Net().InternetConnectW(session.get(), parts.host, parts.port,
                                       parts.userLength ? parts.user : nullptr,
                                       parts.passwordLength ? parts.password : nullptr,
                                       INTERNET_SERVICE_HTTP, 0, 0));
@@ -165,11 +169,11 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
     DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD |
                   INTERNET_FLAG_NO_CACHE_WRITE;
     if (secure) flags |= INTERNET_FLAG_SECURE;
-    request.reset(HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr,
+    request.reset(Net().HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr,
                                    nullptr, flags, 0));
     if (!request.get()) return false;
     SetTimeouts(request.get());
-    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return false;
+    if (!Net().HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return false;
     if (!QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE, &status)) return false;
     if (!IsRedirect(status)) break;
     if (hop == kMaxRedirects) return false;

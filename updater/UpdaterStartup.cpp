@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <ole2.h>
-#include <wininet.h>
 
 #include <cwchar>
 #include <exception>
@@ -14,12 +13,14 @@
 #include "OptionsDialog.h"
 #include "MessagePump.h"
 #include "WindowCentering.h"
+#include "SystemDlls.h"
 #include "UpdaterCommandLine.h"
 #include "UpdaterRegistry.h"
 #include "UpdaterSettings.h"
 #include "UpdaterState.h"
 #include "UpdaterStrings.h"
 #include "VersionCheck.h"
+#include "WinInetApi.h"
 
 const wchar_t kUpdateNotifyMessageName[] = L"Nemdrift_UpdateNotify";
 
@@ -50,7 +51,8 @@ int Run(HINSTANCE instance) {
   InitCommonControlsEx(&controls);
 
   DWORD connection = 0;
-  if (!InternetGetConnectedState(&connection, 0)) return 0;
+  const WinInetApi* net = SystemWinInet();
+  if (!net || !net->InternetGetConnectedState(&connection, 0)) return 0;
 
   const int settingsError = LoadUpdaterSettings();
   if (settingsError != kSettingsOk) {
@@ -165,6 +167,8 @@ void ReleaseUpdaterResources() {
 }
 
 int UpdaterMain(HINSTANCE instance) {
+  // Libraries come from the system folder only, never from beside the program.
+  vesmarin::HardenDllSearch();
   int code = -1;
   try {
     code = Run(instance);

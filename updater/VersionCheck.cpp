@@ -47,7 +47,7 @@ bool FetchVersionList(const wchar_t* url, std::string* body) {
 }
 
 int GetModuleVersion(const wchar_t* path, DWORD* major, DWORD* minor, DWORD* build) {
-  const VersionApi api = LinkedVersionApi();
+  const VersionApi api = SystemVersionApi();
   std::vector<uint8_t> block;
   VS_FIXEDFILEINFO fixed;
   if (!path || LoadVersionResource(api, path, &block) != VersionReadResult::kRead ||
