@@ -7,6 +7,7 @@
 
 #include "BuildSfx.h"
 #include "ResultCodes.h"
+#include "ResultCodes.h"
 #include "SfxSettings.h"
 #include "TestCabinet.h"
 #include "TestSupport.h"

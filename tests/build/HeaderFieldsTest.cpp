@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "BuildSfx.h"
+#include "ContainerHeader.h"
 #include "SfxContainer.h"
 #include "SfxSettings.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "BuildSfx.h"
+#include "ResultCodes.h"
 #include "CabEncoder.h"
 #include "SfxSettings.h"
 #include "TestSupport.h"

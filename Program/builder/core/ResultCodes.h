@@ -1,5 +1,6 @@
-// Result codes of the build and of archive opening, and the builder's one
-// shared buffer for loaded strings.
+// Result codes of the build and of archive opening, their texts, the
+// reason of a failed build, and the builder's one shared buffer for loaded
+// strings.
 #pragma once
 #include <windows.h>
 #include <map>
@@ -38,6 +39,17 @@ const wchar_t* LoadResString(UINT id);
 
 // The message of a result code, loaded into MessageBuffer.
 const wchar_t* GetResultMessage(int code);
+
+// The reason of a result 10 (empty when the user cancelled).
+const int kBuildErrorTextSize = 2000;
+extern wchar_t BuildErrorText[kBuildErrorTextSize];
+
+// Puts a string of the builder into BuildErrorText, with its "%s" / "%d"
+// placeholders filled in order.
+void SetBuildError(UINT stringId);
+void SetBuildError(UINT stringId, const wchar_t* text);
+void SetBuildError(UINT stringId, int number);
+void SetBuildError(UINT stringId, const wchar_t* text, int number);
 
 // Caption of every message box of the builder.
 extern const wchar_t kBuilderCaption[];  // "Vesmarin 6"

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "ArchiveHandle.h"
-#include "BuildSfx.h"
 #include "BuilderUtil.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
+#include "ResultCodes.h"
 #include "SfxSettings.h"
 #include "VesmarinResource.h"
 

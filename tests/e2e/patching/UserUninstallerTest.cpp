@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "BuildSfx.h"
+#include "ResultCodes.h"
 #include "ContainerReader.h"
 #include "DefinitionFile.h"
 #include "PatchE2eUtil.h"
