@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "FileSystem.h"
 #include "PathPieces.h"
 #include "TextUtil.h"
 
@@ -209,6 +210,7 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
   if (!encoder->m_fci) return false;
 
   const size_t count = encoder->m_sources.size();
+  size_t added = 0;
   for (size_t i = 0; i < count; ++i) {
     if (i == 0 && !FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status)) {
       Fail(encoder);
@@ -231,14 +233,22 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
       Fail(encoder);
       return false;
     }
+    ++added;
   }
-  if (!FCIFlushCabinet(encoder->m_fci, TRUE, GetNextCabinet, Status)) {
+  // A cabinet without members is no archive: nothing is written then.
+  if (added == 0) {
+    Fail(encoder);
+    return false;
+  }
+  // One cabinet only: asked for a next one, the library may mark this one as
+  // continued in a cabinet that names itself, and readers then loop on it.
+  if (!FCIFlushCabinet(encoder->m_fci, FALSE, GetNextCabinet, Status)) {
     Fail(encoder);
     return false;
   }
   const BOOL destroyed = FCIDestroy(encoder->m_fci);
   encoder->m_fci = nullptr;
-  if (!destroyed) return false;
+  if (!destroyed || !FileExists(cabinetPath)) return false;
   SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, cabinetPath, nullptr);
   return true;
 }

@@ -6,9 +6,9 @@ namespace stub {
 
 VersionApi SystemVersionApi() {
   VersionApi api;
-  api.GetInfoSize = SystemProc<decltype(api.GetInfoSize)>(L"VERSION.dll", "GetFileVersionInfoSizeW");
-  api.GetInfo = SystemProc<decltype(api.GetInfo)>(L"VERSION.dll", "GetFileVersionInfoW");
-  api.QueryValue = SystemProc<decltype(api.QueryValue)>(L"VERSION.dll", "VerQueryValueW");
+  api.GetInfoSize = vesmarin::SystemProc<decltype(api.GetInfoSize)>(L"VERSION.dll", "GetFileVersionInfoSizeW");
+  api.GetInfo = vesmarin::SystemProc<decltype(api.GetInfo)>(L"VERSION.dll", "GetFileVersionInfoW");
+  api.QueryValue = vesmarin::SystemProc<decltype(api.QueryValue)>(L"VERSION.dll", "VerQueryValueW");
   return api;
 }
 

@@ -26,10 +26,19 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM context) {
   return TRUE;
 }
 
-std::wstring WindowText(HWND window) {
-  wchar_t text[4096] = L"";
-  GetWindowTextW(window, text, 4096);
-  return text;
+const DWORD kAnswerMs = 5000;
+
+// A message sent with a time-out, so a hung window cannot hang the test.
+LRESULT SendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerMs, &result))
+    return 0;
+  return static_cast<LRESULT>(result);
+}
+
+bool HasAnyButton(HWND box) {
+  return GetDlgItem(box, IDOK) || GetDlgItem(box, IDYES) || GetDlgItem(box, IDNO) ||
+         GetDlgItem(box, IDCANCEL);
 }
 
 // The first button of the box that the answer names, or a button it has.
@@ -67,20 +76,36 @@ size_t DrivenProcess::AnswerBoxes(const BoxAnswer& answer) {
   for (HWND box : DialogsWithControl(kMessageBoxText)) {
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end()) continue;
     // Wait until the box has its buttons.
-    if (!GetDlgItem(box, IDOK) && !GetDlgItem(box, IDYES) && !GetDlgItem(box, IDNO) &&
-        !GetDlgItem(box, IDCANCEL))
-      continue;
-    SeenBox seen;
-    seen.caption = WindowText(box);
-    seen.text = WindowText(GetDlgItem(box, kMessageBoxText));
+    if (!HasAnyButton(box)) continue;
+    const SeenBox seen = ReadMessageBox(box);
     boxes_.push_back(seen);
     answered_.push_back(box);
-    const int button = PressableButton(box, answer ? answer(seen) : IDOK);
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    AnswerMessageBox(box, answer ? answer(seen) : IDOK);
     ++count;
   }
   return count;
+}
+
+HWND DrivenProcess::WaitForDialogWithControl(int controlId, DWORD timeoutMs) const {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    for (HWND dialog : DialogsWithControl(controlId)) {
+      HWND control = GetDlgItem(dialog, controlId);
+      if (control && IsWindowVisible(control)) return dialog;
+    }
+    if (!Running() || GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
+HWND DrivenProcess::WaitForMessageBox(DWORD timeoutMs) const {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    for (HWND box : DialogsWithControl(kMessageBoxText))
+      if (HasAnyButton(box)) return box;
+    if (!Running() || GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
 }
 
 bool DrivenProcess::WaitAnswering(const BoxAnswer& answer, DWORD timeoutMs) {
@@ -121,6 +146,134 @@ DrivenResult RunAnsweringBoxes(const std::wstring& commandLine, const BoxAnswer&
   result.exitCode = process.ExitCode();
   result.boxes = process.Boxes();
   return result;
+}
+
+std::wstring ControlText(HWND window) {
+  if (!window) return std::wstring();
+  const LRESULT length = SendWaiting(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied =
+      SendWaiting(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(static_cast<size_t>(copied) < text.size() ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+std::wstring ControlText(HWND dialog, int controlId) {
+  return ControlText(GetDlgItem(dialog, controlId));
+}
+
+bool SetControlText(HWND dialog, int controlId, const std::wstring& text) {
+  HWND control = GetDlgItem(dialog, controlId);
+  return control && SendWaiting(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool PressButton(HWND dialog, int controlId) {
+  HWND control = GetDlgItem(dialog, controlId);
+  if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) return false;
+  return PostMessageW(control, BM_CLICK, 0, 0) != FALSE;
+}
+
+void PostCommand(HWND window, int commandId) {
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+bool IsChecked(HWND dialog, int controlId) {
+  HWND control = GetDlgItem(dialog, controlId);
+  return control && SendWaiting(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+HWND WaitForControl(HWND dialog, int controlId, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND control = GetDlgItem(dialog, controlId);
+    if (control && IsWindowVisible(control)) return control;
+    if (!IsWindow(dialog) || GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
+bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (IsWindow(window)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+bool IsMessageBox(HWND window) {
+  wchar_t className[32] = L"";
+  return GetClassNameW(window, className, 32) && lstrcmpW(className, L"#32770") == 0 &&
+         GetDlgItem(window, kMessageBoxText) != nullptr;
+}
+
+SeenBox ReadMessageBox(HWND box) {
+  SeenBox seen;
+  seen.caption = ControlText(box);
+  seen.text = ControlText(box, kMessageBoxText);
+  return seen;
+}
+
+void AnswerMessageBox(HWND box, int button) {
+  const int pressed = PressableButton(box, button);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(pressed, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, pressed)));
+}
+
+HWND PropertySheetDriver::CurrentPage() const {
+  return reinterpret_cast<HWND>(SendWaiting(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+int PropertySheetDriver::CurrentIndex() const {
+  HWND page = CurrentPage();
+  if (!page) return -1;
+  return static_cast<int>(SendWaiting(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
+}
+
+HWND PropertySheetDriver::PageControl(int controlId) const {
+  HWND page = CurrentPage();
+  return page ? GetDlgItem(page, controlId) : nullptr;
+}
+
+bool PropertySheetDriver::WaitForPage(int controlId, DWORD timeoutMs) const {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND control = PageControl(controlId);
+    if (control && IsWindowVisible(control)) return true;
+    if (!IsWindow(sheet_) || GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+}
+
+bool PropertySheetDriver::SelectPage(int templateId) const {
+  const LRESULT index = SendWaiting(sheet_, PSM_IDTOINDEX, 0, templateId);
+  if (index < 0) return false;
+  SendWaiting(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  HWND page = CurrentPage();
+  return page && SendWaiting(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0) == index;
+}
+
+void PropertySheetDriver::Press(int psbtn) const {
+  PostMessageW(sheet_, PSM_PRESSBUTTON, static_cast<WPARAM>(psbtn), 0);
+}
+
+bool WizardDriver::Find(const DrivenProcess& process, DWORD timeoutMs) {
+  sheet_ = process.WaitForDialogWithControl(kNext, timeoutMs);
+  return sheet_ != nullptr;
+}
+
+bool WizardDriver::ButtonEnabled(int buttonId) const {
+  HWND button = GetDlgItem(sheet_, buttonId);
+  return button && IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
+bool WizardDriver::WaitForButton(int buttonId, DWORD timeoutMs) const {
+  const DWORD start = GetTickCount();
+  while (!ButtonEnabled(buttonId)) {
+    if (!IsWindow(sheet_) || GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
 }
 
 StubRunLock::StubRunLock() : mutex_(CreateMutexW(nullptr, FALSE, L"VesmarinTests_StubRun")) {

@@ -1,8 +1,17 @@
-// Runs a Windows program and answers its message boxes from outside, as a
-// user would: every box is read (caption and text) and closed with the
-// button that the caller chooses.
+// Drives another process's windows from outside, as a user would: runs a
+// program and answers its message boxes (every box is read, caption and
+// text, and closed with the button that the caller chooses), reads and sets
+// control texts, presses buttons, and steps through wizards and property
+// sheets.
+//
+// Rules that hold under Wine and on Windows alike:
+// - A command whose handler opens a modal window is posted, never sent: a
+//   sent message would not return until that window closes.
+// - Another process's edit is read with WM_GETTEXT (GetWindowTextW returns
+//   "" for it).
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -37,6 +46,11 @@ class DrivenProcess {
   DWORD Id() const { return info_.dwProcessId; }
   // Top-level windows of the process that are dialogs with this control.
   std::vector<HWND> DialogsWithControl(int controlId) const;
+  // The first such dialog whose control is visible, waited for; null when
+  // none came in time or the process ended.
+  HWND WaitForDialogWithControl(int controlId, DWORD timeoutMs) const;
+  // The first message box of the process that has its buttons, waited for.
+  HWND WaitForMessageBox(DWORD timeoutMs) const;
   const std::vector<SeenBox>& Boxes() const { return boxes_; }
   void Terminate();
 
@@ -56,6 +70,88 @@ struct DrivenResult {
 };
 DrivenResult RunAnsweringBoxes(const std::wstring& commandLine, const BoxAnswer& answer = nullptr,
                                DWORD timeoutMs = 60000);
+
+// Controls of any process.
+
+// The text of a window or control, read with WM_GETTEXT; "" when it does not
+// answer within five seconds.
+std::wstring ControlText(HWND window);
+std::wstring ControlText(HWND dialog, int controlId);
+// Sets a control's text with WM_SETTEXT (an edit then reports EN_CHANGE,
+// read-only or not).
+bool SetControlText(HWND dialog, int controlId, const std::wstring& text);
+// Clicks a button, check box or radio button (a posted BM_CLICK: the box
+// changes its state and the dialog gets BN_CLICKED, as from the mouse);
+// false when the control is missing, hidden or disabled (BM_CLICK itself
+// would click a disabled control).
+bool PressButton(HWND dialog, int controlId);
+// Posts a command with no control behind it (a menu item, IDCANCEL).
+void PostCommand(HWND window, int commandId);
+bool IsChecked(HWND dialog, int controlId);  // BM_GETCHECK
+// Waits until the dialog has the control and it is visible.
+HWND WaitForControl(HWND dialog, int controlId, DWORD timeoutMs);
+// Waits until the window is gone (destroyed).
+bool WaitForWindowGone(HWND window, DWORD timeoutMs);
+
+// Message boxes: a #32770 dialog with the static text 0xFFFF.
+bool IsMessageBox(HWND window);
+SeenBox ReadMessageBox(HWND box);
+// Presses the button, or the first of OK, Cancel, No, Yes that the box has.
+void AnswerMessageBox(HWND box, int button);
+
+// A property sheet (comctl32) in another process.
+class PropertySheetDriver {
+ public:
+  explicit PropertySheetDriver(HWND sheet = nullptr) : sheet_(sheet) {}
+  HWND Sheet() const { return sheet_; }
+  // The current page (PSM_GETCURRENTPAGEHWND) and its index.
+  HWND CurrentPage() const;
+  int CurrentIndex() const;
+  // A control of the current page; null when the page has none.
+  HWND PageControl(int controlId) const;
+  // True when the current page holds the control: pages have control id 0
+  // and no name, so a page is named by a control unique to it.
+  bool OnPage(int controlId) const { return PageControl(controlId) != nullptr; }
+  bool WaitForPage(int controlId, DWORD timeoutMs) const;
+  // Moves to the page made from this dialog template id (PSM_IDTOINDEX and
+  // PSM_SETCURSEL, which send PSN_KILLACTIVE and PSN_SETACTIVE); true when
+  // PSM_GETCURRENTPAGEHWND then reports that page. PSM_SETCURSELID is not
+  // used: under Wine it moves but returns 0.
+  bool SelectPage(int templateId) const;
+  // Posts PSM_PRESSBUTTON (PSBTN_OK, PSBTN_APPLYNOW, PSBTN_CANCEL, PSBTN_NEXT ...).
+  void Press(int psbtn) const;
+  // The frame's caption (a wizard shows the current page's title there).
+  std::wstring Caption() const { return ControlText(sheet_); }
+
+ protected:
+  HWND sheet_;
+};
+
+// A wizard (a property sheet in wizard mode) in another process: its frame
+// is the process's top-level dialog with the Next button.
+class WizardDriver : public PropertySheetDriver {
+ public:
+  static const int kBack = 12323;
+  static const int kNext = 12324;
+  static const int kFinish = 12325;
+
+  WizardDriver() = default;
+  // Waits for the frame of the process's wizard; false when none came.
+  bool Find(const DrivenProcess& process, DWORD timeoutMs);
+  HWND Frame() const { return sheet_; }
+  // Presses Back, Next, Finish or Cancel through PSM_PRESSBUTTON (posted,
+  // so that a page may open a message box in its handler).
+  void Back() const { Press(PSBTN_BACK); }
+  void Next() const { Press(PSBTN_NEXT); }
+  void Finish() const { Press(PSBTN_FINISH); }
+  void Cancel() const { Press(PSBTN_CANCEL); }
+  // Whether the frame's button (kBack, kNext, kFinish, IDCANCEL) is shown
+  // and enabled.
+  bool ButtonEnabled(int buttonId) const;
+  // Waits until the button is shown and enabled: a page may show before
+  // its PSN_SETACTIVE handler has set the buttons.
+  bool WaitForButton(int buttonId, DWORD timeoutMs) const;
+};
 
 // Every run of an output program holds the stub's single-instance mutex, and
 // an interactive run refuses to start while another run holds it. Tests

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "BuilderState.h"
 #include "FileSystem.h"
 #include "FileMapping.h"
 #include "ResultCodes.h"
@@ -18,14 +17,16 @@ void ReleaseArchive(ArchiveHandle* archive) {
 
 }  // namespace
 
-ArchiveHandle* OpenArchive(const wchar_t* path) {
+ArchiveHandle* OpenArchive(const wchar_t* path, int* result) {
+  int ignored = 0;
+  int& code = result ? *result : ignored;
   if (!FileExists(path)) {
-    UiState.LastResult = kResultOpenFailed;
+    code = kResultOpenFailed;
     return nullptr;
   }
   ArchiveHandle* archive = new (std::nothrow) ArchiveHandle();
   if (!archive) {
-    UiState.LastResult = kResultMemoryFailed;
+    code = kResultMemoryFailed;
     return nullptr;
   }
   archive->Mapping = MapFileReadOnly(path, &archive->View);
@@ -35,15 +36,15 @@ ArchiveHandle* OpenArchive(const wchar_t* path) {
   }
   if (!archive->Mapping || !archive->Decoder) {
     ReleaseArchive(archive);
-    UiState.LastResult = kResultMemoryFailed;
+    code = kResultMemoryFailed;
     return nullptr;
   }
   if (!archive->Decoder->Open(path, 0)) {
     ReleaseArchive(archive);
-    UiState.LastResult = kResultOpenFailed;
+    code = kResultOpenFailed;
     return nullptr;
   }
-  UiState.LastResult = kResultSuccess;
+  code = kResultSuccess;
   return archive;
 }
 

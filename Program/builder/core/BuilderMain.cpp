@@ -246,6 +246,9 @@ int RunInteractive(const KCommandLineW& commandLine) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Create and the file dialogs move the current directory into user
+  // folders: never load a DLL from there.
+  SetDllDirectoryW(L"");
   UiState.Reset();
   UiState.Instance = instance;
   UiState.JapaneseUI = wcscmp(LoadResString(IDS_LANGUAGE_TAG), L"ja-jp") == 0;
