@@ -1,11 +1,13 @@
 // Version resources of files, read through a caller's binding of version.dll:
-// the builder passes the functions it links to, the extractor stub those it
-// loads from the system folder at run time.
+// the builder passes the functions it links to, the extractor stub those
+// loaded from the system folder at run time.
 #pragma once
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "SystemDlls.h"
 
 struct VersionApi {
   DWORD(WINAPI* GetInfoSize)(LPCWSTR, LPDWORD);
@@ -16,6 +18,18 @@ struct VersionApi {
 // The version.dll functions of the program's import table (link version).
 inline VersionApi LinkedVersionApi() {
   return VersionApi{GetFileVersionInfoSizeW, GetFileVersionInfoW, VerQueryValueW};
+}
+
+// The functions of version.dll loaded by full path from the system folder
+// (SystemDlls.h), for a program that must not import it; null members when
+// it cannot be loaded.
+inline VersionApi SystemVersionApi() {
+  VersionApi api;
+  api.GetInfoSize =
+      vesmarin::SystemProc<decltype(api.GetInfoSize)>(L"VERSION.dll", "GetFileVersionInfoSizeW");
+  api.GetInfo = vesmarin::SystemProc<decltype(api.GetInfo)>(L"VERSION.dll", "GetFileVersionInfoW");
+  api.QueryValue = vesmarin::SystemProc<decltype(api.QueryValue)>(L"VERSION.dll", "VerQueryValueW");
+  return api;
 }
 
 enum class VersionReadResult {
@@ -38,6 +52,9 @@ bool QueryVersionValue(const VersionApi& api, const std::vector<uint8_t>& block,
 // The fixed part (file and product version numbers) of a loaded resource.
 bool QueryFixedFileInfo(const VersionApi& api, const std::vector<uint8_t>& block,
                         VS_FIXEDFILEINFO* info);
+
+// The fixed part of a file's version resource; false when it has none.
+bool ReadFixedFileInfo(const VersionApi& api, const wchar_t* path, VS_FIXEDFILEINFO* info);
 
 // The text name ("FileVersion", "InternalName", ...) of the first
 // translation listed in a file's version resource, cut to capacity

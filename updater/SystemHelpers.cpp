@@ -1,4 +1,5 @@
 #include "SystemHelpers.h"
+#include "WindowCentering.h"
 
 #include <algorithm>
 
@@ -92,24 +93,7 @@ bool CalcCentredPosition(HWND window, HWND reference, int* x, int* y) {
   }
   RECT own;
   GetWindowRect(window, &own);
-  const int w = own.right - own.left;
-  const int h = own.bottom - own.top;
-  int left = area.left + ((area.right - area.left) - w) / 2;
-  int top = area.top + ((area.bottom - area.top) - h) / 2;
-  int originX = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  int originY = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  if (width == 0) {
-    originX = 0;
-    originY = 0;
-    width = GetSystemMetrics(SM_CXFULLSCREEN);
-    height = GetSystemMetrics(SM_CYFULLSCREEN);
-  }
-  left = std::max(originX, std::min(left, originX + width - w));
-  top = std::max(originY, std::min(top, originY + height - h));
-  *x = left;
-  *y = top;
+  CenterInArea(own.right - own.left, own.bottom - own.top, area, x, y);
   return true;
 }
 

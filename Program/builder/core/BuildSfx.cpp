@@ -63,10 +63,10 @@ int PatchImage(StubImage& image, Patch patch) {
 // The cabinet that carries the uninstaller: the publisher's own, checked,
 // or the builder's.
 int PrepareUninstallerCab(std::vector<uint8_t>& cab) {
-  if (SfxSettings.HollmereUserProvide) return PackUserUninstaller(cab);
+  if (g_SfxSettings.HollmereUserProvide) return PackUserUninstaller(cab);
   DWORD size = 0;
   const void* data = FindBuilderResource(
-      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? IDR_UNINSTALLER_CAB64 : IDR_UNINSTALLER_CAB32),
+      MAKEINTRESOURCEW(g_SfxSettings.Use64bitStub ? IDR_UNINSTALLER_CAB64 : IDR_UNINSTALLER_CAB32),
       &size);
   if (!data || size == 0) return kResultAbnormalEnd;
   try {
@@ -82,7 +82,7 @@ int PrepareUninstallerCab(std::vector<uint8_t>& cab) {
 int LoadStubImage(StubImage& image, DWORD cabSize) {
   DWORD stubSize = 0;
   const void* stub = FindBuilderResource(
-      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? IDR_STUB64 : IDR_STUB32), &stubSize);
+      MAKEINTRESOURCEW(g_SfxSettings.Use64bitStub ? IDR_STUB64 : IDR_STUB32), &stubSize);
   if (!stub || stubSize == 0) return kResultAbnormalEnd;
   const uint64_t blockSize = static_cast<uint64_t>(stubSize) + kImageReserve + cabSize;
   if (blockSize > 0xFFFFFFFFull) return kResultMemoryFailed;
@@ -100,7 +100,7 @@ void PutU16(uint8_t* at, WORD value) { std::memcpy(at, &value, sizeof value); }
 
 // Operating-system and subsystem versions of the optional header.
 int PatchPeVersions(StubImage& image) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   uint8_t* bytes = static_cast<uint8_t*>(GlobalLock(image.block.get()));
   if (!bytes) return kResultMemoryFailed;
   int result = kResultAbnormalEnd;
@@ -121,7 +121,7 @@ int PatchPeVersions(StubImage& image) {
 
 // The manifest bytes chosen by ManifestType, or a result code.
 int LoadManifest(std::vector<uint8_t>& manifest, bool* keepOwn) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   *keepOwn = false;
   if (s.ManifestType == 1) {
     DWORD size = 0;
@@ -149,7 +149,7 @@ int LoadManifest(std::vector<uint8_t>& manifest, bool* keepOwn) {
 }
 
 // A failure is shown in a box; a batch build never waits for a person, so
-// there the text goes to BuildErrorText instead.
+// there the text goes to g_BuildErrorText instead.
 int ApplyManifest(StubImage& image, bool batch) {
   std::vector<uint8_t> manifest;
   bool keepOwn = false;
@@ -164,14 +164,14 @@ int ApplyManifest(StubImage& image, bool batch) {
       SetBuildError(IDS_MANIFEST_FAILED, result);
     } else {
       const std::wstring text = LoadResFormatted(BuilderModule(), IDS_MANIFEST_FAILED, nullptr, &result);
-      MessageBoxW(UiState.MainWindow, text.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
+      MessageBoxW(g_UiState.MainWindow, text.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
     }
   }
   return result;
 }
 
 int ApplyIcons(StubImage& image) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   if (s.IconType == L"blue") return kResultSuccess;
   const bool builtIn = s.IconType != L"custom";
   const wchar_t* source = builtIn ? s.IconType.c_str() : s.IconFile;
@@ -237,7 +237,7 @@ int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const StubI
     if (got < asked) break;
   }
   if (copied != archiveSize) {
-    SetBuildError(IDS_ARCHIVE_CHANGED, SfxSettings.SrcArchiveFile);
+    SetBuildError(IDS_ARCHIVE_CHANGED, g_SfxSettings.SrcArchiveFile);
     return kResultReported;
   }
 
@@ -256,7 +256,7 @@ int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const StubI
 // after the other, with the final sizes and offsets and a CRC of 0.
 int StageContainer(std::vector<uint8_t>& staged, const std::vector<uint8_t>& uninstallerCab,
                    DWORD imageSize, uint64_t archiveSize) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   SfxContainerHeader header;
   std::memset(&header, 0, sizeof header);
   FillContainerHeader(&header);
@@ -285,7 +285,7 @@ int StageContainer(std::vector<uint8_t>& staged, const std::vector<uint8_t>& uni
 }
 
 int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstallerCab) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   {
     CCabDecoder probe(false, 0);
     if (!probe.IsArchive(s.SrcArchiveFile)) return kResultOpenFailed;
@@ -316,7 +316,7 @@ int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstaller
 }  // namespace
 
 int CreateSfxFile(bool batch) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
 
   WIN32_FIND_DATAW found;
   vesmarin::ScopedFind search(FindFirstFileW(s.SrcArchiveFile, &found));
@@ -333,9 +333,9 @@ int CreateSfxFile(bool batch) {
     if (archiveSize > limit) {
       const wchar_t* question =
           LoadResString(s.Use64bitStub ? IDS_LARGE_ARCHIVE_64 : IDS_LARGE_ARCHIVE_32);
-      if (MessageBoxW(UiState.MainWindow, question, kBuilderCaption,
+      if (MessageBoxW(g_UiState.MainWindow, question, kBuilderCaption,
                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
-        BuildErrorText[0] = L'\0';
+        g_BuildErrorText[0] = L'\0';
         return kResultReported;
       }
     }

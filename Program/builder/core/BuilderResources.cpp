@@ -9,7 +9,7 @@ const wchar_t kResourceType[] = L"BINARYRES";
 }  // namespace
 
 HINSTANCE BuilderModule() {
-  return UiState.Instance ? UiState.Instance : GetModuleHandleW(nullptr);
+  return g_UiState.Instance ? g_UiState.Instance : GetModuleHandleW(nullptr);
 }
 
 const void* FindBuilderResource(const wchar_t* name, DWORD* size) {

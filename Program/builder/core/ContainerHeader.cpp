@@ -3,12 +3,13 @@
 #include <cstring>
 #include <cwchar>
 
+#include "BuilderState.h"
 #include "PathPieces.h"
 #include "SfxContainer.h"
 #include "SfxSettings.h"
 
 void FillContainerHeader(SfxContainerHeader* header) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   using namespace SfxFlagsA;
   const bool explain = s.UseExplain && (s.ExplainFile[0] || s.ExplainFileE[0]);
   const bool logo = s.UseBackScreenLogoBmp && s.BackScreenLogoBmp[0];

@@ -5,8 +5,6 @@
 #include "BuilderResources.h"
 #include "ResString.h"
 
-wchar_t MessageBuffer[kMessageBufferSize];
-wchar_t BuildErrorText[kBuildErrorTextSize];
 
 const wchar_t kBuilderCaption[] = L"Vesmarin 6";
 
@@ -21,7 +19,7 @@ const std::map<int, UINT> ResultMessageTable = {
 };
 
 const wchar_t* LoadResString(UINT id) {
-  return LoadResText(BuilderModule(), id, MessageBuffer, kMessageBufferSize);
+  return LoadResText(BuilderModule(), id, g_MessageBuffer, kMessageBufferSize);
 }
 
 const wchar_t* GetResultMessage(int code) {
@@ -34,7 +32,7 @@ namespace {
 
 void StoreBuildError(UINT stringId, const wchar_t* text, const int* number) {
   const std::wstring message = LoadResFormatted(BuilderModule(), stringId, text, number);
-  lstrcpynW(BuildErrorText, message.c_str(), kBuildErrorTextSize);
+  lstrcpynW(g_BuildErrorText, message.c_str(), kBuildErrorTextSize);
 }
 
 }  // namespace

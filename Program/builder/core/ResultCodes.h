@@ -1,10 +1,11 @@
-// Result codes of the build and of archive opening, their texts, the
-// reason of a failed build, and the builder's one shared buffer for loaded
-// strings.
+// Result codes of the build and of archive opening, their texts, and the
+// loaders of the builder's strings (into g_MessageBuffer and
+// g_BuildErrorText, BuilderState.h).
 #pragma once
 #include <windows.h>
 #include <map>
 
+#include "BuilderState.h"
 #include "VesmarinResource.h"
 
 enum ResultCode {
@@ -24,27 +25,18 @@ enum ResultCode {
   kResultFailure13 = 13,
 };
 
-// The shared message buffer: every load below overwrites it, so show or
-// copy a text before the next load.
-const int kMessageBufferSize = 2000;
-extern wchar_t MessageBuffer[kMessageBufferSize];
-
 // Result code -> string id, for every code the build and archive opening
 // return.
 extern const std::map<int, UINT> ResultMessageTable;
 
-// Loads a string of the builder's own module into MessageBuffer and returns
+// Loads a string of the builder's own module into g_MessageBuffer and returns
 // it (an empty text when the id has no string).
 const wchar_t* LoadResString(UINT id);
 
-// The message of a result code, loaded into MessageBuffer.
+// The message of a result code, loaded into g_MessageBuffer.
 const wchar_t* GetResultMessage(int code);
 
-// The reason of a result 10 (empty when the user cancelled).
-const int kBuildErrorTextSize = 2000;
-extern wchar_t BuildErrorText[kBuildErrorTextSize];
-
-// Puts a string of the builder into BuildErrorText, with its "%s" / "%d"
+// Puts a string of the builder into g_BuildErrorText, with its "%s" / "%d"
 // placeholders filled in order.
 void SetBuildError(UINT stringId);
 void SetBuildError(UINT stringId, const wchar_t* text);

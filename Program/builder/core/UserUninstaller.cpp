@@ -43,7 +43,7 @@ WORD ProgramMachine(const uint8_t* view, DWORD size) {
 }  // namespace
 
 int PackUserUninstaller(std::vector<uint8_t>& cab) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   const wchar_t* path = s.HollmereUserProvideFile;
   wchar_t description[260] = L"";
   wchar_t internalName[260] = L"";
@@ -80,7 +80,7 @@ int PackUserUninstaller(std::vector<uint8_t>& cab) {
   if (machine != wanted) return UninstallerCheckFailed(IDS_UNINSTALLER_BITNESS, L"BIT001");
 
   bool verified = false;
-  VerifyFileSignature(UiState.MainWindow, path, &verified);
+  VerifyFileSignature(g_UiState.MainWindow, path, &verified);
   if (!verified) return UninstallerCheckFailed(IDS_UNINSTALLER_UNSIGNED, L"SIGN001");
 
   vesmarin::ScopedTempFile tempCab;
