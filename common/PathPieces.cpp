@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 #include <cwchar>
 
+#include "TextUtil.h"
+
 const wchar_t* FindFileNamePart(const wchar_t* path) {
   if (!path) return nullptr;
   const wchar_t* name = path;
@@ -26,6 +28,11 @@ const wchar_t* FindFileExtension(const wchar_t* path) {
 
 wchar_t* FindFileExtension(wchar_t* path) {
   return const_cast<wchar_t*>(FindFileExtension(static_cast<const wchar_t*>(path)));
+}
+
+bool HasFileExtension(const wchar_t* path, const wchar_t* extension) {
+  const wchar_t* own = FindFileExtension(path);
+  return own && extension && EqualsNoCase(own, extension);
 }
 
 bool RemoveFileExtension(wchar_t* path) {

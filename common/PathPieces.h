@@ -11,6 +11,9 @@ wchar_t* FindFileNamePart(wchar_t* path);
 // The last '.' inside the file-name part; null when there is none.
 const wchar_t* FindFileExtension(const wchar_t* path);
 wchar_t* FindFileExtension(wchar_t* path);
+// True when the path's extension is extension (with its dot), whatever the
+// case.
+bool HasFileExtension(const wchar_t* path, const wchar_t* extension);
 // Cuts the path at its extension's dot; true when cut.
 bool RemoveFileExtension(wchar_t* path);
 // Cuts just after the last backslash; false when there is none.

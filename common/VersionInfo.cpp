@@ -49,6 +49,12 @@ bool QueryFixedFileInfo(const VersionApi& api, const std::vector<uint8_t>& block
   return true;
 }
 
+bool ReadFixedFileInfo(const VersionApi& api, const wchar_t* path, VS_FIXEDFILEINFO* info) {
+  std::vector<uint8_t> block;
+  return LoadVersionResource(api, path, &block) == VersionReadResult::kRead &&
+         QueryFixedFileInfo(api, block, info);
+}
+
 VersionReadResult ReadVersionString(const VersionApi& api, const wchar_t* path,
                                     const wchar_t* name, wchar_t* text, size_t capacity) {
   if (text && capacity) text[0] = L'\0';

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "SystemDlls.h"
+
 struct VersionApi {
   DWORD(WINAPI* GetInfoSize)(LPCWSTR, LPDWORD);
   BOOL(WINAPI* GetInfo)(LPCWSTR, DWORD, DWORD, LPVOID);
@@ -43,6 +45,9 @@ bool QueryVersionValue(const VersionApi& api, const std::vector<uint8_t>& block,
 // The fixed part (file and product version numbers) of a loaded resource.
 bool QueryFixedFileInfo(const VersionApi& api, const std::vector<uint8_t>& block,
                         VS_FIXEDFILEINFO* info);
+
+// The fixed part of a file's version resource; false when it has none.
+bool ReadFixedFileInfo(const VersionApi& api, const wchar_t* path, VS_FIXEDFILEINFO* info);
 
 // The text name ("FileVersion", "InternalName", ...) of the first
 // translation listed in a file's version resource, cut to capacity

@@ -14,8 +14,13 @@ bool ComputeCenteredPosition(HWND window, HWND other, int* x, int* y) {
     reference.right = GetSystemMetrics(SM_CXSCREEN);
     reference.bottom = GetSystemMetrics(SM_CYSCREEN);
   }
-  int left = reference.left + (reference.right - reference.left - width) / 2;
-  int top = reference.top + (reference.bottom - reference.top - height) / 2;
+  CenterInArea(width, height, reference, x, y);
+  return true;
+}
+
+void CenterInArea(int width, int height, const RECT& area, int* x, int* y) {
+  int left = area.left + (area.right - area.left - width) / 2;
+  int top = area.top + (area.bottom - area.top - height) / 2;
   int boundsLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
   int boundsTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
   int boundsWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
@@ -34,7 +39,6 @@ bool ComputeCenteredPosition(HWND window, HWND other, int* x, int* y) {
   if (top < boundsTop) top = boundsTop;
   if (x) *x = left;
   if (y) *y = top;
-  return true;
 }
 
 void CenterWindowOver(HWND window, HWND other) {

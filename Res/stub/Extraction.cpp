@@ -28,7 +28,7 @@
 #include "StubStrings.h"
 #include "TessalyResource.h"
 #include "TextUtil.h"
-#include "VersionResource.h"
+#include "VersionInfo.h"
 
 namespace stub {
 
@@ -528,8 +528,8 @@ BOOL AfterWriteItem(BOOL* flag, const ArchiveItem* item, const wchar_t* destinat
   if ((s.FlagsB & SfxFlagsB::UnInstallSetVersion) &&
       (s.FlagsB & SfxFlagsB::UnInstallAutoSetVersion) &&
       SameSetting(item->name, s.UnInstallAutoSetVersionFile))
-    ReadFileVersionText(destinationPath, g_Settings->UnInstallVersion,
-                        ARRAYSIZE(g_Settings->UnInstallVersion));
+    ReadVersionString(SystemVersionApi(), destinationPath, L"FileVersion",
+                      g_Settings->UnInstallVersion, ARRAYSIZE(g_Settings->UnInstallVersion));
   return TRUE;
 }
 

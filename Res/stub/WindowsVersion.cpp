@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "VersionResource.h"
+#include "VersionInfo.h"
 
 namespace stub {
 
@@ -85,12 +85,8 @@ bool GetRunningOsVersion(OsVersion* version) {
   wchar_t path[MAX_PATH];
   UINT length = GetSystemDirectoryW(path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH || !PathAppendW(path, L"kernel32.dll")) return false;
-  const VersionApi api = SystemVersionApi();
-  std::vector<uint8_t> block;
   VS_FIXEDFILEINFO info;
-  if (LoadVersionResource(api, path, &block) != VersionReadResult::kRead ||
-      !QueryFixedFileInfo(api, block, &info))
-    return false;
+  if (!ReadFixedFileInfo(SystemVersionApi(), path, &info)) return false;
   version->major = HIWORD(info.dwFileVersionMS);
   version->minor = LOWORD(info.dwFileVersionMS);
   version->build = HIWORD(info.dwFileVersionLS);

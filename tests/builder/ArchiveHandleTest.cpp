@@ -13,10 +13,10 @@ using testsupport::TempDir;
 TEST(ArchiveHandle, OpenReportsItsResultAndLeavesTheLastBuildResult) {
   int result = 77;
   TempDir dir(L"handle");
-  UiState.LastResult = 77;
+  g_UiState.LastResult = 77;
   EXPECT_EQ(nullptr, OpenArchive((dir / L"missing.cab").c_str(), &result));
   EXPECT_EQ(kResultOpenFailed, result);
-  EXPECT_EQ(77, UiState.LastResult);
+  EXPECT_EQ(77, g_UiState.LastResult);
   EXPECT_EQ(nullptr, OpenArchive((dir / L"missing.cab").c_str()));
 
   const std::wstring text = cabtest::PutFile(dir, L"text.cab", "this is not a cabinet");
@@ -34,7 +34,7 @@ TEST(ArchiveHandle, OpenReportsItsResultAndLeavesTheLastBuildResult) {
   ArchiveHandle* archive = OpenArchive(path.c_str(), &result);
   ASSERT_NE(nullptr, archive);
   EXPECT_EQ(kResultSuccess, result);
-  EXPECT_EQ(77, UiState.LastResult);
+  EXPECT_EQ(77, g_UiState.LastResult);
   EXPECT_EQ(cabinet.Build().size(), archive->Size);
   EXPECT_EQ(1, CloseArchive(archive));
   EXPECT_EQ(0, CloseArchive(nullptr));

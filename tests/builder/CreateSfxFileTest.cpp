@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "BuildSfx.h"
+#include "BuilderState.h"
+#include "ResultCodes.h"
 #include "ResultCodes.h"
 #include "SfxSettings.h"
 #include "TestCabinet.h"
@@ -24,18 +26,18 @@ class CreateSfxFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetSfxSettings();
-    BuildErrorText[0] = L'\0';
+    g_BuildErrorText[0] = L'\0';
     archive_ = dir_ / L"archive.cab";
     testsupport::TestCabinet cab;
     cab.Add(L"readme.txt", "read me").Add(L"run.bat", "@echo off");
     ASSERT_TRUE(cab.WriteTo(archive_));
-    CopyText(SfxSettings.SrcArchiveFile, archive_.c_str());
-    CopyText(SfxSettings.DstExeFile, (dir_ / L"Setup.exe").c_str());
+    CopyText(g_SfxSettings.SrcArchiveFile, archive_.c_str());
+    CopyText(g_SfxSettings.DstExeFile, (dir_ / L"Setup.exe").c_str());
   }
   void UseUninstaller(const std::wstring& path, bool use64) {
-    SfxSettings.HollmereUserProvide = 1;
-    SfxSettings.Use64bitStub = use64;
-    CopyText(SfxSettings.HollmereUserProvideFile, path.c_str());
+    g_SfxSettings.HollmereUserProvide = 1;
+    g_SfxSettings.Use64bitStub = use64;
+    CopyText(g_SfxSettings.HollmereUserProvideFile, path.c_str());
   }
   TempDir dir_{L"cs"};
   std::wstring archive_;
@@ -43,17 +45,17 @@ class CreateSfxFileTest : public ::testing::Test {
 
 TEST_F(CreateSfxFileTest, MissingArchiveIsExplained) {
   const std::wstring missing = dir_ / L"none.cab";
-  CopyText(SfxSettings.SrcArchiveFile, missing.c_str());
+  CopyText(g_SfxSettings.SrcArchiveFile, missing.c_str());
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
-  EXPECT_EQ(std::wstring(BuildErrorText), missing + L"\nThe archive file could not be found.");
-  CopyText(SfxSettings.SrcArchiveFile, dir_.path().c_str());  // a folder
+  EXPECT_EQ(std::wstring(g_BuildErrorText), missing + L"\nThe archive file could not be found.");
+  CopyText(g_SfxSettings.SrcArchiveFile, dir_.path().c_str());  // a folder
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
 }
 
 TEST_F(CreateSfxFileTest, ValidationStopsTheBuild) {
-  SfxSettings.UseBannerFile = 1;
+  g_SfxSettings.UseBannerFile = 1;
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
-  EXPECT_EQ(std::wstring(BuildErrorText), L"The banner file is not specified.");
+  EXPECT_EQ(std::wstring(g_BuildErrorText), L"The banner file is not specified.");
   EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
 }
 
@@ -64,7 +66,7 @@ TEST_F(CreateSfxFileTest, MissingPayloadResourceIsAnAbnormalEnd) {
 }
 
 TEST_F(CreateSfxFileTest, ArgumentsAreDroppedForAnythingButAProgram) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseAutoExecute = 1;
   CopyText(s.CmdLine, L"run.bat");
   CopyText(s.CmdArgs, L"--fast");
@@ -83,20 +85,20 @@ TEST_F(CreateSfxFileTest, UserUninstallerThatIsNoUninstaller) {
   testsupport::WriteTextFile(text, "MZ not really a program");
   UseUninstaller(text, true);
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
-  EXPECT_EQ(std::wstring(BuildErrorText),
+  EXPECT_EQ(std::wstring(g_BuildErrorText),
             kUserUninstallerOpening + L"DESC001)\n\n* File is not genuine Vesmarin Uninstaller.");
 
   // This test program carries the builder's own version block.
   UseUninstaller(testsupport::BinPath(L"build_tests.exe"), true);
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
-  EXPECT_EQ(std::wstring(BuildErrorText),
+  EXPECT_EQ(std::wstring(g_BuildErrorText),
             kUserUninstallerOpening + L"VER002)\n\n* File is not genuine Vesmarin Uninstaller.");
 }
 
 TEST_F(CreateSfxFileTest, UserUninstallerOfTheOtherBitness) {
   UseUninstaller(testsupport::BinPath(L"SignedHollmere64.exe"), false);
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
-  EXPECT_EQ(std::wstring(BuildErrorText),
+  EXPECT_EQ(std::wstring(g_BuildErrorText),
             kUserUninstallerOpening +
                 L"BIT001)\n\n* Program type (32bit / 64bit) does not match with \"Program type of "
                 L"the self-extracting file\".");
@@ -105,7 +107,7 @@ TEST_F(CreateSfxFileTest, UserUninstallerOfTheOtherBitness) {
 TEST_F(CreateSfxFileTest, UnsignedUserUninstaller) {
   UseUninstaller(testsupport::BinPath(L"UnsignedHollmere64.exe"), true);
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
-  EXPECT_EQ(std::wstring(BuildErrorText),
+  EXPECT_EQ(std::wstring(g_BuildErrorText),
             kUserUninstallerOpening + L"SIGN001)\n\n* File is not digital signed.");
 }
 
@@ -114,7 +116,7 @@ TEST_F(CreateSfxFileTest, SignedUserUninstallerPassesItsChecks) {
   // Every check holds and the cabinet is made; then the build stops at the
   // stub this program does not carry.
   EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);
-  EXPECT_STREQ(BuildErrorText, L"");
+  EXPECT_STREQ(g_BuildErrorText, L"");
 }
 
 }  // namespace

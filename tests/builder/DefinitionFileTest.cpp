@@ -19,13 +19,13 @@ using testsupport::TempDir;
 class DefinitionFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    UiState.JapaneseUI = false;
-    UiState.BatchMode = true;  // a stray warning box would hang the test
+    g_UiState.JapaneseUI = false;
+    g_UiState.BatchMode = true;  // a stray warning box would hang the test
     ResetSfxSettings();
   }
   void TearDown() override {
-    UiState.JapaneseUI = false;
-    UiState.BatchMode = false;
+    g_UiState.JapaneseUI = false;
+    g_UiState.BatchMode = false;
     ResetSfxSettings();
   }
 
@@ -221,10 +221,10 @@ std::wstring FileText(const std::wstring& path) {
 }
 
 TEST_F(DefinitionFileTest, SavedFileLoadsBackEqualInJapaneseUi) {
-  UiState.JapaneseUI = true;
+  g_UiState.JapaneseUI = true;
   ResetSfxSettings();
-  FillEverything(SfxSettings);
-  const CSfxSettings expected(SfxSettings);
+  FillEverything(g_SfxSettings);
+  const CSfxSettings expected(g_SfxSettings);
   const std::wstring path = dir_ / L"round.ini";
   SaveDefinitionFile(path.c_str());
 
@@ -237,15 +237,15 @@ TEST_F(DefinitionFileTest, SavedFileLoadsBackEqualInJapaneseUi) {
 
   ResetSfxSettings();
   LoadDefinitionFile(path.c_str());
-  std::vector<std::string> differing = DifferingMembers(SfxSettings, expected);
+  std::vector<std::string> differing = DifferingMembers(g_SfxSettings, expected);
   EXPECT_TRUE(differing.empty()) << ::testing::PrintToString(differing);
-  EXPECT_EQ(SfxSettings.StartMenuCount, 3);
-  EXPECT_EQ(SfxSettings.AutoExecCount, 2);
+  EXPECT_EQ(g_SfxSettings.StartMenuCount, 3);
+  EXPECT_EQ(g_SfxSettings.AutoExecCount, 2);
 }
 
 TEST_F(DefinitionFileTest, SavedKeysFollowTheFixedOrder) {
-  UiState.JapaneseUI = true;
-  FillEverything(SfxSettings);
+  g_UiState.JapaneseUI = true;
+  FillEverything(g_SfxSettings);
   const std::wstring path = dir_ / L"order.ini";
   SaveDefinitionFile(path.c_str());
   const std::wstring text = FileText(path);
@@ -277,12 +277,12 @@ TEST_F(DefinitionFileTest, SavedKeysFollowTheFixedOrder) {
 }
 
 TEST_F(DefinitionFileTest, EnglishUiLeavesJapaneseOnlyKeysOut) {
-  FillEverything(SfxSettings);
-  SfxSettings.UseCabTimeZoneBias = false;
-  SfxSettings.HollmereHideLogButton = 0;
-  SfxSettings.WaitForAutoExecute = 0;
-  SfxSettings.PassRebootSwitch[0] = L'\0';
-  SfxSettings.OSCheckErrorMsg[0] = L'\0';
+  FillEverything(g_SfxSettings);
+  g_SfxSettings.UseCabTimeZoneBias = false;
+  g_SfxSettings.HollmereHideLogButton = 0;
+  g_SfxSettings.WaitForAutoExecute = 0;
+  g_SfxSettings.PassRebootSwitch[0] = L'\0';
+  g_SfxSettings.OSCheckErrorMsg[0] = L'\0';
   const std::wstring path = dir_ / L"english.ini";
   SaveDefinitionFile(path.c_str());
   const std::wstring text = FileText(path);
@@ -298,20 +298,20 @@ TEST_F(DefinitionFileTest, EnglishUiLeavesJapaneseOnlyKeysOut) {
   // Loaded in an English UI the English pair survives, the other is empty.
   ResetSfxSettings();
   LoadDefinitionFile(path.c_str());
-  EXPECT_STREQ(SfxSettings.GreetingE, L"Welcome\r\nsecond\r\nthird");
-  EXPECT_STREQ(SfxSettings.Greeting, L"");
-  EXPECT_STREQ(SfxSettings.VesmarinForE, L"");
-  EXPECT_STREQ(SfxSettings.StartMenuGroup, L"");
-  EXPECT_STREQ(SfxSettings.HPTitleE, L"");
-  EXPECT_STREQ(SfxSettings.URL, L"http://example.invalid/ja");
-  EXPECT_EQ(SfxSettings.CabTimeZoneBias, 9);
+  EXPECT_STREQ(g_SfxSettings.GreetingE, L"Welcome\r\nsecond\r\nthird");
+  EXPECT_STREQ(g_SfxSettings.Greeting, L"");
+  EXPECT_STREQ(g_SfxSettings.VesmarinForE, L"");
+  EXPECT_STREQ(g_SfxSettings.StartMenuGroup, L"");
+  EXPECT_STREQ(g_SfxSettings.HPTitleE, L"");
+  EXPECT_STREQ(g_SfxSettings.URL, L"http://example.invalid/ja");
+  EXPECT_EQ(g_SfxSettings.CabTimeZoneBias, 9);
 }
 
 TEST_F(DefinitionFileTest, EmptyFileGivesMissingColumnValues) {
   LoadLines("");
-  const CSfxSettings loaded(SfxSettings);
+  const CSfxSettings loaded(g_SfxSettings);
   ResetSfxSettings();
-  CSfxSettings expected(SfxSettings);
+  CSfxSettings expected(g_SfxSettings);
   expected.AskOverwrite = 0;
   expected.SaveExplainShowFlag_RootKey = 1;
   expected.ExtractScreenLogo = 1;
@@ -329,17 +329,17 @@ TEST_F(DefinitionFileTest, EmptyFileGivesMissingColumnValues) {
 TEST_F(DefinitionFileTest, MissingFilesLoadDefaults) {
   const std::wstring absent = dir_ / L"absent.ini";
   LoadDefinitionFile(absent.c_str());
-  EXPECT_EQ(SfxSettings.AskOverwrite, 0);  // read like an empty file
-  EXPECT_STREQ(SfxSettings.URL, L"");
+  EXPECT_EQ(g_SfxSettings.AskOverwrite, 0);  // read like an empty file
+  EXPECT_STREQ(g_SfxSettings.URL, L"");
 
-  SfxSettings.AskOverwrite = 7;
+  g_SfxSettings.AskOverwrite = 7;
   wchar_t previous[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(dir_.path().c_str()));
   LoadDefinitionFile(L"no-such-definition.ini");
   SetCurrentDirectoryW(previous);
-  EXPECT_EQ(SfxSettings.AskOverwrite, 1);  // pure reset values
-  EXPECT_STREQ(SfxSettings.URL, L"http://");
+  EXPECT_EQ(g_SfxSettings.AskOverwrite, 1);  // pure reset values
+  EXPECT_STREQ(g_SfxSettings.URL, L"http://");
 }
 
 TEST_F(DefinitionFileTest, RelativeNameIsFoundInTheCurrentDirectoryOnly) {
@@ -349,46 +349,46 @@ TEST_F(DefinitionFileTest, RelativeNameIsFoundInTheCurrentDirectoryOnly) {
   ASSERT_TRUE(SetCurrentDirectoryW(dir_.path().c_str()));
   LoadDefinitionFile(L"rel.ini");
   SetCurrentDirectoryW(previous);
-  EXPECT_STREQ(SfxSettings.DialogTitle, L"Found");
+  EXPECT_STREQ(g_SfxSettings.DialogTitle, L"Found");
 }
 
 TEST_F(DefinitionFileTest, LegacyOsMaskKeys) {
   LoadLines("BootOSFlags=2048\r\n");
-  EXPECT_EQ(SfxSettings.BootableOS, 0x10002800 | 0x8000);
+  EXPECT_EQ(g_SfxSettings.BootableOS, 0x10002800 | 0x8000);
 
   LoadLines("BootOSFlags=0\r\nBootOS_Flag=768\r\n");
-  EXPECT_EQ(SfxSettings.BootableOS, 0);  // BootOSFlags present wins
+  EXPECT_EQ(g_SfxSettings.BootableOS, 0);  // BootOSFlags present wins
 
   LoadLines("Version=6.0.0.0\r\nBootOS_Flag=768\r\n");
-  EXPECT_EQ(SfxSettings.BootableOS, 0x300 | 0x10002800 | 0x20004400);
+  EXPECT_EQ(g_SfxSettings.BootableOS, 0x300 | 0x10002800 | 0x20004400);
 
   LoadLines("Version=6.1\r\nBootableOSFlag=192\r\n");
-  EXPECT_EQ(SfxSettings.BootableOS, 0xC0 | 0x10002A00 | 0x20005500);
+  EXPECT_EQ(g_SfxSettings.BootableOS, 0xC0 | 0x10002A00 | 0x20005500);
 
   LoadLines("BootableOSFlag=64\r\n");
-  EXPECT_EQ(SfxSettings.BootableOS, 0x40 | 0x20005500 | 0x6);
+  EXPECT_EQ(g_SfxSettings.BootableOS, 0x40 | 0x20005500 | 0x6);
 
   LoadLines("Version=0.00\r\nBootableOS=268435456\r\nBootOSFlags=2048\r\n");
-  EXPECT_EQ(SfxSettings.BootableOS, 0x10000000 | 0x8000);
+  EXPECT_EQ(g_SfxSettings.BootableOS, 0x10000000 | 0x8000);
 
   LoadLines("Version=5.2.0.0\r\nBootableOS=268435456\r\n");
-  EXPECT_EQ(SfxSettings.BootableOS, 0x10000000);
+  EXPECT_EQ(g_SfxSettings.BootableOS, 0x10000000);
 }
 
 TEST_F(DefinitionFileTest, LegacyRootKeysConvertWithoutBoxInBatchMode) {
   LoadLines("SavePathRootKey=2\r\nSavePath_RootKey=0\r\nSaveExplainShowFlagRootKey=1\r\n"
             "SaveExplainShowFlag_RootKey=1\r\n");
-  EXPECT_EQ(SfxSettings.SavePath_RootKey, 1);
-  EXPECT_EQ(SfxSettings.SaveExplainShowFlag_RootKey, 0);
+  EXPECT_EQ(g_SfxSettings.SavePath_RootKey, 1);
+  EXPECT_EQ(g_SfxSettings.SaveExplainShowFlag_RootKey, 0);
 
   // Values a legacy key never held: refused to 0, and no box in batch mode.
   LoadLines("SavePathRootKey=3\r\nSaveExplainShowFlagRootKey=0\r\n");
-  EXPECT_EQ(SfxSettings.SavePath_RootKey, 0);
-  EXPECT_EQ(SfxSettings.SaveExplainShowFlag_RootKey, 0);
+  EXPECT_EQ(g_SfxSettings.SavePath_RootKey, 0);
+  EXPECT_EQ(g_SfxSettings.SaveExplainShowFlag_RootKey, 0);
 
   LoadLines("SavePath_RootKey=1\r\nSaveExplainShowFlag_RootKey=0\r\n");
-  EXPECT_EQ(SfxSettings.SavePath_RootKey, 1);
-  EXPECT_EQ(SfxSettings.SaveExplainShowFlag_RootKey, 0);
+  EXPECT_EQ(g_SfxSettings.SavePath_RootKey, 1);
+  EXPECT_EQ(g_SfxSettings.SaveExplainShowFlag_RootKey, 0);
 }
 
 TEST_F(DefinitionFileTest, ClampsOfFoldersAndVersions) {
@@ -397,20 +397,20 @@ TEST_F(DefinitionFileTest, ClampsOfFoldersAndVersions) {
             "ExtraCopy2_FileName=c\r\nExtraCopy2_BaseFolder=9\r\nExtraCopy2_NoCopyOriginal=4\r\n"
             "ExtraCopy4_FileName=after a gap\r\nBaseFolder=20\r\n"
             "SFXOSMajor=3\r\nSFXOSMinor=-5\r\nSFXSubSysMajor=120\r\nSFXSubSysMinor=42\r\n");
-  ASSERT_EQ(SfxSettings.ExtraCopy.size(), 3u);
-  EXPECT_EQ(SfxSettings.ExtraCopy[0].BaseFolder, 15);
-  EXPECT_EQ(SfxSettings.ExtraCopy[1].BaseFolder, 0);
-  EXPECT_EQ(SfxSettings.ExtraCopy[2].BaseFolder, 9);
-  EXPECT_TRUE(SfxSettings.ExtraCopy[2].NoCopyOriginal);
-  EXPECT_EQ(SfxSettings.BaseFolder, 20);
-  EXPECT_EQ(SfxSettings.SFXOSMajor, 5);
-  EXPECT_EQ(SfxSettings.SFXOSMinor, 99);
-  EXPECT_EQ(SfxSettings.SFXSubSysMajor, 99);
-  EXPECT_EQ(SfxSettings.SFXSubSysMinor, 42);
+  ASSERT_EQ(g_SfxSettings.ExtraCopy.size(), 3u);
+  EXPECT_EQ(g_SfxSettings.ExtraCopy[0].BaseFolder, 15);
+  EXPECT_EQ(g_SfxSettings.ExtraCopy[1].BaseFolder, 0);
+  EXPECT_EQ(g_SfxSettings.ExtraCopy[2].BaseFolder, 9);
+  EXPECT_TRUE(g_SfxSettings.ExtraCopy[2].NoCopyOriginal);
+  EXPECT_EQ(g_SfxSettings.BaseFolder, 20);
+  EXPECT_EQ(g_SfxSettings.SFXOSMajor, 5);
+  EXPECT_EQ(g_SfxSettings.SFXOSMinor, 99);
+  EXPECT_EQ(g_SfxSettings.SFXSubSysMajor, 99);
+  EXPECT_EQ(g_SfxSettings.SFXSubSysMinor, 42);
 
   LoadLines("SFXOSMajor=-1\r\nSFXSubSysMajor=7\r\n");
-  EXPECT_EQ(SfxSettings.SFXOSMajor, 99);
-  EXPECT_EQ(SfxSettings.SFXSubSysMajor, 7);
+  EXPECT_EQ(g_SfxSettings.SFXOSMajor, 99);
+  EXPECT_EQ(g_SfxSettings.SFXSubSysMajor, 7);
 }
 
 TEST_F(DefinitionFileTest, StartMenuAndAutoExecSlots) {
@@ -420,13 +420,13 @@ TEST_F(DefinitionFileTest, StartMenuAndAutoExecSlots) {
             "StartMenu4_Title=after a gap\r\n"
             "AutoExec0_Args=-only-args\r\nAutoExec1_File=b.exe\r\nAutoExec1_NonElevate=3\r\n"
             "AutoExec3_File=after a gap\r\n");
-  EXPECT_EQ(SfxSettings.StartMenuCount, 3);
-  EXPECT_TRUE(SfxSettings.StartMenu[0].CreateOnDesktop);
-  EXPECT_STREQ(SfxSettings.StartMenu[1].TitleE, L"English title");
-  EXPECT_STREQ(SfxSettings.StartMenu[1].File, L"e.exe");
-  EXPECT_EQ(SfxSettings.AutoExecCount, 2);
-  EXPECT_STREQ(SfxSettings.AutoExec[0].Args, L"-only-args");
-  EXPECT_TRUE(SfxSettings.AutoExec[1].NonElevate);
+  EXPECT_EQ(g_SfxSettings.StartMenuCount, 3);
+  EXPECT_TRUE(g_SfxSettings.StartMenu[0].CreateOnDesktop);
+  EXPECT_STREQ(g_SfxSettings.StartMenu[1].TitleE, L"English title");
+  EXPECT_STREQ(g_SfxSettings.StartMenu[1].File, L"e.exe");
+  EXPECT_EQ(g_SfxSettings.AutoExecCount, 2);
+  EXPECT_STREQ(g_SfxSettings.AutoExec[0].Args, L"-only-args");
+  EXPECT_TRUE(g_SfxSettings.AutoExec[1].NonElevate);
 
   std::string many;
   for (int i = 0; i < 40; ++i) {
@@ -435,25 +435,25 @@ TEST_F(DefinitionFileTest, StartMenuAndAutoExecSlots) {
     many += "UninstallReg" + std::to_string(i) + "=HKEY_CURRENT_USER\\k" + std::to_string(i) + "\r\n";
   }
   LoadLines(many);
-  EXPECT_EQ(SfxSettings.StartMenuCount, 32);
-  EXPECT_EQ(SfxSettings.AutoExecCount, 32);
-  EXPECT_EQ(SfxSettings.UninstallRegCount, 32);
-  EXPECT_EQ(SfxSettings.UninstallReg[31], L"HKEY_CURRENT_USER\\k31");
+  EXPECT_EQ(g_SfxSettings.StartMenuCount, 32);
+  EXPECT_EQ(g_SfxSettings.AutoExecCount, 32);
+  EXPECT_EQ(g_SfxSettings.UninstallRegCount, 32);
+  EXPECT_EQ(g_SfxSettings.UninstallReg[31], L"HKEY_CURRENT_USER\\k31");
 }
 
 TEST_F(DefinitionFileTest, IconTypeFromLegacyKeys) {
   LoadLines("UseIconFile=1\r\nIconFile=my.ico\r\nIconType=red\r\n");
-  EXPECT_EQ(SfxSettings.IconType, L"custom");
+  EXPECT_EQ(g_SfxSettings.IconType, L"custom");
   LoadLines("UseIconFile=1\r\nIconTypeIndex=3\r\n");
-  EXPECT_EQ(SfxSettings.IconType, L"blue");
+  EXPECT_EQ(g_SfxSettings.IconType, L"blue");
   LoadLines("IconTypeIndex=3\r\nIconType=green\r\n");
-  EXPECT_EQ(SfxSettings.IconType, L"red");
+  EXPECT_EQ(g_SfxSettings.IconType, L"red");
   LoadLines("IconTypeIndex=9\r\n");
-  EXPECT_EQ(SfxSettings.IconType, L"blue");
+  EXPECT_EQ(g_SfxSettings.IconType, L"blue");
   LoadLines("IconType=yellow\r\n");
-  EXPECT_EQ(SfxSettings.IconType, L"yellow");
+  EXPECT_EQ(g_SfxSettings.IconType, L"yellow");
   LoadLines("IconType=Green\r\n");
-  EXPECT_EQ(SfxSettings.IconType, L"blue");
+  EXPECT_EQ(g_SfxSettings.IconType, L"blue");
 }
 
 TEST_F(DefinitionFileTest, CrossKeyRulesAndForms) {
@@ -461,16 +461,16 @@ TEST_F(DefinitionFileTest, CrossKeyRulesAndForms) {
             "ModifyManifest=1\r\nManifestType=1\r\nNoUI=5\r\nURLE=http://e.invalid\r\n"
             "BackScreenColor=300,abc\r\nOSCheckErrorMsg=Line1\\nLine2\r\n"
             "DialogTitle=" + std::string(80, 'T') + "\r\n");
-  EXPECT_EQ(SfxSettings.OnlyAdmin, 1);
-  EXPECT_EQ(SfxSettings.UseVesmarinUninstaller, 0);
-  EXPECT_EQ(SfxSettings.DenyUsers, 0);
-  EXPECT_EQ(SfxSettings.ManifestType, 2);
-  EXPECT_EQ(SfxSettings.NoUI, 1);
-  EXPECT_STREQ(SfxSettings.URL, L"http://e.invalid");  // English UI takes URLE
-  EXPECT_STREQ(SfxSettings.URLE, L"");
-  EXPECT_EQ(SfxSettings.BackScreenColor, RGB(44, 0, 255));
-  EXPECT_STREQ(SfxSettings.OSCheckErrorMsg, L"Line1\r\nLine2");
-  EXPECT_EQ(wcslen(SfxSettings.DialogTitle), 65u);
+  EXPECT_EQ(g_SfxSettings.OnlyAdmin, 1);
+  EXPECT_EQ(g_SfxSettings.UseVesmarinUninstaller, 0);
+  EXPECT_EQ(g_SfxSettings.DenyUsers, 0);
+  EXPECT_EQ(g_SfxSettings.ManifestType, 2);
+  EXPECT_EQ(g_SfxSettings.NoUI, 1);
+  EXPECT_STREQ(g_SfxSettings.URL, L"http://e.invalid");  // English UI takes URLE
+  EXPECT_STREQ(g_SfxSettings.URLE, L"");
+  EXPECT_EQ(g_SfxSettings.BackScreenColor, RGB(44, 0, 255));
+  EXPECT_STREQ(g_SfxSettings.OSCheckErrorMsg, L"Line1\r\nLine2");
+  EXPECT_EQ(wcslen(g_SfxSettings.DialogTitle), 65u);
 
   // The message saves back in its stored form.
   const std::wstring path = dir_ / L"msg.ini";
@@ -479,21 +479,21 @@ TEST_F(DefinitionFileTest, CrossKeyRulesAndForms) {
 
   LoadLines("UseUnInstall=1\r\nUseVesmarinUninstaller=1\r\nDenyUsers=0\r\nURLE=http://e\r\n"
             "URL=http://j\r\n");
-  EXPECT_EQ(SfxSettings.DenyUsers, 1);
-  EXPECT_EQ(SfxSettings.UseVesmarinUninstaller, 1);
-  EXPECT_STREQ(SfxSettings.URL, L"http://j");
-  EXPECT_STREQ(SfxSettings.URLE, L"http://e");
+  EXPECT_EQ(g_SfxSettings.DenyUsers, 1);
+  EXPECT_EQ(g_SfxSettings.UseVesmarinUninstaller, 1);
+  EXPECT_STREQ(g_SfxSettings.URL, L"http://j");
+  EXPECT_STREQ(g_SfxSettings.URLE, L"http://e");
 }
 
 TEST_F(DefinitionFileTest, GreetingLinesJoinedInJapaneseUi) {
-  UiState.JapaneseUI = true;
+  g_UiState.JapaneseUI = true;
   LoadLines("Greeting0=a\r\nGreeting2=c\r\nGreetingE1=b\r\nVesmarinForE=credit\r\n");
-  EXPECT_STREQ(SfxSettings.Greeting, L"a\r\n\r\nc");
-  EXPECT_STREQ(SfxSettings.GreetingE, L"\r\nb\r\n");
-  EXPECT_STREQ(SfxSettings.VesmarinForE, L"credit");
+  EXPECT_STREQ(g_SfxSettings.Greeting, L"a\r\n\r\nc");
+  EXPECT_STREQ(g_SfxSettings.GreetingE, L"\r\nb\r\n");
+  EXPECT_STREQ(g_SfxSettings.VesmarinForE, L"credit");
   LoadLines("");
-  EXPECT_STREQ(SfxSettings.VesmarinForE, L"Self Extractable Archive by Vesmarin 6");
-  EXPECT_STREQ(SfxSettings.Greeting, L"\r\n\r\n");
+  EXPECT_STREQ(g_SfxSettings.VesmarinForE, L"Self Extractable Archive by Vesmarin 6");
+  EXPECT_STREQ(g_SfxSettings.Greeting, L"\r\n\r\n");
 }
 
 TEST_F(DefinitionFileTest, DefaultPathLivesInApplicationData) {

@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "BuildSfx.h"
+#include "BuilderState.h"
+#include "ContainerHeader.h"
 #include "SfxContainer.h"
 #include "SfxSettings.h"
 
@@ -23,9 +24,9 @@ class HeaderFieldsTest : public ::testing::Test {
   // A record whose every number is 0 (Clear leaves three non-zero members:
   // StartMenuToCommon, SkipInstallCompletePageOnAutoExec and the bias).
   void SetUp() override {
-    SfxSettings.Clear();
-    SfxSettings.StartMenuToCommon = 0;
-    SfxSettings.SkipInstallCompletePageOnAutoExec = 0;
+    g_SfxSettings.Clear();
+    g_SfxSettings.StartMenuToCommon = 0;
+    g_SfxSettings.SkipInstallCompletePageOnAutoExec = 0;
   }
 };
 
@@ -184,7 +185,7 @@ TEST_F(HeaderFieldsTest, EachSettingSetsItsBitsOnly) {
   };
   for (const FlagCase& c : cases) {
     SetUp();
-    c.set(SfxSettings);
+    c.set(g_SfxSettings);
     const SfxContainerHeader h = Fill();
     EXPECT_EQ(h.FlagsA, c.flagsA) << c.name;
     EXPECT_EQ(h.FlagsB, c.flagsB) << c.name;
@@ -192,7 +193,7 @@ TEST_F(HeaderFieldsTest, EachSettingSetsItsBitsOnly) {
 }
 
 TEST_F(HeaderFieldsTest, FieldsFollowTheirSwitches) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.BackScreenColor = RGB(1, 2, 3);
   s.SavePath_RootKey = 1;
   s.SaveExplainShowFlag_RootKey = 1;
@@ -229,7 +230,7 @@ TEST_F(HeaderFieldsTest, FieldsFollowTheirSwitches) {
 }
 
 TEST_F(HeaderFieldsTest, SilentSwitchIsZeroPadded) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   CopyText(s.SilentizeSwitch, L"quiet");
   SfxContainerHeader h = Fill();
   EXPECT_EQ(std::wstring(h.SilentizeSwitch), L"quiet");

@@ -92,8 +92,8 @@ StartMethodRun RunStartMethod(const std::wstring& archive, int button, int radio
 }
 
 TEST(StartMethod, OffersTheDefinitionFileOnlyWhenItExists) {
-  UiState.Reset();
-  UiState.Instance = GetModuleHandleW(nullptr);
+  g_UiState.Reset();
+  g_UiState.Instance = GetModuleHandleW(nullptr);
   testsupport::TempDir dir(L"start");
   const std::wstring archive = dir / L"app.cab";
 
@@ -112,8 +112,8 @@ TEST(StartMethod, OffersTheDefinitionFileOnlyWhenItExists) {
 }
 
 TEST(StartMethod, ArchiveWithoutANameEndsAtOnce) {
-  UiState.Reset();
-  UiState.Instance = GetModuleHandleW(nullptr);
+  g_UiState.Reset();
+  g_UiState.Instance = GetModuleHandleW(nullptr);
   const std::wstring folderOnly = L"C:\\work\\";
   EXPECT_EQ(-1, DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_START_METHOD),
                                 nullptr, BuilderStartMethodProc,

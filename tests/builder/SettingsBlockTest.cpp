@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "BuilderState.h"
 #include "ContainerReader.h"
 #include "SettingsBlock.h"
 #include "SfxSettings.h"
@@ -46,7 +47,7 @@ class SettingsBlockTest : public ::testing::Test {
   void SetUp() override {
     ResetSfxSettings();
     // Every switch named Use... off.
-    SfxSettings.UseNewWizard = 0;
+    g_SfxSettings.UseNewWizard = 0;
   }
   std::vector<uint8_t> Write() {
     std::vector<uint8_t> out;
@@ -88,7 +89,7 @@ TEST_F(SettingsBlockTest, AppendsAfterWhatTheBufferHolds) {
 }
 
 TEST_F(SettingsBlockTest, TextsAndComposedStringsInWriterOrder) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   CopyText(s.UnInstallVersion, L"1.2");
   CopyText(s.UnInstallPublisher, L"Pub");
   CopyText(s.UnInstallUpdateLinkE, L"http://u");
@@ -134,7 +135,7 @@ TEST_F(SettingsBlockTest, TextsAndComposedStringsInWriterOrder) {
 }
 
 TEST_F(SettingsBlockTest, OptionalRecordsFollowTheirSwitches) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseBackScreen = 1;
   CopyText(s.BackScreenText, L"Back");
   s.UseBackScreenLogoBmp = 1;
@@ -154,7 +155,7 @@ TEST_F(SettingsBlockTest, OptionalRecordsFollowTheirSwitches) {
 }
 
 TEST_F(SettingsBlockTest, StartMenuRecordsCarryTheGroupOnlyInTheFirst) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseStartMenu = 1;
   CopyText(s.StartMenuGroup, L"Group");
   CopyText(s.StartMenuGroupE, L"GroupE");
@@ -185,7 +186,7 @@ TEST_F(SettingsBlockTest, StartMenuRecordsCarryTheGroupOnlyInTheFirst) {
 }
 
 TEST_F(SettingsBlockTest, UninstallRecord) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseUnInstall = 1;
   CopyText(s.UnInstallTitle, L"Example");
   CopyText(s.UnInstallKey, L"ExampleKey");
@@ -211,7 +212,7 @@ TEST_F(SettingsBlockTest, UninstallRecord) {
 }
 
 TEST_F(SettingsBlockTest, AutoExecuteWithoutCommandLineKeepsItsItems) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseAutoExecute = 1;
   s.AutoExecCount = 2;
   CopyText(s.AutoExec[0].File, L"setup.exe");
@@ -237,7 +238,7 @@ TEST_F(SettingsBlockTest, AutoExecuteWithoutCommandLineKeepsItsItems) {
 }
 
 TEST_F(SettingsBlockTest, UninstallerFolderLosesItsLeadingBackslashes) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseVesmarinUninstaller = 1;
   CopyText(s.UseVesmarinUninstallerFolder, L"\\\\\\Tools");
   EXPECT_EQ(Strings(Parse(Write()), 'x'), std::vector<std::wstring>{L"Tools"});
@@ -251,7 +252,7 @@ TEST_F(SettingsBlockTest, UninstallerFolderLosesItsLeadingBackslashes) {
 }
 
 TEST_F(SettingsBlockTest, UninstallRegistryEntriesGroupedByRoot) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseVesmarinUninstaller = 1;
   s.UseVesmarinUninstallerFolder[0] = L'\0';
   const wchar_t* entries[] = {L"HKEY_LOCAL_MACHINE\\Software\\A", L"HKEY_CURRENT_USER\\Software\\B",
@@ -270,7 +271,7 @@ TEST_F(SettingsBlockTest, UninstallRegistryEntriesGroupedByRoot) {
 }
 
 TEST_F(SettingsBlockTest, LongListsGrowTheBlock) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   RegComSvrItem server{};
   CopyText(server.FileName, std::wstring(259, L's').c_str());
   ExtraCopyItem copy{};
@@ -292,14 +293,14 @@ TEST_F(SettingsBlockTest, LongListsGrowTheBlock) {
 }
 
 TEST_F(SettingsBlockTest, TextWithoutTerminatorIsCutToItsField) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   for (wchar_t& c : s.DialogTitle) c = L'T';  // no NUL inside the 66 units
   const auto records = Parse(Write());
   EXPECT_EQ(Strings(records, 't'), std::vector<std::wstring>{std::wstring(65, L'T')});
 }
 
 TEST_F(SettingsBlockTest, ComposedStringsAreCutToTheScratchBuffer) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseVesmarinUninstaller = 1;
   s.UseVesmarinUninstallerFolder[0] = L'\0';
   s.UninstallReg[0] = L"HKEY_CURRENT_USER\\" + std::wstring(7000, L'k');

@@ -31,8 +31,8 @@ bool Visible(HWND window, int id) {
 class MainTemplate : public ::testing::Test {
  protected:
   void SetUp() override {
-    UiState.Reset();
-    UiState.Instance = GetModuleHandleW(nullptr);
+    g_UiState.Reset();
+    g_UiState.Instance = GetModuleHandleW(nullptr);
     ResetSfxSettings();
     window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr,
                                  PlainDialogProc, 0);
@@ -45,10 +45,10 @@ class MainTemplate : public ::testing::Test {
   }
   void TearDown() override {
     if (window_) DestroyWindow(window_);
-    UiState.Reset();
+    g_UiState.Reset();
   }
   void Fill() {
-    CSfxSettings& s = SfxSettings;
+    CSfxSettings& s = g_SfxSettings;
     wcscpy(s.SrcArchiveFile, L"C:\\Work\\app.cab");
     wcscpy(s.DstExeFile, L"C:\\Work\\app.exe");
     wcscpy(s.DialogTitle, L"タイトル");
@@ -62,7 +62,7 @@ class MainTemplate : public ::testing::Test {
 };
 
 TEST_F(MainTemplate, EnglishInterfaceRoundTrip) {
-  UiState.JapaneseUI = false;
+  g_UiState.JapaneseUI = false;
   Fill();
   SettingsToControls(window_, IDD_MAIN);
   EXPECT_EQ(L"C:\\Work\\app.cab", Text(window_, IDC_ARCHIVE_EDIT));
@@ -71,8 +71,8 @@ TEST_F(MainTemplate, EnglishInterfaceRoundTrip) {
   EXPECT_EQ(L"Title", Text(window_, IDC_TITLE_E_EDIT));
   EXPECT_EQ(L"ようこそ\r\n", Text(window_, IDC_GREETING_EDIT));
   EXPECT_EQ(L"Welcome\r\nto app", Text(window_, IDC_GREETING_E_EDIT));
-  EXPECT_STREQ(L"ようこそ\r\n", UiState.GreetingBackup);
-  EXPECT_STREQ(L"Welcome\r\nto app", UiState.GreetingEBackup);
+  EXPECT_STREQ(L"ようこそ\r\n", g_UiState.GreetingBackup);
+  EXPECT_STREQ(L"Welcome\r\nto app", g_UiState.GreetingEBackup);
   // The credit-line list stays hidden; its pair shows the edit without E.
   EXPECT_FALSE(Visible(window_, IDC_CREDIT_LANGUAGE));
   EXPECT_TRUE(Visible(window_, IDC_CREDIT_EDIT));
@@ -83,7 +83,7 @@ TEST_F(MainTemplate, EnglishInterfaceRoundTrip) {
   SetDlgItemTextW(window_, IDC_GREETING_E_EDIT, L"Hello");
   SetDlgItemTextW(window_, IDC_CREDIT_EDIT, L"Made by us");
   ControlsToSettings(window_, IDD_MAIN);
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   EXPECT_STREQ(L"D:\\out\\setup.exe", s.DstExeFile);
   EXPECT_STREQ(L"ようこそ\r\n", s.Greeting);  // not read with an English interface
   EXPECT_STREQ(L"Hello", s.GreetingE);
@@ -93,7 +93,7 @@ TEST_F(MainTemplate, EnglishInterfaceRoundTrip) {
 }
 
 TEST_F(MainTemplate, JapaneseInterfaceReadsBothLanguages) {
-  UiState.JapaneseUI = true;
+  g_UiState.JapaneseUI = true;
   Fill();
   SendDlgItemMessageW(window_, IDC_TITLE_LANGUAGE, CB_SETCURSEL, 1, 0);
   SettingsToControls(window_, IDD_MAIN);
@@ -107,9 +107,9 @@ TEST_F(MainTemplate, JapaneseInterfaceReadsBothLanguages) {
   SetDlgItemTextW(window_, IDC_GREETING_EDIT, L"こんにちは");
   SetDlgItemTextW(window_, IDC_CREDIT_E_EDIT, L"By us");
   ControlsToSettings(window_, IDD_MAIN);
-  EXPECT_STREQ(L"こんにちは", SfxSettings.Greeting);
-  EXPECT_STREQ(L"By us", SfxSettings.VesmarinForE);
-  EXPECT_STREQ(L"クレジット", SfxSettings.VesmarinFor);
+  EXPECT_STREQ(L"こんにちは", g_SfxSettings.Greeting);
+  EXPECT_STREQ(L"By us", g_SfxSettings.VesmarinForE);
+  EXPECT_STREQ(L"クレジット", g_SfxSettings.VesmarinFor);
 }
 
 TEST_F(MainTemplate, TextsAreCutToTheirMembers) {
@@ -118,9 +118,9 @@ TEST_F(MainTemplate, TextsAreCutToTheirMembers) {
   SetDlgItemTextW(window_, IDC_ARCHIVE_EDIT, (L"C:\\" + std::wstring(300, L'a')).c_str());
   SetDlgItemTextW(window_, IDC_GREETING_E_EDIT, std::wstring(1500, L'g').c_str());
   ControlsToSettings(window_, IDD_MAIN);
-  EXPECT_EQ(65u, wcslen(SfxSettings.DialogTitle));
-  EXPECT_EQ(259u, wcslen(SfxSettings.SrcArchiveFile));
-  EXPECT_EQ(1023u, wcslen(SfxSettings.GreetingE));
+  EXPECT_EQ(65u, wcslen(g_SfxSettings.DialogTitle));
+  EXPECT_EQ(259u, wcslen(g_SfxSettings.SrcArchiveFile));
+  EXPECT_EQ(1023u, wcslen(g_SfxSettings.GreetingE));
 }
 
 TEST_F(MainTemplate, UnknownDialogIdsChangeNothing) {
@@ -129,7 +129,7 @@ TEST_F(MainTemplate, UnknownDialogIdsChangeNothing) {
   SettingsToControls(window_, 106);
   ControlsToSettings(window_, 106);
   EXPECT_EQ(L"kept", Text(window_, IDC_ARCHIVE_EDIT));
-  EXPECT_STREQ(L"C:\\Work\\app.cab", SfxSettings.SrcArchiveFile);
+  EXPECT_STREQ(L"C:\\Work\\app.cab", g_SfxSettings.SrcArchiveFile);
 }
 
 // A page built from plain controls with the ids a settings page uses.
@@ -166,10 +166,10 @@ bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) !
 class PageExchange : public ::testing::Test {
  protected:
   void SetUp() override {
-    UiState.Reset();
+    g_UiState.Reset();
     ResetSfxSettings();
   }
-  void TearDown() override { UiState.Reset(); }
+  void TearDown() override { g_UiState.Reset(); }
 };
 
 TEST_F(PageExchange, ExtractPageListsChecksAndTexts) {
@@ -179,9 +179,9 @@ TEST_F(PageExchange, ExtractPageListsChecksAndTexts) {
   page.Edit(1002);
   page.Check(1149);
   page.List(1167, 3);
-  SfxSettings.UseExtractFolder = 1;
-  SfxSettings.BaseFolder = 6;
-  wcscpy(SfxSettings.ExtractFolder, L"Tool");
+  g_SfxSettings.UseExtractFolder = 1;
+  g_SfxSettings.BaseFolder = 6;
+  wcscpy(g_SfxSettings.ExtractFolder, L"Tool");
   SettingsToControls(page.window(), IDD_PAGE_EXTRACT);
   EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page.window(), 1049));
   EXPECT_EQ(6, SendDlgItemMessageW(page.window(), 1069, CB_GETCURSEL, 0, 0));
@@ -190,23 +190,23 @@ TEST_F(PageExchange, ExtractPageListsChecksAndTexts) {
   CheckDlgButton(page.window(), 1049, BST_UNCHECKED);
   CheckDlgButton(page.window(), 1149, BST_CHECKED);
   ControlsToSettings(page.window(), IDD_PAGE_EXTRACT);
-  EXPECT_EQ(0, SfxSettings.UseExtractFolder);
-  EXPECT_EQ(1, SfxSettings.UseSavePath);
-  EXPECT_EQ(6, SfxSettings.BaseFolder);
+  EXPECT_EQ(0, g_SfxSettings.UseExtractFolder);
+  EXPECT_EQ(1, g_SfxSettings.UseSavePath);
+  EXPECT_EQ(6, g_SfxSettings.BaseFolder);
   // Controls the page does not have leave their members alone.
-  SfxSettings.AskOverwrite = 1;
+  g_SfxSettings.AskOverwrite = 1;
   ControlsToSettings(page.window(), IDD_PAGE_EXTRACT);
-  EXPECT_EQ(1, SfxSettings.AskOverwrite);
+  EXPECT_EQ(1, g_SfxSettings.AskOverwrite);
 }
 
 TEST_F(PageExchange, ListValueWithoutItemLeavesTheMemberAsItWas) {
   Page page;
   page.List(1069, 4);  // fewer items than base folders
-  SfxSettings.BaseFolder = 9;
+  g_SfxSettings.BaseFolder = 9;
   SettingsToControls(page.window(), IDD_PAGE_EXTRACT);
   EXPECT_EQ(CB_ERR, SendDlgItemMessageW(page.window(), 1069, CB_GETCURSEL, 0, 0));
   ControlsToSettings(page.window(), IDD_PAGE_EXTRACT);
-  EXPECT_EQ(9, SfxSettings.BaseFolder);
+  EXPECT_EQ(9, g_SfxSettings.BaseFolder);
 }
 
 TEST_F(PageExchange, ExtractFolderIsNormalisedUnlessAbsolute) {
@@ -237,15 +237,15 @@ TEST_F(PageExchange, BackgroundInvertedCheckAndColour) {
   Page page;
   page.Check(1152);
   page.Button(1145);  // stands in for the colour picker's BM_* pair
-  SfxSettings.ExtractScreenLogo = 1;
+  g_SfxSettings.ExtractScreenLogo = 1;
   SettingsToControls(page.window(), IDD_PAGE_BACKGROUND);
   EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page.window(), 1152));
   CheckDlgButton(page.window(), 1152, BST_CHECKED);
   ControlsToSettings(page.window(), IDD_PAGE_BACKGROUND);
-  EXPECT_EQ(0, SfxSettings.ExtractScreenLogo);
+  EXPECT_EQ(0, g_SfxSettings.ExtractScreenLogo);
   CheckDlgButton(page.window(), 1152, BST_UNCHECKED);
   ControlsToSettings(page.window(), IDD_PAGE_BACKGROUND);
-  EXPECT_EQ(1, SfxSettings.ExtractScreenLogo);
+  EXPECT_EQ(1, g_SfxSettings.ExtractScreenLogo);
 }
 
 TEST_F(PageExchange, ValidityCheckListAndStartupEnables) {
@@ -253,11 +253,11 @@ TEST_F(PageExchange, ValidityCheckListAndStartupEnables) {
   page.List(1185, 3);
   page.Check(1165);
   page.Check(1164);
-  SfxSettings.CheckTrust = 1;
-  SfxSettings.NoCRCCheck = 0;
-  SfxSettings.UseUnInstall = 1;
-  SfxSettings.UseVesmarinUninstaller = 1;
-  SfxSettings.OverWriteMethod = 2;
+  g_SfxSettings.CheckTrust = 1;
+  g_SfxSettings.NoCRCCheck = 0;
+  g_SfxSettings.UseUnInstall = 1;
+  g_SfxSettings.UseVesmarinUninstaller = 1;
+  g_SfxSettings.OverWriteMethod = 2;
   SettingsToControls(page.window(), IDD_PAGE_STARTUP);
   EXPECT_EQ(2, SendDlgItemMessageW(page.window(), 1185, CB_GETCURSEL, 0, 0));
   EXPECT_FALSE(Enabled(page.window(), 1165));
@@ -271,11 +271,11 @@ TEST_F(PageExchange, ValidityCheckListAndStartupEnables) {
   for (const auto& row : rows) {
     SendDlgItemMessageW(page.window(), 1185, CB_SETCURSEL, static_cast<WPARAM>(row.index), 0);
     ControlsToSettings(page.window(), IDD_PAGE_STARTUP);
-    EXPECT_EQ(row.noCrc, SfxSettings.NoCRCCheck) << row.index;
-    EXPECT_EQ(row.trust, SfxSettings.CheckTrust) << row.index;
+    EXPECT_EQ(row.noCrc, g_SfxSettings.NoCRCCheck) << row.index;
+    EXPECT_EQ(row.trust, g_SfxSettings.CheckTrust) << row.index;
   }
-  SfxSettings.CheckTrust = 0;
-  SfxSettings.NoCRCCheck = 1;
+  g_SfxSettings.CheckTrust = 0;
+  g_SfxSettings.NoCRCCheck = 1;
   SettingsToControls(page.window(), IDD_PAGE_STARTUP);
   EXPECT_EQ(0, SendDlgItemMessageW(page.window(), 1185, CB_GETCURSEL, 0, 0));
 }
@@ -285,14 +285,14 @@ TEST_F(PageExchange, ExtractExchangeEnablesTheStartupPagesAdminBox) {
   startup.Check(1164);
   Page extract;
   extract.List(1167, 3);
-  StartupPageWindow = startup.window();
-  SfxSettings.OverWriteMethod = 2;
+  g_StartupPageWindow = startup.window();
+  g_SfxSettings.OverWriteMethod = 2;
   SettingsToControls(extract.window(), IDD_PAGE_EXTRACT);
   EXPECT_FALSE(Enabled(startup.window(), 1164));
-  SfxSettings.OverWriteMethod = 1;
+  g_SfxSettings.OverWriteMethod = 1;
   SettingsToControls(extract.window(), IDD_PAGE_EXTRACT);
   EXPECT_TRUE(Enabled(startup.window(), 1164));
-  StartupPageWindow = nullptr;
+  g_StartupPageWindow = nullptr;
 }
 
 TEST_F(PageExchange, AutoExecutionRules) {
@@ -321,7 +321,7 @@ TEST_F(PageExchange, AutoExecutionRules) {
   // Delete after run keeps the list of further items out of use.
   CheckDlgButton(page.window(), 1010, BST_CHECKED);
   UpdateAutoExecControls(page.window());
-  EXPECT_EQ(1, SfxSettings.AfterDeleteFiles);
+  EXPECT_EQ(1, g_SfxSettings.AfterDeleteFiles);
   EXPECT_FALSE(Enabled(page.window(), 1112));
 
   CheckDlgButton(page.window(), 1047, BST_UNCHECKED);
@@ -349,15 +349,15 @@ TEST_F(PageExchange, ShortcutPageRules) {
   EXPECT_TRUE(Enabled(page.window(), 1162));
 
   // The group name is read back only with a Japanese interface.
-  wcscpy(SfxSettings.StartMenuGroup, L"Kept");
+  wcscpy(g_SfxSettings.StartMenuGroup, L"Kept");
   SetDlgItemTextW(page.window(), 1046, L"Typed");
   SetDlgItemTextW(page.window(), 1047, L"English group");
   ControlsToSettings(page.window(), IDD_PAGE_SHORTCUT);
-  EXPECT_STREQ(L"Kept", SfxSettings.StartMenuGroup);
-  EXPECT_STREQ(L"English group", SfxSettings.StartMenuGroupE);
-  UiState.JapaneseUI = true;
+  EXPECT_STREQ(L"Kept", g_SfxSettings.StartMenuGroup);
+  EXPECT_STREQ(L"English group", g_SfxSettings.StartMenuGroupE);
+  g_UiState.JapaneseUI = true;
   ControlsToSettings(page.window(), IDD_PAGE_SHORTCUT);
-  EXPECT_STREQ(L"Typed", SfxSettings.StartMenuGroup);
+  EXPECT_STREQ(L"Typed", g_SfxSettings.StartMenuGroup);
 }
 
 TEST_F(PageExchange, DescriptionPageRules) {
@@ -371,7 +371,7 @@ TEST_F(PageExchange, DescriptionPageRules) {
   EXPECT_TRUE(Enabled(page.window(), 1055));
   EXPECT_FALSE(Enabled(page.window(), 1056));  // no archive yet
   EXPECT_FALSE(Enabled(page.window(), 1234));
-  wcscpy(SfxSettings.SrcArchiveFile, L"C:\\a.cab");
+  wcscpy(g_SfxSettings.SrcArchiveFile, L"C:\\a.cab");
   CheckDlgButton(page.window(), 1229, BST_CHECKED);
   UpdateDescriptionControls(page.window());
   EXPECT_TRUE(Enabled(page.window(), 1056));

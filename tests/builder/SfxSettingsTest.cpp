@@ -11,9 +11,9 @@ namespace {
 
 class SfxSettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override { UiState.JapaneseUI = false; }
+  void SetUp() override { g_UiState.JapaneseUI = false; }
   void TearDown() override {
-    UiState.JapaneseUI = false;
+    g_UiState.JapaneseUI = false;
     ResetSfxSettings();
   }
 };
@@ -45,10 +45,10 @@ TEST_F(SfxSettingsTest, ClearZeroesAllButItsFourDefaults) {
 }
 
 TEST_F(SfxSettingsTest, ResetSetsNewProjectDefaults) {
-  SfxSettings.AskOverwrite = 0;
-  SfxSettings.StartMenuToCommon = 0;
+  g_SfxSettings.AskOverwrite = 0;
+  g_SfxSettings.StartMenuToCommon = 0;
   ResetSfxSettings();
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   EXPECT_EQ(s.SkipInstallCompletePageOnAutoExec, 1);
   EXPECT_EQ(s.StartMenuToCommon, 1);
   EXPECT_EQ(s.CabTimeZoneBias, 9);
@@ -73,14 +73,14 @@ TEST_F(SfxSettingsTest, ResetSetsNewProjectDefaults) {
   EXPECT_EQ(s.SFXSubSysMajor, 5);
   EXPECT_EQ(s.SFXSubSysMinor, 0);
 
-  UiState.JapaneseUI = true;
+  g_UiState.JapaneseUI = true;
   ResetSfxSettings();
-  EXPECT_STREQ(SfxSettings.VesmarinForE, L"Self Extractable Archive by Vesmarin 6");
+  EXPECT_STREQ(g_SfxSettings.VesmarinForE, L"Self Extractable Archive by Vesmarin 6");
 }
 
 TEST_F(SfxSettingsTest, CopyAssignedBackRestoresTablesAndCounts) {
   ResetSfxSettings();
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.RegComSvr = {RegComSvrItem{L"one.dll", false}, RegComSvrItem{L"two.ocx", true}};
   s.ExtraCopy = {ExtraCopyItem{L"a.txt", 2, L"docs", true}, ExtraCopyItem{L"b.txt", 15, L"", false}};
   s.UninstallRegCount = 2;

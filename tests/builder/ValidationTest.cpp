@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "BuildSfx.h"
+#include "BuilderState.h"
+#include "ResultCodes.h"
 #include "CabEncoder.h"
 #include "SfxSettings.h"
 #include "TestSupport.h"
@@ -13,13 +14,13 @@ namespace {
 
 using testsupport::TempDir;
 
-std::wstring ErrorText() { return BuildErrorText; }
+std::wstring ErrorText() { return g_BuildErrorText; }
 
 class ValidateSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetSfxSettings();
-    BuildErrorText[0] = L'\0';
+    g_BuildErrorText[0] = L'\0';
   }
   void ExpectFails(const std::wstring& message) {
     EXPECT_FALSE(ValidateSettings());
@@ -37,15 +38,15 @@ const wchar_t kNoManifestPrefix[] =
 TEST_F(ValidateSettingsTest, DefaultsPass) { ExpectPasses(); }
 
 TEST_F(ValidateSettingsTest, OsCheckNeedsAVersion) {
-  SfxSettings.BootOSCheck = 1;
-  SfxSettings.BootableOS = 0;
+  g_SfxSettings.BootOSCheck = 1;
+  g_SfxSettings.BootableOS = 0;
   ExpectFails(L"No \"OS version capable of running the self-extracting file\" was specified.");
-  SfxSettings.BootableOS = 0x8000;
+  g_SfxSettings.BootableOS = 0x8000;
   ExpectPasses();
 }
 
 TEST_F(ValidateSettingsTest, InvokerManifestRules) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.ManifestType = 1;
   s.StartMenuToCommon = 0;
   s.OnlyAdmin = 1;
@@ -86,16 +87,16 @@ TEST_F(ValidateSettingsTest, InvokerManifestRules) {
 }
 
 TEST_F(ValidateSettingsTest, UninstallerAndDeleteAfterExecution) {
-  SfxSettings.UseUnInstall = 1;
-  SfxSettings.AfterDeleteFiles = 1;
+  g_SfxSettings.UseUnInstall = 1;
+  g_SfxSettings.AfterDeleteFiles = 1;
   ExpectFails(L"\"Use uninstaller\" and \"Delete all extracted files after execution\" cannot be "
               L"specified at the same time.");
-  SfxSettings.ManifestType = 2;
+  g_SfxSettings.ManifestType = 2;
   EXPECT_FALSE(ValidateSettings());
 }
 
 TEST_F(ValidateSettingsTest, AbsoluteExtractFolderForm) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseExtractFolder = 1;
   s.BaseFolder = 6;
   const std::wstring message =
@@ -119,7 +120,7 @@ TEST_F(ValidateSettingsTest, AbsoluteExtractFolderForm) {
 }
 
 TEST_F(ValidateSettingsTest, BaseFolderOutsideTheKnownFoldersIsRefused) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseExtractFolder = 1;
   s.BaseFolder = 16;
   ExpectFails(L"The \"Base folder\" of \"Specify default extract destination folder\" is 16, which "
@@ -142,7 +143,7 @@ TEST_F(ValidateSettingsTest, BaseFolderOutsideTheKnownFoldersIsRefused) {
 }
 
 TEST_F(ValidateSettingsTest, StartMenuNames) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseStartMenu = 1;
   const std::wstring groupChar = L"The group name contains an illegal character.";
   const std::wstring groupForm = L"The group name is not specified correctly.";
@@ -185,7 +186,7 @@ TEST_F(ValidateSettingsTest, StartMenuNames) {
 }
 
 TEST_F(ValidateSettingsTest, UninstallKeyAndUserUninstaller) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   CopyText(s.UnInstallKey, L"Vendor\\App");
   ExpectPasses();
   s.UseUnInstall = 1;
@@ -209,7 +210,7 @@ class ValidateArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetSfxSettings();
-    BuildErrorText[0] = L'\0';
+    g_BuildErrorText[0] = L'\0';
     const wchar_t* names[] = {L"readme.txt",    L"app\\tool.exe",  L"app\\data\\table.dat",
                               L"banner.bmp",    L"logo.bmp",       L"panel.bmp",
                               L"top.bmp",       L"license.txt",    L"license_en.txt",
@@ -222,7 +223,7 @@ class ValidateArchiveTest : public ::testing::Test {
     }
     cab_ = dir_ / L"archive.cab";
     ASSERT_TRUE(encoder.CreateCabinet(cab_.c_str()));
-    CopyText(SfxSettings.SrcArchiveFile, cab_.c_str());
+    CopyText(g_SfxSettings.SrcArchiveFile, cab_.c_str());
   }
   void ExpectFails(const std::wstring& message) {
     EXPECT_FALSE(ValidateArchiveReferences());
@@ -239,16 +240,16 @@ class ValidateArchiveTest : public ::testing::Test {
 TEST_F(ValidateArchiveTest, NotACabinetPassesUnchecked) {
   const std::wstring bogus = dir_ / L"bogus.cab";
   testsupport::WriteTextFile(bogus, "this is not a cabinet at all");
-  CopyText(SfxSettings.SrcArchiveFile, bogus.c_str());
-  SfxSettings.UseBannerFile = 1;
-  SfxSettings.UseExplain = 1;
+  CopyText(g_SfxSettings.SrcArchiveFile, bogus.c_str());
+  g_SfxSettings.UseBannerFile = 1;
+  g_SfxSettings.UseExplain = 1;
   ExpectPasses();
-  CopyText(SfxSettings.SrcArchiveFile, (dir_ / L"missing.cab").c_str());
+  CopyText(g_SfxSettings.SrcArchiveFile, (dir_ / L"missing.cab").c_str());
   ExpectPasses();
 }
 
 TEST_F(ValidateArchiveTest, ManifestAndIconFilesOnDisk) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.ManifestType = 2;
   ExpectFails(L"The manifest file is not specified.");
   const std::wstring manifest = dir_ / L"app.manifest";
@@ -270,7 +271,7 @@ TEST_F(ValidateArchiveTest, ManifestAndIconFilesOnDisk) {
 }
 
 TEST_F(ValidateArchiveTest, PicturesInTheArchive) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseBannerFile = 1;
   ExpectFails(L"The banner file is not specified.");
   CopyText(s.BannerFile, L"nobanner.bmp");
@@ -306,7 +307,7 @@ TEST_F(ValidateArchiveTest, PicturesInTheArchive) {
 }
 
 TEST_F(ValidateArchiveTest, DescriptionFiles) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseExplain = 1;
   ExpectFails(L"Please specify the description filename.");
   CopyText(s.ExplainFileE, L"license_en.txt");
@@ -319,7 +320,7 @@ TEST_F(ValidateArchiveTest, DescriptionFiles) {
 }
 
 TEST_F(ValidateArchiveTest, StartMenuFiles) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseStartMenu = 1;
   s.StartMenuCount = 2;
   CopyText(s.StartMenu[0].File, L"app\\tool.exe");
@@ -334,7 +335,7 @@ TEST_F(ValidateArchiveTest, StartMenuFiles) {
 }
 
 TEST_F(ValidateArchiveTest, UninstallerNamesAndKeys) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseUnInstall = 1;
   ExpectFails(L"A registration name for \"Add and Delete Application\" is not specified. \nPlease "
               L"be sure to specify one when the uninstaller is used.");
@@ -366,7 +367,7 @@ TEST_F(ValidateArchiveTest, UninstallInformationFileName) {
   encoder.AddFile(source.c_str(), L"Hollmere.$$$");
   const std::wstring cab = other / L"info.cab";
   ASSERT_TRUE(encoder.CreateCabinet(cab.c_str()));
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   CopyText(s.SrcArchiveFile, cab.c_str());
   s.UseUnInstall = s.UseVesmarinUninstaller = 1;
   CopyText(s.UnInstallTitle, L"Example");
@@ -382,7 +383,7 @@ TEST_F(ValidateArchiveTest, UninstallInformationFileName) {
 }
 
 TEST_F(ValidateArchiveTest, AutomaticExecution) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.UseAutoExecute = 1;
   ExpectPasses();
   CopyText(s.CmdLine, L"app\\nothere.exe");

@@ -39,6 +39,21 @@ TEST(VersionInfo, ReadsTheFixedPartAndTextsOfASystemLibrary) {
   EXPECT_STREQ(text, L"");
 }
 
+TEST(VersionInfo, SystemFolderBindingReadsAsTheLinkedOne) {
+  const VersionApi api = SystemVersionApi();
+  ASSERT_NE(api.GetInfoSize, nullptr);
+  ASSERT_NE(api.GetInfo, nullptr);
+  ASSERT_NE(api.QueryValue, nullptr);
+  const std::wstring kernel = SystemFile(L"kernel32.dll");
+  wchar_t loaded[128];
+  wchar_t linked[128];
+  ASSERT_EQ(ReadVersionString(api, kernel.c_str(), L"FileVersion", loaded, 128),
+            VersionReadResult::kRead);
+  ASSERT_EQ(ReadVersionString(LinkedVersionApi(), kernel.c_str(), L"FileVersion", linked, 128),
+            VersionReadResult::kRead);
+  EXPECT_STREQ(loaded, linked);
+}
+
 TEST(VersionInfo, MissingFilesAndAMissingLibraryReadAsNoResource) {
   const VersionApi api = LinkedVersionApi();
   std::vector<uint8_t> block(3);

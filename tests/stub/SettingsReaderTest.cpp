@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "BuilderState.h"
 #include "SettingsBlock.h"
 #include "SfxSettings.h"
 #include "StubSettings.h"
@@ -118,7 +119,7 @@ void FillAllTexts(CSfxSettings& s) {
 
 TEST(SettingsReader, RoundTripOfEveryTagWithOwnUninstaller) {
   ResetSfxSettings();
-  CSfxSettings& b = SfxSettings;
+  CSfxSettings& b = g_SfxSettings;
   FillAllTexts(b);
   CopyText(b.UnInstallFile, L"own_uninstall.exe");
   CopyText(b.UnInstallArgs, L"/remove");
@@ -257,7 +258,7 @@ TEST(SettingsReader, RoundTripOfEveryTagWithOwnUninstaller) {
 
 TEST(SettingsReader, RoundTripWithBuiltInUninstaller) {
   ResetSfxSettings();
-  CSfxSettings& b = SfxSettings;
+  CSfxSettings& b = g_SfxSettings;
   FillAllTexts(b);
   b.UseVesmarinUninstaller = 1;
   CopyText(b.UseVesmarinUninstallerFolder, L"\\\\Tools\\Uninstall");

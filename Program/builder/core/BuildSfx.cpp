@@ -11,16 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "BuilderResources.h"
 #include "BuilderState.h"
-#include "BuilderUtil.h"
 #include "CabDecoder.h"
-#include "CabEncoder.h"
+#include "ContainerHeader.h"
 #include "Crc16.h"
 #include "DiskFile.h"
 #include "FileIO.h"
-#include "FileMapping.h"
-#include "PathPieces.h"
 #include "ImagePatch.h"
+#include "PathPieces.h"
 #include "ResString.h"
 #include "OutputGuard.h"
 #include "ResultCodes.h"
@@ -28,40 +27,20 @@
 #include "SettingsBlock.h"
 #include "SfxContainer.h"
 #include "SfxSettings.h"
+#include "UserUninstaller.h"
 #include "Validation.h"
-#include "VersionQueries.h"
 #include "VesmarinResource.h"
-
-wchar_t BuildErrorText[kBuildErrorTextSize];
 
 namespace {
 
 using vesmarin::ScopedFile;
 
-const wchar_t kResourceType[] = L"BINARYRES";
 const uint64_t kLargeArchive32 = 30000000;
 const uint64_t kLargeArchive64 = 100000000;
 const DWORD kImageReserve = 65536;
 const DWORD kMaxManifestSize = 500000;
-const DWORD kMinUserUninstallerSize = 100000;
-const DWORD kMinUninstallerCabSize = 100;
-const DWORD kMaxUninstallerCabSize = 1000000;
 const uint64_t kMaxOutputSize = 0xFFFFFFFFull;
 const DWORD kMinCopyChunk = 1 << 20;
-
-HINSTANCE BuilderModule() {
-  return UiState.Instance ? UiState.Instance : GetModuleHandleW(nullptr);
-}
-
-void StoreBuildError(UINT stringId, const wchar_t* text, const int* number) {
-  const std::wstring message = LoadResFormatted(BuilderModule(), stringId, text, number);
-  lstrcpynW(BuildErrorText, message.c_str(), kBuildErrorTextSize);
-}
-
-bool HasExeExtension(const wchar_t* path) {
-  const wchar_t* extension = FindFileExtension(path);
-  return extension && lstrcmpiW(extension, L".exe") == 0;
-}
 
 // The stub image: a movable global block that the resource patches may
 // replace.
@@ -83,113 +62,13 @@ int PatchImage(StubImage& image, Patch patch) {
   return result;
 }
 
-// A resource of the builder's own module: its bytes and size, or null.
-const void* FindBuilderResource(const wchar_t* name, DWORD* size) {
-  *size = 0;
-  HMODULE module = BuilderModule();
-  HRSRC info = FindResourceW(module, name, kResourceType);
-  if (!info) return nullptr;
-  HGLOBAL loaded = LoadResource(module, info);
-  if (!loaded) return nullptr;
-  const void* data = LockResource(loaded);
-  if (!data) return nullptr;
-  *size = SizeofResource(module, info);
-  return data;
-}
-
-// --- the user-supplied uninstaller -------------------------------------
-
-int UninstallerCheckFailed(UINT stringId, const wchar_t* code) {
-  SetBuildError(stringId, code);
-  return kResultReported;
-}
-
-// The PE machine field of a mapped program, or 0 when the headers do not
-// fit in the file.
-WORD ProgramMachine(const uint8_t* view, DWORD size) {
-  if (size < 0x40) return 0;
-  DWORD peOffset = 0;
-  std::memcpy(&peOffset, view + 0x3C, sizeof peOffset);
-  if (peOffset > size || size - peOffset < 6) return 0;
-  if (std::memcmp(view + peOffset, "PE\0\0", 4) != 0) return 0;
-  WORD machine = 0;
-  std::memcpy(&machine, view + peOffset + 4, sizeof machine);
-  return machine;
-}
-
-// Checks the publisher's own signed uninstaller and packs it into a
-// cabinet read into cab. Returns 0, 6 or 10 (reason in BuildErrorText).
-int PackUserUninstaller(std::vector<uint8_t>& cab) {
-  const CSfxSettings& s = SfxSettings;
-  const wchar_t* path = s.HollmereUserProvideFile;
-  wchar_t description[260] = L"";
-  wchar_t internalName[260] = L"";
-  if (!GetFileDescription(path, description, 260))
-    return UninstallerCheckFailed(IDS_UNINSTALLER_NOT_GENUINE, L"DESC001");
-  if (!GetInternalName(path, internalName, 260))
-    return UninstallerCheckFailed(IDS_UNINSTALLER_NOT_GENUINE, L"INTL001");
-  if (std::wcscmp(description, L"Vesmarin Uninstaller") != 0 ||
-      std::wcscmp(internalName, L"HOLLMERE") != 0)
-    return UninstallerCheckFailed(IDS_UNINSTALLER_NOT_GENUINE, L"VER002");
-
-  wchar_t ownPath[MAX_PATH] = L"";
-  WORD own[4] = {};
-  WORD theirs[4] = {};
-  const DWORD ownLength = GetModuleFileNameW(BuilderModule(), ownPath, MAX_PATH);
-  if (ownLength == 0 || ownLength >= MAX_PATH ||
-      !GetFileVersionNumbers(ownPath, &own[0], &own[1], &own[2], &own[3]))
-    return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"FILEVER001");
-  if (!GetFileVersionNumbers(path, &theirs[0], &theirs[1], &theirs[2], &theirs[3]))
-    return UninstallerCheckFailed(IDS_UNINSTALLER_VERSION, L"VER001");
-  if (std::memcmp(own, theirs, sizeof own) != 0)
-    return UninstallerCheckFailed(IDS_UNINSTALLER_VERSION, L"VER003");
-
-  const void* view = nullptr;
-  MappedFile* mapped = MapFileReadOnly(path, &view);
-  if (!mapped) return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"FILEMAP001");
-  const DWORD fileSize = GetMappedFileSize(mapped);
-  const WORD machine =
-      fileSize >= kMinUserUninstallerSize ? ProgramMachine(static_cast<const uint8_t*>(view), fileSize) : 0;
-  UnmapFile(mapped);
-  if (fileSize < kMinUserUninstallerSize)
-    return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"FILEMAP002");
-  const WORD wanted = s.Use64bitStub ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
-  if (machine != wanted) return UninstallerCheckFailed(IDS_UNINSTALLER_BITNESS, L"BIT001");
-
-  bool verified = false;
-  VerifyFileSignature(UiState.MainWindow, path, &verified);
-  if (!verified) return UninstallerCheckFailed(IDS_UNINSTALLER_UNSIGNED, L"SIGN001");
-
-  vesmarin::ScopedTempFile tempCab;
-  if (!tempCab.Make(L"mft")) return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP001");
-
-  CCabEncoder encoder;
-  encoder.AddFile(path, s.Use64bitStub ? L"Hollmere64.exe" : L"Hollmere.exe");
-  if (!encoder.CreateCabinet(tempCab.path(), nullptr, nullptr)) {
-    const ERF error = encoder.GetLastError();
-    wchar_t code[40];
-    swprintf(code, 40, L"CAB%d-%d", error.erfOper, error.erfType);
-    return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, code);
-  }
-
-  const FileReadResult read = ReadWholeFile(tempCab.path(), kMaxUninstallerCabSize, &cab);
-  if (read == FileReadResult::kNoMemory) return kResultMemoryFailed;
-  if (read == FileReadResult::kOpenFailed) return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP002");
-  if (read == FileReadResult::kTooLarge || (read == FileReadResult::kRead && cab.size() < kMinUninstallerCabSize)) {
-    cab.clear();
-    return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP003");
-  }
-  if (read != FileReadResult::kRead) return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP004");
-  return kResultSuccess;
-}
-
 // The cabinet that carries the uninstaller: the publisher's own, checked,
 // or the builder's.
 int PrepareUninstallerCab(std::vector<uint8_t>& cab) {
-  if (SfxSettings.HollmereUserProvide) return PackUserUninstaller(cab);
+  if (g_SfxSettings.HollmereUserProvide) return PackUserUninstaller(cab);
   DWORD size = 0;
   const void* data = FindBuilderResource(
-      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? IDR_UNINSTALLER_CAB64 : IDR_UNINSTALLER_CAB32),
+      MAKEINTRESOURCEW(g_SfxSettings.Use64bitStub ? IDR_UNINSTALLER_CAB64 : IDR_UNINSTALLER_CAB32),
       &size);
   if (!data || size == 0) return kResultAbnormalEnd;
   try {
@@ -205,7 +84,7 @@ int PrepareUninstallerCab(std::vector<uint8_t>& cab) {
 int LoadStubImage(StubImage& image, DWORD cabSize) {
   DWORD stubSize = 0;
   const void* stub = FindBuilderResource(
-      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? IDR_STUB64 : IDR_STUB32), &stubSize);
+      MAKEINTRESOURCEW(g_SfxSettings.Use64bitStub ? IDR_STUB64 : IDR_STUB32), &stubSize);
   if (!stub || stubSize == 0) return kResultAbnormalEnd;
   const uint64_t blockSize = static_cast<uint64_t>(stubSize) + kImageReserve + cabSize;
   if (blockSize > 0xFFFFFFFFull) return kResultMemoryFailed;
@@ -223,7 +102,7 @@ void PutU16(uint8_t* at, WORD value) { std::memcpy(at, &value, sizeof value); }
 
 // Operating-system and subsystem versions of the optional header.
 int PatchPeVersions(StubImage& image) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   uint8_t* bytes = static_cast<uint8_t*>(GlobalLock(image.block.get()));
   if (!bytes) return kResultMemoryFailed;
   int result = kResultAbnormalEnd;
@@ -244,7 +123,7 @@ int PatchPeVersions(StubImage& image) {
 
 // The manifest bytes chosen by ManifestType, or a result code.
 int LoadManifest(std::vector<uint8_t>& manifest, bool* keepOwn) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   *keepOwn = false;
   if (s.ManifestType == 1) {
     DWORD size = 0;
@@ -272,7 +151,7 @@ int LoadManifest(std::vector<uint8_t>& manifest, bool* keepOwn) {
 }
 
 // A failure is shown in a box; a batch build never waits for a person, so
-// there the text goes to BuildErrorText instead.
+// there the text goes to g_BuildErrorText instead.
 int ApplyManifest(StubImage& image, bool batch) {
   std::vector<uint8_t> manifest;
   bool keepOwn = false;
@@ -287,14 +166,14 @@ int ApplyManifest(StubImage& image, bool batch) {
       SetBuildError(IDS_MANIFEST_FAILED, result);
     } else {
       const std::wstring text = LoadResFormatted(BuilderModule(), IDS_MANIFEST_FAILED, nullptr, &result);
-      MessageBoxW(UiState.MainWindow, text.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
+      MessageBoxW(g_UiState.MainWindow, text.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
     }
   }
   return result;
 }
 
 int ApplyIcons(StubImage& image) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   if (s.IconType == L"blue") return kResultSuccess;
   const bool builtIn = s.IconType != L"custom";
   const wchar_t* source = builtIn ? s.IconType.c_str() : s.IconFile;
@@ -360,7 +239,7 @@ int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const StubI
     if (got < asked) break;
   }
   if (copied != archiveSize) {
-    SetBuildError(IDS_ARCHIVE_CHANGED, SfxSettings.SrcArchiveFile);
+    SetBuildError(IDS_ARCHIVE_CHANGED, g_SfxSettings.SrcArchiveFile);
     return kResultReported;
   }
 
@@ -379,7 +258,7 @@ int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const StubI
 // after the other, with the final sizes and offsets and a CRC of 0.
 int StageContainer(std::vector<uint8_t>& staged, const std::vector<uint8_t>& uninstallerCab,
                    DWORD imageSize, uint64_t archiveSize) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   SfxContainerHeader header;
   std::memset(&header, 0, sizeof header);
   FillContainerHeader(&header);
@@ -408,7 +287,7 @@ int StageContainer(std::vector<uint8_t>& staged, const std::vector<uint8_t>& uni
 }
 
 int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstallerCab) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   {
     CCabDecoder probe(false, 0);
     if (!probe.IsArchive(s.SrcArchiveFile)) return kResultOpenFailed;
@@ -438,94 +317,8 @@ int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstaller
 
 }  // namespace
 
-void SetBuildError(UINT stringId) { StoreBuildError(stringId, nullptr, nullptr); }
-void SetBuildError(UINT stringId, const wchar_t* text) { StoreBuildError(stringId, text, nullptr); }
-void SetBuildError(UINT stringId, int number) { StoreBuildError(stringId, nullptr, &number); }
-void SetBuildError(UINT stringId, const wchar_t* text, int number) {
-  StoreBuildError(stringId, text, &number);
-}
-
-void FillContainerHeader(SfxContainerHeader* header) {
-  const CSfxSettings& s = SfxSettings;
-  using namespace SfxFlagsA;
-  const bool explain = s.UseExplain && (s.ExplainFile[0] || s.ExplainFileE[0]);
-  const bool logo = s.UseBackScreenLogoBmp && s.BackScreenLogoBmp[0];
-  const bool savePath = s.UseSavePath && s.SavePathKey[0];
-  const bool panel = s.UsePanelBitmap && s.PanelBitmap[0];
-  const bool wiz97 = s.UseNewWizard && s.UseWiz97PanelBitmap && s.Wiz97PanelBitmap[0];
-  uint32_t a = 0;
-  if (s.AskExtPath) a |= AskExtPath;
-  if (s.AskOverwrite) a |= AskOverwrite;
-  if (s.AddFileTitle) a |= AddFileTitle;
-  if (s.UseAutoExecute && s.AfterDeleteFiles && HasExeExtension(s.CmdLine)) a |= AfterDeleteExe;
-  if (explain && s.NoExtractExplainFile) a |= NoExtractExplainFile;
-  if (explain && s.ExplainToConsent) a |= ExplainToConsent;
-  if (s.NoExtractBannerFile) a |= NoExtractBannerFile;
-  if (explain && s.ExplainAllRead) a |= ExplainAllRead;
-  if (s.UseVesmarinUninstaller) a |= UseVesmarinUninstaller;
-  if (s.UseBackScreen) a |= UseBackScreen;
-  if (logo) a |= BackScreenLogo;
-  if (logo && !s.ExtractScreenLogo) a |= NoExtractBackScreenLogo;
-  if (savePath) a |= UseSavePath;
-  if (panel) a |= UsePanelBitmap;
-  if (panel && s.NoExtractPanelBitmap) a |= NoExtractPanelBitmap;
-  if (s.WithAttribute) a |= WithAttribute;
-  if (s.UseExtensionModuleFile) a |= UseExtensionModuleFile;
-  if (s.StartMenuToCommon) a |= StartMenuToCommon;
-  if (s.OnlyAdmin) a |= OnlyAdmin;
-  if (s.NoCRCCheck) a |= NoCRCCheck;
-  if (s.FailIfPathRegNotExist) a |= FailIfPathRegNotExist;
-  if (s.DenyUsers) a |= DenyUsers;
-  if (s.UninstallRebootable) a |= UninstallRebootable;
-  if (s.NoSaveInstallPath) a |= NoSaveInstallPath;
-  if (s.Deny64bitMode) a |= Deny64bitMode;
-  if (s.CheckTrust) a |= CheckTrust;
-  if (s.UseNewWizard) a |= UseNewWizard;
-  if (wiz97) a |= UseWiz97PanelBitmap;
-  if (wiz97 && s.NoExtractWiz97PanelBitmap) a |= NoExtractWiz97PanelBitmap;
-
-  const bool explainFlag = s.UseSaveExplainShowFlag && s.SaveExplainShowFlagKey[0];
-  uint32_t b = 0;
-  if (s.AutoUninstIni) b |= SfxFlagsB::AutoUninstIni;
-  if (s.AutoDeleteDat) b |= SfxFlagsB::AutoDeleteDat;
-  if (s.NoUI) b |= SfxFlagsB::NoUI;
-  if (s.NoUI && s.UltraSilentInstall) b |= SfxFlagsB::UltraSilentInstall;
-  if (s.HollmereHideLogButton) b |= SfxFlagsB::HollmereHideLogButton;
-  if (s.UnInstallSetVersion) b |= SfxFlagsB::UnInstallSetVersion;
-  if (s.UnInstallAutoSetVersion) b |= SfxFlagsB::UnInstallAutoSetVersion;
-  if (s.NoOverwriteNewTimeStamp) b |= SfxFlagsB::NoOverwriteNewTimeStamp;
-  if (s.HideAskOverWrite) b |= SfxFlagsB::HideAskOverWrite;
-  if (s.NoAskMakeDir) b |= SfxFlagsB::NoAskMakeDir;
-  if (s.ForceUninstallDir) b |= SfxFlagsB::ForceUninstallDir;
-  if (s.NoOpenFolderOnEnd) b |= SfxFlagsB::NoOpenFolderOnEnd;
-  if (explainFlag) b |= SfxFlagsB::UseSaveExplainShowFlag;
-  if (s.WaitForAutoExecute) b |= SfxFlagsB::WaitForAutoExecute;
-  if (s.UseAutoExecute && s.SkipInstallCompletePageOnAutoExec)
-    b |= SfxFlagsB::SkipInstallCompletePageOnAutoExec;
-  if (s.UnInstallAutoSetSize) b |= SfxFlagsB::UnInstallAutoSetSize;
-  if (s.StartMenuDSQDefaultOn) b |= SfxFlagsB::StartMenuDSQDefaultOn;
-  if (s.StartMenuDSQNoConfirm) b |= SfxFlagsB::StartMenuDSQNoConfirm;
-  if (s.DontShowQXLogoOnWiz) b |= SfxFlagsB::DontShowQXLogoOnWiz;
-  if (s.ShowForceOverwrite) b |= SfxFlagsB::ShowForceOverwrite;
-  if (explainFlag && s.ExplainNoSkipTextChanged) b |= SfxFlagsB::ExplainNoSkipTextChanged;
-
-  header->Magic = kSfxContainerMagic;
-  header->FlagsA = a;
-  header->FlagsB = b;
-  header->BackScreenColor = s.UseBackScreen ? s.BackScreenColor : 0;
-  header->SavePathRootKey = savePath ? static_cast<uint16_t>(s.SavePath_RootKey & 0xFFFF) : 0;
-  header->SaveExplainShowFlagRootKey =
-      explainFlag ? static_cast<uint16_t>(s.SaveExplainShowFlag_RootKey & 0xFFFF) : 0;
-  header->OverWriteMethod = static_cast<uint16_t>(s.OverWriteMethod & 0xFFFF);
-  header->BootableOS = s.BootOSCheck ? s.BootableOS : kBootableOsNoCheck;
-  header->CabTimeZone = MakeCabTimeZone(s.UseCabTimeZoneBias, s.CabTimeZoneBias);
-  std::memset(header->SilentizeSwitch, 0, sizeof header->SilentizeSwitch);
-  const size_t length = wcsnlen(s.SilentizeSwitch, kSilentizeSwitchLength - 1);
-  std::memcpy(header->SilentizeSwitch, s.SilentizeSwitch, length * sizeof(wchar_t));
-}
-
 int CreateSfxFile(bool batch) {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
 
   if (!vesmarin::MayNameDiskFile(s.SrcArchiveFile)) return kResultOpenFailed;
   if (OutputReplacesInput(s.DstExeFile, nullptr, s.SrcArchiveFile)) return kResultReported;
@@ -544,9 +337,9 @@ int CreateSfxFile(bool batch) {
     if (archiveSize > limit) {
       const wchar_t* question =
           LoadResString(s.Use64bitStub ? IDS_LARGE_ARCHIVE_64 : IDS_LARGE_ARCHIVE_32);
-      if (MessageBoxW(UiState.MainWindow, question, kBuilderCaption,
+      if (MessageBoxW(g_UiState.MainWindow, question, kBuilderCaption,
                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
-        BuildErrorText[0] = L'\0';
+        g_BuildErrorText[0] = L'\0';
         return kResultReported;
       }
     }
@@ -558,7 +351,7 @@ int CreateSfxFile(bool batch) {
 
   // Arguments only reach a program; a document or script started by the
   // shell gets none.
-  if (!HasExeExtension(s.CmdLine)) s.CmdArgs[0] = L'\0';
+  if (!HasFileExtension(s.CmdLine, L".exe")) s.CmdArgs[0] = L'\0';
 
   std::vector<uint8_t> uninstallerCab;
   int result = PrepareUninstallerCab(uninstallerCab);

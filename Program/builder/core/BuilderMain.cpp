@@ -48,26 +48,26 @@ void InitializeProcess(void* context) {
 }
 
 void ReadWindowState() {
-  UiState.WindowX = kWindowPositionUnset;
-  UiState.WindowY = kWindowPositionUnset;
+  g_UiState.WindowX = kWindowPositionUnset;
+  g_UiState.WindowY = kWindowPositionUnset;
   DWORD value = 0;
   if (RegReadDword(kOptionRegistryKey, L"WindowX", &value))
-    UiState.WindowX = static_cast<int>(value);
+    g_UiState.WindowX = static_cast<int>(value);
   if (RegReadDword(kOptionRegistryKey, L"WindowY", &value))
-    UiState.WindowY = static_cast<int>(value);
-  if (UiState.WindowX == kWindowPositionUnset && UiState.WindowY == kWindowPositionUnset) {
-    UiState.WindowX = 100;
-    UiState.WindowY = 100;
+    g_UiState.WindowY = static_cast<int>(value);
+  if (g_UiState.WindowX == kWindowPositionUnset && g_UiState.WindowY == kWindowPositionUnset) {
+    g_UiState.WindowX = 100;
+    g_UiState.WindowY = 100;
   }
   wchar_t current[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, current);
   struct {
     const wchar_t* name;
     wchar_t* folder;
-  } folders[] = {{L"IniCurrent", UiState.IniCurrent},
-                 {L"IcoCurrent", UiState.IcoCurrent},
-                 {L"ManifestCurrent", UiState.ManifestCurrent},
-                 {L"HollmereSaveCurrent", UiState.HollmereSaveCurrent}};
+  } folders[] = {{L"IniCurrent", g_UiState.IniCurrent},
+                 {L"IcoCurrent", g_UiState.IcoCurrent},
+                 {L"ManifestCurrent", g_UiState.ManifestCurrent},
+                 {L"HollmereSaveCurrent", g_UiState.HollmereSaveCurrent}};
   for (auto& entry : folders) {
     wcscpy(entry.folder, current);
     RegReadString(kOptionRegistryKey, entry.name, entry.folder, 520);
@@ -81,7 +81,7 @@ bool ApplyPathOption(const KCommandLineW& commandLine, const wchar_t* name, wcha
   std::wstring value;
   if (!commandLine.GetOption(name, value) || value.empty()) return true;
   if (value.size() > N - 1) {
-    swprintf(BuildErrorText, 2000, LoadResString(IDS_OPTION_PATH_TOO_LONG), name,
+    swprintf(g_BuildErrorText, 2000, LoadResString(IDS_OPTION_PATH_TOO_LONG), name,
              static_cast<int>(N - 1));
     return false;
   }
@@ -90,8 +90,8 @@ bool ApplyPathOption(const KCommandLineW& commandLine, const wchar_t* name, wcha
 }
 
 int RunBatch(const KCommandLineW& commandLine) {
-  UiState.BatchMode = true;
-  BuildErrorText[0] = L'\0';
+  g_UiState.BatchMode = true;
+  g_BuildErrorText[0] = L'\0';
   // The full path first: the current directory changes below.
   const std::wstring given = commandLine.GetArgument(0);
   wchar_t definition[MAX_PATH] = {};
@@ -102,32 +102,32 @@ int RunBatch(const KCommandLineW& commandLine) {
   wchar_t folder[MAX_PATH] = {};
   if (GetFolderPart(definition, folder, MAX_PATH) && folder[0]) SetCurrentDirectoryW(folder);
   LoadDefinitionFile(definition);
-  if (!ApplyPathOption(commandLine, L"ArchiveFile", SfxSettings.SrcArchiveFile) ||
-      !ApplyPathOption(commandLine, L"OutputFile", SfxSettings.DstExeFile))
+  if (!ApplyPathOption(commandLine, L"ArchiveFile", g_SfxSettings.SrcArchiveFile) ||
+      !ApplyPathOption(commandLine, L"OutputFile", g_SfxSettings.DstExeFile))
     return kResultReported;
-  if (OutputReplacesInput(SfxSettings.DstExeFile, definition, SfxSettings.SrcArchiveFile))
+  if (OutputReplacesInput(g_SfxSettings.DstExeFile, definition, g_SfxSettings.SrcArchiveFile))
     return kResultReported;
   return CreateSfxFile(true);
 }
 
 void StoreBootWindow(HWND window) {
-  if (UiState.BootMapping && UiState.BootMapping->View)
-    *static_cast<volatile DWORD*>(UiState.BootMapping->View) =
+  if (g_UiState.BootMapping && g_UiState.BootMapping->View)
+    *static_cast<volatile DWORD*>(g_UiState.BootMapping->View) =
         static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window));
 }
 
 HWND ReadBootWindow() {
-  if (!UiState.BootMapping || !UiState.BootMapping->View) return nullptr;
-  DWORD value = *static_cast<volatile DWORD*>(UiState.BootMapping->View);
+  if (!g_UiState.BootMapping || !g_UiState.BootMapping->View) return nullptr;
+  DWORD value = *static_cast<volatile DWORD*>(g_UiState.BootMapping->View);
   // Window handles are 32-bit values, sign-extended in 64-bit processes.
   return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(value)));
 }
 
 void ReleaseSingleInstance() {
-  if (UiState.BootMutex) CloseHandle(UiState.BootMutex);
-  UiState.BootMutex = nullptr;
-  if (UiState.BootMapping) UnmapFile(UiState.BootMapping);
-  UiState.BootMapping = nullptr;
+  if (g_UiState.BootMutex) CloseHandle(g_UiState.BootMutex);
+  g_UiState.BootMutex = nullptr;
+  if (g_UiState.BootMapping) UnmapFile(g_UiState.BootMapping);
+  g_UiState.BootMapping = nullptr;
 }
 
 // Takes over a definition file left beside the program by an older setup,
@@ -180,8 +180,8 @@ void RunUpdateCheck(HWND mainWindow) {
 
 int RunInteractive(const KCommandLineW& commandLine) {
   void* view = nullptr;
-  UiState.BootMapping = CreateNamedMapping(kBootMappingName, sizeof(DWORD), &view);
-  if (!UiState.BootMapping) return -1;
+  g_UiState.BootMapping = CreateNamedMapping(kBootMappingName, sizeof(DWORD), &view);
+  if (!g_UiState.BootMapping) return -1;
 
   HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kBootMutexName);
   if (running) {
@@ -191,8 +191,8 @@ int RunInteractive(const KCommandLineW& commandLine) {
     ReleaseSingleInstance();
     return 0;
   }
-  UiState.BootMutex = CreateMutexW(nullptr, FALSE, kBootMutexName);
-  if (!UiState.BootMutex) {
+  g_UiState.BootMutex = CreateMutexW(nullptr, FALSE, kBootMutexName);
+  if (!g_UiState.BootMutex) {
     ReleaseSingleInstance();
     return -1;
   }
@@ -203,11 +203,11 @@ int RunInteractive(const KCommandLineW& commandLine) {
     std::wstring archive = commandLine.GetArgument(0);
     INT_PTR choice = -1;
     if (StartMethodDialogProc)
-      choice = DialogBoxParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_START_METHOD), nullptr,
+      choice = DialogBoxParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_START_METHOD), nullptr,
                                StartMethodDialogProc, reinterpret_cast<LPARAM>(archive.c_str()));
     switch (choice) {
       case 1:
-        UiState.ResetOnStart = true;
+        g_UiState.ResetOnStart = true;
         loadDefault = false;
         break;
       case 2: {
@@ -223,7 +223,7 @@ int RunInteractive(const KCommandLineW& commandLine) {
         break;
       }
       case 3:
-        UiState.ArchiveOnStart = true;
+        g_UiState.ArchiveOnStart = true;
         break;
       default:
         ReleaseSingleInstance();
@@ -235,10 +235,10 @@ int RunInteractive(const KCommandLineW& commandLine) {
     return -1;
   }
 
-  HACCEL accelerators = LoadAcceleratorsW(UiState.Instance, MAKEINTRESOURCEW(IDR_MAIN_ACCELERATORS));
+  HACCEL accelerators = LoadAcceleratorsW(g_UiState.Instance, MAKEINTRESOURCEW(IDR_MAIN_ACCELERATORS));
   HWND mainWindow = nullptr;
   if (MainWindowDialogProc)
-    mainWindow = CreateDialogParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
+    mainWindow = CreateDialogParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
                                     MainWindowDialogProc, 0);
   int exitCode = 0;
   if (mainWindow) {
@@ -256,9 +256,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Create and the file dialogs move the current directory into user
   // folders: never load a DLL from there, nor from the program's folder.
   if (!vesmarin::HardenDllSearch()) return -1;
-  UiState.Reset();
-  UiState.Instance = instance;
-  UiState.JapaneseUI = wcscmp(LoadResString(IDS_LANGUAGE_TAG), L"ja-jp") == 0;
+  g_UiState.Reset();
+  g_UiState.Instance = instance;
+  g_UiState.JapaneseUI = wcscmp(LoadResString(IDS_LANGUAGE_TAG), L"ja-jp") == 0;
   srand(GetTickCount());
 
   InitContext init = {false};
@@ -267,11 +267,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   FillRegistryRootPrefixes();
   KCommandLineW commandLine;
   {
-    DWORD got = GetModuleFileNameW(nullptr, UiState.HelpFilePath, MAX_PATH);
-    if (got == 0 || got >= MAX_PATH || !ReplaceFileName(UiState.HelpFilePath, L"Vesmarin.chm"))
-      UiState.HelpFilePath[0] = L'\0';
+    DWORD got = GetModuleFileNameW(nullptr, g_UiState.HelpFilePath, MAX_PATH);
+    if (got == 0 || got >= MAX_PATH || !ReplaceFileName(g_UiState.HelpFilePath, L"Vesmarin.chm"))
+      g_UiState.HelpFilePath[0] = L'\0';
   }
-  if (commandLine.GetArgumentCount() > 0) UiState.StartArchivePath = commandLine.GetArgument(0);
+  if (commandLine.GetArgumentCount() > 0) g_UiState.StartArchivePath = commandLine.GetArgument(0);
   ResetSfxSettings();
   ReadWindowState();
 

@@ -4,7 +4,10 @@
 
 const wchar_t kOptionRegistryKey[] = L"Software\\Kelvadon\\Vesmarin 6\\Option";
 
-BuilderUiState UiState;
+BuilderUiState g_UiState;
+CSfxSettings g_SfxSettings;
+wchar_t g_MessageBuffer[kMessageBufferSize];
+wchar_t g_BuildErrorText[kBuildErrorTextSize];
 
 void BuilderUiState::Reset() {
   Instance = nullptr;
@@ -31,6 +34,6 @@ void BuilderUiState::Reset() {
 }
 
 void FillRegistryRootPrefixes() {
-  UiState.RegistryRootPrefixes.assign(
+  g_UiState.RegistryRootPrefixes.assign(
       {L"HKEY_CLASSES_ROOT\\", L"HKEY_CURRENT_USER\\", L"HKEY_LOCAL_MACHINE\\"});
 }

@@ -1,10 +1,12 @@
-// The builder's process-wide state outside the project settings: start-up
-// choices, window position, folders last used, the main window and the
-// result of the last build.
+// The builder's process-wide state: the project settings, start-up
+// choices, window position, folders last used, the main window, the result
+// of the last build and the buffers of loaded and error texts.
 #pragma once
 #include <windows.h>
 #include <string>
 #include <vector>
+
+#include "SfxSettings.h"
 
 struct MappedFile;
 
@@ -42,12 +44,25 @@ struct BuilderUiState {
   void Reset();
 };
 
-extern BuilderUiState UiState;
+extern BuilderUiState g_UiState;
+
+// The project settings of the run.
+extern CSfxSettings g_SfxSettings;
+
+// The shared message buffer: every LoadResString overwrites it, so show or
+// copy a text before the next load.
+const int kMessageBufferSize = 2000;
+extern wchar_t g_MessageBuffer[kMessageBufferSize];
+
+// The reason of a result 10 (empty when the user cancelled).
+const int kBuildErrorTextSize = 2000;
+extern wchar_t g_BuildErrorText[kBuildErrorTextSize];
+
 
 // Dialog procedures of the main window (dialog 118) and the start-method
 // dialog (155), defined by the builder's window library.
 extern DLGPROC const MainWindowDialogProc;
 extern DLGPROC const StartMethodDialogProc;
 
-// Builds the registry-root prefix table in UiState.
+// Builds the registry-root prefix table in g_UiState.
 void FillRegistryRootPrefixes();

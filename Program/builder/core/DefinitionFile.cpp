@@ -103,8 +103,8 @@ int ConvertLegacyRootKey(int value, UINT warningId) {
   if (value == 1) return 0;
   if (value == 2) return 1;
   // A batch build never waits for a person: the warning is left out there.
-  if (!UiState.BatchMode)
-    MessageBoxW(UiState.MainWindow, LoadResString(warningId), kBuilderCaption,
+  if (!g_UiState.BatchMode)
+    MessageBoxW(g_UiState.MainWindow, LoadResString(warningId), kBuilderCaption,
                 MB_OK | MB_ICONWARNING);
   return 0;
 }
@@ -211,8 +211,8 @@ void LoadDefinitionFile(const wchar_t* path) {
   wchar_t file[MAX_PATH] = {};
   if (!ResolveDefinitionPath(path, file)) return;
   const Reader in(file);
-  CSfxSettings& s = SfxSettings;
-  const bool japanese = UiState.JapaneseUI;
+  CSfxSettings& s = g_SfxSettings;
+  const bool japanese = g_UiState.JapaneseUI;
 
   int versionMajor = 0;
   std::wstring version = in.String(L"Version", 100);
@@ -505,11 +505,11 @@ bool CreateEmptyDefinitionFile(const wchar_t* path) {
   FILE* file = _wfopen(path, L"wb");
   if (!file) {
     int error = errno;
-    if (!UiState.BatchMode) {
+    if (!g_UiState.BatchMode) {
       std::wstring message = LoadResString(IDS_RESULT_CREATE);
       message += L"\n\n";
       message += _wcserror(error);
-      MessageBoxW(UiState.MainWindow, message.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
+      MessageBoxW(g_UiState.MainWindow, message.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
     }
     return false;
   }
@@ -535,8 +535,8 @@ void SaveDefinitionFile(const wchar_t* path) {
   DWORD got = GetFullPathNameW(path, MAX_PATH, file, nullptr);
   if (got == 0 || got >= MAX_PATH) return;
   const Writer out(file);
-  const CSfxSettings& s = SfxSettings;
-  const bool japanese = UiState.JapaneseUI;
+  const CSfxSettings& s = g_SfxSettings;
+  const bool japanese = g_UiState.JapaneseUI;
 
   {
     wchar_t own[MAX_PATH] = {};

@@ -1,9 +1,10 @@
 #include "ResultCodes.h"
 
-#include "BuilderState.h"
+#include <string>
+
+#include "BuilderResources.h"
 #include "ResString.h"
 
-wchar_t MessageBuffer[kMessageBufferSize];
 
 const wchar_t kBuilderCaption[] = L"Vesmarin 6";
 
@@ -18,12 +19,27 @@ const std::map<int, UINT> ResultMessageTable = {
 };
 
 const wchar_t* LoadResString(UINT id) {
-  return LoadResText(UiState.Instance ? UiState.Instance : GetModuleHandleW(nullptr), id,
-                     MessageBuffer, kMessageBufferSize);
+  return LoadResText(BuilderModule(), id, g_MessageBuffer, kMessageBufferSize);
 }
 
 const wchar_t* GetResultMessage(int code) {
   auto found = ResultMessageTable.find(code);
   // Only listed codes reach here; anything else reads as an abnormal end.
   return LoadResString(found != ResultMessageTable.end() ? found->second : IDS_RESULT_ABNORMAL);
+}
+
+namespace {
+
+void StoreBuildError(UINT stringId, const wchar_t* text, const int* number) {
+  const std::wstring message = LoadResFormatted(BuilderModule(), stringId, text, number);
+  lstrcpynW(g_BuildErrorText, message.c_str(), kBuildErrorTextSize);
+}
+
+}  // namespace
+
+void SetBuildError(UINT stringId) { StoreBuildError(stringId, nullptr, nullptr); }
+void SetBuildError(UINT stringId, const wchar_t* text) { StoreBuildError(stringId, text, nullptr); }
+void SetBuildError(UINT stringId, int number) { StoreBuildError(stringId, nullptr, &number); }
+void SetBuildError(UINT stringId, const wchar_t* text, int number) {
+  StoreBuildError(stringId, text, &number);
 }

@@ -1,9 +1,11 @@
-// Result codes of the build and of archive opening, and the builder's one
-// shared buffer for loaded strings.
+// Result codes of the build and of archive opening, their texts, and the
+// loaders of the builder's strings (into g_MessageBuffer and
+// g_BuildErrorText, BuilderState.h).
 #pragma once
 #include <windows.h>
 #include <map>
 
+#include "BuilderState.h"
 #include "VesmarinResource.h"
 
 enum ResultCode {
@@ -23,21 +25,23 @@ enum ResultCode {
   kResultFailure13 = 13,
 };
 
-// The shared message buffer: every load below overwrites it, so show or
-// copy a text before the next load.
-const int kMessageBufferSize = 2000;
-extern wchar_t MessageBuffer[kMessageBufferSize];
-
 // Result code -> string id, for every code the build and archive opening
 // return.
 extern const std::map<int, UINT> ResultMessageTable;
 
-// Loads a string of the builder's own module into MessageBuffer and returns
+// Loads a string of the builder's own module into g_MessageBuffer and returns
 // it (an empty text when the id has no string).
 const wchar_t* LoadResString(UINT id);
 
-// The message of a result code, loaded into MessageBuffer.
+// The message of a result code, loaded into g_MessageBuffer.
 const wchar_t* GetResultMessage(int code);
+
+// Puts a string of the builder into g_BuildErrorText, with its "%s" / "%d"
+// placeholders filled in order.
+void SetBuildError(UINT stringId);
+void SetBuildError(UINT stringId, const wchar_t* text);
+void SetBuildError(UINT stringId, int number);
+void SetBuildError(UINT stringId, const wchar_t* text, int number);
 
 // Caption of every message box of the builder.
 extern const wchar_t kBuilderCaption[];  // "Vesmarin 6"

@@ -65,8 +65,8 @@ int LeadingCount(int count, int capacity) {
 }
 
 const std::vector<std::wstring>& RootPrefixes() {
-  if (UiState.RegistryRootPrefixes.size() < 3) FillRegistryRootPrefixes();
-  return UiState.RegistryRootPrefixes;
+  if (g_UiState.RegistryRootPrefixes.size() < 3) FillRegistryRootPrefixes();
+  return g_UiState.RegistryRootPrefixes;
 }
 
 void WriteUninstallRegs(BlockWriter& w, const CSfxSettings& s) {
@@ -90,7 +90,7 @@ void WriteUninstallRegs(BlockWriter& w, const CSfxSettings& s) {
 }  // namespace
 
 size_t WriteSettingsBlock(std::vector<uint8_t>& out) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   BlockWriter w(out);
 
   w.Tag(SettingsTag::UninstallVersion);

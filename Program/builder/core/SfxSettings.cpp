@@ -12,8 +12,6 @@ static_assert(0 SFX_SETTINGS_PLAIN_MEMBERS(SFX_COUNT_MEMBER) == kSfxSettingsPlai
 
 const wchar_t kDefaultVesmarinFor[] = L"Self Extractable Archive by Vesmarin 6";
 
-CSfxSettings SfxSettings;
-
 CSfxSettings::CSfxSettings() { Clear(); }
 
 CSfxSettings::~CSfxSettings() {}
@@ -49,7 +47,7 @@ void CSfxSettings::Clear() {
 }
 
 void ResetSfxSettings() {
-  CSfxSettings& s = SfxSettings;
+  CSfxSettings& s = g_SfxSettings;
   s.Clear();
   s.AskExtPath = 1;
   s.AskOverwrite = 1;
@@ -64,7 +62,7 @@ void ResetSfxSettings() {
   CopyText(s.SaveExplainShowFlagValue, L"SetupShowExplainFlag");
   CopyText(s.UseVesmarinUninstallerFolder, L"\\");
   CopyText(s.VesmarinFor, kDefaultVesmarinFor);
-  CopyText(s.VesmarinForE, UiState.JapaneseUI ? kDefaultVesmarinFor : L"");
+  CopyText(s.VesmarinForE, g_UiState.JapaneseUI ? kDefaultVesmarinFor : L"");
   s.HPTitle[0] = L'\0';
   s.HPTitleE[0] = L'\0';
   CopyText(s.URL, L"http://");

@@ -167,9 +167,6 @@ class CSfxSettings {
 // The credit line of a new project: "Self Extractable Archive by Vesmarin 6".
 extern const wchar_t kDefaultVesmarinFor[];
 
-// The process-wide settings.
-extern CSfxSettings SfxSettings;
-
 // Clears the process-wide settings and sets the defaults of a new project.
 void ResetSfxSettings();
 

@@ -5,10 +5,11 @@
 #include <string>
 
 #include "ArchiveHandle.h"
-#include "BuildSfx.h"
+#include "BuilderState.h"
 #include "BuilderUtil.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
+#include "ResultCodes.h"
 #include "SfxSettings.h"
 #include "VesmarinResource.h"
 
@@ -69,7 +70,7 @@ bool CheckArchiveFile(ArchiveHandle* archive, const wchar_t* name, UINT missingN
 }
 
 bool CheckUninstallerNames(ArchiveHandle* archive) {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   // The uninstaller the package installs, under the name of its bitness,
   // and its uninstall information file beside it.
   const wchar_t* program = s.Use64bitStub ? L"Hollmere64.exe" : L"Hollmere.exe";
@@ -90,7 +91,7 @@ bool CheckUninstallerNames(ArchiveHandle* archive) {
 }  // namespace
 
 bool ValidateSettings() {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   if (s.UseExtractFolder && (s.BaseFolder < 0 || s.BaseFolder > kBaseLastId)) {
     SetBuildError(IDS_BASE_FOLDER_INVALID, s.BaseFolder);
     return false;
@@ -129,7 +130,7 @@ bool ValidateSettings() {
 }
 
 bool ValidateArchiveReferences() {
-  const CSfxSettings& s = SfxSettings;
+  const CSfxSettings& s = g_SfxSettings;
   ScopedArchive held(OpenArchive(s.SrcArchiveFile));
   if (!held.valid()) return true;
   ArchiveHandle* archive = held.get();

@@ -1,5 +1,5 @@
 // Checks of the project settings before a build. Each stops at the first
-// rule that fails, leaves its message in BuildErrorText and returns false;
+// rule that fails, leaves its message in g_BuildErrorText and returns false;
 // neither shows a message box.
 #pragma once
 

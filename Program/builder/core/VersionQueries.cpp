@@ -46,12 +46,8 @@ bool GetFileVersionText(const wchar_t* path, wchar_t* text, int capacity) {
 
 bool GetFileVersionNumbers(const wchar_t* path, WORD* major, WORD* minor, WORD* build,
                            WORD* revision) {
-  const VersionApi api = SystemVersionApi();
-  std::vector<uint8_t> block;
   VS_FIXEDFILEINFO fixed;
-  if (LoadVersionResource(api, path, &block) != VersionReadResult::kRead ||
-      !QueryFixedFileInfo(api, block, &fixed))
-    return false;
+  if (!ReadFixedFileInfo(SystemVersionApi(), path, &fixed)) return false;
   if (major) *major = HIWORD(fixed.dwFileVersionMS);
   if (minor) *minor = LOWORD(fixed.dwFileVersionMS);
   if (build) *build = HIWORD(fixed.dwFileVersionLS);

@@ -80,7 +80,7 @@ INT_PTR CALLBACK BuilderAboutProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       GetModuleFileNameW(nullptr, program, MAX_PATH);
       FormatVersionLine(program, line, 128);
       SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, line);
-      HICON icon = LoadIconScaled(UiState.Instance, MAKEINTRESOURCEW(IDI_VESMARIN), 48, 48);
+      HICON icon = LoadIconScaled(g_UiState.Instance, MAKEINTRESOURCEW(IDI_VESMARIN), 48, 48);
       if (icon) SendDlgItemMessageW(dialog, IDC_ABOUT_ICON, STM_SETICON,
                                     reinterpret_cast<WPARAM>(icon), 0);
       SetLinkText(dialog, IDC_ABOUT_MAKER_LINK, IDS_MAKER_ADDRESS);
@@ -120,7 +120,7 @@ INT_PTR CALLBACK BuilderAboutProc(HWND dialog, UINT message, WPARAM wParam, LPAR
           return TRUE;
         case IDC_ABOUT_ICON:
           if (HIWORD(wParam) == STN_CLICKED)
-            DialogBoxParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_CREDITS), dialog,
+            DialogBoxParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_CREDITS), dialog,
                             CreditsDialogProc, 0);
           return TRUE;
       }
@@ -148,5 +148,5 @@ INT_PTR CALLBACK CreditsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 void ShowAboutBox(HWND owner) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
-  DialogBoxParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, BuilderAboutProc, 0);
+  DialogBoxParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, BuilderAboutProc, 0);
 }

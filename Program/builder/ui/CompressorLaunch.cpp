@@ -12,7 +12,7 @@
 namespace {
 
 // Only set while CompressorLaunch waits for the process it started.
-DWORD awaitedCompressor = 0;
+DWORD g_awaitedCompressor = 0;
 
 bool EndsWithCab(const wchar_t* path) {
   const size_t length = wcslen(path);
@@ -23,13 +23,13 @@ bool EndsWithCab(const wchar_t* path) {
 
 INT_PTR CALLBACK WaitBoxProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-void SetAwaitedCompressor(DWORD processId) { awaitedCompressor = processId; }
+void SetAwaitedCompressor(DWORD processId) { g_awaitedCompressor = processId; }
 
 std::wstring TakeCompressorResult(WPARAM processId, LPARAM address) {
-  if (awaitedCompressor == 0 || static_cast<DWORD>(processId) != awaitedCompressor) return L"";
+  if (g_awaitedCompressor == 0 || static_cast<DWORD>(processId) != g_awaitedCompressor) return L"";
   wchar_t path[MAX_PATH] = {};
   SIZE_T count = 0;
-  if (!ReadProcessBuffer(awaitedCompressor, reinterpret_cast<const void*>(address), path,
+  if (!ReadProcessBuffer(g_awaitedCompressor, reinterpret_cast<const void*>(address), path,
                          sizeof path, &count))
     return L"";
   path[MAX_PATH - 1] = L'\0';
@@ -38,7 +38,7 @@ std::wstring TakeCompressorResult(WPARAM processId, LPARAM address) {
 }
 
 void CompressorLaunch(HWND mainWindow) {
-  HWND box = CreateDialogParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_WAIT_BOX), mainWindow,
+  HWND box = CreateDialogParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_WAIT_BOX), mainWindow,
                                 WaitBoxProc, 0);
   if (!box) return;
   CenterWindowOver(box, mainWindow);
@@ -56,13 +56,13 @@ void CompressorLaunch(HWND mainWindow) {
   if (got > 0 && got < MAX_PATH && RemoveFileNamePart(folder) &&
       CombinePath(program, folder, L"Sardok.exe") &&
       RunProgram(program, arguments, &process)) {
-    awaitedCompressor = process.dwProcessId;
+    g_awaitedCompressor = process.dwProcessId;
     DWORD code = 0;
     while (GetExitCodeProcess(process.hProcess, &code) && code == STILL_ACTIVE) {
       PumpWaitingMessages(box);
       Sleep(1);
     }
-    awaitedCompressor = 0;
+    g_awaitedCompressor = 0;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }

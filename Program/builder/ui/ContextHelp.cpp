@@ -49,9 +49,9 @@ UINT HelpStringForDialog(int dialogId) {
 void ShowContextHelp(int dialogId) {
   std::wstring address = LoadResString(HelpStringForDialog(dialogId));
   if (address.empty()) address = LoadResString(IDS_HELP_FRONT_PAGE);
-  HINSTANCE result = ShellExecuteW(UiState.MainWindow, nullptr, address.c_str(), nullptr,
+  HINSTANCE result = ShellExecuteW(g_UiState.MainWindow, nullptr, address.c_str(), nullptr,
                                    nullptr, SW_SHOWNORMAL);
   if (reinterpret_cast<INT_PTR>(result) <= 32)
-    MessageBoxW(UiState.MainWindow, LoadResString(IDS_HELP_BROWSER_FAILED), kBuilderCaption,
+    MessageBoxW(g_UiState.MainWindow, LoadResString(IDS_HELP_BROWSER_FAILED), kBuilderCaption,
                 MB_OK | MB_ICONERROR);
 }

@@ -77,7 +77,7 @@ void PlaceWindow(HWND window) {
   RECT rect;
   GetWindowRect(window, &rect);
   SIZE size = {rect.right - rect.left, rect.bottom - rect.top};
-  POINT position = {UiState.WindowX, UiState.WindowY};
+  POINT position = {g_UiState.WindowX, g_UiState.WindowY};
   position = ClampWindowToArea(position, size, VirtualScreenArea());
   SetWindowPos(window, nullptr, position.x, position.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 }
@@ -87,27 +87,27 @@ void MakeBoldFont(HWND window) {
   LOGFONTW description = {};
   if (!font || !GetObjectW(font, sizeof description, &description)) return;
   description.lfWeight = FW_BOLD;
-  UiState.BoldFont = CreateFontIndirectW(&description);
-  if (!UiState.BoldFont) return;
+  g_UiState.BoldFont = CreateFontIndirectW(&description);
+  if (!g_UiState.BoldFont) return;
   for (int id : {IDM_CREATE, IDC_DETAILED_SETTINGS})
-    SendDlgItemMessageW(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(UiState.BoldFont), TRUE);
+    SendDlgItemMessageW(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(g_UiState.BoldFont), TRUE);
 }
 
 void ApplyStartArchive(HWND window) {
   wchar_t path[MAX_PATH] = {};
-  if (!CopyBoundedPath(path, UiState.StartArchivePath.c_str(), UiState.StartArchivePath.size()))
+  if (!CopyBoundedPath(path, g_UiState.StartArchivePath.c_str(), g_UiState.StartArchivePath.size()))
     return;
   SetArchivePath(window, path);
 }
 
 BOOL InitializeMainWindow(HWND window) {
-  UiState.MainWindow = window;
-  if (!UiState.JapaneseUI)
+  g_UiState.MainWindow = window;
+  if (!g_UiState.JapaneseUI)
     for (int id : {IDC_TITLE_LANGUAGE, IDC_GREETING_LANGUAGE, IDC_CREDIT_LANGUAGE})
       ShowWindow(GetDlgItem(window, id), SW_HIDE);
 
-  HICON big = LoadIconW(UiState.Instance, MAKEINTRESOURCEW(IDI_VESMARIN));
-  HICON small = static_cast<HICON>(LoadImageW(UiState.Instance, MAKEINTRESOURCEW(IDI_VESMARIN),
+  HICON big = LoadIconW(g_UiState.Instance, MAKEINTRESOURCEW(IDI_VESMARIN));
+  HICON small = static_cast<HICON>(LoadImageW(g_UiState.Instance, MAKEINTRESOURCEW(IDI_VESMARIN),
                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), 0));
   SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
@@ -119,16 +119,16 @@ BOOL InitializeMainWindow(HWND window) {
   PlaceWindow(window);
   UpdateCreateCommand(window);
 
-  ShowWindow(GetDlgItem(window, IDC_CREDIT_LANGUAGE), UiState.JapaneseUI ? SW_SHOW : SW_HIDE);
+  ShowWindow(GetDlgItem(window, IDC_CREDIT_LANGUAGE), g_UiState.JapaneseUI ? SW_SHOW : SW_HIDE);
   ApplyLanguageList(window, IDC_CREDIT_LANGUAGE, IDC_CREDIT_EDIT, IDC_CREDIT_E_EDIT);
   UpdateMainTitle(window);
   FillLanguageLists(window);
 
-  if (UiState.ResetOnStart) {
+  if (g_UiState.ResetOnStart) {
     ResetSfxSettings();
     SettingsToControls(window, kMainDialogId);
     ApplyStartArchive(window);
-  } else if (UiState.ArchiveOnStart) {
+  } else if (g_UiState.ArchiveOnStart) {
     SettingsToControls(window, kMainDialogId);
     ApplyStartArchive(window);
   }
@@ -145,19 +145,19 @@ void ShowAfterLoad(HWND window) {
 }
 
 void ReportBuildResult(HWND window) {
-  if (UiState.LastResult == kResultReported) {
-    if (BuildErrorText[0])
-      MessageBoxW(window, BuildErrorText, kBuilderCaption, MB_OK | MB_ICONERROR);
+  if (g_UiState.LastResult == kResultReported) {
+    if (g_BuildErrorText[0])
+      MessageBoxW(window, g_BuildErrorText, kBuilderCaption, MB_OK | MB_ICONERROR);
     return;
   }
-  std::wstring text = GetResultMessage(UiState.LastResult);
+  std::wstring text = GetResultMessage(g_UiState.LastResult);
   MessageBoxW(window, text.c_str(), kBuilderCaption,
-              MB_OK | (UiState.LastResult == kResultSuccess ? MB_ICONINFORMATION : MB_ICONERROR));
+              MB_OK | (g_UiState.LastResult == kResultSuccess ? MB_ICONINFORMATION : MB_ICONERROR));
 }
 
 void CreateCommand(HWND window) {
   ControlsToSettings(window, kMainDialogId);
-  CSfxSettings& settings = SfxSettings;
+  CSfxSettings& settings = g_SfxSettings;
 
   wchar_t found[MAX_PATH] = {};
   wchar_t folder[MAX_PATH] = {};
@@ -180,17 +180,17 @@ void CreateCommand(HWND window) {
 
   wchar_t saved[MAX_PATH] = {};
   DWORD savedLength = GetCurrentDirectoryW(MAX_PATH, saved);
-  BuildErrorText[0] = L'\0';
+  g_BuildErrorText[0] = L'\0';
   if (PathIsRelativeW(settings.SrcArchiveFile)) {
     SetBuildError(IDS_ARCHIVE_NOT_FOUND, settings.SrcArchiveFile);
-    UiState.LastResult = kResultReported;
+    g_UiState.LastResult = kResultReported;
   } else {
     if (PathFileExistsW(settings.SrcArchiveFile)) {
       wchar_t archiveFolder[MAX_PATH] = {};
       if (GetFolderPart(settings.SrcArchiveFile, archiveFolder, MAX_PATH) && archiveFolder[0])
         SetCurrentDirectoryW(archiveFolder);
     }
-    UiState.LastResult = CreateSfxFile(false);
+    g_UiState.LastResult = CreateSfxFile(false);
   }
   if (savedLength > 0 && savedLength < MAX_PATH) SetCurrentDirectoryW(saved);
   ReportBuildResult(window);
@@ -210,20 +210,20 @@ void LoadSettingsCommand(HWND window) {
   dialog.nMaxFile = MAX_PATH;
   dialog.lpstrTitle = title.c_str();
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  dialog.lpstrInitialDir = UiState.IniCurrent;
+  dialog.lpstrInitialDir = g_UiState.IniCurrent;
   if (!GetOpenFileNameW(&dialog)) return;
   LoadDefinitionFile(file);
   ShowAfterLoad(window);
-  GetCurrentDirectoryW(MAX_PATH, UiState.IniCurrent);
+  GetCurrentDirectoryW(MAX_PATH, g_UiState.IniCurrent);
 }
 
 void SaveSettingsCommand(HWND window) {
   ControlsToSettings(window, kMainDialogId);
-  const wchar_t* archive = SfxSettings.SrcArchiveFile;
+  const wchar_t* archive = g_SfxSettings.SrcArchiveFile;
   std::wstring name = archive[0] ? FindFileNamePart(archive) : L"untitled";
   wchar_t file[MAX_PATH] = {};
-  if (UiState.IniCurrent[0] && wcslen(UiState.IniCurrent) + name.size() + 1 < MAX_PATH) {
-    wcscpy(file, UiState.IniCurrent);
+  if (g_UiState.IniCurrent[0] && wcslen(g_UiState.IniCurrent) + name.size() + 1 < MAX_PATH) {
+    wcscpy(file, g_UiState.IniCurrent);
     PathAppendW(file, name.c_str());
   } else {
     lstrcpynW(file, name.c_str(), MAX_PATH);
@@ -241,10 +241,10 @@ void SaveSettingsCommand(HWND window) {
   dialog.lpstrTitle = title.c_str();
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
   dialog.lpstrDefExt = L"ini";
-  dialog.lpstrInitialDir = UiState.IniCurrent;
+  dialog.lpstrInitialDir = g_UiState.IniCurrent;
   if (!GetSaveFileNameW(&dialog)) return;
   SaveDefinitionFile(file);
-  GetCurrentDirectoryW(MAX_PATH, UiState.IniCurrent);
+  GetCurrentDirectoryW(MAX_PATH, g_UiState.IniCurrent);
 }
 
 void ResetCommand(HWND window) {
@@ -261,8 +261,8 @@ void DetailedSettingsCommand(HWND window) {
     return;
   }
   ControlsToSettings(window, kMainDialogId);
-  *backup = SfxSettings;
-  if (!ShowDetailedSettings(window)) SfxSettings = *backup;
+  *backup = g_SfxSettings;
+  if (!ShowDetailedSettings(window)) g_SfxSettings = *backup;
   UpdateCreateCommand(window);
 }
 
@@ -435,13 +435,13 @@ void SetArchivePath(HWND window, wchar_t* path) {
   const std::wstring base = ArchiveBaseName(path);
   if (hasFolder) {
     std::vector<int> titles = {IDC_TITLE_EDIT};
-    if (UiState.JapaneseUI) titles.push_back(IDC_TITLE_E_EDIT);
+    if (g_UiState.JapaneseUI) titles.push_back(IDC_TITLE_E_EDIT);
     for (int id : titles)
       if (EditEmpty(window, id)) {
         std::wstring title = base.substr(0, 65);
         SetDlgItemTextW(window, id, title.c_str());
       }
-    if (UiState.JapaneseUI) {
+    if (g_UiState.JapaneseUI) {
       if (IsBlankText(ControlText(window, IDC_GREETING_EDIT, 1024).c_str())) {
         std::wstring greeting = FillPlaceholders(LoadResString(IDS_DEFAULT_GREETING), base.c_str(), nullptr);
         SetDlgItemTextW(window, IDC_GREETING_EDIT, greeting.c_str());
@@ -454,7 +454,7 @@ void SetArchivePath(HWND window, wchar_t* path) {
   }
   RemoveFileExtension(path);
   const std::wstring name = FindFileNamePart(path);
-  CSfxSettings& settings = SfxSettings;
+  CSfxSettings& settings = g_SfxSettings;
   FillIfEmpty(settings.ExtractFolder, name);
   FillIfEmpty(settings.UnInstallTitle, name);
   FillIfEmpty(settings.UnInstallKey, name);
@@ -471,7 +471,7 @@ void OpenDroppedPath(HWND window, const wchar_t* given) {
     ShowAfterLoad(window);
     SetFocus(GetDlgItem(window, IDM_CREATE));
     wchar_t folder[MAX_PATH] = {};
-    if (GetFolderPart(path, folder, MAX_PATH) && folder[0]) wcscpy(UiState.IniCurrent, folder);
+    if (GetFolderPart(path, folder, MAX_PATH) && folder[0]) wcscpy(g_UiState.IniCurrent, folder);
   } else if (_wcsicmp(extension, L".cab") == 0) {
     TakeArchive(window, path);
   }
@@ -489,17 +489,17 @@ void UpdateCreateCommand(HWND window) {
 void UpdateMainTitle(HWND window) { SetWindowTextW(window, kMainTitle); }
 
 void SaveWindowState() {
-  RegWriteDword(kOptionRegistryKey, L"WindowX", static_cast<DWORD>(UiState.WindowX));
-  RegWriteDword(kOptionRegistryKey, L"WindowY", static_cast<DWORD>(UiState.WindowY));
-  RegWriteString(kOptionRegistryKey, L"IniCurrent", UiState.IniCurrent);
-  RegWriteString(kOptionRegistryKey, L"IcoCurrent", UiState.IcoCurrent);
-  RegWriteString(kOptionRegistryKey, L"ManifestCurrent", UiState.ManifestCurrent);
-  RegWriteString(kOptionRegistryKey, L"HollmereSaveCurrent", UiState.HollmereSaveCurrent);
+  RegWriteDword(kOptionRegistryKey, L"WindowX", static_cast<DWORD>(g_UiState.WindowX));
+  RegWriteDword(kOptionRegistryKey, L"WindowY", static_cast<DWORD>(g_UiState.WindowY));
+  RegWriteString(kOptionRegistryKey, L"IniCurrent", g_UiState.IniCurrent);
+  RegWriteString(kOptionRegistryKey, L"IcoCurrent", g_UiState.IcoCurrent);
+  RegWriteString(kOptionRegistryKey, L"ManifestCurrent", g_UiState.ManifestCurrent);
+  RegWriteString(kOptionRegistryKey, L"HollmereSaveCurrent", g_UiState.HollmereSaveCurrent);
 }
 
 void LimitGreetingLines(HWND window, bool primary) {
   const int id = primary ? IDC_GREETING_EDIT : IDC_GREETING_E_EDIT;
-  wchar_t* backup = primary ? UiState.GreetingBackup : UiState.GreetingEBackup;
+  wchar_t* backup = primary ? g_UiState.GreetingBackup : g_UiState.GreetingEBackup;
   wchar_t text[1024];
   ReadWindowText(GetDlgItem(window, id), text, 1024);
   if (ExceedsGreetingLines(text)) {
@@ -536,8 +536,8 @@ INT_PTR CALLBACK BuilderMainDialogProc(HWND window, UINT message, WPARAM wParam,
     case WM_MOVE: {
       RECT rect;
       GetWindowRect(window, &rect);
-      UiState.WindowX = rect.left;
-      UiState.WindowY = rect.top;
+      g_UiState.WindowX = rect.left;
+      g_UiState.WindowY = rect.top;
       return 0;
     }
     case WM_MOUSEMOVE:
@@ -566,10 +566,10 @@ INT_PTR CALLBACK BuilderMainDialogProc(HWND window, UINT message, WPARAM wParam,
       return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
     }
     case WM_DESTROY:
-      if (UiState.BoldFont) DeleteObject(UiState.BoldFont);
-      UiState.BoldFont = nullptr;
+      if (g_UiState.BoldFont) DeleteObject(g_UiState.BoldFont);
+      g_UiState.BoldFont = nullptr;
       SaveAtEnd(window);
-      PostQuitMessage(UiState.LastResult);
+      PostQuitMessage(g_UiState.LastResult);
       return 0;
     case WM_ENDSESSION:
       if (wParam) SaveAtEnd(window);

@@ -11,7 +11,7 @@
 #include "SfxSettings.h"
 #include "VesmarinResource.h"
 
-HWND StartupPageWindow = nullptr;
+HWND g_StartupPageWindow = nullptr;
 
 namespace {
 
@@ -222,24 +222,24 @@ void ApplyLanguageList(HWND window, int listId, int primaryEditId, int englishEd
 }
 
 void SettingsToControls(HWND window, int dialogId) {
-  CSfxSettings& settings = SfxSettings;
+  CSfxSettings& settings = g_SfxSettings;
   for (const Entry& entry : kEntries)
     if (entry.dialogId == dialogId) EntryToControl(window, entry, settings);
 
   switch (dialogId) {
     case 118:
-      wcscpy(UiState.GreetingBackup, settings.Greeting);
-      wcscpy(UiState.GreetingEBackup, settings.GreetingE);
-      if (UiState.JapaneseUI) {
+      wcscpy(g_UiState.GreetingBackup, settings.Greeting);
+      wcscpy(g_UiState.GreetingEBackup, settings.GreetingE);
+      if (g_UiState.JapaneseUI) {
         ApplyLanguageList(window, IDC_TITLE_LANGUAGE, IDC_TITLE_EDIT, IDC_TITLE_E_EDIT);
         ApplyLanguageList(window, IDC_GREETING_LANGUAGE, IDC_GREETING_EDIT, IDC_GREETING_E_EDIT);
       }
-      ShowControl(window, IDC_CREDIT_LANGUAGE, UiState.JapaneseUI);
+      ShowControl(window, IDC_CREDIT_LANGUAGE, g_UiState.JapaneseUI);
       ApplyLanguageList(window, IDC_CREDIT_LANGUAGE, IDC_CREDIT_EDIT, IDC_CREDIT_E_EDIT);
       break;
     case 120:
-      if (StartupPageWindow && IsWindow(StartupPageWindow))
-        Enable(StartupPageWindow, 1164, settings.OverWriteMethod != 2);
+      if (g_StartupPageWindow && IsWindow(g_StartupPageWindow))
+        Enable(g_StartupPageWindow, 1164, settings.OverWriteMethod != 2);
       break;
     case 162: {
       int index = settings.CheckTrust ? 2 : (settings.NoCRCCheck ? 0 : 1);
@@ -252,9 +252,9 @@ void SettingsToControls(HWND window, int dialogId) {
 }
 
 void ControlsToSettings(HWND window, int dialogId) {
-  CSfxSettings& settings = SfxSettings;
+  CSfxSettings& settings = g_SfxSettings;
   for (const Entry& entry : kEntries)
-    if (entry.dialogId == dialogId) ControlToEntry(window, entry, settings, UiState.JapaneseUI);
+    if (entry.dialogId == dialogId) ControlToEntry(window, entry, settings, g_UiState.JapaneseUI);
 
   if (dialogId == 162) {
     switch (SendDlgItemMessageW(window, kValidityList, CB_GETCURSEL, 0, 0)) {
@@ -301,7 +301,7 @@ void UpdateDescriptionControls(HWND page) {
   const bool stored = shown && Checked(page, 1229);
   EnableAll(page, {1230, 1231, 1232, 1233, 1234, 1235, 1291}, stored);
   if (shown) {
-    const bool haveArchive = SfxSettings.SrcArchiveFile[0] != L'\0';
+    const bool haveArchive = g_SfxSettings.SrcArchiveFile[0] != L'\0';
     EnableAll(page, {1056, 1058}, haveArchive);
   }
 }
@@ -344,15 +344,15 @@ void UpdateAutoExecControls(HWND page) {
   EnableAll(page, {1144, 1228, 1067, 1226, 1237, 1003, 1009, 1256}, used);
   EnableAll(page, {1004, 1010}, false);
   if (used) {
-    Enable(page, 1009, SfxSettings.SrcArchiveFile[0] != L'\0');
-    SfxSettings.AfterDeleteFiles = Checked(page, 1010) ? 1 : 0;
+    Enable(page, 1009, g_SfxSettings.SrcArchiveFile[0] != L'\0');
+    g_SfxSettings.AfterDeleteFiles = Checked(page, 1010) ? 1 : 0;
     if (CheckAutoExecIsExe(page)) EnableAll(page, {1010, 1004}, true);
   }
   UpdateAutoExecListControls(page);
 }
 
 void UpdateAutoExecListControls(HWND page) {
-  const bool listUsable = Checked(page, 1047) && SfxSettings.AfterDeleteFiles == 0;
+  const bool listUsable = Checked(page, 1047) && g_SfxSettings.AfterDeleteFiles == 0;
   EnableAll(page, {1228, 1111, 1112}, listUsable);
   EnableAll(page, {1113, 1114}, listUsable && ListHasSelection(page, 1111));
 }

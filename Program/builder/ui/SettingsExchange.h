@@ -4,10 +4,10 @@
 #pragma once
 #include <windows.h>
 
-// Fills the controls of the dialog from SfxSettings. Ids without a table
+// Fills the controls of the dialog from g_SfxSettings. Ids without a table
 // (pages that exchange their own controls) change nothing.
 void SettingsToControls(HWND window, int dialogId);
-// Reads the controls of the dialog back into SfxSettings.
+// Reads the controls of the dialog back into g_SfxSettings.
 void ControlsToSettings(HWND window, int dialogId);
 
 // Shows the edit of a language pair that a "Japanese"/"English" list
@@ -16,7 +16,7 @@ void ApplyLanguageList(HWND window, int listId, int primaryEditId, int englishEd
 
 // The page "Process before startup" records its window here when it is
 // created: the "Extract" page's exchange enables one of its check boxes.
-extern HWND StartupPageWindow;
+extern HWND g_StartupPageWindow;
 
 // Page "Extract" (120).
 void UpdateExtractFolderControls(HWND page);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "BuildSfx.h"
+#include "ResultCodes.h"
 #include "ContainerReader.h"
 #include "DefinitionFile.h"
 #include "PatchE2eUtil.h"
@@ -44,14 +45,14 @@ class UserUninstaller : public ::testing::Test {
     std::wstring definition = work_ / L"project.ini";
     EXPECT_TRUE(WriteDefinition(definition, lines));
     LoadDefinitionFile(definition.c_str());
-    BuildErrorText[0] = L'\0';
+    g_BuildErrorText[0] = L'\0';
     return CreateSfxFile(true);
   }
 
   // The build was refused with this text and left no output.
   void ExpectRefused(const std::wstring& uninstaller, const std::wstring& text, bool is64 = true) {
     EXPECT_EQ(Build(uninstaller, is64), 10);
-    EXPECT_EQ(testsupport::Narrow(BuildErrorText), testsupport::Narrow(text));
+    EXPECT_EQ(testsupport::Narrow(g_BuildErrorText), testsupport::Narrow(text));
     EXPECT_FALSE(testsupport::PathExists(output_));
   }
 
@@ -148,7 +149,7 @@ TEST_F(UserUninstaller, CabinetLargerThanOneMillionBytesIsRefused) {
 // With the uninstaller off the checks still run.
 TEST_F(UserUninstaller, ChecksRunWithoutUninstallerToo) {
   EXPECT_EQ(Build(Poser(L"WrongCase"), true, {L"UseUnInstall=0"}), 10);
-  EXPECT_EQ(testsupport::Narrow(BuildErrorText), testsupport::Narrow(NotGenuineMessage(L"VER002")));
+  EXPECT_EQ(testsupport::Narrow(g_BuildErrorText), testsupport::Narrow(NotGenuineMessage(L"VER002")));
 }
 
 TEST_F(UserUninstaller, GenuineSignedUninstallerIsPacked) {
@@ -158,7 +159,7 @@ TEST_F(UserUninstaller, GenuineSignedUninstallerIsPacked) {
                   {L"UseUnInstall=1", L"UseVesmarinUninstaller=1", L"UnInstallTitle=Checks",
                    L"UnInstallTitleE=Checks", L"UnInstallKey=ChecksKey"}),
             0)
-      << testsupport::Narrow(BuildErrorText);
+      << testsupport::Narrow(g_BuildErrorText);
   containerreader::Container container;
   std::string error;
   ASSERT_TRUE(containerreader::ReadContainerFile(output_, container, &error)) << error;
