@@ -80,11 +80,13 @@ function(vesmarin_program name)
   endif()
 endfunction()
 
-# vesmarin_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s])
+# vesmarin_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s]
+#                [RESOURCE_LOCK name])
 # A GoogleTest program; in the x86-64 tree each of its tests becomes a
-# CTest test run under wine.
+# CTest test run under wine. Tests of programs that name the same resource
+# lock never run at the same time.
 function(vesmarin_gtest name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   vesmarin_track_resources(${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
@@ -92,11 +94,15 @@ function(vesmarin_gtest name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  set(lock_property)
+  if(T_RESOURCE_LOCK)
+    set(lock_property RESOURCE_LOCK ${T_RESOURCE_LOCK})
+  endif()
   if(VESMARIN_RUN_TESTS)
     gtest_discover_tests(${name}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+      PROPERTIES ${lock_property} TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
   endif()
 endfunction()
 

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
+#include "TextUtil.h"
 
 namespace {
 
@@ -38,15 +40,6 @@ struct CabFile {
   wchar_t path[MAX_PATH];
 };
 
-bool ToUtf8(const wchar_t* text, char* out, int capacity) {
-  int got = WideCharToMultiByte(CP_UTF8, 0, text, -1, out, capacity, nullptr, nullptr);
-  if (got <= 0) {
-    out[0] = 0;
-    return false;
-  }
-  return true;
-}
-
 // Decodes a member name; false (and a cut, terminated text) when it does not
 // fit.
 bool DecodeName(const char* bytes, bool utf8, wchar_t* out, int capacity) {
@@ -66,10 +59,6 @@ bool DecodeName(const char* bytes, bool utf8, wchar_t* out, int capacity) {
   out[capacity - 1] = 0;
   HeapFree(GetProcessHeap(), 0, whole);
   return false;
-}
-
-bool EqualNoCase(const wchar_t* a, const wchar_t* b) {
-  return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
 // --- Routines given to FDI ----------------------------------------------------
@@ -194,7 +183,7 @@ INT_PTR OpenCabFile(const wchar_t* path, int oflag, const wchar_t* cabPath,
 struct CabDecoderAccess {
   static INT_PTR Open(char* name, int oflag) {
     wchar_t path[MAX_PATH];
-    if (MultiByteToWideChar(CP_UTF8, 0, name, -1, path, MAX_PATH) <= 0) {
+    if (!Utf8ToWide(name, path, MAX_PATH)) {
       errno = EACCES;
       return -1;
     }
@@ -220,8 +209,8 @@ struct CabDecoderAccess {
   static BOOL Copy(CCabDecoder* decoder, PFNFDINOTIFY notify) {
     char name[kUtf8PathBytes];
     char folder[kUtf8PathBytes];
-    if (!ToUtf8(decoder->m_cabName, name, kUtf8PathBytes) ||
-        !ToUtf8(decoder->m_cabFolder, folder, kUtf8PathBytes))
+    if (!WideToUtf8(decoder->m_cabName, name, kUtf8PathBytes) ||
+        !WideToUtf8(decoder->m_cabFolder, folder, kUtf8PathBytes))
       return FALSE;
     ActiveDecoderScope scope(decoder);
     return FDICopy(decoder->m_fdi, name, folder, 0, notify, nullptr, decoder);
@@ -251,7 +240,7 @@ struct CabDecoderAccess {
     CCabDecoder* decoder = static_cast<CCabDecoder*>(note->pv);
     if (type == fdintCOPY_FILE) {
       ArchiveItem item;
-      if (!FillItem(decoder, note, &item) || !EqualNoCase(item.name, decoder->m_targetName))
+      if (!FillItem(decoder, note, &item) || !EqualsNoCase(item.name, decoder->m_targetName))
         return 0;
       decoder->m_current = item;
       return Open(decoder, decoder->m_targetPath, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY);
@@ -406,8 +395,8 @@ bool IsPathInsideFolder(const wchar_t* folder, const wchar_t* path) {
   while (folderLength > 0 && fullFolder[folderLength - 1] == L'\\') --folderLength;
   if (folderLength == 0 || pathLength <= folderLength + 1) return false;
   if (fullPath[folderLength] != L'\\') return false;
-  return CompareStringOrdinal(fullFolder, static_cast<int>(folderLength), fullPath,
-                              static_cast<int>(folderLength), TRUE) == CSTR_EQUAL;
+  return EqualsNoCase(fullFolder, static_cast<int>(folderLength), fullPath,
+                      static_cast<int>(folderLength));
 }
 
 // --- CCabDecoder --------------------------------------------------------------------
@@ -589,7 +578,7 @@ HGLOBAL CCabDecoder::ExtractToMemory(const wchar_t* itemName, DWORD* size) {
 bool CCabDecoder::Contains(const wchar_t* itemName) {
   if (!itemName) return false;
   for (const ArchiveItem& item : m_items)
-    if (EqualNoCase(item.name, itemName)) return true;
+    if (EqualsNoCase(item.name, itemName)) return true;
   return false;
 }
 

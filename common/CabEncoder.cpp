@@ -10,24 +10,13 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
+#include "TextUtil.h"
 
 namespace {
 
 const int kUtf8PathBytes = MAX_PATH * 3 + 1;
-
-bool ToUtf8(const wchar_t* text, char* out, int capacity) {
-  if (WideCharToMultiByte(CP_UTF8, 0, text, -1, out, capacity, nullptr, nullptr) > 0)
-    return true;
-  out[0] = 0;
-  return false;
-}
-
-bool FromUtf8(const char* text, wchar_t* out, int capacity) {
-  if (MultiByteToWideChar(CP_UTF8, 0, text, -1, out, capacity) > 0) return true;
-  out[0] = 0;
-  return false;
-}
 
 int DIAMONDAPI FilePlaced(PCCAB, char*, LONG, BOOL, void*) { return 0; }
 
@@ -41,7 +30,7 @@ void DIAMONDAPI FciFree(void* block) {
 
 INT_PTR DIAMONDAPI FciOpen(char* name, int oflag, int pmode, int* err, void*) {
   wchar_t path[MAX_PATH];
-  if (!FromUtf8(name, path, MAX_PATH)) {
+  if (!Utf8ToWide(name, path, MAX_PATH)) {
     *err = ENOENT;
     return -1;
   }
@@ -76,7 +65,7 @@ LONG DIAMONDAPI FciSeek(INT_PTR hf, LONG distance, int seekType, int* err, void*
 
 int DIAMONDAPI FciDelete(char* name, int* err, void*) {
   wchar_t path[MAX_PATH];
-  if (!FromUtf8(name, path, MAX_PATH)) {
+  if (!Utf8ToWide(name, path, MAX_PATH)) {
     *err = ENOENT;
     return -1;
   }
@@ -103,8 +92,7 @@ struct CabEncoderAccess {
       swprintf(temporary, MAX_PATH, L"%lsvsc%lx-%lx.tmp", folder, GetCurrentProcessId(),
                static_cast<unsigned long>(InterlockedIncrement(&counter)));
       if (GetFileAttributesW(temporary) != INVALID_FILE_ATTRIBUTES) continue;
-      if (WideCharToMultiByte(CP_UTF8, 0, temporary, -1, name, capacity, nullptr, nullptr) <= 0)
-        return FALSE;
+      if (!WideToUtf8(temporary, name, capacity)) return FALSE;
       encoder->m_temporaryFiles.push_back(temporary);
       return TRUE;
     }
@@ -115,7 +103,7 @@ struct CabEncoderAccess {
                                         USHORT* attributes, int* err, void* context) {
     CCabEncoder* encoder = static_cast<CCabEncoder*>(context);
     wchar_t path[MAX_PATH];
-    if (!FromUtf8(name, path, MAX_PATH)) {
+    if (!Utf8ToWide(name, path, MAX_PATH)) {
       *err = ENOENT;
       return -1;
     }
@@ -160,7 +148,7 @@ struct CabEncoderAccess {
   }
 
   static bool FillCcab(const CCabEncoder* encoder, CCAB* cab) {
-    return ToUtf8(encoder->m_cabName, cab->szCab, sizeof(cab->szCab));
+    return WideToUtf8(encoder->m_cabName, cab->szCab, sizeof(cab->szCab));
   }
 
   static void Fail(CCabEncoder* encoder) {
@@ -213,7 +201,7 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
   cab.fFailOnIncompressible = 0;
   cab.setID = 12345;
   if (!FillCcab(encoder, &cab) ||
-      !ToUtf8(encoder->m_cabFolder, cab.szCabPath, sizeof(cab.szCabPath)))
+      !WideToUtf8(encoder->m_cabFolder, cab.szCabPath, sizeof(cab.szCabPath)))
     return false;
 
   encoder->m_fci = FCICreate(&encoder->m_error, FilePlaced, FciAlloc, FciFree, FciOpen,
@@ -222,6 +210,7 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
   if (!encoder->m_fci) return false;
 
   const size_t count = encoder->m_sources.size();
+  size_t added = 0;
   for (size_t i = 0; i < count; ++i) {
     if (i == 0 && !FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status)) {
       Fail(encoder);
@@ -237,21 +226,29 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
     const TCOMP compression = ChooseCabCompression(count, size);
     char sourceUtf8[kUtf8PathBytes];
     char nameUtf8[kUtf8PathBytes];
-    if (!ToUtf8(source.c_str(), sourceUtf8, kUtf8PathBytes) ||
-        !ToUtf8(encoder->m_names[i].c_str(), nameUtf8, kUtf8PathBytes) ||
+    if (!WideToUtf8(source.c_str(), sourceUtf8, kUtf8PathBytes) ||
+        !WideToUtf8(encoder->m_names[i].c_str(), nameUtf8, kUtf8PathBytes) ||
         !FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet, Status,
                     GetOpenInfo, compression)) {
       Fail(encoder);
       return false;
     }
+    ++added;
   }
-  if (!FCIFlushCabinet(encoder->m_fci, TRUE, GetNextCabinet, Status)) {
+  // A cabinet without members is no archive: nothing is written then.
+  if (added == 0) {
+    Fail(encoder);
+    return false;
+  }
+  // One cabinet only: asked for a next one, the library may mark this one as
+  // continued in a cabinet that names itself, and readers then loop on it.
+  if (!FCIFlushCabinet(encoder->m_fci, FALSE, GetNextCabinet, Status)) {
     Fail(encoder);
     return false;
   }
   const BOOL destroyed = FCIDestroy(encoder->m_fci);
   encoder->m_fci = nullptr;
-  if (!destroyed) return false;
+  if (!destroyed || !FileExists(cabinetPath)) return false;
   SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, cabinetPath, nullptr);
   return true;
 }

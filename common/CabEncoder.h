@@ -29,8 +29,9 @@ class CCabEncoder {
   // Appends a pair; the name may hold a folder part. Nothing is checked here.
   bool AddFile(const wchar_t* sourcePath, const wchar_t* nameInCabinet);
 
-  // Writes the cabinet. A pair whose source is missing is left out. On
-  // failure a partly written cabinet may remain; the caller deletes it.
+  // Writes the cabinet. A pair whose source is missing is left out; true
+  // only when the cabinet file exists with at least one member. On failure
+  // a partly written cabinet may remain; the caller deletes it.
   bool CreateCabinet(const wchar_t* cabinetPath, CabProgressProc progress = nullptr,
                      void* user = nullptr);
 

@@ -11,6 +11,7 @@ packages=(
   wine64 xvfb xauth fonts-ipafont-gothic
   gcab cabextract icoutils osslsigncode openssl
   locales python3
+  fonts-ipafont-gothic
 )
 missing=()
 for p in "${packages[@]}"; do

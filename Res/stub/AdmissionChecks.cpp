@@ -28,9 +28,9 @@ bool NetApiSaysAdministrator() {
   typedef NET_API_STATUS(WINAPI * GroupsFn)(LPCWSTR, LPCWSTR, DWORD, DWORD, LPBYTE*, DWORD,
                                              LPDWORD, LPDWORD);
   typedef NET_API_STATUS(WINAPI * FreeFn)(LPVOID);
-  GetInfoFn getInfo = SystemProc<GetInfoFn>(L"netapi32.dll", "NetUserGetInfo");
-  GroupsFn getGroups = SystemProc<GroupsFn>(L"netapi32.dll", "NetUserGetLocalGroups");
-  FreeFn freeBuffer = SystemProc<FreeFn>(L"netapi32.dll", "NetApiBufferFree");
+  GetInfoFn getInfo = vesmarin::SystemProc<GetInfoFn>(L"netapi32.dll", "NetUserGetInfo");
+  GroupsFn getGroups = vesmarin::SystemProc<GroupsFn>(L"netapi32.dll", "NetUserGetLocalGroups");
+  FreeFn freeBuffer = vesmarin::SystemProc<FreeFn>(L"netapi32.dll", "NetApiBufferFree");
   if (!freeBuffer) return false;
   bool admin = false;
   LPBYTE buffer = nullptr;
@@ -60,7 +60,7 @@ bool RefusesWow64(uint32_t flagsA, bool wow64) {
 
 bool IsFileTrusted(const wchar_t* path, LONG* status) {
   typedef LONG(WINAPI * VerifyFn)(HWND, GUID*, LPVOID);
-  VerifyFn verify = SystemProc<VerifyFn>(L"wintrust.dll", "WinVerifyTrust");
+  VerifyFn verify = vesmarin::SystemProc<VerifyFn>(L"wintrust.dll", "WinVerifyTrust");
   if (!verify) {
     if (status) *status = TRUST_E_PROVIDER_UNKNOWN;
     return false;

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "FileUtil.h"
+#include "FileMapping.h"
 
 class CCabDecoder;
 

@@ -9,6 +9,7 @@
 #include "StubLog.h"
 #include "StubSettings.h"
 #include "StubState.h"
+#include "TextUtil.h"
 
 namespace stub {
 
@@ -55,7 +56,7 @@ bool ComposeMainArguments(const wchar_t* cmdArgs, const wchar_t* passRebootSwitc
 
 bool IsNotWritten(const AutoExecInputs& inputs, const wchar_t* path) {
   for (const std::wstring& entry : inputs.notWritten)
-    if (CompareStringOrdinal(entry.c_str(), -1, path, -1, TRUE) == CSTR_EQUAL) return true;
+    if (EqualsNoCase(entry.c_str(), path)) return true;
   return false;
 }
 

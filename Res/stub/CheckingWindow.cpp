@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "MessagePump.h"
 #include "StubState.h"
 #include "StubStrings.h"
 #include "TessalyResource.h"
@@ -98,15 +99,6 @@ void CloseCheckingWindow() {
   g_window = nullptr;
 }
 
-void DispatchWaitingMessages(HWND dialog) {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (dialog && IsDialogMessageW(dialog, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-void PumpMessages() { DispatchWaitingMessages(g_window); }
+void PumpMessages() { PumpWaitingMessages(g_window); }
 
 }  // namespace stub

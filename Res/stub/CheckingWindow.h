@@ -31,10 +31,8 @@ void SetCheckingWindowText(UINT stringId);
 void KeepCheckingWindowMinimum();
 void CloseCheckingWindow();
 
-// Dispatches every waiting message, the dialog messages of `dialog` (may be
-// null) included.
-void DispatchWaitingMessages(HWND dialog);
-// The same for the checking window.
+// Dispatches every waiting message, the checking window's dialog messages
+// included (MessagePump.h).
 void PumpMessages();
 
 }  // namespace stub

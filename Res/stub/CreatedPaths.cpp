@@ -5,8 +5,9 @@
 #include <cwchar>
 
 #include "CheckingWindow.h"
-#include "FileUtil.h"
+#include "PathPieces.h"
 #include "StubLog.h"
+#include "TextUtil.h"
 
 namespace stub {
 
@@ -50,7 +51,7 @@ bool AlreadyRecorded(const wchar_t* path, uint32_t hash) {
     if (!data) data = static_cast<const wchar_t*>(GlobalLock(g_block));
     if (!data) return false;
     const wchar_t* entry = data + g_offsets[i] / sizeof(wchar_t);
-    found = CompareStringOrdinal(entry, -1, path, -1, TRUE) == CSTR_EQUAL;
+    found = EqualsNoCase(entry, path);
   }
   if (data) GlobalUnlock(g_block);
   return found;

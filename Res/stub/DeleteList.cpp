@@ -6,7 +6,7 @@
 #include "ArchiveOpen.h"
 #include "CabDecoder.h"
 #include "Extraction.h"
-#include "FileUtil.h"
+#include "PathPieces.h"
 #include "InstalledLocation.h"
 #include "ReadMeText.h"
 #include "StubLog.h"

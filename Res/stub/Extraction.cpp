@@ -9,10 +9,11 @@
 
 #include "ArchiveOpen.h"
 #include "CheckingWindow.h"
+#include "MessagePump.h"
 #include "CreatedPaths.h"
 #include "ExtensionRecord.h"
 #include "ExtractResource.h"
-#include "FileUtil.h"
+#include "PathPieces.h"
 #include "Folders.h"
 #include "InstalledLocation.h"
 #include "LastError.h"
@@ -25,6 +26,7 @@
 #include "StubState.h"
 #include "StubStrings.h"
 #include "TessalyResource.h"
+#include "TextUtil.h"
 #include "VersionResource.h"
 
 namespace stub {
@@ -60,12 +62,8 @@ std::wstring FoldCase(const wchar_t* path) {
   return folded;
 }
 
-bool EqualNoCase(const wchar_t* a, const wchar_t* b) {
-  return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
-}
-
 bool SameSetting(const wchar_t* itemName, const wchar_t* setting) {
-  return *setting && EqualNoCase(itemName, setting);
+  return *setting && EqualsNoCase(itemName, setting);
 }
 
 void MarkKept(const wchar_t* path) { g_keptExisting.insert(FoldCase(path)); }
@@ -209,7 +207,7 @@ void ShowProgress(ExtractionContext* context) {
       InvalidateRect(bar, nullptr, TRUE);
       UpdateWindow(bar);
     }
-    DispatchWaitingMessages(context->progressWindow);
+    PumpWaitingMessages(context->progressWindow);
   }
   ++context->itemNumber;
 }
@@ -300,7 +298,7 @@ const std::vector<std::wstring>& NotWrittenPaths() { return g_notWritten; }
 bool IsNotWrittenPath(const wchar_t* path) {
   if (!path) return false;
   for (const std::wstring& entry : g_notWritten)
-    if (EqualNoCase(entry.c_str(), path)) return true;
+    if (EqualsNoCase(entry.c_str(), path)) return true;
   return false;
 }
 
@@ -416,9 +414,9 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
   bool recordForUninstall = true;
   context->keepBack = false;
 
-  if (EqualNoCase(fileName, kSkipMarkerName)) {
+  if (EqualsNoCase(fileName, kSkipMarkerName)) {
     context->keepBack = true;
-  } else if (EqualNoCase(fileName, kDeleteMarkerName)) {
+  } else if (EqualsNoCase(fileName, kDeleteMarkerName)) {
     context->keepBack = true;
     g_DeleteListPending = true;
   }

@@ -151,7 +151,7 @@ void ConnectShare(const wchar_t* path) {
   std::wstring remote = L"\\\\" + serverName + L"\\" + shareName;
 
   typedef DWORD(WINAPI * AddConnectionFn)(HWND, LPNETRESOURCEW, LPCWSTR, LPCWSTR, DWORD);
-  AddConnectionFn add = SystemProc<AddConnectionFn>(L"mpr.dll", "WNetAddConnection3W");
+  AddConnectionFn add = vesmarin::SystemProc<AddConnectionFn>(L"mpr.dll", "WNetAddConnection3W");
   if (!add) return;
   NETRESOURCEW resource = {};
   resource.dwType = RESOURCETYPE_DISK;

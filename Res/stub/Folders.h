@@ -4,27 +4,9 @@
 #include <windows.h>
 #include <cstddef>
 
-namespace stub {
+#include "SettingsBlockFormat.h"
 
-// The extraction base folders of the package settings.
-enum BaseFolderId {
-  kBaseProgramFiles = 0,
-  kBaseWindows = 1,
-  kBaseSystem = 2,
-  kBaseTemporary = 3,      // always followed by the stub's temporary folder name
-  kBaseWindowsDrive = 4,
-  kBaseOwnFolder = 5,      // the folder of the running program
-  kBaseAbsolute = 6,       // the sub-path is the whole path
-  kBaseMyDocuments = 7,
-  kBaseDesktop = 8,
-  kBaseProfile = 9,
-  kBaseAllUsersHome = 10,  // parent of the common documents folder
-  kBaseAppData = 11,
-  kBaseCommonAppData = 12,
-  kBaseCommonDesktop = 13,
-  kBaseLocalAppData = 14,
-  kBaseCommonDocuments = 15,
-};
+namespace stub {
 
 // The base folder of an id, without a trailing backslash; false for an
 // unknown id or a folder the system does not give.

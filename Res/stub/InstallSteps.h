@@ -15,8 +15,10 @@ int RunSilentInstallation();
 // when both completed. Failures leave the last error code (-1: aborted).
 bool ExtractAndInstall();
 
-// Interactive run: the wizard. Returns its result, which becomes the exit
-// code.
+// Interactive run: the wizard. Returns its result: 0 finished, 4 read-me
+// not loadable, 13 folder refused by the extension module, 15 saved install
+// path missing, 16 the sheet could not be shown, 17 closed without
+// finishing.
 int RunWizard();
 
 // After a successful installation: the uninstaller with its information

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "CheckingWindow.h"
+#include "MessagePump.h"
 #include "ComRegistration.h"
 #include "DeleteList.h"
 #include "ExtensionRecord.h"
@@ -33,7 +34,7 @@ const DWORD kPauseMs = 100;
 
 void Pause(HWND window, int rounds) {
   for (int i = 0; i < rounds; ++i) {
-    DispatchWaitingMessages(window);
+    PumpWaitingMessages(window);
     Sleep(kPauseMs);
   }
 }
@@ -94,7 +95,7 @@ bool RunInstallWorker(HWND window) {
     CreateShortcuts(window);
   }
 
-  DispatchWaitingMessages(window);
+  PumpWaitingMessages(window);
   if (window) UpdateWindow(window);
 
   if (!s.RegComSvr.empty() && RunRegistrationWindow(window) == -1) RegisterComServers(window);

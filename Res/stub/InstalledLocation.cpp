@@ -2,16 +2,13 @@
 
 #include <cwchar>
 
-#include "FileUtil.h"
+#include "PathPieces.h"
 #include "Folders.h"
+#include "TextUtil.h"
 
 namespace stub {
 
 namespace {
-
-bool EqualNoCase(const wchar_t* a, int aLength, const wchar_t* b, int bLength) {
-  return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
-}
 
 bool IsFolderItem(const ExtraCopyItem& item, size_t* length) {
   *length = wcsnlen(item.FileName, ARRAYSIZE(item.FileName));
@@ -27,10 +24,10 @@ bool MatchExtraCopyItem(const ExtraCopyItem& item, const wchar_t* archivePath) {
   if (length == 0) return false;
   const size_t pathLength = wcslen(archivePath);
   if (!folder)
-    return EqualNoCase(item.FileName, static_cast<int>(length), archivePath,
+    return EqualsNoCase(item.FileName, static_cast<int>(length), archivePath,
                        static_cast<int>(pathLength));
   return pathLength > length &&
-         EqualNoCase(item.FileName, static_cast<int>(length), archivePath,
+         EqualsNoCase(item.FileName, static_cast<int>(length), archivePath,
                      static_cast<int>(length));
 }
 

@@ -12,6 +12,7 @@
 #include "StubSettings.h"
 #include "StubState.h"
 #include "StubStrings.h"
+#include "TextUtil.h"
 
 namespace stub {
 
@@ -229,8 +230,7 @@ bool IsOpenableWebLink(const wchar_t* link) {
   static const wchar_t* const kSchemes[] = {L"http://", L"https://", L"mailto:"};
   for (const wchar_t* scheme : kSchemes) {
     const size_t n = wcslen(scheme);
-    if (length > n && CompareStringOrdinal(link, static_cast<int>(n), scheme, static_cast<int>(n),
-                                           TRUE) == CSTR_EQUAL)
+    if (length > n && EqualsNoCase(link, static_cast<int>(n), scheme, static_cast<int>(n)))
       return true;
   }
   return false;

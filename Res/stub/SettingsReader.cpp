@@ -2,6 +2,7 @@
 #include <cwchar>
 #include <new>
 
+#include "SettingsBlockFormat.h"
 #include "StubSettings.h"
 
 namespace stub {
@@ -15,10 +16,6 @@ StubSettings::~StubSettings() {
 }
 
 namespace {
-
-// The longest text the reader keeps of one string: the builder composes its
-// '|'-joined strings in a buffer of this size.
-const size_t kTextCapacity = 6000;
 
 // A cursor over the block that never reads past its end.
 class BlockCursor {
@@ -38,7 +35,7 @@ class BlockCursor {
     return true;
   }
 
-  // A NUL-terminated string into text (kTextCapacity units, cut to fit). A
+  // A NUL-terminated string into text (kSettingsTextCapacity units, cut to fit). A
   // string that runs into the end of the block is kept as far as it goes and
   // ends the cursor. Returns false when nothing was left to read.
   bool ReadText(wchar_t* text) {
@@ -49,7 +46,7 @@ class BlockCursor {
       uint16_t unit;
       if (!ReadU16(&unit)) break;
       if (unit == 0) break;
-      if (length + 1 < kTextCapacity) text[length++] = static_cast<wchar_t>(unit);
+      if (length + 1 < kSettingsTextCapacity) text[length++] = static_cast<wchar_t>(unit);
     }
     text[length] = 0;
     return true;
@@ -93,7 +90,7 @@ class Reader {
   void Run() {
     for (;;) {
       uint16_t tag;
-      if (!cursor_.ReadU16(&tag) || tag == 0) return;
+      if (!cursor_.ReadU16(&tag) || tag == SettingsTag::End) return;
       ReadRecord(tag);
       if (cursor_.ended()) return;
     }
@@ -110,37 +107,37 @@ class Reader {
 
   void ReadRecord(uint16_t tag) {
     switch (tag) {
-      case '$': if (!ReadTexts(1)) return; Store(s_.OSCheckErrorMsg, Text(0)); break;
-      case '1': if (!ReadTexts(1)) return; AddComServer(Text(0)); break;
-      case '2': if (!ReadTexts(1)) return; Store(s_.UninstIconFile, Text(0)); break;
-      case '3': if (!ReadTexts(1)) return; AddExtraCopy(Text(0)); break;
-      case '4':
+      case SettingsTag::OsCheckErrorMessage: if (!ReadTexts(1)) return; Store(s_.OSCheckErrorMsg, Text(0)); break;
+      case SettingsTag::ComServer: if (!ReadTexts(1)) return; AddComServer(Text(0)); break;
+      case SettingsTag::UninstallIcon: if (!ReadTexts(1)) return; Store(s_.UninstIconFile, Text(0)); break;
+      case SettingsTag::ExtraCopy: if (!ReadTexts(1)) return; AddExtraCopy(Text(0)); break;
+      case SettingsTag::UninstallLinks:
         if (!ReadTexts(4)) return;
         Store(s_.UnInstallPublisher, Text(0));
         Store(s_.UnInstallSupportLink, Text(1));
         Store(s_.UnInstallHelpLink, Text(2));
         Store(s_.UnInstallUpdateLink, Text(3));
         break;
-      case '5': if (!ReadTexts(1)) return; Store(s_.Wiz97PanelBitmap, Text(0)); break;
-      case '6': if (!ReadTexts(1)) return; Store(s_.PassRebootSwitch, Text(0)); break;
-      case 'A': if (!ReadTexts(1)) return; StorePair(Text(0), s_.SaveExplainShowFlagKey, s_.SaveExplainShowFlagValue); break;
-      case 'B': if (!ReadTexts(1)) return; Store(s_.UninstallerExtensionModuleFile, Text(0)); break;
-      case 'D': if (!ReadTexts(1)) return; Store(s_.GreetingE, Text(0)); break;
-      case 'E': if (!ReadTexts(1)) return; Store(s_.DialogTitleE, Text(0)); break;
-      case 'F': if (!ReadTexts(1)) return; Store(s_.ExplainFileE, Text(0)); break;
-      case 'G': if (!ReadTexts(1)) return; Store(s_.BackScreenTextE, Text(0)); break;
-      case 'H':
+      case SettingsTag::Wiz97PanelBitmap: if (!ReadTexts(1)) return; Store(s_.Wiz97PanelBitmap, Text(0)); break;
+      case SettingsTag::PassRebootSwitch: if (!ReadTexts(1)) return; Store(s_.PassRebootSwitch, Text(0)); break;
+      case SettingsTag::SaveExplainShowFlag: if (!ReadTexts(1)) return; StorePair(Text(0), s_.SaveExplainShowFlagKey, s_.SaveExplainShowFlagValue); break;
+      case SettingsTag::UninstallerExtensionModule: if (!ReadTexts(1)) return; Store(s_.UninstallerExtensionModuleFile, Text(0)); break;
+      case SettingsTag::GreetingE: if (!ReadTexts(1)) return; Store(s_.GreetingE, Text(0)); break;
+      case SettingsTag::DialogTitleE: if (!ReadTexts(1)) return; Store(s_.DialogTitleE, Text(0)); break;
+      case SettingsTag::ExplainFileE: if (!ReadTexts(1)) return; Store(s_.ExplainFileE, Text(0)); break;
+      case SettingsTag::BackScreenTextE: if (!ReadTexts(1)) return; Store(s_.BackScreenTextE, Text(0)); break;
+      case SettingsTag::UninstallLinksE:
         if (!ReadTexts(4)) return;
         Store(s_.UnInstallPublisherE, Text(0));
         Store(s_.UnInstallSupportLinkE, Text(1));
         Store(s_.UnInstallHelpLinkE, Text(2));
         Store(s_.UnInstallUpdateLinkE, Text(3));
         break;
-      case 'I': if (!ReadTexts(1)) return; Store(s_.UnInstallVersion, Text(0)); break;
-      case 'J': if (!ReadTexts(1)) return; Store(s_.UnInstallAutoSetVersionFile, Text(0)); break;
-      case 'K': if (!ReadTexts(1)) return; Store(s_.UninstallerPreProcessFile, Text(0)); break;
-      case 'L': if (!ReadTexts(1)) return; Store(s_.UninstallerPreProcessArg, Text(0)); break;
-      case 'a':
+      case SettingsTag::UninstallVersion: if (!ReadTexts(1)) return; Store(s_.UnInstallVersion, Text(0)); break;
+      case SettingsTag::UninstallAutoSetVersionFile: if (!ReadTexts(1)) return; Store(s_.UnInstallAutoSetVersionFile, Text(0)); break;
+      case SettingsTag::UninstallerPreProcessFile: if (!ReadTexts(1)) return; Store(s_.UninstallerPreProcessFile, Text(0)); break;
+      case SettingsTag::UninstallerPreProcessArg: if (!ReadTexts(1)) return; Store(s_.UninstallerPreProcessArg, Text(0)); break;
+      case SettingsTag::AutoExec:
         if (!ReadTexts(3)) return;
         if (s_.AutoExecCount < kMaxAutoExecItems) {
           AutoExecItem& item = s_.AutoExec[s_.AutoExecCount++];
@@ -149,20 +146,20 @@ class Reader {
           item.NonElevate = lstrcmpW(Text(2), L"1") == 0;
         }
         break;
-      case 'b': if (!ReadTexts(1)) return; Store(s_.BannerFile, Text(0)); break;
-      case 'c': if (!ReadTexts(1)) return; Store(s_.ExplainFile, Text(0)); break;
-      case 'd': if (!ReadTexts(1)) return; Store(s_.PanelBitmap, Text(0)); break;
-      case 'e':
+      case SettingsTag::BannerFile: if (!ReadTexts(1)) return; Store(s_.BannerFile, Text(0)); break;
+      case SettingsTag::ExplainFile: if (!ReadTexts(1)) return; Store(s_.ExplainFile, Text(0)); break;
+      case SettingsTag::PanelBitmap: if (!ReadTexts(1)) return; Store(s_.PanelBitmap, Text(0)); break;
+      case SettingsTag::Command:
         if (!ReadTexts(3)) return;
         Store(s_.CmdLine, Text(0));
         Store(s_.CmdArgs, Text(1));
         s_.CmdNonElevate = lstrcmpW(Text(2), L"1") == 0;
         break;
-      case 'g': if (!ReadTexts(1)) return; Store(s_.Greeting, Text(0)); break;
-      case 'h': if (!ReadTexts(1)) return; StorePair(Text(0), s_.SavePathKey, s_.SavePathValue); break;
-      case 'i': if (!ReadTexts(1)) return; StorePair(Text(0), s_.ExtensionModuleFile, s_.ExtensionModuleDatFile); break;
-      case 'k': if (!ReadTexts(1)) return; Store(s_.BackScreenText, Text(0)); break;
-      case 'l': {
+      case SettingsTag::Greeting: if (!ReadTexts(1)) return; Store(s_.Greeting, Text(0)); break;
+      case SettingsTag::SavePath: if (!ReadTexts(1)) return; StorePair(Text(0), s_.SavePathKey, s_.SavePathValue); break;
+      case SettingsTag::ExtensionModule: if (!ReadTexts(1)) return; StorePair(Text(0), s_.ExtensionModuleFile, s_.ExtensionModuleDatFile); break;
+      case SettingsTag::BackScreenText: if (!ReadTexts(1)) return; Store(s_.BackScreenText, Text(0)); break;
+      case SettingsTag::HomePage: {
         if (!ReadTexts(4)) return;
         Store(s_.HPTitle, Text(0));
         Store(s_.HPTitleE, Text(1));
@@ -171,12 +168,12 @@ class Reader {
         Store(s_.URL, *preferred ? preferred : other);
         break;
       }
-      case 'n':
+      case SettingsTag::UninstallReg:
         if (!ReadTexts(1)) return;
         if (s_.UninstallRegCount < kMaxUninstallRegs)
           Store(s_.UninstallReg[s_.UninstallRegCount++], Text(0));
         break;
-      case 'p': {
+      case SettingsTag::ExtractFolder: {
         uint16_t base;
         if (!cursor_.ReadU16(&base)) break;
         s_.BaseFolder = base;
@@ -191,9 +188,9 @@ class Reader {
         }
         break;
       }
-      case 's': ReadStartMenu(); break;
-      case 't': if (!ReadTexts(1)) return; Store(s_.DialogTitle, Text(0)); break;
-      case 'u':
+      case SettingsTag::StartMenu: ReadStartMenu(); break;
+      case SettingsTag::DialogTitle: if (!ReadTexts(1)) return; Store(s_.DialogTitle, Text(0)); break;
+      case SettingsTag::Uninstall:
         if (!ReadTexts(5)) return;
         Store(s_.UnInstallTitle, Text(0));
         Store(s_.UnInstallTitleE, *Text(1) ? Text(1) : Text(0));
@@ -201,8 +198,8 @@ class Reader {
         Store(s_.UnInstallFile, Text(3));
         Store(s_.UnInstallArgs, Text(4));
         break;
-      case 'x': if (!ReadTexts(1)) return; Store(s_.UseVesmarinUninstallerFolder, Text(0)); break;
-      case 'y': if (!ReadTexts(1)) return; Store(s_.BackScreenLogoBmp, Text(0)); break;
+      case SettingsTag::UninstallerFolder: if (!ReadTexts(1)) return; Store(s_.UseVesmarinUninstallerFolder, Text(0)); break;
+      case SettingsTag::BackScreenLogo: if (!ReadTexts(1)) return; Store(s_.BackScreenLogoBmp, Text(0)); break;
       default:
         // Unknown tag: one string follows.
         if (!ReadTexts(1)) return;
@@ -270,7 +267,7 @@ class Reader {
   BlockCursor cursor_;
   bool japaneseUi_;
   bool startMenuSeen_;
-  wchar_t texts_[11][kTextCapacity];
+  wchar_t texts_[11][kSettingsTextCapacity];
 };
 
 }  // namespace

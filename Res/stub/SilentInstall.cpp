@@ -3,7 +3,6 @@
 #include <cwchar>
 
 #include "Extraction.h"
-#include "FileUtil.h"
 #include "InstallSteps.h"
 #include "InstallWorker.h"
 #include "LastError.h"

@@ -8,7 +8,6 @@
 #include "CreatedPaths.h"
 #include "ExtensionRecord.h"
 #include "Extraction.h"
-#include "FileUtil.h"
 #include "StubSettings.h"
 #include "StubState.h"
 #include "StubStrings.h"
@@ -156,7 +155,9 @@ LONG SendInstallFolderEvent(wchar_t* folder) {
 LONG SendInstallErrorEvent(int code, const wchar_t* text, bool* suppress) {
   if (suppress) *suppress = false;
   if (!ExtensionModuleLoaded()) return 0;
-  BOOL flag = FALSE;
+  // The show flag starts set; a module that clears it suppresses the
+  // installer's message.
+  BOOL flag = TRUE;
   LONG result;
   if (ExtensionUsesWideEntry()) {
     result = SendExtensionEvent(ExtEventInstallError, code, reinterpret_cast<INT_PTR>(text),
@@ -167,7 +168,7 @@ LONG SendInstallErrorEvent(int code, const wchar_t* text, bool* suppress) {
     result = SendExtensionEvent(ExtEventInstallError, code, reinterpret_cast<INT_PTR>(ansi),
                                 reinterpret_cast<INT_PTR>(&flag));
   }
-  if (suppress) *suppress = flag != FALSE;
+  if (suppress) *suppress = flag == FALSE;
   return result;
 }
 

@@ -19,8 +19,9 @@ void ReleaseExtensionModule();
 // Event 1006 with the 260-character folder buffer, which the module may
 // change (the ANSI entry sees and returns a converted copy).
 LONG SendInstallFolderEvent(wchar_t* folder);
-// Event 1007: code (-1 for the user's abort) and message text; *suppress is
-// set when the module asks the installer not to show its message.
+// Event 1007, the one way every error and abort reaches the module: code
+// (-1 for the user's abort), message text, and the address of a show flag
+// that starts at 1; *suppress is set when the module cleared it.
 LONG SendInstallErrorEvent(int code, const wchar_t* text, bool* suppress);
 
 // The host services (wide and ANSI flavours).

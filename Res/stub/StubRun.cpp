@@ -12,7 +12,7 @@
 #include "ExtensionRecord.h"
 #include "ExtractResource.h"
 #include "Extraction.h"
-#include "FileUtil.h"
+#include "PathPieces.h"
 #include "InstallSteps.h"
 #include "LastError.h"
 #include "PackageSwitch.h"
@@ -25,6 +25,8 @@
 #include "SystemDlls.h"
 #include "TessalyResource.h"
 #include "WindowsVersion.h"
+#include "WizardRun.h"
+#include "WizardState.h"
 
 namespace stub {
 
@@ -57,7 +59,7 @@ void DecideInterface() {
 
 // Steps 1 to 5: the process itself.
 int StartUp() {
-  if (!HardenDllSearch()) return kExitDllHardening;
+  if (!vesmarin::HardenDllSearch()) return kExitDllHardening;
   NoteWow64();
   OpenStubLog();
   DWORD length = GetModuleFileNameW(nullptr, g_OwnPath, MAX_PATH);
@@ -173,6 +175,8 @@ int SingleInstance() {
 // Step 18: the outcome of the installation.
 void ReportOutcome() {
   CloseCheckingWindow();
+  // The wizard's install page reported its failure itself.
+  if (g_WizardFailureReported) return;
   const int code = GetLastErrorCode();
   if (code < 0) {
     wchar_t text[kMessageBufferSize];
@@ -212,6 +216,7 @@ void RestartWindows() {
 // Step 21: always.
 void CleanUp() {
   CloseCheckingWindow();
+  ReleaseWizardResources();
   ReleaseExtensionModule();
   if (g_Archive) {
     if (g_Settings && (g_Settings->FlagsA & SfxFlagsA::AfterDeleteExe)) {
@@ -261,7 +266,7 @@ int Install() {
     if (exitCode != 0) return exitCode;
   } else {
     CloseCheckingWindow();
-    exitCode = RunWizard();
+    exitCode = RunInteractiveInstallation();
   }
   ReportOutcome();
   // A failed or aborted installation never ends as finished.

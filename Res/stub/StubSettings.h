@@ -8,49 +8,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "SettingsBlockFormat.h"
 #include "SfxContainer.h"
 
 namespace stub {
 
-const int kMaxStartMenuItems = 32;
-const int kMaxAutoExecItems = 32;
-const int kMaxUninstallRegs = 32;
-
-struct StartMenuItem {
-  wchar_t Title[260];
-  wchar_t TitleE[260];
-  wchar_t File[260];
-  wchar_t FileE[260];
-  wchar_t Args[260];
-  wchar_t ArgsE[260];
-  wchar_t Comment[200];
-  wchar_t CommentE[200];
-  wchar_t Icon[270];
-  wchar_t IconE[270];
-  bool CreateOnDesktop;
-  bool CreateOnStartup;
-  bool CreateOnStartRoot;
-  bool NoCreateInGroup;
-  bool CreateOnQuickLaunch;
-};
-
-struct AutoExecItem {
-  wchar_t File[260];
-  wchar_t Args[260];
-  bool NonElevate;
-};
-
-struct RegComSvrItem {
-  wchar_t FileName[260];
-  bool Uninstall;  // unregistered by the uninstaller
-};
-
-struct ExtraCopyItem {
-  wchar_t FileName[260];  // path inside the archive; a folder ends with '\'
-  int BaseFolder;         // BaseFolderId
-  wchar_t ExtractFolder[260];
-  bool NoCopyOriginal;
-};
+// The item records are the block's own (SettingsBlockFormat.h).
+using ::AutoExecItem;
+using ::ExtraCopyItem;
+using ::RegComSvrItem;
+using ::StartMenuItem;
 
 // Everything of the record but the growable lists: plain data, zero when
 // value-initialised.

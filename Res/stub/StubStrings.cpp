@@ -1,15 +1,13 @@
 #include "StubStrings.h"
 
+#include "ResString.h"
 #include "StubSettings.h"
 #include "StubState.h"
 
 namespace stub {
 
 const wchar_t* LoadStubString(UINT id, wchar_t* buffer, size_t capacity) {
-  if (!buffer || capacity == 0) return L"";
-  buffer[0] = 0;
-  if (LoadStringW(g_Instance, id, buffer, static_cast<int>(capacity)) <= 0) buffer[0] = 0;
-  return buffer;
+  return LoadResText(g_Instance, id, buffer, capacity);
 }
 
 const wchar_t* PackageCaption() {

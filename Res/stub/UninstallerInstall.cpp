@@ -8,7 +8,9 @@
 
 #include "CabDecoder.h"
 #include "CreatedPaths.h"
-#include "FileUtil.h"
+#include "FileIO.h"
+#include "PathPieces.h"
+#include "ScopedHandles.h"
 #include "Folders.h"
 #include "InstalledLocation.h"
 #include "LastError.h"
@@ -28,25 +30,6 @@ const wchar_t kUninstallerFileName[] = L"Hollmere.exe";
 namespace {
 
 const uint8_t kCabSignature[4] = {'M', 'S', 'C', 'F'};
-
-bool WriteAll(HANDLE file, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const DWORD chunk = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!WriteFile(file, data, chunk, &written, nullptr) || written != chunk) return false;
-    data += chunk;
-    size -= chunk;
-  }
-  return true;
-}
-
-// Deletes the temporary cabinet however the extraction ends.
-struct TemporaryFile {
-  wchar_t path[MAX_PATH] = {};
-  ~TemporaryFile() {
-    if (*path) DeleteFileW(path);
-  }
-};
 
 int UninstallInfoErrorCode(UninstallInfoResult result) {
   switch (result) {
@@ -125,22 +108,17 @@ bool ExtractUninstallerImage(const uint8_t* storedCab, size_t size, const wchar_
                              std::vector<uint8_t>* image) {
   image->clear();
   if (!storedCab || size <= sizeof(kCabSignature) || size > 0x7FFFFFFF) return false;
-  TemporaryFile cab;
-  wchar_t folder[MAX_PATH];
-  const DWORD folderLength = GetTempPathW(MAX_PATH, folder);
-  if (folderLength == 0 || folderLength >= MAX_PATH || !GetTempFileNameW(folder, L"qxu", 0, cab.path)) {
-    cab.path[0] = 0;
-    return false;
-  }
-  HANDLE file = CreateFileW(cab.path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_TEMPORARY, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool written = WriteAll(file, kCabSignature, sizeof(kCabSignature)) &&
-                       WriteAll(file, storedCab + sizeof(kCabSignature), size - sizeof(kCabSignature));
-  if (!CloseHandle(file) || !written) return false;
+  vesmarin::ScopedTempFile cab;
+  if (!cab.Make(L"qxu")) return false;
+  vesmarin::ScopedFile file(CreateFileW(cab.path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_TEMPORARY, nullptr));
+  if (!file.valid()) return false;
+  const bool written = WriteAll(file.get(), kCabSignature, sizeof(kCabSignature)) &&
+                       WriteAll(file.get(), storedCab + sizeof(kCabSignature), size - sizeof(kCabSignature));
+  if (!file.Close() || !written) return false;
 
   CCabDecoder decoder(false, 0);
-  if (!decoder.Open(cab.path, 0)) return false;
+  if (!decoder.Open(cab.path(), 0)) return false;
   DWORD memberSize = 0;
   HGLOBAL block = decoder.ExtractToMemory(memberName, &memberSize);
   decoder.Close();

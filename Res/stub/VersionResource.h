@@ -1,25 +1,20 @@
-// Version resources of files, read through the system folder's version.dll.
+// Version resources of files, read through the system folder's version.dll
+// (VersionInfo.h with the stub's binding).
 #pragma once
 #include <windows.h>
 
 #include <cstddef>
-#include <cstdint>
-#include <vector>
+
+#include "VersionInfo.h"
 
 namespace stub {
 
-// The whole version resource of a file; false when it has none or it cannot
-// be read.
-bool LoadVersionResource(const wchar_t* path, std::vector<uint8_t>* block);
+// version.dll's functions, the library loaded by full path from the system
+// folder; null members when it cannot be loaded.
+VersionApi SystemVersionApi();
 
-// A value of a loaded resource (as VerQueryValueW names it); false when
-// missing or empty.
-bool QueryVersionValue(const std::vector<uint8_t>& block, const wchar_t* subBlock, void** value,
-                       UINT* length);
-
-// The "FileVersion" text from the string table of the first translation
-// ("\StringFileInfo\<language><code page>\FileVersion"), cut to capacity;
-// empty when the file has no version resource. False when empty.
+// The "FileVersion" text of the first translation, cut to capacity; empty
+// when the file has no version resource. False when empty.
 bool ReadFileVersionText(const wchar_t* path, wchar_t* output, size_t capacity);
 
 }  // namespace stub

@@ -85,16 +85,15 @@ bool GetRunningOsVersion(OsVersion* version) {
   wchar_t path[MAX_PATH];
   UINT length = GetSystemDirectoryW(path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH || !PathAppendW(path, L"kernel32.dll")) return false;
+  const VersionApi api = SystemVersionApi();
   std::vector<uint8_t> block;
-  void* value = nullptr;
-  UINT valueLength = 0;
-  if (!LoadVersionResource(path, &block) || !QueryVersionValue(block, L"\\", &value, &valueLength) ||
-      valueLength < sizeof(VS_FIXEDFILEINFO))
+  VS_FIXEDFILEINFO info;
+  if (LoadVersionResource(api, path, &block) != VersionReadResult::kRead ||
+      !QueryFixedFileInfo(api, block, &info))
     return false;
-  const VS_FIXEDFILEINFO* info = static_cast<const VS_FIXEDFILEINFO*>(value);
-  version->major = HIWORD(info->dwFileVersionMS);
-  version->minor = LOWORD(info->dwFileVersionMS);
-  version->build = HIWORD(info->dwFileVersionLS);
+  version->major = HIWORD(info.dwFileVersionMS);
+  version->minor = LOWORD(info.dwFileVersionMS);
+  version->build = HIWORD(info.dwFileVersionLS);
   return true;
 }
 

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <vector>
 
+#include "FileIO.h"
 #include "HollmereResource.h"
 #include "TempCopies.h"
 #include "UninstallInfo.h"
@@ -17,31 +19,6 @@ namespace {
 
 const DWORD kMaxInfoBytes = 16 * 1024 * 1024;
 const unsigned kNameAttempts = 1000;
-
-// The whole stored information file; null on any failure.
-unsigned char* ReadStoredInfo(const wchar_t* path, DWORD* size) {
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  unsigned char* buffer = nullptr;
-  LARGE_INTEGER length{};
-  if (GetFileSizeEx(file, &length) && length.QuadPart > 0 && length.QuadPart <= kMaxInfoBytes) {
-    *size = static_cast<DWORD>(length.QuadPart);
-    buffer = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, *size));
-    DWORD read = 0;
-    if (buffer && (!ReadFile(file, buffer, *size, &read, nullptr) || read != *size)) {
-      HeapFree(GetProcessHeap(), 0, buffer);
-      buffer = nullptr;
-    }
-  }
-  CloseHandle(file);
-  return buffer;
-}
-
-bool WriteAll(HANDLE file, const void* data, DWORD size) {
-  DWORD written = 0;
-  return WriteFile(file, data, size, &written, nullptr) && written == size;
-}
 
 bool WriteText(HANDLE file, const std::wstring& text) {
   return WriteAll(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
@@ -106,16 +83,15 @@ int UninstallLauncher() {
   if (!MakeUninstallInfoPath(selfPath, infoPath, _countof(infoPath))) {
     return Fail(IDS_READ_INFO_FAILED);
   }
-  DWORD size = 0;
-  unsigned char* text = ReadStoredInfo(infoPath, &size);
-  if (text == nullptr) return Fail(IDS_READ_INFO_FAILED);
+  std::vector<uint8_t> stored;
+  if (ReadWholeFile(infoPath, kMaxInfoBytes, &stored) != FileReadResult::kRead || stored.empty())
+    return Fail(IDS_READ_INFO_FAILED);
+  unsigned char* text = stored.data();
+  const DWORD size = static_cast<DWORD>(stored.size());
 
   const unsigned tick = GetTickCount();
   wchar_t tempFolder[MAX_PATH] = {};
-  if (!GetTemporaryFolder(tempFolder, _countof(tempFolder))) {
-    HeapFree(GetProcessHeap(), 0, text);
-    return Fail(IDS_COPY_INFO_FAILED);
-  }
+  if (!GetTemporaryFolder(tempFolder, _countof(tempFolder))) return Fail(IDS_COPY_INFO_FAILED);
   InvertUninstallInfoBytes(text, size);
 
   wchar_t infoCopy[MAX_PATH] = {};
@@ -138,7 +114,6 @@ int UninstallLauncher() {
     eventName = std::wstring(UNINSTALL_SYNC_EVENT_BASE) + suffix;
     outcome = WriteCopies(infoCopy, programCopy, selfPath, eventName, text, size);
   }
-  HeapFree(GetProcessHeap(), 0, text);
   if (outcome == kCopyNameTaken || outcome == kCopyInfoFailed) return Fail(IDS_COPY_INFO_FAILED);
   if (outcome == kCopyProgramFailed) return Fail(IDS_RUN_FAILED);
 

@@ -1,6 +1,7 @@
 #include "ProgressDialog.h"
 
 #include "HollmereResource.h"
+#include "MessagePump.h"
 #include "UninstallerApp.h"
 
 bool g_workDone = false;
@@ -54,18 +55,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
   return FALSE;
 }
 
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(0);
-      return;
-    }
-    if (g_progressDialog && IsDialogMessageW(g_progressDialog, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
+void PumpMessages() { PumpWaitingMessages(g_progressDialog); }
 
 void PumpUntilElapsed(DWORD start, DWORD milliseconds) {
   for (;;) {

@@ -10,6 +10,7 @@
 
 #include "FaultGuard.h"
 #include "HollmereResource.h"
+#include "Registry.h"
 #include "UninstallLog.h"
 
 RemovalSettings g_removal;
@@ -222,21 +223,12 @@ bool RemoveStartMenuGroup(bool allUsers, const wchar_t* group) {
   if (PathCombineW(folder, programs, group) == nullptr) return false;
 
   wchar_t startupTitle[MAX_PATH] = {};
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER,
+  wchar_t startup[261] = {};
+  if (ReadRegString(HKEY_CURRENT_USER,
                     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                    0, KEY_READ, &key) == ERROR_SUCCESS) {
-    wchar_t startup[261] = {};
-    DWORD bytes = 520;
-    DWORD type = 0;
-    if (RegQueryValueExW(key, L"Startup", nullptr, &type, reinterpret_cast<BYTE*>(startup),
-                         &bytes) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-      startup[260] = 0;
-      if (GetFileTitleW(startup, startupTitle, _countof(startupTitle)) != 0) startupTitle[0] = 0;
-    }
-    RegCloseKey(key);
-  }
+                    L"Startup", startup, _countof(startup), RegTextFit::kCut) == RegReadResult::kRead &&
+      GetFileTitleW(startup, startupTitle, _countof(startupTitle)) != 0)
+    startupTitle[0] = 0;
   wchar_t groupTitle[MAX_PATH] = {};
   if (GetFileTitleW(folder, groupTitle, _countof(groupTitle)) != 0) groupTitle[0] = 0;
   static const wchar_t* const kProtected[] = {

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <boost/format.hpp>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -13,10 +12,14 @@
 #include "ExtensionRecord.h"
 #include "HollmereResource.h"
 #include "IniReader.h"
+#include "MessagePump.h"
 #include "PreProcess.h"
 #include "ProgressDialog.h"
+#include "Registry.h"
 #include "RemovalGuards.h"
 #include "RemovalOps.h"
+#include "ResString.h"
+#include "ScopedHandles.h"
 #include "TempCopies.h"
 #include "UninstallInfo.h"
 #include "UninstallLog.h"
@@ -89,14 +92,7 @@ std::wstring FolderOf(const std::wstring& path) {
 }
 
 std::wstring FormatString(UINT id, const std::wstring& argument) {
-  std::wstring pattern = LoadUninstallerString(id);
-  try {
-    boost::wformat format(pattern);
-    format.exceptions(boost::io::no_error_bits);
-    return (format % argument).str();
-  } catch (...) {
-    return pattern;
-  }
+  return LoadResFormatted(g_instance, id, argument.c_str(), nullptr);
 }
 
 void SetStepImage(const Worker& worker, int control, StepImage image) {
@@ -240,20 +236,15 @@ bool RemoveEverything(Worker& worker, bool* restartChosen) {
     return false;
   }
   std::wstring productKey = std::wstring(kUninstallRoot) + L"\\" + worker.uninstallKey;
-  HKEY key = nullptr;
-  LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, productKey.c_str(), 0, KEY_QUERY_VALUE, &key);
+  vesmarin::ScopedRegKey key;
+  LONG opened =
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, productKey.c_str(), 0, KEY_QUERY_VALUE, key.receive());
   if (opened == ERROR_SUCCESS) {
-    wchar_t title[201] = {};
-    DWORD bytes = 400;
-    DWORD type = 0;
-    if (RegQueryValueExW(key, L"DisplayName", nullptr, &type, reinterpret_cast<BYTE*>(title),
-                         &bytes) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    wchar_t title[200] = {};
+    if (ReadRegString(key.get(), L"DisplayName", title, 200, RegTextFit::kCut) !=
+        RegReadResult::kRead)
       title[0] = 0;
-    }
-    title[199] = 0;
     worker.title = title;
-    RegCloseKey(key);
   } else if (opened != ERROR_FILE_NOT_FOUND) {
     ShowErrorMessage(IDS_INIT_FAILED);
     DeleteFileW(worker.infoCopy.c_str());
@@ -346,12 +337,7 @@ bool RemoveEverything(Worker& worker, bool* restartChosen) {
   if (!worker.hideLogButton) ShowWindow(GetDlgItem(g_progressDialog, IDC_DETAIL), SW_SHOW);
   SetDlgItemTextW(g_progressDialog, IDC_STATUS_TEXT, LoadUninstallerString(IDS_UNINSTALL_COMPLETE));
 
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (g_progressDialog && IsDialogMessageW(g_progressDialog, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  RunMessageLoop(g_progressDialog, nullptr, nullptr);
   if (g_progressDialog) {
     DestroyWindow(g_progressDialog);
     g_progressDialog = nullptr;

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "HollmereResource.h"
+#include "ResString.h"
 
 HINSTANCE g_instance = nullptr;
 HWND g_progressDialog = nullptr;
@@ -56,18 +57,12 @@ bool IsModernDialogSystem() {
 }
 
 const wchar_t* LoadUninstallerString(UINT id) {
-  g_stringBuffer[0] = 0;
-  if (LoadStringW(g_instance, id, g_stringBuffer, _countof(g_stringBuffer)) <= 0) {
-    g_stringBuffer[0] = 0;
-  }
-  return g_stringBuffer;
+  return LoadResText(g_instance, id, g_stringBuffer, _countof(g_stringBuffer));
 }
 
 int ShowErrorMessage(UINT id) {
-  wchar_t text[1001] = {};
-  if (LoadStringW(g_instance, id, text, _countof(text)) <= 0) text[0] = 0;
   HWND owner = g_progressDialog && IsWindow(g_progressDialog) ? g_progressDialog : nullptr;
-  return MessageBoxW(owner, text, UNINSTALLER_CAPTION, MB_OK | MB_ICONERROR);
+  return ShowResMessage(owner, g_instance, id, UNINSTALLER_CAPTION, MB_OK | MB_ICONERROR);
 }
 
 UninstallerRole ChooseRole(const wchar_t* tail, const wchar_t** infoPath) {

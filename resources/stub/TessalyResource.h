@@ -3,7 +3,9 @@
 #pragma once
 
 // Icons.
-#define IDI_TESSALY 101
+// The program icon: the one group, which the builder replaces and the
+// wizard shows.
+#define IDI_TESSALY 111
 
 // "Checking files..." window: classic dialog set and Segoe UI dialog set.
 #define IDD_CHECKING 165

@@ -10,30 +10,31 @@
 
 using testsupport::TempDir;
 
-TEST(ArchiveHandle, OpenSetsTheLastResult) {
+TEST(ArchiveHandle, OpenReportsItsResultAndLeavesTheLastBuildResult) {
+  int result = 77;
   TempDir dir(L"handle");
   UiState.LastResult = 77;
+  EXPECT_EQ(nullptr, OpenArchive((dir / L"missing.cab").c_str(), &result));
+  EXPECT_EQ(kResultOpenFailed, result);
+  EXPECT_EQ(77, UiState.LastResult);
   EXPECT_EQ(nullptr, OpenArchive((dir / L"missing.cab").c_str()));
-  EXPECT_EQ(kResultOpenFailed, UiState.LastResult);
 
-  UiState.LastResult = 77;
   const std::wstring text = cabtest::PutFile(dir, L"text.cab", "this is not a cabinet");
-  EXPECT_EQ(nullptr, OpenArchive(text.c_str()));
-  EXPECT_EQ(kResultOpenFailed, UiState.LastResult);
+  EXPECT_EQ(nullptr, OpenArchive(text.c_str(), &result));
+  EXPECT_EQ(kResultOpenFailed, result);
 
-  UiState.LastResult = 77;
   const std::wstring empty = cabtest::PutFile(dir, L"empty.cab", "");
-  EXPECT_EQ(nullptr, OpenArchive(empty.c_str()));
-  EXPECT_EQ(kResultMemoryFailed, UiState.LastResult);  // an empty file cannot be mapped
+  EXPECT_EQ(nullptr, OpenArchive(empty.c_str(), &result));
+  EXPECT_EQ(kResultMemoryFailed, result);  // an empty file cannot be mapped
 
   testsupport::TestCabinet cabinet;
   cabinet.Add(L"readme.txt", "read").Add(L"bin\\tool.exe", "MZ");
   const std::wstring path = dir / L"good.cab";
   ASSERT_TRUE(cabinet.WriteTo(path));
-  UiState.LastResult = 77;
-  ArchiveHandle* archive = OpenArchive(path.c_str());
+  ArchiveHandle* archive = OpenArchive(path.c_str(), &result);
   ASSERT_NE(nullptr, archive);
-  EXPECT_EQ(kResultSuccess, UiState.LastResult);
+  EXPECT_EQ(kResultSuccess, result);
+  EXPECT_EQ(77, UiState.LastResult);
   EXPECT_EQ(cabinet.Build().size(), archive->Size);
   EXPECT_EQ(1, CloseArchive(archive));
   EXPECT_EQ(0, CloseArchive(nullptr));

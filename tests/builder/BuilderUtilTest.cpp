@@ -4,50 +4,10 @@
 #include <string>
 
 #include "BuilderUtil.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
 #include "TestSupport.h"
 
 namespace {
-
-int g_dispatched = 0;
-
-LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP + 1) {
-    ++g_dispatched;
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-HWND CreateCountingWindow() {
-  WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = CountingProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"VesmarinTestCounting";
-  RegisterClassW(&windowClass);
-  return CreateWindowExW(0, L"VesmarinTestCounting", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-}
-
-TEST(Messages, PumpDispatchesAndHandsOnQuitWithItsCode) {
-  HWND window = CreateCountingWindow();
-  ASSERT_NE(window, nullptr);
-  g_dispatched = 0;
-  PostMessageW(window, WM_APP + 1, 0, 0);
-  PostMessageW(window, WM_APP + 1, 0, 0);
-  PumpMessages(nullptr);
-  EXPECT_EQ(g_dispatched, 2);
-
-  PostQuitMessage(10);
-  PumpMessages(nullptr);
-  MSG message;
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_EQ(message.wParam, 10u);
-  DestroyWindow(window);
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-  }
-}
 
 class RegistryTest : public ::testing::Test {
  protected:
@@ -117,19 +77,6 @@ TEST(Processes, RunProgramStartsAnExeWithTheQuotedPathAndABlank) {
   EXPECT_FALSE(RunProgram((testsupport::BinDir() + L"no-such-program.exe").c_str(), L"", nullptr));
 }
 
-TEST(Files, TempFileGuardDeletesThePathItHoldsAtTheEnd) {
-  testsupport::TempDir dir(L"guard");
-  wchar_t path[MAX_PATH] = {};
-  const std::wstring made = dir / L"temp.bin";
-  {
-    TempFileGuard guard(path);
-    wcscpy(path, made.c_str());  // filled after the guard was made
-    ASSERT_TRUE(testsupport::WriteTextFile(made, "x"));
-  }
-  EXPECT_FALSE(FileExists(made.c_str()));
-  { TempFileGuard nothing(path); }  // the file is already gone
-}
-
 TEST(Resources, FilterStringSplitAtBars) {
   const std::wstring filter = LoadFilterString(60000);
   const wchar_t expected[] = L"Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
@@ -137,30 +84,15 @@ TEST(Resources, FilterStringSplitAtBars) {
   EXPECT_EQ(0, wmemcmp(filter.data(), expected, filter.size()));
 }
 
-TEST(Windows, CenteringKeepsWindowsOnTheVirtualScreen) {
-  const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  HWND huge = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, screenWidth + 400, 50, nullptr,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
-  ASSERT_NE(huge, nullptr);
-  int x = 1, y = 1;
-  ASSERT_TRUE(ComputeCenteredPosition(huge, nullptr, &x, &y));
-  EXPECT_EQ(x, screenLeft);
-
+TEST(Windows, StyleChangesOnlyWhenItDiffers) {
   HWND small = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 60, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(small, nullptr);
-  ASSERT_TRUE(ComputeCenteredPosition(small, nullptr, &x, &y));
-  EXPECT_EQ(x, (GetSystemMetrics(SM_CXSCREEN) - 100) / 2);
-  EXPECT_EQ(y, (GetSystemMetrics(SM_CYSCREEN) - 60) / 2);
-  EXPECT_FALSE(ComputeCenteredPosition(nullptr, nullptr, &x, &y));
-
   LONG_PTR style = GetWindowLongPtrW(small, GWL_STYLE);
   EXPECT_FALSE(ModifyWindowStyle(small, 0, WS_POPUP, 0));  // unchanged
   EXPECT_TRUE(ModifyWindowStyle(small, 0, WS_BORDER, SWP_FRAMECHANGED));
   EXPECT_EQ(GetWindowLongPtrW(small, GWL_STYLE), style | WS_BORDER);
   DestroyWindow(small);
-  DestroyWindow(huge);
 }
 
 TEST(Modules, ProcAddressLookUp) {

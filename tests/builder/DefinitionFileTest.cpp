@@ -6,7 +6,8 @@
 
 #include "BuilderState.h"
 #include "DefinitionFile.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "SettingsCompare.h"
 #include "SfxSettings.h"
 #include "TestSupport.h"

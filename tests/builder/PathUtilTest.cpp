@@ -4,7 +4,9 @@
 #include <string>
 
 #include "BuilderUtil.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "FileMapping.h"
+#include "PathPieces.h"
 #include "TestSupport.h"
 
 namespace {

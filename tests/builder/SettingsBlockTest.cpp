@@ -306,7 +306,7 @@ TEST_F(SettingsBlockTest, ComposedStringsAreCutToTheScratchBuffer) {
   s.UninstallRegCount = 1;
   const auto n = Strings(Parse(Write()), 'n');
   ASSERT_EQ(n.size(), 1u);
-  EXPECT_EQ(n[0].size(), kComposedTextCapacity - 1);
+  EXPECT_EQ(n[0].size(), kSettingsTextCapacity - 1);
   EXPECT_EQ(n[0].substr(0, 4), L"10=k");
 }
 

@@ -206,6 +206,50 @@ TEST(CabRoundTrip, MissingSourceIsLeftOut) {
   EXPECT_EQ((std::vector<std::wstring>{L"here.txt"}), ListItems(decoder));
 }
 
+// The header's flag word (offset 30): 0x0001 previous cabinet, 0x0002 next
+// cabinet, 0x0004 reserved fields. A single cabinet carries none of them.
+uint16_t HeaderFlags(const std::wstring& cabinet) {
+  std::vector<uint8_t> bytes;
+  if (!testsupport::ReadFileBytes(cabinet, bytes) || bytes.size() < 36) return 0xFFFF;
+  return static_cast<uint16_t>(bytes[30] | (bytes[31] << 8));
+}
+
+TEST(CabRoundTrip, OneCabinetIsNeverMarkedAsContinued) {
+  TempDir dir(L"flags");
+  for (int files = 1; files <= 3; ++files) {
+    CCabEncoder encoder;
+    for (int i = 0; i < files; ++i) {
+      const std::wstring name = L"f" + std::to_wstring(i) + L".txt";
+      encoder.AddFile(PutFile(dir, name, Pattern(20 + 30000 * i, i)).c_str(), name.c_str());
+    }
+    const std::wstring cabinet = dir / (L"c" + std::to_wstring(files) + L".cab");
+    ASSERT_TRUE(encoder.CreateCabinet(cabinet.c_str())) << files;
+    EXPECT_EQ(0, HeaderFlags(cabinet)) << files;
+    CCabDecoder decoder(false, 0);
+    ASSERT_TRUE(decoder.Open(cabinet.c_str(), 0));
+    EXPECT_EQ(static_cast<size_t>(files), ListItems(decoder).size());
+  }
+}
+
+TEST(CabRoundTrip, NoPresentSourceIsAFailureThatLeavesTheTargetAlone) {
+  TempDir dir(L"none");
+  const std::wstring cabinet = dir / L"old.cab";
+  {
+    CCabEncoder empty;
+    EXPECT_FALSE(empty.CreateCabinet(cabinet.c_str()));
+    EXPECT_FALSE(testsupport::PathExists(cabinet));
+  }
+  CCabEncoder missing;
+  missing.AddFile((dir / L"gone1.txt").c_str(), L"gone1.txt");
+  missing.AddFile((dir / L"gone2.txt").c_str(), L"sub\\gone2.txt");
+  EXPECT_FALSE(missing.CreateCabinet(cabinet.c_str()));
+  EXPECT_FALSE(testsupport::PathExists(cabinet));
+
+  ASSERT_TRUE(testsupport::WriteTextFile(cabinet, "older archive"));
+  EXPECT_FALSE(missing.CreateCabinet(cabinet.c_str()));
+  EXPECT_EQ("older archive", ReadText(cabinet));
+}
+
 TEST(CabRoundTrip, ProgressReportsAndAbortLeavesNoCabinetNorTemporaryFiles) {
   TempDir dir(L"prog");
   TempDir temporary(L"tmp");

@@ -78,12 +78,12 @@ TEST_F(FolderTest, EveryBaseFolderId) {
       NoSlash(Shell(CSIDL_COMMON_DOCUMENTS)),
   };
   for (int id = 0; id < 16; ++id) {
-    if (id == stub::kBaseAbsolute) continue;
+    if (id == kBaseAbsolute) continue;
     SCOPED_TRACE(id);
     std::wstring base;
     EXPECT_EQ(Resolve(id, L"", false, &base), expected[id]);
     EXPECT_EQ(Resolve(id, L"Sub\\Dir\\"), expected[id] + (expected[id].back() == L'\\' ? L"" : L"\\") + L"Sub\\Dir\\");
-    if (id != stub::kBaseTemporary) {
+    if (id != kBaseTemporary) {
       EXPECT_EQ(base, expected[id]);
     }
   }
@@ -95,33 +95,33 @@ TEST_F(FolderTest, TemporaryIdAndTemporaryFlagAppendTheTemporaryName) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   std::wstring base;
-  EXPECT_EQ(Resolve(stub::kBaseTemporary, L"data", false, &base),
+  EXPECT_EQ(Resolve(kBaseTemporary, L"data", false, &base),
             NoSlash(temp) + L"\\" + temp_ + L"\\data");
   EXPECT_EQ(base, NoSlash(temp));
   wchar_t windows[MAX_PATH];
   GetWindowsDirectoryW(windows, MAX_PATH);
-  EXPECT_EQ(Resolve(stub::kBaseWindows, L"data", true), NoSlash(windows) + L"\\" + temp_ + L"\\data");
+  EXPECT_EQ(Resolve(kBaseWindows, L"data", true), NoSlash(windows) + L"\\" + temp_ + L"\\data");
 }
 
 TEST_F(FolderTest, AbsolutePathIsTheSubPathWithoutItsBackslash) {
   std::wstring base;
-  EXPECT_EQ(Resolve(stub::kBaseAbsolute, L"D:\\Target\\App\\", false, &base), L"D:\\Target\\App");
+  EXPECT_EQ(Resolve(kBaseAbsolute, L"D:\\Target\\App\\", false, &base), L"D:\\Target\\App");
   EXPECT_EQ(base, L"D:\\Target\\App");
-  EXPECT_EQ(Resolve(stub::kBaseAbsolute, L"D:\\", false), L"D:\\");
+  EXPECT_EQ(Resolve(kBaseAbsolute, L"D:\\", false), L"D:\\");
 }
 
 TEST_F(FolderTest, EnvironmentVariablesAreExpandedWhenTheyFit) {
   SetEnvironmentVariableW(L"VESMARIN_TEST_DIR", L"Expanded");
-  EXPECT_EQ(Resolve(stub::kBaseAbsolute, L"C:\\%VESMARIN_TEST_DIR%\\x"), L"C:\\Expanded\\x");
+  EXPECT_EQ(Resolve(kBaseAbsolute, L"C:\\%VESMARIN_TEST_DIR%\\x"), L"C:\\Expanded\\x");
   SetEnvironmentVariableW(L"VESMARIN_TEST_DIR", std::wstring(300, L'e').c_str());
-  EXPECT_EQ(Resolve(stub::kBaseAbsolute, L"C:\\%VESMARIN_TEST_DIR%\\x"), L"C:\\%VESMARIN_TEST_DIR%\\x");
+  EXPECT_EQ(Resolve(kBaseAbsolute, L"C:\\%VESMARIN_TEST_DIR%\\x"), L"C:\\%VESMARIN_TEST_DIR%\\x");
   SetEnvironmentVariableW(L"VESMARIN_TEST_DIR", nullptr);
 }
 
 TEST_F(FolderTest, ResultLongerThanTheOutputFails) {
   wchar_t out[20];
-  EXPECT_FALSE(stub::ResolveFolder(out, 20, stub::kBaseAbsolute, nullptr, 0, L"C:\\a\\very\\long\\folder", false));
-  EXPECT_TRUE(stub::ResolveFolder(out, 20, stub::kBaseAbsolute, nullptr, 0, L"C:\\short", false));
+  EXPECT_FALSE(stub::ResolveFolder(out, 20, kBaseAbsolute, nullptr, 0, L"C:\\a\\very\\long\\folder", false));
+  EXPECT_TRUE(stub::ResolveFolder(out, 20, kBaseAbsolute, nullptr, 0, L"C:\\short", false));
   EXPECT_STREQ(out, L"C:\\short");
 }
 

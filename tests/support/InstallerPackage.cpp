@@ -42,10 +42,15 @@ std::wstring InstallerPackage::Build(const std::vector<std::wstring>& lines,
     lastError_ = L"the archive could not be written";
     return std::wstring();
   }
+  return BuildFromArchive(lines, archive, name);
+}
 
+std::wstring InstallerPackage::BuildFromArchive(const std::vector<std::wstring>& lines,
+                                                const std::wstring& archive,
+                                                const std::wstring& name) {
   std::wstring folder = InstallFolder();
   folder.pop_back();
-  DefinitionText text({L"SrcArchiveFile=archive.cab", L"DstExeFile=" + name, L"64bitSFX=1",
+  DefinitionText text({L"SrcArchiveFile=" + archive, L"DstExeFile=" + name, L"64bitSFX=1",
                        L"DialogTitle=Vesmarin Test", L"DialogTitleE=Vesmarin Test",
                        L"AskExtPath=0", L"UseExtractFolder=1", L"BaseFolder=6",
                        L"ExtractFolder=" + folder, L"ManifestType=0", L"IconType=blue"});

@@ -35,6 +35,10 @@ class InstallerPackage {
   // build failed (LastError() then says why).
   std::wstring Build(const std::vector<std::wstring>& lines, const PackageMembers& members,
                      const std::wstring& name = L"Setup.exe");
+  // The same with an archive made elsewhere.
+  std::wstring BuildFromArchive(const std::vector<std::wstring>& lines,
+                                const std::wstring& archive,
+                                const std::wstring& name = L"Setup.exe");
   // A member with the bytes of a program of the test tree's bin folder.
   static std::pair<std::wstring, std::string> BinMember(const std::wstring& fileName,
                                                         const std::wstring& memberName);

@@ -2,9 +2,10 @@
 
 #include <new>
 
-#include "BuilderState.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "FileMapping.h"
 #include "ResultCodes.h"
+#include "TextUtil.h"
 
 namespace {
 
@@ -16,14 +17,16 @@ void ReleaseArchive(ArchiveHandle* archive) {
 
 }  // namespace
 
-ArchiveHandle* OpenArchive(const wchar_t* path) {
+ArchiveHandle* OpenArchive(const wchar_t* path, int* result) {
+  int ignored = 0;
+  int& code = result ? *result : ignored;
   if (!FileExists(path)) {
-    UiState.LastResult = kResultOpenFailed;
+    code = kResultOpenFailed;
     return nullptr;
   }
   ArchiveHandle* archive = new (std::nothrow) ArchiveHandle();
   if (!archive) {
-    UiState.LastResult = kResultMemoryFailed;
+    code = kResultMemoryFailed;
     return nullptr;
   }
   archive->Mapping = MapFileReadOnly(path, &archive->View);
@@ -33,15 +36,15 @@ ArchiveHandle* OpenArchive(const wchar_t* path) {
   }
   if (!archive->Mapping || !archive->Decoder) {
     ReleaseArchive(archive);
-    UiState.LastResult = kResultMemoryFailed;
+    code = kResultMemoryFailed;
     return nullptr;
   }
   if (!archive->Decoder->Open(path, 0)) {
     ReleaseArchive(archive);
-    UiState.LastResult = kResultOpenFailed;
+    code = kResultOpenFailed;
     return nullptr;
   }
-  UiState.LastResult = kResultSuccess;
+  code = kResultSuccess;
   return archive;
 }
 
@@ -66,7 +69,7 @@ int FindArchiveItem(ArchiveHandle* archive, const wchar_t* name) {
   ArchiveItem item;
   for (int more = FindFirstArchiveItem(archive, &item); more;
        more = FindNextArchiveItem(archive, &item)) {
-    if (CompareStringOrdinal(item.name, -1, name, -1, TRUE) == CSTR_EQUAL) return 1;
+    if (EqualsNoCase(item.name, name)) return 1;
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "CabDecoder.h"
+#include "ScopedHandles.h"
 
 struct MappedFile;
 
@@ -15,10 +16,11 @@ struct ArchiveHandle {
   DWORD Size;            // file size in bytes
 };
 
-// Opens a cabinet file for listing. Sets the builder's last result code
-// (UiState.LastResult): 0 on success, 5 when the file is missing or not a
-// cabinet, 6 when memory or the mapping fails. Null on failure.
-ArchiveHandle* OpenArchive(const wchar_t* path);
+// Opens a cabinet file for listing. With result, stores 0 on success, 5
+// when the file is missing or not a cabinet, 6 when memory or the mapping
+// fails. The builder's last build result is never touched: only a build
+// sets the exit code. Null on failure.
+ArchiveHandle* OpenArchive(const wchar_t* path, int* result = nullptr);
 // Closes and frees the handle; 0 for null, otherwise 1.
 int CloseArchive(ArchiveHandle* archive);
 // Item walk; 0 when there is no (further) item or no handle.
@@ -30,3 +32,12 @@ int FindArchiveItem(ArchiveHandle* archive, const wchar_t* name);
 // frees it); null when the cabinet cannot be opened or the item is missing
 // or empty.
 HGLOBAL ExtractArchiveItemToMemory(const wchar_t* cabinetPath, const wchar_t* itemName);
+
+// Holds an open archive and closes it at scope exit.
+struct ArchiveHandleTraits {
+  typedef ArchiveHandle* Type;
+  static ArchiveHandle* Invalid() { return nullptr; }
+  static bool IsValid(ArchiveHandle* archive) { return archive != nullptr; }
+  static bool Release(ArchiveHandle* archive) { return CloseArchive(archive) != 0; }
+};
+typedef vesmarin::ScopedResource<ArchiveHandleTraits> ScopedArchive;

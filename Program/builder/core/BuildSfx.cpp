@@ -16,37 +16,27 @@
 #include "CabDecoder.h"
 #include "CabEncoder.h"
 #include "Crc16.h"
-#include "FileUtil.h"
+#include "FileIO.h"
+#include "FileMapping.h"
+#include "PathPieces.h"
 #include "ImagePatch.h"
+#include "ResString.h"
 #include "ResultCodes.h"
+#include "ScopedHandles.h"
 #include "SettingsBlock.h"
 #include "SfxContainer.h"
 #include "SfxSettings.h"
 #include "Validation.h"
 #include "VersionQueries.h"
+#include "VesmarinResource.h"
 
 wchar_t BuildErrorText[kBuildErrorTextSize];
 
 namespace {
 
+using vesmarin::ScopedFile;
+
 const wchar_t kResourceType[] = L"BINARYRES";
-const WORD kStub32Resource = 104;
-const WORD kStub64Resource = 185;
-const WORD kUninstallerCab32Resource = 151;
-const WORD kUninstallerCab64Resource = 186;
-
-const UINT IDS_LARGE_ARCHIVE_32 = 181;
-const UINT IDS_LARGE_ARCHIVE_64 = 182;
-const UINT IDS_ARCHIVE_NOT_FOUND = 247;
-const UINT IDS_MANIFEST_FAILED = 248;
-const UINT IDS_UNINSTALLER_ERROR = 403;
-const UINT IDS_UNINSTALLER_NOT_GENUINE = 404;
-const UINT IDS_UNINSTALLER_VERSION = 405;
-const UINT IDS_UNINSTALLER_BITNESS = 406;
-const UINT IDS_UNINSTALLER_UNSIGNED = 407;
-const UINT IDS_OUTPUT_TOO_LARGE = 442;
-const UINT IDS_ARCHIVE_CHANGED = 443;
-
 const uint64_t kLargeArchive32 = 30000000;
 const uint64_t kLargeArchive64 = 100000000;
 const DWORD kImageReserve = 65536;
@@ -61,41 +51,8 @@ HINSTANCE BuilderModule() {
   return UiState.Instance ? UiState.Instance : GetModuleHandleW(nullptr);
 }
 
-// "%s" and "%d" filled in order; "%%" is a percent sign; anything else is
-// copied as it stands.
-std::wstring FillPlaceholders(const std::wstring& format, const wchar_t* text, const int* number) {
-  std::wstring out;
-  bool textUsed = false;
-  bool numberUsed = false;
-  for (size_t i = 0; i < format.size(); ++i) {
-    if (format[i] == L'%' && i + 1 < format.size()) {
-      const wchar_t kind = format[i + 1];
-      if (kind == L's' && text && !textUsed) {
-        out += text;
-        textUsed = true;
-        ++i;
-        continue;
-      }
-      if (kind == L'd' && number && !numberUsed) {
-        out += std::to_wstring(*number);
-        numberUsed = true;
-        ++i;
-        continue;
-      }
-      if (kind == L'%') {
-        out += L'%';
-        ++i;
-        continue;
-      }
-    }
-    out += format[i];
-  }
-  return out;
-}
-
 void StoreBuildError(UINT stringId, const wchar_t* text, const int* number) {
-  const std::wstring format = LoadResString(stringId);
-  const std::wstring message = FillPlaceholders(format, text, number);
+  const std::wstring message = LoadResFormatted(BuilderModule(), stringId, text, number);
   lstrcpynW(BuildErrorText, message.c_str(), kBuildErrorTextSize);
 }
 
@@ -104,62 +61,24 @@ bool HasExeExtension(const wchar_t* path) {
   return extension && lstrcmpiW(extension, L".exe") == 0;
 }
 
-// Restores the cursor that was current when the build began to wait.
-class WaitCursor {
- public:
-  WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { SetCursor(previous_); }
-
- private:
-  HCURSOR previous_;
-};
-
-class HandleCloser {
- public:
-  explicit HandleCloser(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-  ~HandleCloser() { Close(); }
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  // False when closing failed.
-  bool Close() {
-    if (!valid()) return true;
-    const bool ok = CloseHandle(handle_) != FALSE;
-    handle_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE handle_;
-};
-
 // The stub image: a movable global block that the resource patches may
 // replace.
-class ImageBlock {
- public:
-  ~ImageBlock() { Free(); }
-  void Free() {
-    if (block) GlobalFree(block);
-    block = nullptr;
-  }
-  HGLOBAL block = nullptr;
+struct StubImage {
+  vesmarin::ScopedGlobal block;
   DWORD size = 0;  // bytes of the image at the block's start
 };
 
-bool ReadWholeFile(HANDLE file, void* buffer, DWORD size) {
-  DWORD done = 0;
-  while (done < size) {
-    DWORD got = 0;
-    if (!ReadFile(file, static_cast<uint8_t*>(buffer) + done, size - done, &got, nullptr))
-      return false;
-    if (got == 0) return false;
-    done += got;
+// Runs a resource patch that, on success, frees the image's block and puts
+// a new one in its place.
+template <class Patch>
+int PatchImage(StubImage& image, Patch patch) {
+  HGLOBAL block = image.block.get();
+  const int result = patch(block, image.size);
+  if (block != image.block.get()) {
+    image.block.release();  // already freed by the patch
+    image.block.reset(block);
   }
-  return true;
-}
-
-bool WriteWhole(HANDLE file, const void* data, DWORD size) {
-  DWORD written = 0;
-  return WriteFile(file, data, size, &written, nullptr) && written == size;
+  return result;
 }
 
 // A resource of the builder's own module: its bytes and size, or null.
@@ -239,41 +158,26 @@ int PackUserUninstaller(std::vector<uint8_t>& cab) {
   VerifyFileSignature(UiState.MainWindow, path, &verified);
   if (!verified) return UninstallerCheckFailed(IDS_UNINSTALLER_UNSIGNED, L"SIGN001");
 
-  wchar_t tempFolder[MAX_PATH] = L"";
-  wchar_t tempCab[MAX_PATH] = L"";
-  TempFileGuard removeTempCab(tempCab);
-  const DWORD folderLength = GetTempPathW(MAX_PATH, tempFolder);
-  if (folderLength == 0 || folderLength >= MAX_PATH ||
-      !GetTempFileNameW(tempFolder, L"mft", 0, tempCab)) {
-    tempCab[0] = L'\0';
-    return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP001");
-  }
+  vesmarin::ScopedTempFile tempCab;
+  if (!tempCab.Make(L"mft")) return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP001");
 
   CCabEncoder encoder;
   encoder.AddFile(path, s.Use64bitStub ? L"Hollmere64.exe" : L"Hollmere.exe");
-  if (!encoder.CreateCabinet(tempCab, nullptr, nullptr)) {
+  if (!encoder.CreateCabinet(tempCab.path(), nullptr, nullptr)) {
     const ERF error = encoder.GetLastError();
     wchar_t code[40];
     swprintf(code, 40, L"CAB%d-%d", error.erfOper, error.erfType);
     return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, code);
   }
 
-  HandleCloser file(CreateFileW(tempCab, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP002");
-  LARGE_INTEGER cabSize{};
-  if (!GetFileSizeEx(file.get(), &cabSize) || cabSize.QuadPart < kMinUninstallerCabSize ||
-      cabSize.QuadPart > kMaxUninstallerCabSize)
-    return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP003");
-  try {
-    cab.assign(static_cast<size_t>(cabSize.QuadPart), 0);
-  } catch (const std::bad_alloc&) {
-    return kResultMemoryFailed;
-  }
-  if (!ReadWholeFile(file.get(), cab.data(), static_cast<DWORD>(cab.size()))) {
+  const FileReadResult read = ReadWholeFile(tempCab.path(), kMaxUninstallerCabSize, &cab);
+  if (read == FileReadResult::kNoMemory) return kResultMemoryFailed;
+  if (read == FileReadResult::kOpenFailed) return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP002");
+  if (read == FileReadResult::kTooLarge || (read == FileReadResult::kRead && cab.size() < kMinUninstallerCabSize)) {
     cab.clear();
-    return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP004");
+    return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP003");
   }
+  if (read != FileReadResult::kRead) return UninstallerCheckFailed(IDS_UNINSTALLER_ERROR, L"TEMP004");
   return kResultSuccess;
 }
 
@@ -283,7 +187,7 @@ int PrepareUninstallerCab(std::vector<uint8_t>& cab) {
   if (SfxSettings.HollmereUserProvide) return PackUserUninstaller(cab);
   DWORD size = 0;
   const void* data = FindBuilderResource(
-      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? kUninstallerCab64Resource : kUninstallerCab32Resource),
+      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? IDR_UNINSTALLER_CAB64 : IDR_UNINSTALLER_CAB32),
       &size);
   if (!data || size == 0) return kResultAbnormalEnd;
   try {
@@ -296,19 +200,19 @@ int PrepareUninstallerCab(std::vector<uint8_t>& cab) {
 
 // --- the stub image -------------------------------------------------------
 
-int LoadStubImage(ImageBlock& image, DWORD cabSize) {
+int LoadStubImage(StubImage& image, DWORD cabSize) {
   DWORD stubSize = 0;
   const void* stub = FindBuilderResource(
-      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? kStub64Resource : kStub32Resource), &stubSize);
+      MAKEINTRESOURCEW(SfxSettings.Use64bitStub ? IDR_STUB64 : IDR_STUB32), &stubSize);
   if (!stub || stubSize == 0) return kResultAbnormalEnd;
   const uint64_t blockSize = static_cast<uint64_t>(stubSize) + kImageReserve + cabSize;
   if (blockSize > 0xFFFFFFFFull) return kResultMemoryFailed;
-  image.block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(blockSize));
-  if (!image.block) return kResultMemoryFailed;
-  void* bytes = GlobalLock(image.block);
+  image.block.reset(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(blockSize)));
+  if (!image.block.valid()) return kResultMemoryFailed;
+  void* bytes = GlobalLock(image.block.get());
   if (!bytes) return kResultMemoryFailed;
   std::memcpy(bytes, stub, stubSize);
-  GlobalUnlock(image.block);
+  GlobalUnlock(image.block.get());
   image.size = stubSize;
   return kResultSuccess;
 }
@@ -316,9 +220,9 @@ int LoadStubImage(ImageBlock& image, DWORD cabSize) {
 void PutU16(uint8_t* at, WORD value) { std::memcpy(at, &value, sizeof value); }
 
 // Operating-system and subsystem versions of the optional header.
-int PatchPeVersions(ImageBlock& image) {
+int PatchPeVersions(StubImage& image) {
   const CSfxSettings& s = SfxSettings;
-  uint8_t* bytes = static_cast<uint8_t*>(GlobalLock(image.block));
+  uint8_t* bytes = static_cast<uint8_t*>(GlobalLock(image.block.get()));
   if (!bytes) return kResultMemoryFailed;
   int result = kResultAbnormalEnd;
   DWORD e = 0;
@@ -332,7 +236,7 @@ int PatchPeVersions(ImageBlock& image) {
       result = kResultSuccess;
     }
   }
-  GlobalUnlock(image.block);
+  GlobalUnlock(image.block.get());
   return result;
 }
 
@@ -353,58 +257,56 @@ int LoadManifest(std::vector<uint8_t>& manifest, bool* keepOwn) {
     return kResultSuccess;
   }
   if (!s.ManifestFile[0]) return kResultFailure13;
-  HandleCloser file(CreateFileW(s.ManifestFile, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return kResultOpenFailed;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart == 0 || size.QuadPart > kMaxManifestSize)
-    return kResultAbnormalEnd;
-  try {
-    manifest.assign(static_cast<size_t>(size.QuadPart), 0);
-  } catch (const std::bad_alloc&) {
-    return kResultMemoryFailed;
+  const FileReadResult read = ReadWholeFile(s.ManifestFile, kMaxManifestSize, &manifest);
+  switch (read) {
+    case FileReadResult::kRead: break;
+    case FileReadResult::kOpenFailed: return kResultOpenFailed;
+    case FileReadResult::kNoMemory: return kResultMemoryFailed;
+    case FileReadResult::kReadFailed: return kResultReadFailed;
+    case FileReadResult::kTooLarge: return kResultAbnormalEnd;
   }
-  if (!ReadWholeFile(file.get(), manifest.data(), static_cast<DWORD>(manifest.size())))
-    return kResultReadFailed;
+  if (manifest.empty()) return kResultAbnormalEnd;
   return kResultSuccess;
 }
 
 // A failure is shown in a box; a batch build never waits for a person, so
 // there the text goes to BuildErrorText instead.
-int ApplyManifest(ImageBlock& image, bool batch) {
+int ApplyManifest(StubImage& image, bool batch) {
   std::vector<uint8_t> manifest;
   bool keepOwn = false;
   int result = LoadManifest(manifest, &keepOwn);
   if (result == kResultSuccess && !keepOwn)
-    result = ReplaceManifest(manifest.data(), static_cast<DWORD>(manifest.size()), image.block,
-                             image.size);
+    result = PatchImage(image, [&](HGLOBAL& block, DWORD& size) {
+      return ReplaceManifest(manifest.data(), static_cast<DWORD>(manifest.size()), block, size);
+    });
   if (result != kResultSuccess) {
-    image.Free();
+    image.block.reset();
     if (batch) {
       SetBuildError(IDS_MANIFEST_FAILED, result);
     } else {
-      const std::wstring format = LoadResString(IDS_MANIFEST_FAILED);
-      const std::wstring text = FillPlaceholders(format, nullptr, &result);
+      const std::wstring text = LoadResFormatted(BuilderModule(), IDS_MANIFEST_FAILED, nullptr, &result);
       MessageBoxW(UiState.MainWindow, text.c_str(), kBuilderCaption, MB_OK | MB_ICONERROR);
     }
   }
   return result;
 }
 
-int ApplyIcons(ImageBlock& image) {
+int ApplyIcons(StubImage& image) {
   const CSfxSettings& s = SfxSettings;
   if (s.IconType == L"blue") return kResultSuccess;
   const bool builtIn = s.IconType != L"custom";
-  const int result =
-      ReplaceIcons(builtIn, builtIn ? s.IconType.c_str() : s.IconFile, image.block, image.size);
-  if (result != kResultSuccess) image.Free();
+  const wchar_t* source = builtIn ? s.IconType.c_str() : s.IconFile;
+  const int result = PatchImage(image, [&](HGLOBAL& block, DWORD& size) {
+    return ReplaceIcons(builtIn, source, block, size);
+  });
+  if (result != kResultSuccess) image.block.reset();
   return result;
 }
 
 // The extractor finds its header by the first marker in its file: the
 // patched image must not hold one.
-bool ImageHoldsMarker(const ImageBlock& image) {
-  const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(image.block));
+bool ImageHoldsMarker(const StubImage& image) {
+  const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(image.block.get()));
   if (!bytes) return true;
   bool found = false;
   for (DWORD i = 0; i + 4 <= image.size && !found; ++i) {
@@ -412,7 +314,7 @@ bool ImageHoldsMarker(const ImageBlock& image) {
     std::memcpy(&word, bytes + i, sizeof word);
     found = word == kSfxContainerMagic;
   }
-  GlobalUnlock(image.block);
+  GlobalUnlock(image.block.get());
   return found;
 }
 
@@ -426,17 +328,17 @@ DWORD CopyChunkSize(DWORD imageSize) {
 }
 
 // Writes the output; the caller closes and, on failure, deletes it.
-int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const ImageBlock& image,
+int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const StubImage& image,
                 std::vector<uint8_t>& staged) {
-  const uint8_t* imageBytes = static_cast<const uint8_t*>(GlobalLock(image.block));
+  const uint8_t* imageBytes = static_cast<const uint8_t*>(GlobalLock(image.block.get()));
   if (!imageBytes) return kResultMemoryFailed;
-  const bool imageWritten = WriteWhole(output, imageBytes, image.size);
+  const bool imageWritten = WriteAll(output, imageBytes, image.size);
   uint16_t crc = imageWritten ? ComputeCrc16(imageBytes, image.size) : 0;
-  GlobalUnlock(image.block);
+  GlobalUnlock(image.block.get());
   if (!imageWritten) return kResultWriteFailed;
 
   crc = UpdateCrc16(staged.data(), static_cast<uint32_t>(staged.size()), crc);
-  if (!WriteWhole(output, staged.data(), static_cast<DWORD>(staged.size())))
+  if (!WriteAll(output, staged.data(), static_cast<DWORD>(staged.size())))
     return kResultWriteFailed;
 
   std::vector<uint8_t> chunk;
@@ -451,7 +353,7 @@ int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const Image
     const DWORD asked = static_cast<DWORD>(chunk.size());
     if (!ReadFile(archive, chunk.data(), asked, &got, nullptr)) return kResultReadFailed;
     crc = UpdateCrc16(chunk.data(), got, crc);
-    if (got && !WriteWhole(output, chunk.data(), got)) return kResultWriteFailed;
+    if (got && !WriteAll(output, chunk.data(), got)) return kResultWriteFailed;
     copied += got;
     if (got < asked) break;
   }
@@ -466,7 +368,7 @@ int WriteOutput(HANDLE output, HANDLE archive, uint64_t archiveSize, const Image
   LARGE_INTEGER position{};
   position.QuadPart = image.size;
   if (!SetFilePointerEx(output, position, nullptr, FILE_BEGIN) ||
-      !WriteWhole(output, &header, sizeof header))
+      !WriteAll(output, &header, sizeof header))
     return kResultWriteFailed;
   return kResultSuccess;
 }
@@ -503,13 +405,13 @@ int StageContainer(std::vector<uint8_t>& staged, const std::vector<uint8_t>& uni
   return kResultSuccess;
 }
 
-int WriteSfxFile(const ImageBlock& image, const std::vector<uint8_t>& uninstallerCab) {
+int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstallerCab) {
   const CSfxSettings& s = SfxSettings;
   {
     CCabDecoder probe(false, 0);
     if (!probe.IsArchive(s.SrcArchiveFile)) return kResultOpenFailed;
   }
-  HandleCloser archive(CreateFileW(s.SrcArchiveFile, GENERIC_READ, FILE_SHARE_READ, nullptr,
+  ScopedFile archive(CreateFileW(s.SrcArchiveFile, GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!archive.valid()) return kResultOpenFailed;
   LARGE_INTEGER archiveSize{};
@@ -520,7 +422,7 @@ int WriteSfxFile(const ImageBlock& image, const std::vector<uint8_t>& uninstalle
                               static_cast<uint64_t>(archiveSize.QuadPart));
   if (result != kResultSuccess) return result;
 
-  HandleCloser output(CreateFileW(s.DstExeFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  ScopedFile output(CreateFileW(s.DstExeFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!output.valid()) return kResultCreateFailed;
   result = WriteOutput(output.get(), archive.get(), static_cast<uint64_t>(archiveSize.QuadPart),
@@ -624,13 +526,12 @@ int CreateSfxFile(bool batch) {
   CSfxSettings& s = SfxSettings;
 
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(s.SrcArchiveFile, &found);
-  if (search == INVALID_HANDLE_VALUE || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  vesmarin::ScopedFind search(FindFirstFileW(s.SrcArchiveFile, &found));
+  if (!search.valid() || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     SetBuildError(IDS_ARCHIVE_NOT_FOUND, s.SrcArchiveFile);
     return kResultReported;
   }
-  FindClose(search);
+  search.Close();
   const uint64_t archiveSize =
       (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
 
@@ -649,7 +550,7 @@ int CreateSfxFile(bool batch) {
 
   if (!ValidateSettings() || !ValidateArchiveReferences()) return kResultReported;
 
-  WaitCursor waitCursor;
+  vesmarin::ScopedWaitCursor waitCursor;
 
   // Arguments only reach a program; a document or script started by the
   // shell gets none.
@@ -659,7 +560,7 @@ int CreateSfxFile(bool batch) {
   int result = PrepareUninstallerCab(uninstallerCab);
   if (result != kResultSuccess) return result;
 
-  ImageBlock image;
+  StubImage image;
   result = LoadStubImage(image, static_cast<DWORD>(uninstallerCab.size()));
   if (result != kResultSuccess) return result;
   result = PatchPeVersions(image);

@@ -14,18 +14,19 @@
 #include "BuilderState.h"
 #include "BuilderUtil.h"
 #include "DefinitionFile.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "FileMapping.h"
+#include "PathPieces.h"
 #include "KCommandLine.h"
+#include "MessagePump.h"
 #include "ResultCodes.h"
 #include "SfxSettings.h"
+#include "VesmarinResource.h"
 
 namespace {
 
 const wchar_t kBootMappingName[] = L"qx_boot_filemap";
 const wchar_t kBootMutexName[] = L"Vesmarin 6";
-const int kAcceleratorTable = 177;
-const int kMainDialog = 118;
-const int kStartMethodDialog = 155;
 
 struct InitContext {
   bool failed;
@@ -163,7 +164,7 @@ void RunUpdateCheck(HWND mainWindow) {
   WaitForInputIdle(process.hProcess, 1000);
   DWORD code = 0;
   while (GetExitCodeProcess(process.hProcess, &code) && code == STILL_ACTIVE) {
-    PumpMessages(nullptr);
+    PumpWaitingMessages(nullptr);
     Sleep(1);
   }
   CloseHandle(process.hThread);
@@ -195,7 +196,7 @@ int RunInteractive(const KCommandLineW& commandLine) {
     std::wstring archive = commandLine.GetArgument(0);
     INT_PTR choice = -1;
     if (StartMethodDialogProc)
-      choice = DialogBoxParamW(UiState.Instance, MAKEINTRESOURCEW(kStartMethodDialog), nullptr,
+      choice = DialogBoxParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_START_METHOD), nullptr,
                                StartMethodDialogProc, reinterpret_cast<LPARAM>(archive.c_str()));
     switch (choice) {
       case 1:
@@ -227,25 +228,16 @@ int RunInteractive(const KCommandLineW& commandLine) {
     return -1;
   }
 
-  HACCEL accelerators = LoadAcceleratorsW(UiState.Instance, MAKEINTRESOURCEW(kAcceleratorTable));
+  HACCEL accelerators = LoadAcceleratorsW(UiState.Instance, MAKEINTRESOURCEW(IDR_MAIN_ACCELERATORS));
   HWND mainWindow = nullptr;
   if (MainWindowDialogProc)
-    mainWindow = CreateDialogParamW(UiState.Instance, MAKEINTRESOURCEW(kMainDialog), nullptr,
+    mainWindow = CreateDialogParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
                                     MainWindowDialogProc, 0);
   int exitCode = 0;
   if (mainWindow) {
     StoreBootWindow(mainWindow);
     RunUpdateCheck(mainWindow);
-    MSG message;
-    BOOL got;
-    while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
-      if (got == -1) break;
-      if (accelerators && TranslateAcceleratorW(mainWindow, accelerators, &message)) continue;
-      if (IsDialogMessageW(mainWindow, &message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    if (got == 0) exitCode = static_cast<int>(message.wParam);
+    exitCode = RunMessageLoop(mainWindow, accelerators, mainWindow);
   }
   ReleaseSingleInstance();
   return exitCode;
@@ -254,6 +246,9 @@ int RunInteractive(const KCommandLineW& commandLine) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Create and the file dialogs move the current directory into user
+  // folders: never load a DLL from there.
+  SetDllDirectoryW(L"");
   UiState.Reset();
   UiState.Instance = instance;
   UiState.JapaneseUI = wcscmp(LoadResString(IDS_LANGUAGE_TAG), L"ja-jp") == 0;

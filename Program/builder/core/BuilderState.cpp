@@ -6,9 +6,6 @@ const wchar_t kOptionRegistryKey[] = L"Software\\Kelvadon\\Vesmarin 6\\Option";
 
 BuilderUiState UiState;
 
-DLGPROC const MainWindowDialogProc = nullptr;
-DLGPROC const StartMethodDialogProc = nullptr;
-
 void BuilderUiState::Reset() {
   Instance = nullptr;
   MainWindow = nullptr;

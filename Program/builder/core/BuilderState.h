@@ -45,8 +45,7 @@ struct BuilderUiState {
 extern BuilderUiState UiState;
 
 // Dialog procedures of the main window (dialog 118) and the start-method
-// dialog (155), defined where the user interface is built; null while it is
-// not, and start-up then runs as when those dialogs cannot be created.
+// dialog (155), defined by the builder's window library.
 extern DLGPROC const MainWindowDialogProc;
 extern DLGPROC const StartMethodDialogProc;
 

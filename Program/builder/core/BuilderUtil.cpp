@@ -8,6 +8,9 @@
 #include <new>
 
 #include "FaultGuard.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
+#include "Registry.h"
 #include "ResultCodes.h"
 
 const wchar_t kForbiddenPathChars[] = L":/*?\"<>|\r\n\t";
@@ -126,51 +129,16 @@ std::wstring LoadFilterString(UINT id) {
   return filter;
 }
 
-TempFileGuard::~TempFileGuard() {
-  if (path_ && FileExists(path_)) DeleteFileW(path_);
-}
-
 // --- Registry ------------------------------------------------------------------
 
 bool RegReadDword(const wchar_t* subKey, const wchar_t* valueName, DWORD* output) {
-  if (!output) return false;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-    return false;
-  DWORD value = 0, type = 0, size = sizeof value;
-  LONG status =
-      RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return false;
-  *output = value;
-  return true;
+  return ReadRegDword(HKEY_CURRENT_USER, subKey, valueName, output) == RegReadResult::kRead;
 }
 
 bool RegReadString(const wchar_t* subKey, const wchar_t* valueName, wchar_t* output,
                    DWORD outputBytes) {
-  const DWORD capacity = outputBytes / sizeof(wchar_t);
-  if (!output || capacity == 0) return false;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-    return false;
-  wchar_t* text = new (std::nothrow) wchar_t[capacity + 1];
-  if (!text) {
-    RegCloseKey(key);
-    return false;
-  }
-  DWORD type = 0, size = capacity * sizeof(wchar_t);
-  LONG status =
-      RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-  RegCloseKey(key);
-  bool ok = status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ);
-  if (ok) {
-    DWORD count = size / sizeof(wchar_t);
-    if (count >= capacity) count = capacity - 1;
-    text[count] = L'\0';
-    wcscpy(output, text);
-  }
-  delete[] text;
-  return ok;
+  return ReadRegString(HKEY_CURRENT_USER, subKey, valueName, output, outputBytes / sizeof(wchar_t),
+                       RegTextFit::kCut) == RegReadResult::kRead;
 }
 
 namespace {
@@ -206,53 +174,6 @@ bool RegWriteString(const wchar_t* subKey, const wchar_t* valueName, const wchar
 }
 
 // --- Windows and drawing --------------------------------------------------
-
-bool ComputeCenteredPosition(HWND window, HWND other, int* x, int* y) {
-  if (!IsWindow(window) || IsIconic(window) || IsZoomed(window)) return false;
-  RECT own;
-  if (!GetWindowRect(window, &own)) return false;
-  const int width = own.right - own.left;
-  const int height = own.bottom - own.top;
-  RECT reference;
-  if (other && IsWindow(other) && IsWindowVisible(other) && GetWindowRect(other, &reference)) {
-  } else {
-    reference.left = 0;
-    reference.top = 0;
-    reference.right = GetSystemMetrics(SM_CXSCREEN);
-    reference.bottom = GetSystemMetrics(SM_CYSCREEN);
-  }
-  int left = reference.left + (reference.right - reference.left - width) / 2;
-  int top = reference.top + (reference.bottom - reference.top - height) / 2;
-  int boundsLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  int boundsTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  int boundsWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  int boundsHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  if (boundsWidth == 0) {
-    boundsLeft = 0;
-    boundsTop = 0;
-    boundsWidth = GetSystemMetrics(SM_CXFULLSCREEN);
-    boundsHeight = GetSystemMetrics(SM_CYFULLSCREEN);
-  }
-  const int boundsRight = boundsLeft + boundsWidth;
-  const int boundsBottom = boundsTop + boundsHeight;
-  left = left < boundsRight - width ? left : boundsRight - width;
-  top = top < boundsBottom - height ? top : boundsBottom - height;
-  if (left < boundsLeft) left = boundsLeft;
-  if (top < boundsTop) top = boundsTop;
-  if (x) *x = left;
-  if (y) *y = top;
-  return true;
-}
-
-void CenterWindowOver(HWND window, HWND other) {
-  int x = 0, y = 0;
-  if (!ComputeCenteredPosition(window, other, &x, &y)) return;
-  UINT flags = SWP_NOSIZE | SWP_NOZORDER;
-  if (!IsWindowVisible(window)) flags |= SWP_NOACTIVATE;
-  SetWindowPos(window, nullptr, x, y, 0, 0, flags);
-}
-
-void CenterDialogOnParent(HWND dialog) { CenterWindowOver(dialog, GetParent(dialog)); }
 
 bool ModifyWindowStyle(HWND window, LONG_PTR clear, LONG_PTR set, UINT extraFlags) {
   if (!IsWindow(window)) return false;
@@ -363,20 +284,6 @@ bool RunProgram(const wchar_t* file, const wchar_t* arguments, PROCESS_INFORMATI
     CloseHandle(process.hProcess);
   }
   return true;
-}
-
-void PumpMessages(HWND dialog) {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      // Handed on with its own code, so the exit code survives the pump.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
-    }
-    if (dialog && IsDialogMessageW(dialog, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
 }
 
 namespace {

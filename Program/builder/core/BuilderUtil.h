@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <string>
-#include "FileUtil.h"
 
 // --- Path checks ---------------------------------------------------------
 
@@ -31,19 +30,6 @@ bool GetShellFolderPath(HWND owner, int csidl, wchar_t* output);
 // A resource string with every '|' replaced by NUL (file-dialog filters).
 std::wstring LoadFilterString(UINT id);
 
-// Deletes the file whose path the buffer holds, if it exists, when it goes
-// out of scope. The buffer is read at that moment, not at construction.
-class TempFileGuard {
- public:
-  explicit TempFileGuard(const wchar_t* path) : path_(path) {}
-  ~TempFileGuard();
-  TempFileGuard(const TempFileGuard&) = delete;
-  TempFileGuard& operator=(const TempFileGuard&) = delete;
-
- private:
-  const wchar_t* path_;
-};
-
 // --- Registry under HKEY_CURRENT_USER --------------------------------------
 
 bool RegReadDword(const wchar_t* subKey, const wchar_t* valueName, DWORD* output);
@@ -56,12 +42,6 @@ bool RegWriteString(const wchar_t* subKey, const wchar_t* valueName, const wchar
 
 // --- Windows and drawing --------------------------------------------------
 
-// Top-left corner that centres window over other (or the primary screen),
-// kept inside the virtual screen. False for a minimised, maximised or
-// missing window.
-bool ComputeCenteredPosition(HWND window, HWND other, int* x, int* y);
-void CenterWindowOver(HWND window, HWND other);
-void CenterDialogOnParent(HWND dialog);
 // style = (style & ~clear) | set; SetWindowPos with extraFlags when given.
 bool ModifyWindowStyle(HWND window, LONG_PTR clear, LONG_PTR set, UINT extraFlags);
 // Zero-fills the buffer, then GetWindowTextW; returns the length.
@@ -89,9 +69,6 @@ inline bool GetProcAddressTo(HMODULE module, const char* exportName, Fn* output)
 // with the shell's open verb; the working folder is the file's folder.
 // With info the caller receives and closes the handles.
 bool RunProgram(const wchar_t* file, const wchar_t* arguments, PROCESS_INFORMATION* info);
-// Empties the message queue; a WM_QUIT is posted again with its own exit
-// code and ends the pump.
-void PumpMessages(HWND dialog);
 bool ReadProcessMemoryGuarded(HANDLE process, const void* address, void* buffer,
                               SIZE_T size, SIZE_T* count);
 // Reads another process's memory (or copies from this one for id 0 or the

@@ -10,7 +10,8 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "ResultCodes.h"
 #include "SfxSettings.h"
 #include "VersionQueries.h"

@@ -9,9 +9,17 @@
 #include <new>
 #include <vector>
 
+#include "FileIO.h"
 #include "ResultCodes.h"
+#include "ScopedHandles.h"
+#include "VesmarinResource.h"
 
 namespace {
+
+using vesmarin::ScopedFile;
+using vesmarin::ScopedGlobal;
+using vesmarin::ScopedModule;
+using vesmarin::ScopedTempFile;
 
 const WORD kManifestId = 1;
 const WORD kManifestLanguage = 1033;
@@ -23,102 +31,18 @@ const size_t kGroupEntrySize = 14;
 // Larger icon files are refused as unusable rather than read into memory.
 const uint64_t kMaxIconFileSize = 256u * 1024u * 1024u;
 
-// The temporary file of one operation; deleted when the object goes away.
-class TempFile {
- public:
-  TempFile() { path_[0] = L'\0'; }
-  ~TempFile() {
-    if (path_[0] != L'\0') DeleteFileW(path_);
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  // GetTempFileNameW creates the (empty) file, so from here on it is ours.
-  bool Make(const wchar_t* prefix) {
-    wchar_t folder[MAX_PATH + 1];
-    DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH) return false;
-    if (GetTempFileNameW(folder, prefix, 0, path_) == 0) {
-      path_[0] = L'\0';
-      return false;
-    }
-    return true;
-  }
-  const wchar_t* path() const { return path_; }
-
- private:
-  wchar_t path_[MAX_PATH];
-};
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  bool Close() {
-    if (!valid()) return true;
-    BOOL closed = CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed != FALSE;
-  }
-
- private:
-  HANDLE handle_;
-};
-
-// A loaded module of a file mapped as data only.
-class DataModule {
- public:
-  explicit DataModule(const wchar_t* path)
-      : module_(LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-  ~DataModule() { Free(); }
-  DataModule(const DataModule&) = delete;
-  DataModule& operator=(const DataModule&) = delete;
-  HMODULE get() const { return module_; }
-  void Free() {
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
-  }
-
- private:
-  HMODULE module_;
-};
-
-bool WriteAll(HANDLE file, const BYTE* data, DWORD size) {
-  while (size > 0) {
-    DWORD written = 0;
-    if (!WriteFile(file, data, size, &written, nullptr) || written == 0) return false;
-    data += written;
-    size -= written;
-  }
-  return true;
-}
-
-bool ReadAll(HANDLE file, BYTE* data, DWORD size) {
-  while (size > 0) {
-    DWORD read = 0;
-    if (!ReadFile(file, data, size, &read, nullptr) || read == 0) return false;
-    data += read;
-    size -= read;
-  }
-  return true;
-}
-
 // Writes the caller's image into the (already created) temporary file.
 // 0, or the code for a file that cannot be opened or written.
 int WriteImage(const wchar_t* path, HGLOBAL image, DWORD imageSize, int openFailure) {
   if (image == nullptr || imageSize == 0 || GlobalSize(image) < imageSize) {
     return kResultWriteFailed;
   }
-  FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  ScopedFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_TEMPORARY, nullptr));
   if (!file.valid()) return openFailure;
   const BYTE* bytes = static_cast<const BYTE*>(GlobalLock(image));
   if (bytes == nullptr) return kResultWriteFailed;
-  bool written = WriteAll(file.get(), bytes, imageSize);
+  const bool written = WriteAll(file.get(), bytes, imageSize);
   GlobalUnlock(image);
   if (!file.Close() || !written) return kResultWriteFailed;
   return kResultSuccess;
@@ -127,7 +51,7 @@ int WriteImage(const wchar_t* path, HGLOBAL image, DWORD imageSize, int openFail
 // Reads the edited file into a new zero-initialised movable block and, on
 // success, puts it in place of the caller's block.
 int ReadBackImage(const wchar_t* path, int openFailure, HGLOBAL& image, DWORD& imageSize) {
-  FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return openFailure;
   LARGE_INTEGER size;
@@ -136,23 +60,20 @@ int ReadBackImage(const wchar_t* path, int openFailure, HGLOBAL& image, DWORD& i
     return kResultReadFailed;
   }
   DWORD newSize = static_cast<DWORD>(size.QuadPart);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, newSize);
-  if (block == nullptr) return kResultMemoryFailed;
-  BYTE* bytes = static_cast<BYTE*>(GlobalLock(block));
-  bool read = bytes != nullptr && ReadAll(file.get(), bytes, newSize);
-  if (bytes != nullptr) GlobalUnlock(block);
-  if (!read) {
-    GlobalFree(block);
-    return kResultReadFailed;
-  }
+  ScopedGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, newSize));
+  if (!block.valid()) return kResultMemoryFailed;
+  BYTE* bytes = static_cast<BYTE*>(GlobalLock(block.get()));
+  const bool read = bytes != nullptr && ReadExact(file.get(), bytes, newSize);
+  if (bytes != nullptr) GlobalUnlock(block.get());
+  if (!read) return kResultReadFailed;
   GlobalFree(image);
-  image = block;
+  image = block.release();
   imageSize = newSize;
   return kResultSuccess;
 }
 
 bool HasResource(const wchar_t* path, const wchar_t* type, WORD id, WORD language) {
-  DataModule module(path);
+  ScopedModule module(LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (module.get() == nullptr) return false;
   return FindResourceExW(module.get(), type, MAKEINTRESOURCEW(id), language) != nullptr;
 }
@@ -237,7 +158,7 @@ bool LoadResourceBytes(HMODULE module, const wchar_t* type, WORD id, const BYTE*
 
 // Scans the stub image in the temporary file. 0 or 2.
 int ScanStubIcons(const wchar_t* path, StubIcons& icons) {
-  DataModule module(path);
+  ScopedModule module(LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (module.get() == nullptr) return kResultReadFailed;
   try {
     EnumResourceNamesW(module.get(), RT_GROUP_ICON, CollectName,
@@ -274,11 +195,11 @@ int ScanStubIcons(const wchar_t* path, StubIcons& icons) {
 int CollectBuiltInIcons(const wchar_t* name, std::vector<NewIcon>& icons) {
   WORD groupId = 0;
   if (wcscmp(name, L"green") == 0) {
-    groupId = 181;
+    groupId = IDI_SET_GREEN;
   } else if (wcscmp(name, L"yellow") == 0) {
-    groupId = 182;
+    groupId = IDI_SET_YELLOW;
   } else if (wcscmp(name, L"red") == 0) {
-    groupId = 183;
+    groupId = IDI_SET_RED;
   } else {
     return kResultIconOpenFailed;
   }
@@ -323,26 +244,12 @@ int CollectBuiltInIcons(const wchar_t* name, std::vector<NewIcon>& icons) {
 // written, so no group can list an image that was not copied) or 7.
 int CollectIconFile(const wchar_t* path, std::vector<NewIcon>& icons, uint16_t* fileReserved,
                     uint16_t* fileType) {
-  FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return kResultIconOpenFailed;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-      static_cast<uint64_t>(size.QuadPart) > kMaxIconFileSize) {
-    return kResultIconOpenFailed;
-  }
-  const size_t fileSize = static_cast<size_t>(size.QuadPart);
+  std::vector<uint8_t> bytes;
+  const FileReadResult read = ReadWholeFile(path, kMaxIconFileSize, &bytes);
+  if (read == FileReadResult::kNoMemory) return kResultMemoryFailed;
+  if (read != FileReadResult::kRead) return kResultIconOpenFailed;
+  const size_t fileSize = bytes.size();
   if (fileSize < kIconFileHeaderSize) return kResultIconOpenFailed;
-  std::vector<BYTE> bytes;
-  try {
-    bytes.resize(fileSize);
-  } catch (const std::bad_alloc&) {
-    return kResultMemoryFailed;
-  }
-  if (!ReadAll(file.get(), bytes.data(), static_cast<DWORD>(fileSize))) {
-    return kResultIconOpenFailed;
-  }
-  file.Close();
 
   const BYTE* p = bytes.data();
   const uint16_t reserved = ReadU16(p);
@@ -449,7 +356,7 @@ int UpdateIconResources(const wchar_t* path, const StubIcons& stub, const std::v
 }  // namespace
 
 int ReplaceManifest(const void* manifest, DWORD manifestSize, HGLOBAL& image, DWORD& imageSize) {
-  TempFile temp;
+  ScopedTempFile temp;
   if (!temp.Make(L"mft")) return kResultWriteFailed;
   int result = WriteImage(temp.path(), image, imageSize, kResultWriteFailed);
   if (result != kResultSuccess) return result;
@@ -475,7 +382,7 @@ int ReplaceManifest(const void* manifest, DWORD manifestSize, HGLOBAL& image, DW
 }
 
 int ReplaceIcons(bool builtIn, const wchar_t* source, HGLOBAL& image, DWORD& imageSize) {
-  TempFile temp;
+  ScopedTempFile temp;
   if (!temp.Make(L"icn")) return kResultAbnormalEnd;
   int result = WriteImage(temp.path(), image, imageSize, kResultOpenFailed);
   if (result != kResultSuccess) return result;

@@ -1,6 +1,7 @@
 #include "ResultCodes.h"
 
 #include "BuilderState.h"
+#include "ResString.h"
 
 wchar_t MessageBuffer[kMessageBufferSize];
 
@@ -17,10 +18,8 @@ const std::map<int, UINT> ResultMessageTable = {
 };
 
 const wchar_t* LoadResString(UINT id) {
-  MessageBuffer[0] = L'\0';
-  if (LoadStringW(UiState.Instance ? UiState.Instance : GetModuleHandleW(nullptr), id, MessageBuffer, kMessageBufferSize) <= 0)
-    MessageBuffer[0] = L'\0';
-  return MessageBuffer;
+  return LoadResText(UiState.Instance ? UiState.Instance : GetModuleHandleW(nullptr), id,
+                     MessageBuffer, kMessageBufferSize);
 }
 
 const wchar_t* GetResultMessage(int code) {

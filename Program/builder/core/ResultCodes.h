@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <map>
 
+#include "VesmarinResource.h"
+
 enum ResultCode {
   kResultSuccess = 0,
   kResultCreateFailed = 1,
@@ -19,26 +21,6 @@ enum ResultCode {
   kResultFailure11 = 11,
   kResultFailure12 = 12,
   kResultFailure13 = 13,
-};
-
-// String ids of the builder's string tables used by the core.
-enum CoreStringId {
-  IDS_LANGUAGE_TAG = 336,        // "en-us" / "ja-jp"
-  IDS_INVALID_PATH_CHARS = 196,
-  IDS_LEGACY_EXPLAIN_ROOTKEY = 245,
-  IDS_LEGACY_SAVEPATH_ROOTKEY = 246,
-  IDS_RESULT_SUCCESS = 362,
-  IDS_RESULT_CREATE = 363,       // "Failed to create file."
-  IDS_RESULT_READ = 364,
-  IDS_RESULT_WRITE = 365,
-  IDS_RESULT_CLOSE = 366,
-  IDS_RESULT_OPEN = 367,
-  IDS_RESULT_MEMORY = 368,
-  IDS_RESULT_ICON_OPEN = 369,
-  IDS_RESULT_ICON_INVALID = 370,
-  IDS_RESULT_ABNORMAL = 371,
-  IDS_RESULT_REGISTRATION = 372,
-  IDS_OPTION_PATH_TOO_LONG = 900,  // batch option value longer than a path
 };
 
 // The shared message buffer: every load below overwrites it, so show or

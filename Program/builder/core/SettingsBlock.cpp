@@ -4,6 +4,7 @@
 #include <string>
 
 #include "BuilderState.h"
+#include "SettingsBlockFormat.h"
 #include "SfxSettings.h"
 
 namespace {
@@ -14,7 +15,7 @@ class BlockWriter {
 
   size_t Written() const { return out_.size() - start_; }
 
-  void Tag(char tag) { U16(static_cast<uint16_t>(static_cast<unsigned char>(tag))); }
+  void Tag(uint16_t tag) { U16(tag); }
 
   void U16(uint16_t value) {
     out_.push_back(static_cast<uint8_t>(value & 0xFF));
@@ -34,7 +35,7 @@ class BlockWriter {
   }
 
   void Text(const std::wstring& text) {
-    Text(text.c_str(), text.size() < kComposedTextCapacity ? text.size() : kComposedTextCapacity - 1);
+    Text(text.c_str(), text.size() < kSettingsTextCapacity ? text.size() : kSettingsTextCapacity - 1);
   }
 
   void Plain(const wchar_t* text) { Text(text, std::wcslen(text)); }
@@ -79,7 +80,7 @@ void WriteUninstallRegs(BlockWriter& w, const CSfxSettings& s) {
       if (entry.compare(0, prefix.size(), prefix) != 0) continue;
       std::wstring text = std::to_wstring(root) + std::to_wstring(k) + L"=" +
                           entry.substr(prefix.size());
-      w.Tag('n');
+      w.Tag(SettingsTag::UninstallReg);
       w.Text(text);
       ++k;
     }
@@ -92,106 +93,106 @@ size_t WriteSettingsBlock(std::vector<uint8_t>& out) {
   const CSfxSettings& s = SfxSettings;
   BlockWriter w(out);
 
-  w.Tag('I');
+  w.Tag(SettingsTag::UninstallVersion);
   w.Text(s.UnInstallVersion);
-  w.Tag('J');
+  w.Tag(SettingsTag::UninstallAutoSetVersionFile);
   w.Text(s.UnInstallAutoSetVersionFile);
-  w.Tag('4');
+  w.Tag(SettingsTag::UninstallLinks);
   w.Text(s.UnInstallPublisher);
   w.Text(s.UnInstallSupportLink);
   w.Text(s.UnInstallHelpLink);
   w.Text(s.UnInstallUpdateLink);
-  w.Tag('H');
+  w.Tag(SettingsTag::UninstallLinksE);
   w.Text(s.UnInstallPublisherE);
   w.Text(s.UnInstallSupportLinkE);
   w.Text(s.UnInstallHelpLinkE);
   w.Text(s.UnInstallUpdateLinkE);
-  w.Tag('2');
+  w.Tag(SettingsTag::UninstallIcon);
   w.Text(s.UninstIconFile);
   if (s.PassRebootSwitch[0]) {
-    w.Tag('6');
+    w.Tag(SettingsTag::PassRebootSwitch);
     w.Text(s.PassRebootSwitch);
   }
   for (const RegComSvrItem& item : s.RegComSvr) {
-    w.Tag('1');
+    w.Tag(SettingsTag::ComServer);
     w.Text(std::wstring(item.Uninstall ? L"1" : L"0") + L"|" + Field(item.FileName));
   }
   for (const ExtraCopyItem& item : s.ExtraCopy) {
-    w.Tag('3');
+    w.Tag(SettingsTag::ExtraCopy);
     w.Text(std::wstring(item.NoCopyOriginal ? L"1" : L"0") + L"|" + Field(item.FileName) + L"|" +
            std::to_wstring(item.BaseFolder) + L"|" + Field(item.ExtractFolder));
   }
   if (s.OSCheckErrorMsg[0]) {
-    w.Tag('$');
+    w.Tag(SettingsTag::OsCheckErrorMessage);
     w.Text(s.OSCheckErrorMsg);
   }
-  w.Tag('t');
+  w.Tag(SettingsTag::DialogTitle);
   w.Text(s.DialogTitle);
-  w.Tag('E');
+  w.Tag(SettingsTag::DialogTitleE);
   w.Text(s.DialogTitleE);
-  w.Tag('g');
+  w.Tag(SettingsTag::Greeting);
   w.Text(s.Greeting);
-  w.Tag('D');
+  w.Tag(SettingsTag::GreetingE);
   w.Text(s.GreetingE);
   if (s.UseExplain) {
-    w.Tag('c');
+    w.Tag(SettingsTag::ExplainFile);
     w.Text(s.ExplainFile);
-    w.Tag('F');
+    w.Tag(SettingsTag::ExplainFileE);
     w.Text(s.ExplainFileE);
     if (s.UseSaveExplainShowFlag) {
-      w.Tag('A');
+      w.Tag(SettingsTag::SaveExplainShowFlag);
       w.Text(Joined(Field(s.SaveExplainShowFlagKey), Field(s.SaveExplainShowFlagValue)));
     }
   }
   if (s.UseExtensionModuleFile) {
-    w.Tag('i');
+    w.Tag(SettingsTag::ExtensionModule);
     w.Text(Joined(Field(s.ExtensionModuleFile), Field(s.ExtensionModuleDatFile)));
   }
   if (s.UseUninstallerExtensionModuleFile) {
-    w.Tag('B');
+    w.Tag(SettingsTag::UninstallerExtensionModule);
     w.Text(s.UninstallerExtensionModuleFile);
   }
   if (s.UseUninstallerPreProcess) {
-    w.Tag('K');
+    w.Tag(SettingsTag::UninstallerPreProcessFile);
     w.Text(s.UninstallerPreProcessFile);
-    w.Tag('L');
+    w.Tag(SettingsTag::UninstallerPreProcessArg);
     w.Text(s.UninstallerPreProcessArg);
   }
   if (s.UseBackScreen) {
-    w.Tag('k');
+    w.Tag(SettingsTag::BackScreenText);
     w.Text(s.BackScreenText);
-    w.Tag('G');
+    w.Tag(SettingsTag::BackScreenTextE);
     w.Text(s.BackScreenTextE);
   }
   if (s.UseBackScreenLogoBmp) {
-    w.Tag('y');
+    w.Tag(SettingsTag::BackScreenLogo);
     w.Text(s.BackScreenLogoBmp);
   }
   if (s.UsePanelBitmap) {
-    w.Tag('d');
+    w.Tag(SettingsTag::PanelBitmap);
     w.Text(s.PanelBitmap);
   }
   if (s.UseNewWizard && s.UseWiz97PanelBitmap) {
-    w.Tag('5');
+    w.Tag(SettingsTag::Wiz97PanelBitmap);
     w.Text(s.Wiz97PanelBitmap);
   }
-  w.Tag('p');
+  w.Tag(SettingsTag::ExtractFolder);
   if (s.UseExtractFolder) {
     w.U16(static_cast<uint16_t>(s.BaseFolder & 0xFF));
     w.Text(s.ExtractFolder);
   } else {
-    w.U16(5);
+    w.U16(kBaseOwnFolder);
     w.Text(L"", 0);
   }
   if (s.UseSavePath) {
-    w.Tag('h');
+    w.Tag(SettingsTag::SavePath);
     w.Text(Joined(Field(s.SavePathKey), Field(s.SavePathValue)));
   }
   if (s.UseStartMenu) {
     const int count = LeadingCount(s.StartMenuCount, kMaxStartMenuItems);
     for (int i = 0; i < count; ++i) {
       const StartMenuItem& item = s.StartMenu[i];
-      w.Tag('s');
+      w.Tag(SettingsTag::StartMenu);
       if (i == 0) {
         w.Text(s.StartMenuGroup);
         w.Text(s.StartMenuGroupE);
@@ -214,7 +215,7 @@ size_t WriteSettingsBlock(std::vector<uint8_t>& out) {
     }
   }
   if (s.UseUnInstall && (s.UnInstallFile[0] || s.UseVesmarinUninstaller)) {
-    w.Tag('u');
+    w.Tag(SettingsTag::Uninstall);
     w.Text(s.UnInstallTitle);
     w.Text(s.UnInstallTitleE);
     w.Text(s.UnInstallKey);
@@ -228,7 +229,7 @@ size_t WriteSettingsBlock(std::vector<uint8_t>& out) {
   }
   if (s.UseAutoExecute) {
     if (s.CmdLine[0]) {
-      w.Tag('e');
+      w.Tag(SettingsTag::Command);
       w.Text(s.CmdLine);
       w.Text(s.CmdArgs);
       w.Flag(s.CmdNonElevate);
@@ -236,7 +237,7 @@ size_t WriteSettingsBlock(std::vector<uint8_t>& out) {
     const int count = LeadingCount(s.AutoExecCount, kMaxAutoExecItems);
     for (int i = 0; i < count; ++i) {
       const AutoExecItem& item = s.AutoExec[i];
-      w.Tag('a');
+      w.Tag(SettingsTag::AutoExec);
       w.Text(item.File);
       w.Text(item.Args);
       w.Flag(item.NonElevate);
@@ -245,22 +246,22 @@ size_t WriteSettingsBlock(std::vector<uint8_t>& out) {
   if (s.UseVesmarinUninstaller) {
     if (s.UseVesmarinUninstallerFolder[0]) {
       const std::wstring folder = Field(s.UseVesmarinUninstallerFolder);
-      w.Tag('x');
+      w.Tag(SettingsTag::UninstallerFolder);
       w.Plain(SkipLeadingBackslashes(folder.c_str()));
     }
     WriteUninstallRegs(w, s);
   }
   if (s.UseBannerFile) {
-    w.Tag('b');
+    w.Tag(SettingsTag::BannerFile);
     w.Text(s.BannerFile);
   }
   if (s.UseURL) {
-    w.Tag('l');
+    w.Tag(SettingsTag::HomePage);
     w.Text(s.HPTitle);
     w.Text(s.HPTitleE);
     w.Text(s.URL);
     w.Text(s.URLE);
   }
-  w.U16(0);
+  w.Tag(SettingsTag::End);
   return w.Written();
 }

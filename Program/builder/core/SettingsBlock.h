@@ -6,11 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-// Scratch capacity, in UTF-16 units, of one composed record string
-// ("%d|%s" and the like); a longer composition is cut to fit.
-const size_t kComposedTextCapacity = 6000;
-
 // Appends the block for the process-wide settings to out (which grows as
-// needed) and returns the number of bytes appended, the final 0 tag
+// needed; SettingsBlockFormat.h) and returns the number of bytes appended, the final 0 tag
 // included.
 size_t WriteSettingsBlock(std::vector<uint8_t>& out);

@@ -5,50 +5,7 @@
 #include <string>
 #include <vector>
 
-// Capacities of the item tables.
-const int kMaxStartMenuItems = 32;
-const int kMaxAutoExecItems = 32;
-const int kMaxUninstallRegs = 32;
-
-// One shortcut to create. Plain and fixed-size: copied bytewise.
-struct StartMenuItem {
-  wchar_t Title[260];
-  wchar_t TitleE[260];
-  wchar_t File[260];
-  wchar_t FileE[260];
-  wchar_t Args[260];
-  wchar_t ArgsE[260];
-  wchar_t Comment[200];
-  wchar_t CommentE[200];
-  wchar_t Icon[270];
-  wchar_t IconE[270];
-  bool CreateOnQuickLaunch;
-  bool CreateOnDesktop;
-  bool CreateOnStartup;
-  bool CreateOnStartRoot;
-  bool NoCreateInGroup;
-};
-
-// One program to run after extraction.
-struct AutoExecItem {
-  wchar_t File[260];
-  wchar_t Args[260];
-  bool NonElevate;
-};
-
-// One COM server to register.
-struct RegComSvrItem {
-  wchar_t FileName[260];
-  bool Uninstall;
-};
-
-// One extracted file that is also copied elsewhere.
-struct ExtraCopyItem {
-  wchar_t FileName[260];
-  int BaseFolder;  // base-folder number 0..15
-  wchar_t ExtractFolder[260];
-  bool NoCopyOriginal;
-};
+#include "SettingsBlockFormat.h"
 
 class CSfxSettings {
  public:

@@ -7,13 +7,12 @@
 #include "ArchiveHandle.h"
 #include "BuildSfx.h"
 #include "BuilderUtil.h"
-#include "FileUtil.h"
+#include "FileSystem.h"
+#include "PathPieces.h"
 #include "SfxSettings.h"
+#include "VesmarinResource.h"
 
 namespace {
-
-const int kBaseFolderAbsolute = 6;
-const int kMaxBaseFolder = 15;
 
 bool Fail(UINT stringId) {
   SetBuildError(stringId);
@@ -27,7 +26,14 @@ bool Fail(UINT stringId, const wchar_t* text) {
 // The base folders that only an administrator may write to.
 bool NeedsAdministrator(int baseFolder) {
   switch (baseFolder) {
-    case 0: case 1: case 2: case 4: case 10: case 12: case 13: case 15:
+    case kBaseProgramFiles:
+    case kBaseWindows:
+    case kBaseSystem:
+    case kBaseWindowsDrive:
+    case kBaseAllUsersHome:
+    case kBaseCommonAppData:
+    case kBaseCommonDesktop:
+    case kBaseCommonDocuments:
       return true;
     default:
       return false;
@@ -54,17 +60,6 @@ bool CheckName(const wchar_t* name, UINT illegalCharId, UINT malformedId) {
   return true;
 }
 
-class ArchiveCloser {
- public:
-  explicit ArchiveCloser(ArchiveHandle* archive) : archive_(archive) {}
-  ~ArchiveCloser() { CloseArchive(archive_); }
-  ArchiveCloser(const ArchiveCloser&) = delete;
-  ArchiveCloser& operator=(const ArchiveCloser&) = delete;
-
- private:
-  ArchiveHandle* archive_;
-};
-
 // A setting that names a file inside the archive.
 bool CheckArchiveFile(ArchiveHandle* archive, const wchar_t* name, UINT missingNameId,
                       UINT notFoundId) {
@@ -79,16 +74,16 @@ bool CheckUninstallerNames(ArchiveHandle* archive) {
   // and its uninstall information file beside it.
   const wchar_t* program = s.Use64bitStub ? L"Hollmere64.exe" : L"Hollmere.exe";
   wchar_t path[MAX_PATH] = L"";
-  if (!CombinePath(path, s.UseVesmarinUninstallerFolder, program)) return Fail(291);
+  if (!CombinePath(path, s.UseVesmarinUninstallerFolder, program)) return Fail(IDS_UNINSTALLER_FOLDER_LONG);
   const wchar_t* start = path;
   while (*start == L'\\') ++start;
   std::wstring name(start);
-  if (FindArchiveItem(archive, name.c_str())) return Fail(292, name.c_str());
+  if (FindArchiveItem(archive, name.c_str())) return Fail(IDS_UNINSTALLER_NAME_TAKEN, name.c_str());
   const size_t dot = name.find_last_of(L'.');
   const size_t slash = name.find_last_of(L'\\');
   if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) name.erase(dot);
   name += L".$$$";
-  if (FindArchiveItem(archive, name.c_str())) return Fail(292, name.c_str());
+  if (FindArchiveItem(archive, name.c_str())) return Fail(IDS_UNINSTALLER_NAME_TAKEN, name.c_str());
   return true;
 }
 
@@ -96,72 +91,72 @@ bool CheckUninstallerNames(ArchiveHandle* archive) {
 
 bool ValidateSettings() {
   const CSfxSettings& s = SfxSettings;
-  if (s.UseExtractFolder && (s.BaseFolder < 0 || s.BaseFolder > kMaxBaseFolder)) {
-    SetBuildError(440, s.BaseFolder);
+  if (s.UseExtractFolder && (s.BaseFolder < 0 || s.BaseFolder > kBaseLastId)) {
+    SetBuildError(IDS_BASE_FOLDER_INVALID, s.BaseFolder);
     return false;
   }
   for (const ExtraCopyItem& item : s.ExtraCopy) {
-    if (item.BaseFolder < 0 || item.BaseFolder > kMaxBaseFolder) {
-      SetBuildError(441, item.FileName, item.BaseFolder);
+    if (item.BaseFolder < 0 || item.BaseFolder > kBaseLastId) {
+      SetBuildError(IDS_COPY_BASE_FOLDER_INVALID, item.FileName, item.BaseFolder);
       return false;
     }
   }
-  if (s.BootOSCheck && s.BootableOS == 0) return Fail(188);
+  if (s.BootOSCheck && s.BootableOS == 0) return Fail(IDS_NO_BOOTABLE_OS);
   if (s.ManifestType == 1) {
-    if (s.DenyUsers || s.OnlyAdmin) return Fail(187);
-    if (s.UseExtractFolder && NeedsAdministrator(s.BaseFolder)) return Fail(409);
-    if (s.UseUnInstall) return Fail(410);
-    if (s.UseStartMenu && s.StartMenuToCommon) return Fail(411);
+    if (s.DenyUsers || s.OnlyAdmin) return Fail(IDS_ASINVOKER_RIGHTS_CHECK);
+    if (s.UseExtractFolder && NeedsAdministrator(s.BaseFolder)) return Fail(IDS_ASINVOKER_ADMIN_FOLDER);
+    if (s.UseUnInstall) return Fail(IDS_ASINVOKER_UNINSTALLER);
+    if (s.UseStartMenu && s.StartMenuToCommon) return Fail(IDS_ASINVOKER_COMMON_MENU);
   } else if (s.UseUnInstall && s.AfterDeleteFiles) {
-    return Fail(183);
+    return Fail(IDS_UNINSTALLER_WITH_DELETE);
   }
-  if (s.UseExtractFolder && s.BaseFolder == kBaseFolderAbsolute &&
+  if (s.UseExtractFolder && s.BaseFolder == kBaseAbsolute &&
       !IsAbsoluteFolderForm(s.ExtractFolder))
-    return Fail(186);
+    return Fail(IDS_BAD_ABSOLUTE_FOLDER);
   if (s.UseStartMenu) {
-    if (s.StartMenuGroup[0] && !CheckName(s.StartMenuGroup, 265, 266)) return false;
-    if (s.StartMenuGroupE[0] && !CheckName(s.StartMenuGroupE, 267, 268)) return false;
+    if (s.StartMenuGroup[0] && !CheckName(s.StartMenuGroup, IDS_GROUP_ILLEGAL_CHAR, IDS_GROUP_MALFORMED)) return false;
+    if (s.StartMenuGroupE[0] && !CheckName(s.StartMenuGroupE, IDS_GROUP_E_ILLEGAL_CHAR, IDS_GROUP_E_MALFORMED)) return false;
     const int count = s.StartMenuCount < 0 ? 0 : std::min(s.StartMenuCount, kMaxStartMenuItems);
     for (int i = 0; i < count; ++i) {
-      if (!CheckName(s.StartMenu[i].Title, 269, 270)) return false;
-      if (!CheckName(s.StartMenu[i].TitleE, 271, 272)) return false;
+      if (!CheckName(s.StartMenu[i].Title, IDS_ITEM_ILLEGAL_CHAR, IDS_ITEM_MALFORMED)) return false;
+      if (!CheckName(s.StartMenu[i].TitleE, IDS_ITEM_E_ILLEGAL_CHAR, IDS_ITEM_E_MALFORMED)) return false;
     }
   }
-  if (s.UseUnInstall && std::wcschr(s.UnInstallKey, L'\\')) return Fail(273);
+  if (s.UseUnInstall && std::wcschr(s.UnInstallKey, L'\\')) return Fail(IDS_UNINSTALL_KEY_ILLEGAL);
   if (s.HollmereUserProvide && !FileExists(s.HollmereUserProvideFile))
-    return Fail(402, s.HollmereUserProvideFile);
+    return Fail(IDS_USER_UNINSTALLER_MISSING, s.HollmereUserProvideFile);
   return true;
 }
 
 bool ValidateArchiveReferences() {
   const CSfxSettings& s = SfxSettings;
-  ArchiveHandle* archive = OpenArchive(s.SrcArchiveFile);
-  if (!archive) return true;
-  ArchiveCloser closer(archive);
+  ScopedArchive held(OpenArchive(s.SrcArchiveFile));
+  if (!held.valid()) return true;
+  ArchiveHandle* archive = held.get();
 
   if (s.ManifestType == 2) {
-    if (!s.ManifestFile[0]) return Fail(274);
-    if (!FileExists(s.ManifestFile)) return Fail(275, s.ManifestFile);
+    if (!s.ManifestFile[0]) return Fail(IDS_MANIFEST_FILE_MISSING);
+    if (!FileExists(s.ManifestFile)) return Fail(IDS_MANIFEST_FILE_NOT_FOUND, s.ManifestFile);
   }
   if (s.IconType == L"custom") {
-    if (!s.IconFile[0]) return Fail(276);
-    if (!FileExists(s.IconFile)) return Fail(277, s.IconFile);
+    if (!s.IconFile[0]) return Fail(IDS_ICON_FILE_MISSING);
+    if (!FileExists(s.IconFile)) return Fail(IDS_ICON_FILE_NOT_FOUND, s.IconFile);
   }
-  if (s.UseBannerFile && !CheckArchiveFile(archive, s.BannerFile, 278, 279)) return false;
+  if (s.UseBannerFile && !CheckArchiveFile(archive, s.BannerFile, IDS_BANNER_MISSING, IDS_BANNER_NOT_IN_ARCHIVE)) return false;
   if (s.UseBackScreen && s.UseBackScreenLogoBmp &&
-      !CheckArchiveFile(archive, s.BackScreenLogoBmp, 280, 281))
+      !CheckArchiveFile(archive, s.BackScreenLogoBmp, IDS_LOGO_MISSING, IDS_LOGO_NOT_IN_ARCHIVE))
     return false;
-  if (!s.NoUI && s.UsePanelBitmap && !CheckArchiveFile(archive, s.PanelBitmap, 282, 283))
+  if (!s.NoUI && s.UsePanelBitmap && !CheckArchiveFile(archive, s.PanelBitmap, IDS_PANEL_MISSING, IDS_PANEL_NOT_IN_ARCHIVE))
     return false;
   if (s.UseNewWizard && s.UseWiz97PanelBitmap &&
-      !CheckArchiveFile(archive, s.Wiz97PanelBitmap, 284, 285))
+      !CheckArchiveFile(archive, s.Wiz97PanelBitmap, IDS_WIZ97_PANEL_MISSING, IDS_WIZ97_PANEL_NOT_IN_ARCHIVE))
     return false;
   if (s.UseExplain) {
-    if (!s.ExplainFile[0] && !s.ExplainFileE[0]) return Fail(215);
+    if (!s.ExplainFile[0] && !s.ExplainFileE[0]) return Fail(IDS_EXPLAIN_FILE_MISSING);
     if (s.ExplainFile[0] && !FindArchiveItem(archive, s.ExplainFile))
-      return Fail(287, s.ExplainFile);
+      return Fail(IDS_EXPLAIN_NOT_IN_ARCHIVE, s.ExplainFile);
     if (s.ExplainFileE[0] && !FindArchiveItem(archive, s.ExplainFileE))
-      return Fail(287, s.ExplainFileE);
+      return Fail(IDS_EXPLAIN_NOT_IN_ARCHIVE, s.ExplainFileE);
   }
   if (s.UseStartMenu) {
     const int count = s.StartMenuCount < 0 ? 0 : std::min(s.StartMenuCount, kMaxStartMenuItems);
@@ -169,21 +164,21 @@ bool ValidateArchiveReferences() {
       for (const wchar_t* file : {s.StartMenu[i].File, s.StartMenu[i].FileE}) {
         const size_t length = std::wcslen(file);
         if (length == 0 || file[length - 1] == L'\\') continue;  // a folder
-        if (!FindArchiveItem(archive, file)) return Fail(288, file);
+        if (!FindArchiveItem(archive, file)) return Fail(IDS_START_MENU_NOT_IN_ARCHIVE, file);
       }
     }
   }
   if (s.UseUnInstall) {
-    if (!s.UnInstallTitle[0]) return Fail(289);
-    if (!s.UnInstallKey[0]) return Fail(290);
+    if (!s.UnInstallTitle[0]) return Fail(IDS_UNINSTALL_TITLE_MISSING);
+    if (!s.UnInstallKey[0]) return Fail(IDS_UNINSTALL_KEY_MISSING);
     if (s.UseVesmarinUninstaller && !CheckUninstallerNames(archive)) return false;
   }
   if (s.UseAutoExecute) {
-    if (s.CmdLine[0] && !FindArchiveItem(archive, s.CmdLine)) return Fail(293, s.CmdLine);
+    if (s.CmdLine[0] && !FindArchiveItem(archive, s.CmdLine)) return Fail(IDS_AUTO_EXEC_NOT_IN_ARCHIVE, s.CmdLine);
     const int count = s.AutoExecCount < 0 ? 0 : std::min(s.AutoExecCount, kMaxAutoExecItems);
     for (int i = 0; i < count; ++i) {
       const wchar_t* file = s.AutoExec[i].File;
-      if (!file[0] || !FindArchiveItem(archive, file)) return Fail(293, file);
+      if (!file[0] || !FindArchiveItem(archive, file)) return Fail(IDS_AUTO_EXEC_NOT_IN_ARCHIVE, file);
     }
   }
   return true;

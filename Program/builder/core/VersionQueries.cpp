@@ -4,72 +4,29 @@
 #include <softpub.h>
 #include <wintrust.h>
 
-#include <cwchar>
+#include <cstdint>
 #include <vector>
+
+#include "VersionInfo.h"
 
 namespace {
 
-// Copies at most capacity - 1 characters of value (length characters, which
-// may include a terminating NUL) and terminates the buffer.
-void CopyText(wchar_t* text, int capacity, const wchar_t* value, size_t length) {
-  if (text == nullptr || capacity <= 0) return;
-  if (value == nullptr) length = 0;
-  length = wcsnlen(value ? value : L"", length);
-  if (length > static_cast<size_t>(capacity - 1)) length = static_cast<size_t>(capacity - 1);
-  if (length > 0) wmemcpy(text, value, length);
-  text[length] = L'\0';
-}
-
-void SetText(wchar_t* text, int capacity, const wchar_t* value) {
-  CopyText(text, capacity, value, wcslen(value));
-}
-
-// Reads the whole version information of a file; false when it has none or
-// it cannot be read.
-bool ReadVersionInfo(const wchar_t* path, std::vector<BYTE>& info, bool& noMemory) {
-  noMemory = false;
-  DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-  if (size == 0) return false;
-  try {
-    info.assign(size, 0);
-  } catch (...) {
-    noMemory = true;
-    return false;
-  }
-  return GetFileVersionInfoW(path, 0, size, info.data()) != FALSE;
-}
-
-// The string value `name` of the first translation of the file's version
-// information.
+// The text name of the first translation; a file without a version
+// resource gets missingText (unless memory ran out), a resource without a
+// translation an empty text.
 bool QueryStringValue(const wchar_t* path, const wchar_t* name, wchar_t* text, int capacity,
                       const wchar_t* missingText) {
-  std::vector<BYTE> info;
-  bool noMemory = false;
-  if (!ReadVersionInfo(path, info, noMemory)) {
-    if (!noMemory) SetText(text, capacity, missingText);
-    return false;
+  const size_t room = capacity > 0 ? static_cast<size_t>(capacity) : 0;
+  switch (ReadVersionString(LinkedVersionApi(), path, name, text, room)) {
+    case VersionReadResult::kRead:
+    case VersionReadResult::kNoValue:
+      return true;
+    case VersionReadResult::kNoResource:
+      if (room) lstrcpynW(text, missingText, capacity);
+      return false;
+    default:
+      return false;
   }
-  void* translation = nullptr;
-  UINT translationLength = 0;
-  if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", &translation,
-                      &translationLength) ||
-      translation == nullptr || translationLength < 2 * sizeof(WORD)) {
-    SetText(text, capacity, L"");
-    return false;
-  }
-  const WORD* pair = static_cast<const WORD*>(translation);
-  wchar_t query[96];
-  swprintf(query, sizeof(query) / sizeof(query[0]), L"\\StringFileInfo\\%04x%04x\\%ls",
-           static_cast<unsigned>(pair[0]), static_cast<unsigned>(pair[1]), name);
-  void* value = nullptr;
-  UINT valueLength = 0;
-  if (VerQueryValueW(info.data(), query, &value, &valueLength) && value != nullptr) {
-    CopyText(text, capacity, static_cast<const wchar_t*>(value), valueLength);
-  } else {
-    SetText(text, capacity, L"");
-  }
-  return true;
 }
 
 }  // namespace
@@ -88,20 +45,16 @@ bool GetFileVersionText(const wchar_t* path, wchar_t* text, int capacity) {
 
 bool GetFileVersionNumbers(const wchar_t* path, WORD* major, WORD* minor, WORD* build,
                            WORD* revision) {
-  std::vector<BYTE> info;
-  bool noMemory = false;
-  if (!ReadVersionInfo(path, info, noMemory)) return false;
-  void* value = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(info.data(), L"\\", &value, &length) || value == nullptr ||
-      length < sizeof(VS_FIXEDFILEINFO)) {
+  const VersionApi api = LinkedVersionApi();
+  std::vector<uint8_t> block;
+  VS_FIXEDFILEINFO fixed;
+  if (LoadVersionResource(api, path, &block) != VersionReadResult::kRead ||
+      !QueryFixedFileInfo(api, block, &fixed))
     return false;
-  }
-  const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-  if (major) *major = HIWORD(fixed->dwFileVersionMS);
-  if (minor) *minor = LOWORD(fixed->dwFileVersionMS);
-  if (build) *build = HIWORD(fixed->dwFileVersionLS);
-  if (revision) *revision = LOWORD(fixed->dwFileVersionLS);
+  if (major) *major = HIWORD(fixed.dwFileVersionMS);
+  if (minor) *minor = LOWORD(fixed.dwFileVersionMS);
+  if (build) *build = HIWORD(fixed.dwFileVersionLS);
+  if (revision) *revision = LOWORD(fixed.dwFileVersionLS);
   return true;
 }
 

@@ -18,6 +18,7 @@
 #include "DefinitionText.h"
 #include "InstallerPackage.h"
 #include "PendingRenames.h"
+#include "ScopedHandles.h"
 #include "TestCabinet.h"
 #include "TestSupport.h"
 
@@ -94,20 +95,9 @@ std::wstring BoxTexts(const DrivenResult& result) {
 }
 
 // A file held open without sharing, as a running program holds its image.
-class HeldFile {
- public:
-  explicit HeldFile(const std::wstring& path)
-      : handle_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~HeldFile() { Release(); }
-  bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void Release() {
-    if (held()) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
-};
+HANDLE HoldFile(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
 // One silent package: a cabinet of this test, the builder's output and its
 // run under the stub-run lock.
@@ -328,10 +318,10 @@ TEST(InstallE2E, FilesInUseByOverwriteMethod) {
     cab.Add(L"busy.txt", "package").Add(L"after.txt", "after");
     const std::wstring setup = package.Build(cab, app, {L"OverWriteMethod=0"});
     ASSERT_FALSE(setup.empty());
-    HeldFile held(app + L"busy.txt");
-    ASSERT_TRUE(held.held());
+    vesmarin::ScopedFile held(HoldFile(app + L"busy.txt"));
+    ASSERT_TRUE(held.valid());
     DrivenResult run = Package::Run(setup);
-    held.Release();
+    held.Close();
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 9u);
     EXPECT_EQ(Content(app + L"busy.txt"), "mine");
@@ -351,22 +341,22 @@ TEST(InstallE2E, FilesInUseByOverwriteMethod) {
     cab.Add(L"busy1.txt", "package 1").Add(L"busy2.txt", "package 2").Add(L"after.txt", "a");
     const std::wstring setup = package.Build(cab, app, {L"OverWriteMethod=1"});
     ASSERT_FALSE(setup.empty());
-    HeldFile held1(app + L"busy1.txt");
-    HeldFile held2(app + L"busy2.txt");
-    ASSERT_TRUE(held1.held() && held2.held());
+    vesmarin::ScopedFile held1(HoldFile(app + L"busy1.txt"));
+    vesmarin::ScopedFile held2(HoldFile(app + L"busy2.txt"));
+    ASSERT_TRUE(held1.valid() && held2.valid());
     int retries = 0;
     DrivenResult run = Package::Run(setup, [&](const SeenBox& box) {
       if (box.text == app + L"busy1.txt\nCould not write the file.") {
         // The first question finds the file still held; the second is
         // answered after it was let go.
-        if (++retries == 2) held1.Release();
+        if (++retries == 2) held1.Close();
         return IDRETRY;
       }
       if (box.text == app + L"busy2.txt\nCould not write the file.") return IDCANCEL;
       return IDOK;
     });
-    held1.Release();
-    held2.Release();
+    held1.Close();
+    held2.Close();
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 9u) << Narrow(BoxTexts(run));
     EXPECT_EQ(Content(app + L"busy1.txt"), "package 1");
@@ -390,10 +380,10 @@ TEST(InstallE2E, FilesInUseByOverwriteMethod) {
     const std::wstring setup =
         package.Build(cab, app, {L"OverWriteMethod=2", L"WithAttribute=1"});
     ASSERT_FALSE(setup.empty());
-    HeldFile held(busy);
-    ASSERT_TRUE(held.held());
+    vesmarin::ScopedFile held(HoldFile(busy));
+    ASSERT_TRUE(held.valid());
     DrivenResult run = Package::Run(setup);
-    held.Release();
+    held.Close();
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0u) << Narrow(BoxTexts(run));
     EXPECT_TRUE(run.boxes.empty()) << Narrow(BoxTexts(run));

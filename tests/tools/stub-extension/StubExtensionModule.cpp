@@ -3,7 +3,9 @@
 // its behaviour from the environment:
 //   VESMARIN_TESTEXT_ANSWER_<event>  the result for that event (default 0)
 //   VESMARIN_TESTEXT_FAULT_<event>   any value: an access violation instead
-//   VESMARIN_TESTEXT_SUPPRESS        any value: suppress the installer's error box
+//   VESMARIN_TESTEXT_SUPPRESS        any value: clear the show flag of event
+//                                    1007 (the installer shows no error box)
+//   VESMARIN_TESTEXT_SLEEP_<event>   milliseconds to wait before answering
 //   VESMARIN_TESTEXT_FOLDER          at event 1006: the new folder
 //   VESMARIN_TESTEXT_EXTRACT         at event 1000: an archive item to fetch
 //                                    through hostExtractFile
@@ -125,7 +127,7 @@ LONG Handle(ExtensionRecord* r, bool wide) {
               " text=" + Text(reinterpret_cast<const void*>(r->param2), wide);
       for (char& c : line)
         if (c == '\n') c = '|';
-      if (HasEnv("VESMARIN_TESTEXT_SUPPRESS") && r->param3) *reinterpret_cast<BOOL*>(r->param3) = TRUE;
+      if (HasEnv("VESMARIN_TESTEXT_SUPPRESS") && r->param3) *reinterpret_cast<BOOL*>(r->param3) = FALSE;
       break;
     }
     default:
@@ -138,6 +140,9 @@ LONG Handle(ExtensionRecord* r, bool wide) {
     volatile int* nowhere = nullptr;
     *nowhere = 1;
   }
+  snprintf(name, sizeof(name), "VESMARIN_TESTEXT_SLEEP_%u", r->event);
+  const std::string pause = Env(name);
+  if (!pause.empty()) Sleep(static_cast<DWORD>(atol(pause.c_str())));
   snprintf(name, sizeof(name), "VESMARIN_TESTEXT_ANSWER_%u", r->event);
   std::string answer = Env(name);
   return answer.empty() ? 0 : atol(answer.c_str());

@@ -1,0 +1,116 @@
+#include "CompressorApp.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <shlwapi.h>
+
+#include "ArchiveCommands.h"
+#include "BatchModes.h"
+#include "CommandLine.h"
+#include "CompressorState.h"
+#include "MainWindow.h"
+#include "ProgressDialog.h"
+#include "SardokResource.h"
+#include "Splitter.h"
+
+namespace {
+
+const wchar_t kBootMutex[] = L"Vesmarin_boot_mutex";
+
+// "/compress": the project's archive written with the main window hidden.
+// Every failure that leaves no archive ends with a code other than 0.
+int RunUnattended(HWND window, const CommandLineOptions& options) {
+  CompressorState& state = Compressor();
+  if (options.projectPath.empty()) return state.resultCode = kCodeNoProject;
+  std::wstring archive = options.archiveArgument;
+  if (archive.empty()) {
+    wchar_t path[MAX_PATH];
+    if (options.projectPath.size() >= MAX_PATH) return state.resultCode = kCodeProjectNotLoaded;
+    wcscpy(path, options.projectPath.c_str());
+    if (!PathRenameExtensionW(path, L".cab")) return state.resultCode = kCodeCreateFailed;
+    archive = path;
+  }
+  if (!OpenProjectCommand(window, options.projectPath.c_str())) {
+    if (state.resultCode == kCodeSuccess) state.resultCode = kCodeProjectNotLoaded;
+    return state.resultCode;
+  }
+  if (!CreateArchiveCommand(window, archive.c_str())) {
+    if (state.resultCode == kCodeSuccess) state.resultCode = kCodeCreateFailed;
+    return state.resultCode;
+  }
+  return state.resultCode = kCodeSuccess;
+}
+
+int RunInteractive(HWND window, const CommandLineOptions& options) {
+  if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kBootMutex)) {
+    HWND other = FindOtherInstanceWindow();
+    CloseHandle(running);
+    if (other) {
+      if (IsIconic(other)) OpenIcon(other);
+      SetForegroundWindow(other);
+      return 0;
+    }
+  }
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kBootMutex);
+  SendMessageW(window, kRestorePlacementMessage, 0, 0);
+  UpdateWindow(window);
+  if (!options.projectPath.empty()) OpenProjectCommand(window, options.projectPath.c_str());
+  HACCEL accelerators = LoadAcceleratorsW(Compressor().instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+  MSG message;
+  int code = 0;
+  while (true) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      code = static_cast<int>(message.wParam);
+      break;
+    }
+    if (got == -1) break;
+    if (accelerators && TranslateAcceleratorW(window, accelerators, &message)) continue;
+    HWND progress = Compressor().progressDialog;
+    if (progress && IsDialogMessageW(progress, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (mutex) {
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
+  return code;
+}
+
+int RunWindowMode(HINSTANCE instance, const CommandLineOptions& options) {
+  CompressorState& state = Compressor();
+  state.treeModified = false;
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  if (FAILED(OleInitialize(nullptr))) return 0;
+  RegisterSplitterClass(instance);
+  RegisterMainWindowClass(instance);
+  HWND window = CreateMainWindow(instance);
+  int code = 0;
+  if (window) {
+    code = options.compress ? RunUnattended(window, options) : RunInteractive(window, options);
+  }
+  OleUninitialize();
+  return code;
+}
+
+}  // namespace
+
+int RunCompressor(HINSTANCE instance, int argc, const wchar_t* const* argv) {
+  CompressorState& state = Compressor();
+  state.instance = instance;
+  const CommandLineOptions options = ParseCommandLine(argc, argv);
+  state.callerWindow = options.callerWindow;
+  state.silent = options.silent;
+  switch (DecideMode(options)) {
+    case CompressorMode::FileList:
+      return RunBatchMode(options, true);
+    case CompressorMode::Folder:
+      return RunBatchMode(options, false);
+    case CompressorMode::Interactive:
+    case CompressorMode::Unattended:
+      return RunWindowMode(instance, options);
+  }
+  return 0;
+}

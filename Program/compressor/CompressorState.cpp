@@ -1,0 +1,6 @@
+#include "CompressorState.h"
+
+CompressorState& Compressor() {
+  static CompressorState state = {};
+  return state;
+}

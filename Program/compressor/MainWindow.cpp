@@ -1,0 +1,264 @@
+#include "MainWindow.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "ArchiveCommands.h"
+#include "ArchiveTree.h"
+#include "CompressorState.h"
+#include "CompressorText.h"
+#include "SardokResource.h"
+#include "Splitter.h"
+
+const wchar_t kMainWindowClass[] = L"sardok_class";
+
+namespace {
+
+const wchar_t kCompressorKey[] = L"Software\\Kelvadon\\Vesmarin 6\\Compressor";
+const wchar_t kPlacementKey[] = L"Software\\Kelvadon\\Vesmarin 6\\Compressor\\Window";
+const int kSplitterId = 101;
+
+DWORD ReadDword(const wchar_t* key, const wchar_t* value, DWORD fallback) {
+  DWORD data = 0;
+  DWORD size = sizeof(data);
+  if (RegGetValueW(HKEY_CURRENT_USER, key, value, RRF_RT_REG_DWORD, nullptr, &data, &size) !=
+      ERROR_SUCCESS)
+    return fallback;
+  return data;
+}
+
+void WriteDword(HKEY key, const wchar_t* value, DWORD data) {
+  RegSetValueExW(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
+}
+
+HWND Splitter(HWND window) { return GetDlgItem(window, kSplitterId); }
+
+void FillClient(HWND window, BOOL repaint) {
+  RECT client;
+  GetClientRect(window, &client);
+  if (HWND splitter = Splitter(window))
+    MoveWindow(splitter, 0, 0, client.right, client.bottom, repaint);
+}
+
+void RestoreWindowPlacement(HWND window) {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof(placement);
+  placement.flags = ReadDword(kPlacementKey, L"Flags", 0);
+  placement.showCmd = ReadDword(kPlacementKey, L"ShowCmd", SW_SHOWDEFAULT);
+  if (placement.showCmd == SW_SHOWMINIMIZED) placement.showCmd = SW_SHOWDEFAULT;
+  placement.ptMinPosition.x = static_cast<LONG>(ReadDword(kPlacementKey, L"MinPositionX", 0));
+  placement.ptMinPosition.y = static_cast<LONG>(ReadDword(kPlacementKey, L"MinPositionY", 0));
+  placement.ptMaxPosition.x = static_cast<LONG>(ReadDword(kPlacementKey, L"MaxPositionX", 0));
+  placement.ptMaxPosition.y = static_cast<LONG>(ReadDword(kPlacementKey, L"MaxPositionY", 0));
+  placement.rcNormalPosition.top = static_cast<LONG>(ReadDword(kPlacementKey, L"NormalPositionT", 0));
+  placement.rcNormalPosition.left = static_cast<LONG>(ReadDword(kPlacementKey, L"NormalPositionL", 0));
+  placement.rcNormalPosition.bottom =
+      static_cast<LONG>(ReadDword(kPlacementKey, L"NormalPositionB", 0));
+  placement.rcNormalPosition.right =
+      static_cast<LONG>(ReadDword(kPlacementKey, L"NormalPositionR", 0));
+  if (IsRectEmpty(&placement.rcNormalPosition))
+    ShowWindow(window, SW_SHOWDEFAULT);
+  else
+    SetWindowPlacement(window, &placement);
+  FillClient(window, FALSE);
+  RECT client;
+  GetClientRect(window, &client);
+  int width = static_cast<int>(ReadDword(kCompressorKey, L"PaneWidth", static_cast<DWORD>(-1)));
+  if (width == -1) width = client.right * 70 / 100;
+  SetSplitterPosition(Splitter(window), width);
+}
+
+void SendResultToCaller() {
+  CompressorState& state = Compressor();
+  if (!state.createdArchivePath[0] || !state.callerWindow) return;
+  SendMessageW(state.callerWindow, kCompressorResultMessage, GetCurrentProcessId(),
+               reinterpret_cast<LPARAM>(state.createdArchivePath));
+}
+
+void SaveWindowPlacement(HWND window) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kCompressorKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &key, nullptr) == ERROR_SUCCESS) {
+    WriteDword(key, L"PaneWidth", static_cast<DWORD>(GetSplitterPosition(Splitter(window))));
+    RegCloseKey(key);
+  }
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof(placement);
+  if (GetWindowPlacement(window, &placement) &&
+      RegCreateKeyExW(HKEY_CURRENT_USER, kPlacementKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &key, nullptr) == ERROR_SUCCESS) {
+    WriteDword(key, L"Flags", placement.flags);
+    WriteDword(key, L"ShowCmd", placement.showCmd);
+    WriteDword(key, L"MinPositionX", placement.ptMinPosition.x);
+    WriteDword(key, L"MinPositionY", placement.ptMinPosition.y);
+    WriteDword(key, L"MaxPositionX", placement.ptMaxPosition.x);
+    WriteDword(key, L"MaxPositionY", placement.ptMaxPosition.y);
+    WriteDword(key, L"NormalPositionT", placement.rcNormalPosition.top);
+    WriteDword(key, L"NormalPositionL", placement.rcNormalPosition.left);
+    WriteDword(key, L"NormalPositionB", placement.rcNormalPosition.bottom);
+    WriteDword(key, L"NormalPositionR", placement.rcNormalPosition.right);
+    RegCloseKey(key);
+  }
+}
+
+// Command 40004: the archive "Vesmarin Project.cab" on the desktop (or in
+// "Projects" beside the program), then close.
+void CreateArchiveAndExit(HWND window) {
+  wchar_t folder[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOP, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+    folder[0] = 0;
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &list))) {
+      if (!SHGetPathFromIDListW(list, folder)) folder[0] = 0;
+      CoTaskMemFree(list);
+    }
+  }
+  if (!folder[0]) {
+    const DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !PathRemoveFileSpecW(folder) ||
+        !PathAppendW(folder, L"Projects")) {
+      MessageBeep(0);
+      return;
+    }
+  }
+  wchar_t path[MAX_PATH];
+  if (!PathCombineW(path, folder, L"Vesmarin Project.cab")) {
+    MessageBeep(0);
+    return;
+  }
+  const DWORD attributes = GetFileAttributesW(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      ShowCompressorMessage(window, IDS_ARCHIVE_EXISTS, MB_YESNO | MB_ICONWARNING, path) != IDYES)
+    return;
+  if (CreateArchiveCommand(window, path)) DestroyWindow(window);
+}
+
+void MainWindowCommand(HWND window, int id) {
+  HWND tree = FindArchiveTree(window);
+  switch (id) {
+    case ID_ARCHIVE_CREATE_AS:
+      CreateArchiveCommand(window, nullptr);
+      break;
+    case ID_EDIT_DELETE:
+      if (tree) DeleteArchiveItem(tree, TreeView_GetSelection(tree));
+      break;
+    case ID_CREATE_AND_EXIT:
+      CreateArchiveAndExit(window);
+      break;
+    case ID_EDIT_ADD_TO_ARCHIVE:
+      // Nothing can be selected in the explorer pane yet.
+      MessageBeep(0);
+      break;
+    case ID_FILE_NEW:
+      if (tree && ConfirmSaveChanges(window)) {
+        ResetArchiveTree(tree);
+        Compressor().treeModified = false;
+      }
+      break;
+    case ID_FILE_LOAD_SETTINGS:
+      LoadProjectCommand(window);
+      break;
+    case ID_FILE_SAVE_SETTINGS:
+      SaveProjectCommand(window);
+      break;
+  }
+}
+
+bool MainWindowCreate(HWND window) {
+  CompressorState& state = Compressor();
+  state.mainWindow = window;
+  HWND splitter = CreateWindowExW(
+      0, kSplitterClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, 0, 0, 1, 1,
+      window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSplitterId)), state.instance, nullptr);
+  if (!splitter || !CreatePanes(splitter)) return false;
+  HICON big = static_cast<HICON>(LoadImageW(state.instance, MAKEINTRESOURCEW(IDI_SARDOK),
+                                            IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  HICON small = static_cast<HICON>(
+      LoadImageW(state.instance, MAKEINTRESOURCEW(IDI_SARDOK), IMAGE_ICON, 16, 16, 0));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  if (state.callerWindow) {
+    HMENU file = GetSubMenu(GetMenu(window), 0);
+    if (file)
+      AppendMenuW(file, MF_STRING, ID_CREATE_AND_EXIT, LoadText(IDS_CREATE_AND_EXIT).c_str());
+  }
+  return true;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return MainWindowCreate(window) ? 0 : -1;
+    case WM_SIZE:
+      if (HWND splitter = Splitter(window))
+        MoveWindow(splitter, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
+    case WM_CLOSE:
+      if (ConfirmSaveChanges(window)) DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      SaveWindowPlacement(window);
+      SendResultToCaller();
+      PostQuitMessage(0);
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == ID_APP_EXIT)
+        SendMessageW(window, WM_CLOSE, 0, 0);
+      else
+        MainWindowCommand(window, LOWORD(wParam));
+      return 0;
+    case kRestorePlacementMessage:
+      RestoreWindowPlacement(window);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_OWNDC;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SARDOK));
+  windowClass.hIconSm = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_SARDOK), IMAGE_ICON, 16, 16, 0));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINFRAME);
+  windowClass.lpszClassName = kMainWindowClass;
+  return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+  return CreateWindowExW(0, kMainWindowClass, LoadText(IDS_CAPTION).c_str(), WS_OVERLAPPEDWINDOW,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                         nullptr, instance, nullptr);
+}
+
+HWND FindOtherInstanceWindow() {
+  const DWORD self = GetCurrentProcessId();
+  for (HWND window = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr); window;
+       window = FindWindowExW(nullptr, window, kMainWindowClass, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != self) return window;
+  }
+  return nullptr;
+}
+
+bool ConfirmSaveChanges(HWND window) {
+  HWND tree = FindArchiveTree(window);
+  if (!Compressor().treeModified || !tree || TreeView_GetCount(tree) <= 1) return true;
+  switch (ShowCompressorMessage(window, IDS_SAVE_ARCHIVE_QUESTION, MB_YESNOCANCEL | MB_ICONWARNING)) {
+    case IDCANCEL:
+      return false;
+    case IDYES:
+      return CreateArchiveCommand(window, nullptr);
+    default:
+      return true;
+  }
+}

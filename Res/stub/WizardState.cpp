@@ -1,0 +1,75 @@
+#include "WizardState.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include "SfxContainer.h"
+#include "StubSettings.h"
+#include "StubState.h"
+#include "StubStrings.h"
+#include "WizardResource.h"
+
+namespace stub {
+
+bool g_WizardNewStyle = false;
+HWND g_WizardFrame = nullptr;
+HBITMAP g_ClassicPanelBitmap = nullptr;
+HBITMAP g_Wiz97PanelBitmap = nullptr;
+HFONT g_WizardTitleFont = nullptr;
+bool g_WizardInstallCompleted = false;
+bool g_WizardWorkerStarted = false;
+bool g_WizardFailureReported = false;
+
+void CreateWizardTitleFont() {
+  if (g_WizardTitleFont) return;
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return;
+  LOGFONTW font = metrics.lfMessageFont;
+  font.lfWeight = FW_BOLD;
+  wchar_t face[LF_FACESIZE];
+  LoadStubString(g_SegoeDialogs ? IDS_TITLE_FONT_SEGOE : IDS_TITLE_FONT, face, ARRAYSIZE(face));
+  lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  font.lfHeight = -(dpi * (g_JapaneseUi ? 12 : 10) / 72);
+  g_WizardTitleFont = CreateFontIndirectW(&font);
+}
+
+void ReleaseWizardResources() {
+  if (g_WizardTitleFont) DeleteObject(g_WizardTitleFont);
+  if (g_ClassicPanelBitmap) DeleteObject(g_ClassicPanelBitmap);
+  if (g_Wiz97PanelBitmap) DeleteObject(g_Wiz97PanelBitmap);
+  g_WizardTitleFont = nullptr;
+  g_ClassicPanelBitmap = g_Wiz97PanelBitmap = nullptr;
+}
+
+void ApplyWizardCaption(HWND page) {
+  HWND frame = GetParent(page);
+  if (frame) SetWindowTextW(frame, PackageCaption());
+}
+
+void SetClassicPanelBitmap(HWND page) {
+  if (!g_Settings || !(g_Settings->FlagsA & SfxFlagsA::UsePanelBitmap) || !g_ClassicPanelBitmap)
+    return;
+  SendDlgItemMessageW(page, IDC_WIZ_PANEL, STM_SETIMAGE, IMAGE_BITMAP,
+                      reinterpret_cast<LPARAM>(g_ClassicPanelBitmap));
+}
+
+void SetWizardHeader(HWND page, UINT titleId, UINT subtitleId, WizardHeaderTexts* texts) {
+  HWND frame = GetParent(page);
+  const LRESULT index = SendMessageW(frame, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0);
+  if (index < 0) return;
+  LoadStubString(titleId, texts->title, ARRAYSIZE(texts->title));
+  LoadStubString(subtitleId, texts->subtitle, ARRAYSIZE(texts->subtitle));
+  // The subtitle first: Wine's sheet stores a new subtitle as the title as
+  // well, which the title that follows puts right.
+  SendMessageW(frame, PSM_SETHEADERSUBTITLEW, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(texts->subtitle));
+  SendMessageW(frame, PSM_SETHEADERTITLEW, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(texts->title));
+}
+
+}  // namespace stub

@@ -1,0 +1,23 @@
+#include "TextUtil.h"
+
+bool WideToUtf8(const wchar_t* text, char* out, int capacity) {
+  if (!out || capacity <= 0) return false;
+  if (text && WideCharToMultiByte(CP_UTF8, 0, text, -1, out, capacity, nullptr, nullptr) > 0)
+    return true;
+  out[0] = 0;
+  return false;
+}
+
+bool Utf8ToWide(const char* text, wchar_t* out, int capacity) {
+  if (!out || capacity <= 0) return false;
+  if (text && MultiByteToWideChar(CP_UTF8, 0, text, -1, out, capacity) > 0) return true;
+  out[0] = 0;
+  return false;
+}
+
+bool EqualsNoCase(const wchar_t* a, const wchar_t* b) { return EqualsNoCase(a, -1, b, -1); }
+
+bool EqualsNoCase(const wchar_t* a, int aLength, const wchar_t* b, int bLength) {
+  if (!a || !b) return a == b;
+  return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
+}

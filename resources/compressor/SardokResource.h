@@ -1,0 +1,43 @@
+// Resource ids of the compressor Sardok, shared by its resource script and
+// its code.
+#pragma once
+
+// Program icon, menu bar and accelerators of the main window.
+#define IDI_SARDOK                   102
+#define IDR_MAINFRAME                102
+#define IDR_ARCHIVE_CONTEXT          109
+
+// Dialogs.
+#define IDD_PROGRESS                 107
+
+// Controls of the progress dialog (Cancel is IDCANCEL).
+#define IDC_PROGRESS_FIRST_LINE      1007
+#define IDC_PROGRESS_SECOND_LINE     1008
+
+// Menu commands.
+#define ID_ARCHIVE_CREATE_AS         1002
+#define ID_EDIT_DELETE               40001
+#define ID_APP_ABOUT                 40003
+#define ID_CREATE_AND_EXIT           40004
+#define ID_APP_EXIT                  40005
+#define ID_EDIT_ADD_TO_ARCHIVE       40006
+#define ID_FILE_NEW                  57600
+#define ID_FILE_LOAD_SETTINGS        57601
+#define ID_FILE_SAVE_SETTINGS        57603
+#define ID_HELP_PAGE                 57666
+
+// Strings (both languages carry every id).
+#define IDS_CAPTION                  110
+#define IDS_CREATING_ARCHIVE         111
+#define IDS_PROJECT_FILTER           114
+#define IDS_ARCHIVE_FILTER           115
+#define IDS_BROWSER_FAILED           116
+#define IDS_SAVE_ARCHIVE_QUESTION    117
+#define IDS_ARCHIVE_ROOT             118
+#define IDS_CREATING_TREE            119
+#define IDS_NO_FILES                 120
+#define IDS_ABORTED                  121
+#define IDS_CREATE_FAILED            122
+#define IDS_ARCHIVE_EXISTS           123
+#define IDS_CREATE_AND_EXIT          124
+#define IDS_HELP_ADDRESS             125

@@ -1,0 +1,89 @@
+#!/usr/bin/env python3
+"""Draws the wizard's bitmaps as 4-bit BMP files beside this script: the
+classic panel (125), the check mark of the progress page (131), the
+new-style watermark (137) and header image (138), and the About box's logo
+(117). Small on purpose: the stub heads every installer. Run it again after
+changing the drawing."""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# 16 colours: a blue ramp for the backgrounds, then the few flat colours.
+RAMP = [(0x10 + i * 9, 0x30 + i * 11, 0x80 + i * 8) for i in range(12)]
+PALETTE = RAMP + [(0, 0, 0), (128, 128, 128), (192, 192, 192), (255, 255, 255)]
+BLACK, DARK, LIGHT, WHITE = 12, 13, 14, 15
+
+
+def write_bmp(name, width, height, pixel):
+    """pixel(x, y) gives a palette index; y counts from the top."""
+    stride = ((width * 4 + 31) // 32) * 4
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = bytearray(stride)
+        for x in range(width):
+            value = pixel(x, y) & 15
+            if x % 2 == 0:
+                row[x // 2] |= value << 4
+            else:
+                row[x // 2] |= value
+        rows.append(bytes(row))
+    bits = b"".join(rows)
+    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
+    offset = 14 + 40 + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(bits), 2835, 2835, 16, 0)
+    data = header + info + palette + bits
+    assert b"lsfx" not in data
+    with open(os.path.join(HERE, name), "wb") as f:
+        f.write(data)
+
+
+def inside_box_with_arrow(x, y, cx, cy, size):
+    """The program icon's picture: a box with an arrow pointing into it."""
+    half = size // 2
+    left, right = cx - half, cx + half
+    box_top = cy
+    in_box = left <= x <= right and box_top <= y <= cy + half and not (
+        left + 3 <= x <= right - 3 and box_top + 3 <= y <= cy + half - 3 and y > box_top + 3)
+    shaft = abs(x - cx) <= size // 10 and cy - half <= y <= cy
+    head = cy - size // 8 <= y <= cy + size // 5 and abs(x - cx) <= (cy + size // 5 - y)
+    return in_box or shaft or head
+
+
+def panel(width, height):
+    def pixel(x, y):
+        if inside_box_with_arrow(x, y, width // 2, height // 3, width // 2):
+            return WHITE
+        return min(11, y * 12 // height)
+    return pixel
+
+
+def header(x, y):
+    if inside_box_with_arrow(x, y, 24, 26, 28):
+        return WHITE
+    return min(11, (x + y) * 12 // 98)
+
+
+def check_mark(x, y):
+    # A black check mark on light grey, 12 x 11.
+    points = {(2, 5), (2, 6), (3, 6), (3, 7), (4, 7), (4, 8), (5, 7), (5, 6), (6, 6), (6, 5),
+              (7, 5), (7, 4), (8, 4), (8, 3), (9, 3), (9, 2), (3, 5), (4, 6), (5, 8), (6, 7),
+              (7, 6), (8, 5), (9, 4), (10, 3), (10, 2)}
+    return BLACK if (x, y) in points else LIGHT
+
+
+def logo(x, y):
+    # A blue strip with a white box-and-arrow at the left.
+    if inside_box_with_arrow(x, y, 10, 11, 14):
+        return WHITE
+    if x >= 22 and 6 <= y <= 14 and (x - 22) % 6 < 4:
+        return WHITE if y in (6, 14) or (x - 22) % 6 in (0, 3) else 3
+    return 3
+
+
+write_bmp("wizard_panel.bmp", 138, 253, panel(138, 253))
+write_bmp("wizard_check.bmp", 12, 11, check_mark)
+write_bmp("wizard_watermark.bmp", 164, 314, panel(164, 314))
+write_bmp("wizard_header.bmp", 49, 49, header)
+write_bmp("about_logo.bmp", 88, 21, logo)

@@ -1,0 +1,106 @@
+#include "CompressorRun.h"
+
+#include <shlwapi.h>
+
+#include "CabDecoder.h"
+#include "FileSystem.h"
+
+namespace compressortest {
+
+std::wstring SardokPath() { return testsupport::BinPath(L"Sardok.exe"); }
+
+std::wstring Quote(const std::wstring& text) {
+  // A backslash before the closing quote would escape it.
+  const bool endsInBackslash = !text.empty() && text.back() == L'\\';
+  return L"\"" + text + (endsInBackslash ? L"\\" : L"") + L"\"";
+}
+
+DWORD RunSardok(const std::wstring& arguments, const std::wstring& folder) {
+  const testsupport::ProcessResult result =
+      testsupport::RunProcess(Quote(SardokPath()) + L" " + arguments, 60000, folder);
+  if (!result.started || result.timedOut) return 0xEEEEEEEE;
+  return result.exitCode;
+}
+
+std::set<std::wstring> CabinetNames(const std::wstring& path) {
+  std::set<std::wstring> names;
+  CCabDecoder decoder(false, 0);
+  if (!decoder.Open(path.c_str(), 0)) return names;
+  ArchiveItem item;
+  for (int more = decoder.FindFirst(&item); more; more = decoder.FindNext(&item))
+    names.insert(item.name);
+  return names;
+}
+
+std::string CabinetMember(const std::wstring& path, const std::wstring& name) {
+  CCabDecoder decoder(false, 0);
+  if (!decoder.Open(path.c_str(), 0)) return std::string();
+  DWORD size = 0;
+  HGLOBAL block = decoder.ExtractToMemory(name.c_str(), &size);
+  if (!block) return std::string();
+  std::string bytes(static_cast<const char*>(GlobalLock(block)), size);
+  GlobalUnlock(block);
+  GlobalFree(block);
+  return bytes;
+}
+
+unsigned HeaderFlags(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  if (!testsupport::ReadFileBytes(path, bytes) || bytes.size() < 36 || bytes[0] != 'M')
+    return 0xFFFF;
+  return bytes[30] | (bytes[31] << 8);
+}
+
+std::wstring MakeFile(const std::wstring& path, const std::string& bytes) {
+  wchar_t folder[MAX_PATH];
+  lstrcpynW(folder, path.c_str(), MAX_PATH);
+  PathRemoveFileSpecW(folder);
+  CreateDirectoryTree(folder);
+  testsupport::WriteTextFile(path, bytes);
+  return path;
+}
+
+std::wstring MakeBigFile(const std::wstring& path, size_t size) {
+  std::string bytes(size, '\0');
+  uint32_t seed = 12345;
+  for (char& c : bytes) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<char>(seed >> 16);
+  }
+  return MakeFile(path, bytes);
+}
+
+std::string ReadAll(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  testsupport::ReadFileBytes(path, bytes);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD process;
+  const wchar_t* className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+  WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (owner == search->process && wcscmp(name, search->className) == 0)
+    search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> WindowsOf(DWORD process, const wchar_t* className) {
+  WindowSearch search = {process, className, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace compressortest

@@ -1,0 +1,99 @@
+// Internet dates: every accepted form, the zones, two-digit years, and texts
+// that must be refused (hostile ones included).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "InternetDate.h"
+
+namespace {
+
+std::string Show(const SYSTEMTIME& t) {
+  char text[64];
+  snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+           t.wMinute, t.wSecond);
+  return text;
+}
+
+std::string Parse(const wchar_t* text) {
+  SYSTEMTIME result = {};
+  result.wYear = 1111;
+  if (!ParseInternetDate(text, &result)) {
+    EXPECT_EQ(result.wYear, 1111) << "a failed parse left the result changed";
+    return "fail";
+  }
+  return Show(result);
+}
+
+TEST(InternetDate, EveryAcceptedForm) {
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 GMT"), "1994-11-06 08:49:37");
+  EXPECT_EQ(Parse(L"Sunday, 06-Nov-94 08:49:37 GMT"), "1994-11-06 08:49:37");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49 GMT"), "1994-11-06 08:49:00");
+  EXPECT_EQ(Parse(L"Sun 06 Nov 1994 08:49:37 GMT"), "1994-11-06 08:49:37");
+  EXPECT_EQ(Parse(L"Sun Nov  6 08:49:37 1994 GMT"), "1994-11-06 08:49:37");
+  EXPECT_EQ(Parse(L"Sun, 06 nov 1994 08:49:37 gmt"), "1994-11-06 08:49:37");
+  EXPECT_EQ(Parse(L"Sun,   06   Nov 1994 08:49:37 UT trailing words"), "1994-11-06 08:49:37");
+  SYSTEMTIME weekday = {};
+  ASSERT_TRUE(ParseInternetDate(L"Mon, 06 Nov 1994 08:49:37 GMT", &weekday));
+  EXPECT_EQ(weekday.wDayOfWeek, 0) << "the weekday comes from the date, not the text";
+  EXPECT_EQ(weekday.wMilliseconds, 0);
+}
+
+TEST(InternetDate, ZonesMoveTheTimeToUtc) {
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 +0900"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 19:00:00 EST"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 20:00:00 EDT"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 18:00:00 CST"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 19:00:00 CDT"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 17:00:00 MST"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 18:00:00 MDT"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 16:00:00 PST"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 17:00:00 PDT"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 JST"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Mon, 07 Dec 2026 18:30:00 -0530"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Tue, 01 Jan 2026 00:30:00 +0100"), "2025-12-31 23:30:00");
+}
+
+TEST(InternetDate, TwoDigitYears) {
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 69 08:49:37 GMT"), "2069-11-06 08:49:37");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 70 08:49:37 GMT"), "2070-11-06 08:49:37");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 71 08:49:37 GMT"), "1971-11-06 08:49:37");
+}
+
+TEST(InternetDate, RefusedTexts) {
+  EXPECT_EQ(Parse(L"Sun, 06 November 1994 08:49:37 GMT"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 CET"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37"), "fail");
+  EXPECT_EQ(Parse(L"Sun Nov  6 08:49:37 1994"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 00 Nov 1994 08:49:37 GMT"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 25:49:37 GMT"), "fail");
+  EXPECT_EQ(Parse(L""), "fail");
+  EXPECT_EQ(Parse(L"yesterday"), "fail");
+  SYSTEMTIME month = {};
+  EXPECT_FALSE(MatchDatePattern("d.M.y h:n:s t", "06.0.1994 08:49:37 GMT", &month));
+  ASSERT_TRUE(MatchDatePattern("d.M.y h:n:s t", "06.11.1994 08:49:37 GMT", &month));
+  EXPECT_EQ(Show(month), "1994-11-06 08:49:37");
+  EXPECT_TRUE(MatchDatePattern("*, d m y h:n:s t", "Date: Sun, 06 Nov 1994 08:49:37 GMT", &month));
+}
+
+TEST(InternetDate, HostileTextsAreRefusedNotWrapped) {
+  // 65537 would wrap to 1 in a 16-bit field.
+  EXPECT_EQ(Parse(L"Sun, 65537 Nov 1994 08:49:37 GMT"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 67530 08:49:37 GMT"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 65544:49:37 GMT"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:000000037 GMT"), "fail");
+  // Offsets are +-HHMM with minutes under 60.
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +0960"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +99999999"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +9"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 -"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +09x0"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 GMTGMTGMTGMTGMTGMT"), "fail");
+  // A text longer than the conversion buffer is no date, even when it
+  // starts like one.
+  std::wstring longText = L"Sun, 06 Nov 1994 08:49:37 GMT " + std::wstring(400, L'x');
+  EXPECT_EQ(Parse(longText.c_str()), "fail");
+  EXPECT_FALSE(ParseInternetDate(nullptr, nullptr));
+}
+
+}  // namespace

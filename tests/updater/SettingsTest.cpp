@@ -1,0 +1,127 @@
+// The settings file: every required value, the optional ones, and files
+// that are broken or hostile.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "UpdaterSettings.h"
+#include "UpdaterState.h"
+#include "UpdaterTestUtil.h"
+
+namespace {
+
+using updatertest::SettingsXml;
+
+class Settings : public ::testing::Test {
+ protected:
+  void SetUp() override { updatertest::ResetUpdaterState(); }
+  int Load(const std::string& content) {
+    const std::wstring path = dir_ / L"Nemdrift.xml";
+    EXPECT_TRUE(testsupport::WriteFileBytes(path, content.data(), content.size()));
+    return LoadUpdaterSettingsFrom(path.c_str());
+  }
+  updatertest::ComScope com_;
+  testsupport::TempDir dir_{L"settings"};
+};
+
+TEST_F(Settings, CompleteFileFillsTheState) {
+  ASSERT_EQ(Load(SettingsXml("Software\\T\\Key",
+                             "<CommonRegKey>Software\\T\\Common</CommonRegKey>"
+                             "<UpdaterLoginUser>u</UpdaterLoginUser>"
+                             "<UpdaterLoginPass>p</UpdaterLoginPass>"
+                             "<ProductName>Vesmarin</ProductName>"
+                             "<ProductPlatform>Windows</ProductPlatform>"
+                             "<IntegrateMode>1</IntegrateMode>")),
+            kSettingsOk);
+  EXPECT_EQ(Updater.DownloadPath, L"Kelvadon\\Updates");
+  EXPECT_EQ(Updater.RegKey, L"Software\\T\\Key");
+  EXPECT_EQ(Updater.CommonRegKey, L"Software\\T\\Common");
+  EXPECT_EQ(Updater.RSSURL, L"http://127.0.0.1/news.xml");
+  EXPECT_EQ(Updater.NoUpdateMessage, L"No update is available.");
+  EXPECT_EQ(Updater.CheckFailMessage, L"The update check failed.");
+  EXPECT_EQ(Updater.NoUpdateDescription, L"<p>Version $$APPVERSION$$</p>");
+  EXPECT_EQ(Updater.CheckFailDescription, L"<p>Error $$CHECKERRORCODE$$</p>");
+  EXPECT_EQ(Updater.UpdaterLoginUser, L"u");
+  EXPECT_EQ(Updater.UpdaterLoginPass, L"p");
+  EXPECT_EQ(Updater.ProductName, L"Vesmarin");
+  EXPECT_EQ(Updater.ProductPlatform, L"Windows");
+  EXPECT_TRUE(Updater.IntegrateMode);
+}
+
+TEST_F(Settings, OptionalValues) {
+  ASSERT_EQ(Load(SettingsXml("K", "<ProductName>Vesmarin</ProductName>")), kSettingsOk);
+  EXPECT_EQ(Updater.CommonRegKey, kDefaultCommonRegKey);
+  EXPECT_EQ(Updater.ProductName, L"") << "without a platform the news filter is off";
+  EXPECT_FALSE(Updater.IntegrateMode);
+  ASSERT_EQ(Load(SettingsXml("K", "<CommonRegKey></CommonRegKey>")), kSettingsOk);
+  EXPECT_EQ(Updater.CommonRegKey, kDefaultCommonRegKey);
+  struct {
+    const char* text;
+    bool integrated;
+  } modes[] = {{"1", true},     {"-7", true},          {"+3", true},         {"0", false},
+               {"", false},     {"yes", false},        {"1x", false},        {"99999999999", false},
+               {"-", false},    {"2147483647", true},  {"2147483648", false}, {"-2147483648", true},
+               {"0x1", false}};
+  for (const auto& mode : modes) {
+    ASSERT_EQ(Load(SettingsXml("K", std::string("<IntegrateMode>") + mode.text + "</IntegrateMode>")),
+              kSettingsOk);
+    EXPECT_EQ(Updater.IntegrateMode, mode.integrated) << mode.text;
+  }
+}
+
+TEST_F(Settings, EachRequiredValueHasItsCode) {
+  const char* required[] = {"DownloadPath",    "RegKey",           "RSSURL",
+                            "NoUpdateMessage", "CheckFailMessage", "NoUpdateDescription",
+                            "CheckFailDescription"};
+  const std::string complete = SettingsXml("K", "");
+  for (int i = 0; i < 7; ++i) {
+    const std::string open = std::string("<") + required[i] + ">";
+    const std::string close = std::string("</") + required[i] + ">";
+    const size_t from = complete.find(open);
+    const size_t to = complete.find(close, from) + close.size();
+    std::string missing = complete;
+    missing.erase(from, to - from);
+    EXPECT_EQ(Load(missing), 3 + i) << required[i] << " missing";
+    std::string empty = complete;
+    empty.replace(from, to - from, open + "   " + close);
+    EXPECT_EQ(Load(empty), 3 + i) << required[i] << " empty";
+  }
+}
+
+TEST_F(Settings, BrokenAndHostileFiles) {
+  EXPECT_EQ(LoadUpdaterSettingsFrom((dir_ / L"absent.xml").c_str()), kSettingsUnreadable);
+  EXPECT_EQ(LoadUpdaterSettingsFrom(nullptr), kSettingsUnreadable);
+  EXPECT_EQ(Load(""), kSettingsUnreadable);
+  EXPECT_EQ(Load("not xml at all"), kSettingsUnreadable);
+  EXPECT_EQ(Load("<KelvadonUpdate><RegKey>K</KelvadonUpdate>"), kSettingsUnreadable);
+  EXPECT_EQ(Load(std::string("\xff\xfe\x00", 3)), kSettingsUnreadable);
+  // Another root reads every value as empty.
+  std::string other = SettingsXml("K", "");
+  other.replace(other.find("<KelvadonUpdate>"), 16, "<OtherRoot>");
+  other.replace(other.find("</KelvadonUpdate>"), 17, "</OtherRoot>");
+  EXPECT_EQ(Load(other), kSettingsNoDownloadPath);
+  // Entities declared in a DTD are neither expanded nor fetched: the file is
+  // refused as a whole.
+  std::string laughs =
+      "<?xml version=\"1.0\"?><!DOCTYPE KelvadonUpdate [<!ENTITY a \"aaaaaaaaaa\">"
+      "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+      "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]>";
+  EXPECT_EQ(Load(laughs + SettingsXml("K", "<ProductName>&d;</ProductName>").substr(40)),
+            kSettingsUnreadable);
+  std::string external = "<?xml version=\"1.0\"?><!DOCTYPE KelvadonUpdate ["
+                         "<!ENTITY x SYSTEM \"file:///C:/windows/win.ini\">]>";
+  EXPECT_EQ(Load(external + SettingsXml("K", "<ProductName>&x;</ProductName>").substr(40)),
+            kSettingsUnreadable);
+  // UTF-16 with a byte-order mark is read like UTF-8.
+  const std::string utf8 = SettingsXml("Software\\T\\Wide", "");
+  std::wstring wide = testsupport::Widen(utf8);
+  size_t declaration = wide.find(L"UTF-8");
+  wide.replace(declaration, 5, L"UTF-16");
+  std::string bytes("\xff\xfe", 2);
+  bytes.append(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+  ASSERT_EQ(Load(bytes), kSettingsOk);
+  EXPECT_EQ(Updater.RegKey, L"Software\\T\\Wide");
+}
+
+}  // namespace

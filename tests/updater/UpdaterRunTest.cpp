@@ -1,0 +1,215 @@
+// Nemdrift.exe end to end in English: settings errors, the first run, the
+// once-a-day rule, the version check's result in the dialog, the caller
+// window and the integrated mode.
+#include "UpdaterRunFixture.h"
+
+namespace {
+
+using namespace updatertest;
+
+TEST_F(UpdaterRun, WithoutSettingsFileEveryModeEndsWithTheErrorBox) {
+  for (const wchar_t* arguments : {L"/AutoCheck", L"/Option", L""}) {
+    testsupport::DrivenResult result = testsupport::RunAnsweringBoxes(Line(arguments));
+    ASSERT_TRUE(result.started);
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, kExitAborted) << Narrow(arguments);
+    ASSERT_EQ(result.boxes.size(), 1u) << Narrow(arguments);
+    EXPECT_EQ(result.boxes[0].caption, L"Marqon Update");
+    EXPECT_EQ(result.boxes[0].text, L"Could not read definition information. Update cancelled.");
+  }
+  EXPECT_EQ(ReadDword(regKey_, L"ShowHello", 7), 7u) << "nothing was written";
+  // A settings file that lacks a required value fails the same way.
+  ASSERT_TRUE(testsupport::WriteTextFile(dir_ / L"Nemdrift.xml",
+                                         "<KelvadonUpdate><DownloadPath>x</DownloadPath></KelvadonUpdate>"));
+  testsupport::DrivenResult result = testsupport::RunAnsweringBoxes(Line(L"/AutoCheck"));
+  EXPECT_EQ(result.exitCode, kExitAborted);
+  EXPECT_EQ(result.boxes.size(), 1u);
+}
+
+TEST_F(UpdaterRun, FirstRunGreetsOnceThenOptions) {
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  for (int run = 0; run < 2; ++run) {
+    DrivenProcess process;
+    ASSERT_TRUE(process.Start(Line(L"/Option")));
+    HWND options = nullptr;
+    const DWORD start = GetTickCount();
+    while (!options && process.Running() && GetTickCount() - start < 30000) {
+      process.AnswerBoxes(nullptr);
+      std::vector<HWND> found = process.DialogsWithControl(IDC_OPTIONS_PENDING_TEXT);
+      if (!found.empty()) options = found[0];
+      Sleep(50);
+    }
+    ASSERT_NE(options, nullptr) << "run " << run;
+    if (run == 0) {
+      ASSERT_EQ(process.Boxes().size(), 1u);
+      EXPECT_EQ(process.Boxes()[0].caption, L"Marqon Update");
+      EXPECT_NE(process.Boxes()[0].text.find(L"\"Marqon Update\""), std::wstring::npos);
+      EXPECT_EQ(ReadDword(regKey_, L"ShowHello", 0), 1u);
+    } else {
+      EXPECT_TRUE(process.Boxes().empty()) << "the greeting comes once";
+    }
+    PostMessageW(options, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+    EXPECT_EQ(process.ExitCode(), 0u);
+  }
+  EXPECT_EQ(ReadString(regKey_, L"LastExecDate"), L"<absent>") << "the options mode checks nothing";
+  EXPECT_EQ(ListHits(), 0);
+}
+
+TEST_F(UpdaterRun, AutomaticChecksOncePerDayManualStartsAlways) {
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  NotFirstRun(1);
+  // No update and no news: nothing to show.
+  testsupport::DrivenResult first = testsupport::RunAnsweringBoxes(Line(L"/AutoCheck"));
+  EXPECT_EQ(first.exitCode, 0u);
+  EXPECT_TRUE(first.boxes.empty());
+  EXPECT_EQ(ReadString(regKey_, L"LastExecDate"), Today());
+  EXPECT_EQ(ListHits(), 1);
+  // The same day again: ends before any request.
+  testsupport::DrivenResult second = testsupport::RunAnsweringBoxes(Line(L"/AutoCheck"));
+  EXPECT_EQ(second.exitCode, 0u);
+  EXPECT_EQ(ListHits(), 1);
+  // Another date stored: the check runs and the date is today's again.
+  RegSetKeyValueW(HKEY_CURRENT_USER, regKey_.c_str(), L"LastExecDate", REG_SZ, L"2001/01/01", 22);
+  EXPECT_EQ(testsupport::RunAnsweringBoxes(Line(L"/AutoCheck")).exitCode, 0u);
+  EXPECT_EQ(ListHits(), 2);
+  EXPECT_EQ(ReadString(regKey_, L"LastExecDate"), Today());
+  // A manual start on the same day checks and shows the dialog.
+  DrivenProcess manual;
+  ASSERT_TRUE(manual.Start(Line(L"")));
+  HWND dialog = WaitForMainDialog(manual);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(ListRows(GetDlgItem(dialog, IDC_UPDATE_LIST)),
+            std::vector<std::wstring>{L"No update is available."});
+  EXPECT_EQ(ListHits(), 3);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(manual.WaitAnswering(nullptr, 30000));
+  EXPECT_EQ(manual.ExitCode(), 0u);
+  // Automatic display switched off: ends with 1 before the date rule.
+  WriteDword(regKey_, L"ShowOption", 0);
+  EXPECT_EQ(testsupport::RunAnsweringBoxes(Line(L"/AutoCheck")).exitCode, 1u);
+  EXPECT_EQ(ListHits(), 3);
+}
+
+TEST_F(UpdaterRun, FirstAutomaticRunShowsTheDialogEvenWhenSwitchedOff) {
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  WriteDword(regKey_, L"ShowOption", 0);
+  DrivenProcess process;
+  ASSERT_TRUE(process.Start(Line(L"/AutoCheck")));
+  HWND dialog = WaitForMainDialog(process);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_EQ(process.Boxes().size(), 1u) << "the greeting";
+  EXPECT_EQ(ReadDword(regKey_, L"ShowHello", 0), 1u);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+  EXPECT_EQ(process.ExitCode(), 0u);
+  EXPECT_EQ(testsupport::RunAnsweringBoxes(Line(L"/AutoCheck")).exitCode, 1u);
+}
+
+TEST_F(UpdaterRun, ANewerVersionIsListedWithItsTextAndDate) {
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 4, 0)));
+  NotFirstRun(2);
+  DrivenProcess process;
+  ASSERT_TRUE(process.Start(Line(L"/AutoCheck")));
+  HWND dialog = WaitForMainDialog(process);
+  ASSERT_NE(dialog, nullptr) << "an update shows the dialog with ShowOption 2";
+  EXPECT_EQ(ListRows(GetDlgItem(dialog, IDC_UPDATE_LIST)),
+            std::vector<std::wstring>{L"Vesmarin 6 Version5.4 (build 0) has been released (2026/12/08)"});
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+  EXPECT_EQ(process.ExitCode(), 0u);
+}
+
+TEST_F(UpdaterRun, FailedChecksListTheFailureText) {
+  const std::wstring base = updatertest::ServerBase();
+  struct {
+    const wchar_t* what;
+    std::wstring url;
+  } cases[] = {{L"outside the domain", L"http://localhost" + base.substr(16) + L"/doc/v.xml"},
+               {L"redirect elsewhere", base + L"/redirect/0?to=http://elsewhere.invalid/v.xml"},
+               {L"short body", base + L"/short/500"},
+               {L"not XML", base + L"/status/404"},
+               {L"stalled", base + L"/slow/500"}};
+  NotFirstRun(1);
+  for (const auto& c : cases) {
+    WriteSettings("", "", c.url);
+    DrivenProcess process;
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(process.Start(Line(L"")));
+    HWND dialog = WaitForMainDialog(process, 60000);
+    ASSERT_NE(dialog, nullptr) << Narrow(c.what);
+    EXPECT_LT(GetTickCount() - start, 40000u) << Narrow(c.what);
+    EXPECT_EQ(ListRows(GetDlgItem(dialog, IDC_UPDATE_LIST)),
+              std::vector<std::wstring>{L"The update check failed."})
+        << Narrow(c.what);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+    EXPECT_EQ(process.ExitCode(), 0u);
+  }
+}
+
+TEST_F(UpdaterRun, CallerWindowOwnsTheDialogAndIsDisabledMeanwhile) {
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  NotFirstRun(1);
+  HWND caller = MakeCallerWindow();
+  ASSERT_NE(caller, nullptr);
+  DrivenProcess process;
+  ASSERT_TRUE(process.Start(Line(L"/hwnd:" + std::to_wstring(reinterpret_cast<INT_PTR>(caller)))));
+  HWND dialog = nullptr;
+  const DWORD start = GetTickCount();
+  while (!dialog && process.Running() && GetTickCount() - start < 60000) {
+    PumpFor(process, 50);
+    std::vector<HWND> found = process.DialogsWithControl(IDC_UPDATE_LIST);
+    if (!found.empty()) dialog = found[0];
+  }
+  ASSERT_NE(dialog, nullptr);
+  PumpFor(process, 300);
+  EXPECT_EQ(GetWindow(dialog, GW_OWNER), caller);
+  EXPECT_FALSE(IsWindowEnabled(caller));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  PumpFor(process, 30000);
+  EXPECT_FALSE(process.Running());
+  EXPECT_TRUE(IsWindowEnabled(caller));
+  DestroyWindow(caller);
+
+  // A number that names no window is not used as the owner.
+  DrivenProcess bogus;
+  ASSERT_TRUE(bogus.Start(Line(L"/hwnd:0x7FFF0000")));
+  dialog = WaitForMainDialog(bogus);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(bogus.WaitAnswering(nullptr, 30000));
+}
+
+TEST_F(UpdaterRun, IntegratedModeNotifiesTheHostOfAnUpdate) {
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 6, 0, 0)), "<IntegrateMode>1</IntegrateMode>");
+  NotFirstRun(1);
+  HWND host = MakeCallerWindow();
+  DrivenProcess process;
+  ASSERT_TRUE(process.Start(
+      Line(L"/AutoCheck /NotifyWindow:" + std::to_wstring(reinterpret_cast<INT_PTR>(host)))));
+  PumpFor(process, 60000);
+  ASSERT_FALSE(process.Running());
+  EXPECT_EQ(process.ExitCode(), 0u);
+  EXPECT_TRUE(process.Boxes().empty());
+  EXPECT_EQ(GetPropW(host, L"notified"), reinterpret_cast<HANDLE>(1));
+  RemovePropW(host, L"notified");
+
+  // No update: no message.
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)), "<IntegrateMode>1</IntegrateMode>");
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, regKey_.c_str(), L"LastExecDate");
+  DrivenProcess again;
+  ASSERT_TRUE(again.Start(
+      Line(L"/AutoCheck /NotifyWindow:" + std::to_wstring(reinterpret_cast<INT_PTR>(host)))));
+  PumpFor(again, 60000);
+  EXPECT_EQ(again.ExitCode(), 0u);
+  EXPECT_EQ(GetPropW(host, L"notified"), nullptr);
+  // Both automatic choices off: ends with 1.
+  WriteDword(regKey_, L"AutoCheckUpdate", 0);
+  WriteDword(regKey_, L"ShowOnNewInformation", 0);
+  EXPECT_EQ(testsupport::RunAnsweringBoxes(Line(L"/AutoCheck")).exitCode, 1u);
+  DestroyWindow(host);
+}
+
+}  // namespace

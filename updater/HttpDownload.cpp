@@ -1,0 +1,214 @@
+#include "HttpDownload.h"
+
+#include <wininet.h>
+
+#include <cwchar>
+#include <string>
+
+#include "DownloadDomain.h"
+
+namespace {
+
+const DWORD kPartCapacity = 1001;  // characters, terminator included
+
+// Closes a WinINet handle when it goes out of scope.
+class InternetHandle {
+ public:
+  InternetHandle() : handle_(nullptr) {}
+  ~InternetHandle() { Close(); }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  void Reset(HINTERNET handle) {
+    Close();
+    handle_ = handle;
+  }
+  void Close() {
+    if (handle_) InternetCloseHandle(handle_);
+    handle_ = nullptr;
+  }
+  HINTERNET Get() const { return handle_; }
+
+ private:
+  HINTERNET handle_;
+};
+
+struct CrackedUrl {
+  wchar_t scheme[kPartCapacity];
+  wchar_t host[kPartCapacity];
+  wchar_t user[kPartCapacity];
+  wchar_t password[kPartCapacity];
+  wchar_t path[kPartCapacity];
+  wchar_t extra[kPartCapacity];
+  INTERNET_SCHEME schemeId;
+  INTERNET_PORT port;
+  DWORD userLength;
+  DWORD passwordLength;
+};
+
+// Canonicalises and splits a URL; false when any step fails or a part does
+// not fit its buffer.
+bool CrackUrl(const wchar_t* url, std::wstring* canonical, CrackedUrl* parts) {
+  wchar_t buffer[kPartCapacity] = {};
+  DWORD length = kPartCapacity;
+  if (!InternetCanonicalizeUrlW(url, buffer, &length, 0)) return false;
+  buffer[kPartCapacity - 1] = L'\0';
+  *canonical = buffer;
+  ZeroMemory(parts, sizeof *parts);
+  URL_COMPONENTSW components = {};
+  components.dwStructSize = sizeof components;
+  components.lpszScheme = parts->scheme;
+  components.dwSchemeLength = kPartCapacity;
+  components.lpszHostName = parts->host;
+  components.dwHostNameLength = kPartCapacity;
+  components.lpszUserName = parts->user;
+  components.dwUserNameLength = kPartCapacity;
+  components.lpszPassword = parts->password;
+  components.dwPasswordLength = kPartCapacity;
+  components.lpszUrlPath = parts->path;
+  components.dwUrlPathLength = kPartCapacity;
+  components.lpszExtraInfo = parts->extra;
+  components.dwExtraInfoLength = kPartCapacity;
+  if (!InternetCrackUrlW(canonical->c_str(), 0, 0, &components)) return false;
+  if (components.dwHostNameLength == 0 || components.dwHostNameLength >= kPartCapacity ||
+      components.dwUrlPathLength >= kPartCapacity || components.dwExtraInfoLength >= kPartCapacity ||
+      components.dwUserNameLength >= kPartCapacity || components.dwPasswordLength >= kPartCapacity)
+    return false;
+  parts->schemeId = components.nScheme;
+  parts->port = components.nPort;
+  parts->userLength = components.dwUserNameLength;
+  parts->passwordLength = components.dwPasswordLength;
+  return true;
+}
+
+void SetTimeouts(HINTERNET handle) {
+  DWORD timeout = kRequestTimeoutMs;
+  InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+  InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
+  InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+}
+
+bool QueryNumber(HINTERNET request, DWORD info, DWORD* value) {
+  DWORD size = sizeof *value;
+  DWORD index = 0;
+  return HttpQueryInfoW(request, info | HTTP_QUERY_FLAG_NUMBER, value, &size, &index) != FALSE;
+}
+
+bool IsRedirect(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Reads until want bytes are there or the body ends; false on a failed read.
+bool ReadChunk(HINTERNET request, BYTE* buffer, DWORD want, DWORD* got) {
+  *got = 0;
+  while (*got < want) {
+    DWORD read = 0;
+    if (!InternetReadFile(request, buffer + *got, want - *got, &read)) return false;
+    if (read == 0) break;
+    *got += read;
+  }
+  return true;
+}
+
+// The absolute target of a redirect answer; false when there is none or it
+// does not fit.
+bool RedirectTarget(HINTERNET request, const std::wstring& current, std::wstring* target) {
+  wchar_t location[kPartCapacity] = {};
+  DWORD size = sizeof location - sizeof(wchar_t);
+  DWORD index = 0;
+  if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &size, &index)) return false;
+  location[kPartCapacity - 1] = L'\0';
+  wchar_t combined[kPartCapacity] = {};
+  DWORD length = kPartCapacity;
+  if (!InternetCombineUrlW(current.c_str(), location, combined, &length, ICU_NO_ENCODE)) return false;
+  combined[kPartCapacity - 1] = L'\0';
+  *target = combined;
+  return true;
+}
+
+}  // namespace
+
+bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
+                 const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
+                 void* context) {
+  if (!url || !callback) return false;
+  const DWORD want = chunkSize == 0 || chunkSize > kDownloadChunk ? kDownloadChunk : chunkSize;
+  const bool ownUser = userName && userName[0];
+  const bool ownPassword = password && password[0];
+  if ((ownUser && wcslen(userName) >= kPartCapacity) ||
+      (ownPassword && wcslen(password) >= kPartCapacity))
+    return false;
+
+  InternetHandle session;
+  InternetHandle connection;
+  InternetHandle request;
+  std::wstring current = url;
+  CrackedUrl parts;
+  DWORD status = 0;
+  for (int hop = 0;; ++hop) {
+    std::wstring canonical;
+    if (!CrackUrl(current.c_str(), &canonical, &parts)) return false;
+    if (parts.schemeId != INTERNET_SCHEME_HTTP && parts.schemeId != INTERNET_SCHEME_HTTPS)
+      return false;
+    // The first address is the caller's to check; every place a redirect
+    // leads to must lie inside the download domain.
+    if (hop > 0 && CheckHostSuffix(parts.host, kDownloadDomainSuffix) != 0) return false;
+    if (ownUser) {
+      wcscpy(parts.user, userName);
+      parts.userLength = static_cast<DWORD>(wcslen(userName));
+    }
+    if (ownPassword) {
+      wcscpy(parts.password, password);
+      parts.passwordLength = static_cast<DWORD>(wcslen(password));
+    }
+    const bool secure = parts.schemeId == INTERNET_SCHEME_HTTPS;
+    if (!session.Get()) {
+      session.Reset(InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      if (!session.Get()) return false;
+      SetTimeouts(session.Get());
+    }
+    request.Close();
+    connection.Reset(InternetConnectW(session.Get(), parts.host, parts.port,
+                                      parts.userLength ? parts.user : nullptr,
+                                      parts.passwordLength ? parts.password : nullptr,
+                                      INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection.Get()) return false;
+    SetTimeouts(connection.Get());
+    const std::wstring object = std::wstring(parts.path) + parts.extra;
+    DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD |
+                  INTERNET_FLAG_NO_CACHE_WRITE;
+    if (secure) flags |= INTERNET_FLAG_SECURE;
+    request.Reset(HttpOpenRequestW(connection.Get(), L"GET", object.c_str(), nullptr, nullptr,
+                                   nullptr, flags, 0));
+    if (!request.Get()) return false;
+    SetTimeouts(request.Get());
+    if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) return false;
+    if (!QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE, &status)) return false;
+    if (!IsRedirect(status)) break;
+    if (hop == kMaxRedirects) return false;
+    std::wstring target;
+    if (!RedirectTarget(request.Get(), canonical, &target)) return false;
+    current = target;
+  }
+  if (status < 200 || status >= 300) return false;
+
+  BYTE buffer[kDownloadChunk + 1];
+  DWORD total = 0;
+  if (QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, &total)) {
+    DWORD received = 0;
+    while (received < total) {
+      DWORD ask = total - received < want ? total - received : want;
+      DWORD got = 0;
+      if (!ReadChunk(request.Get(), buffer, ask, &got)) return false;
+      if (got == 0) return false;  // the body ended before its announced length
+      if (!callback(buffer, got, total, context)) return true;
+      received += got;
+    }
+    return true;
+  }
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadChunk(request.Get(), buffer, want, &got)) return false;
+    if (got == 0) return true;
+    if (!callback(buffer, got, 0, context)) return true;
+  }
+}

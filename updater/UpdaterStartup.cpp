@@ -1,0 +1,181 @@
+#include "UpdaterStartup.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <ole2.h>
+#include <wininet.h>
+
+#include <cwchar>
+#include <exception>
+
+#include "MainDialog.h"
+#include "NemdriftResource.h"
+#include "NewsFeed.h"
+#include "OptionsDialog.h"
+#include "SystemHelpers.h"
+#include "UpdaterCommandLine.h"
+#include "UpdaterRegistry.h"
+#include "UpdaterSettings.h"
+#include "UpdaterState.h"
+#include "UpdaterStrings.h"
+#include "VersionCheck.h"
+
+const wchar_t kUpdateNotifyMessageName[] = L"Nemdrift_UpdateNotify";
+
+namespace {
+
+bool oleStarted = false;
+
+INT_PTR CALLBACK CheckingDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// A window handle passed on the command line, kept only while it names a
+// window.
+HWND LiveWindow(HWND window) { return window && IsWindow(window) ? window : nullptr; }
+
+bool AnyUpdateAvailable() {
+  for (const UpdateItem& item : Updater.Updates)
+    if (item.UpdateAvailable) return true;
+  return false;
+}
+
+int Run(HINSTANCE instance) {
+  Updater.Instance = instance;
+  lstrcpynW(Updater.Caption, LoadStringResource(IDS_CAPTION).c_str(), 200);
+
+  oleStarted = SUCCEEDED(OleInitialize(nullptr));
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES |
+                                                         ICC_LISTVIEW_CLASSES |
+                                                         ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+
+  DWORD connection = 0;
+  if (!InternetGetConnectedState(&connection, 0)) return 0;
+
+  const int settingsError = LoadUpdaterSettings();
+  if (settingsError != kSettingsOk) {
+    wchar_t text[1024] = {};
+    swprintf(text, 1024, LoadStringResource(IDS_SETTINGS_ERROR).c_str(), settingsError);
+    MessageBoxW(nullptr, text, Updater.Caption, MB_ICONERROR);
+    return -1;
+  }
+
+  const wchar_t* regKey = Updater.RegKey.c_str();
+  if (Updater.IntegrateMode) {
+    Updater.AutoCheckUpdate = ReadRegDword(regKey, L"AutoCheckUpdate", 1) != 0;
+    Updater.ShowOnNewInformation = ReadRegDword(regKey, L"ShowOnNewInformation", 1) != 0;
+  } else {
+    Updater.ShowOption = ReadRegDword(regKey, L"ShowOption", 1);
+  }
+
+  UpdaterCommandLine commandLine;
+  std::wstring value;
+  HWND caller = nullptr;
+  if (commandLine.GetOptionValue(L"hwnd", value)) caller = LiveWindow(WindowFromOptionValue(value));
+  if (Updater.IntegrateMode && commandLine.GetOptionValue(L"NotifyWindow", value))
+    Updater.NotifyWindow = WindowFromOptionValue(value);
+
+  bool firstRun = false;
+  if (ReadRegDword(regKey, L"ShowHello", 0) == 0) {
+    firstRun = true;
+    MessageBoxW(LiveWindow(caller), LoadStringResource(IDS_HELLO).c_str(), Updater.Caption,
+                MB_ICONINFORMATION);
+    WriteRegDword(regKey, L"ShowHello", 1);
+  }
+
+  if (commandLine.HasOption(L"Option")) {
+    ShowOptionsDialog(LiveWindow(caller));
+    return 0;
+  }
+
+  bool autoMode = false;
+  if (commandLine.HasOption(L"AutoCheck")) {
+    autoMode = true;
+    if (!firstRun) {
+      if (Updater.IntegrateMode ? !Updater.AutoCheckUpdate && !Updater.ShowOnNewInformation
+                                : Updater.ShowOption == 0)
+        return 1;
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t today[16];
+    FormatCheckDate(now, today);
+    wchar_t stored[kRegStringCapacity];
+    ReadRegString(regKey, L"LastExecDate", stored);
+    if (!firstRun && wcscmp(stored, today) == 0) return 0;
+    WriteRegString(regKey, L"LastExecDate", today);
+  }
+
+  HWND gathering = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_GATHERING),
+                                      LiveWindow(caller), CheckingDialogProc, 0);
+  if (gathering) {
+    CentreWindow(gathering, LiveWindow(caller));
+    ShowWindow(gathering, SW_SHOW);
+    UpdateWindow(gathering);
+  }
+  Updater.CheckStatus = 0;
+  if (CheckForUpdates(Updater.Updates, &Updater.CheckStatus) && !Updater.Updates.empty()) {
+    Updater.CheckFailed = false;
+  } else {
+    Updater.CheckFailed = true;
+    Updater.Updates.push_back(UpdateItem());
+  }
+  ReadNewsFeed(Updater.RSSURL, Updater.News);
+  if (gathering) DestroyWindow(gathering);
+
+  bool show = false;
+  if (!autoMode) {
+    show = true;
+  } else if (Updater.IntegrateMode) {
+    if (Updater.AutoCheckUpdate && AnyUpdateAvailable())
+      PostMessageW(Updater.NotifyWindow, RegisterWindowMessageW(kUpdateNotifyMessageName), 0, 0);
+    if (Updater.ShowOnNewInformation && HasNewNews()) show = true;
+  } else if (Updater.ShowOption != 0) {
+    const bool newNews = Updater.ShowOption == 1 && HasNewNews();
+    if (newNews || AnyUpdateAvailable()) show = true;
+  }
+  if (!show && !firstRun) return 0;
+
+  caller = LiveWindow(caller);
+  HWND dialog = CreateMainDialog(caller, autoMode);
+  if (!dialog) return 0;
+  ShowWindow(dialog, SW_SHOW);
+  UpdateWindow(dialog);
+  if (caller) {
+    SetForegroundWindow(caller);
+    EnableWindow(caller, FALSE);
+  }
+  MSG message;
+  BOOL got;
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0 && got != -1) {
+    if (IsWindow(dialog) && IsDialogMessageW(dialog, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (caller && IsWindow(caller) && !IsWindowEnabled(caller)) EnableWindow(caller, TRUE);
+  return 0;
+}
+
+}  // namespace
+
+void FormatCheckDate(const SYSTEMTIME& date, wchar_t (&text)[16]) {
+  swprintf(text, 16, L"%04d/%02d/%02d", date.wYear, date.wMonth, date.wDay);
+}
+
+void ReleaseUpdaterResources() {
+  if (oleStarted) OleUninitialize();
+  oleStarted = false;
+  for (auto& entry : Updater.NewsIconCache)
+    if (entry.second) DeleteObject(entry.second);
+  Updater.NewsIconCache.clear();
+}
+
+int UpdaterMain(HINSTANCE instance) {
+  int code = -1;
+  try {
+    code = Run(instance);
+  } catch (...) {
+    code = -1;
+  }
+  ReleaseUpdaterResources();
+  return code;
+}

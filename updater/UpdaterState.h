@@ -1,0 +1,44 @@
+// The updater's one process-wide state record.
+#pragma once
+#include <windows.h>
+
+#include <deque>
+#include <map>
+#include <string>
+
+#include "UpdateItem.h"
+
+struct UpdaterState {
+  HINSTANCE Instance = nullptr;
+  wchar_t Caption[200] = {};
+  std::wstring RegKey;
+  std::wstring CommonRegKey;
+  bool IntegrateMode = false;
+  DWORD ShowOption = 1;
+  HWND NotifyWindow = nullptr;
+  bool AutoCheckUpdate = true;
+  bool ShowOnNewInformation = true;
+  std::wstring DownloadPath;
+  bool CheckFailed = false;
+  int CheckStatus = 0;
+  std::wstring RSSURL;
+  std::wstring NoUpdateMessage;
+  std::wstring CheckFailMessage;
+  std::wstring NoUpdateDescription;
+  std::wstring CheckFailDescription;
+  std::deque<NewsItem> News;
+  std::deque<UpdateItem> Updates;
+  std::map<std::wstring, HBITMAP> NewsIconCache;
+  std::wstring UpdaterLoginUser;
+  std::wstring UpdaterLoginPass;
+  std::wstring ProductName;
+  std::wstring ProductPlatform;
+
+  UpdaterState();
+  UpdaterState(const UpdaterState&) = delete;
+  UpdaterState& operator=(const UpdaterState&) = delete;
+};
+
+extern const wchar_t kDefaultCommonRegKey[];
+
+extern UpdaterState Updater;

@@ -1,0 +1,32 @@
+// Whether the maker publishes a newer build of the product than the one
+// installed.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <deque>
+#include <string>
+
+#include "UpdateItem.h"
+
+// The largest version list taken from the server.
+const DWORD kMaxVersionListBytes = 1024 * 1024;
+
+// Appends one item and gives true, or gives false with status set to a
+// VersionCheckStatus code (left alone when the settings name no version
+// list).
+bool CheckForUpdates(std::deque<UpdateItem>& updates, int* status);
+// The same with the settings file at settingsPath and module paths relative
+// to folder (no trailing backslash).
+bool CheckForUpdatesWith(const wchar_t* settingsPath, const wchar_t* folder,
+                         std::deque<UpdateItem>& updates, int* status);
+
+// Major, minor and build of a file's fixed version block; 1 on success.
+int GetModuleVersion(const wchar_t* path, DWORD* major, DWORD* minor, DWORD* build);
+
+// True when published is greater than installed, major first.
+bool IsNewerVersion(const DWORD published[3], const DWORD installed[3]);
+
+// The version list's bytes as the server sent them; false when the download
+// fails or the body is longer than kMaxVersionListBytes.
+bool FetchVersionList(const wchar_t* url, std::string* body);
