@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build make
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   libz-mingw-w64-dev libboost-dev googletest
-  wine64 xvfb xauth
+  wine64 xvfb xauth fonts-ipafont-gothic
   gcab cabextract icoutils osslsigncode openssl
   locales python3
   fonts-ipafont-gothic

@@ -31,3 +31,15 @@ if [ ! -f "$WINEPREFIX/.vesmarin-unmanaged" ]; then
   "$WINESERVER" -w 9>&- || true
   touch "$WINEPREFIX/.vesmarin-unmanaged"
 fi
+# The Japanese dialog fonts the resources name are not on this machine:
+# draw and measure them with the IPA Gothic fonts, so Japanese text shows
+# glyphs instead of boxes and the text-fit test measures real widths.
+if [ ! -f "$WINEPREFIX/.vesmarin-fonts" ]; then
+  for pair in "MS UI Gothic=IPAPGothic" "Yu Gothic UI=IPAPGothic" "MS PGothic=IPAPGothic" \
+              "MS Gothic=IPAGothic" "Meiryo UI=IPAPGothic" "Meiryo=IPAPGothic"; do
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /t REG_SZ \
+      /d "${pair#*=}" /f </dev/null >/dev/null 2>&1 9>&- || true
+  done
+  "$WINESERVER" -w 9>&- || true
+  touch "$WINEPREFIX/.vesmarin-fonts"
+fi

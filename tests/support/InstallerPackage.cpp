@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DefinitionText.h"
 #include "TestCabinet.h"
 
 namespace testsupport {
@@ -49,16 +50,13 @@ std::wstring InstallerPackage::BuildFromArchive(const std::vector<std::wstring>&
                                                 const std::wstring& name) {
   std::wstring folder = InstallFolder();
   folder.pop_back();
-  std::wstring text = L"\xFEFF[Vesmarin]\r\n";
-  const std::vector<std::wstring> base = {
-      L"SrcArchiveFile=" + archive,  L"DstExeFile=" + name, L"64bitSFX=1",
-      L"DialogTitle=Vesmarin Test",  L"DialogTitleE=Vesmarin Test", L"AskExtPath=0",
-      L"UseExtractFolder=1",         L"BaseFolder=6", L"ExtractFolder=" + folder,
-      L"ManifestType=0",             L"IconType=blue"};
-  for (const std::wstring& line : base) text += line + L"\r\n";
-  for (const std::wstring& line : lines) text += line + L"\r\n";
+  DefinitionText text({L"SrcArchiveFile=" + archive, L"DstExeFile=" + name, L"64bitSFX=1",
+                       L"DialogTitle=Vesmarin Test", L"DialogTitleE=Vesmarin Test",
+                       L"AskExtPath=0", L"UseExtractFolder=1", L"BaseFolder=6",
+                       L"ExtractFolder=" + folder, L"ManifestType=0", L"IconType=blue"});
+  text.Add(lines);
   const std::wstring definition = dir_ / L"package.ini";
-  if (!WriteFileBytes(definition, text.data(), text.size() * sizeof(wchar_t))) {
+  if (!text.WriteTo(definition)) {
     lastError_ = L"the definition file could not be written";
     return std::wstring();
   }

@@ -3,8 +3,10 @@
 
 #include <string>
 
+#include "DialogTemplate.h"
 #include "HollmereResource.h"
 #include "TestSupport.h"
+#include "TextFit.h"
 
 namespace {
 
@@ -101,6 +103,26 @@ TEST_F(UninstallerResources, DialogsImagesManifestAndVersion) {
                                reinterpret_cast<void**>(&value), &length));
     EXPECT_STREQ(value, std::wstring(field) == L"InternalName" ? L"HOLLMERE"
                                                                : L"Vesmarin Uninstaller");
+  }
+}
+
+// The progress dialog's status line and button take texts at run time that
+// no template shows: the completion text and "Close" fit them too.
+TEST_F(UninstallerResources, TextsSetAtRunTimeFitTheirControls) {
+  for (UINT dialog : {IDD_PROGRESS, IDD_PROGRESS_MODERN}) {
+    for (WORD language : {kEnglish, kJapanese}) {
+      HWND window = testsupport::CreateDialogHidden(
+          testsupport::LoadDialogTemplate(module_, MAKEINTRESOURCEW(dialog), language), nullptr);
+      ASSERT_NE(window, nullptr) << dialog;
+      const std::wstring complete = String(IDS_UNINSTALL_COMPLETE, language);
+      const std::wstring close = String(IDS_CLOSE, language);
+      testsupport::TextMisfit misfit;
+      EXPECT_TRUE(testsupport::TextFits(GetDlgItem(window, IDC_STATUS_TEXT), complete, &misfit))
+          << dialog << " " << language << " needs " << misfit.needed.cx << "x"
+          << misfit.needed.cy << ", has " << misfit.has.cx << "x" << misfit.has.cy;
+      EXPECT_TRUE(testsupport::TextFits(GetDlgItem(window, IDOK), close)) << dialog << " " << language;
+      DestroyWindow(window);
+    }
   }
 }
 

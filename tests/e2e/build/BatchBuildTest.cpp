@@ -10,6 +10,7 @@
 
 #include "CabDecoder.h"
 #include "ContainerReader.h"
+#include "DefinitionText.h"
 #include "TestCabinet.h"
 #include "TestSupport.h"
 
@@ -82,10 +83,8 @@ class BatchBuildTest : public ::testing::Test {
   // mark, CR LF line ends.
   std::wstring WriteDefinition(const std::vector<std::wstring>& lines,
                                const std::wstring& name = L"project.ini") {
-    std::wstring text = L"\xFEFF[Vesmarin]\r\n";
-    for (const std::wstring& line : lines) text += line + L"\r\n";
     const std::wstring path = dir_ / name;
-    EXPECT_TRUE(testsupport::WriteFileBytes(path, text.data(), text.size() * sizeof(wchar_t)));
+    EXPECT_TRUE(testsupport::DefinitionText(lines).WriteTo(path));
     return path;
   }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "DefinitionText.h"
 #include "InstallerPackage.h"
 #include "PendingRenames.h"
 #include "ScopedHandles.h"
@@ -112,17 +113,13 @@ class Package {
     if (!cab.WriteTo(archive)) return std::wstring();
     std::wstring folder = installFolder;
     if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    std::wstring text = L"\xFEFF[Vesmarin]\r\n";
-    const std::vector<std::wstring> base = {
+    const testsupport::DefinitionText text = testsupport::DefinitionText({
         L"SrcArchiveFile=archive.cab", L"DstExeFile=Setup.exe",  L"64bitSFX=1",
         L"DialogTitle=Install Test",    L"DialogTitleE=Install Test", L"AskExtPath=0",
         L"UseExtractFolder=1",          L"BaseFolder=6", L"ExtractFolder=" + folder,
-        L"ManifestType=0",              L"IconType=blue", L"NoUI=1"};
-    for (const std::wstring& line : base) text += line + L"\r\n";
-    for (const std::wstring& line : lines) text += line + L"\r\n";
+        L"ManifestType=0",              L"IconType=blue", L"NoUI=1"}).Add(lines);
     const std::wstring definition = dir_ / L"package.ini";
-    if (!testsupport::WriteFileBytes(definition, text.data(), text.size() * sizeof(wchar_t)))
-      return std::wstring();
+    if (!text.WriteTo(definition)) return std::wstring();
     const std::wstring output = dir_ / L"Setup.exe";
     DeleteFileW(output.c_str());
     testsupport::ProcessResult built = testsupport::RunProcess(

@@ -5,12 +5,6 @@
 
 namespace patche2e {
 
-bool WriteDefinition(const std::wstring& path, const std::vector<std::wstring>& lines) {
-  std::wstring text = L"\xFEFF[Vesmarin]\r\n";
-  for (const std::wstring& line : lines) text += line + L"\r\n";
-  return testsupport::WriteFileBytes(path, text.data(), text.size() * sizeof(wchar_t));
-}
-
 namespace {
 
 struct BoxSearch {

@@ -11,10 +11,6 @@ namespace patche2e {
 
 using patchtest::Bytes;
 
-// A definition file as the builder writes it (UTF-16LE, byte-order mark,
-// section "Vesmarin", CR LF line ends).
-bool WriteDefinition(const std::wstring& path, const std::vector<std::wstring>& lines);
-
 struct BuilderRun {
   bool started = false;
   bool timedOut = false;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ContainerReader.h"
+#include "DefinitionText.h"
 #include "DialogDriver.h"
 #include "PatchE2eUtil.h"
 #include "TestCabinet.h"
@@ -40,7 +41,7 @@ class PatchedOutput : public ::testing::Test {
                                        std::wstring(L"64bitSFX=") + (is64 ? L"1" : L"0")};
     lines.insert(lines.end(), more.begin(), more.end());
     std::wstring definition = work_ / L"project.ini";
-    EXPECT_TRUE(WriteDefinition(definition, lines));
+    EXPECT_TRUE(testsupport::DefinitionText(lines).WriteTo(definition));
     last_ = RunBuilder(definition, temp_);
     EXPECT_TRUE(last_.started);
     EXPECT_FALSE(last_.timedOut);

@@ -10,6 +10,7 @@
 #include "BuildSfx.h"
 #include "ResultCodes.h"
 #include "ContainerReader.h"
+#include "DefinitionText.h"
 #include "DefinitionFile.h"
 #include "PatchE2eUtil.h"
 #include "TestCabinet.h"
@@ -43,7 +44,7 @@ class UserUninstaller : public ::testing::Test {
         L"HollmereUserProvideFile=" + uninstaller};
     lines.insert(lines.end(), more.begin(), more.end());
     std::wstring definition = work_ / L"project.ini";
-    EXPECT_TRUE(WriteDefinition(definition, lines));
+    EXPECT_TRUE(testsupport::DefinitionText(lines).WriteTo(definition));
     LoadDefinitionFile(definition.c_str());
     g_BuildErrorText[0] = L'\0';
     return CreateSfxFile(true);

@@ -1,0 +1,154 @@
+#include "TextFit.h"
+
+namespace testsupport {
+
+namespace {
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = L"";
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+HFONT FontOf(HWND control) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  if (!font && GetParent(control))
+    font = reinterpret_cast<HFONT>(SendMessageW(GetParent(control), WM_GETFONT, 0, 0));
+  return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+}
+
+// A device context of the control with the control's font.
+class Measure {
+ public:
+  explicit Measure(HWND control) : control_(control), dc_(GetDC(control)) {
+    old_ = SelectObject(dc_, FontOf(control));
+    GetClientRect(control, &client_);
+    GetCharWidth32W(dc_, L'0', L'0', &zeroWidth_);
+  }
+  ~Measure() {
+    SelectObject(dc_, old_);
+    ReleaseDC(control_, dc_);
+  }
+  Measure(const Measure&) = delete;
+  Measure& operator=(const Measure&) = delete;
+
+  int width() const { return client_.right; }
+  int height() const { return client_.bottom; }
+  int zeroWidth() const { return zeroWidth_; }
+  int dpi() const { return GetDeviceCaps(dc_, LOGPIXELSX); }
+
+  // The size DrawTextW gives the text on one line, or wrapped at the width.
+  SIZE Text(const std::wstring& text, UINT flags, int wrapWidth) const {
+    RECT r = {0, 0, wrapWidth, 0};
+    DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r,
+              flags | DT_CALCRECT | DT_EXPANDTABS);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  }
+  // One line without its mnemonic marks, by GetTextExtentPoint32W.
+  SIZE Line(const std::wstring& text) const {
+    std::wstring shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == L'&' && i + 1 < text.size()) ++i;
+      shown.push_back(text[i]);
+    }
+    SIZE size = {};
+    GetTextExtentPoint32W(dc_, shown.c_str(), static_cast<int>(shown.size()), &size);
+    return size;
+  }
+
+ private:
+  HWND control_;
+  HDC dc_;
+  HGDIOBJ old_;
+  RECT client_ = {};
+  int zeroWidth_ = 0;
+};
+
+// What the text needs in a static; false for statics without text to fit.
+bool StaticNeeds(const Measure& m, LONG style, const std::wstring& text, SIZE& needed) {
+  const LONG type = style & SS_TYPEMASK;
+  if (style & SS_ELLIPSISMASK) return false;
+  const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+  if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) {
+    needed = (style & SS_CENTERIMAGE) ? m.Text(text, prefix | DT_SINGLELINE, 0)
+                                      : m.Text(text, prefix | DT_WORDBREAK, m.width());
+    return true;
+  }
+  if (type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP) {
+    needed = m.Text(text, prefix | DT_SINGLELINE, 0);
+    return true;
+  }
+  return false;  // images, frames, owner-drawn
+}
+
+// What the text needs in a button; false for buttons without text to fit.
+bool ButtonNeeds(const Measure& m, LONG style, const std::wstring& text, SIZE& needed) {
+  const LONG type = style & BS_TYPEMASK;
+  if (style & (BS_BITMAP | BS_ICON)) return false;
+  const bool multiline = (style & BS_MULTILINE) != 0;
+  const bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                   type == BS_3STATE || type == BS_AUTO3STATE || type == BS_AUTORADIOBUTTON;
+  if (box && !(style & BS_PUSHLIKE)) {
+    // The box (13 pixels at 96 dpi) and the gap before the text.
+    const int beside = 12 * m.dpi() / 96 + 1 + m.zeroWidth() / 2;
+    needed = multiline ? m.Text(text, DT_WORDBREAK, m.width() - beside) : m.Line(text);
+    needed.cx += beside;
+    return true;
+  }
+  if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || box) {
+    // A push button keeps an edge and a focus frame on each side.
+    const int margin = 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+    needed = multiline ? m.Text(text, DT_WORDBREAK, m.width() - margin) : m.Line(text);
+    needed.cx += margin;
+    return true;
+  }
+  if (type == BS_GROUPBOX) {
+    // The caption sits on the frame, inset from both ends; it overlaps
+    // the frame's top, so only its width counts.
+    needed = m.Line(text);
+    needed.cx += 2 * m.zeroWidth() + 4;
+    needed.cy = 0;
+    return true;
+  }
+  return false;  // owner-drawn, command links, split buttons
+}
+
+}  // namespace
+
+bool TextFits(HWND control, TextMisfit* misfit) {
+  wchar_t text[1024] = L"";
+  GetWindowTextW(control, text, 1024);
+  return TextFits(control, text, misfit);
+}
+
+bool TextFits(HWND control, const std::wstring& text, TextMisfit* misfit) {
+  if (text.empty()) return true;
+  const std::wstring cls = ClassOf(control);
+  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  Measure m(control);
+  SIZE needed = {};
+  bool measured = false;
+  if (lstrcmpiW(cls.c_str(), L"Static") == 0) measured = StaticNeeds(m, style, text, needed);
+  else if (lstrcmpiW(cls.c_str(), L"Button") == 0) measured = ButtonNeeds(m, style, text, needed);
+  if (!measured) return true;
+  const SIZE has = {m.width(), m.height()};
+  if (needed.cx <= has.cx && needed.cy <= has.cy) return true;
+  if (misfit) {
+    misfit->controlId = GetDlgCtrlID(control);
+    misfit->text = text;
+    misfit->needed = needed;
+    misfit->has = has;
+  }
+  return false;
+}
+
+std::vector<TextMisfit> DialogMisfits(HWND dialog) {
+  std::vector<TextMisfit> misfits;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    TextMisfit misfit;
+    if (!TextFits(child, &misfit)) misfits.push_back(misfit);
+  }
+  return misfits;
+}
+
+}  // namespace testsupport
