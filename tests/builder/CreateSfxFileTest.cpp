@@ -128,9 +128,9 @@ TEST_F(CreateSfxFileTest, OutputNamingTheArchiveOrTheBuilderIsRefused) {
   ASSERT_TRUE(testsupport::ReadFileBytes(archive_, original));
   // The archive under another spelling of its name.
   const std::wstring spelled = dir_ / L".\\ARCHIVE.CAB";
-  CopyText(SfxSettings.DstExeFile, spelled.c_str());
+  CopyText(g_SfxSettings.DstExeFile, spelled.c_str());
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
-  EXPECT_EQ(std::wstring(BuildErrorText),
+  EXPECT_EQ(std::wstring(g_BuildErrorText),
             L"The output file\n\"" + spelled +
                 L"\"\nis the definition file, the archive or the builder itself. Choose another "
                 L"output file.");
@@ -140,13 +140,13 @@ TEST_F(CreateSfxFileTest, OutputNamingTheArchiveOrTheBuilderIsRefused) {
 
   wchar_t self[MAX_PATH] = {};
   ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-  CopyText(SfxSettings.DstExeFile, self);
+  CopyText(g_SfxSettings.DstExeFile, self);
   EXPECT_EQ(CreateSfxFile(true), kResultReported);
 }
 
 TEST_F(CreateSfxFileTest, DeviceAsArchiveEndsAtOnceWithTheOpenError) {
   for (const wchar_t* device : {L"COM1", L"CON", L"nul.cab", L"\\\\.\\COM1"}) {
-    CopyText(SfxSettings.SrcArchiveFile, device);
+    CopyText(g_SfxSettings.SrcArchiveFile, device);
     // A read from a device would wait forever: the test's time limit
     // catches that.
     EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed) << testsupport::Narrow(device);

@@ -96,12 +96,12 @@ std::wstring Text(HWND window, int id) {
 class MainWindowInProcess : public ::testing::Test {
  protected:
   void SetUp() override {
-    UiState.Reset();
-    UiState.Instance = GetModuleHandleW(nullptr);
-    UiState.WindowX = 100;
-    UiState.WindowY = 100;
+    g_UiState.Reset();
+    g_UiState.Instance = GetModuleHandleW(nullptr);
+    g_UiState.WindowX = 100;
+    g_UiState.WindowY = 100;
     ResetSfxSettings();
-    window_ = CreateDialogParamW(UiState.Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
+    window_ = CreateDialogParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
                                  BuilderMainDialogProc, 0);
     ASSERT_NE(nullptr, window_);
   }
@@ -112,7 +112,7 @@ class MainWindowInProcess : public ::testing::Test {
     }
     DeleteFileW(PerUserDefinition().c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kelvadon\\Vesmarin 6\\Option");
-    UiState.Reset();
+    g_UiState.Reset();
   }
   void Drop(const std::vector<std::wstring>& paths) {
     SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
@@ -127,7 +127,7 @@ TEST_F(MainWindowInProcess, DroppedDefinitionFileIsLoaded) {
   BoxWatcher boxes;
   Drop({ini});
   EXPECT_EQ(L"Dropped", Text(window_, IDC_TITLE_EDIT));
-  EXPECT_EQ(dir_.path(), std::wstring(UiState.IniCurrent));
+  EXPECT_EQ(dir_.path(), std::wstring(g_UiState.IniCurrent));
   // Anything else than .ini or .cab does nothing.
   ASSERT_TRUE(testsupport::WriteTextFile(dir_ / L"notes.txt", "x"));
   Drop({dir_ / L"notes.txt"});
@@ -140,16 +140,16 @@ TEST_F(MainWindowInProcess, DroppedArchiveFillsTheWindowAndTheSettings) {
   testsupport::TestCabinet cabinet;
   cabinet.Add(L"readme.txt", "read");
   ASSERT_TRUE(cabinet.WriteTo(cab));
-  wcscpy(SfxSettings.UnInstallTitle, L"Kept");
+  wcscpy(g_SfxSettings.UnInstallTitle, L"Kept");
   BoxWatcher boxes;
   Drop({cab});
   EXPECT_EQ(cab, Text(window_, IDC_ARCHIVE_EDIT));
   EXPECT_EQ(dir_ / L"app.exe", Text(window_, IDC_OUTPUT_EDIT));
   EXPECT_EQ(L"app", Text(window_, IDC_TITLE_EDIT));
-  EXPECT_STREQ(L"app", SfxSettings.ExtractFolder);
-  EXPECT_STREQ(L"app", SfxSettings.UnInstallKey);
-  EXPECT_STREQ(L"app", SfxSettings.StartMenuGroup);
-  EXPECT_STREQ(L"Kept", SfxSettings.UnInstallTitle);
+  EXPECT_STREQ(L"app", g_SfxSettings.ExtractFolder);
+  EXPECT_STREQ(L"app", g_SfxSettings.UnInstallKey);
+  EXPECT_STREQ(L"app", g_SfxSettings.StartMenuGroup);
+  EXPECT_STREQ(L"Kept", g_SfxSettings.UnInstallTitle);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window_, IDM_CREATE)));
 
   // A cabinet that is gone: string 211, nothing taken.
@@ -192,7 +192,7 @@ TEST_F(MainWindowInProcess, OpenPathMessageOnlyFromTheWindowsOwnThread) {
 
 TEST_F(MainWindowInProcess, ClosingSavesTheDefinitionAndQuitsWithTheLastResult) {
   SetDlgItemTextW(window_, IDC_TITLE_EDIT, L"Saved at close");
-  UiState.LastResult = 7;
+  g_UiState.LastResult = 7;
   DestroyWindow(window_);
   window_ = nullptr;
   MSG message = {};

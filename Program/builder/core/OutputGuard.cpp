@@ -1,6 +1,6 @@
 #include "OutputGuard.h"
 
-#include "BuildSfx.h"
+#include "ResultCodes.h"
 #include "DiskFile.h"
 #include "VesmarinResource.h"
 
