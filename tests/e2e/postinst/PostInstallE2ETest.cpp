@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "FileIO.h"
 #include "InstallerPackage.h"
+#include "Sha256.h"
 #include "TestSupport.h"
 #include "UninstallInfo.h"
 
@@ -161,6 +163,11 @@ TEST_F(PostInstallE2E, InstallsTheUninstallerWithItsInformationAndRegistersIt) {
   unsigned long long size = FileSize(exe) + FileSize(info);
   for (const auto& member : members_) size += member.second.size();
   std::wstring location = folder;
+  // The digest the uninstaller checks the information file against.
+  std::vector<uint8_t> storedInfo;
+  ASSERT_EQ(FileReadResult::kRead, ReadWholeFile(info.c_str(), 16 << 20, &storedInfo));
+  std::wstring digest;
+  ASSERT_TRUE(vesmarin::Sha256Hex(storedInfo.data(), storedInfo.size(), &digest));
   const std::map<std::wstring, std::wstring> expected = {
       {L"DisplayName", L"sz:Postinst Example"},
       {L"UninstallString", L"sz:\"" + exe + L"\" /s"},
@@ -172,6 +179,7 @@ TEST_F(PostInstallE2E, InstallsTheUninstallerWithItsInformationAndRegistersIt) {
       {L"URLUpdateInfo", L"sz:https://example.com/update"},
       {L"DisplayVersion", L"sz:2.5.1"},
       {L"EstimatedSize", L"dword:" + std::to_wstring(size / 1024)},
+      {UNINSTALL_INFO_DIGEST_VALUE, L"sz:" + digest},
   };
   EXPECT_EQ(testsupport::ReadKeyValues(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)),
             expected);
