@@ -9,10 +9,19 @@ bool ComputeCenteredPosition(HWND window, HWND other, int* x, int* y) {
   RECT reference;
   if (other && IsWindow(other) && IsWindowVisible(other) && GetWindowRect(other, &reference)) {
   } else {
-    reference.left = 0;
-    reference.top = 0;
-    reference.right = GetSystemMetrics(SM_CXSCREEN);
-    reference.bottom = GetSystemMetrics(SM_CYSCREEN);
+    // The work area of the window's monitor (the taskbar left out), or the
+    // primary screen when that is unknown.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    HMONITOR handle = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+    if (handle && GetMonitorInfoW(handle, &monitor)) {
+      reference = monitor.rcWork;
+    } else {
+      reference.left = 0;
+      reference.top = 0;
+      reference.right = GetSystemMetrics(SM_CXSCREEN);
+      reference.bottom = GetSystemMetrics(SM_CYSCREEN);
+    }
   }
   CenterInArea(width, height, reference, x, y);
   return true;

@@ -2,8 +2,8 @@
 #pragma once
 #include <windows.h>
 
-// Top-left corner that centres window over other (or the primary screen
-// when other is null or hidden), kept inside the virtual screen. False for
+// Top-left corner that centres window over other (or the work area of its
+// monitor when other is null or hidden), kept inside the virtual screen. False for
 // a minimised, maximised or missing window.
 bool ComputeCenteredPosition(HWND window, HWND other, int* x, int* y);
 // Top-left corner that centres a window of width x height in area, kept

@@ -18,8 +18,11 @@ TEST(WindowCentering, KeepsWindowsOnTheVirtualScreen) {
                                GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(small, nullptr);
   ASSERT_TRUE(ComputeCenteredPosition(small, nullptr, &x, &y));
-  EXPECT_EQ(x, (GetSystemMetrics(SM_CXSCREEN) - 100) / 2);
-  EXPECT_EQ(y, (GetSystemMetrics(SM_CYSCREEN) - 60) / 2);
+  // In the middle of the work area (the screen less the taskbar).
+  RECT work = {};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  EXPECT_EQ(x, work.left + (work.right - work.left - 100) / 2);
+  EXPECT_EQ(y, work.top + (work.bottom - work.top - 60) / 2);
   EXPECT_FALSE(ComputeCenteredPosition(nullptr, nullptr, &x, &y));
   DestroyWindow(small);
   DestroyWindow(huge);
