@@ -46,6 +46,9 @@ int RunInteractiveInstallation() {
   LoadWizardPanelBitmaps();
   if (g_Settings->FlagsA & SfxFlagsA::UseNewWizard) CreateWizardTitleFont();
   CreateTaskbarProgress();
+  // A wizard run records what it writes even when the package keeps no list
+  // for its uninstaller, so that a cancelled copy can be taken back whole.
+  if (!CreatedPathListActive()) InitCreatedPathList();
   int result = RunWizard();
   ReleaseTaskbarProgress();
 

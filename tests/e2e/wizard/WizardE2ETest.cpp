@@ -272,6 +272,34 @@ TEST_F(WizardE2E, CancelWhileCopyingAsksAndYesAbortsAndRemovesTheCopies) {
   }
 }
 
+// Without an uninstaller the package keeps no list of its files for later;
+// a cancelled copy is still taken back whole.
+TEST_F(WizardE2E, CancelWhileCopyingWithoutAnUninstallerLeavesNothing) {
+  ScopedEnv slow(L"VESMARIN_TESTEXT_SLEEP_1003", L"400");
+  testsupport::PackageMembers members = {
+      InstallerPackage::BinMember(L"stubext_both.dll", L"ext\\module.dll"),
+      {L"a.txt", "first file"},
+      {L"docs\\b.txt", "second file"}};
+  for (int i = 0; i < 6; ++i)
+    members.push_back({L"more\\file" + std::to_wstring(i) + L".txt", "more"});
+  const std::wstring setup = package_.Build(
+      {L"UseExtensionModuleFile=1", L"ExtensionModuleFile=ext\\module.dll"}, members, L"Setup.exe");
+  ASSERT_FALSE(setup.empty()) << Narrow(package_.LastError());
+
+  WizardSession session([](const SeenBox& box) {
+    return box.text == L"Do you want to abort installation?" ? IDYES : IDOK;
+  });
+  ASSERT_TRUE(Start(session, setup));
+  ASSERT_NE(session.WaitFrame(), nullptr);
+  ASSERT_NE(session.WaitPage(wizardtest::kWelcomePage), nullptr);
+  session.Press(PSBTN_NEXT);
+  ASSERT_NE(session.WaitPage(wizardtest::kPerformingPage), nullptr);
+  session.Press(PSBTN_CANCEL);
+  ASSERT_TRUE(session.WaitEnd());
+  EXPECT_EQ(session.ExitCode(), kClosed);
+  EXPECT_TRUE(ListTree(Folder()).empty()) << Narrow(ListTree(Folder()).front());
+}
+
 TEST_F(WizardE2E, TheCloseBoxOnTheLastPageFinishes) {
   const std::wstring setup = Build({L"UseNewWizard=1"});
   ASSERT_FALSE(setup.empty());
