@@ -24,7 +24,7 @@ bool ReadOptionValue(const wchar_t* name, std::wstring* text, DWORD* number);
 // Lines of a UTF-8 log a double wrote; empty when there is none.
 std::vector<std::wstring> ReadLog(const std::wstring& path);
 // Waits until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 60000);
 // Writes the screen pixels of a window into <bin>\screenshots\<name>.bmp.
 bool SaveScreenshot(HWND window, const std::wstring& name);
 
