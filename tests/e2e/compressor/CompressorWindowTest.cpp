@@ -7,8 +7,10 @@
 #include <ole2.h>
 #include <shlwapi.h>
 
+#include "BuilderWindowFixture.h"
 #include "CompressorRun.h"
 #include "CompressorWindowDriver.h"
+#include "InstallerPackage.h"
 #include "TestSupport.h"
 
 namespace {
@@ -18,6 +20,9 @@ using testsupport::TempDir;
 
 const UINT kCompressorResult = 0x8065;
 const int kCreateAndExit = 40004;
+// The builder's window: its archive and output edits, Create and "Create
+// archive".
+const int kArchiveEdit = 1000, kOutputEdit = 1015, kBuildCommand = 1, kCreateArchiveCommand = 9;
 
 class CompressorWindowTest : public ::testing::Test {
  protected:
@@ -235,6 +240,59 @@ TEST_F(CompressorWindowTest, ASecondStartRestoresTheFirstWindowAndEnds) {
   EXPECT_TRUE(PumpUntil([&] { return !IsIconic(main); }, 10000));
   EXPECT_TRUE(first.process().Running());
   EXPECT_EQ(0u, first.Close());
+}
+
+}  // namespace
+
+namespace {
+
+// The whole road: the builder starts the compressor, files are dragged in,
+// the archive comes back to the builder, which builds from it, and the
+// installer built from it installs those files.
+TEST_F(CompressorWindowTest, TheBuilderStartsTheCompressorAndTakesBackItsArchive) {
+  TempDir dir(L"road");
+  MakeFile(dir / L"app\\bin\\tool.exe", "tool");
+  MakeFile(dir / L"app\\readme.txt", "read me");
+  const std::wstring archive = DesktopArchivePath();
+  DeleteFileW(archive.c_str());
+
+  builderwindow::BuilderRun run;
+  ASSERT_TRUE(CopyFileW(SardokPath().c_str(), run.Path(L"Sardok.exe").c_str(), FALSE));
+  ASSERT_TRUE(run.Start());
+  HWND builder = run.WaitMainWindow();
+  ASSERT_NE(nullptr, builder);
+  run.Command(kCreateArchiveCommand);
+
+  HWND main = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    main = FindCompressorWindow(0);
+    if (!main) return false;
+    RECT host = {};
+    GetWindowRect(PanesOf(main).archiveHost, &host);
+    return host.right - host.left >= 100;
+  })) << "the compressor's window did not show";
+  EXPECT_FALSE(IsWindowEnabled(builder));
+  const CompressorPanes panes = PanesOf(main);
+  EXPECT_EQ(static_cast<int>(DROPEFFECT_COPY), DropFilesOn(panes.archiveTree, {dir / L"app"}));
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 5; }, 20000));
+  PostMessageW(main, WM_COMMAND, kCreateAndExit, 0);
+
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(builder) != FALSE; }, 60000));
+  EXPECT_EQ(0, lstrcmpiW(archive.c_str(), run.Text(kArchiveEdit).c_str()))
+      << testsupport::Narrow(run.Text(kArchiveEdit));
+  run.SetText(kOutputEdit, dir / L"setup.exe");
+  run.Command(kBuildCommand);
+  EXPECT_EQ(L"Self-extracting file has been successfully created.", run.AnswerNextBox().text);
+  EXPECT_TRUE(testsupport::PathExists(dir / L"setup.exe"));
+  EXPECT_EQ(0u, run.Exit());
+
+  testsupport::InstallerPackage package(L"road");
+  const std::wstring installer = package.BuildFromArchive({L"NoUI=1"}, archive);
+  ASSERT_FALSE(installer.empty()) << testsupport::Narrow(package.LastError());
+  const testsupport::DrivenResult installed = package.Run(installer);
+  EXPECT_EQ(0u, installed.exitCode);
+  EXPECT_EQ("tool", ReadAll(package.InstallFolder() + L"app\\bin\\tool.exe"));
+  EXPECT_EQ("read me", ReadAll(package.InstallFolder() + L"app\\readme.txt"));
 }
 
 }  // namespace
