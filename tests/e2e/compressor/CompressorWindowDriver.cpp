@@ -135,6 +135,56 @@ int TreeCount(HWND tree) {
   return static_cast<int>(count);
 }
 
+std::wstring TreeItemText(HWND tree, HTREEITEM item) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(tree, &processId);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return std::wstring();
+  const SIZE_T textBytes = MAX_PATH * sizeof(wchar_t);
+  BYTE* remote = static_cast<BYTE*>(
+      VirtualAllocEx(process, nullptr, sizeof(TVITEMW) + textBytes, MEM_COMMIT, PAGE_READWRITE));
+  wchar_t text[MAX_PATH] = {};
+  if (remote) {
+    TVITEMW data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
+    data.cchTextMax = MAX_PATH;
+    DWORD_PTR result = 0;
+    if (WriteProcessMemory(process, remote, &data, sizeof(data), nullptr) &&
+        SendMessageTimeoutW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), SMTO_NORMAL,
+                            5000, &result) &&
+        result)
+      ReadProcessMemory(process, remote + sizeof(TVITEMW), text, textBytes, nullptr);
+    text[MAX_PATH - 1] = 0;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM item) {
+  std::vector<HTREEITEM> children;
+  DWORD_PTR next = 0;
+  SendMessageTimeoutW(tree, TVM_GETNEXTITEM, item ? TVGN_CHILD : TVGN_ROOT,
+                      reinterpret_cast<LPARAM>(item), SMTO_NORMAL, 5000, &next);
+  while (next) {
+    children.push_back(reinterpret_cast<HTREEITEM>(next));
+    DWORD_PTR sibling = 0;
+    SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_NEXT, static_cast<LPARAM>(next), SMTO_NORMAL,
+                        5000, &sibling);
+    next = sibling;
+  }
+  return children;
+}
+
+HTREEITEM TreeChild(HWND tree, HTREEITEM item, const std::wstring& name) {
+  for (HTREEITEM child : TreeChildren(tree, item))
+    if (TreeItemText(tree, child) == name) return child;
+  return nullptr;
+}
+
 int DropFilesOn(HWND window, const std::vector<std::wstring>& paths) {
   return DragOver(window, BuildDropFilesBlock(paths), CF_HDROP);
 }

@@ -36,6 +36,12 @@ CompressorPanes PanesOf(HWND main);
 std::wstring ClassOf(HWND window);
 // TVM_GETCOUNT of a tree of another process.
 int TreeCount(HWND tree);
+// An item's text and the children of an item (the top level for null) of a
+// tree of another process.
+std::wstring TreeItemText(HWND tree, HTREEITEM item);
+std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM item);
+// The child of item whose text is name; null when there is none.
+HTREEITEM TreeChild(HWND tree, HTREEITEM item, const std::wstring& name);
 
 // Drags data of one clipboard format (files or text) from this process and
 // lets it go over the middle of window: the effect the target chose, or -1

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <ole2.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include "BuilderWindowFixture.h"
@@ -19,7 +20,7 @@ using namespace compressortest;
 using testsupport::TempDir;
 
 const UINT kCompressorResult = 0x8065;
-const int kCreateAndExit = 40004;
+const int kCreateAndExit = 40004, kAddCommand = 40006;
 // The builder's window: its archive and output edits, Create and "Create
 // archive".
 const int kArchiveEdit = 1000, kOutputEdit = 1015, kBuildCommand = 1, kCreateArchiveCommand = 9;
@@ -293,6 +294,81 @@ TEST_F(CompressorWindowTest, TheBuilderStartsTheCompressorAndTakesBackItsArchive
   EXPECT_EQ(0u, installed.exitCode);
   EXPECT_EQ("tool", ReadAll(package.InstallFolder() + L"app\\bin\\tool.exe"));
   EXPECT_EQ("read me", ReadAll(package.InstallFolder() + L"app\\readme.txt"));
+}
+
+}  // namespace
+
+namespace {
+
+// A folder of Documents reached through the explorer pane: listed when it is
+// first expanded, then added with Ctrl+I below the archive tree's selected
+// folder; with nothing selected in the explorer pane the command beeps and
+// adds nothing.
+TEST_F(CompressorWindowTest, AnExplorerFolderIsListedWhenExpandedAndAddedWithTheAddCommand) {
+  wchar_t documents[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents)));
+  std::wstring folder = documents;
+  if (folder.back() != L'\\') folder += L'\\';
+  folder += L"SardokExplorerTest";
+  testsupport::RemoveTree(folder);
+  MakeFile(folder + L"\\file10.txt", "ten");
+  MakeFile(folder + L"\\file2.txt", "two");
+  MakeFile(folder + L"\\inner\\deep.txt", "deep");
+
+  CompressorProcess sardok;
+  ASSERT_TRUE(sardok.Start(SardokPath()));
+  HWND main = sardok.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  const CompressorPanes panes = PanesOf(main);
+  HWND explorer = panes.explorerTree;
+
+  PostMessageW(main, WM_COMMAND, kAddCommand, 0);  // nothing selected
+  Sleep(500);
+  EXPECT_EQ(1, TreeCount(panes.archiveTree));
+
+  const std::vector<HTREEITEM> top = TreeChildren(explorer, nullptr);
+  ASSERT_EQ(1u, top.size());
+  HTREEITEM documentsItem = nullptr;
+  for (HTREEITEM child : TreeChildren(explorer, top[0])) {
+    // The Documents item: the one whose listing holds the test folder.
+    SendMessageW(explorer, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(child));
+    if (TreeChild(explorer, child, L"SardokExplorerTest")) {
+      documentsItem = child;
+      break;
+    }
+  }
+  ASSERT_NE(nullptr, documentsItem) << "no explorer folder lists the test folder";
+  HTREEITEM testItem = TreeChild(explorer, documentsItem, L"SardokExplorerTest");
+  SendMessageW(explorer, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(testItem));
+  std::vector<std::wstring> names;
+  for (HTREEITEM child : TreeChildren(explorer, testItem))
+    names.push_back(TreeItemText(explorer, child));
+  EXPECT_EQ((std::vector<std::wstring>{L"inner", L"file2.txt", L"file10.txt"}), names);
+
+  SendMessageW(explorer, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(testItem));
+  PostMessageW(main, WM_COMMAND, kAddCommand, 0);
+  // root, SardokExplorerTest, inner, deep.txt, file10.txt, file2.txt
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 6; }, 20000))
+      << TreeCount(panes.archiveTree);
+  HTREEITEM root = TreeChildren(panes.archiveTree, nullptr).at(0);
+  EXPECT_NE(nullptr, TreeChild(panes.archiveTree, root, L"SardokExplorerTest"));
+
+  // A file selected in the archive tree: the next add goes into its folder.
+  HTREEITEM added = TreeChild(panes.archiveTree, root, L"SardokExplorerTest");
+  SendMessageW(panes.archiveTree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(added));
+  HTREEITEM file2 = TreeChild(panes.archiveTree, added, L"file2.txt");
+  ASSERT_NE(nullptr, file2);
+  SendMessageW(panes.archiveTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(file2));
+  HTREEITEM inner = TreeChild(explorer, testItem, L"inner");
+  SendMessageW(explorer, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(inner));
+  PostMessageW(main, WM_COMMAND, kAddCommand, 0);
+  // inner again, now below SardokExplorerTest: already there, nothing new;
+  // had it gone below the file item it would have made two more items.
+  Sleep(1000);
+  EXPECT_EQ(6, TreeCount(panes.archiveTree));
+  EXPECT_TRUE(TreeChildren(panes.archiveTree, file2).empty());
+  EXPECT_EQ(0u, sardok.Close());
+  testsupport::RemoveTree(folder);
 }
 
 }  // namespace
