@@ -208,6 +208,9 @@ TEST_F(MainDialog, ChecksFailWithTheirCodesAndLeaveNothing) {
   EXPECT_NE(ErrorAfterUpdate(Update(away, "setup.exe", goodMd5)).find(L"[Code=2004]"),
             std::wstring::npos);
   ExpectNothingLeft();
+  // An address without a host.
+  EXPECT_NE(ErrorAfterUpdate(Update("setup.exe", "setup.exe", goodMd5)).find(L"[Code=2003]"),
+            std::wstring::npos);
   // A host outside the domain from the start.
   EXPECT_NE(ErrorAfterUpdate(Update("http://localhost/x.exe", "setup.exe", goodMd5))
                 .find(L"[Code=2004]"), std::wstring::npos);
@@ -220,6 +223,14 @@ TEST_F(MainDialog, ChecksFailWithTheirCodesAndLeaveNothing) {
   DisableLibrary(L"wintrust");
   EXPECT_NE(ErrorAfterUpdate(Update(signedUrl, "setup.exe", upperMd5)).find(L"[Code=2005]"),
             std::wstring::npos);
+  ExpectNothingLeft();
+}
+
+TEST_F(MainDialog, AStartThatFailsKeepsTheDialogAndSaysSo) {
+  // Signed by the maker and intact, but a library: it cannot be started.
+  const std::wstring text = ErrorAfterUpdate(
+      Update(Publish(L"update-library.exe"), "setup.exe", Md5Of(L"update-library.exe")));
+  EXPECT_EQ(text, L"The update program could not be started.");
   ExpectNothingLeft();
 }
 
