@@ -313,14 +313,18 @@ struct CabDecoderAccess {
     wchar_t* lastSlash = wcsrchr(folder, L'\\');
     if (lastSlash && lastSlash != folder) {
       *lastSlash = 0;
-      if (!(lastSlash == folder + 2 && folder[1] == L':') && !DirectoryExists(folder))
+      if (!(lastSlash == folder + 2 && folder[1] == L':') &&
+          wcscmp(folder, decoder->m_lastFolder) != 0 && !DirectoryExists(folder))
         CreateDirectoryTree(folder);
     }
     INT_PTR hf = Open(decoder, destination, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY);
     if (hf == -1) {
       decoder->m_outputFailed = true;
+      decoder->m_lastFolder[0] = 0;
       return -1;
     }
+    // The file is there, so its folder is too.
+    wmemcpy(decoder->m_lastFolder, folder, MAX_PATH);
     return hf;
   }
 };
@@ -419,7 +423,7 @@ CCabDecoder::CCabDecoder(bool useTimeZone, int biasHours)
       m_cabOffset(0),
       m_current() {
   m_cabFolder[0] = m_cabName[0] = m_targetName[0] = m_targetPath[0] = 0;
-  m_extractFolder[0] = m_cabPath[0] = m_currentPath[0] = 0;
+  m_extractFolder[0] = m_cabPath[0] = m_currentPath[0] = m_lastFolder[0] = 0;
 }
 
 CCabDecoder::~CCabDecoder() { Close(); }
@@ -507,6 +511,7 @@ bool CCabDecoder::ExtractAll(const wchar_t* folder, ArchiveBeforeWriteProc befor
   m_afterWriteAborted = false;
   m_outputFailed = false;
   m_errorSubstituted = false;
+  m_lastFolder[0] = 0;
   const BOOL copied = CabDecoderAccess::Copy(this, CabDecoderAccess::ExtractAllNotify);
   if (copied && !m_afterWriteAborted && !m_outputFailed) return true;
   // A stop by the item check or the before-write callback reads as a target

@@ -110,6 +110,9 @@ class CCabDecoder : public CArchiveDecoder {
   // The member being written by an extraction.
   ArchiveItem m_current;
   wchar_t m_currentPath[MAX_PATH];
+  // The folder the last member went into: the next member of the same
+  // folder needs no second look at the disk.
+  wchar_t m_lastFolder[MAX_PATH];
 };
 
 // CAB DOS date and time to UTC. Without the switch the stored time counts as

@@ -7,4 +7,4 @@ command -v ninja >/dev/null 2>&1 && gen=(-G Ninja)
 if [ ! -f "$VESMARIN_BUILD/CMakeCache.txt" ]; then
   cmake -S "$VESMARIN_ROOT" -B "$VESMARIN_BUILD" "${gen[@]}" -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$VESMARIN_BUILD" -j "$(nproc)"
+cmake --build "$VESMARIN_BUILD" -j "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"

@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 #include <shlwapi.h>
-#include <uxtheme.h>
 #include <windowsx.h>
 
 #include "CompressorState.h"
@@ -10,34 +9,11 @@
 #include "ProgressDialog.h"
 #include "SardokResource.h"
 #include "Splitter.h"
-#include "SystemDlls.h"
-
-const wchar_t kPaneHostClass[] = L"Sardok_TreeViewPane";
+#include "TreeStyle.h"
 
 namespace {
 
 const size_t kMaxItemText = MAX_PATH - 1;
-
-bool IsNewerThanXp() {
-  static int cached = -1;
-  if (cached < 0) {
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    const BOOL known = GetVersionExW(&version);
-#pragma GCC diagnostic pop
-    cached = known && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 5;
-  }
-  return cached == 1;
-}
-
-// The system's small icons: the image list the shell draws files with.
-HIMAGELIST SystemSmallImageList() {
-  SHFILEINFOW info = {};
-  return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
-      L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-}
 
 int ShellIcon(const wchar_t* path, DWORD attributes, UINT extraFlags) {
   SHFILEINFOW info = {};
@@ -118,6 +94,8 @@ void Collect(HWND tree, HTREEITEM first, const std::wstring& prefix,
   }
 }
 
+}  // namespace
+
 HWND CreateArchiveTreeControl(HWND host) {
   HWND tree = CreateWindowExW(
       WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
@@ -126,25 +104,20 @@ HWND CreateArchiveTreeControl(HWND host) {
       0, 0, 0, 0, host, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kArchiveTreeId)),
       Compressor().instance, nullptr);
   if (!tree) return nullptr;
-  if (IsNewerThanXp()) {
-    // uxtheme.dll from the system folder, never one beside the program.
-    static const auto setTheme =
-        vesmarin::SystemProc<decltype(&::SetWindowTheme)>(L"uxtheme.dll", "SetWindowTheme");
-    if (setTheme) setTheme(tree, L"explorer", nullptr);
-    SetWindowLongPtrW(tree, GWL_STYLE,
-                      GetWindowLongPtrW(tree, GWL_STYLE) & ~(TVS_HASLINES | TVS_LINESATROOT));
-    const DWORD extended = TVS_EX_DOUBLEBUFFER | TVS_EX_AUTOHSCROLL | TVS_EX_FADEINOUTEXPANDOS;
-    SendMessageW(tree, TVM_SETEXTENDEDSTYLE, extended, extended);
-  }
+  ApplyExplorerTreeStyle(tree);
   TreeView_SetImageList(tree, SystemSmallImageList(), TVSIL_NORMAL);
   InsertArchiveRoot(tree);
   return tree;
 }
 
-void ShowArchiveContextMenu(HWND host, LPARAM lParam) {
+void FreeArchiveItemData(const NMTREEVIEWW* deleted) {
+  if (deleted->itemOld.lParam) GlobalFree(reinterpret_cast<HGLOBAL>(deleted->itemOld.lParam));
+}
+
+void ShowArchiveContextMenu(HWND host, LPARAM screenPoint) {
   HWND tree = GetDlgItem(host, kArchiveTreeId);
   if (!tree) return;
-  POINT screen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  POINT screen = {GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
   TVHITTESTINFO hit = {};
   hit.pt = screen;
   ScreenToClient(tree, &hit.pt);
@@ -158,85 +131,20 @@ void ShowArchiveContextMenu(HWND host, LPARAM lParam) {
   DestroyMenu(menu);
 }
 
-LRESULT CALLBACK PaneHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
-  const int id = GetDlgCtrlID(host);
-  switch (message) {
-    case WM_CREATE:
-      // The explorer pane's tree is not part of this program yet: its host
-      // stays empty.
-      if (id == kExplorerPaneId) return 0;
-      return CreateArchiveTreeControl(host) ? 0 : -1;
-    case WM_SIZE: {
-      HWND tree = GetDlgItem(host, kArchiveTreeId);
-      if (tree) MoveWindow(tree, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-      return 0;
-    }
-    case WM_SETFOCUS: {
-      HWND tree = GetDlgItem(host, kArchiveTreeId);
-      if (tree) SetFocus(tree);
-      return 0;
-    }
-    case WM_NOTIFY: {
-      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom == kArchiveTreeId && header->code == TVN_DELETEITEMW) {
-        const NMTREEVIEWW* view = reinterpret_cast<const NMTREEVIEWW*>(lParam);
-        if (view->itemOld.lParam) GlobalFree(reinterpret_cast<HGLOBAL>(view->itemOld.lParam));
-      }
-      return 0;
-    }
-    case WM_CONTEXTMENU:
-      if (id == kArchivePaneId) ShowArchiveContextMenu(host, lParam);
-      return 0;
-  }
-  return DefWindowProcW(host, message, wParam, lParam);
-}
-
-}  // namespace
-
-void RegisterPaneClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_OWNDC;
-  windowClass.lpfnWndProc = PaneHostProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = kPaneHostClass;
-  RegisterClassExW(&windowClass);
-}
-
-bool CreatePanes(HWND splitter) {
-  RegisterPaneClass(Compressor().instance);
-  const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_GROUP | WS_TABSTOP;
-  HWND explorer = CreateWindowExW(0, kPaneHostClass, L"", style, 0, 0, 0, 0, splitter,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kExplorerPaneId)),
-                                  Compressor().instance, nullptr);
-  HWND archive = CreateWindowExW(0, kPaneHostClass, L"", style, 0, 0, 0, 0, splitter,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kArchivePaneId)),
-                                 Compressor().instance, nullptr);
-  return explorer && archive && SetSplitterPanes(splitter, archive, explorer);
-}
-
-HWND FindArchiveTree(HWND window) {
-  if (!window) return nullptr;
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (wcscmp(name, kPaneHostClass) == 0) return GetDlgItem(window, kArchiveTreeId);
-  // The main window's splitter has the archive host's id too: look inside
-  // the splitter when there is one.
-  HWND splitter = wcscmp(name, kSplitterClass) == 0
-                      ? window
-                      : FindWindowExW(window, nullptr, kSplitterClass, nullptr);
-  HWND host = GetDlgItem(splitter ? splitter : window, kArchivePaneId);
-  return host ? GetDlgItem(host, kArchiveTreeId) : nullptr;
-}
-
 HTREEITEM InsertArchiveRoot(HWND tree) {
   const int icon = ShellIcon(L".cab", FILE_ATTRIBUTE_NORMAL, 0);
   return InsertItem(tree, nullptr, LoadText(IDS_ARCHIVE_ROOT), icon, icon, 0);
 }
 
 HTREEITEM GetArchiveRoot(HWND tree) { return TreeView_GetRoot(tree); }
+
+HTREEITEM FolderTargetOf(HWND tree, HTREEITEM item) {
+  HTREEITEM root = GetArchiveRoot(tree);
+  if (!item) return root;
+  if (!GetItemSource(tree, item)) return item;
+  HTREEITEM parent = TreeView_GetParent(tree, item);
+  return parent ? parent : root;
+}
 
 HTREEITEM ResetArchiveTree(HWND tree) {
   TreeView_DeleteAllItems(tree);
@@ -252,11 +160,13 @@ HTREEITEM InsertFileItem(HWND tree, HTREEITEM parent, const std::wstring& name,
                          const std::wstring& source) {
   const size_t bytes = (source.size() + 1) * sizeof(wchar_t);
   HGLOBAL block = GlobalAlloc(GPTR, bytes);
-  if (block) memcpy(block, source.c_str(), bytes);
+  // Without its path the item would pass for a folder.
+  if (!block) return nullptr;
+  memcpy(block, source.c_str(), bytes);
   HTREEITEM item = InsertItem(tree, parent, name, ShellIcon(source.c_str(), 0, 0),
                               ShellIcon(source.c_str(), 0, SHGFI_OPENICON),
                               reinterpret_cast<LPARAM>(block));
-  if (!item && block) GlobalFree(block);
+  if (!item) GlobalFree(block);
   return item;
 }
 

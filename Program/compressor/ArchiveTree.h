@@ -9,21 +9,22 @@
 #include <string>
 #include <vector>
 
-extern const wchar_t kPaneHostClass[];
-const int kArchivePaneId = 101;
-const int kExplorerPaneId = 102;
-const int kArchiveTreeId = 103;
+#include "PaneHost.h"
 
-void RegisterPaneClass(HINSTANCE instance);
-// Creates both pane hosts in the splitter and hands them to it (archive
-// pane first); false when a window or the hand-over fails.
-bool CreatePanes(HWND splitter);
-// The archive tree inside a main window, a splitter or a pane host; null
-// when there is none.
-HWND FindArchiveTree(HWND window);
+// The archive tree control (id 103) of the archive pane's host, with its
+// root; null when it cannot be made.
+HWND CreateArchiveTreeControl(HWND host);
+// Frees the source path of a file item that the tree deletes.
+void FreeArchiveItemData(const NMTREEVIEWW* deleted);
+// The context menu of the archive pane at a screen point (WM_CONTEXTMENU):
+// Delete for any item but the root.
+void ShowArchiveContextMenu(HWND host, LPARAM screenPoint);
 
 HTREEITEM InsertArchiveRoot(HWND tree);
 HTREEITEM GetArchiveRoot(HWND tree);
+// The folder item (or the root) that things added at item go into: the item
+// itself unless it is a file item, whose parent is taken; the root for none.
+HTREEITEM FolderTargetOf(HWND tree, HTREEITEM item);
 // Removes every item and inserts a new root.
 HTREEITEM ResetArchiveTree(HWND tree);
 

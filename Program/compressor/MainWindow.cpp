@@ -2,15 +2,19 @@
 
 #include <commctrl.h>
 #include <shlobj.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 
+#include "AboutDialog.h"
 #include "ArchiveCommands.h"
 #include "ArchiveTree.h"
+#include "ExplorerPane.h"
 #include "CompressorState.h"
 #include "CompressorText.h"
 #include "Registry.h"
 #include "SardokResource.h"
 #include "Splitter.h"
+#include "WindowClasses.h"
 
 const wchar_t kMainWindowClass[] = L"sardok_class";
 
@@ -43,8 +47,7 @@ void RestoreWindowPlacement(HWND window) {
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof(placement);
   placement.flags = ReadDword(kPlacementKey, L"Flags", 0);
-  placement.showCmd = ReadDword(kPlacementKey, L"ShowCmd", SW_SHOWDEFAULT);
-  if (placement.showCmd == SW_SHOWMINIMIZED) placement.showCmd = SW_SHOWDEFAULT;
+  placement.showCmd = RestoredShowCommand(ReadDword(kPlacementKey, L"ShowCmd", SW_SHOWDEFAULT));
   placement.ptMinPosition.x = static_cast<LONG>(ReadDword(kPlacementKey, L"MinPositionX", 0));
   placement.ptMinPosition.y = static_cast<LONG>(ReadDword(kPlacementKey, L"MinPositionY", 0));
   placement.ptMaxPosition.x = static_cast<LONG>(ReadDword(kPlacementKey, L"MaxPositionX", 0));
@@ -132,6 +135,24 @@ void CreateArchiveAndExit(HWND window) {
   if (CreateArchiveCommand(window, path)) DestroyWindow(window);
 }
 
+// Command 40006: the explorer pane's selected item into the archive tree,
+// below the selected folder item (a file item's folder).
+void AddSelectedExplorerItem(HWND window, HWND tree) {
+  const std::wstring path = SelectedExplorerPath(FindExplorerTree(window));
+  if (path.empty() || !tree) {
+    MessageBeep(0);
+    return;
+  }
+  AddPathsWithProgress(tree, FolderTargetOf(tree, TreeView_GetSelection(tree)), {path});
+}
+
+void OpenHelpPage(HWND window) {
+  const std::wstring address = LoadText(IDS_HELP_ADDRESS);
+  const INT_PTR started = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(window, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (started <= 32) ShowCompressorMessage(window, IDS_BROWSER_FAILED, MB_OK | MB_ICONERROR);
+}
+
 void MainWindowCommand(HWND window, int id) {
   HWND tree = FindArchiveTree(window);
   switch (id) {
@@ -145,8 +166,13 @@ void MainWindowCommand(HWND window, int id) {
       CreateArchiveAndExit(window);
       break;
     case ID_EDIT_ADD_TO_ARCHIVE:
-      // Nothing can be selected in the explorer pane yet.
-      MessageBeep(0);
+      AddSelectedExplorerItem(window, tree);
+      break;
+    case ID_APP_ABOUT:
+      ShowAboutDialog(window);
+      break;
+    case ID_HELP_PAGE:
+      OpenHelpPage(window);
       break;
     case ID_FILE_NEW:
       if (tree && ConfirmSaveChanges(window)) {
@@ -216,19 +242,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_OWNDC;
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SARDOK));
-  windowClass.hIconSm = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_SARDOK), IMAGE_ICON, 16, 16, 0));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINFRAME);
-  windowClass.lpszClassName = kMainWindowClass;
-  return RegisterClassExW(&windowClass) != 0;
+  return RegisterCompressorClass(instance, {kMainWindowClass, MainWindowProc, CS_OWNDC,
+                                            COLOR_WINDOW, 0, IDI_SARDOK, IDR_MAINFRAME});
 }
 
 HWND CreateMainWindow(HINSTANCE instance) {
@@ -246,6 +261,12 @@ HWND FindOtherInstanceWindow() {
     if (owner != self) return window;
   }
   return nullptr;
+}
+
+UINT RestoredShowCommand(DWORD stored) {
+  if (stored == SW_SHOWNORMAL || stored == SW_SHOWMAXIMIZED) return stored;
+  // Minimised, hidden or anything unknown: a window the user can see.
+  return SW_SHOWNORMAL;
 }
 
 bool ConfirmSaveChanges(HWND window) {

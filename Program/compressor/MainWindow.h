@@ -21,5 +21,9 @@ HWND CreateMainWindow(HINSTANCE instance);
 // not count.
 HWND FindOtherInstanceWindow();
 
+// The show command a stored placement is restored with: normal or
+// maximised as stored, anything else normal.
+UINT RestoredShowCommand(DWORD stored);
+
 // True when the window may close: nothing to lose, or the user chose.
 bool ConfirmSaveChanges(HWND window);

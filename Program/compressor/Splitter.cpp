@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "WindowClasses.h"
+
 const wchar_t kSplitterClass[] = L"Sardok_Splitter";
 
 namespace {
@@ -154,16 +156,8 @@ LRESULT CALLBACK SplitterProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 void RegisterSplitterClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_GLOBALCLASS | CS_OWNDC;
-  windowClass.lpfnWndProc = SplitterProc;
-  windowClass.cbWndExtra = sizeof(void*);
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kSplitterClass;
-  RegisterClassExW(&windowClass);
+  RegisterCompressorClass(instance, {kSplitterClass, SplitterProc, CS_GLOBALCLASS | CS_OWNDC,
+                                     COLOR_BTNFACE, sizeof(void*), 0, 0});
 }
 
 bool SetSplitterPanes(HWND splitter, HWND first, HWND second) {

@@ -56,6 +56,8 @@ std::set<std::wstring> g_keptExisting;
 // the same folder needs no second walk.
 std::wstring g_lastFolder;
 std::wstring g_lastFolderBase;
+// The folder of the last destination found free of links.
+std::wstring g_lastLinkFreeFolder;
 
 std::wstring FoldCase(const wchar_t* path) {
   std::wstring folded(path ? path : L"");
@@ -128,6 +130,17 @@ bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool gran
   if (grantShared) GrantSharedAccess(folder.c_str());
   g_lastFolder = folder;
   g_lastFolderBase = base;
+  return true;
+}
+
+// Whether no folder of the destination below root is a link; the answer
+// for the folder of the last destination is kept.
+bool FolderIsFreeOfLinks(const wchar_t* root, const wchar_t* destination) {
+  const wchar_t* name = FindFileNamePart(destination);
+  const std::wstring folder(destination, name);
+  if (!g_lastLinkFreeFolder.empty() && folder == g_lastLinkFreeFolder) return true;
+  if (vesmarin::PassesThroughReparsePoint(root, destination)) return false;
+  g_lastLinkFreeFolder = folder;
   return true;
 }
 
@@ -321,6 +334,7 @@ void ResetExtractionState() {
   g_keptExisting.clear();
   g_lastFolder.clear();
   g_lastFolderBase.clear();
+  g_lastLinkFreeFolder.clear();
 }
 
 bool ExistingFileIsCurrent(const FILETIME& itemTime, const FILETIME& existingTime) {
@@ -427,16 +441,17 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
 
   if (!context->keepBack && context->progressWindow) ShowCurrentFile(context, destination);
 
-  // Nothing is written through a link inside the target.
-  if (vesmarin::PassesThroughReparsePoint(s.ExtractPath, destination) ||
-      vesmarin::IsReparsePoint(destination)) {
+  // Nothing is written through a link inside the target. The folders on the
+  // way are looked at once for each folder, the file itself every time.
+  WIN32_FILE_ATTRIBUTE_DATA existing;
+  const bool present = GetFileAttributesExW(destination, GetFileExInfoStandard, &existing) != 0;
+  if ((present && (existing.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ||
+      !FolderIsFreeOfLinks(s.ExtractPath, destination)) {
     StubLog(L"Not written through a link: %ls\n", destination);
     SetLastErrorCode(kErrorWriteFile);
     return FALSE;
   }
-
-  WIN32_FILE_ATTRIBUTE_DATA existing;
-  bool exists = ExistingFile(destination, &existing);
+  bool exists = present && !(existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   if (exists && !context->keepBack && (s.FlagsB & SfxFlagsB::NoOverwriteNewTimeStamp) &&
       ExistingFileIsCurrent(item->time, existing.ftLastWriteTime)) {
     if (recordForUninstall) PushFileName(destination);
@@ -551,6 +566,7 @@ bool ExtractArchive(HWND progressWindow) {
   g_ProgressPercent = 0;
   g_lastFolder.clear();
   g_lastFolderBase.clear();
+  g_lastLinkFreeFolder.clear();
 
   wchar_t folder[MAX_PATH];
   lstrcpynW(folder, s.ExtractPath, MAX_PATH);

@@ -14,6 +14,12 @@
 # same package ultra-silent (no window at all) and ultra-silent without the
 # container check, so that the window and the check can be told apart.
 #
+# The floor: benchfloor.exe extracts the same cabinet through cabinet.dll with
+# only the work every installed file needs (folder, create, write, time,
+# close, attributes, shell notification). Each mode's work beyond its
+# one-file package is also given against the floor's work beyond its one
+# file, and per file.
+#
 #   bench/install/bench.sh              # after scripts/build.sh
 #   BENCH_RUNS=7 BENCH_SIZE_MB=200 BENCH_MODES="silent ultra" bench/install/bench.sh
 #   BENCH_UNMANAGED=0 bench/install/bench.sh   # keep the window-manager wait
@@ -35,7 +41,7 @@ runs=${BENCH_RUNS:-5}
 size_mb=${BENCH_SIZE_MB:-100}
 modes=${BENCH_MODES:-"silent ultra nocheck"}
 work=${BENCH_WORK:-$VESMARIN_BUILD/bench-install}
-for program in Vesmarin.exe Tessaly64.exe runexit.exe; do
+for program in Vesmarin.exe Tessaly64.exe runexit.exe benchfloor.exe; do
   [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
 done
 for tool in gcab cabextract python3; do
@@ -95,6 +101,15 @@ check_install() {
   [ "$want" = "$got" ] || { echo "bench: the $mb MB $mode installation has other file times" >&2; exit 1; }
 }
 
+check_floor() {
+  local mb=$1 out=$work/floor$1
+  rm -rf "$out"
+  "$WINE" "$bin/benchfloor.exe" extract "$(winpath "$work/cab$mb/archive.cab")" "$(winpath "$out")" \
+    </dev/null >/dev/null 2>&1 9>&- || { echo "bench: the floor failed for $mb MB" >&2; exit 1; }
+  diff -r "$work/cab$mb/files" "$out" >/dev/null ||
+    { echo "bench: the floor gave other files for $mb MB" >&2; exit 1; }
+}
+
 check_cabextract() {
   local mb=$1 out=$work/cabextract$1
   rm -rf "$out"
@@ -107,6 +122,7 @@ sizes="0 $size_mb"
 for mb in $sizes; do
   make_cabinet "$mb"
   check_cabextract "$mb"
+  check_floor "$mb"
   for mode in $modes; do
     make_package "$mb" "$mode"
     check_install "$mb" "$mode"
@@ -126,6 +142,10 @@ for ((i = 0; i < runs; i++)); do
     rm -rf "$work/cabextract$mb"
     sync
     seconds cabextract -q -d "$work/cabextract$mb" "$work/cab$mb/archive.cab" >>"$work/cab$mb.t"
+    rm -rf "$work/floor$mb"
+    sync
+    seconds "$WINE" "$bin/benchfloor.exe" extract "$(winpath "$work/cab$mb/archive.cab")" \
+      "$(winpath "$work/floor$mb")" >>"$work/floor$mb.t"
     for mode in $modes; do
       dir=$work/$mb-$mode
       rm -rf "$dir/installed"
@@ -141,15 +161,22 @@ printf '%d files, %.1f MB in a %.1f MB MSZIP cabinet; %d runs; Wine start-up of 
   "$(echo "$cab_bytes" | awk '{ print $1 / 1048576 }')" "$runs" "$(median <"$work/start.t")"
 c0=$(median <"$work/cab0.t")
 c=$(median <"$work/cab$size_mb.t")
-printf '%-8s %10s %10s %8s %12s %12s %10s %10s\n' "mode" "install s" "cabext s" "ratio" \
-  "1 file inst" "1 file cabx" "work s" "work ratio"
+f0=$(median <"$work/floor0.t")
+f=$(median <"$work/floor$size_mb.t")
+printf 'floor (cabinet.dll, the per-file work alone): %.3f s, one file %.3f s, work %.3f s, %.3f ms a file\n' \
+  "$f" "$f0" "$(awk -v a="$f" -v b="$f0" 'BEGIN { print a - b }')" \
+  "$(awk -v a="$f" -v b="$f0" -v n="$files" 'BEGIN { print (a - b) * 1000 / n }')"
+printf '%-8s %10s %10s %8s %12s %12s %10s %10s %10s %10s\n' "mode" "install s" "cabext s" "ratio" \
+  "1 file inst" "1 file cabx" "work s" "work ratio" "vs floor" "ms/file"
 for mode in $modes; do
   i0=$(median <"$work/0-$mode/install.t")
   i=$(median <"$work/$size_mb-$mode/install.t")
-  awk -v m="$mode" -v i="$i" -v c="$c" -v i0="$i0" -v c0="$c0" \
+  awk -v m="$mode" -v i="$i" -v c="$c" -v i0="$i0" -v c0="$c0" -v f="$f" -v f0="$f0" -v n="$files" \
     'BEGIN { w = c - c0; if (w < 0.001) w = 0.001
-             printf "%-8s %10.3f %10.3f %8.2f %12.3f %12.3f %10.3f %10.2f\n", m, i, c, i / c, i0, c0,
-                    i - i0, (i - i0) / w }'
+             fw = f - f0; if (fw < 0.001) fw = 0.001
+             printf "%-8s %10.3f %10.3f %8.2f %12.3f %12.3f %10.3f %10.2f %10.2f %10.3f\n", m, i, c, i / c, i0, c0,
+                    i - i0, (i - i0) / w, (i - i0) / fw, (i - i0) * 1000 / n }'
 done
 echo "ratio: install / cabextract of the $size_mb MB cabinet; 1 file: the same of a one-file package;"
-echo "work: the installation beyond the one-file package; work ratio: that against cabextract's work beyond its one file"
+echo "work: the installation beyond the one-file package; work ratio: that against cabextract's work beyond its one file;"
+echo "vs floor: the work against the floor's work beyond its one file (the aim: at most 1.5); ms/file: the work per file"

@@ -9,10 +9,14 @@
 
 // Dialogs.
 #define IDD_PROGRESS                 107
+#define IDD_ABOUT                    701
 
 // Controls of the progress dialog (Cancel is IDCANCEL).
 #define IDC_PROGRESS_FIRST_LINE      1007
 #define IDC_PROGRESS_SECOND_LINE     1008
+
+// Controls of the About box.
+#define IDC_ABOUT_VERSION            1008
 
 // Menu commands.
 #define ID_ARCHIVE_CREATE_AS         1002
@@ -29,6 +33,8 @@
 // Strings (both languages carry every id).
 #define IDS_CAPTION                  110
 #define IDS_CREATING_ARCHIVE         111
+#define IDS_EXPLORER_INIT_FAILED     112
+#define IDS_EXPAND_FAILED            113
 #define IDS_PROJECT_FILTER           114
 #define IDS_ARCHIVE_FILTER           115
 #define IDS_BROWSER_FAILED           116

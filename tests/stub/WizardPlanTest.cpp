@@ -10,7 +10,6 @@
 
 #include "SfxContainer.h"
 #include "StubSettings.h"
-#include "WizardBitmaps.h"
 #include "WizardPercentBar.h"
 #include "WizardPlan.h"
 #include "WizardReadMe.h"
@@ -140,38 +139,6 @@ TEST_F(ShortcutChoice, UntickedBoxesClearOnlyWhatWasAskedAndNothingIsGained) {
   stub::ApplyShortcutChoice(s.get(), none, false, false, false);
   EXPECT_TRUE(s->StartMenu[0].CreateOnStartup);
   EXPECT_TRUE(s->StartMenu[2].CreateOnQuickLaunch);
-}
-
-TEST(WizardBitmaps, OnlyWholeUncompressedBitmapsAreAccepted) {
-  // A 2 x 2, 4-bit bitmap with its 16 colours.
-  std::vector<uint8_t> bmp(14 + 40 + 64 + 8, 0);
-  bmp[0] = 'B';
-  bmp[1] = 'M';
-  BITMAPINFOHEADER info = {};
-  info.biSize = 40;
-  info.biWidth = 2;
-  info.biHeight = 2;
-  info.biPlanes = 1;
-  info.biBitCount = 4;
-  memcpy(&bmp[14], &info, sizeof(info));
-  size_t offset = 0;
-  ASSERT_TRUE(stub::CheckBitmapBlock(bmp.data(), bmp.size(), &offset));
-  EXPECT_EQ(offset, 14u + 40 + 64);
-  HBITMAP bitmap = stub::LoadBitmapFromMemory(bmp.data(), bmp.size());
-  EXPECT_NE(bitmap, nullptr);
-  if (bitmap) DeleteObject(bitmap);
-  // Pixels cut short, a wrong mark, too many colours, a compressed one.
-  EXPECT_FALSE(stub::CheckBitmapBlock(bmp.data(), bmp.size() - 1, nullptr));
-  std::vector<uint8_t> bad = bmp;
-  bad[0] = 'X';
-  EXPECT_FALSE(stub::CheckBitmapBlock(bad.data(), bad.size(), nullptr));
-  bad = bmp;
-  reinterpret_cast<BITMAPINFOHEADER*>(&bad[14])->biClrUsed = 0x10000;
-  EXPECT_FALSE(stub::CheckBitmapBlock(bad.data(), bad.size(), nullptr));
-  bad = bmp;
-  reinterpret_cast<BITMAPINFOHEADER*>(&bad[14])->biCompression = BI_RLE4;
-  EXPECT_FALSE(stub::CheckBitmapBlock(bad.data(), bad.size(), nullptr));
-  EXPECT_EQ(stub::LoadBitmapFromMemory(bmp.data(), 20), nullptr);
 }
 
 TEST(WizardPercentBar, FilledWidthAndPaintedColours) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DialogDriver.h"
+#include "Screenshot.h"
 #include "TestSupport.h"
 
 namespace builderwindow {
@@ -25,8 +26,7 @@ bool ReadOptionValue(const wchar_t* name, std::wstring* text, DWORD* number);
 std::vector<std::wstring> ReadLog(const std::wstring& path);
 // Waits until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 60000);
-// Writes the screen pixels of a window into <bin>\screenshots\<name>.bmp.
-bool SaveScreenshot(HWND window, const std::wstring& name);
+using testsupport::SaveScreenshot;
 
 // Points the http and https handlers (HKLM, as Wine reads them) at a
 // command for the object's lifetime.

@@ -585,6 +585,37 @@ TEST(InstallE2E, HostileMemberNamesInstallNothing) {
   }
 }
 
+// A folder of the target that is a link to another place: the files of the
+// folders before it are written, nothing reaches the other place, whether
+// the link is the first folder of its member or one below a folder the
+// run already wrote into.
+TEST(InstallE2E, NothingIsWrittenThroughALinkInTheTarget) {
+  for (const std::string& linkPart : {std::string("sub"), std::string("a\\b")}) {
+    SCOPED_TRACE(linkPart);
+    Package package(L"inst-link");
+    const std::wstring app = package.dir() / L"app\\";
+    const std::wstring elsewhere = package.dir() / L"elsewhere";
+    const std::wstring link = app + testsupport::Widen(linkPart);
+    ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    if (linkPart.find('\\') != std::string::npos)
+      ASSERT_TRUE(CreateDirectoryW((app + L"a").c_str(), nullptr));
+    ASSERT_TRUE(testsupport::MakeFolderLink(link, elsewhere));
+    TestCabinet cab;
+    cab.AddRaw("a\\one.txt", "one").AddRaw("a\\two.txt", "two");
+    cab.AddRaw(linkPart + "\\x.txt", "x").AddRaw(linkPart + "\\y.txt", "y");
+    const std::wstring setup = package.Build(cab, app, {L"UltraSilentInstall=1"});
+    ASSERT_FALSE(setup.empty());
+    DrivenResult run = Package::Run(setup);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 9u);
+    EXPECT_TRUE(PathExists(app + L"a\\one.txt"));
+    EXPECT_TRUE(PathExists(app + L"a\\two.txt"));
+    EXPECT_TRUE(ListTree(elsewhere + L"\\").empty()) << Narrow(Joined(ListTree(elsewhere + L"\\")));
+    RemoveDirectoryW(link.c_str());
+  }
+}
+
 // AfterDeleteFiles: once the started program has ended, what this run wrote
 // or created goes; the user's files (one of them registered for the
 // uninstaller by the extension module), the file the newer-file rule kept,

@@ -1,0 +1,148 @@
+// Files dropped on the archive pane, through the drop target as OLE drives
+// it, and what the Add command picks as its folder.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "ArchiveDrop.h"
+#include "ArchiveTree.h"
+#include "CompressorState.h"
+#include "CompressorTestUtil.h"
+#include "OleDragDrop.h"
+#include "TestSupport.h"
+
+namespace {
+
+using testsupport::TempDir;
+
+// A window that hands out copies of a file list, as a drag source's owner.
+class FileSource {
+ public:
+  explicit FileSource(const std::vector<std::wstring>& paths) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = Proc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"SardokDropSourceTest";
+    RegisterClassW(&windowClass);
+    window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                              nullptr, windowClass.hInstance, nullptr);
+    block_ = BuildDropFilesBlock(paths);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(block_));
+    const CLIPFORMAT formats[] = {CF_HDROP};
+    object_ = CreateDragDataObject(window_, kRenderDataMessage, formats, 1);
+  }
+  ~FileSource() {
+    if (object_) object_->Release();
+    DestroyWindow(window_);
+    GlobalFree(block_);
+  }
+  IDataObject* object() const { return object_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kRenderDataMessage) {
+      HGLOBAL block = reinterpret_cast<HGLOBAL>(GetWindowLongPtrW(window, GWLP_USERDATA));
+      reinterpret_cast<RenderDataRequest*>(lParam)->data = CopyGlobalBlock(block);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  HWND window_ = nullptr;
+  HGLOBAL block_ = nullptr;
+  IDataObject* object_ = nullptr;
+};
+
+class ArchiveDropTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+  void TearDown() override { OleUninitialize(); }
+
+  // The screen point in the middle of an item's label; the point of an
+  // empty place below every item for null.
+  POINTL PointOf(HWND tree, HTREEITEM item) {
+    RECT rect = {};
+    if (item) {
+      TreeView_GetItemRect(tree, item, &rect, TRUE);
+    } else {
+      rect.left = rect.right = 150;
+      rect.top = rect.bottom = 280;
+    }
+    POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(tree, &point);
+    return {point.x, point.y};
+  }
+
+  // A drag of paths entering the archive pane and dropped at point; the
+  // effect answered at the enter.
+  DWORD Drop(const std::vector<std::wstring>& paths, POINTL point) {
+    FileSource source(paths);
+    const CLIPFORMAT formats[] = {CF_HDROP};
+    IDropTarget* target =
+        CreateDragDropTarget(GetParent(tree), kDropNotifyMessage, formats, 1);
+    DWORD entered = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    target->DragEnter(source.object(), MK_LBUTTON, point, &entered);
+    DWORD dropped = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    target->Drop(source.object(), 0, point, &dropped);
+    target->Release();
+    return entered;
+  }
+
+  ArchivePaneFixture pane;
+  HWND tree = pane.tree();
+  HTREEITEM root = tree ? GetArchiveRoot(tree) : nullptr;
+};
+
+TEST_F(ArchiveDropTest, DroppedFilesAndFoldersEachKeepTheirOwnFolder) {
+  TempDir dir(L"drop");
+  const std::wstring x = MakeFile(dir / L"one\\pics\\x.png");
+  const std::wstring y = MakeFile(dir / L"two\\deep\\notes\\y.txt");
+  const std::wstring z = MakeFile(dir / L"two\\z.txt");
+  ASSERT_NE(nullptr, tree);
+  EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY),
+            Drop({dir / L"one\\pics", dir / L"two\\deep\\notes", z}, PointOf(tree, nullptr)));
+  EXPECT_EQ((std::vector<std::wstring>{L"notes\\", L"notes\\y.txt <- " + y, L"pics\\",
+                                       L"pics\\x.png <- " + x, L"z.txt <- " + z}),
+            Outline(tree));
+  EXPECT_TRUE(Compressor().treeModified);
+}
+
+TEST_F(ArchiveDropTest, ADropOnAFileAddsBesideItAndOnAFolderInsideIt) {
+  TempDir dir(L"place");
+  HTREEITEM bin = InsertFolderItem(tree, root, L"bin");
+  HTREEITEM tool = InsertFileItem(tree, bin, L"tool.exe", L"C:\\tool.exe");
+  HTREEITEM docs = InsertFolderItem(tree, root, L"docs");
+  TreeView_Expand(tree, root, TVE_EXPAND);
+  TreeView_Expand(tree, bin, TVE_EXPAND);
+  const std::wstring a = MakeFile(dir / L"a.dll");
+  const std::wstring b = MakeFile(dir / L"b.txt");
+  Drop({a}, PointOf(tree, tool));
+  Drop({b}, PointOf(tree, docs));
+  EXPECT_EQ((std::vector<std::wstring>{L"bin\\", L"bin\\a.dll <- " + a,
+                                       L"bin\\tool.exe <- C:\\tool.exe", L"docs\\",
+                                       L"docs\\b.txt <- " + b}),
+            Outline(tree));
+  // The Add command's folder follows the same rule.
+  EXPECT_EQ(bin, FolderTargetOf(tree, tool));
+  EXPECT_EQ(docs, FolderTargetOf(tree, docs));
+  EXPECT_EQ(root, FolderTargetOf(tree, nullptr));
+  EXPECT_EQ(root, FolderTargetOf(tree, root));
+}
+
+TEST_F(ArchiveDropTest, APathTooLongIsSkippedNotCutToAnotherFile) {
+  TempDir dir(L"long");
+  // A file whose path is 259 characters: what a path of 264 would be cut to.
+  const std::wstring shortName = std::wstring(259 - dir.path().size(), L'q');
+  const std::wstring cut = MakeFile(dir / shortName);
+  ASSERT_EQ(259u, cut.size());
+  const std::wstring kept = MakeFile(dir / L"kept.txt");
+  const std::wstring tooLong = cut + L"x.txt";
+
+  HGLOBAL block = BuildDropFilesBlock({tooLong, kept});
+  EXPECT_EQ((std::vector<std::wstring>{kept}), DroppedPaths(static_cast<HDROP>(block)));
+  GlobalFree(block);
+
+  Drop({tooLong, kept}, PointOf(tree, nullptr));
+  EXPECT_EQ((std::vector<std::wstring>{L"kept.txt <- " + kept}), Outline(tree));
+}
+
+}  // namespace

@@ -1,0 +1,374 @@
+// The compressor's interactive window driven from a second process: its
+// panes, drops from another program, the archive handed to a caller window,
+// the placement kept across starts, a second start, and the builder's
+// "Create archive" with the real compressor.
+#include <gtest/gtest.h>
+
+#include <ole2.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "BuilderWindowFixture.h"
+#include "CompressorRun.h"
+#include "CompressorWindowDriver.h"
+#include "InstallerPackage.h"
+#include "TestSupport.h"
+
+namespace {
+
+using namespace compressortest;
+using testsupport::TempDir;
+
+const UINT kCompressorResult = 0x8065;
+const int kCreateAndExit = 40004, kAddCommand = 40006;
+// The builder's window: its archive and output edits, Create and "Create
+// archive".
+const int kArchiveEdit = 1000, kOutputEdit = 1015, kBuildCommand = 1, kCreateArchiveCommand = 9;
+
+class CompressorWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    ResetCompressorSettings();
+  }
+  void TearDown() override {
+    DeleteFileW(DesktopArchivePath().c_str());
+    OleUninitialize();
+  }
+};
+
+// A hidden window of this thread standing in for the builder: it reads the
+// path from the sender's memory while the sender waits in SendMessage.
+class CallerWindow {
+ public:
+  CallerWindow() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = Proc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"CompressorTestCaller";
+    RegisterClassW(&windowClass);
+    window_ = CreateWindowExW(0, windowClass.lpszClassName, L"caller", WS_OVERLAPPEDWINDOW, 0, 0,
+                              100, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~CallerWindow() { DestroyWindow(window_); }
+  HWND window() const { return window_; }
+
+  int received = 0;
+  DWORD senderId = 0;
+  std::wstring path;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CallerWindow* self = reinterpret_cast<CallerWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && message == kCompressorResult) {
+      ++self->received;
+      self->senderId = static_cast<DWORD>(wParam);
+      HANDLE sender = OpenProcess(PROCESS_VM_READ, FALSE, self->senderId);
+      wchar_t text[MAX_PATH + 1] = {};
+      SIZE_T read = 0;
+      if (sender && ReadProcessMemory(sender, reinterpret_cast<const void*>(lParam), text,
+                                      MAX_PATH * sizeof(wchar_t), &read))
+        self->path = text;
+      if (sender) CloseHandle(sender);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  HWND window_ = nullptr;
+};
+
+std::wstring CallerArgument(HWND window) {
+  return L"/hwnd:" + std::to_wstring(static_cast<unsigned long long>(
+                         reinterpret_cast<UINT_PTR>(window)));
+}
+
+TEST_F(CompressorWindowTest, DroppedFilesBecomeTheArchiveThatGoesBackToTheCaller) {
+  TempDir dir(L"window");
+  MakeFile(dir / L"app\\bin\\tool.exe", "tool");
+  MakeFile(dir / L"app\\readme.txt", "read me");
+  const std::wstring extra = MakeFile(dir / L"other\\extra.dat", "extra");
+  const std::wstring archive = DesktopArchivePath();
+  ASSERT_FALSE(archive.empty());
+  DeleteFileW(archive.c_str());
+
+  CallerWindow caller;
+  CompressorProcess sardok;
+  ASSERT_TRUE(sardok.Start(SardokPath(), CallerArgument(caller.window())));
+  HWND main = sardok.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+
+  // A splitter holding the two pane hosts with their trees.
+  const CompressorPanes panes = PanesOf(main);
+  EXPECT_EQ(L"Sardok_Splitter", ClassOf(panes.splitter));
+  EXPECT_EQ(L"Sardok_TreeViewPane", ClassOf(panes.archiveHost));
+  EXPECT_EQ(L"Sardok_TreeViewPane", ClassOf(panes.explorerHost));
+  EXPECT_EQ(L"SysTreeView32", ClassOf(panes.archiveTree));
+  EXPECT_EQ(L"SysTreeView32", ClassOf(panes.explorerTree));
+  ASSERT_NE(nullptr, panes.archiveTree);
+  RECT archiveRect = {}, explorerRect = {};
+  GetWindowRect(panes.archiveHost, &archiveRect);
+  GetWindowRect(panes.explorerHost, &explorerRect);
+  EXPECT_LT(archiveRect.right, explorerRect.left);  // side by side, archive left
+  EXPECT_EQ(1, TreeCount(panes.archiveTree));
+  EXPECT_GT(TreeCount(panes.explorerTree), 1);
+
+  // Text is not taken.
+  const int textEffect = DropTextOn(panes.archiveTree, L"just words");
+  EXPECT_NE(static_cast<int>(DROPEFFECT_COPY), textEffect);
+  EXPECT_EQ(1, TreeCount(panes.archiveTree));
+
+  // A folder and a file of another folder, in one drop.
+  EXPECT_EQ(static_cast<int>(DROPEFFECT_COPY),
+            DropFilesOn(panes.archiveTree, {dir / L"app", extra}));
+  // root, app, app\bin, tool.exe, readme.txt, extra.dat
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 6; }, 20000))
+      << TreeCount(panes.archiveTree);
+
+  PostMessageW(main, WM_COMMAND, kCreateAndExit, 0);
+  EXPECT_EQ(0u, sardok.WaitExit(60000));
+  EXPECT_EQ(1, caller.received);
+  EXPECT_EQ(sardok.process().Id(), caller.senderId);
+  EXPECT_EQ(0, lstrcmpiW(archive.c_str(), caller.path.c_str()))
+      << testsupport::Narrow(caller.path);
+  EXPECT_EQ((std::set<std::wstring>{L"app\\bin\\tool.exe", L"app\\readme.txt", L"extra.dat"}),
+            CabinetNames(archive));
+  EXPECT_EQ("tool", CabinetMember(archive, L"app\\bin\\tool.exe"));
+}
+
+TEST_F(CompressorWindowTest, NoArchiveNoResultAndNoCallerNoResult) {
+  // Closed without an archive: the caller hears nothing.
+  CallerWindow caller;
+  {
+    CompressorProcess sardok;
+    ASSERT_TRUE(sardok.Start(SardokPath(), CallerArgument(caller.window())));
+    ASSERT_NE(nullptr, sardok.WaitMainWindow());
+    EXPECT_EQ(0u, sardok.Close());
+  }
+  EXPECT_EQ(0, caller.received);
+}
+
+TEST_F(CompressorWindowTest, PlacementAndPaneWidthSurviveARestart) {
+  {
+    // Without a stored width the archive pane takes 70 percent.
+    CompressorProcess sardok;
+    ASSERT_TRUE(sardok.Start(SardokPath()));
+    HWND main = sardok.WaitMainWindow();
+    ASSERT_NE(nullptr, main);
+    RECT client = {}, host = {};
+    GetClientRect(main, &client);
+    GetWindowRect(PanesOf(main).archiveHost, &host);
+    EXPECT_EQ(client.right * 70 / 100, host.right - host.left);
+    EXPECT_EQ(0u, sardok.Close());
+  }
+  ResetCompressorSettings();
+  {
+    CompressorProcess sardok;
+    ASSERT_TRUE(sardok.Start(SardokPath()));
+    HWND main = sardok.WaitMainWindow();
+    ASSERT_NE(nullptr, main);
+    ASSERT_TRUE(SetWindowPos(main, nullptr, 40, 50, 640, 400, SWP_NOZORDER));
+    ASSERT_TRUE(PumpUntil([&] {
+      RECT rect = {};
+      GetWindowRect(main, &rect);
+      return rect.left == 40 && rect.right == 680;
+    }, 10000));
+    const CompressorPanes panes = PanesOf(main);
+    // Drag the bar to 250.
+    RECT host = {};
+    GetWindowRect(panes.archiveHost, &host);
+    const int bar = host.right - host.left + 1;
+    PostMessageW(panes.splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(bar, 10));
+    PostMessageW(panes.splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(250, 10));
+    PostMessageW(panes.splitter, WM_LBUTTONUP, 0, MAKELPARAM(250, 10));
+    EXPECT_TRUE(PumpUntil([&] {
+      RECT now = {};
+      GetWindowRect(panes.archiveHost, &now);
+      return now.right - now.left == 250;
+    }, 10000));
+    EXPECT_EQ(0u, sardok.Close());
+  }
+  DWORD value = 0;
+  EXPECT_TRUE(ReadCompressorValue(L"", L"PaneWidth", &value));
+  EXPECT_EQ(250u, value);
+  EXPECT_TRUE(ReadCompressorValue(L"Window", L"NormalPositionL", &value));
+  EXPECT_TRUE(ReadCompressorValue(L"Window", L"ShowCmd", &value));
+  EXPECT_EQ(static_cast<DWORD>(SW_SHOWNORMAL), value);
+
+  {
+    CompressorProcess sardok;
+    ASSERT_TRUE(sardok.Start(SardokPath()));
+    HWND main = sardok.WaitMainWindow();
+    ASSERT_NE(nullptr, main);
+    RECT rect = {};
+    GetWindowRect(main, &rect);
+    EXPECT_EQ(40, rect.left);
+    EXPECT_EQ(50, rect.top);
+    EXPECT_EQ(680, rect.right);
+    EXPECT_EQ(450, rect.bottom);
+    GetWindowRect(PanesOf(main).archiveHost, &rect);
+    EXPECT_EQ(250, rect.right - rect.left);
+    EXPECT_EQ(0u, sardok.Close());
+  }
+
+  // A stored hidden or minimised window opens as a normal one.
+  for (DWORD stored : {static_cast<DWORD>(SW_HIDE), static_cast<DWORD>(SW_SHOWMINIMIZED),
+                       static_cast<DWORD>(SW_MINIMIZE)}) {
+    WriteCompressorValue(L"Window", L"ShowCmd", stored);
+    CompressorProcess sardok;
+    ASSERT_TRUE(sardok.Start(SardokPath()));
+    HWND main = sardok.WaitMainWindow();
+    ASSERT_NE(nullptr, main) << "ShowCmd " << stored;
+    EXPECT_TRUE(IsWindowVisible(main)) << "ShowCmd " << stored;
+    EXPECT_FALSE(IsIconic(main)) << "ShowCmd " << stored;
+    EXPECT_EQ(0u, sardok.Close());
+  }
+}
+
+TEST_F(CompressorWindowTest, ASecondStartRestoresTheFirstWindowAndEnds) {
+  CompressorProcess first;
+  ASSERT_TRUE(first.Start(SardokPath()));
+  HWND main = first.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  ShowWindow(main, SW_MINIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(main) != FALSE; }, 10000));
+
+  const testsupport::ProcessResult second =
+      testsupport::RunProcess(Quote(SardokPath()), 30000, L"");
+  ASSERT_TRUE(second.started);
+  EXPECT_FALSE(second.timedOut);
+  EXPECT_EQ(0u, second.exitCode);
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(main); }, 10000));
+  EXPECT_TRUE(first.process().Running());
+  EXPECT_EQ(0u, first.Close());
+}
+
+}  // namespace
+
+namespace {
+
+// The whole road: the builder starts the compressor, files are dragged in,
+// the archive comes back to the builder, which builds from it, and the
+// installer built from it installs those files.
+TEST_F(CompressorWindowTest, TheBuilderStartsTheCompressorAndTakesBackItsArchive) {
+  TempDir dir(L"road");
+  MakeFile(dir / L"app\\bin\\tool.exe", "tool");
+  MakeFile(dir / L"app\\readme.txt", "read me");
+  const std::wstring archive = DesktopArchivePath();
+  DeleteFileW(archive.c_str());
+
+  builderwindow::BuilderRun run;
+  ASSERT_TRUE(CopyFileW(SardokPath().c_str(), run.Path(L"Sardok.exe").c_str(), FALSE));
+  ASSERT_TRUE(run.Start());
+  HWND builder = run.WaitMainWindow();
+  ASSERT_NE(nullptr, builder);
+  run.Command(kCreateArchiveCommand);
+
+  HWND main = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    main = FindCompressorWindow(0);
+    if (!main) return false;
+    RECT host = {};
+    GetWindowRect(PanesOf(main).archiveHost, &host);
+    return host.right - host.left >= 100;
+  })) << "the compressor's window did not show";
+  EXPECT_FALSE(IsWindowEnabled(builder));
+  const CompressorPanes panes = PanesOf(main);
+  EXPECT_EQ(static_cast<int>(DROPEFFECT_COPY), DropFilesOn(panes.archiveTree, {dir / L"app"}));
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 5; }, 20000));
+  PostMessageW(main, WM_COMMAND, kCreateAndExit, 0);
+
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(builder) != FALSE; }, 60000));
+  EXPECT_EQ(0, lstrcmpiW(archive.c_str(), run.Text(kArchiveEdit).c_str()))
+      << testsupport::Narrow(run.Text(kArchiveEdit));
+  run.SetText(kOutputEdit, dir / L"setup.exe");
+  run.Command(kBuildCommand);
+  EXPECT_EQ(L"Self-extracting file has been successfully created.", run.AnswerNextBox().text);
+  EXPECT_TRUE(testsupport::PathExists(dir / L"setup.exe"));
+  EXPECT_EQ(0u, run.Exit());
+
+  testsupport::InstallerPackage package(L"road");
+  const std::wstring installer = package.BuildFromArchive({L"NoUI=1"}, archive);
+  ASSERT_FALSE(installer.empty()) << testsupport::Narrow(package.LastError());
+  const testsupport::DrivenResult installed = package.Run(installer);
+  EXPECT_EQ(0u, installed.exitCode);
+  EXPECT_EQ("tool", ReadAll(package.InstallFolder() + L"app\\bin\\tool.exe"));
+  EXPECT_EQ("read me", ReadAll(package.InstallFolder() + L"app\\readme.txt"));
+}
+
+}  // namespace
+
+namespace {
+
+// A folder of Documents reached through the explorer pane: listed when it is
+// first expanded, then added with Ctrl+I below the archive tree's selected
+// folder; with nothing selected in the explorer pane the command beeps and
+// adds nothing.
+TEST_F(CompressorWindowTest, AnExplorerFolderIsListedWhenExpandedAndAddedWithTheAddCommand) {
+  wchar_t documents[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents)));
+  std::wstring folder = documents;
+  if (folder.back() != L'\\') folder += L'\\';
+  folder += L"SardokExplorerTest";
+  testsupport::RemoveTree(folder);
+  MakeFile(folder + L"\\file10.txt", "ten");
+  MakeFile(folder + L"\\file2.txt", "two");
+  MakeFile(folder + L"\\inner\\deep.txt", "deep");
+
+  CompressorProcess sardok;
+  ASSERT_TRUE(sardok.Start(SardokPath()));
+  HWND main = sardok.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  const CompressorPanes panes = PanesOf(main);
+  HWND explorer = panes.explorerTree;
+
+  PostMessageW(main, WM_COMMAND, kAddCommand, 0);  // nothing selected
+  Sleep(500);
+  EXPECT_EQ(1, TreeCount(panes.archiveTree));
+
+  const std::vector<HTREEITEM> top = TreeChildren(explorer, nullptr);
+  ASSERT_EQ(1u, top.size());
+  HTREEITEM documentsItem = nullptr;
+  for (HTREEITEM child : TreeChildren(explorer, top[0])) {
+    // The Documents item: the one whose listing holds the test folder.
+    SendMessageW(explorer, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(child));
+    if (TreeChild(explorer, child, L"SardokExplorerTest")) {
+      documentsItem = child;
+      break;
+    }
+  }
+  ASSERT_NE(nullptr, documentsItem) << "no explorer folder lists the test folder";
+  HTREEITEM testItem = TreeChild(explorer, documentsItem, L"SardokExplorerTest");
+  SendMessageW(explorer, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(testItem));
+  std::vector<std::wstring> names;
+  for (HTREEITEM child : TreeChildren(explorer, testItem))
+    names.push_back(TreeItemText(explorer, child));
+  EXPECT_EQ((std::vector<std::wstring>{L"inner", L"file2.txt", L"file10.txt"}), names);
+
+  SendMessageW(explorer, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(testItem));
+  PostMessageW(main, WM_COMMAND, kAddCommand, 0);
+  // root, SardokExplorerTest, inner, deep.txt, file10.txt, file2.txt
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 6; }, 20000))
+      << TreeCount(panes.archiveTree);
+  HTREEITEM root = TreeChildren(panes.archiveTree, nullptr).at(0);
+  EXPECT_NE(nullptr, TreeChild(panes.archiveTree, root, L"SardokExplorerTest"));
+
+  // A file selected in the archive tree: the next add goes into its folder.
+  HTREEITEM added = TreeChild(panes.archiveTree, root, L"SardokExplorerTest");
+  SendMessageW(panes.archiveTree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(added));
+  HTREEITEM file2 = TreeChild(panes.archiveTree, added, L"file2.txt");
+  ASSERT_NE(nullptr, file2);
+  SendMessageW(panes.archiveTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(file2));
+  HTREEITEM inner = TreeChild(explorer, testItem, L"inner");
+  SendMessageW(explorer, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(inner));
+  PostMessageW(main, WM_COMMAND, kAddCommand, 0);
+  // inner again, now below SardokExplorerTest: already there, nothing new;
+  // had it gone below the file item it would have made two more items.
+  Sleep(1000);
+  EXPECT_EQ(6, TreeCount(panes.archiveTree));
+  EXPECT_TRUE(TreeChildren(panes.archiveTree, file2).empty());
+  EXPECT_EQ(0u, sardok.Close());
+  testsupport::RemoveTree(folder);
+}
+
+}  // namespace
