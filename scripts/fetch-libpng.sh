@@ -17,8 +17,14 @@ flock 8
 work="$dest/apt"
 rm -rf "$work" "$dest/src" "$dest/src.tmp"
 mkdir -p "$work/sources.list.d" "$work/lists/partial" "$work/cache/archives/partial" "$work/download"
-sources=(/etc/apt/sources.list.d/*.sources)
-[ -e "${sources[0]}" ] || { echo "fetch-libpng: no deb822 apt sources found" >&2; exit 1; }
+sources=()
+for f in /etc/apt/sources.list.d/*.sources; do [ -e "$f" ] && sources+=("$f"); done
+# One-line sources (deb URI suite components) become deb-src lines.
+for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+  [ -e "$f" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f"
+done >"$work/sources.list.d/vesmarin-src.list"
+[ ${#sources[@]} -gt 0 ] || [ -s "$work/sources.list.d/vesmarin-src.list" ] ||
+  { echo "fetch-libpng: no apt sources found" >&2; exit 1; }
 for f in "${sources[@]}"; do
   # Each stanza becomes a deb-src stanza; comments are dropped.
   awk 'BEGIN { RS = ""; FS = "\n" }
