@@ -179,6 +179,30 @@ std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM item) {
   return children;
 }
 
+RECT TreeItemScreenRect(HWND tree, HTREEITEM item) {
+  RECT rect = {};
+  DWORD processId = 0;
+  GetWindowThreadProcessId(tree, &processId);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return rect;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
+    RECT request = {};
+    memcpy(&request, &item, sizeof(item));
+    DWORD_PTR result = 0;
+    if (WriteProcessMemory(process, remote, &request, sizeof(request), nullptr) &&
+        SendMessageTimeoutW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote),
+                            SMTO_NORMAL, 5000, &result) &&
+        result && ReadProcessMemory(process, remote, &rect, sizeof(rect), nullptr))
+      MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return rect;
+}
+
 HTREEITEM TreeChild(HWND tree, HTREEITEM item, const std::wstring& name) {
   for (HTREEITEM child : TreeChildren(tree, item))
     if (TreeItemText(tree, child) == name) return child;
@@ -197,6 +221,26 @@ int DropTextOn(HWND window, const std::wstring& text) {
     GlobalUnlock(block);
   }
   return DragOver(window, block, CF_UNICODETEXT);
+}
+
+void MouseDrag(POINT from, POINT to) {
+  auto send = [](DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+  };
+  SetCursorPos(from.x, from.y);
+  Sleep(200);
+  send(MOUSEEVENTF_LEFTDOWN);
+  Sleep(200);
+  const int steps = 10;
+  for (int i = 1; i <= steps; ++i) {
+    SetCursorPos(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps);
+    send(MOUSEEVENTF_MOVE);
+    Sleep(100);
+  }
+  send(MOUSEEVENTF_LEFTUP);
 }
 
 std::wstring DesktopArchivePath() {

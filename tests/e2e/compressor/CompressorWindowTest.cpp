@@ -20,7 +20,7 @@ using namespace compressortest;
 using testsupport::TempDir;
 
 const UINT kCompressorResult = 0x8065;
-const int kCreateAndExit = 40004, kAddCommand = 40006;
+const int kCreateAndExit = 40004, kAddCommand = 40006, kNewCommand = 57600, kHelpCommand = 57666;
 // The builder's window: its archive and output edits, Create and "Create
 // archive".
 const int kArchiveEdit = 1000, kOutputEdit = 1015, kBuildCommand = 1, kCreateArchiveCommand = 9;
@@ -367,8 +367,57 @@ TEST_F(CompressorWindowTest, AnExplorerFolderIsListedWhenExpandedAndAddedWithThe
   Sleep(1000);
   EXPECT_EQ(6, TreeCount(panes.archiveTree));
   EXPECT_TRUE(TreeChildren(panes.archiveTree, file2).empty());
+  // The Delete key takes the selected item.
+  PostMessageW(main, WM_KEYDOWN, VK_DELETE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 5; }, 10000));
+
+  // The same folder dragged with the mouse from the explorer pane onto the
+  // archive tree's root, after New.
+  PostMessageW(main, WM_COMMAND, kNewCommand, 0);
+  Sleep(300);
+  sardok.process().AnswerBoxes([](const testsupport::SeenBox&) { return IDNO; });
+  ASSERT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 1; }, 10000));
+  const RECT from = TreeItemScreenRect(explorer, testItem);
+  RECT to = {};
+  GetWindowRect(panes.archiveTree, &to);
+  ASSERT_LT(from.left, from.right);
+  MouseDrag({(from.left + from.right) / 2, (from.top + from.bottom) / 2},
+            {(to.left + to.right) / 2, (to.top + to.bottom) / 2});
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 6; }, 20000))
+      << TreeCount(panes.archiveTree);
   EXPECT_EQ(0u, sardok.Close());
   testsupport::RemoveTree(folder);
+}
+
+}  // namespace
+
+namespace {
+
+// F1 opens the help page in the web browser; a browser that cannot start is
+// reported.
+TEST_F(CompressorWindowTest, F1OpensTheHelpPageAndABrowserThatFailsIsReported) {
+  TempDir dir(L"help");
+  const std::wstring browser = dir / L"browser.exe";
+  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"builder_recorder_double.exe").c_str(),
+                        browser.c_str(), FALSE));
+  builderwindow::WebHandler handler(L"\"" + browser + L"\" \"%1\"");
+  CompressorProcess sardok;
+  ASSERT_TRUE(sardok.Start(SardokPath()));
+  HWND main = sardok.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  PostMessageW(main, WM_KEYDOWN, VK_F1, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !builderwindow::ReadLog(browser + L".log").empty(); }));
+  const std::wstring opened = builderwindow::ReadLog(browser + L".log")[0];
+  EXPECT_NE(std::wstring::npos, opened.find(L"https://")) << testsupport::Narrow(opened);
+  EXPECT_NE(std::wstring::npos, opened.find(L"compressor.html")) << testsupport::Narrow(opened);
+
+  handler.Change(L"\"" + (dir / L"missing-browser.exe") + L"\" \"%1\"");
+  PostMessageW(main, WM_COMMAND, kHelpCommand, 0);
+  HWND box = sardok.process().WaitForMessageBox(15000);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(L"The web browser failed to start.", testsupport::ReadMessageBox(box).text);
+  testsupport::AnswerMessageBox(box, IDOK);
+  EXPECT_EQ(0u, sardok.Close());
 }
 
 }  // namespace
