@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "DragOwnerWindow.h"
 #include "OleDragDrop.h"
 
 namespace compressortest {
@@ -15,41 +16,9 @@ std::wstring KeyOf(const wchar_t* subKey) {
   return subKey && subKey[0] ? std::wstring(kSettingsKey) + L"\\" + subKey : kSettingsKey;
 }
 
-// A window of this thread that hands out copies of one block to drags.
-class DragOwner {
- public:
-  explicit DragOwner(HGLOBAL block) : block_(block) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = Proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"CompressorTestDragOwner";
-    RegisterClassW(&windowClass);
-    window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                              nullptr, windowClass.hInstance, nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(block_));
-  }
-  ~DragOwner() {
-    DestroyWindow(window_);
-    GlobalFree(block_);
-  }
-  HWND window() const { return window_; }
-
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kRenderDataMessage) {
-      HGLOBAL block = reinterpret_cast<HGLOBAL>(GetWindowLongPtrW(window, GWLP_USERDATA));
-      reinterpret_cast<RenderDataRequest*>(lParam)->data = CopyGlobalBlock(block);
-      return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  HGLOBAL block_;
-  HWND window_ = nullptr;
-};
-
 int DragOver(HWND window, HGLOBAL block, CLIPFORMAT format) {
   if (!block) return -1;
-  DragOwner owner(block);
+  DragOwnerWindow owner(block);
   RECT rect = {};
   GetWindowRect(window, &rect);
   SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
