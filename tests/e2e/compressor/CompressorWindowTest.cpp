@@ -78,6 +78,12 @@ class CallerWindow {
   HWND window_ = nullptr;
 };
 
+// A popup menu on the screen ("#32768"), or null.
+HWND FindVisibleMenu() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
 std::wstring CallerArgument(HWND window) {
   return L"/hwnd:" + std::to_wstring(static_cast<unsigned long long>(
                          reinterpret_cast<UINT_PTR>(window)));
@@ -302,9 +308,10 @@ namespace {
 
 // A folder of Documents reached through the explorer pane: listed when it is
 // first expanded, then added with Ctrl+I below the archive tree's selected
-// folder; with nothing selected in the explorer pane the command beeps and
-// adds nothing.
-TEST_F(CompressorWindowTest, AnExplorerFolderIsListedWhenExpandedAndAddedWithTheAddCommand) {
+// folder (with nothing selected in the explorer pane the command adds
+// nothing); items deleted with the Delete key and the context menu; the
+// folder dragged with the mouse onto the archive tree.
+TEST_F(CompressorWindowTest, ExplorerFoldersAreListedOnExpandAddedAndDraggedInAndItemsDeletedByKeyOrMenu) {
   wchar_t documents[MAX_PATH] = {};
   ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents)));
   std::wstring folder = documents;
@@ -370,6 +377,23 @@ TEST_F(CompressorWindowTest, AnExplorerFolderIsListedWhenExpandedAndAddedWithThe
   // The Delete key takes the selected item.
   PostMessageW(main, WM_KEYDOWN, VK_DELETE, 0);
   EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 5; }, 10000));
+
+  // The context menu: none on the root; Delete on any other item.
+  const RECT rootRect = TreeItemScreenRect(panes.archiveTree, root);
+  PostMessageW(panes.archiveHost, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panes.archiveTree),
+               MAKELPARAM((rootRect.left + rootRect.right) / 2, (rootRect.top + rootRect.bottom) / 2));
+  Sleep(700);
+  EXPECT_EQ(nullptr, FindVisibleMenu());
+  HTREEITEM file10 = TreeChild(panes.archiveTree, added, L"file10.txt");
+  ASSERT_NE(nullptr, file10);
+  const RECT fileRect = TreeItemScreenRect(panes.archiveTree, file10);
+  PostMessageW(panes.archiveHost, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panes.archiveTree),
+               MAKELPARAM((fileRect.left + fileRect.right) / 2, (fileRect.top + fileRect.bottom) / 2));
+  ASSERT_TRUE(PumpUntil([&] { return FindVisibleMenu() != nullptr; }, 10000));
+  PostMessageW(main, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(main, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 4; }, 10000));
+  EXPECT_EQ(nullptr, TreeChild(panes.archiveTree, added, L"file10.txt"));
 
   // The same folder dragged with the mouse from the explorer pane onto the
   // archive tree's root, after New.
