@@ -9,16 +9,17 @@
 # start-up against the copy alone.
 #
 #   bench/build/bench.sh                 # after scripts/build.sh
-#   BENCH_RUNS=7 BENCH_SIZES_MB="1 100" bench/build/bench.sh
+#   BENCH_RUNS=7 BENCH_SIZES_MB="1 100" BENCH_LIST_MB=100 bench/build/bench.sh
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/wine-env.sh"
 bin=$VESMARIN_BUILD/x86_64/bin
 runs=${BENCH_RUNS:-5}
 sizes=${BENCH_SIZES_MB:-"1 100 400"}
+list_mb=${BENCH_LIST_MB:-100}
 stub64=${BENCH_STUB64:-1}
 work=$VESMARIN_BUILD/bench-build
-for program in Vesmarin.exe runexit.exe; do
+for program in Vesmarin.exe runexit.exe benchfloor.exe; do
   [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
 done
 command -v gcab >/dev/null || { echo "bench: gcab is missing (scripts/setup.sh)" >&2; exit 2; }
@@ -27,8 +28,8 @@ command -v gcab >/dev/null || { echo "bench: gcab is missing (scripts/setup.sh)"
 . "$here/../timing.sh"
 start_bench "$work"
 
-printf '%8s %10s %10s %10s %10s %8s %12s %10s\n' "archive" "build s" "copy s" "start-up s" "copy+start" "ratio" \
-  "builder up s" "work/copy"
+printf '%8s %10s %10s %10s %10s %8s %12s %10s %10s %11s\n' "archive" "build s" "copy s" "start-up s" "copy+start" "ratio" \
+  "builder up s" "work/copy" "wcopy s" "work/wcopy"
 declare -A build_median
 for mb in $sizes; do
   dir=$work/$mb
@@ -44,19 +45,24 @@ for mb in $sizes; do
     exit 1
   fi
   cp "$dir/archive.cab" "$dir/copy.cab"
-  : >"$dir/build.t"; : >"$dir/copy.t"; : >"$dir/start.t"; : >"$dir/up.t"
+  : >"$dir/build.t"; : >"$dir/copy.t"; : >"$dir/start.t"; : >"$dir/up.t"; : >"$dir/wcopy.t"
   for ((i = 0; i < runs; i++)); do
     rm -f "$dir/Setup.exe" "$dir/copy.cab"
     seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
     seconds cp "$dir/archive.cab" "$dir/copy.cab" >>"$dir/copy.t"
     seconds "$WINE" "$bin/runexit.exe" >>"$dir/start.t"
     seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/missing.ini")" >>"$dir/up.t"
+    rm -f "$dir/wcopy.cab"
+    seconds "$WINE" "$bin/benchfloor.exe" copy "$(winpath "$dir/archive.cab")" "$(winpath "$dir/wcopy.cab")" \
+      >>"$dir/wcopy.t"
   done
   b=$(median <"$dir/build.t"); c=$(median <"$dir/copy.t"); s=$(median <"$dir/start.t"); u=$(median <"$dir/up.t")
+  w=$(median <"$dir/wcopy.t")
   build_median[$mb]=$b
-  awk -v mb="$mb" -v b="$b" -v c="$c" -v s="$s" -v u="$u" \
-    'BEGIN { printf "%5d MB %10.3f %10.3f %10.3f %10.3f %8.2f %12.3f %10.2f\n", mb, b, c, s, c + s,
-             b / (c + s), u, (b - u) / c }'
+  awk -v mb="$mb" -v b="$b" -v c="$c" -v s="$s" -v u="$u" -v w="$w" \
+    'BEGIN { ww = w - s; if (ww < 0.001) ww = 0.001
+             printf "%5d MB %10.3f %10.3f %10.3f %10.3f %8.2f %12.3f %10.2f %10.3f %11.2f\n", mb, b, c, s, c + s,
+             b / (c + s), u, (b - u) / c, w, (b - u) / ww }'
   rm -rf "$dir"
 done
 
@@ -67,4 +73,35 @@ if [ $# -ge 3 ]; then
       -v tc="${build_median[$3]}" \
     'BEGIN { printf "build cost per MB: %.2f ms from %d to %d MB, %.2f ms from %d to %d MB\n",
              1000 * (tb - ta) / (b - a), a, b, 1000 * (tc - tb) / (c - b), b, c }'
+fi
+
+# The listing of a cabinet of many files.
+if [ "$list_mb" -gt 0 ]; then
+  dir=$work/list
+  mkdir -p "$dir/files"
+  python3 "$here/../install/make-files.py" "$dir/files" "$list_mb"
+  mapfile -t names < <(cd "$dir/files" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+  (cd "$dir/files" && gcab --create --zip "$dir/archive.cab" "${names[@]}")
+  rm -rf "$dir/files"
+  printf '[Vesmarin]\r\nSrcArchiveFile=%s\r\nDstExeFile=%s\r\n64bitSFX=%s\r\nNoUI=1\r\n' \
+    "$(winpath "$dir/archive.cab")" "$(winpath "$dir/Setup.exe")" "$stub64" >"$dir/bench.ini"
+  "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" </dev/null >/dev/null 2>&1 9>&- ||
+    { echo "bench: the build of the many-file archive failed" >&2; exit 1; }
+  : >"$dir/build.t"; : >"$dir/up.t"; : >"$dir/wcopy.t"; : >"$dir/list.t"; : >"$dir/start.t"
+  for ((i = 0; i < runs; i++)); do
+    rm -f "$dir/Setup.exe" "$dir/wcopy.cab"
+    seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
+    seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/missing.ini")" >>"$dir/up.t"
+    seconds "$WINE" "$bin/benchfloor.exe" copy "$(winpath "$dir/archive.cab")" "$(winpath "$dir/wcopy.cab")" \
+      >>"$dir/wcopy.t"
+    seconds "$WINE" "$bin/benchfloor.exe" list "$(winpath "$dir/archive.cab")" >>"$dir/list.t"
+    seconds "$WINE" "$bin/runexit.exe" >>"$dir/start.t"
+  done
+  members=${#names[@]}
+  awk -v n="$members" -v b="$(median <"$dir/build.t")" -v u="$(median <"$dir/up.t")" \
+      -v w="$(median <"$dir/wcopy.t")" -v l="$(median <"$dir/list.t")" -v s="$(median <"$dir/start.t")" \
+    'BEGIN { floor = (w - s) + (l - s); if (floor < 0.001) floor = 0.001
+             printf "many files: %d members; build work %.3f s; floor (Windows-side copy + bare listing) work %.3f s (listing %.3f s); ratio %.2f\n",
+                    n, b - u, floor, l - s, (b - u) / floor }'
+  rm -rf "$dir"
 fi

@@ -14,7 +14,7 @@
 # same package ultra-silent (no window at all) and ultra-silent without the
 # container check, so that the window and the check can be told apart.
 #
-# The floor: cabfloor.exe extracts the same cabinet through cabinet.dll with
+# The floor: benchfloor.exe extracts the same cabinet through cabinet.dll with
 # only the work every installed file needs (folder, create, write, time,
 # close, attributes, shell notification). Each mode's work beyond its
 # one-file package is also given against the floor's work beyond its one
@@ -41,7 +41,7 @@ runs=${BENCH_RUNS:-5}
 size_mb=${BENCH_SIZE_MB:-100}
 modes=${BENCH_MODES:-"silent ultra nocheck"}
 work=${BENCH_WORK:-$VESMARIN_BUILD/bench-install}
-for program in Vesmarin.exe Tessaly64.exe runexit.exe cabfloor.exe; do
+for program in Vesmarin.exe Tessaly64.exe runexit.exe benchfloor.exe; do
   [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
 done
 for tool in gcab cabextract python3; do
@@ -104,7 +104,7 @@ check_install() {
 check_floor() {
   local mb=$1 out=$work/floor$1
   rm -rf "$out"
-  "$WINE" "$bin/cabfloor.exe" "$(winpath "$work/cab$mb/archive.cab")" "$(winpath "$out")" \
+  "$WINE" "$bin/benchfloor.exe" extract "$(winpath "$work/cab$mb/archive.cab")" "$(winpath "$out")" \
     </dev/null >/dev/null 2>&1 9>&- || { echo "bench: the floor failed for $mb MB" >&2; exit 1; }
   diff -r "$work/cab$mb/files" "$out" >/dev/null ||
     { echo "bench: the floor gave other files for $mb MB" >&2; exit 1; }
@@ -144,7 +144,7 @@ for ((i = 0; i < runs; i++)); do
     seconds cabextract -q -d "$work/cabextract$mb" "$work/cab$mb/archive.cab" >>"$work/cab$mb.t"
     rm -rf "$work/floor$mb"
     sync
-    seconds "$WINE" "$bin/cabfloor.exe" "$(winpath "$work/cab$mb/archive.cab")" \
+    seconds "$WINE" "$bin/benchfloor.exe" extract "$(winpath "$work/cab$mb/archive.cab")" \
       "$(winpath "$work/floor$mb")" >>"$work/floor$mb.t"
     for mode in $modes; do
       dir=$work/$mb-$mode
