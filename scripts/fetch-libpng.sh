@@ -17,10 +17,16 @@ flock 8
 work="$dest/apt"
 rm -rf "$work" "$dest/src" "$dest/src.tmp"
 mkdir -p "$work/sources.list.d" "$work/lists/partial" "$work/cache/archives/partial" "$work/download"
-shopt -s nullglob
-sources=(/etc/apt/sources.list.d/*.sources)
+sources=()
+for f in /etc/apt/sources.list.d/*.sources; do [ -e "$f" ] && sources+=("$f"); done
+# One-line sources (deb URI suite components) become deb-src lines.
+for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+  [ -e "$f" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f"
+done >"$work/sources.list.d/vesmarin-src.list"
+[ ${#sources[@]} -gt 0 ] || [ -s "$work/sources.list.d/vesmarin-src.list" ] ||
+  { echo "fetch-libpng: no apt sources found" >&2; exit 1; }
 for f in "${sources[@]}"; do
-  # Each deb822 stanza becomes a deb-src stanza; comments are dropped.
+  # Each stanza becomes a deb-src stanza; comments are dropped.
   awk 'BEGIN { RS = ""; FS = "\n" }
        { out = ""
          for (i = 1; i <= NF; i++) {
@@ -30,14 +36,6 @@ for f in "${sources[@]}"; do
          }
          print out }' "$f"
 done >"$work/sources.list.d/vesmarin-src.sources"
-# One-line sources (the installer's /etc/apt/sources.list and *.list files).
-for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-  [ -f "$f" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f"
-done >"$work/sources.list.d/vesmarin-src.list"
-if [ ! -s "$work/sources.list.d/vesmarin-src.sources" ] && [ ! -s "$work/sources.list.d/vesmarin-src.list" ]; then
-  echo "fetch-libpng: no Debian package sources found under /etc/apt" >&2
-  exit 1
-fi
 apt_opts=(
   -o "Dir::Etc::SourceList=/dev/null"
   -o "Dir::Etc::SourceParts=$work/sources.list.d"
