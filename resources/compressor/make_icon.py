@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the extractor's program icon: a blue box with a white arrow pointing
-down into it, at 16, 32 and 48 pixels, 32-bit colour with alpha, and writes
+"""Draws the compressor's program icon: a brown carton under a grey press
+plate, at 16, 32 and 48 pixels, 32-bit colour with alpha, and writes
 Sardok.ico beside this script. Run it again after changing the drawing."""
 import os
 import sys
