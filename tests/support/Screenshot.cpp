@@ -8,8 +8,7 @@
 
 namespace testsupport {
 
-bool SaveScreenshot(HWND window, const std::wstring& name) {
-  Sleep(400);  // let the window finish painting
+bool SaveWindowBitmap(HWND window, const std::wstring& path, PictureSource source) {
   RECT rect;
   if (!GetWindowRect(window, &rect)) return false;
   const int width = rect.right - rect.left;
@@ -19,7 +18,10 @@ bool SaveScreenshot(HWND window, const std::wstring& name) {
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  if (source == PictureSource::Window)
+    PrintWindow(window, memory, 0);
+  else
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
   SelectObject(memory, old);
   BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
   const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
@@ -38,9 +40,14 @@ bool SaveScreenshot(HWND window, const std::wstring& name) {
   memcpy(bytes.data(), &file, sizeof file);
   memcpy(bytes.data() + sizeof file, &info, sizeof info);
   memcpy(bytes.data() + file.bfOffBits, pixels.data(), pixels.size());
+  return WriteFileBytes(path, bytes);
+}
+
+bool SaveScreenshot(HWND window, const std::wstring& name, PictureSource source) {
+  Sleep(400);  // let the window finish painting
   const std::wstring folder = BinPath(L"screenshots");
   CreateDirectoryW(folder.c_str(), nullptr);
-  return WriteFileBytes(folder + L"\\" + name + L".bmp", bytes);
+  return SaveWindowBitmap(window, folder + L"\\" + name + L".bmp", source);
 }
 
 }  // namespace testsupport

@@ -69,43 +69,6 @@ std::wstring Today() {
   return text;
 }
 
-// Saves the screen area of a window as a 24-bit BMP.
-bool SaveWindowPicture(HWND window, const std::wstring& path) {
-  RECT area;
-  if (!GetWindowRect(window, &area)) return false;
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER header = {};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  const DWORD stride = ((width * 3) + 3) & ~3u;
-  std::vector<BYTE> pixels(stride * height);
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-            DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof header;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::vector<BYTE> bytes(file.bfSize);
-  memcpy(bytes.data(), &file, sizeof file);
-  memcpy(bytes.data() + sizeof file, &header, sizeof header);
-  memcpy(bytes.data() + file.bfOffBits, pixels.data(), pixels.size());
-  return testsupport::WriteFileBytes(path, bytes);
-}
-
 HWND WaitForDialogWith(DrivenProcess& process, int control) {
   const DWORD start = GetTickCount();
   while (process.Running() && GetTickCount() - start < 60000) {

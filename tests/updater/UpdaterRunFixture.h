@@ -32,8 +32,6 @@ std::wstring ReadString(const std::wstring& key, const wchar_t* name);
 void WriteDword(const std::wstring& key, const wchar_t* name, DWORD value);
 // Today's local date as the updater stores it.
 std::wstring Today();
-// Saves the screen area of a window as a 24-bit BMP.
-bool SaveWindowPicture(HWND window, const std::wstring& path);
 // The folder for pictures of windows (build/x86_64/screenshots\).
 std::wstring PictureFolder();
 // The first visible dialog of process that has control; answers message

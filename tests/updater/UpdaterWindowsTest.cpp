@@ -3,6 +3,7 @@
 // (Wine takes a program's interface language from its LANG, and the updater
 // started from the test inherits it).
 #include "UpdaterRunFixture.h"
+#include "Screenshot.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ TEST_F(UpdaterRun, MainAndOptionsWindowsInThisLanguage) {
   wchar_t hostClass[64] = {};
   GetClassNameW(GetDlgItem(dialog, IDC_BROWSER_HOST), hostClass, 64);
   EXPECT_STREQ(hostClass, L"AtlAxWin140");
-  EXPECT_TRUE(SaveWindowPicture(dialog, PictureFolder() + L"nemdrift-main-" + kSuffix + L".bmp"));
+  EXPECT_TRUE(testsupport::SaveWindowBitmap(dialog, PictureFolder() + L"nemdrift-main-" + kSuffix + L".bmp"));
 
   PostMessageW(dialog, WM_COMMAND, IDC_OPTIONS, 0);
   HWND options = WaitForDialogWith(process, IDC_SHOW_NONE);
@@ -78,7 +79,7 @@ TEST_F(UpdaterRun, MainAndOptionsWindowsInThisLanguage) {
   EXPECT_EQ(GetWindow(options, GW_OWNER), dialog);
   EXPECT_EQ(WindowText(GetDlgItem(options, IDC_SHOW_NEW_INFORMATION)), kShowNew);
   EXPECT_TRUE(testsupport::IsChecked(options, IDC_SHOW_NEW_INFORMATION));
-  EXPECT_TRUE(SaveWindowPicture(options, PictureFolder() + L"nemdrift-options-" + kSuffix + L".bmp"));
+  EXPECT_TRUE(testsupport::SaveWindowBitmap(options, PictureFolder() + L"nemdrift-options-" + kSuffix + L".bmp"));
   PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
   for (int i = 0; i < 100 && IsWindow(options); ++i) Sleep(50);
 
@@ -104,7 +105,7 @@ TEST_F(UpdaterRun, MainAndOptionsWindowsInThisLanguage) {
   GetWindowTextW(GetDlgItem(progress, IDC_DOWNLOAD_TEXT), text, 128);
   EXPECT_STREQ(text, kDownloading);
   EXPECT_GT(SendMessageW(GetDlgItem(progress, IDC_DOWNLOAD_PROGRESS), PBM_GETPOS, 0, 0), 0);
-  EXPECT_TRUE(SaveWindowPicture(progress, PictureFolder() + L"nemdrift-download-" + kSuffix + L".bmp"));
+  EXPECT_TRUE(testsupport::SaveWindowBitmap(progress, PictureFolder() + L"nemdrift-download-" + kSuffix + L".bmp"));
   PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
   for (int i = 0; i < 200 && IsWindow(progress); ++i) Sleep(50);
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -118,7 +119,7 @@ TEST_F(UpdaterRun, MainAndOptionsWindowsInThisLanguage) {
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(WindowText(GetDlgItem(options, IDC_AUTO_CHECK_UPDATE)), kCheckUpdate);
   EXPECT_TRUE(
-      SaveWindowPicture(options, PictureFolder() + L"nemdrift-options-integrated-" + kSuffix + L".bmp"));
+      testsupport::SaveWindowBitmap(options, PictureFolder() + L"nemdrift-options-integrated-" + kSuffix + L".bmp"));
   PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(integrated.WaitAnswering(nullptr, 30000));
 }
@@ -137,7 +138,7 @@ TEST_F(UpdaterRun, GatheringDialogInThisLanguage) {
   GetWindowTextW(GetDlgItem(gathering, IDC_GATHERING_TEXT), text, 128);
   EXPECT_STREQ(text, kGathering);
   EXPECT_TRUE(
-      SaveWindowPicture(gathering, PictureFolder() + L"nemdrift-gathering-" + kSuffix + L".bmp"));
+      testsupport::SaveWindowBitmap(gathering, PictureFolder() + L"nemdrift-gathering-" + kSuffix + L".bmp"));
   HWND dialog = WaitForDialogWith(process, IDC_UPDATE_LIST);
   ASSERT_NE(dialog, nullptr);
   EXPECT_FALSE(IsWindow(gathering)) << "the gathering dialog goes before the main dialog comes";
