@@ -6,34 +6,24 @@
 # one-file counterpart (a one-file product; a one-file folder), so that the
 # start-up, the confirmation and the temporary copies drop out. The
 # uninstaller is driven by the tests' uninstdriver (answers Yes, presses
-# Close), whose polling enters both of the uninstaller's figures alike.
+# Close); it looks at the windows every 500 ms, so that its polling, which
+# lasts as long as the removal, weighs little on the figures.
 #
 #   bench/uninstall/bench.sh              # after scripts/build.sh
 #   BENCH_RUNS=7 BENCH_SIZE_MB=50 bench/uninstall/bench.sh
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-: "${VESMARIN_BUILD:=$(cd "$here/../.." && pwd)/build}"
-export WINEPREFIX=${BENCH_WINEPREFIX:-$VESMARIN_BUILD/bench-prefix}
-. "$here/../../scripts/wine-env.sh"
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+. "$here/../windowed.sh"
+. "$here/../timing.sh"
 bin=$VESMARIN_BUILD/x86_64/bin
 runs=${BENCH_RUNS:-5}
 size_mb=${BENCH_SIZE_MB:-100}
 work=${BENCH_WORK:-$VESMARIN_BUILD/bench-uninstall}
-for program in Vesmarin.exe runexit.exe benchfloor.exe uninstdriver.exe; do
-  [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
-done
-for tool in gcab python3; do
-  command -v $tool >/dev/null || { echo "bench: $tool is missing" >&2; exit 2; }
-done
+need_programs Vesmarin.exe runexit.exe benchfloor.exe uninstdriver.exe
+need_tools gcab python3
 [ -f "$WINEPREFIX/.vesmarin-ready" ] || "$VESMARIN_ROOT/scripts/wine-prefix.sh"
-. "$here/../timing.sh"
 start_bench "$work"
-[ -z "${BENCH_KEEP:-}" ] || trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-  </dev/null >/dev/null 2>&1 9>&-
+bench_unmanaged
 
 key() { printf 'VesmarinBenchUninstall%s' "$1"; }
 
@@ -80,7 +70,7 @@ time_uninstall() {
   local mb=$1 dir=$work/$1 command
   command=$(uninstall_command "$mb")
   [ -n "$command" ] || { echo "bench: no uninstall command for $mb MB" >&2; exit 1; }
-  seconds "$WINE" "$bin/uninstdriver.exe" --report "$(winpath "$dir/report.txt")" --timeout 600000 \
+  seconds "$WINE" "$bin/uninstdriver.exe" --report "$(winpath "$dir/report.txt")" --timeout 600000 --poll 500 \
     -- $command >>"$dir/uninstall.t"
   if [ -e "$dir/installed" ] && find "$dir/installed" -type f | grep -q .; then
     echo "bench: the $mb MB product was not removed" >&2

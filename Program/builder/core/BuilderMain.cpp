@@ -10,6 +10,9 @@
 #include <string>
 
 #include "BuildSfx.h"
+#include "CheckListBox.h"
+#include "ColorPicker.h"
+#include "SpinEdit.h"
 #include "FaultGuard.h"
 #include "BuilderState.h"
 #include "BuilderUtil.h"
@@ -40,8 +43,11 @@ void InitializeProcess(void* context) {
   try {
     CoInitialize(nullptr);
     InitCommonControls();
-    // The custom controls register their window classes here once they
-    // are built in.
+    // The builder's own controls, placed by class name in dialog templates.
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterCheckListBoxClass(instance);
+    RegisterColorPickerClass(instance);
+    RegisterSpinEditClass(instance);
   } catch (...) {
     init->failed = true;
   }

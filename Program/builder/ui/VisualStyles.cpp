@@ -1,0 +1,89 @@
+#include "VisualStyles.h"
+
+#include "SystemDlls.h"
+
+namespace visualstyles {
+
+namespace {
+
+const wchar_t kLibrary[] = L"uxtheme.dll";
+
+template <class Fn>
+Fn Proc(const char* name) {
+  return vesmarin::SystemProc<Fn>(kLibrary, name);
+}
+
+}  // namespace
+
+bool IsThemed() {
+  static const auto isAppThemed = Proc<decltype(&::IsAppThemed)>("IsAppThemed");
+  return isAppThemed && isAppThemed() != FALSE;
+}
+
+HTHEME Open(HWND window, const wchar_t* classList) {
+  static const auto open = Proc<decltype(&::OpenThemeData)>("OpenThemeData");
+  return open ? open(window, classList) : nullptr;
+}
+
+void Close(HTHEME theme) {
+  static const auto close = Proc<decltype(&::CloseThemeData)>("CloseThemeData");
+  if (theme && close) close(theme);
+}
+
+bool DrawThemedBackground(HTHEME theme, HDC dc, int part, int state, const RECT* rect,
+                    const RECT* clip) {
+  static const auto draw = Proc<decltype(&::DrawThemeBackground)>("DrawThemeBackground");
+  return theme && draw && SUCCEEDED(draw(theme, dc, part, state, rect, clip));
+}
+
+bool DrawThemedText(HTHEME theme, HDC dc, int part, int state, const wchar_t* text, DWORD flags,
+              const RECT* rect) {
+  static const auto draw = Proc<decltype(&::DrawThemeText)>("DrawThemeText");
+  RECT area = *rect;
+  return theme && draw && SUCCEEDED(draw(theme, dc, part, state, text, -1, flags, 0, &area));
+}
+
+bool IsBackgroundPartiallyTransparent(HTHEME theme, int part, int state) {
+  static const auto query = Proc<decltype(&::IsThemeBackgroundPartiallyTransparent)>(
+      "IsThemeBackgroundPartiallyTransparent");
+  return theme && query && query(theme, part, state) != FALSE;
+}
+
+bool DrawParentBackground(HWND window, HDC dc, const RECT* rect) {
+  static const auto draw =
+      Proc<decltype(&::DrawThemeParentBackground)>("DrawThemeParentBackground");
+  RECT area = *rect;
+  return draw && SUCCEEDED(draw(window, dc, &area));
+}
+
+bool ApplyWindowTheme(HWND window, const wchar_t* appName, const wchar_t* idList) {
+  static const auto set = Proc<decltype(&::SetWindowTheme)>("SetWindowTheme");
+  return set && SUCCEEDED(set(window, appName, idList));
+}
+
+bool DrawThemedBorder(HWND window, const wchar_t* classList, int part, int state) {
+  HTHEME theme = IsThemed() ? Open(window, classList) : nullptr;
+  if (!theme) return false;
+  HDC dc = GetWindowDC(window);
+  if (!dc) {
+    Close(theme);
+    return false;
+  }
+  RECT outer;
+  GetWindowRect(window, &outer);
+  POINT clientOrigin = {0, 0};
+  ClientToScreen(window, &clientOrigin);
+  RECT client;
+  GetClientRect(window, &client);
+  OffsetRect(&client, clientOrigin.x - outer.left, clientOrigin.y - outer.top);
+  OffsetRect(&outer, -outer.left, -outer.top);
+  ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  if (IsBackgroundPartiallyTransparent(theme, part, state))
+    DrawParentBackground(window, dc, &outer);
+  DrawThemedBackground(theme, dc, part, state, &outer, nullptr);
+  ReleaseDC(window, dc);
+  Close(theme);
+  return true;
+}
+
+}  // namespace visualstyles
