@@ -146,6 +146,8 @@ class Reader {
           item.NonElevate = lstrcmpW(Text(2), L"1") == 0;
         }
         break;
+      case SettingsTag::CopyrightLine: if (!ReadTexts(1)) return; Store(s_.VesmarinFor, Text(0)); break;
+      case SettingsTag::CopyrightLineE: if (!ReadTexts(1)) return; Store(s_.VesmarinForE, Text(0)); break;
       case SettingsTag::BannerFile: if (!ReadTexts(1)) return; Store(s_.BannerFile, Text(0)); break;
       case SettingsTag::ExplainFile: if (!ReadTexts(1)) return; Store(s_.ExplainFile, Text(0)); break;
       case SettingsTag::PanelBitmap: if (!ReadTexts(1)) return; Store(s_.PanelBitmap, Text(0)); break;

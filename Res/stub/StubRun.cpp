@@ -7,6 +7,7 @@
 #include "AdmissionChecks.h"
 #include "AfterRunCleanUp.h"
 #include "ArchiveOpen.h"
+#include "BackScreen.h"
 #include "CheckingWindow.h"
 #include "CreatedPaths.h"
 #include "ExtensionRecord.h"
@@ -224,6 +225,7 @@ void RestartWindows() {
 // Step 21: always.
 void CleanUp() {
   CloseCheckingWindow();
+  DestroyBackScreen();
   ReleaseWizardResources();
   ReleaseExtensionModule();
   if (g_Archive) {
@@ -261,11 +263,21 @@ void AskForRestart(bool silent) {
     g_RestartRequested = true;
 }
 
+// Step 14: the background screen, in silent runs too, never in an
+// ultra-silent one.
+void ShowBackgroundScreen() {
+  const StubSettings& s = *g_Settings;
+  if (!(s.FlagsA & SfxFlagsA::UseBackScreen) || g_UltraSilent) return;
+  const wchar_t* text = g_JapaneseUi || !*s.BackScreenTextE ? s.BackScreenText : s.BackScreenTextE;
+  CreateBackScreen(PackageCaption(), text, s.BackScreenColor);
+}
+
 int Install() {
   int exitCode;
   const bool silent = (g_Settings->FlagsB & SfxFlagsB::NoUI) != 0;
   // Step 13: the checking window stays for its minimum time.
   KeepCheckingWindowMinimum();
+  ShowBackgroundScreen();
   if (silent) {
     SetCheckingWindowText(IDS_EXTRACTING);
     exitCode = RunSilentInstallation();

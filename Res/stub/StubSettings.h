@@ -84,6 +84,8 @@ struct StubSettingsFields {
   wchar_t HPTitle[260];                          // 'l'
   wchar_t HPTitleE[260];
   wchar_t URL[260];  // the web link of the interface language
+  wchar_t VesmarinFor[255];                      // 'C'
+  wchar_t VesmarinForE[255];                     // 'M'
   int UninstallRegCount;                         // 'n'
   wchar_t UninstallReg[kMaxUninstallRegs][260];
   int BaseFolder;                                // 'p'

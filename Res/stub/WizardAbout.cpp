@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "ClassicGuiFont.h"
+#include "ProgramStart.h"
 #include "StubState.h"
 #include "StubStrings.h"
 #include "WizardState.h"
@@ -18,7 +19,8 @@ namespace {
 void OpenProductInformation(HWND dialog) {
   wchar_t address[512];
   LoadStubString(IDS_PRODUCT_INFO_URL, address, ARRAYSIZE(address));
-  if (*address) ShellExecuteW(dialog, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
+  if (IsOpenableWebLink(address))
+    ShellExecuteW(dialog, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool PointOnLogo(HWND dialog) {

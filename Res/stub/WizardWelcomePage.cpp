@@ -1,11 +1,11 @@
-// The Welcome page: the package's title and greeting, and what it adds to
-// the frame (icon, caption, About item, product mark, subclass). The banner,
-// the web link and the copyright line keep their controls hidden until the
-// package can carry them.
+// The Welcome page: the package's title, greeting, banner or web link and
+// copyright line, and what it adds to the frame (background screen as its
+// owner, icon, caption, About item, product mark, subclass).
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
 
+#include "BackScreen.h"
 #include "ClassicGuiFont.h"
 #include "ExtensionRecord.h"
 #include "Extraction.h"
@@ -19,6 +19,7 @@
 #include "WindowCentering.h"
 #include "WizardResource.h"
 #include "WizardState.h"
+#include "WizardWelcomeBanner.h"
 
 namespace stub {
 
@@ -34,25 +35,68 @@ void SetFrameIcons(HWND frame) {
   if (small) SendMessageW(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
-// The copyright line, the banner and the web link: the package carries none
-// of them yet, so their controls stay hidden and the link's place is kept
-// centred on its icon.
-void PlaceOptionalParts(HWND page) {
-  ShowWindow(GetDlgItem(page, IDC_WELCOME_COPYRIGHT_FRAME), SW_HIDE);
-  ShowWindow(GetDlgItem(page, IDC_WELCOME_COPYRIGHT), SW_HIDE);
+// The copyright line of the interface language (an English interface falls
+// back to the plain text); hidden without one.
+const wchar_t* CopyrightLine() {
+  const StubSettings& s = *g_Settings;
+  if (g_JapaneseUi) return s.VesmarinFor;
+  return *s.VesmarinForE ? s.VesmarinForE : s.VesmarinFor;
+}
+
+RECT ChildRect(HWND page, HWND child) {
+  RECT rect;
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// The copyright line, measured with word wrapping in its font, is centred
+// in its place when it fits there.
+void PlaceCopyrightLine(HWND page) {
+  HWND line = GetDlgItem(page, IDC_WELCOME_COPYRIGHT);
+  const wchar_t* text = CopyrightLine();
+  if (!*text) {
+    ShowWindow(GetDlgItem(page, IDC_WELCOME_COPYRIGHT_FRAME), SW_HIDE);
+    ShowWindow(line, SW_HIDE);
+    return;
+  }
+  SetWindowTextW(line, text);
+  const RECT place = ChildRect(page, line);
+  RECT measured = {0, 0, place.right - place.left, 0};
+  HDC dc = GetDC(line);
+  if (!dc) return;
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(line, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  DrawTextW(dc, text, -1, &measured, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(line, dc);
+  const int width = measured.right - measured.left, height = measured.bottom - measured.top;
+  if (width > place.right - place.left || height > place.bottom - place.top) return;
+  SetWindowPos(line, nullptr, place.left + (place.right - place.left - width) / 2,
+               place.top + (place.bottom - place.top - height) / 2, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// With a banner the icon goes (the banner is painted instead); without one
+// the link's place is centred on the icon.
+void PlaceLink(HWND page) {
   HWND icon = GetDlgItem(page, IDC_WELCOME_LINK_ICON);
   HWND link = GetDlgItem(page, IDC_WELCOME_LINK);
-  if (icon && link) {
-    RECT iconRect, linkRect;
-    GetWindowRect(icon, &iconRect);
-    GetWindowRect(link, &linkRect);
-    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&iconRect), 2);
-    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&linkRect), 2);
-    const int height = linkRect.bottom - linkRect.top;
-    const int top = iconRect.top + (iconRect.bottom - iconRect.top - height) / 2;
-    SetWindowPos(link, nullptr, linkRect.left, top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (*g_Settings->BannerFile) {
+    ShowWindow(icon, SW_HIDE);
+    return;
   }
+  if (!icon || !link) return;
+  const RECT iconRect = ChildRect(page, icon);
+  const RECT linkRect = ChildRect(page, link);
+  const int height = linkRect.bottom - linkRect.top;
+  const int top = iconRect.top + (iconRect.bottom - iconRect.top - height) / 2;
+  SetWindowPos(link, nullptr, linkRect.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+POINT MessagePoint(LPARAM lParam) {
+  POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  return point;
 }
 
 void InitWelcomePage(HWND page) {
@@ -74,16 +118,18 @@ void InitWelcomePage(HWND page) {
     SetClassicPanelBitmap(page);
   }
   AddAboutMenuItem(frame);
-  // The background screen, once there is one, becomes the frame's owner
-  // here.
+  // The background screen, when there is one, becomes the frame's owner.
+  ShowBackScreen(frame);
   CenterWindowOver(frame, GetWindow(frame, GW_OWNER));
   SetWindowTextW(frame, PackageCaption());
   SetFrameIcons(frame);
   SetDlgItemTextW(page, IDC_WELCOME_GREETING, g_JapaneseUi ? s.Greeting : s.GreetingE);
   SubclassWizardFrame(frame);
-  PlaceOptionalParts(page);
+  LoadWelcomeBanner();
+  PlaceLink(page);
   if (!(s.FlagsB & SfxFlagsB::DontShowQXLogoOnWiz))
     CreateProductMark(frame, GetDlgItem(page, IDC_WELCOME_COPYRIGHT));
+  PlaceCopyrightLine(page);
 }
 
 // Event 1001: 3 stays on the page, any other non-zero answer cancels.
@@ -99,7 +145,6 @@ LONG WelcomeNext(HWND page) {
 }  // namespace
 
 INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  (void)wParam;
   switch (message) {
     case WM_INITDIALOG:
       InitWelcomePage(page);
@@ -107,6 +152,28 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     case kWizardCaptionMessage:
       ApplyWizardCaption(page);
       return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(page, &paint);
+      if (dc) PaintWelcomeExtras(page, dc);
+      EndPaint(page, &paint);
+      return TRUE;
+    }
+    case WM_SETCURSOR: {
+      if (reinterpret_cast<HWND>(wParam) != page || LOWORD(lParam) != HTCLIENT) return FALSE;
+      POINT point;
+      GetCursorPos(&point);
+      ScreenToClient(page, &point);
+      SetCursor(LoadCursorW(nullptr, WelcomeHandCursor(page, point) ? IDC_HAND : IDC_ARROW));
+      SetWindowLongPtrW(page, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    }
+    case WM_LBUTTONDOWN:
+      WelcomeClick(page, MessagePoint(lParam));
+      return TRUE;
+    case WM_DESTROY:
+      ReleaseWelcomeBanner();
+      return FALSE;
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
       switch (header->code) {

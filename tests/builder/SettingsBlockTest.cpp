@@ -2,6 +2,8 @@
 // the record layout.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,8 +48,9 @@ class SettingsBlockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetSfxSettings();
-    // Every switch named Use... off.
+    // Every switch named Use... off, and no copyright line.
     g_SfxSettings.UseNewWizard = 0;
+    g_SfxSettings.VesmarinFor[0] = g_SfxSettings.VesmarinForE[0] = L'\0';
   }
   std::vector<uint8_t> Write() {
     std::vector<uint8_t> out;
@@ -78,6 +81,20 @@ TEST_F(SettingsBlockTest, EverythingOffGivesTheFixedRecordsOnly) {
       't', 0, 0, 0,  'E', 0, 0, 0,  'g', 0, 0, 0,  'D', 0, 0, 0,
       'p', 0, 5, 0, 0, 0,  0, 0};
   EXPECT_EQ(Write(), expected);
+}
+
+// The Welcome page's copyright line travels in one record per language,
+// each only when it has a text.
+TEST_F(SettingsBlockTest, CopyrightLinesTravelWhenSet) {
+  wcscpy(g_SfxSettings.VesmarinFor, L"\x00A9 Maker");
+  std::vector<containerreader::Record> records = Parse(Write());
+  EXPECT_EQ(Strings(records, 'C'), std::vector<std::wstring>{L"\x00A9 Maker"});
+  EXPECT_TRUE(Strings(records, 'M').empty());
+  g_SfxSettings.VesmarinFor[0] = L'\0';
+  wcscpy(g_SfxSettings.VesmarinForE, L"(c) Maker");
+  records = Parse(Write());
+  EXPECT_TRUE(Strings(records, 'C').empty());
+  EXPECT_EQ(Strings(records, 'M'), std::vector<std::wstring>{L"(c) Maker"});
 }
 
 TEST_F(SettingsBlockTest, AppendsAfterWhatTheBufferHolds) {

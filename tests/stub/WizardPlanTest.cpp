@@ -6,14 +6,17 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "BackScreen.h"
 #include "SfxContainer.h"
 #include "StubSettings.h"
 #include "WizardPercentBar.h"
 #include "WizardPlan.h"
 #include "WizardReadMe.h"
 #include "WizardShortcutChoice.h"
+#include "WizardWelcomeBanner.h"
 
 namespace {
 
@@ -164,6 +167,32 @@ TEST(WizardPercentBar, FilledWidthAndPaintedColours) {
   DeleteDC(dc);
   DeleteObject(bitmap);
   ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+
+namespace {
+
+// The background's gradient bands: a 128th of the height, never 0, so that
+// a low window is still painted band by band.
+TEST(BackScreen, BandsAreAHundredAndTwentyEighthOfTheHeightAndNeverEmpty) {
+  EXPECT_EQ(stub::BackScreenBandHeight(1024), 8);
+  EXPECT_EQ(stub::BackScreenBandHeight(1000), 7);
+  EXPECT_EQ(stub::BackScreenBandHeight(127), 1);
+  EXPECT_EQ(stub::BackScreenBandHeight(100), 1);
+  EXPECT_EQ(stub::BackScreenBandHeight(0), 1);
+}
+
+// The banner never leaves its area; a lower one keeps its height.
+TEST(WelcomeBanner, DrawnSizeStaysInsideTheArea) {
+  auto drawn = [](LONG w, LONG h) {
+    const SIZE size = stub::BannerDrawnSize({w, h}, {260, 40});
+    return std::make_pair(size.cx, size.cy);
+  };
+  EXPECT_EQ(drawn(400, 100), std::make_pair(260L, 40L)) << "larger both ways: the area";
+  EXPECT_EQ(drawn(20, 10), std::make_pair(20L, 10L)) << "smaller: its own size";
+  EXPECT_EQ(drawn(400, 10), std::make_pair(260L, 10L)) << "only wider";
+  EXPECT_EQ(drawn(20, 100), std::make_pair(20L, 40L)) << "only taller";
 }
 
 }  // namespace

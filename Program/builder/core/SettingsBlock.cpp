@@ -251,6 +251,14 @@ size_t WriteSettingsBlock(std::vector<uint8_t>& out) {
     }
     WriteUninstallRegs(w, s);
   }
+  if (s.VesmarinFor[0]) {
+    w.Tag(SettingsTag::CopyrightLine);
+    w.Text(s.VesmarinFor);
+  }
+  if (s.VesmarinForE[0]) {
+    w.Tag(SettingsTag::CopyrightLineE);
+    w.Text(s.VesmarinForE);
+  }
   if (s.UseBannerFile) {
     w.Tag(SettingsTag::BannerFile);
     w.Text(s.BannerFile);
