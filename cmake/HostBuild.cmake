@@ -19,6 +19,7 @@ foreach(arch IN LISTS _arches)
       -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-${arch}.cmake
       -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
       -DVESMARIN_PEER_BIN=${CMAKE_BINARY_DIR}/${peer}/bin
+      -DVESMARIN_LIBPNG_DIR=${CMAKE_BINARY_DIR}/libpng
     BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target payload
     INSTALL_COMMAND ""
     BUILD_ALWAYS TRUE

@@ -10,7 +10,7 @@ packages=(
   libz-mingw-w64-dev libboost-dev googletest
   wine64 xvfb xauth fonts-ipafont-gothic
   gcab cabextract icoutils osslsigncode openssl
-  locales python3
+  locales python3 dpkg-dev
   fonts-ipafont-gothic
 )
 missing=()
@@ -40,4 +40,7 @@ if [ ${#need_locales[@]} -gt 0 ]; then
   done
   "${as_root[@]}" locale-gen
 fi
+# libpng is built from Debian's source package (fetched once, never kept in
+# the repository).
+"$here/fetch-libpng.sh" "${VESMARIN_BUILD:-$here/../build}/libpng"
 "$here/wine-prefix.sh"

@@ -122,6 +122,13 @@ bool RedirectTarget(HINTERNET request, const std::wstring& current, std::wstring
 bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
                  const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
                  void* context) {
+  return DownloadUrl(userAgent, url, userName, password, callback, chunkSize, context, nullptr);
+}
+
+bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
+                 const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
+                 void* context, bool* leftDomain) {
+  if (leftDomain) *leftDomain = false;
   if (!url || !callback || !SystemWinInet()) return false;
   const DWORD want = chunkSize == 0 || chunkSize > kDownloadChunk ? kDownloadChunk : chunkSize;
   const bool ownUser = userName && userName[0];
@@ -143,7 +150,10 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
       return false;
     // The first address is the caller's to check; every place a redirect
     // leads to must lie inside the download domain.
-    if (hop > 0 && CheckHostSuffix(parts.host, kDownloadDomainSuffix) != 0) return false;
+    if (hop > 0 && CheckHostSuffix(parts.host, kDownloadDomainSuffix) != 0) {
+      if (leftDomain) *leftDomain = true;
+      return false;
+    }
     if (ownUser) {
       wcscpy(parts.user, userName);
       parts.userLength = static_cast<DWORD>(wcslen(userName));

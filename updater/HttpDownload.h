@@ -25,3 +25,8 @@ const int kMaxRedirects = 5;
 bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
                  const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
                  void* context);
+// The same; *leftDomain tells whether it failed because a redirect led
+// outside the download domain.
+bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
+                 const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
+                 void* context, bool* leftDomain);

@@ -1,6 +1,6 @@
-// The main dialog as far as this build has it: the tabs, the update list
-// with the version check's result, and the buttons. The browser pane's host
-// window class is registered, but it hosts nothing yet.
+// The main dialog: the update list and the news list on two tabs, the
+// browser pane showing the selected row's HTML, and the Update and Options
+// buttons.
 #pragma once
 #include <windows.h>
 
@@ -8,13 +8,15 @@
 
 #include "UpdateItem.h"
 
-// Registers the browser host window class that the dialog template names;
-// without it the dialog cannot be created.
-bool RegisterBrowserHostClass(HINSTANCE instance);
-
 // Creates the modeless main dialog owned by owner; null when it cannot be
-// made.
+// made (including when its browser pane cannot be set up).
 HWND CreateMainDialog(HWND owner, bool shownAutomatically);
 
 // The update list's text for one item.
 std::wstring UpdateRowText(const UpdateItem& item, bool checkFailed);
+// The news list's text for one item: "[yyyy/mm/dd] title".
+std::wstring NewsRowText(const NewsItem& item);
+// The HTML shown for an update row.
+std::wstring UpdateDescriptionHtml(const UpdateItem& item);
+// The tab shown first (0 updates, 1 news).
+int FirstTab(bool shownAutomatically);

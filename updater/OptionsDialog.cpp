@@ -1,19 +1,65 @@
 #include "OptionsDialog.h"
 
 #include "NemdriftResource.h"
-#include "WindowCentering.h"
+#include "UpdaterRegistry.h"
 #include "UpdaterState.h"
+#include "WindowCentering.h"
 
 namespace {
 
-INT_PTR CALLBACK OptionsPendingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ShowOptionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      int checked = IDC_SHOW_NONE;
+      if (Updater.ShowOption == 1) checked = IDC_SHOW_NEW_INFORMATION;
+      if (Updater.ShowOption == 2) checked = IDC_SHOW_UPDATES_ONLY;
+      CheckRadioButton(dialog, IDC_SHOW_NONE, IDC_SHOW_UPDATES_ONLY, checked);
+      CenterWindowOver(dialog, GetParent(dialog));
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        DWORD value = 2;
+        if (IsDlgButtonChecked(dialog, IDC_SHOW_NEW_INFORMATION) == BST_CHECKED)
+          value = 1;
+        else if (IsDlgButtonChecked(dialog, IDC_SHOW_NONE) == BST_CHECKED)
+          value = 0;
+        Updater.ShowOption = value;
+        WriteRegDword(Updater.RegKey.c_str(), L"ShowOption", value);
+        EndDialog(dialog, 1);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 2);
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK IntegratedOptionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
+      CheckDlgButton(dialog, IDC_AUTO_CHECK_UPDATE,
+                     Updater.AutoCheckUpdate ? BST_CHECKED : BST_UNCHECKED);
+      CheckDlgButton(dialog, IDC_SHOW_ON_NEW_INFORMATION,
+                     Updater.ShowOnNewInformation ? BST_CHECKED : BST_UNCHECKED);
       CenterWindowOver(dialog, GetParent(dialog));
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, LOWORD(wParam) == IDOK ? 1 : 2);
+      if (LOWORD(wParam) == IDOK) {
+        Updater.AutoCheckUpdate = IsDlgButtonChecked(dialog, IDC_AUTO_CHECK_UPDATE) == BST_CHECKED;
+        Updater.ShowOnNewInformation =
+            IsDlgButtonChecked(dialog, IDC_SHOW_ON_NEW_INFORMATION) == BST_CHECKED;
+        WriteRegDword(Updater.RegKey.c_str(), L"AutoCheckUpdate", Updater.AutoCheckUpdate ? 1 : 0);
+        WriteRegDword(Updater.RegKey.c_str(), L"ShowOnNewInformation",
+                      Updater.ShowOnNewInformation ? 1 : 0);
+        EndDialog(dialog, 1);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 2);
         return TRUE;
       }
       break;
@@ -24,6 +70,8 @@ INT_PTR CALLBACK OptionsPendingProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 INT_PTR ShowOptionsDialog(HWND owner) {
-  return DialogBoxParamW(Updater.Instance, MAKEINTRESOURCEW(IDD_OPTIONS_PENDING), owner,
-                         OptionsPendingProc, 0);
+  if (Updater.IntegrateMode)
+    return DialogBoxParamW(Updater.Instance, MAKEINTRESOURCEW(IDD_OPTIONS_INTEGRATED), owner,
+                           IntegratedOptionProc, 0);
+  return DialogBoxParamW(Updater.Instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, ShowOptionProc, 0);
 }

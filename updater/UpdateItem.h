@@ -20,11 +20,17 @@ struct UpdateItem {
   SYSTEMTIME Date = {};
 };
 
+// One item of the maker's news feed.
 struct NewsItem {
   int Kind = kNewsItemKind;
+  std::wstring Category;
   std::wstring Title;
   std::wstring Link;
+  std::wstring PubDate;
   std::wstring Description;
-  std::wstring Category;
-  SYSTEMTIME Date = {};
+  std::wstring ProductName;
+  std::wstring ProductPlatform;
+  SYSTEMTIME Date = {};  // local time; all zero when PubDate does not parse
+  // Date as a FILETIME number, 0 when it does not convert; the sort key.
+  unsigned long long SortKey = 0;
 };

@@ -162,7 +162,7 @@ void ReleaseUpdaterResources() {
   if (oleStarted) OleUninitialize();
   oleStarted = false;
   for (auto& entry : Updater.NewsIconCache)
-    if (entry.second) DeleteObject(entry.second);
+    if (entry.second.Bitmap) DeleteObject(entry.second.Bitmap);
   Updater.NewsIconCache.clear();
 }
 

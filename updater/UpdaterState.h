@@ -8,6 +8,13 @@
 
 #include "UpdateItem.h"
 
+// A news category's icon: its bitmap and, once the main dialog has added it
+// to its image list, its index there.
+struct NewsIcon {
+  int Index = 0;
+  HBITMAP Bitmap = nullptr;
+};
+
 struct UpdaterState {
   HINSTANCE Instance = nullptr;
   wchar_t Caption[200] = {};
@@ -28,7 +35,7 @@ struct UpdaterState {
   std::wstring CheckFailDescription;
   std::deque<NewsItem> News;
   std::deque<UpdateItem> Updates;
-  std::map<std::wstring, HBITMAP> NewsIconCache;
+  std::map<std::wstring, NewsIcon> NewsIconCache;
   std::wstring UpdaterLoginUser;
   std::wstring UpdaterLoginPass;
   std::wstring ProductName;

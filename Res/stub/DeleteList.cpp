@@ -95,7 +95,7 @@ void ProcessDeleteList(HWND owner) {
   if (!block) return;
   std::wstring text;
   if (const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(block))) {
-    text = DecodeReadMeText(bytes, size);
+    if (!DecodeReadMeText(bytes, size, &text)) text.clear();
     GlobalUnlock(block);
   }
   GlobalFree(block);

@@ -276,6 +276,9 @@ DestinationCheck ValidateDestinationFolder(const wchar_t* folder, wchar_t* outpu
   for (size_t i = 0; text[i]; ++i) {
     if (text[i] == L':' && i != 1) return kDestinationInvalidChars;
   }
+  const bool drive = iswalpha(text[0]) && text[1] == L':' && text[2] == L'\\';
+  const bool unc = text[0] == L'\\' && text[1] == L'\\' && text[2] && text[2] != L'\\';
+  if (!drive && !unc) return kDestinationNotAbsolute;
   wchar_t absolute[MAX_PATH];
   DWORD n = GetFullPathNameW(text, MAX_PATH, absolute, nullptr);
   if (n > 0 && n < MAX_PATH) lstrcpynW(text, absolute, MAX_PATH);

@@ -38,12 +38,15 @@ bool RemoveInvalidPathChars(wchar_t* text, bool keepDriveColon);
 
 // Checks a destination folder the way the destination page checks a typed
 // one, and puts the checked folder (absolute, with a trailing backslash)
-// into output (260 characters).
+// into output (260 characters). Only a full path is accepted (a drive
+// letter with its colon and backslash, or a UNC path): a relative folder
+// would depend on the current folder of the moment.
 enum DestinationCheck {
   kDestinationOk = 0,
   kDestinationTooLong = 1,      // 260 characters or more, or no room for the backslash
   kDestinationInvalidChars = 2,
   kDestinationEmpty = 3,
+  kDestinationNotAbsolute = 4,
 };
 DestinationCheck ValidateDestinationFolder(const wchar_t* folder, wchar_t* output);
 

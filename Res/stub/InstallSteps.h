@@ -6,8 +6,8 @@
 
 namespace stub {
 
-// Silent run: the uninstaller-path check, the saved install path, event
-// 1006, then ExtractAndInstall. Returns the exit code (0 when installed).
+// Silent run: the install folder (DecideInstallFolderWithoutPage), then
+// ExtractAndInstall. Returns the exit code (0 when installed).
 int RunSilentInstallation();
 
 // Extracts the archive into the extraction folder and, only when that
@@ -16,9 +16,9 @@ int RunSilentInstallation();
 bool ExtractAndInstall();
 
 // Interactive run: the wizard. Returns its result: 0 finished, 4 read-me
-// not loadable, 13 folder refused by the extension module, 15 saved install
-// path missing, 16 the sheet could not be shown, 17 closed without
-// finishing.
+// not loadable, and without a destination page 13 folder refused by the
+// extension module, 14 no room for the uninstaller, 15 saved install path
+// missing; 16 the sheet could not be shown, 17 closed without finishing.
 int RunWizard();
 
 // After a successful installation: the uninstaller with its information

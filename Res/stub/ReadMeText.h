@@ -11,7 +11,8 @@ namespace stub {
 // FF FE: the rest is UTF-16LE (an odd last byte is dropped); EF BB BF: the
 // rest is UTF-8; a first byte 0: empty; otherwise text in the ANSI code
 // page. UTF-8 and ANSI text ends at the first 0 byte. The result carries no
-// terminating character of its own.
-std::wstring DecodeReadMeText(const uint8_t* bytes, size_t size);
+// terminating character of its own. False (text empty) when a conversion
+// fails.
+bool DecodeReadMeText(const uint8_t* bytes, size_t size, std::wstring* text);
 
 }  // namespace stub

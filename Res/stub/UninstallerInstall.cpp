@@ -41,12 +41,10 @@ int UninstallInfoErrorCode(UninstallInfoResult result) {
   }
 }
 
-}  // namespace
-
-bool ComposeUninstallerPlace(const StubSettings& s, UninstallerPlace* place) {
+bool ComposePlaceIn(const StubSettings& s, const wchar_t* extractPath, UninstallerPlace* place) {
   ZeroMemory(place, sizeof(*place));
   place->builtIn = (s.FlagsA & SfxFlagsA::UseVesmarinUninstaller) != 0;
-  std::wstring folder = s.ExtractPath;
+  std::wstring folder = extractPath;
   if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
   std::wstring file;
   if (place->builtIn) {
@@ -69,7 +67,7 @@ bool ComposeUninstallerPlace(const StubSettings& s, UninstallerPlace* place) {
     place->path[0] = 0;
     return false;
   }
-  if (place->builtIn && !IsPathInsideFolder(s.ExtractPath, place->path)) {
+  if (place->builtIn && !IsPathInsideFolder(extractPath, place->path)) {
     place->path[0] = 0;
     return false;
   }
@@ -77,6 +75,18 @@ bool ComposeUninstallerPlace(const StubSettings& s, UninstallerPlace* place) {
   wchar_t* name = FindFileNamePart(place->folder);
   if (name) *name = 0;
   return true;
+}
+
+}  // namespace
+
+bool ComposeUninstallerPlace(const StubSettings& settings, UninstallerPlace* place) {
+  return ComposePlaceIn(settings, settings.ExtractPath, place);
+}
+
+bool UninstallerPathFits(const StubSettings& settings, const wchar_t* folder) {
+  if (!(settings.FlagsA & SfxFlagsA::UseVesmarinUninstaller)) return true;
+  UninstallerPlace place;
+  return ComposePlaceIn(settings, folder, &place);
 }
 
 UninstallInfoContent ComposeUninstallInfo(const StubSettings& s,

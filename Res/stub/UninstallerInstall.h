@@ -36,6 +36,12 @@ struct UninstallerPlace {
 // the path does not fit or the folder would leave the extraction folder.
 bool ComposeUninstallerPlace(const StubSettings& settings, UninstallerPlace* place);
 
+// The check that every way of choosing the folder makes before anything is
+// written: with the built-in uninstaller, its place below folder (as
+// ComposeUninstallerPlace would make it) fits the path limit and stays
+// inside folder. Always true without the built-in uninstaller.
+bool UninstallerPathFits(const StubSettings& settings, const wchar_t* folder);
+
 // The information file's content from the settings and the created paths
 // (oldest first): options, files, registry keys, COM servers to unregister
 // (their installed places) and the Start-menu group of the interface

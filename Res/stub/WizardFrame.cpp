@@ -13,6 +13,7 @@
 #include "CabDecoder.h"
 #include "ExtensionRecord.h"
 #include "Extraction.h"
+#include "InstallFolder.h"
 #include "InstallSteps.h"
 #include "InstallWorker.h"
 #include "ReadMeText.h"
@@ -37,9 +38,25 @@ namespace stub {
 namespace {
 
 const int kResultReadMeFailed = 4;
-const int kResultFolderRefused = 13;
-const int kResultSavedPathMissing = 15;
 const int kResultWizardFailed = 16;
+
+// The read-me bytes as decoded text; false for an empty member, a UTF-16
+// text of odd length (cut or damaged) or a text that cannot be converted.
+bool DecodeReadMeMember(HGLOBAL block, DWORD size) {
+  if (!block || size == 0) return false;
+  const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(block));
+  if (!bytes) return false;
+  bool decoded = false;
+  if (!(size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE && (size & 1))) {
+    try {
+      decoded = DecodeReadMeText(bytes, size, &g_ReadMeText);
+    } catch (const std::bad_alloc&) {
+      decoded = false;
+    }
+  }
+  GlobalUnlock(block);
+  return decoded;
+}
 
 // The read-me (ExplainFile with a Japanese interface, ExplainFileE with an
 // English one, the other when the preferred one is empty): loaded, decoded
@@ -53,24 +70,10 @@ int LoadReadMe(bool* show) {
   DWORD size = 0;
   vesmarin::ScopedGlobal block(
       g_Archive && g_Archive->Decoder ? g_Archive->Decoder->ExtractToMemory(name, &size) : nullptr);
-  if (!block || size == 0) {
-    StubLog(L"Wizard: read-me %ls not taken from the archive\n", name);
+  if (!DecodeReadMeMember(block.get(), size)) {
+    StubLog(L"Wizard: read-me %ls not taken from the archive or not decodable\n", name);
+    g_ReadMeText.clear();
     ShowStubStringMessage(nullptr, IDS_README_EXTRACT_FAILED, MB_OK | MB_ICONERROR);
-    return kResultReadMeFailed;
-  }
-  bool decoded = false;
-  const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(block.get()));
-  if (bytes) {
-    try {
-      g_ReadMeText = DecodeReadMeText(bytes, size);
-      decoded = true;
-    } catch (const std::bad_alloc&) {
-      decoded = false;
-    }
-    GlobalUnlock(block.get());
-  }
-  if (!decoded) {
-    ShowStubStringMessage(nullptr, IDS_NO_MEMORY, MB_OK | MB_ICONERROR);
     return kResultReadMeFailed;
   }
   g_ReadMeCrc = ReadMeTextCrc(g_ReadMeText);
@@ -79,24 +82,6 @@ int LoadReadMe(bool* show) {
       ReadRegDword(SavedPathRoot(s.SaveExplainShowFlagRootKey), s.SaveExplainShowFlagKey,
                    s.SaveExplainShowFlagValue, &value) == RegReadResult::kRead;
   *show = !ReadMeSkipped(s.FlagsB, read, value, g_ReadMeCrc);
-  return 0;
-}
-
-// Without a destination page: the saved install folder and event 1006.
-int DecideFolderWithoutPage() {
-  StubSettings& s = *g_Settings;
-  if (s.FlagsA & SfxFlagsA::UseSavePath) {
-    wchar_t folder[MAX_PATH];
-    if (ReadSavedInstallPath(SavedPathRoot(s.SavePathRootKey), s.SavePathKey, s.SavePathValue,
-                             folder) == kSavedPathFound) {
-      lstrcpynW(s.ExtractPath, folder, MAX_PATH);
-    } else if (s.FlagsA & SfxFlagsA::FailIfPathRegNotExist) {
-      ShowStubStringMessage(nullptr, IDS_CANT_FIND_INSTALL_INFO, MB_OK | MB_ICONERROR);
-      return kResultSavedPathMissing;
-    }
-  }
-  if (ExtensionModuleLoaded() && SendInstallFolderEvent(s.ExtractPath) != 0)
-    return kResultFolderRefused;
   return 0;
 }
 
@@ -110,6 +95,12 @@ void LoadHeaderTexts(WizardPage page, HeaderTexts* texts) {
   if (page == kPageReady) {
     LoadStubString(IDS_READY_TITLE, texts->title, ARRAYSIZE(texts->title));
     LoadStubString(IDS_READY_SUBTITLE, texts->subtitle, ARRAYSIZE(texts->subtitle));
+  } else if (page == kPageReadMe) {
+    LoadStubString(IDS_README_TITLE, texts->title, ARRAYSIZE(texts->title));
+    LoadStubString(IDS_README_SUBTITLE, texts->subtitle, ARRAYSIZE(texts->subtitle));
+  } else if (page == kPageDestination) {
+    LoadStubString(IDS_DESTINATION_TITLE, texts->title, ARRAYSIZE(texts->title));
+    LoadStubString(IDS_DESTINATION_SUBTITLE, texts->subtitle, ARRAYSIZE(texts->subtitle));
   } else if (page == kPagePerforming) {
     LoadStubString(IDS_PERFORMING_TITLE, texts->title, ARRAYSIZE(texts->title));
     LoadStubString(IDS_PERFORMING_SUBTITLE, texts->subtitle, ARRAYSIZE(texts->subtitle));
@@ -120,15 +111,18 @@ DLGPROC PageProcedure(WizardPage page) {
   switch (page) {
     case kPageWelcome:
       return WelcomePageProc;
+    case kPageReadMe:
+      return ReadMePageProc;
+    case kPageDestination:
+      return DestinationPageProc;
     case kPageReady:
       return ReadyPageProc;
     case kPagePerforming:
       return PerformingPageProc;
     case kPageComplete:
       return CompletePageProc;
-    default:
-      return nullptr;  // the read-me and destination pages are not built yet
   }
+  return nullptr;
 }
 
 }  // namespace
@@ -182,7 +176,7 @@ int RunWizard() {
     pages.push_back(handle);
   }
   if (!destinationPage) {
-    result = DecideFolderWithoutPage();
+    result = DecideInstallFolderWithoutPage();
     if (result != 0) {
       for (HPROPSHEETPAGE created : pages) DestroyPropertySheetPage(created);
       return result;

@@ -11,6 +11,11 @@ namespace stub {
 const UINT kWizardCaptionMessage = 0x8067;
 // The Performing Installation page runs the installation.
 const UINT kWizardStartMessage = 0x8068;
+// A page moves the focus to the window in wParam (posted, so that it comes
+// after the frame's own focus handling).
+const UINT kWizardFocusMessage = 0x8069;
+// A page's deferred step after its activation.
+const UINT kWizardDeferredMessage = WM_USER + 10;
 
 // The new-style wizard (UseNewWizard when the wizard starts).
 extern bool g_WizardNewStyle;

@@ -36,6 +36,9 @@
 #define IDB_WIZ97_HEADER 138
 #define IDB_ABOUT_LOGO 117
 
+// The property sheet's own Next button (the frame's; Cancel is IDCANCEL).
+#define IDC_WIZ_FRAME_NEXT 12324
+
 // Controls shared by several pages.
 #define IDC_WIZ_PANEL 1031
 #define IDC_WIZ_TITLE 1043
@@ -56,6 +59,17 @@
 // About box.
 #define IDC_ABOUT_LOGO 1050
 #define IDC_ABOUT_LINK 1022
+
+// Read Me page.
+#define IDC_README_TEXT 1009
+#define IDC_README_NOTICE 1035
+
+// Select Destination Folder page.
+#define IDC_DEST_FOLDER 1000
+#define IDC_DEST_BROWSE 3
+#define IDC_DEST_ADD_DEFAULT 4
+#define IDC_DEST_CONFIRM_OVERWRITE 1001
+#define IDC_DEST_FORCE_OVERWRITE 1002
 
 // Ready page.
 #define IDC_READY_FROM 1019
@@ -80,12 +94,20 @@
 #define IDC_COMPLETE_OPEN_FOLDER 1042
 
 // Strings.
+#define IDS_FOLDER_CREATE_QUESTION 3
 #define IDS_STEP_UNINSTALL 6
 #define IDS_STEP_SHORTCUTS 7
 #define IDS_STEP_COPYING 8
 #define IDS_ABOUT_MENU 9
+#define IDS_DISAGREE 13
+#define IDS_AGREE 14
+#define IDS_README_FONT 16
 #define IDS_ABORT_QUESTION 41
 #define IDS_TITLE_FONT 44
+#define IDS_DESTINATION_TITLE 45
+#define IDS_DESTINATION_SUBTITLE 46
+#define IDS_README_TITLE 47
+#define IDS_README_SUBTITLE 48
 #define IDS_READY_TITLE 49
 #define IDS_READY_SUBTITLE 50
 #define IDS_PERFORMING_TITLE 51
@@ -93,3 +115,4 @@
 #define IDS_README_EXTRACT_FAILED 55
 #define IDS_PRODUCT_INFO_URL 58
 #define IDS_TITLE_FONT_SEGOE 68
+#define IDS_README_FONT_SEGOE 69

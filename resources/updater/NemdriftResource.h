@@ -24,11 +24,22 @@
 #define IDS_NO_SIGNATURE_CHECK      120
 #define IDS_BAD_SIGNATURE           121
 #define IDS_SETTINGS_LANGUAGE       122
+#define IDS_START_FAILED            123
+
+// Icon and bitmaps.
+#define IDI_NEMDRIFT                101
+#define IDB_NEWS_DEFAULT            113
 
 // Dialogs.
 #define IDD_MAIN                    103
 #define IDD_GATHERING               107
-#define IDD_OPTIONS_PENDING         190
+#define IDD_DOWNLOAD                106
+#define IDD_OPTIONS                 116
+#define IDD_OPTIONS_INTEGRATED      117
+
+#ifndef IDC_STATIC
+#define IDC_STATIC                  (-1)
+#endif
 
 // Controls of the main dialog.
 #define IDC_TABS                    1000
@@ -37,10 +48,18 @@
 #define IDC_UPDATE                  1006
 #define IDC_NEWS_LIST               1008
 #define IDC_OPTIONS                 1009
-// The text of the "Gathering information..." and options placeholder
-// dialogs.
+// The download dialog.
+#define IDC_DOWNLOAD_PROGRESS       1007
+#define IDC_DOWNLOAD_TEXT           1022
+// The options dialogs.
+#define IDC_SHOW_NONE               1010
+#define IDC_SHOW_NEW_INFORMATION    1011
+#define IDC_SHOW_UPDATES_ONLY       1012
+#define IDC_AUTO_CHECK_UPDATE       1013
+#define IDC_SHOW_ON_NEW_INFORMATION 1014
+#define IDC_OPTIONS_GROUP           1023
+// The text of the "Gathering information..." dialog.
 #define IDC_GATHERING_TEXT          1020
-#define IDC_OPTIONS_PENDING_TEXT    1021
 
 // The window class of the browser host control in the main dialog, and the
 // control it hosts (the WebBrowser control).

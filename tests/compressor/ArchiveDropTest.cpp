@@ -8,49 +8,13 @@
 #include "ArchiveTree.h"
 #include "CompressorState.h"
 #include "CompressorTestUtil.h"
+#include "DragOwnerWindow.h"
 #include "OleDragDrop.h"
 #include "TestSupport.h"
 
 namespace {
 
 using testsupport::TempDir;
-
-// A window that hands out copies of a file list, as a drag source's owner.
-class FileSource {
- public:
-  explicit FileSource(const std::vector<std::wstring>& paths) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = Proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"SardokDropSourceTest";
-    RegisterClassW(&windowClass);
-    window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                              nullptr, windowClass.hInstance, nullptr);
-    block_ = BuildDropFilesBlock(paths);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(block_));
-    const CLIPFORMAT formats[] = {CF_HDROP};
-    object_ = CreateDragDataObject(window_, kRenderDataMessage, formats, 1);
-  }
-  ~FileSource() {
-    if (object_) object_->Release();
-    DestroyWindow(window_);
-    GlobalFree(block_);
-  }
-  IDataObject* object() const { return object_; }
-
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kRenderDataMessage) {
-      HGLOBAL block = reinterpret_cast<HGLOBAL>(GetWindowLongPtrW(window, GWLP_USERDATA));
-      reinterpret_cast<RenderDataRequest*>(lParam)->data = CopyGlobalBlock(block);
-      return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  HWND window_ = nullptr;
-  HGLOBAL block_ = nullptr;
-  IDataObject* object_ = nullptr;
-};
 
 class ArchiveDropTest : public ::testing::Test {
  protected:
@@ -75,15 +39,17 @@ class ArchiveDropTest : public ::testing::Test {
   // A drag of paths entering the archive pane and dropped at point; the
   // effect answered at the enter.
   DWORD Drop(const std::vector<std::wstring>& paths, POINTL point) {
-    FileSource source(paths);
+    DragOwnerWindow source(BuildDropFilesBlock(paths));
+    IDataObject* object = source.NewDataObject(CF_HDROP);
     const CLIPFORMAT formats[] = {CF_HDROP};
     IDropTarget* target =
         CreateDragDropTarget(GetParent(tree), kDropNotifyMessage, formats, 1);
     DWORD entered = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    target->DragEnter(source.object(), MK_LBUTTON, point, &entered);
+    target->DragEnter(object, MK_LBUTTON, point, &entered);
     DWORD dropped = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-    target->Drop(source.object(), 0, point, &dropped);
+    target->Drop(object, 0, point, &dropped);
     target->Release();
+    object->Release();
     return entered;
   }
 

@@ -9,53 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "DragOwnerWindow.h"
 #include "OleDragDrop.h"
 
 namespace {
-
-// A window that answers data requests with a copy of one block, and records
-// the drop notifications it gets, answering them with a chosen effect.
-class Owner {
- public:
-  Owner() {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = Proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"SardokDragOwnerTest";
-    RegisterClassW(&windowClass);
-    window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                              nullptr, windowClass.hInstance, nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~Owner() {
-    DestroyWindow(window_);
-    if (block) GlobalFree(block);
-  }
-  HWND window() const { return window_; }
-
-  HGLOBAL block = nullptr;       // what data requests get a copy of
-  DWORD answer = DROPEFFECT_COPY;
-  std::vector<WPARAM> events;    // notifications received
-  std::vector<CLIPFORMAT> formats;
-
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Owner* self = reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && message == kRenderDataMessage) {
-      reinterpret_cast<RenderDataRequest*>(lParam)->data = CopyGlobalBlock(self->block);
-      return 0;
-    }
-    if (self && message == kDropNotifyMessage) {
-      DropNotification* record = reinterpret_cast<DropNotification*>(lParam);
-      self->events.push_back(wParam);
-      self->formats.push_back(record->format);
-      record->effect = self->answer;
-      return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  HWND window_ = nullptr;
-};
 
 std::vector<std::wstring> PathsIn(HGLOBAL block) {
   std::vector<std::wstring> paths;
@@ -94,10 +51,8 @@ TEST_F(OleDragDropTest, TheFileBlockIsADropFilesListOfWidePaths) {
 }
 
 TEST_F(OleDragDropTest, EveryGetDataHandsOutAMediumOfItsOwn) {
-  Owner owner;
-  owner.block = BuildDropFilesBlock({L"C:\\one.txt", L"C:\\two.txt"});
-  const CLIPFORMAT formats[] = {CF_HDROP};
-  IDataObject* object = CreateDragDataObject(owner.window(), kRenderDataMessage, formats, 1);
+  DragOwnerWindow owner(BuildDropFilesBlock({L"C:\\one.txt", L"C:\\two.txt"}));
+  IDataObject* object = owner.NewDataObject(CF_HDROP);
   ASSERT_NE(nullptr, object);
   FORMATETC request = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   EXPECT_EQ(S_OK, object->QueryGetData(&request));
@@ -108,7 +63,7 @@ TEST_F(OleDragDropTest, EveryGetDataHandsOutAMediumOfItsOwn) {
   EXPECT_EQ(static_cast<DWORD>(TYMED_HGLOBAL), first.tymed);
   EXPECT_EQ(nullptr, first.pUnkForRelease);
   EXPECT_NE(first.hGlobal, second.hGlobal);
-  EXPECT_NE(owner.block, first.hGlobal);
+  EXPECT_NE(second.hGlobal, nullptr);
   // The receiver frees what it got; the next one is still whole.
   ReleaseStgMedium(&first);
   EXPECT_EQ((std::vector<std::wstring>{L"C:\\one.txt", L"C:\\two.txt"}), PathsIn(second.hGlobal));
@@ -122,14 +77,13 @@ TEST_F(OleDragDropTest, EveryGetDataHandsOutAMediumOfItsOwn) {
   EXPECT_EQ(DV_E_FORMATETC, object->GetData(&stream, &medium));
   EXPECT_EQ(DV_E_FORMATETC, object->QueryGetData(&stream));
   // An owner with nothing to give.
-  GlobalFree(owner.block);
-  owner.block = nullptr;
+  owner.SetBlock(nullptr);
   EXPECT_EQ(STG_E_MEDIUMFULL, object->GetData(&request, &medium));
   EXPECT_EQ(static_cast<ULONG>(0), object->Release());
 }
 
 TEST_F(OleDragDropTest, TheFormatEnumeratorCountsOnlyWhatItGave) {
-  Owner owner;
+  DragOwnerWindow owner;
   const CLIPFORMAT formats[] = {CF_HDROP, CF_UNICODETEXT};
   IDataObject* object = CreateDragDataObject(owner.window(), kRenderDataMessage, formats, 2);
   ASSERT_NE(nullptr, object);
@@ -190,15 +144,12 @@ TEST_F(OleDragDropTest, TheSourceDropsWhenItsButtonIsUpAndCancelsOnEscape) {
 }
 
 TEST_F(OleDragDropTest, TheTargetNeverAnswersMoveAndForgetsTheLastDrag) {
-  Owner source;
-  source.block = BuildDropFilesBlock({L"C:\\data\\a.txt"});
-  Owner textSource;
-  textSource.block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16);
+  DragOwnerWindow source(BuildDropFilesBlock({L"C:\\data\\a.txt"}));
+  DragOwnerWindow textSource(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16));
   const CLIPFORMAT files[] = {CF_HDROP};
-  const CLIPFORMAT text[] = {CF_UNICODETEXT};
-  IDataObject* fileObject = CreateDragDataObject(source.window(), kRenderDataMessage, files, 1);
-  IDataObject* textObject = CreateDragDataObject(textSource.window(), kRenderDataMessage, text, 1);
-  Owner owner;
+  IDataObject* fileObject = source.NewDataObject(CF_HDROP);
+  IDataObject* textObject = textSource.NewDataObject(CF_UNICODETEXT);
+  DragOwnerWindow owner;
   owner.answer = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   IDropTarget* target = CreateDragDropTarget(owner.window(), kDropNotifyMessage, files, 1);
   ASSERT_NE(nullptr, target);

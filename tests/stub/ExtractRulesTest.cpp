@@ -52,7 +52,10 @@ std::wstring ShellFolder(int csidl) {
 }
 
 std::wstring Decode(const std::string& bytes) {
-  return stub::DecodeReadMeText(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  std::wstring text;
+  EXPECT_TRUE(
+      stub::DecodeReadMeText(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &text));
+  return text;
 }
 
 TEST(DeleteList, LinesEndOnlyAtCrLfAndEmptyLinesGo) {

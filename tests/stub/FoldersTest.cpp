@@ -156,6 +156,11 @@ TEST(ValidateDestinationFolder, ChecksLikeTheDestinationPage) {
   EXPECT_EQ(stub::ValidateDestinationFolder(noRoom.c_str(), out), stub::kDestinationTooLong);
   std::wstring tooLong = L"C:\\" + std::wstring(300, L'a');
   EXPECT_EQ(stub::ValidateDestinationFolder(tooLong.c_str(), out), stub::kDestinationTooLong);
+  // Only a full path: anything else would depend on the current folder.
+  for (const wchar_t* relative : {L"Apps\\Tool", L"\\Apps", L"C:Apps", L".\\"}) {
+    SCOPED_TRACE(testing::PrintToString(testsupport::Narrow(relative)));
+    EXPECT_EQ(stub::ValidateDestinationFolder(relative, out), stub::kDestinationNotAbsolute);
+  }
 }
 
 class CreateDirectoryTest : public ::testing::Test {

@@ -90,6 +90,27 @@ TEST(UninstallerPlace, BuiltInUninstallerGoesBelowTheExtractionFolder) {
   EXPECT_FALSE(stub::ComposeUninstallerPlace(*s, &place));
 }
 
+// The check made before anything is written, for any chosen folder: the
+// uninstaller's whole path must fit below it.
+TEST(UninstallerPlace, FitsBelowAChosenFolderOnlyWithRoomForItsPath) {
+  ScopedSettings s(L"C:\\Short\\");
+  s->FlagsA |= SfxFlagsA::UseVesmarinUninstaller;
+  Set(s->UseVesmarinUninstallerFolder, L"\\Uninstall\\");
+  // "C:\" + folder + "\Uninstall\Hollmere64.exe" (or Hollmere.exe).
+  const size_t tail = 1 + 10 + wcslen(stub::kUninstallerFileName);
+  const std::wstring fits = L"C:\\" + std::wstring(MAX_PATH - 1 - 3 - tail, L'a');
+  EXPECT_TRUE(stub::UninstallerPathFits(*s, fits.c_str()));
+  EXPECT_TRUE(stub::UninstallerPathFits(*s, (fits + L"\\").c_str())) << "with its backslash";
+  EXPECT_FALSE(stub::UninstallerPathFits(*s, (fits + L"a").c_str()));
+  // The package's own folder plays no part.
+  EXPECT_FALSE(stub::UninstallerPathFits(*s, (L"C:\\" + std::wstring(250, L'b')).c_str()));
+  Set(s->UseVesmarinUninstallerFolder, L"..\\..\\");
+  EXPECT_FALSE(stub::UninstallerPathFits(*s, L"C:\\Apps\\Example\\"));
+  // Without the built-in uninstaller there is nothing to fit.
+  s->FlagsA &= ~SfxFlagsA::UseVesmarinUninstaller;
+  EXPECT_TRUE(stub::UninstallerPathFits(*s, (L"C:\\" + std::wstring(300, L'c')).c_str()));
+}
+
 TEST(UninstallerPlace, PackagesOwnUninstallerIsNamedByItsSettings) {
   ScopedSettings s(L"C:\\Apps\\Example\\");
   Set(s->UnInstallFile, L"bin\\remove.exe");

@@ -1,16 +1,36 @@
 #include "DefinitionText.h"
 
+#include <cwchar>
+
 #include "TestSupport.h"
 
 namespace testsupport {
 
+namespace {
+
+std::wstring KeyOf(const std::wstring& line) {
+  const size_t equals = line.find(L'=');
+  return equals == std::wstring::npos ? std::wstring() : line.substr(0, equals);
+}
+
+}  // namespace
+
 DefinitionText& DefinitionText::Add(const std::wstring& line) {
+  const std::wstring key = KeyOf(line);
+  if (!key.empty()) {
+    for (std::wstring& existing : lines_) {
+      if (_wcsicmp(KeyOf(existing).c_str(), key.c_str()) == 0) {
+        existing = line;
+        return *this;
+      }
+    }
+  }
   lines_.push_back(line);
   return *this;
 }
 
 DefinitionText& DefinitionText::Add(const std::vector<std::wstring>& lines) {
-  lines_.insert(lines_.end(), lines.begin(), lines.end());
+  for (const std::wstring& line : lines) Add(line);
   return *this;
 }
 

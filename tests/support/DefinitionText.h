@@ -12,6 +12,8 @@ class DefinitionText {
   DefinitionText() = default;
   explicit DefinitionText(const std::vector<std::wstring>& lines) { Add(lines); }
 
+  // A line whose key is there already replaces that line: the profile API
+  // would read only the first of two.
   DefinitionText& Add(const std::wstring& line);
   DefinitionText& Add(const std::vector<std::wstring>& lines);
   // The whole text, byte-order mark first.

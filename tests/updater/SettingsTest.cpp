@@ -37,7 +37,7 @@ TEST_F(Settings, CompleteFileFillsTheState) {
   EXPECT_EQ(Updater.DownloadPath, L"Kelvadon\\Updates");
   EXPECT_EQ(Updater.RegKey, L"Software\\T\\Key");
   EXPECT_EQ(Updater.CommonRegKey, L"Software\\T\\Common");
-  EXPECT_EQ(Updater.RSSURL, L"http://127.0.0.1/news.xml");
+  EXPECT_EQ(Updater.RSSURL, L"http://127.0.0.1:1/news.xml");
   EXPECT_EQ(Updater.NoUpdateMessage, L"No update is available.");
   EXPECT_EQ(Updater.CheckFailMessage, L"The update check failed.");
   EXPECT_EQ(Updater.NoUpdateDescription, L"<p>Version $$APPVERSION$$</p>");

@@ -35,7 +35,7 @@ TEST_F(UpdaterRun, FirstRunGreetsOnceThenOptions) {
     const DWORD start = GetTickCount();
     while (!options && process.Running() && GetTickCount() - start < 30000) {
       process.AnswerBoxes(nullptr);
-      std::vector<HWND> found = process.DialogsWithControl(IDC_OPTIONS_PENDING_TEXT);
+      std::vector<HWND> found = process.DialogsWithControl(IDC_SHOW_NONE);
       if (!found.empty()) options = found[0];
       Sleep(50);
     }

@@ -61,13 +61,81 @@ void ResetUpdaterState() {
   Updater.ProductPlatform.clear();
   Updater.Updates.clear();
   Updater.News.clear();
+  Updater.ShowOption = 1;
+  Updater.AutoCheckUpdate = true;
+  Updater.ShowOnNewInformation = true;
+  Updater.CheckFailed = false;
+  Updater.CheckStatus = 0;
+  for (auto& entry : Updater.NewsIconCache)
+    if (entry.second.Bitmap) DeleteObject(entry.second.Bitmap);
+  Updater.NewsIconCache.clear();
+}
+
+std::wstring PublishFile(const std::wstring& name, const std::wstring& source) {
+  const std::wstring path = ServerFolder() + L"www\\" + name;
+  EXPECT_TRUE(CopyFileW(source.c_str(), path.c_str(), FALSE)) << testsupport::Narrow(source);
+  return ServerBase() + L"/doc/" + name;
+}
+
+namespace {
+
+const wchar_t* const kHandlerKeys[2] = {L"Software\\Classes\\http\\shell\\open\\command",
+                                        L"Software\\Classes\\https\\shell\\open\\command"};
+
+void SetHandler(const wchar_t* key, const std::wstring& command) {
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, command.c_str(),
+                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+}
+
+}  // namespace
+
+WebLinkProbe::WebLinkProbe() {
+  const std::wstring command = L"\"" + testsupport::BinPath(L"envprobe.exe") + L"\" \"%1\"";
+  for (int i = 0; i < 2; ++i) {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    existed_[i] = RegGetValueW(HKEY_LOCAL_MACHINE, kHandlerKeys[i], nullptr, RRF_RT_REG_SZ, nullptr,
+                               value, &size) == ERROR_SUCCESS;
+    saved_[i] = value;
+    SetHandler(kHandlerKeys[i], command);
+  }
+}
+
+WebLinkProbe::~WebLinkProbe() {
+  for (int i = 0; i < 2; ++i) {
+    if (existed_[i])
+      SetHandler(kHandlerKeys[i], saved_[i]);
+    else
+      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kHandlerKeys[i], nullptr);
+  }
+}
+
+std::string WebLinkProbe::WaitForRecord(const std::wstring& path, int count) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) {
+    std::vector<uint8_t> bytes;
+    if (testsupport::ReadFileBytes(path, bytes)) {
+      text.assign(bytes.begin(), bytes.end());
+      int ends = 0;
+      for (size_t at = text.find("\nend"); at != std::string::npos; at = text.find("\nend", at + 1))
+        ++ends;
+      if (ends >= count) return text;
+    }
+    Sleep(50);
+  }
+  return text;
 }
 
 std::string SettingsXml(const std::string& regKey, const std::string& extra) {
+  return SettingsXml(regKey, extra, "http://127.0.0.1:1/news.xml");
+}
+
+std::string SettingsXml(const std::string& regKey, const std::string& extra,
+                        const std::string& rssUrl) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<KelvadonUpdate>\r\n"
          "  <DownloadPath>Kelvadon\\Updates</DownloadPath>\r\n"
          "  <RegKey>" + regKey + "</RegKey>\r\n"
-         "  <RSSURL>http://127.0.0.1/news.xml</RSSURL>\r\n"
+         "  <RSSURL>" + rssUrl + "</RSSURL>\r\n"
          "  <NoUpdateMessage>No update is available.</NoUpdateMessage>\r\n"
          "  <CheckFailMessage>The update check failed.</CheckFailMessage>\r\n"
          "  <NoUpdateDescription>&lt;p&gt;Version $$APPVERSION$$&lt;/p&gt;</NoUpdateDescription>\r\n"

@@ -22,6 +22,9 @@ std::wstring ServerBase();
 // Writes a file the server hands out at /doc/<name>; gives its URL.
 std::wstring PublishDocument(const std::wstring& name, const std::string& content);
 
+// Copies a file the server then hands out at /doc/<name>; gives its URL.
+std::wstring PublishFile(const std::wstring& name, const std::wstring& source);
+
 // How many requests for path (no query) the server has had.
 int ServerHits(const std::wstring& path);
 
@@ -31,6 +34,27 @@ void ResetUpdaterState();
 // A settings document with all required values; extra is inserted before
 // the closing root tag.
 std::string SettingsXml(const std::string& regKey, const std::string& extra);
+// The same with the news feed at rssUrl.
+std::string SettingsXml(const std::string& regKey, const std::string& extra,
+                        const std::string& rssUrl);
+
+// While it lives, http and https addresses opened through the shell start
+// envprobe.exe with the address (it records to the file ENVPROBE_OUT names).
+// Changes the machine-wide handler: tests using it hold the lock
+// vesmarin_builder_interactive.
+class WebLinkProbe {
+ public:
+  WebLinkProbe();
+  ~WebLinkProbe();
+  WebLinkProbe(const WebLinkProbe&) = delete;
+  WebLinkProbe& operator=(const WebLinkProbe&) = delete;
+  // The record file's text once it holds count records (or after 15 s).
+  static std::string WaitForRecord(const std::wstring& path, int count);
+
+ private:
+  std::wstring saved_[2];
+  bool existed_[2] = {false, false};
+};
 
 // A version list with one component.
 std::string ComponentXml(const std::string& id, int major, int minor, int build,

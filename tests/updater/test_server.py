@@ -10,6 +10,7 @@ ways a hostile or broken server would:
   /short/<n>         announces n bytes, sends n / 2 and closes
   /nolength/<n>      n pattern bytes, no Content-Length, closes
   /slow/<n>          announces n bytes, sends 10 and stalls for a minute
+  /trickle/<n>       announces n bytes, sends 100 every 0.2 s for a minute
   /echo              the request target (path and query) as the body
   /status/<code>     that status with a plain-text body
   /xml404            404 with a well-formed XML body
@@ -90,6 +91,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(pattern(10))
                 self.wfile.flush()
                 time.sleep(60)
+                self.close_connection = True
+                return
+            if head == "trickle":
+                n = int(arg)
+                self.send_response(200)
+                self.send_header("Content-Length", str(n))
+                self.end_headers()
+                sent = 0
+                deadline = time.time() + 60
+                while sent + 100 < n and time.time() < deadline:
+                    self.wfile.write(pattern(100))
+                    self.wfile.flush()
+                    sent += 100
+                    time.sleep(0.2)
                 self.close_connection = True
                 return
             if head == "echo":

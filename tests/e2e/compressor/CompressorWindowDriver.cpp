@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "DragOwnerWindow.h"
 #include "OleDragDrop.h"
 
 namespace compressortest {
@@ -15,41 +16,9 @@ std::wstring KeyOf(const wchar_t* subKey) {
   return subKey && subKey[0] ? std::wstring(kSettingsKey) + L"\\" + subKey : kSettingsKey;
 }
 
-// A window of this thread that hands out copies of one block to drags.
-class DragOwner {
- public:
-  explicit DragOwner(HGLOBAL block) : block_(block) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = Proc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"CompressorTestDragOwner";
-    RegisterClassW(&windowClass);
-    window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                              nullptr, windowClass.hInstance, nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(block_));
-  }
-  ~DragOwner() {
-    DestroyWindow(window_);
-    GlobalFree(block_);
-  }
-  HWND window() const { return window_; }
-
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kRenderDataMessage) {
-      HGLOBAL block = reinterpret_cast<HGLOBAL>(GetWindowLongPtrW(window, GWLP_USERDATA));
-      reinterpret_cast<RenderDataRequest*>(lParam)->data = CopyGlobalBlock(block);
-      return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  HGLOBAL block_;
-  HWND window_ = nullptr;
-};
-
 int DragOver(HWND window, HGLOBAL block, CLIPFORMAT format) {
   if (!block) return -1;
-  DragOwner owner(block);
+  DragOwnerWindow owner(block);
   RECT rect = {};
   GetWindowRect(window, &rect);
   SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
@@ -179,6 +148,30 @@ std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM item) {
   return children;
 }
 
+RECT TreeItemScreenRect(HWND tree, HTREEITEM item) {
+  RECT rect = {};
+  DWORD processId = 0;
+  GetWindowThreadProcessId(tree, &processId);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return rect;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (remote) {
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
+    RECT request = {};
+    memcpy(&request, &item, sizeof(item));
+    DWORD_PTR result = 0;
+    if (WriteProcessMemory(process, remote, &request, sizeof(request), nullptr) &&
+        SendMessageTimeoutW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote),
+                            SMTO_NORMAL, 5000, &result) &&
+        result && ReadProcessMemory(process, remote, &rect, sizeof(rect), nullptr))
+      MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return rect;
+}
+
 HTREEITEM TreeChild(HWND tree, HTREEITEM item, const std::wstring& name) {
   for (HTREEITEM child : TreeChildren(tree, item))
     if (TreeItemText(tree, child) == name) return child;
@@ -197,6 +190,26 @@ int DropTextOn(HWND window, const std::wstring& text) {
     GlobalUnlock(block);
   }
   return DragOver(window, block, CF_UNICODETEXT);
+}
+
+void MouseDrag(POINT from, POINT to) {
+  auto send = [](DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+  };
+  SetCursorPos(from.x, from.y);
+  Sleep(200);
+  send(MOUSEEVENTF_LEFTDOWN);
+  Sleep(200);
+  const int steps = 10;
+  for (int i = 1; i <= steps; ++i) {
+    SetCursorPos(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps);
+    send(MOUSEEVENTF_MOVE);
+    Sleep(100);
+  }
+  send(MOUSEEVENTF_LEFTUP);
 }
 
 std::wstring DesktopArchivePath() {

@@ -40,6 +40,8 @@ int TreeCount(HWND tree);
 // tree of another process.
 std::wstring TreeItemText(HWND tree, HTREEITEM item);
 std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM item);
+// The screen rectangle of an item's label; empty when it is not shown.
+RECT TreeItemScreenRect(HWND tree, HTREEITEM item);
 // The child of item whose text is name; null when there is none.
 HTREEITEM TreeChild(HWND tree, HTREEITEM item, const std::wstring& name);
 
@@ -48,6 +50,10 @@ HTREEITEM TreeChild(HWND tree, HTREEITEM item, const std::wstring& name);
 // when nothing was dropped. OLE must be initialised on this thread.
 int DropFilesOn(HWND window, const std::vector<std::wstring>& paths);
 int DropTextOn(HWND window, const std::wstring& text);
+
+// Presses the left button at from, moves to to in steps and lets go there,
+// as the user's mouse does.
+void MouseDrag(POINT from, POINT to);
 
 // The cabinet 40004 writes: "Vesmarin Project.cab" on the desktop.
 std::wstring DesktopArchivePath();

@@ -20,7 +20,7 @@ using namespace compressortest;
 using testsupport::TempDir;
 
 const UINT kCompressorResult = 0x8065;
-const int kCreateAndExit = 40004, kAddCommand = 40006;
+const int kCreateAndExit = 40004, kAddCommand = 40006, kNewCommand = 57600, kHelpCommand = 57666;
 // The builder's window: its archive and output edits, Create and "Create
 // archive".
 const int kArchiveEdit = 1000, kOutputEdit = 1015, kBuildCommand = 1, kCreateArchiveCommand = 9;
@@ -77,6 +77,12 @@ class CallerWindow {
   }
   HWND window_ = nullptr;
 };
+
+// A popup menu on the screen ("#32768"), or null.
+HWND FindVisibleMenu() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
 
 std::wstring CallerArgument(HWND window) {
   return L"/hwnd:" + std::to_wstring(static_cast<unsigned long long>(
@@ -302,9 +308,10 @@ namespace {
 
 // A folder of Documents reached through the explorer pane: listed when it is
 // first expanded, then added with Ctrl+I below the archive tree's selected
-// folder; with nothing selected in the explorer pane the command beeps and
-// adds nothing.
-TEST_F(CompressorWindowTest, AnExplorerFolderIsListedWhenExpandedAndAddedWithTheAddCommand) {
+// folder (with nothing selected in the explorer pane the command adds
+// nothing); items deleted with the Delete key and the context menu; the
+// folder dragged with the mouse onto the archive tree.
+TEST_F(CompressorWindowTest, ExplorerFoldersAreListedOnExpandAddedAndDraggedInAndItemsDeletedByKeyOrMenu) {
   wchar_t documents[MAX_PATH] = {};
   ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents)));
   std::wstring folder = documents;
@@ -367,8 +374,74 @@ TEST_F(CompressorWindowTest, AnExplorerFolderIsListedWhenExpandedAndAddedWithThe
   Sleep(1000);
   EXPECT_EQ(6, TreeCount(panes.archiveTree));
   EXPECT_TRUE(TreeChildren(panes.archiveTree, file2).empty());
+  // The Delete key takes the selected item.
+  PostMessageW(main, WM_KEYDOWN, VK_DELETE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 5; }, 10000));
+
+  // The context menu: none on the root; Delete on any other item.
+  const RECT rootRect = TreeItemScreenRect(panes.archiveTree, root);
+  PostMessageW(panes.archiveHost, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panes.archiveTree),
+               MAKELPARAM((rootRect.left + rootRect.right) / 2, (rootRect.top + rootRect.bottom) / 2));
+  Sleep(700);
+  EXPECT_EQ(nullptr, FindVisibleMenu());
+  HTREEITEM file10 = TreeChild(panes.archiveTree, added, L"file10.txt");
+  ASSERT_NE(nullptr, file10);
+  const RECT fileRect = TreeItemScreenRect(panes.archiveTree, file10);
+  PostMessageW(panes.archiveHost, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panes.archiveTree),
+               MAKELPARAM((fileRect.left + fileRect.right) / 2, (fileRect.top + fileRect.bottom) / 2));
+  ASSERT_TRUE(PumpUntil([&] { return FindVisibleMenu() != nullptr; }, 10000));
+  PostMessageW(main, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(main, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 4; }, 10000));
+  EXPECT_EQ(nullptr, TreeChild(panes.archiveTree, added, L"file10.txt"));
+
+  // The same folder dragged with the mouse from the explorer pane onto the
+  // archive tree's root, after New.
+  PostMessageW(main, WM_COMMAND, kNewCommand, 0);
+  Sleep(300);
+  sardok.process().AnswerBoxes([](const testsupport::SeenBox&) { return IDNO; });
+  ASSERT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 1; }, 10000));
+  const RECT from = TreeItemScreenRect(explorer, testItem);
+  RECT to = {};
+  GetWindowRect(panes.archiveTree, &to);
+  ASSERT_LT(from.left, from.right);
+  MouseDrag({(from.left + from.right) / 2, (from.top + from.bottom) / 2},
+            {(to.left + to.right) / 2, (to.top + to.bottom) / 2});
+  EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 6; }, 20000))
+      << TreeCount(panes.archiveTree);
   EXPECT_EQ(0u, sardok.Close());
   testsupport::RemoveTree(folder);
+}
+
+}  // namespace
+
+namespace {
+
+// F1 opens the help page in the web browser; a browser that cannot start is
+// reported.
+TEST_F(CompressorWindowTest, F1OpensTheHelpPageAndABrowserThatFailsIsReported) {
+  TempDir dir(L"help");
+  const std::wstring browser = dir / L"browser.exe";
+  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"builder_recorder_double.exe").c_str(),
+                        browser.c_str(), FALSE));
+  builderwindow::WebHandler handler(L"\"" + browser + L"\" \"%1\"");
+  CompressorProcess sardok;
+  ASSERT_TRUE(sardok.Start(SardokPath()));
+  HWND main = sardok.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  PostMessageW(main, WM_KEYDOWN, VK_F1, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !builderwindow::ReadLog(browser + L".log").empty(); }));
+  const std::wstring opened = builderwindow::ReadLog(browser + L".log")[0];
+  EXPECT_NE(std::wstring::npos, opened.find(L"https://")) << testsupport::Narrow(opened);
+  EXPECT_NE(std::wstring::npos, opened.find(L"compressor.html")) << testsupport::Narrow(opened);
+
+  handler.Change(L"\"" + (dir / L"missing-browser.exe") + L"\" \"%1\"");
+  PostMessageW(main, WM_COMMAND, kHelpCommand, 0);
+  HWND box = sardok.process().WaitForMessageBox(15000);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(L"The web browser failed to start.", testsupport::ReadMessageBox(box).text);
+  testsupport::AnswerMessageBox(box, IDOK);
+  EXPECT_EQ(0u, sardok.Close());
 }
 
 }  // namespace

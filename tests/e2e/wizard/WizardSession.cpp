@@ -70,6 +70,24 @@ void WizardSession::Click(HWND page, int controlId) const {
   if (control) SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
 }
 
+bool WizardSession::WaitBoxes(size_t count, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (process_.Boxes().size() < count) {
+    if (GetTickCount() - start >= timeoutMs || !process_.Running()) return false;
+    process_.AnswerBoxes(answer_);
+    Sleep(30);
+  }
+  return true;
+}
+
+void WizardSession::SetTextNoWait(HWND page, int controlId, const std::wstring& text) const {
+  HWND control = page ? GetDlgItem(page, controlId) : nullptr;
+  DWORD_PTR ignored = 0;
+  if (control)
+    SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 500, &ignored);
+}
+
 bool WizardSession::WaitEnd(DWORD timeoutMs) { return process_.WaitAnswering(answer_, timeoutMs); }
 
 bool WizardSession::SaveWindowShot(HWND window, const std::wstring& path) {

@@ -14,6 +14,8 @@ namespace wizardtest {
 
 // Controls that name the pages.
 const int kWelcomePage = 1008;
+const int kReadMePage = 1009;
+const int kDestinationPage = 1000;
 const int kReadyPage = 1020;
 const int kPerformingPage = 1010;
 const int kCompletePage = 1042;
@@ -43,6 +45,12 @@ class WizardSession {
   DWORD ExitCode() const { return process_.ExitCode(); }
   const std::vector<testsupport::SeenBox>& Boxes() const { return process_.Boxes(); }
   void AnswerBoxes() { process_.AnswerBoxes(answer_); }
+  // Answers boxes until count boxes have been seen; false when the time is
+  // up or the process ended first.
+  bool WaitBoxes(size_t count, DWORD timeoutMs = 15000);
+  // Sets an edit's text from here; a box that the change opens does not
+  // block (the send gives up after a moment and the box is answered later).
+  void SetTextNoWait(HWND page, int controlId, const std::wstring& text) const;
   void SetAnswer(const testsupport::BoxAnswer& answer) { answer_ = answer; }
   HWND frame() const { return driver_.Frame(); }
   // Saves the frame (or another window) as a 24-bit BMP, for looking at.

@@ -1,4 +1,5 @@
 // uninstdriver --report <file> [--confirm yes|no|kill] [--detail] [--timeout <ms>]
+//              [--poll <ms>]
 //              -- <command line>
 // Starts the command line (an uninstall command), then finds the
 // uninstaller's windows, reads them and presses their buttons until the
@@ -32,6 +33,7 @@ struct Options {
   bool killAtConfirm = false;  // ends the worker instead of answering
   bool detail = false;
   DWORD timeout = 120000;
+  DWORD poll = 50;  // between two looks at the windows
   std::wstring command;
 };
 
@@ -39,7 +41,8 @@ HANDLE g_report = INVALID_HANDLE_VALUE;
 
 // Line feeds inside a value are written as U+001F so that each
 // observation stays on one line.
-void Report(const std::wstring& key, const std::wstring& value) {
+// Appends one observation; flushed unless more follow at once.
+void Report(const std::wstring& key, const std::wstring& value, bool flush = true) {
   std::wstring line = key + L"=" + value;
   for (wchar_t& c : line) {
     if (c == L'\n') c = 0x1F;
@@ -51,7 +54,7 @@ void Report(const std::wstring& key, const std::wstring& value) {
   WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
   DWORD written = 0;
   WriteFile(g_report, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-  FlushFileBuffers(g_report);
+  if (flush) FlushFileBuffers(g_report);
 }
 
 std::wstring WindowText(HWND window) {
@@ -128,6 +131,7 @@ bool Parse(int argc, wchar_t** argv, Options* options) {
     }
     else if (arg == L"--detail") options->detail = true;
     else if (arg == L"--timeout" && i + 1 < argc) options->timeout = wcstoul(argv[++i], nullptr, 10);
+    else if (arg == L"--poll" && i + 1 < argc) options->poll = wcstoul(argv[++i], nullptr, 10);
     else return false;
   }
   if (i >= argc || options->report.empty()) return false;
@@ -179,7 +183,7 @@ class Driver {
         }
         return 0;
       }
-      Sleep(50);
+      Sleep(options_.poll);
     }
   }
 
@@ -272,9 +276,10 @@ class Driver {
     while (start < log.size()) {
       size_t end = log.find(L"\r\n", start);
       if (end == std::wstring::npos) end = log.size();
-      Report(L"log", log.substr(start, end - start));
+      Report(L"log", log.substr(start, end - start), false);
       start = end + 2;
     }
+    FlushFileBuffers(g_report);
     if (options_.detail && ControlVisible(dialog, 1007)) {
       RECT before = {}, after = {}, again = {};
       GetClientRect(dialog, &before);
@@ -310,7 +315,7 @@ int wmain(int argc, wchar_t** argv) {
   Options options;
   if (!Parse(argc, argv, &options)) {
     fwprintf(stderr, L"usage: uninstdriver --report <file> [--confirm yes|no|kill] [--detail] "
-                     L"[--timeout ms] -- <command line>\n");
+                     L"[--timeout ms] [--poll ms] -- <command line>\n");
     return 2;
   }
   g_report = CreateFileW(options.report.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,

@@ -1,0 +1,405 @@
+// The main dialog of the real updater, driven from this process: what the
+// two lists show, installing an update end to end (download, digest,
+// signature, start) and every way that can fail, and the options dialogs.
+#include "UpdaterRunFixture.h"
+
+#include <algorithm>
+#include <set>
+
+#include <shlobj.h>
+
+#include "Md5.h"
+#include "PngBuilder.h"
+
+namespace {
+
+using namespace updatertest;
+
+std::wstring ProgramsFolder() { return testsupport::BinDir() + L"..\\updater-programs\\"; }
+
+std::string FileMd5(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(testsupport::ReadFileBytes(path, bytes));
+  Md5Context* context = Md5Create();
+  Md5Update(context, bytes.data(), bytes.size());
+  wchar_t digest[33];
+  Md5FinishHex(context, digest);
+  return Narrow(digest);
+}
+
+std::string Update(const std::string& url, const std::string& name, const std::string& md5) {
+  return "<Component><VersionMajor>5</VersionMajor><VersionMinor>4</VersionMinor>"
+         "<VersionBuild>0</VersionBuild><VersionString>5.4</VersionString><FileURL>" +
+         url + "</FileURL><FileName>" + name + "</FileName><FileMD5>" + md5 +
+         "</FileMD5><Description>&lt;b&gt;New&lt;/b&gt;</Description>"
+         "<Date>Tue, 08 Dec 2026 09:00:00 +0900</Date><ID>VESMARIN6</ID></Component>";
+}
+
+// Every file below the updater's download folder.
+std::set<std::wstring> DownloadedFiles() {
+  wchar_t base[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base);
+  std::set<std::wstring> files;
+  std::vector<std::wstring> folders = {std::wstring(base) + L"\\Kelvadon\\Updates"};
+  while (!folders.empty()) {
+    const std::wstring folder = folders.back();
+    folders.pop_back();
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        folders.push_back(folder + L"\\" + name);
+      else
+        files.insert(folder + L"\\" + name);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  return files;
+}
+
+class MainDialog : public UpdaterRun {
+ protected:
+  void SetUp() override {
+    UpdaterRun::SetUp();
+    record_ = dir_ / L"started.txt";
+    SetEnvironmentVariableW(L"ENVPROBE_OUT", record_.c_str());
+    before_ = DownloadedFiles();
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"ENVPROBE_OUT", nullptr);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kOverrideKey);
+    UpdaterRun::TearDown();
+  }
+  // Publishes one of the prepared update programs under a name of its own.
+  std::string Publish(const wchar_t* program) {
+    const std::wstring name = L"upd-" + tag_ + L"-" + program;
+    return Narrow(PublishFile(name, ProgramsFolder() + program));
+  }
+  std::string Md5Of(const wchar_t* program) { return FileMd5(ProgramsFolder() + program); }
+  // Keeps Wine from loading library into the updater (Nemdrift.exe only).
+  void DisableLibrary(const wchar_t* library) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kOverrideKey, library, REG_SZ, L"", sizeof(wchar_t));
+  }
+  static constexpr const wchar_t* kOverrideKey =
+      L"Software\\Wine\\AppDefaults\\Nemdrift.exe\\DllOverrides";
+
+  // Starts the updater by hand, waits for its dialog and presses Update,
+  // answering the question with Yes. Null when the dialog did not come.
+  HWND StartAndUpdate(DrivenProcess& process) {
+    NotFirstRun(1);
+    if (!process.Start(Line(L""))) return nullptr;
+    HWND dialog = WaitForMainDialog(process);
+    if (!dialog) return nullptr;
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_UPDATE)));
+    PostMessageW(dialog, WM_COMMAND, IDC_UPDATE, 0);
+    HWND question = process.WaitForMessageBox(30000);
+    EXPECT_NE(question, nullptr);
+    if (question) {
+      const testsupport::SeenBox seen = testsupport::ReadMessageBox(question);
+      EXPECT_EQ(seen.caption, L"Update Program");
+      EXPECT_NE(seen.text.find(L"Vesmarin 6 must be quitted"), std::wstring::npos);
+      testsupport::AnswerMessageBox(question, IDYES);
+      EXPECT_TRUE(testsupport::WaitForWindowGone(question, 10000));
+    }
+    return dialog;
+  }
+
+  // The error the updater reports after Update; the dialog stays open.
+  std::wstring ErrorAfterUpdate(const std::string& list) {
+    WriteSettings(VersionListXml(list));
+    DrivenProcess process;
+    HWND dialog = StartAndUpdate(process);
+    if (!dialog) return L"<no dialog>";
+    HWND box = nullptr;
+    const DWORD start = GetTickCount();
+    while (!box && GetTickCount() - start < 60000) {
+      box = process.WaitForMessageBox(1000);
+      if (box && testsupport::ReadMessageBox(box).caption != L"Update Program") box = nullptr;
+    }
+    if (!box) return L"<no box>";
+    const std::wstring text = testsupport::ReadMessageBox(box).text;
+    testsupport::AnswerMessageBox(box, IDOK);
+    EXPECT_TRUE(testsupport::WaitForWindowGone(box, 10000));
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays for another try";
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(process.WaitAnswering(nullptr, 30000));
+    return text;
+  }
+  void ExpectNothingLeft() {
+    EXPECT_EQ(DownloadedFiles(), before_);
+    EXPECT_FALSE(testsupport::PathExists(record_)) << "nothing was started";
+  }
+
+  std::wstring record_;
+  std::set<std::wstring> before_;
+};
+
+TEST_F(MainDialog, SignedUpdateDownloadsVerifiesAndStarts) {
+  WriteSettings(VersionListXml(Update(Publish(L"update-signed.exe"), "Setup 5.4.exe",
+                                      Md5Of(L"update-signed.exe"))));
+  DrivenProcess process;
+  NotFirstRun(1);
+  ASSERT_TRUE(process.Start(Line(L"")));
+  HWND dialog = WaitForMainDialog(process);
+  ASSERT_NE(dialog, nullptr);
+  const std::vector<std::wstring> rows = ListRows(GetDlgItem(dialog, IDC_UPDATE_LIST));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0], L"Vesmarin 6 Version5.4 has been released (2026/12/08)");
+  // The browser pane hosts the WebBrowser control.
+  wchar_t hostClass[64] = {};
+  GetClassNameW(GetDlgItem(dialog, IDC_BROWSER_HOST), hostClass, 64);
+  EXPECT_STREQ(hostClass, L"AtlAxWin140");
+  EXPECT_NE(GetWindow(GetDlgItem(dialog, IDC_BROWSER_HOST), GW_CHILD), nullptr);
+  process.Terminate();
+
+  DrivenProcess run;
+  ASSERT_NE(StartAndUpdate(run), nullptr);
+  ASSERT_TRUE(run.WaitAnswering(nullptr, 60000)) << "a started update ends the updater";
+  EXPECT_EQ(run.ExitCode(), 0u);
+  for (const testsupport::SeenBox& box : run.Boxes())
+    ADD_FAILURE() << "unexpected box: " << Narrow(box.text);
+  const std::string started = WebLinkProbe::WaitForRecord(record_, 1);
+  EXPECT_NE(started.find("start"), std::string::npos) << "the update program ran";
+  std::set<std::wstring> after = DownloadedFiles();
+  std::vector<std::wstring> added;
+  std::set_difference(after.begin(), after.end(), before_.begin(), before_.end(),
+                      std::back_inserter(added));
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_NE(added[0].find(L"\\Setup 5.4.exe"), std::wstring::npos) << Narrow(added[0]);
+  EXPECT_EQ(FileMd5(added[0]), Md5Of(L"update-signed.exe"));
+  DeleteFileW(added[0].c_str());
+  RemoveDirectoryW(added[0].substr(0, added[0].rfind(L'\\')).c_str());
+}
+
+TEST_F(MainDialog, ChecksFailWithTheirCodesAndLeaveNothing) {
+  const std::string signedUrl = Publish(L"update-signed.exe");
+  const std::string goodMd5 = Md5Of(L"update-signed.exe");
+  std::string upperMd5 = goodMd5;
+  std::transform(upperMd5.begin(), upperMd5.end(), upperMd5.begin(), ::toupper);
+
+  EXPECT_NE(ErrorAfterUpdate(Update(signedUrl, "setup.exe", std::string(32, '0')))
+                .find(L"[Code=2002]"), std::wstring::npos);
+  ExpectNothingLeft();
+  EXPECT_NE(ErrorAfterUpdate(Update(Publish(L"update-unsigned.exe"), "setup.exe",
+                                    Md5Of(L"update-unsigned.exe")))
+                .find(L"[Code=2006]"), std::wstring::npos);
+  ExpectNothingLeft();
+  EXPECT_NE(ErrorAfterUpdate(Update(Publish(L"update-foreign.exe"), "setup.exe",
+                                    Md5Of(L"update-foreign.exe")))
+                .find(L"[Code=2006]"), std::wstring::npos)
+      << "a valid signature of another publisher";
+  ExpectNothingLeft();
+  // The server names where to write: only a bare name is taken.
+  for (const char* name : {"..\\x.exe", "../x.exe", "C:x.exe", "CON", "sub\\x.exe"}) {
+    EXPECT_NE(ErrorAfterUpdate(Update(signedUrl, name, goodMd5)).find(L"[Code=2001]"),
+              std::wstring::npos)
+        << name;
+    ExpectNothingLeft();
+  }
+  wchar_t base[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base);
+  EXPECT_FALSE(testsupport::PathExists(std::wstring(base) + L"\\Kelvadon\\x.exe"));
+  // A redirect out of the download domain.
+  const std::string away = Narrow(ServerBase()) + "/redirect/0?to=http://localhost:1/x.exe";
+  EXPECT_NE(ErrorAfterUpdate(Update(away, "setup.exe", goodMd5)).find(L"[Code=2004]"),
+            std::wstring::npos);
+  ExpectNothingLeft();
+  // An address without a host.
+  EXPECT_NE(ErrorAfterUpdate(Update("setup.exe", "setup.exe", goodMd5)).find(L"[Code=2003]"),
+            std::wstring::npos);
+  // A host outside the domain from the start.
+  EXPECT_NE(ErrorAfterUpdate(Update("http://localhost/x.exe", "setup.exe", goodMd5))
+                .find(L"[Code=2004]"), std::wstring::npos);
+  // A failed transfer.
+  EXPECT_NE(ErrorAfterUpdate(Update(Narrow(ServerBase()) + "/short/4000", "setup.exe", goodMd5))
+                .find(L"[Code=2001]"), std::wstring::npos);
+  ExpectNothingLeft();
+  // Without the signature check on the system; the digest in upper case
+  // still matches, so the signature step is reached.
+  DisableLibrary(L"wintrust");
+  EXPECT_NE(ErrorAfterUpdate(Update(signedUrl, "setup.exe", upperMd5)).find(L"[Code=2005]"),
+            std::wstring::npos);
+  ExpectNothingLeft();
+}
+
+TEST_F(MainDialog, AStartThatFailsKeepsTheDialogAndSaysSo) {
+  // Signed by the maker and intact, but a library: it cannot be started.
+  const std::wstring text = ErrorAfterUpdate(
+      Update(Publish(L"update-library.exe"), "setup.exe", Md5Of(L"update-library.exe")));
+  EXPECT_EQ(text, L"The update program could not be started.");
+  ExpectNothingLeft();
+}
+
+TEST_F(MainDialog, CancelDuringTheDownloadLeavesNothing) {
+  WriteSettings(VersionListXml(Update(Narrow(ServerBase()) + "/trickle/200000", "setup.exe",
+                                      std::string(32, '0'))));
+  DrivenProcess process;
+  HWND dialog = StartAndUpdate(process);
+  ASSERT_NE(dialog, nullptr);
+  HWND progress = WaitForDialogWith(process, IDC_DOWNLOAD_PROGRESS);
+  ASSERT_NE(progress, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(dialog)) << "the main dialog waits for the download";
+  Sleep(1000);
+  PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(testsupport::WaitForWindowGone(progress, 20000));
+  for (int i = 0; i < 100 && !IsWindowEnabled(dialog); ++i) Sleep(50);
+  EXPECT_TRUE(IsWindowEnabled(dialog));
+  Sleep(500);
+  EXPECT_EQ(process.WaitForMessageBox(500), nullptr) << "a cancelled download says nothing";
+  ExpectNothingLeft();
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+}
+
+std::string NewsItemXml(const std::string& title, const std::string& category,
+                        const std::string& domain, const std::string& date, bool complete = true) {
+  return "<item><title>" + title + "</title><link>http://127.0.0.1:1/</link><category domain=\"" +
+         domain + "\">" + category + "</category><pubDate>" + date + "</pubDate>" +
+         (complete ? "<description>&lt;p&gt;" + title + "&lt;/p&gt;</description>" : "") +
+         "</item>";
+}
+
+TEST_F(MainDialog, NewsTabListsTheFeedNewestFirstAndRecordsTheStamp) {
+  const std::wstring iconFolder = L"icons-" + tag_;
+  CreateDirectoryW((ServerFolder() + L"www\\" + iconFolder).c_str(), nullptr);
+  PublishDocument(iconFolder + L"\\release.png", RgbaIcon());
+  const std::string domain = Narrow(ServerBase()) + "/doc/" + Narrow(iconFolder) + "/";
+  const std::string feed =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>" +
+      NewsItemXml("Older news", "release", domain, "Thu, 02 Jan 2020 10:00:00 GMT") +
+      NewsItemXml("Incomplete", "release", domain, "Fri, 03 Jan 2020 10:00:00 GMT", false) +
+      NewsItemXml("Newest news", "tips", domain, "Thu, 06 May 2021 10:00:00 GMT") +
+      NewsItemXml("Undated", "release", domain, "not a date") + "</channel></rss>";
+  const std::wstring feedUrl = PublishDocument(L"feed-" + tag_ + L".xml", feed);
+  const std::wstring commonKey = L"Software\\Kelvadon\\Kelvadon Update";
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, commonKey.c_str(), L"LastRSSItemDate");
+  listUrl_ = PublishDocument(L"list-" + tag_ + L".xml",
+                             VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  ASSERT_TRUE(testsupport::WriteTextFile(
+      dir_ / L"Nemdrift.xml",
+      SettingsXml(Narrow(regKey_),
+                  "<VersionInfoURL>" + Narrow(listUrl_) +
+                      "</VersionInfoURL><Component><ID>VESMARIN6</ID><Name>Vesmarin 6</Name>"
+                      "<Module type=\"def\">product.ini</Module></Component>",
+                  Narrow(feedUrl))));
+  NotFirstRun(2);
+  DrivenProcess process;
+  ASSERT_TRUE(process.Start(Line(L"")));
+  HWND dialog = WaitForMainDialog(process);
+  ASSERT_NE(dialog, nullptr);
+  HWND tabs = GetDlgItem(dialog, IDC_TABS);
+  HWND news = GetDlgItem(dialog, IDC_NEWS_LIST);
+  // No update and news: the news tab comes first and records the stamp.
+  EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
+  EXPECT_TRUE(IsWindowVisible(news));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE)));
+  const std::vector<std::wstring> rows = ListRows(news);
+  const std::vector<std::wstring> expected = {L"[2021/05/06] Newest news",
+                                              L"[2020/01/02] Older news", L"[0000/00/00] Undated"};
+  EXPECT_EQ(rows, expected);
+  Sleep(300);
+  EXPECT_TRUE(SaveWindowPicture(dialog, PictureFolder() + L"nemdrift-news-en.bmp"));
+  EXPECT_EQ(ReadString(commonKey, L"LastRSSItemDate"), L"2021/05/06 10:00:00");
+  EXPECT_EQ(ServerHits(L"/doc/" + iconFolder + L"/release.png"), 1);
+  EXPECT_EQ(ServerHits(L"/doc/" + iconFolder + L"/tips.png"), 1) << "a missing icon";
+  // The image list holds the default icon and the fetched one.
+  HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(news, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  EXPECT_NE(images, nullptr);
+
+  // Back to the updates tab (the tab change comes with its notifications).
+  SendMessageW(tabs, TCM_SETCURFOCUS, 0, 0);
+  for (int i = 0; i < 100 && !IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE_LIST)); ++i) Sleep(50);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE_LIST)));
+  EXPECT_FALSE(IsWindowVisible(news));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_UPDATE))) << "no update to install";
+  // The stamp is stored once a run: a changed value stays changed.
+  RegSetKeyValueW(HKEY_CURRENT_USER, commonKey.c_str(), L"LastRSSItemDate", REG_SZ, L"changed",
+                  8 * sizeof(wchar_t));
+  SendMessageW(tabs, TCM_SETCURFOCUS, 1, 0);
+  for (int i = 0; i < 100 && !IsWindowVisible(news); ++i) Sleep(50);
+  EXPECT_EQ(ReadString(commonKey, L"LastRSSItemDate"), L"changed");
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, commonKey.c_str(), L"LastRSSItemDate");
+}
+
+TEST_F(MainDialog, WithoutNewsTheNewsTabIsRefused) {
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  NotFirstRun(1);
+  DrivenProcess process;
+  ASSERT_TRUE(process.Start(Line(L"")));
+  HWND dialog = WaitForMainDialog(process);
+  ASSERT_NE(dialog, nullptr);
+  HWND tabs = GetDlgItem(dialog, IDC_TABS);
+  PostMessageW(tabs, TCM_SETCURFOCUS, 1, 0);
+  HWND box = process.WaitForMessageBox(20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(testsupport::ReadMessageBox(box).text, L"Could not find announcement.");
+  testsupport::AnswerMessageBox(box, IDOK);
+  testsupport::WaitForWindowGone(box, 10000);
+  EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE_LIST)));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+}
+
+TEST_F(MainDialog, OptionsDialogsStoreTheirChoices) {
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  NotFirstRun(5);
+  {
+    DrivenProcess process;
+    ASSERT_TRUE(process.Start(Line(L"/Option")));
+    HWND options = WaitForDialogWith(process, IDC_SHOW_NONE);
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(testsupport::IsChecked(options, IDC_SHOW_NONE)) << "an unknown value shows None";
+    EXPECT_FALSE(testsupport::IsChecked(options, IDC_SHOW_NEW_INFORMATION));
+    ASSERT_TRUE(testsupport::PressButton(options, IDC_SHOW_UPDATES_ONLY));
+    Sleep(200);
+    PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+    EXPECT_EQ(ReadDword(regKey_, L"ShowOption", 99), 5u) << "Cancel stores nothing";
+  }
+  {
+    DrivenProcess process;
+    ASSERT_TRUE(process.Start(Line(L"/Option")));
+    HWND options = WaitForDialogWith(process, IDC_SHOW_NONE);
+    ASSERT_NE(options, nullptr);
+    ASSERT_TRUE(testsupport::PressButton(options, IDC_SHOW_UPDATES_ONLY));
+    Sleep(200);
+    PostMessageW(options, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+    EXPECT_EQ(ReadDword(regKey_, L"ShowOption", 99), 2u);
+  }
+  // Integrated mode: the main dialog's Options button opens the two
+  // switches, which never touch ShowOption.
+  WriteSettings(VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)), "<IntegrateMode>1</IntegrateMode>");
+  WriteDword(regKey_, L"AutoCheckUpdate", 1);
+  WriteDword(regKey_, L"ShowOnNewInformation", 0);
+  DrivenProcess process;
+  ASSERT_TRUE(process.Start(Line(L"")));
+  HWND dialog = WaitForMainDialog(process);
+  ASSERT_NE(dialog, nullptr);
+  PostMessageW(dialog, WM_COMMAND, IDC_OPTIONS, 0);
+  HWND options = WaitForDialogWith(process, IDC_AUTO_CHECK_UPDATE);
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(GetWindow(options, GW_OWNER), dialog);
+  EXPECT_TRUE(testsupport::IsChecked(options, IDC_AUTO_CHECK_UPDATE));
+  EXPECT_FALSE(testsupport::IsChecked(options, IDC_SHOW_ON_NEW_INFORMATION));
+  ASSERT_TRUE(testsupport::PressButton(options, IDC_AUTO_CHECK_UPDATE));
+  ASSERT_TRUE(testsupport::PressButton(options, IDC_SHOW_ON_NEW_INFORMATION));
+  Sleep(200);
+  PostMessageW(options, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(testsupport::WaitForWindowGone(options, 10000));
+  EXPECT_EQ(ReadDword(regKey_, L"AutoCheckUpdate", 99), 0u);
+  EXPECT_EQ(ReadDword(regKey_, L"ShowOnNewInformation", 99), 1u);
+  EXPECT_EQ(ReadDword(regKey_, L"ShowOption", 99), 2u);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+}
+
+}  // namespace

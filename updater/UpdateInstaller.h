@@ -1,0 +1,33 @@
+// Installing the update selected in the main dialog: confirm, check the
+// host, download into a new folder of the current user's with its MD5
+// digest and a progress dialog, check the signature, and start the program.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Runs the whole installation for the selected row of the update list. On
+// success the update program runs and the main dialog is destroyed; every
+// failure says why and leaves the dialog open, and nothing downloaded stays
+// on disk.
+void InstallSelectedUpdate(HWND dialog);
+
+// True for a name the server may give the update file: a bare file name (no
+// slash, backslash or colon, not "." or "..", no characters Windows refuses
+// in names, no trailing dot or space, no device name such as CON or LPT1).
+bool IsBareFileName(const std::wstring& name);
+
+// The percentage of total that position is, computed in 64 bits; 0 when
+// total is 0, at most 100.
+unsigned ProgressPercent(uint64_t position, uint64_t total);
+
+// The signer name an update must carry to be started (a build setting).
+extern const wchar_t kUpdateSignerName[];
+
+// Checks the Authenticode signature of the open file (path names it).
+// False when the check is not available on this system (wintrust.dll or
+// crypt32.dll missing); otherwise true, with *valid set when the signature
+// holds and its signer is signerName.
+bool VerifyUpdateSignature(HWND owner, const wchar_t* path, HANDLE file,
+                           const wchar_t* signerName, bool* valid);
