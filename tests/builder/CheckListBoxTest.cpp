@@ -7,6 +7,8 @@
 #include <windowsx.h>
 
 #include "CheckListBox.h"
+#include "ColorPicker.h"
+#include "SpinEdit.h"
 #include "ControlHost.h"
 #include "VisualStyles.h"
 
@@ -234,6 +236,31 @@ TEST_F(CheckListFixture, IconsShiftTheLabel) {
   SendMessageW(inner, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 24, item.top + 8));
   EXPECT_EQ(0, SendMessageW(inner, LB_GETCURSEL, 0, 0));
   EXPECT_EQ(1, CheckListGetCheck(withIcons, 0));
+}
+
+// The three controls side by side, for a look in both languages.
+TEST(BuilderControls, Picture) {
+  controlhost::RegisterBuilderControls();
+  Host host(460, 260);
+  HWND list = host.Create(kCheckListBoxClass, 1, kCheckListShowIcons, 10, 10, 220, 200);
+  const bool japanese = controlhost::JapaneseInterface();
+  CheckListAddItem(list, L"Windows XP", 1, LoadIconW(nullptr, IDI_INFORMATION));
+  CheckListAddItem(list, L"Windows 7", 0, nullptr);
+  CheckListAddItem(list, japanese ? L"最新または新しい Windows クライアント" : L"Latest or newer Windows Client", 1,
+                   nullptr);
+  HWND disabled = host.Create(kCheckListBoxClass, 2, 0, 240, 110, 200, 60);
+  CheckListAddItem(disabled, L"Windows Server 2019", 1, nullptr);
+  EnableWindow(disabled, FALSE);
+  HWND picker = host.Create(kColorPickerClass, 3, 0, 240, 10, 120, 24);
+  SendMessageW(picker, BM_SETCHECK, RGB(0, 0, 255), 0);
+  HWND spin = host.Create(kSpinEditClass, 4, 0, 240, 50, 80, 22);
+  SpinEditSetRange(spin, 5, 99);
+  SendMessageW(spin, SEM_SETVALUE, 6, 0);
+  SendMessageW(GetDlgItem(list, kCheckListInnerId), LB_SETCURSEL, 2, 0);
+  UpdateWindow(host.window());
+  controlhost::Pump(200);
+  EXPECT_TRUE(controlhost::SaveWindowPicture(host.window(),
+                                             japanese ? L"controls-ja" : L"controls-en"));
 }
 
 TEST(CheckListClass, KeepsAWholePointerInItsExtraBytes) {

@@ -135,11 +135,12 @@ bool SaveWindowPicture(HWND window, const std::wstring& name) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return false;
+  Sleep(300);  // let the window finish painting
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  PrintWindow(window, memory, 0);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
   SelectObject(memory, old);
   BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
   const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;

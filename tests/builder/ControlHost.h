@@ -68,8 +68,8 @@ class ClientImage {
   int height_ = 0;
 };
 
-// Writes a picture of the window (PrintWindow, so covering windows do not
-// matter) to <bin>\screenshots\<name>.bmp for a look at the layout.
+// Writes a picture of the window as the screen shows it to
+// <bin>\screenshots\<name>.bmp, for a look at the layout.
 bool SaveWindowPicture(HWND window, const std::wstring& name);
 
 // True when this process runs with a Japanese interface.

@@ -129,7 +129,12 @@ TEST_F(ItemPickerTest, FilterOffInModeOneAddsFoldersAndTheRoot) {
   SetPickerFilter(L".exe", 1);
   PickerView before, after;
   EXPECT_EQ(0, Run(kPickFoldersWithRoot, &before, &after, -1,
-                   [](HWND dialog) { controlhost::Click(dialog, IDC_PICKER_FILTER); }));
+                   [](HWND dialog) {
+                     controlhost::Click(dialog, IDC_PICKER_FILTER);
+                     controlhost::SaveWindowPicture(dialog, controlhost::JapaneseInterface()
+                                                                ? L"item-picker-ja"
+                                                                : L"item-picker-en");
+                   }));
   EXPECT_EQ(std::vector<std::wstring>{L"bin\\app.EXE"}, before.entries)
       << "no folders while the filter is on";
   const std::vector<std::wstring> expected = {L"\\",          L"bin\\",       L"bin\\app.EXE",

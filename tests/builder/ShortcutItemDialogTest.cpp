@@ -10,7 +10,10 @@
 #include "BuilderState.h"
 #include "ControlHost.h"
 #include "ResString.h"
+#include "ItemPicker.h"
 #include "ShortcutItemDialog.h"
+#include "TestCabinet.h"
+#include "TestSupport.h"
 #include "VesmarinResource.h"
 
 namespace {
@@ -189,6 +192,67 @@ TEST_F(ShortcutItemDialogTest, LanguageListsSwitchTheEdits) {
   EXPECT_TRUE(englishShown);
   EXPECT_TRUE(primaryHidden);
   EXPECT_TRUE(backShown);
+}
+
+// Picks the entry of the picker that reads `entry`.
+bool PickEntry(DWORD thread, const std::wstring& entry) {
+  HWND picker = controlhost::WaitDialogWith(thread, IDC_PICKER_LIST);
+  if (!picker) return false;
+  HWND list = GetDlgItem(picker, IDC_PICKER_LIST);
+  const LRESULT index = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(entry.c_str()));
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageW(picker, WM_COMMAND, IDOK, 0);
+  return index >= 0 && controlhost::WaitForGone(picker);
+}
+
+TEST_F(ShortcutItemDialogTest, BrowsingTheArchiveFillsFileNameAndIcon) {
+  testsupport::TempDir dir(L"shortcut");
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::vector<uint8_t> program;
+  ASSERT_TRUE(testsupport::ReadFileBytes(self, program));
+  testsupport::TestCabinet cabinet;
+  cabinet.Add(L"bin\\My Tool.exe", std::string(program.begin(), program.end()));
+  cabinet.Add(L"top.exe", "MZ");
+  const std::wstring archive = dir / L"app.cab";
+  ASSERT_TRUE(cabinet.WriteTo(archive));
+  wcscpy(g_SfxSettings.SrcArchiveFile, archive.c_str());
+  EditedShortcutItem() = StartMenuItem();
+  bool picked = false, pickedTop = false, iconPicked = false;
+  std::wstring nameAfterFolder, nameAfterTop, fileAfterTop;
+  const INT_PTR result = Run([&](DWORD thread, HWND dialog) {
+    // An item at the top of the archive leaves an empty name empty.
+    PostMessageW(dialog, WM_COMMAND, IDC_SHORTCUT_FILE_BROWSE, 0);
+    pickedTop = PickEntry(thread, L"top.exe");
+    nameAfterTop = controlhost::ItemText(dialog, IDC_SHORTCUT_TITLE);
+    fileAfterTop = controlhost::ItemText(dialog, IDC_SHORTCUT_FILE);
+    PostMessageW(dialog, WM_COMMAND, IDC_SHORTCUT_FILE_BROWSE, 0);
+    picked = PickEntry(thread, L"bin\\My Tool.exe");
+    nameAfterFolder = controlhost::ItemText(dialog, IDC_SHORTCUT_TITLE);
+    PostMessageW(dialog, WM_COMMAND, IDC_SHORTCUT_ICON_BROWSE, 0);
+    if (PickEntry(thread, L"bin\\My Tool.exe")) {
+      HWND chooser = controlhost::WaitDialogWith(thread, IDC_ICON_LIST);
+      if (chooser) {
+        SendDlgItemMessageW(chooser, IDC_ICON_LIST, LB_SETCURSEL, 0, 0);
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+        iconPicked = controlhost::WaitForGone(chooser);
+      }
+    }
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(1, result);
+  EXPECT_TRUE(pickedTop);
+  EXPECT_EQ(L"", nameAfterTop);
+  EXPECT_EQ(L"top.exe", fileAfterTop);
+  EXPECT_TRUE(picked);
+  EXPECT_EQ(L"My Tool", nameAfterFolder) << "the file's name without its extension";
+  EXPECT_TRUE(iconPicked);
+  EXPECT_STREQ(L"My Tool", EditedShortcutItem().Title);
+  EXPECT_STREQ(L"bin\\My Tool.exe", EditedShortcutItem().File);
+  EXPECT_STREQ(L"bin\\My Tool.exe,0", EditedShortcutItem().Icon);
+  EXPECT_STREQ(L"", EditedShortcutItem().IconE);
 }
 
 }  // namespace
