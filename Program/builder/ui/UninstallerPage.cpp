@@ -11,6 +11,7 @@
 #include "SheetPage.h"
 #include "SheetPatterns.h"
 #include "ArchivePicking.h"
+#include "UninstallerSettingsDialog.h"
 #include "VesmarinResource.h"
 
 namespace {
@@ -188,6 +189,9 @@ bool Command(HWND page, int controlId, int code) {
         ValidatePathEdit(page, controlId, true);
         EnableControls(page, {IDC_UNINST_ARGS}, Chosen(page, IDC_UNINST_OWN) && FileIsExe(page));
       }
+      return true;
+    case IDC_UNINST_SETTINGS:
+      if (code == BN_CLICKED) EditUninstallerSettings(page);
       return true;
     case IDC_UNINST_TITLE_LANGUAGE:
       if (code == CBN_SELCHANGE) ApplyLanguageList(page, controlId, IDC_UNINST_TITLE, IDC_UNINST_TITLE_E);
