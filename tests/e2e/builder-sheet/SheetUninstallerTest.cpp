@@ -141,4 +141,31 @@ TEST(SheetUninstallerSettings, SixtyFourBitSaveWritesTheEmbeddedUninstallerAndAS
   EXPECT_EQ(target, saved.at(L"HollmereUserProvideFile"));
 }
 
+TEST(SheetUninstallerOptions, OkWritesThePagesCopyCancelKeepsItAndTheSheetStoresIt) {
+  SheetRun run("[Vesmarin]\r\nUseUnInstall=1\r\nUseVesmarinUninstaller=1\r\nUnInstallKey=App\r\n"
+               "UnInstallTitle=App\r\nDenyUsers=1\r\nUnInstallPublisher=Old maker\r\n"
+               "UnInstallSetVersion=1\r\nUnInstallAutoSetVersion=0\r\nUnInstallVersion=1.0\r\n");
+  ASSERT_TRUE(run.Open());
+  ASSERT_TRUE(run.Select(kUninstaller));
+  const int kOptionsButton = 1203, kPublisher = 1195, kVersionAuto = 1273, kVersion = 1276;
+  for (bool confirm : {false, true}) {
+    testsupport::PressButton(run.Page(), kOptionsButton);
+    HWND dialog = run.builder().WaitDialog(kVersionAuto);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"Old maker", testsupport::ControlText(dialog, kPublisher));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kVersion)));
+    SetText(dialog, kPublisher, L"New maker");
+    testsupport::PressButton(dialog, kVersionAuto);
+    ASSERT_TRUE(builderwindow::WaitFor([&] { return !IsWindowEnabled(GetDlgItem(dialog, kVersion)); }, 5000));
+    testsupport::PressButton(dialog, confirm ? IDOK : IDCANCEL);
+    ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000));
+  }
+  EXPECT_TRUE(run.Select(kStartup));
+  EXPECT_TRUE(run.Ok());
+  const Definition saved = run.ExitAndRead();
+  EXPECT_EQ(L"New maker", saved.at(L"UnInstallPublisher"));
+  EXPECT_EQ(L"1", saved.at(L"UnInstallAutoSetVersion"));
+  EXPECT_EQ(L"1.0", saved.at(L"UnInstallVersion"));
+}
+
 }  // namespace
