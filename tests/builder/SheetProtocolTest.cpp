@@ -7,9 +7,11 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <string>
 
 #include "BannerPreview.h"
 #include "SheetPage.h"
+#include "UninstallerSettingsDialog.h"
 #include "VesmarinResource.h"
 
 namespace {
@@ -128,6 +130,22 @@ TEST(BannerPlacement, SmallerKeepsItsSizeLargerIsSqueezedEqualIsCopied) {
   BannerPlacement odd = PlaceBanner(area, 50, 29);
   EXPECT_EQ(35, odd.destination.top);
   EXPECT_EQ(64, odd.destination.bottom);
+}
+
+}  // namespace
+
+namespace {
+
+// This test program carries no uninstaller: the save must fail without
+// leaving a file, and never write a program it does not have.
+TEST(EmbeddedUninstallerSave, AMissingResourceWritesNothing) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"vesmarin-save-test.exe";
+  DeleteFileW(path.c_str());
+  EXPECT_FALSE(SaveEmbeddedUninstaller(true, path.c_str()));
+  EXPECT_FALSE(SaveEmbeddedUninstaller(false, path.c_str()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
 }
 
 }  // namespace

@@ -11,29 +11,14 @@
 #include "SheetPage.h"
 #include "SheetPatterns.h"
 #include "ArchivePicking.h"
+#include "RegisterOptionsDialog.h"
+#include "UninstallerSettingsDialog.h"
 #include "VesmarinResource.h"
 
 namespace {
 
 // The page's copy of the members of the registration's further values,
 // taken when the page is created and written back at every store.
-struct RegisterOptions {
-  wchar_t UninstIconFile[270];
-  wchar_t UnInstallPublisher[200];
-  wchar_t UnInstallSupportLink[400];
-  wchar_t UnInstallHelpLink[400];
-  wchar_t UnInstallUpdateLink[400];
-  wchar_t UnInstallPublisherE[200];
-  wchar_t UnInstallSupportLinkE[400];
-  wchar_t UnInstallHelpLinkE[400];
-  wchar_t UnInstallUpdateLinkE[400];
-  int UnInstallSetVersion;
-  int UnInstallAutoSetVersion;
-  wchar_t UnInstallVersion[31];
-  wchar_t UnInstallAutoSetVersionFile[260];
-  int UnInstallAutoSetSize;
-};
-
 RegisterOptions g_registerOptions;
 
 #define REGISTER_OPTION_MEMBERS(X)                                                        \
@@ -188,6 +173,12 @@ bool Command(HWND page, int controlId, int code) {
         ValidatePathEdit(page, controlId, true);
         EnableControls(page, {IDC_UNINST_ARGS}, Chosen(page, IDC_UNINST_OWN) && FileIsExe(page));
       }
+      return true;
+    case IDC_UNINST_OPTIONS:
+      if (code == BN_CLICKED) EditRegisterOptions(page, &g_registerOptions);
+      return true;
+    case IDC_UNINST_SETTINGS:
+      if (code == BN_CLICKED) EditUninstallerSettings(page);
       return true;
     case IDC_UNINST_TITLE_LANGUAGE:
       if (code == CBN_SELCHANGE) ApplyLanguageList(page, controlId, IDC_UNINST_TITLE, IDC_UNINST_TITLE_E);

@@ -17,7 +17,7 @@ using sheettest::BuilderString;
 using sheettest::Definition;
 using sheettest::SheetRun;
 
-const int kStartup = 162, kExtract = 120, kUninstaller = 130, kAutoExec = 129;
+const int kStartup = 162, kExtract = 120, kUninstaller = 130, kAutoExec = 129, kShortcut = 125;
 const int kMethod = 1167, kDeleteAfterRun = 1010, kPowerUsers = 1165;
 
 TEST(SheetCrossPage, DeleteAfterRunAndOverwriteWithRestartNeverEndTogether) {
@@ -118,6 +118,49 @@ TEST(SheetUninstaller, AnUninstallerNeedsPowerUsersAKeyAndANameAndKeepsTheOtherO
   EXPECT_EQ(L"MyKey", saved.at(L"UnInstallKey"));
   EXPECT_EQ(L"My app", saved.at(L"UnInstallTitle"));
   EXPECT_EQ(L"Maker", saved.at(L"UnInstallPublisher"));
+}
+
+TEST(SheetShortcut, AGroupOfOneBackslashIsRefusedAndNoConfirmChecksTheDefaultBox) {
+  SheetRun run("[Vesmarin]\r\nUseStartMenu=1\r\nStartMenuGroupE=Tools\r\n"
+               "StartMenuDSQDefaultOn=0\r\nStartMenuDSQNoConfirm=0\r\n");
+  ASSERT_TRUE(run.Open());
+  ASSERT_TRUE(run.Select(kShortcut));
+  const bool japanese = sheettest::JapaneseInterface();
+  const int group = japanese ? 1046 : 1047;
+  EXPECT_TRUE(run.Visible(group));
+  EXPECT_EQ(japanese, run.Visible(1244));
+  run.SetText(group, L"\\");
+  EXPECT_EQ(BuilderString(japanese ? 241 : 243), run.SelectExpectingBox(kStartup).text);
+  ASSERT_TRUE(run.sheet().OnPage(1043));
+  EXPECT_TRUE(run.SetCheck(1163, true));
+  EXPECT_TRUE(run.Checked(1162));
+  EXPECT_FALSE(run.Enabled(1162));
+  EXPECT_TRUE(run.Cancel());
+  const Definition saved = run.ExitAndRead();
+  EXPECT_EQ(L"0", saved.at(L"StartMenuDSQNoConfirm"));
+  EXPECT_EQ(L"Tools", saved.at(L"StartMenuGroupE"));
+}
+
+TEST(SheetShortcut, ValidGroupsAndBoxesRoundTrip) {
+  SheetRun run("[Vesmarin]\r\nUseStartMenu=0\r\nStartMenuToCommon=1\r\n");
+  ASSERT_TRUE(run.Open());
+  ASSERT_TRUE(run.Select(kShortcut));
+  EXPECT_FALSE(run.Enabled(1047));
+  EXPECT_TRUE(run.SetCheck(1043, true));
+  const int group = sheettest::JapaneseInterface() ? 1046 : 1047;
+  run.SetText(group, L"Tools\\");
+  EXPECT_EQ(BuilderString(sheettest::JapaneseInterface() ? 242 : 244),
+            run.SelectExpectingBox(kStartup).text);
+  run.SetText(group, L"Tools\\Sub");
+  EXPECT_TRUE(run.SetCheck(1161, false));
+  EXPECT_TRUE(run.SetCheck(1162, true));
+  EXPECT_TRUE(run.Select(kStartup));
+  EXPECT_TRUE(run.Ok());
+  const Definition saved = run.ExitAndRead();
+  EXPECT_EQ(L"1", saved.at(L"UseStartMenu"));
+  EXPECT_EQ(L"0", saved.at(L"StartMenuToCommon"));
+  EXPECT_EQ(L"1", saved.at(L"StartMenuDSQDefaultOn"));
+  EXPECT_EQ(L"Tools\\Sub", saved.at(sheettest::JapaneseInterface() ? L"StartMenuGroup" : L"StartMenuGroupE"));
 }
 
 }  // namespace
