@@ -20,3 +20,17 @@ start_bench() {
   until "$WINESERVER" -p 9>&- 2>/dev/null; do sleep 0.2; done
   "$WINE" wineboot </dev/null >/dev/null 2>&1 9>&- || true
 }
+# Ends the benchmark with 2 when a program of the build ($bin) is missing.
+need_programs() {
+  local program
+  for program; do
+    [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
+  done
+}
+# The same for a tool of this machine.
+need_tools() {
+  local tool
+  for tool; do
+    command -v "$tool" >/dev/null || { echo "bench: $tool is missing (scripts/setup.sh)" >&2; exit 2; }
+  done
+}

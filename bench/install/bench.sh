@@ -25,36 +25,20 @@
 #   BENCH_UNMANAGED=0 bench/install/bench.sh   # keep the window-manager wait
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-# A prefix of its own (kept between runs): without a window manager, Wine's
-# X11 driver waits 2 s for one whenever a managed window is hidden (the
-# checking window, when it closes). Real desktops have one; here the
-# bench's windows are unmanaged so that this wait does not enter the figures.
-: "${VESMARIN_BUILD:=$(cd "$here/../.." && pwd)/build}"
-export WINEPREFIX=${BENCH_WINEPREFIX:-$VESMARIN_BUILD/bench-prefix}
-. "$here/../../scripts/wine-env.sh"
-# The checking window of a silent installation needs a display.
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+. "$here/../windowed.sh"
+. "$here/../timing.sh"
 bin=$VESMARIN_BUILD/x86_64/bin
 runs=${BENCH_RUNS:-5}
 size_mb=${BENCH_SIZE_MB:-100}
 modes=${BENCH_MODES:-"silent ultra nocheck"}
 work=${BENCH_WORK:-$VESMARIN_BUILD/bench-install}
-for program in Vesmarin.exe Tessaly64.exe runexit.exe benchfloor.exe; do
-  [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
-done
-for tool in gcab cabextract python3; do
-  command -v $tool >/dev/null || { echo "bench: $tool is missing" >&2; exit 2; }
-done
+need_programs Vesmarin.exe Tessaly64.exe runexit.exe benchfloor.exe
+need_tools gcab cabextract python3
 [ -f "$WINEPREFIX/.vesmarin-ready" ] || "$VESMARIN_ROOT/scripts/wine-prefix.sh"
 unmanaged=${BENCH_UNMANAGED:-1}
 
-. "$here/../timing.sh"
 start_bench "$work"
-managed=$([ "$unmanaged" = 1 ] && echo N || echo Y)
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f \
-  </dev/null >/dev/null 2>&1 9>&-
+bench_unmanaged "$([ "$unmanaged" = 1 ] && echo N || echo Y)"
 
 # The cabinet of a size (0: one small file), its files kept for the check.
 make_cabinet() {

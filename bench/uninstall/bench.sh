@@ -13,28 +13,17 @@
 #   BENCH_RUNS=7 BENCH_SIZE_MB=50 bench/uninstall/bench.sh
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-: "${VESMARIN_BUILD:=$(cd "$here/../.." && pwd)/build}"
-export WINEPREFIX=${BENCH_WINEPREFIX:-$VESMARIN_BUILD/bench-prefix}
-. "$here/../../scripts/wine-env.sh"
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+. "$here/../windowed.sh"
+. "$here/../timing.sh"
 bin=$VESMARIN_BUILD/x86_64/bin
 runs=${BENCH_RUNS:-5}
 size_mb=${BENCH_SIZE_MB:-100}
 work=${BENCH_WORK:-$VESMARIN_BUILD/bench-uninstall}
-for program in Vesmarin.exe runexit.exe benchfloor.exe uninstdriver.exe; do
-  [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
-done
-for tool in gcab python3; do
-  command -v $tool >/dev/null || { echo "bench: $tool is missing" >&2; exit 2; }
-done
+need_programs Vesmarin.exe runexit.exe benchfloor.exe uninstdriver.exe
+need_tools gcab python3
 [ -f "$WINEPREFIX/.vesmarin-ready" ] || "$VESMARIN_ROOT/scripts/wine-prefix.sh"
-. "$here/../timing.sh"
 start_bench "$work"
-[ -z "${BENCH_KEEP:-}" ] || trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-  </dev/null >/dev/null 2>&1 9>&-
+bench_unmanaged
 
 key() { printf 'VesmarinBenchUninstall%s' "$1"; }
 

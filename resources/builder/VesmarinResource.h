@@ -17,6 +17,7 @@
 
 // --- Windows: main window, start-method dialog, About and their strings --
 #include "VesmarinUiResource.h"
+#include "VesmarinSheetResource.h"
 
 // --- Strings: start-up, definition files, result codes, path checks -------
 #define IDS_INVALID_PATH_CHARS       196

@@ -5,9 +5,11 @@ new-style watermark (137) and header image (138), and the About box's logo
 (117). Small on purpose: the stub heads every installer. Run it again after
 changing the drawing."""
 import os
-import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.dirname(HERE))
+from drawing import bmp_file  # noqa: E402
 
 # 16 colours: a blue ramp for the backgrounds, then the few flat colours.
 RAMP = [(0x10 + i * 9, 0x30 + i * 11, 0x80 + i * 8) for i in range(12)]
@@ -17,23 +19,7 @@ BLACK, DARK, LIGHT, WHITE = 12, 13, 14, 15
 
 def write_bmp(name, width, height, pixel):
     """pixel(x, y) gives a palette index; y counts from the top."""
-    stride = ((width * 4 + 31) // 32) * 4
-    rows = []
-    for y in range(height - 1, -1, -1):
-        row = bytearray(stride)
-        for x in range(width):
-            value = pixel(x, y) & 15
-            if x % 2 == 0:
-                row[x // 2] |= value << 4
-            else:
-                row[x // 2] |= value
-        rows.append(bytes(row))
-    bits = b"".join(rows)
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    offset = 14 + 40 + len(palette)
-    header = struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(bits), 2835, 2835, 16, 0)
-    data = header + info + palette + bits
+    data = bmp_file(width, height, pixel, PALETTE)
     assert b"lsfx" not in data
     with open(os.path.join(HERE, name), "wb") as f:
         f.write(data)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include "CheckListBox.h"
 #include "ColorPicker.h"
@@ -159,6 +160,98 @@ bool SaveWindowPicture(HWND window, const std::wstring& name) {
   const std::wstring folder = testsupport::BinPath(L"screenshots");
   CreateDirectoryW(folder.c_str(), nullptr);
   return testsupport::WriteFileBytes(folder + L"\\" + name + L".bmp", bytes);
+}
+
+namespace {
+
+struct Search {
+  int controlId;
+  bool messageBox;
+  HWND found;
+};
+
+BOOL CALLBACK FindThreadDialog(HWND window, LPARAM data) {
+  Search* search = reinterpret_cast<Search*>(data);
+  if (!IsWindowVisible(window)) return TRUE;
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (wcscmp(name, L"#32770") != 0) return TRUE;
+  const bool isBox = GetDlgItem(window, 0xFFFF) != nullptr;
+  if (search->messageBox ? !isBox : (isBox || !GetDlgItem(window, search->controlId)))
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND WaitThreadWindow(DWORD thread, int controlId, bool messageBox, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  do {
+    Search search = {controlId, messageBox, nullptr};
+    EnumThreadWindows(thread, FindThreadDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    Sleep(10);
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+}  // namespace
+
+INT_PTR RunModal(const std::function<INT_PTR()>& run,
+                 const std::function<void(DWORD thread)>& answer) {
+  const DWORD thread = GetCurrentThreadId();
+  std::thread worker([&] { answer(thread); });
+  const INT_PTR result = run();
+  worker.join();
+  return result;
+}
+
+HWND WaitDialogWith(DWORD thread, int controlId, DWORD timeoutMs) {
+  return WaitThreadWindow(thread, controlId, false, timeoutMs);
+}
+
+HWND WaitMessageBox(DWORD thread, DWORD timeoutMs) {
+  return WaitThreadWindow(thread, 0, true, timeoutMs);
+}
+
+std::wstring AnswerMessageBox(HWND box) {
+  const std::wstring text = ItemText(box, 0xFFFF);
+  for (int button : {IDOK, IDCANCEL, IDNO, IDYES})
+    if (GetDlgItem(box, button)) {
+      PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+      break;
+    }
+  return text;
+}
+
+std::wstring ItemText(HWND dialog, int controlId) {
+  wchar_t text[1024] = {};
+  SendDlgItemMessageW(dialog, controlId, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+std::wstring SetTextAnsweringBox(DWORD thread, HWND dialog, int controlId,
+                                 const std::wstring& text) {
+  std::thread setter([&] { SetText(dialog, controlId, text); });
+  HWND box = WaitMessageBox(thread, 5000);
+  const std::wstring seen = box ? AnswerMessageBox(box) : L"";
+  setter.join();
+  return seen;
+}
+
+bool WaitForGone(HWND window, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (IsWindow(window)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+void Click(HWND dialog, int controlId) { SendDlgItemMessageW(dialog, controlId, BM_CLICK, 0, 0); }
+
+void SetText(HWND dialog, int controlId, const std::wstring& text) {
+  SendDlgItemMessageW(dialog, controlId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 bool JapaneseInterface() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }

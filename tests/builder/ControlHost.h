@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,5 +74,29 @@ bool SaveWindowPicture(HWND window, const std::wstring& name);
 
 // True when this process runs with a Japanese interface.
 bool JapaneseInterface();
+
+// Modal windows of this thread, answered from a second thread.
+// Runs `run` (which shows a modal window) on this thread while `answer`
+// runs on a second thread with this thread's id; returns run's result.
+INT_PTR RunModal(const std::function<INT_PTR()>& run,
+                 const std::function<void(DWORD thread)>& answer);
+// A visible dialog of the thread that has the control and is no message
+// box; null when none comes within the time.
+HWND WaitDialogWith(DWORD thread, int controlId, DWORD timeoutMs = 10000);
+// A visible message box of the thread; null when none comes.
+HWND WaitMessageBox(DWORD thread, DWORD timeoutMs = 10000);
+// A message box's text; closes it with its first button.
+std::wstring AnswerMessageBox(HWND box);
+std::wstring ItemText(HWND dialog, int controlId);
+// Sets an edit's text whose change opens a message box: answers the box
+// and returns its text ("" when none came).
+std::wstring SetTextAnsweringBox(DWORD thread, HWND dialog, int controlId,
+                                 const std::wstring& text);
+// Waits until the window is gone.
+bool WaitForGone(HWND window, DWORD timeoutMs = 10000);
+// Clicks a button of a dialog (BM_CLICK, sent).
+void Click(HWND dialog, int controlId);
+// Sets an edit's text (EN_CHANGE follows) from the answer thread.
+void SetText(HWND dialog, int controlId, const std::wstring& text);
 
 }  // namespace controlhost

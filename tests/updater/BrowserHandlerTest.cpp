@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BrowserHost.h"
 #include "KMyWBHandler.h"
 #include "TestSupport.h"
 #include "UpdaterTestUtil.h"
@@ -239,6 +240,46 @@ TEST_F(BrowserHandler, ConnectsToARealBrowserAndQuitDisconnects) {
     object->Release();
   }
   browser->Release();
+}
+
+TEST_F(BrowserHandler, HostWindowMakesTheControlItsTextNamesAndHandsItOut) {
+  ASSERT_TRUE(RegisterBrowserHostClass(GetModuleHandleW(nullptr)));
+  ASSERT_TRUE(RegisterBrowserHostClass(GetModuleHandleW(nullptr))) << "a second time is fine";
+  HWND host = CreateWindowExW(0, L"AtlAxWin140", L"{8856F961-340A-11D0-A96B-00C04FD705A2}",
+                              WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(host, nullptr);
+  IUnknown* control = nullptr;
+  ASSERT_EQ(GetHostedControl(host, &control), S_OK);
+  ASSERT_NE(control, nullptr);
+  IWebBrowser2* browser = nullptr;
+  EXPECT_EQ(control->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser)), S_OK);
+  // The dialog's set-up: attach, download control, a first navigation.
+  EXPECT_EQ(handler_->Attach(control), S_OK);
+  EXPECT_EQ(handler_->SetDownloadControl(0x40004790), S_OK);
+  if (browser) {
+    BSTR blank = SysAllocString(L"about:blank");
+    VARIANT empty;
+    VariantInit(&empty);
+    EXPECT_EQ(browser->Navigate(blank, &empty, &empty, &empty, &empty), S_OK);
+    SysFreeString(blank);
+    browser->Release();
+  }
+  handler_->Detach();
+  control->Release();
+  DestroyWindow(host);
+
+  // A class id that names nothing, or none at all: no control to hand out.
+  for (const wchar_t* text : {L"{00000000-1111-2222-3333-444444444444}", L"not a class id"}) {
+    HWND empty = CreateWindowExW(0, L"AtlAxWin140", text, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(empty, nullptr);
+    IUnknown* none = reinterpret_cast<IUnknown*>(1);
+    EXPECT_EQ(GetHostedControl(empty, &none), E_FAIL);
+    EXPECT_EQ(none, nullptr);
+    DestroyWindow(empty);
+  }
+  EXPECT_EQ(GetHostedControl(nullptr, &control), E_POINTER);
 }
 
 }  // namespace

@@ -99,20 +99,4 @@ TEST_F(UpdateRows, DescriptionsFillTheirPlaceholders) {
   Updater.CheckFailed = false;
 }
 
-TEST_F(UpdateRows, FirstTabFollowsUpdatesModeAndNews) {
-  Updater.Updates.push_back(UpdateItem());
-  Updater.News.push_back(Dated(L"n", 2021, 1, 1));
-  Updater.ShowOption = 1;
-  EXPECT_EQ(FirstTab(false), 1) << "news and no update";
-  Updater.ShowOption = 2;
-  EXPECT_EQ(FirstTab(true), 0) << "shown for updates only";
-  EXPECT_EQ(FirstTab(false), 1);
-  Updater.Updates.front().UpdateAvailable = true;
-  Updater.ShowOption = 1;
-  EXPECT_EQ(FirstTab(false), 0) << "an update always comes first";
-  Updater.News.clear();
-  Updater.Updates.front().UpdateAvailable = false;
-  EXPECT_EQ(FirstTab(false), 0);
-}
-
 }  // namespace

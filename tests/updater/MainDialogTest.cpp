@@ -301,6 +301,8 @@ TEST_F(MainDialog, NewsTabListsTheFeedNewestFirstAndRecordsTheStamp) {
   const std::vector<std::wstring> expected = {L"[2021/05/06] Newest news",
                                               L"[2020/01/02] Older news", L"[0000/00/00] Undated"};
   EXPECT_EQ(rows, expected);
+  Sleep(300);
+  EXPECT_TRUE(SaveWindowPicture(dialog, PictureFolder() + L"nemdrift-news-en.bmp"));
   EXPECT_EQ(ReadString(commonKey, L"LastRSSItemDate"), L"2021/05/06 10:00:00");
   EXPECT_EQ(ServerHits(L"/doc/" + iconFolder + L"/release.png"), 1);
   EXPECT_EQ(ServerHits(L"/doc/" + iconFolder + L"/tips.png"), 1) << "a missing icon";

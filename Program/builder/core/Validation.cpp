@@ -45,13 +45,6 @@ bool IsAsciiAlnum(wchar_t c) {
   return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9');
 }
 
-// "C:\...", "\\server\..." or "%VARIABLE%...".
-bool IsAbsoluteFolderForm(const wchar_t* path) {
-  if (std::wcslen(path) < 3) return false;
-  if (path[0] == L'\\' && path[1] == L'\\') return true;
-  if (IsAsciiAlnum(path[0]) && path[1] == L':' && path[2] == L'\\') return true;
-  return path[0] == L'%';
-}
 
 // A name that is a valid shortcut or group name: legal characters, then a
 // relative path that stays where it is put.
@@ -183,4 +176,11 @@ bool ValidateArchiveReferences() {
     }
   }
   return true;
+}
+
+bool IsAbsoluteFolderForm(const wchar_t* path) {
+  if (std::wcslen(path) < 3) return false;
+  if (path[0] == L'\\' && path[1] == L'\\') return true;
+  if (IsAsciiAlnum(path[0]) && path[1] == L':' && path[2] == L'\\') return true;
+  return path[0] == L'%';
 }

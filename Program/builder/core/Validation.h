@@ -10,3 +10,7 @@ bool ValidateSettings();
 // True also when the archive cannot be opened as a cabinet (the build
 // reports that itself).
 bool ValidateArchiveReferences();
+
+// A folder an installer can take as it stands: "C:\...", "\\server\..."
+// or "%VARIABLE%...".
+bool IsAbsoluteFolderForm(const wchar_t* path);

@@ -7,6 +7,7 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
+#include "OsCheckList.h"
 #include "PathPieces.h"
 #include "SfxSettings.h"
 #include "VesmarinResource.h"
@@ -129,6 +130,7 @@ const Entry kEntries[] = {
 #undef INT_ENTRY
 
 const int kValidityList = 1185;
+const int kOsCheckList = 1241;
 
 bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
 
@@ -246,6 +248,7 @@ void SettingsToControls(HWND window, int dialogId) {
       SendDlgItemMessageW(window, kValidityList, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
       Enable(window, 1165, !(settings.UseUnInstall && settings.UseVesmarinUninstaller));
       Enable(window, 1164, settings.OverWriteMethod != 2);
+      ShowOsBitsInList(GetDlgItem(window, kOsCheckList));
       break;
     }
   }
@@ -257,6 +260,7 @@ void ControlsToSettings(HWND window, int dialogId) {
     if (entry.dialogId == dialogId) ControlToEntry(window, entry, settings, g_UiState.JapaneseUI);
 
   if (dialogId == 162) {
+    ReadOsBitsFromList(GetDlgItem(window, kOsCheckList));
     switch (SendDlgItemMessageW(window, kValidityList, CB_GETCURSEL, 0, 0)) {
       case 0:
         settings.NoCRCCheck = 1;

@@ -1,0 +1,54 @@
+#include "ArchivePicking.h"
+
+#include <cwchar>
+
+#include "ArchiveHandle.h"
+#include "BuilderState.h"
+#include "PackedBitmap.h"
+#include "SheetPatterns.h"
+#include "VesmarinResource.h"
+
+namespace {
+
+enum class BitmapCheck { Good, NotExtracted, NotBitmap };
+
+BitmapCheck CheckArchiveBitmap(const wchar_t* archive, const wchar_t* item, HBITMAP* bitmap) {
+  *bitmap = nullptr;
+  HGLOBAL block = ExtractArchiveItemToMemory(archive, item);
+  if (!block) return BitmapCheck::NotExtracted;
+  *bitmap = vesmarin::CreateBitmapFromGlobalBmp(block);
+  GlobalFree(block);
+  return *bitmap ? BitmapCheck::Good : BitmapCheck::NotBitmap;
+}
+
+}  // namespace
+
+// The archive item picker is not part of the builder yet: nothing is
+// picked until it is.
+bool PickArchiveItem(HWND, const wchar_t*, bool, int, wchar_t*) { return false; }
+
+HBITMAP LoadArchiveBitmap(const wchar_t* archive, const wchar_t* item) {
+  if (!archive[0] || !item[0]) return nullptr;
+  HBITMAP bitmap = nullptr;
+  CheckArchiveBitmap(archive, item, &bitmap);
+  return bitmap;
+}
+
+bool PickArchiveBitmapInto(HWND page, int editId) {
+  wchar_t picked[MAX_PATH] = {};
+  if (!PickArchiveItem(page, L".bmp", true, 0, picked)) return false;
+  HBITMAP bitmap = nullptr;
+  switch (CheckArchiveBitmap(g_SfxSettings.SrcArchiveFile, picked, &bitmap)) {
+    case BitmapCheck::NotExtracted:
+      ShowPageWarning(page, IDS_BITMAP_EXTRACT_FAILED);
+      return false;
+    case BitmapCheck::NotBitmap:
+      ShowPageWarning(page, IDS_NOT_A_BITMAP);
+      return false;
+    case BitmapCheck::Good:
+      break;
+  }
+  DeleteObject(bitmap);
+  SetDlgItemTextW(page, editId, picked);
+  return true;
+}

@@ -1,0 +1,73 @@
+#include "ComServerDialog.h"
+
+#include "ArchivePicking.h"
+#include "BuilderState.h"
+#include "BuilderUtil.h"
+#include "ContextHelp.h"
+#include "SheetPage.h"
+#include "SheetPatterns.h"
+#include "VesmarinResource.h"
+#include "WindowCentering.h"
+
+namespace {
+
+RegComSvrItem* ItemOf(HWND dialog) {
+  return reinterpret_cast<RegComSvrItem*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+void NameRule(HWND dialog) {
+  EnableControls(dialog, {IDOK}, GetWindowTextLengthW(GetDlgItem(dialog, IDC_ITEM_NAME)) > 0);
+}
+
+INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    RegComSvrItem* item = reinterpret_cast<RegComSvrItem*>(lParam);
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    SetDlgItemTextW(dialog, IDC_ITEM_NAME, item->FileName);
+    EnableControls(dialog, {IDC_ITEM_BROWSE}, g_SfxSettings.SrcArchiveFile[0] != L'\0');
+    CheckBox(dialog, IDC_ITEM_FLAG, item->Uninstall);
+    NameRule(dialog);
+    CenterDialogOnParent(dialog);
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  const int id = LOWORD(wParam);
+  const int code = HIWORD(wParam);
+  switch (id) {
+    case IDOK: {
+      RegComSvrItem* item = ItemOf(dialog);
+      ReadWindowText(GetDlgItem(dialog, IDC_ITEM_NAME), item->FileName, MAX_PATH);
+      item->Uninstall = IsBoxChecked(dialog, IDC_ITEM_FLAG);
+      EndDialog(dialog, IDOK);
+      return TRUE;
+    }
+    case IDCANCEL:
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+    case IDHELP:
+      ShowContextHelp(IDD_COM_SERVER_ITEM);
+      return TRUE;
+    case IDC_ITEM_NAME:
+      if (code == EN_CHANGE) NameRule(dialog);
+      return TRUE;
+    case IDC_ITEM_BROWSE: {
+      wchar_t picked[MAX_PATH] = {};
+      if (code == BN_CLICKED && PickArchiveItem(dialog, L".ocx", false, 0, picked))
+        SetDlgItemTextW(dialog, IDC_ITEM_NAME, picked);
+      return TRUE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR CALLBACK ComServerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return GuardSheetDialog(dialog, [&] { return Handle(dialog, message, wParam, lParam); });
+}
+
+}  // namespace
+
+INT_PTR EditComServerItem(HWND owner, RegComSvrItem* item) {
+  return DialogBoxParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_COM_SERVER_ITEM), owner,
+                         ComServerDialogProc, reinterpret_cast<LPARAM>(item));
+}
