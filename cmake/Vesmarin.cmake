@@ -82,12 +82,13 @@ function(vesmarin_program name)
 endfunction()
 
 # vesmarin_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s]
-#                [RESOURCE_LOCK name])
+#                [RESOURCE_LOCK name] [SERIAL])
 # A GoogleTest program; in the x86-64 tree each of its tests becomes a
 # CTest test run under wine. Tests of programs that name the same resource
-# lock never run at the same time.
+# lock never run at the same time; SERIAL tests run while nothing else runs
+# (tests that read pixels from the shared screen).
 function(vesmarin_gtest name)
-  cmake_parse_arguments(T "" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   vesmarin_track_resources(${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
@@ -98,6 +99,9 @@ function(vesmarin_gtest name)
   set(lock_property)
   if(T_RESOURCE_LOCK)
     set(lock_property RESOURCE_LOCK ${T_RESOURCE_LOCK})
+  endif()
+  if(T_SERIAL)
+    list(APPEND lock_property RUN_SERIAL TRUE)
   endif()
   if(VESMARIN_RUN_TESTS)
     gtest_discover_tests(${name}

@@ -40,12 +40,19 @@ class NewsFeed : public ::testing::Test {
  protected:
   void SetUp() override {
     updatertest::ResetUpdaterState();
+    // A temporary folder of this test's own, so that the icon files other
+    // tests leave there meanwhile are not counted.
+    GetEnvironmentVariableW(L"TMP", savedTmp_, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", temp_.path().c_str());
     tag_ = std::to_wstring(GetCurrentProcessId()) + L"-" +
            testsupport::Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
     iconBase_ = Narrow(updatertest::ServerBase()) + "/doc/icons-" + Narrow(tag_) + "/";
     CreateDirectoryW((updatertest::ServerFolder() + L"www\\icons-" + tag_).c_str(), nullptr);
   }
-  void TearDown() override { updatertest::ResetUpdaterState(); }
+  void TearDown() override {
+    updatertest::ResetUpdaterState();
+    SetEnvironmentVariableW(L"TMP", savedTmp_[0] ? savedTmp_ : nullptr);
+  }
   void PublishIcon(const std::string& category, const std::string& content) {
     updatertest::PublishDocument(L"icons-" + tag_ + L"\\" + testsupport::Widen(category) + L".png",
                                  content);
@@ -58,6 +65,8 @@ class NewsFeed : public ::testing::Test {
     return ReadNewsFeed(url, Updater.News);
   }
   updatertest::ComScope com_;
+  testsupport::TempDir temp_{L"news"};
+  wchar_t savedTmp_[MAX_PATH] = {};
   std::wstring tag_;
   std::string iconBase_;
 };
