@@ -7,6 +7,7 @@
 #include "AutoExecItemDialog.h"
 #include "BuilderState.h"
 #include "ControlHost.h"
+#include "Screenshot.h"
 #include "ItemPicker.h"
 #include "TestCabinet.h"
 #include "TestSupport.h"
@@ -57,7 +58,7 @@ TEST_F(AutoExecItemDialogTest, OkFollowsTheCommandAndStoresTheItem) {
     controlhost::SetText(dialog, IDC_AUTOEXEC_FILE, L"bin\\Setup.EXE");
     seen.argsExe = Enabled(dialog, IDC_AUTOEXEC_ARGS);
     controlhost::Click(dialog, IDC_AUTOEXEC_NON_ELEVATE);
-    controlhost::SaveWindowPicture(
+    testsupport::SaveScreenshot(
         dialog, controlhost::JapaneseInterface() ? L"autoexec-item-ja" : L"autoexec-item-en");
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   });

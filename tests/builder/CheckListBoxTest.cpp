@@ -10,6 +10,7 @@
 #include "ColorPicker.h"
 #include "SpinEdit.h"
 #include "ControlHost.h"
+#include "Screenshot.h"
 #include "VisualStyles.h"
 
 namespace {
@@ -259,7 +260,7 @@ TEST(BuilderControls, Picture) {
   SendMessageW(GetDlgItem(list, kCheckListInnerId), LB_SETCURSEL, 2, 0);
   UpdateWindow(host.window());
   controlhost::Pump(200);
-  EXPECT_TRUE(controlhost::SaveWindowPicture(host.window(),
+  EXPECT_TRUE(testsupport::SaveScreenshot(host.window(),
                                              japanese ? L"controls-ja" : L"controls-en"));
 }
 

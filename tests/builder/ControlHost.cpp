@@ -129,40 +129,6 @@ bool ClientImage::SameArea(const ClientImage& other, const RECT& area) const {
   return true;
 }
 
-bool SaveWindowPicture(HWND window, const std::wstring& name) {
-  RECT rect;
-  if (!GetWindowRect(window, &rect)) return false;
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return false;
-  Sleep(300);  // let the window finish painting
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  std::vector<uint8_t> pixels(stride * static_cast<DWORD>(height));
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::vector<uint8_t> bytes(file.bfSize);
-  memcpy(bytes.data(), &file, sizeof file);
-  memcpy(bytes.data() + sizeof file, &info, sizeof info);
-  memcpy(bytes.data() + file.bfOffBits, pixels.data(), pixels.size());
-  const std::wstring folder = testsupport::BinPath(L"screenshots");
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return testsupport::WriteFileBytes(folder + L"\\" + name + L".bmp", bytes);
-}
-
 namespace {
 
 struct Search {

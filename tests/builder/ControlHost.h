@@ -68,10 +68,6 @@ class ClientImage {
   int height_ = 0;
 };
 
-// Writes a picture of the window as the screen shows it to
-// <bin>\screenshots\<name>.bmp, for a look at the layout.
-bool SaveWindowPicture(HWND window, const std::wstring& name);
-
 // True when this process runs with a Japanese interface.
 bool JapaneseInterface();
 

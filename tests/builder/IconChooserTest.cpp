@@ -10,6 +10,7 @@
 
 #include "BuilderState.h"
 #include "ControlHost.h"
+#include "Screenshot.h"
 #include "IconChooser.h"
 #include "ResString.h"
 #include "TestCabinet.h"
@@ -81,7 +82,7 @@ class IconChooserTest : public ::testing::Test {
         SendMessageW(dialog, WM_COMMAND, IDOK, 0);
         *stayedWithoutSelection = IsWindow(dialog) && IsWindowVisible(dialog);
       }
-      controlhost::SaveWindowPicture(
+      testsupport::SaveScreenshot(
           dialog, controlhost::JapaneseInterface() ? L"select-icon-ja" : L"select-icon-en");
       if (select >= 0) {
         SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(select), 0);

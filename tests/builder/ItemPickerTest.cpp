@@ -10,6 +10,7 @@
 
 #include "BuilderState.h"
 #include "ControlHost.h"
+#include "Screenshot.h"
 #include "ItemPicker.h"
 #include "TestCabinet.h"
 #include "TestSupport.h"
@@ -131,7 +132,7 @@ TEST_F(ItemPickerTest, FilterOffInModeOneAddsFoldersAndTheRoot) {
   EXPECT_EQ(0, Run(kPickFoldersWithRoot, &before, &after, -1,
                    [](HWND dialog) {
                      controlhost::Click(dialog, IDC_PICKER_FILTER);
-                     controlhost::SaveWindowPicture(dialog, controlhost::JapaneseInterface()
+                     testsupport::SaveScreenshot(dialog, controlhost::JapaneseInterface()
                                                                 ? L"item-picker-ja"
                                                                 : L"item-picker-en");
                    }));

@@ -9,6 +9,7 @@
 
 #include "BuilderState.h"
 #include "ControlHost.h"
+#include "Screenshot.h"
 #include "ResString.h"
 #include "ItemPicker.h"
 #include "ShortcutItemDialog.h"
@@ -70,7 +71,7 @@ TEST_F(ShortcutItemDialogTest, EveryFieldSurvivesTheDialog) {
   bool listsVisible = false;
   const INT_PTR result = Run([&](DWORD, HWND dialog) {
     listsVisible = Visible(dialog, IDC_SHORTCUT_TITLE_LANGUAGE);
-    controlhost::SaveWindowPicture(
+    testsupport::SaveScreenshot(
         dialog, controlhost::JapaneseInterface() ? L"shortcut-item-ja" : L"shortcut-item-en");
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   });

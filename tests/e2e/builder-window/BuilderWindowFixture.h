@@ -59,7 +59,7 @@ class BuilderRun {
   bool Start(const std::wstring& arguments = L"");
   // Waits for the main window (dialog 118 with its controls); null when it
   // did not appear.
-  HWND WaitMainWindow(DWORD timeoutMs = 20000);
+  HWND WaitMainWindow(DWORD timeoutMs = 60000);
   HWND main() const { return main_; }
   testsupport::DrivenProcess& process() { return *process_; }
 
@@ -81,7 +81,7 @@ class BuilderRun {
   testsupport::SeenBox AnswerNextBox(int button = IDOK, DWORD timeoutMs = 15000);
   // Closes the main window with Exit, answering boxes with OK; the exit
   // code (0xFFFFFFFF when it did not end).
-  DWORD Exit(DWORD timeoutMs = 20000);
+  DWORD Exit(DWORD timeoutMs = 60000);
 
  private:
   testsupport::TempDir dir_;

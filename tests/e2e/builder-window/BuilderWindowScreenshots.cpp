@@ -116,7 +116,7 @@ TEST(BuilderWindows, EveryWindowShows) {
     EXPECT_NE(std::wstring::npos, builderwindow::ReadLog(run.Path(L"browser.exe.log"))[0].find(
                                       L"/help/" + tag + L"/vesmarin6/startup_dialog/\""));
     run.Command(question, IDCANCEL);
-    ASSERT_TRUE(run.process().WaitAnswering(nullptr, 20000));
+    ASSERT_TRUE(run.process().WaitAnswering(nullptr, 60000));
   }
 }
 

@@ -395,7 +395,7 @@ TEST(BuilderWindow, ArchiveArgumentAsksHowToStart) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(question, kStartLoadIni)));
     EXPECT_TRUE(run.process().DialogsWithControl(kArchiveEdit).empty());
     run.Command(question, IDCANCEL);
-    ASSERT_TRUE(run.process().WaitAnswering(nullptr, 20000));
+    ASSERT_TRUE(run.process().WaitAnswering(nullptr, 60000));
     EXPECT_EQ(0xFFFFFFFFu, run.process().ExitCode());
   }
   {

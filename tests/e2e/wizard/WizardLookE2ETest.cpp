@@ -230,6 +230,35 @@ TEST_F(WizardLookE2E, TheBackgroundCoversTheDesktopAndOwnsTheWizard) {
   EXPECT_FALSE(PathExists(package_.InstallFolder()));
 }
 
+// A silent run shows the background while it installs; an ultra-silent one
+// never does. The test module slows the copying so that the watch sees it.
+TEST_F(WizardLookE2E, OnlyAnUltraSilentRunGoesWithoutTheBackground) {
+  testsupport::ScopedEnv slow(L"VESMARIN_TESTEXT_SLEEP_1003", L"300");
+  for (bool ultra : {false, true}) {
+    SCOPED_TRACE(ultra ? "ultra-silent" : "silent");
+    std::vector<std::wstring> lines = {L"NoUI=1", L"UseBackScreen=1", L"UseExtensionModuleFile=1",
+                                       L"ExtensionModuleFile=ext\\module.dll"};
+    if (ultra) lines.push_back(L"UltraSilentInstall=1");
+    const std::wstring setup =
+        Build(lines,
+              {InstallerPackage::BinMember(L"stubext_both.dll", L"ext\\module.dll"),
+               {L"b.txt", "b"}, {L"c.txt", "c"}},
+              ultra ? L"Ultra.exe" : L"Silent.exe");
+    ASSERT_FALSE(setup.empty());
+    bool seen = false;
+    const testsupport::DrivenResult run =
+        package_.Run(setup, L"", nullptr, 60000, [&seen](const testsupport::DrivenProcess&) {
+          HWND background = FindWindowW(kBackScreenClass, nullptr);
+          if (background && IsWindowVisible(background)) seen = true;
+        });
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u) << BoxTexts(run.boxes);
+    EXPECT_EQ(seen, !ultra);
+    EXPECT_TRUE(PathExists(package_.InstallFolder() + L"c.txt"));
+    testsupport::RemoveTree(package_.InstallFolder());
+  }
+}
+
 // A logo holds the wizard back while it shows for two seconds, in the
 // middle of the background.
 TEST_F(WizardLookE2E, TheLogoShowsForTwoSecondsBeforeTheWizard) {
