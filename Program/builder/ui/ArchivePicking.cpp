@@ -4,6 +4,7 @@
 
 #include "ArchiveHandle.h"
 #include "BuilderState.h"
+#include "ItemPicker.h"
 #include "PackedBitmap.h"
 #include "SheetPatterns.h"
 #include "VesmarinResource.h"
@@ -23,9 +24,15 @@ BitmapCheck CheckArchiveBitmap(const wchar_t* archive, const wchar_t* item, HBIT
 
 }  // namespace
 
-// The archive item picker is not part of the builder yet: nothing is
-// picked until it is.
-bool PickArchiveItem(HWND, const wchar_t*, bool, int, wchar_t*) { return false; }
+bool PickArchiveItem(HWND page, const wchar_t* extension, bool filterOn, int mode,
+                     wchar_t* picked) {
+  SetPickerArchive(g_SfxSettings.SrcArchiveFile);
+  SetPickerFilter(extension, filterOn ? 1 : 0);
+  if (RunItemPicker(page, mode) != 1) return false;
+  wcsncpy(picked, GetPickedItem(), MAX_PATH - 1);
+  picked[MAX_PATH - 1] = L'\0';
+  return true;
+}
 
 HBITMAP LoadArchiveBitmap(const wchar_t* archive, const wchar_t* item) {
   if (!archive[0] || !item[0]) return nullptr;

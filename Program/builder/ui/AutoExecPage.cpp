@@ -3,11 +3,15 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <cwchar>
 #include <string>
 
 #include "ArchivePicking.h"
 #include "BuilderState.h"
+#include "AutoExecItemDialog.h"
 #include "BuilderUtil.h"
+#include "ItemLists.h"
+#include "ResString.h"
 #include "ResultCodes.h"
 #include "SettingsExchange.h"
 #include "SheetPage.h"
@@ -17,6 +21,11 @@
 namespace {
 
 const int kOverwriteWithRestart = 2;
+const int kMaxItems = 32;
+
+HWND List(HWND page) { return GetDlgItem(page, IDC_AUTO_LIST); }
+
+void StoreList(HWND page) { AutoExecListToSettings(List(page), g_SfxSettings); }
 
 void Init(HWND page) {
   HWND list = GetDlgItem(page, IDC_AUTO_LIST);
@@ -33,6 +42,9 @@ void Init(HWND page) {
     if (SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)) < 0)
       return;
   }
+  const CSfxSettings& settings = g_SfxSettings;
+  for (int i = 0; i < settings.AutoExecCount && i < kMaxItems; ++i)
+    AutoExecListAppend(list, settings.AutoExec[i]);
   SetWindowTheme(list, L"explorer", nullptr);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
@@ -73,6 +85,47 @@ void DeleteAfterRunClicked(HWND page) {
   SetFocus(GetDlgItem(page, IDC_AUTO_DELETE_AFTER));
 }
 
+void Add(HWND page) {
+  HWND list = List(page);
+  if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) >= kMaxItems) {
+    const int maximum = kMaxItems;
+    std::wstring text = FillPlaceholders(LoadResString(IDS_AUTO_EXEC_LIMIT), nullptr, &maximum);
+    MessageBoxW(page, text.c_str(), kBuilderCaption, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  EditedAutoExecItem() = AutoExecItem();
+  if (RunAutoExecItemDialog(page) != 1) return;
+  AutoExecListAppend(list, EditedAutoExecItem());
+  StoreList(page);
+}
+
+std::wstring CellText(HWND list, int row, int column) {
+  wchar_t text[MAX_PATH] = {};
+  LVITEMW cell = {};
+  cell.iSubItem = column;
+  cell.pszText = text;
+  cell.cchTextMax = MAX_PATH;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+  return text;
+}
+
+// An edited item goes to the end of the list.
+void Edit(HWND page) {
+  HWND list = List(page);
+  const int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (row < 0) return;
+  AutoExecItem& item = EditedAutoExecItem();
+  item = AutoExecItem();
+  wcsncpy(item.File, CellText(list, row, 0).c_str(), MAX_PATH - 1);
+  wcsncpy(item.Args, CellText(list, row, 1).c_str(), MAX_PATH - 1);
+  item.NonElevate = CellText(list, row, 2) == LoadResString(IDS_AUTOEXEC_YES);
+  if (RunAutoExecItemDialog(page) != 1) return;
+  DeleteSelectedListItems(list);
+  AutoExecListAppend(list, item);
+  StoreList(page);
+  UpdateAutoExecListControls(page);
+}
+
 bool Command(HWND page, int controlId, int code) {
   switch (controlId) {
     case IDC_AUTO_USE:
@@ -94,6 +147,19 @@ bool Command(HWND page, int controlId, int code) {
     }
     case IDC_AUTO_DELETE_AFTER:
       if (code == BN_CLICKED) DeleteAfterRunClicked(page);
+      return true;
+    case IDC_AUTO_ADD:
+      if (code == BN_CLICKED) Add(page);
+      return true;
+    case IDC_AUTO_DELETE:
+      if (code == BN_CLICKED) {
+        DeleteSelectedListItems(List(page));
+        StoreList(page);
+        UpdateAutoExecListControls(page);
+      }
+      return true;
+    case IDC_AUTO_EDIT:
+      if (code == BN_CLICKED) Edit(page);
       return true;
     default:
       return false;

@@ -39,7 +39,7 @@ HICON CopyOfResourceIcon(int iconId) {
 }
 
 void SetPreview(HWND page, HICON icon) {
-  HWND preview = GetDlgItem(page, IDC_ICON_PREVIEW);
+  HWND preview = GetDlgItem(page, IDC_ICONPAGE_PREVIEW);
   HICON old = reinterpret_cast<HICON>(SendMessageW(preview, STM_GETICON, 0, 0));
   if (old) DestroyIcon(old);
   SendMessageW(preview, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
@@ -51,7 +51,7 @@ void RefreshPreview(HWND page) {
     icon = CopyOfResourceIcon(kRows[g_currentType].iconId);
   } else if (g_currentType == kCustomType) {
     wchar_t file[MAX_PATH] = {};
-    ReadWindowText(GetDlgItem(page, IDC_ICON_FILE_EDIT), file, MAX_PATH);
+    ReadWindowText(GetDlgItem(page, IDC_ICONPAGE_FILE_EDIT), file, MAX_PATH);
     if (file[0])
       icon = static_cast<HICON>(
           LoadImageW(nullptr, file, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_LOADFROMFILE));
@@ -62,7 +62,7 @@ void RefreshPreview(HWND page) {
 }
 
 void SelectItem(HWND page, int index) {
-  HWND list = GetDlgItem(page, IDC_ICON_LIST);
+  HWND list = GetDlgItem(page, IDC_ICONPAGE_LIST);
   LVITEMW item = {};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -71,7 +71,7 @@ void SelectItem(HWND page, int index) {
 
 void Update(HWND page) {
   SelectItem(page, g_currentType);
-  EnableControls(page, {IDC_ICON_FILE_LABEL, IDC_ICON_FILE_EDIT, IDC_ICON_BROWSE},
+  EnableControls(page, {IDC_ICONPAGE_FILE_LABEL, IDC_ICONPAGE_FILE_EDIT, IDC_ICONPAGE_BROWSE},
                  g_currentType == kCustomType);
   RefreshPreview(page);
 }
@@ -85,7 +85,7 @@ void Init(HWND page) {
     ImageList_AddIcon(images, icon);
     if (icon) DestroyIcon(icon);
   }
-  HWND list = GetDlgItem(page, IDC_ICON_LIST);
+  HWND list = GetDlgItem(page, IDC_ICONPAGE_LIST);
   SetWindowTheme(list, L"explorer", nullptr);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER, LVS_EX_DOUBLEBUFFER);
   // The list owns the image list (it is destroyed with the list).
@@ -101,12 +101,12 @@ void Init(HWND page) {
   }
   g_currentType = 0;
   SelectItem(page, 0);
-  LimitEdit(page, IDC_ICON_FILE_EDIT, 259);
+  LimitEdit(page, IDC_ICONPAGE_FILE_EDIT, 259);
   RefreshPreview(page);
 }
 
 void ToControls(HWND page) {
-  SetDlgItemTextW(page, IDC_ICON_FILE_EDIT, g_SfxSettings.IconFile);
+  SetDlgItemTextW(page, IDC_ICONPAGE_FILE_EDIT, g_SfxSettings.IconFile);
   g_currentType = 0;
   for (int i = 1; i < kRowCount; ++i)
     if (g_SfxSettings.IconType == kRows[i].typeText) g_currentType = i;
@@ -115,7 +115,7 @@ void ToControls(HWND page) {
 
 bool Validate(HWND page) {
   if (g_currentType == kCustomType &&
-      GetWindowTextLengthW(GetDlgItem(page, IDC_ICON_FILE_EDIT)) == 0) {
+      GetWindowTextLengthW(GetDlgItem(page, IDC_ICONPAGE_FILE_EDIT)) == 0) {
     ShowPageWarning(page, IDS_CUSTOM_ICON_NEEDED);
     return false;
   }
@@ -123,7 +123,7 @@ bool Validate(HWND page) {
 }
 
 void Store(HWND page) {
-  ReadWindowText(GetDlgItem(page, IDC_ICON_FILE_EDIT), g_SfxSettings.IconFile, MAX_PATH);
+  ReadWindowText(GetDlgItem(page, IDC_ICONPAGE_FILE_EDIT), g_SfxSettings.IconFile, MAX_PATH);
   const int type = g_currentType >= 0 && g_currentType < kRowCount ? g_currentType : 0;
   g_SfxSettings.IconType = kRows[type].typeText;
 }
@@ -143,17 +143,17 @@ void BrowseIcon(HWND page) {
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   dialog.lpstrInitialDir = g_UiState.IcoCurrent;
   if (!GetOpenFileNameW(&dialog)) return;
-  SetDlgItemTextW(page, IDC_ICON_FILE_EDIT, file);
+  SetDlgItemTextW(page, IDC_ICONPAGE_FILE_EDIT, file);
   GetCurrentDirectoryW(MAX_PATH, g_UiState.IcoCurrent);
   RefreshPreview(page);
 }
 
 bool Command(HWND page, int controlId, int code) {
   switch (controlId) {
-    case IDC_ICON_BROWSE:
+    case IDC_ICONPAGE_BROWSE:
       if (code == BN_CLICKED) BrowseIcon(page);
       return true;
-    case IDC_ICON_FILE_EDIT:
+    case IDC_ICONPAGE_FILE_EDIT:
       if (code == EN_CHANGE) ValidatePathEdit(page, controlId, true);
       return true;
     default:
@@ -162,7 +162,7 @@ bool Command(HWND page, int controlId, int code) {
 }
 
 bool Notify(HWND page, NMHDR* header, INT_PTR*) {
-  if (header->idFrom != IDC_ICON_LIST || header->code != LVN_ITEMCHANGED) return false;
+  if (header->idFrom != IDC_ICONPAGE_LIST || header->code != LVN_ITEMCHANGED) return false;
   const int selected = static_cast<int>(
       SendMessageW(header->hwndFrom, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   if (selected >= 0 && selected != g_currentType) {

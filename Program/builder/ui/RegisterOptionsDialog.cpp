@@ -4,6 +4,8 @@
 #include "BuilderState.h"
 #include "BuilderUtil.h"
 #include "ContextHelp.h"
+#include "IconChooser.h"
+#include "ResString.h"
 #include "SettingsExchange.h"
 #include "SheetPage.h"
 #include "SheetPatterns.h"
@@ -118,6 +120,17 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         VersionRule(dialog);
       }
       return TRUE;
+    case IDC_RO_ICON_BROWSE: {
+      wchar_t picked[MAX_PATH] = {};
+      if (code != BN_CLICKED || !PickArchiveItem(dialog, L".exe", false, 0, picked)) return TRUE;
+      const INT_PTR index = RunIconChooser(dialog, picked);
+      if (index >= 0) {
+        const int number = static_cast<int>(index);
+        std::wstring text = FillPlaceholders(L"%s,%d", picked, &number);
+        if (text.size() < 270) SetDlgItemTextW(dialog, IDC_RO_ICON, text.c_str());
+      }
+      return TRUE;
+    }
     case IDC_RO_ICON_RESET:
       if (code == BN_CLICKED) SetDlgItemTextW(dialog, IDC_RO_ICON, L"");
       return TRUE;

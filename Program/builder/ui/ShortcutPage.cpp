@@ -8,14 +8,18 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
+#include "ItemLists.h"
 #include "ResString.h"
 #include "ResultCodes.h"
 #include "SettingsExchange.h"
 #include "SheetPage.h"
 #include "SheetPatterns.h"
+#include "ShortcutItemDialog.h"
 #include "VesmarinResource.h"
 
 namespace {
+
+const int kMaxShortcuts = 32;
 
 struct Column {
   UINT titleId;
@@ -34,6 +38,7 @@ const Column kEnglishColumns[] = {
 
 HWND List(HWND page) { return GetDlgItem(page, IDC_SC_LIST); }
 
+void StoreList(HWND page) { ShortcutListToSettings(List(page), g_SfxSettings); }
 
 bool InsertColumns(HWND list) {
   const bool japanese = g_UiState.JapaneseUI;
@@ -57,6 +62,9 @@ void Init(HWND page) {
   HWND list = List(page);
   if (!InsertColumns(list)) return;
   if (!g_UiState.JapaneseUI) ShowControls(page, {IDC_SC_GROUP_LANGUAGE}, false);
+  const CSfxSettings& settings = g_SfxSettings;
+  for (int i = 0; i < settings.StartMenuCount && i < kMaxShortcuts; ++i)
+    ShortcutListAppend(list, settings.StartMenu[i]);
   SetWindowTheme(list, L"explorer", nullptr);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
@@ -89,11 +97,49 @@ bool StoreThenValidate(HWND page) {
   return false;
 }
 
+void Add(HWND page) {
+  HWND list = List(page);
+  if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) >= kMaxShortcuts) {
+    const int maximum = kMaxShortcuts;
+    std::wstring text = FillPlaceholders(LoadResString(IDS_SHORTCUT_LIMIT), nullptr, &maximum);
+    MessageBoxW(page, text.c_str(), kBuilderCaption, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  EditedShortcutItem() = StartMenuItem();
+  if (RunShortcutItemDialog(page) != 1) return;
+  ShortcutListAppend(list, EditedShortcutItem());
+  StoreList(page);
+}
+
+// An edited shortcut goes to the end of the list.
+void Edit(HWND page) {
+  HWND list = List(page);
+  if (!ShortcutListGetSelected(list, EditedShortcutItem())) return;
+  if (RunShortcutItemDialog(page) != 1) return;
+  DeleteSelectedListItems(list);
+  ShortcutListAppend(list, EditedShortcutItem());
+  StoreList(page);
+  UpdateShortcutListButtons(page);
+}
+
 bool Command(HWND page, int controlId, int code) {
   switch (controlId) {
     case IDC_SC_USE:
     case IDC_SC_DSQ_NO_CONFIRM:
       if (code == BN_CLICKED) UpdateShortcutControls(page);
+      return true;
+    case IDC_SC_ADD:
+      if (code == BN_CLICKED) Add(page);
+      return true;
+    case IDC_SC_DELETE:
+      if (code == BN_CLICKED) {
+        DeleteSelectedListItems(List(page));
+        StoreList(page);
+        UpdateShortcutListButtons(page);
+      }
+      return true;
+    case IDC_SC_EDIT:
+      if (code == BN_CLICKED) Edit(page);
       return true;
     case IDC_SC_GROUP:
     case IDC_SC_GROUP_E:
@@ -111,6 +157,10 @@ bool Notify(HWND page, NMHDR* header, INT_PTR*) {
   if (header->idFrom != IDC_SC_LIST) return false;
   if (header->code == LVN_ITEMCHANGED) {
     UpdateShortcutListButtons(page);
+    return true;
+  }
+  if (header->code == NM_DBLCLK) {
+    Edit(page);
     return true;
   }
   return false;

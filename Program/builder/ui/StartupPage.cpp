@@ -3,6 +3,7 @@
 #include <string>
 
 #include "CheckListBox.h"
+#include "OsCheckList.h"
 #include "ResultCodes.h"
 #include "SettingsExchange.h"
 #include "SheetPage.h"
@@ -60,9 +61,11 @@ void Init(HWND page) {
   }
   FillDropDown(page, IDC_STARTUP_VALIDITY, {IDS_CHECK_NOTHING, IDS_CHECK_CRC, IDS_CHECK_SIGNATURE});
   HWND list = GetDlgItem(page, IDC_STARTUP_OS_LIST);
+  ClearOsBitItems();
   for (const OsItem& item : kOsItems) {
     std::wstring text = item.text ? item.text : LoadResString(item.stringId);
-    CheckListAddItem(list, text.c_str(), 0, nullptr);
+    const int index = CheckListAddItem(list, text.c_str(), 0, nullptr);
+    if (index >= 0) MapOsBitToItem(item.bit, index);
   }
 }
 

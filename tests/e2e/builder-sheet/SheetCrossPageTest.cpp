@@ -88,8 +88,10 @@ TEST(SheetUninstaller, AnUninstallerNeedsPowerUsersAKeyAndANameAndKeepsTheOtherO
   ASSERT_TRUE(run.Select(kUninstaller));
   EXPECT_FALSE(run.Enabled(1016));
   EXPECT_EQ(BuilderString(330), run.ClickExpectingBox(1202).text);
+  // The page checks and disables the box once its message is answered.
+  EXPECT_TRUE(builderwindow::WaitFor(
+      [&] { return !IsWindowEnabled(GetDlgItem(startup, kPowerUsers)); }, 5000));
   EXPECT_TRUE(testsupport::IsChecked(startup, kPowerUsers));
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(startup, kPowerUsers)));
   EXPECT_TRUE(run.Enabled(1032));
   EXPECT_FALSE(run.Enabled(1015));
   EXPECT_EQ(BuilderString(331), run.SelectExpectingBox(kStartup).text);
