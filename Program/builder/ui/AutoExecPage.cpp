@@ -1,7 +1,6 @@
 #include "AutoExecPage.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <cwchar>
 #include <string>
@@ -17,6 +16,7 @@
 #include "SheetPage.h"
 #include "SheetPatterns.h"
 #include "VesmarinResource.h"
+#include "VisualStyles.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ void Init(HWND page) {
   const CSfxSettings& settings = g_SfxSettings;
   for (int i = 0; i < settings.AutoExecCount && i < kMaxItems; ++i)
     AutoExecListAppend(list, settings.AutoExec[i]);
-  SetWindowTheme(list, L"explorer", nullptr);
+  visualstyles::ApplyWindowTheme(list, L"explorer", nullptr);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   LimitEdit(page, IDC_AUTO_FILE, 259);

@@ -33,7 +33,7 @@ void ToControls(HWND page) {
 bool Validate(HWND page) {
   if (!IsBoxChecked(page, IDC_DESC_USE)) return true;
   if (EditEmpty(page, IDC_DESC_FILE) && EditEmpty(page, IDC_DESC_FILE_E)) {
-    ShowPageWarning(page, IDS_DESC_FILE_NEEDED);
+    ShowPageWarning(page, IDS_EXPLAIN_FILE_MISSING);
     SetFocus(GetDlgItem(page, IDC_DESC_FILE));
     return false;
   }

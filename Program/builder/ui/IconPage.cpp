@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <uxtheme.h>
 
 #include <string>
 
@@ -13,6 +12,7 @@
 #include "SheetPage.h"
 #include "SheetPatterns.h"
 #include "VesmarinResource.h"
+#include "VisualStyles.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ void Init(HWND page) {
     if (icon) DestroyIcon(icon);
   }
   HWND list = GetDlgItem(page, IDC_ICONPAGE_LIST);
-  SetWindowTheme(list, L"explorer", nullptr);
+  visualstyles::ApplyWindowTheme(list, L"explorer", nullptr);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER, LVS_EX_DOUBLEBUFFER);
   // The list owns the image list (it is destroyed with the list).
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images));

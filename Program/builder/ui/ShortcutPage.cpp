@@ -1,7 +1,6 @@
 #include "ShortcutPage.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <cwchar>
 #include <string>
@@ -16,6 +15,7 @@
 #include "SheetPatterns.h"
 #include "ShortcutItemDialog.h"
 #include "VesmarinResource.h"
+#include "VisualStyles.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ void Init(HWND page) {
   const CSfxSettings& settings = g_SfxSettings;
   for (int i = 0; i < settings.StartMenuCount && i < kMaxShortcuts; ++i)
     ShortcutListAppend(list, settings.StartMenu[i]);
-  SetWindowTheme(list, L"explorer", nullptr);
+  visualstyles::ApplyWindowTheme(list, L"explorer", nullptr);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   InitLanguageList(page, IDC_SC_GROUP_LANGUAGE);

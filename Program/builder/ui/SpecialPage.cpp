@@ -1,7 +1,6 @@
 #include "SpecialPage.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "SheetPage.h"
 #include "SheetPatterns.h"
 #include "VesmarinResource.h"
+#include "VisualStyles.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ void Init(HWND page) {
     column.iSubItem = i;
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
   }
-  SetWindowTheme(list, L"explorer", nullptr);
+  visualstyles::ApplyWindowTheme(list, L"explorer", nullptr);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
 }

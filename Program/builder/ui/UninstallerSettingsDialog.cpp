@@ -185,7 +185,7 @@ bool Confirm(HWND dialog) {
   wchar_t signedFile[MAX_PATH] = {};
   ReadWindowText(GetDlgItem(dialog, IDC_US_SIGNED_FILE), signedFile, MAX_PATH);
   if (IsBoxChecked(dialog, IDC_US_SIGNED_USE) && !PathFileExistsW(signedFile)) {
-    std::wstring text = FillPlaceholders(LoadResString(IDS_SIGNED_UNINSTALLER_MISSING), signedFile, nullptr);
+    std::wstring text = FillPlaceholders(LoadResString(IDS_USER_UNINSTALLER_MISSING), signedFile, nullptr);
     MessageBoxW(dialog, text.c_str(), kBuilderCaption, MB_OK | MB_ICONWARNING);
     SetFocus(GetDlgItem(dialog, IDC_US_SIGNED_FILE));
     return false;
