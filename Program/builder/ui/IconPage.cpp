@@ -7,6 +7,7 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
+#include "FileDialogFields.h"
 #include "ResString.h"
 #include "ResultCodes.h"
 #include "SheetPage.h"
@@ -132,15 +133,8 @@ void BrowseIcon(HWND page) {
   std::wstring filter = LoadFilterString(IDS_ICON_FILTER);
   std::wstring title = FillPlaceholders(LoadResString(IDS_ICON_TITLE), kBuilderCaption, nullptr);
   wchar_t file[MAX_PATH] = {};
-  OPENFILENAMEW dialog = {};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = page;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  OPENFILENAMEW dialog =
+      FileDialogFor(page, filter, title.c_str(), file, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   dialog.lpstrInitialDir = g_UiState.IcoCurrent;
   if (!GetOpenFileNameW(&dialog)) return;
   SetDlgItemTextW(page, IDC_ICONPAGE_FILE_EDIT, file);

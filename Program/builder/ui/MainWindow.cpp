@@ -18,6 +18,7 @@
 #include "ContextHelp.h"
 #include "DefinitionFile.h"
 #include "DetailedSettings.h"
+#include "FileDialogFields.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
 #include "MainWindowRules.h"
@@ -197,28 +198,12 @@ void CreateCommand(HWND window) {
   SetFocus(GetDlgItem(window, IDM_CREATE));
 }
 
-// The common fields of the builder's file dialogs over a MAX_PATH buffer;
-// filter and title must outlive the dialog.
-OPENFILENAMEW FileDialogFor(HWND window, const std::wstring& filter, const std::wstring& title,
-                            wchar_t* file, DWORD flags) {
-  OPENFILENAMEW dialog = {};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = window;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrTitle = title.c_str();
-  dialog.Flags = flags;
-  return dialog;
-}
-
 void LoadSettingsCommand(HWND window) {
   std::wstring filter = LoadFilterString(IDS_SETTINGS_FILTER);
   std::wstring title = LoadResString(IDS_LOAD_SETTINGS_TITLE);
   wchar_t file[MAX_PATH] = {};
   OPENFILENAMEW dialog =
-      FileDialogFor(window, filter, title, file, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+      FileDialogFor(window, filter, title.c_str(), file, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   dialog.lpstrInitialDir = g_UiState.IniCurrent;
   if (!GetOpenFileNameW(&dialog)) return;
   LoadDefinitionFile(file);
@@ -241,7 +226,7 @@ void SaveSettingsCommand(HWND window) {
   std::wstring filter = LoadFilterString(IDS_SETTINGS_FILTER);
   std::wstring title = LoadResString(IDS_SAVE_SETTINGS_TITLE);
   OPENFILENAMEW dialog =
-      FileDialogFor(window, filter, title, file, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
+      FileDialogFor(window, filter, title.c_str(), file, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
   dialog.lpstrDefExt = L"ini";
   dialog.lpstrInitialDir = g_UiState.IniCurrent;
   if (!GetSaveFileNameW(&dialog)) return;
@@ -289,7 +274,7 @@ void BrowseArchiveCommand(HWND window) {
   std::wstring filter = LoadFilterString(IDS_ARCHIVE_FILTER);
   std::wstring title = LoadResString(IDS_ARCHIVE_TITLE);
   OPENFILENAMEW dialog =
-      FileDialogFor(window, filter, title, file, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+      FileDialogFor(window, filter, title.c_str(), file, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   if (!GetOpenFileNameW(&dialog)) return;
   TakeArchive(window, file);
 }
@@ -308,7 +293,7 @@ void BrowseOutputCommand(HWND window) {
   if (!file[0]) wcscpy(file, L"untitled.exe");
   std::wstring filter = LoadFilterString(IDS_OUTPUT_FILTER);
   std::wstring title = LoadResString(IDS_OUTPUT_TITLE);
-  OPENFILENAMEW dialog = FileDialogFor(window, filter, title, file, OFN_HIDEREADONLY);
+  OPENFILENAMEW dialog = FileDialogFor(window, filter, title.c_str(), file, OFN_HIDEREADONLY);
   dialog.lpstrDefExt = L"exe";
   if (!GetSaveFileNameW(&dialog)) return;
   SetDlgItemTextW(window, IDC_OUTPUT_EDIT, file);

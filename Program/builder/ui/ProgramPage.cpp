@@ -6,6 +6,7 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
+#include "FileDialogFields.h"
 #include "ResultCodes.h"
 #include "SheetPage.h"
 #include "SheetPatterns.h"
@@ -90,15 +91,8 @@ void BrowseManifest(HWND page) {
   std::wstring filter = LoadFilterString(IDS_MANIFEST_FILTER);
   std::wstring title = LoadResString(IDS_MANIFEST_TITLE);
   wchar_t file[MAX_PATH] = {};
-  OPENFILENAMEW dialog = {};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = page;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  OPENFILENAMEW dialog =
+      FileDialogFor(page, filter, title.c_str(), file, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   dialog.lpstrInitialDir = g_UiState.ManifestCurrent;
   if (!GetOpenFileNameW(&dialog)) return;
   SetDlgItemTextW(page, IDC_PROGRAM_MANIFEST_EDIT, file);

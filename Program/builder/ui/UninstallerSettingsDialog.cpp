@@ -11,6 +11,7 @@
 #include "BuilderState.h"
 #include "BuilderUtil.h"
 #include "ContextHelp.h"
+#include "FileDialogFields.h"
 #include "FileIO.h"
 #include "ResString.h"
 #include "ResultCodes.h"
@@ -126,15 +127,8 @@ void SaveUninstaller(HWND dialog, bool sixtyFourBit) {
   std::wstring title = LoadResString(IDS_SAVE_UNINSTALLER_TITLE);
   wchar_t path[MAX_PATH] = {};
   wcscpy(path, sixtyFourBit ? L"Hollmere64.exe" : L"Hollmere32.exe");
-  OPENFILENAMEW save = {};
-  save.lStructSize = sizeof save;
-  save.hwndOwner = dialog;
-  save.lpstrFilter = filter.c_str();
-  save.nFilterIndex = 1;
-  save.lpstrFile = path;
-  save.nMaxFile = MAX_PATH;
-  save.lpstrTitle = title.c_str();
-  save.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+  OPENFILENAMEW save =
+      FileDialogFor(dialog, filter, title.c_str(), path, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
   save.lpstrInitialDir = g_UiState.HollmereSaveCurrent;
   if (!GetSaveFileNameW(&save)) return;
   GetCurrentDirectoryW(MAX_PATH, g_UiState.HollmereSaveCurrent);
@@ -149,14 +143,8 @@ void SaveUninstaller(HWND dialog, bool sixtyFourBit) {
 void BrowseSigned(HWND dialog) {
   std::wstring filter = LoadFilterString(IDS_PROGRAM_FILTER);
   wchar_t path[MAX_PATH] = L"Hollmere.exe";
-  OPENFILENAMEW open = {};
-  open.lStructSize = sizeof open;
-  open.hwndOwner = dialog;
-  open.lpstrFilter = filter.c_str();
-  open.nFilterIndex = 1;
-  open.lpstrFile = path;
-  open.nMaxFile = MAX_PATH;
-  open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  OPENFILENAMEW open =
+      FileDialogFor(dialog, filter, nullptr, path, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
   open.lpstrInitialDir = g_UiState.HollmereSaveCurrent;
   if (!GetOpenFileNameW(&open)) return;
   GetCurrentDirectoryW(MAX_PATH, g_UiState.HollmereSaveCurrent);
