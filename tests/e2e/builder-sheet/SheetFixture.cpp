@@ -104,9 +104,9 @@ bool SheetRun::Open() {
         EnumWindows(FindSheet, reinterpret_cast<LPARAM>(&search));
         return search.found != nullptr;
       },
-      15000);
+      45000);
   sheet_ = testsupport::PropertySheetDriver(search.found);
-  return search.found && builderwindow::WaitFor([&] { return Page() != nullptr; }, 10000);
+  return search.found && builderwindow::WaitFor([&] { return Page() != nullptr; }, 30000);
 }
 
 testsupport::SeenBox SheetRun::SelectExpectingBox(int dialogId) {
