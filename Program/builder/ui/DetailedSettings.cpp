@@ -17,7 +17,7 @@
 #include "ResultCodes.h"
 #include "ShortcutPage.h"
 #include "SheetPage.h"
-#include "SpecialPage.h"
+#include "CopiesAndServersPage.h"
 #include "StartupPage.h"
 #include "UninstallerPage.h"
 #include "VesmarinResource.h"

@@ -1,4 +1,4 @@
-#include "SpecialPage.h"
+#include "CopiesAndServersPage.h"
 
 #include <commctrl.h>
 
