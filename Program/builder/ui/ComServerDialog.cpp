@@ -58,13 +58,9 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-INT_PTR CALLBACK ComServerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return GuardSheetDialog(dialog, [&] { return Handle(dialog, message, wParam, lParam); });
-}
-
 }  // namespace
 
 INT_PTR EditComServerItem(HWND owner, RegComSvrItem* item) {
   return DialogBoxParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_COM_SERVER_ITEM), owner,
-                         ComServerDialogProc, reinterpret_cast<LPARAM>(item));
+                         GuardedSheetDialogProc<Handle>, reinterpret_cast<LPARAM>(item));
 }

@@ -124,14 +124,10 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-INT_PTR CALLBACK ExtraCopyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return GuardSheetDialog(dialog, [&] { return Handle(dialog, message, wParam, lParam); });
-}
-
 }  // namespace
 
 INT_PTR EditExtraCopyItem(HWND owner, ExtraCopyItem* item) {
   EditState state = {item, *item};
   return DialogBoxParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_EXTRA_COPY_ITEM), owner,
-                         ExtraCopyDialogProc, reinterpret_cast<LPARAM>(&state));
+                         GuardedSheetDialogProc<Handle>, reinterpret_cast<LPARAM>(&state));
 }

@@ -145,16 +145,12 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-INT_PTR CALLBACK RegisterOptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return GuardSheetDialog(dialog, [&] { return Handle(dialog, message, wParam, lParam); });
-}
-
 }  // namespace
 
 INT_PTR EditRegisterOptions(HWND owner, RegisterOptions* options) {
   RegisterOptions working = *options;
   const INT_PTR result = DialogBoxParamW(g_UiState.Instance, MAKEINTRESOURCEW(IDD_UNINSTALL_OPTIONS),
-                                         owner, RegisterOptionsProc, reinterpret_cast<LPARAM>(&working));
+                                         owner, GuardedSheetDialogProc<Handle>, reinterpret_cast<LPARAM>(&working));
   if (result == IDOK) *options = working;
   return result;
 }

@@ -52,3 +52,9 @@ INT_PTR GuardSheetDialog(HWND dialog, Body body) {
     return TRUE;
   }
 }
+
+// The procedure of such a dialog whose messages Handle answers, guarded.
+template <INT_PTR (*Handle)(HWND, UINT, WPARAM, LPARAM)>
+INT_PTR CALLBACK GuardedSheetDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return GuardSheetDialog(dialog, [&] { return Handle(dialog, message, wParam, lParam); });
+}
