@@ -1,5 +1,4 @@
-// Names from outside must lead to files on a disk, and links inside an
-// installation are seen for what they are.
+// Names from outside must lead to files on a disk.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,7 +6,6 @@
 #include <string>
 
 #include "DiskFile.h"
-#include "ReparsePoints.h"
 #include "TestSupport.h"
 
 namespace {
@@ -39,26 +37,6 @@ TEST(DiskFile, FilesOnDiskOpen) {
                                       OPEN_EXISTING),
             INVALID_HANDLE_VALUE);
   EXPECT_FALSE(vesmarin::NamesDiskFile((dir / L"missing.txt").c_str()));
-}
-
-TEST(ReparsePoints, PathsThroughALinkBelowTheRootAreSeen) {
-  TempDir dir(L"rp");
-  const std::wstring root = dir / L"root";
-  const std::wstring elsewhere = dir / L"elsewhere";
-  ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryW((root + L"\\real").c_str(), nullptr));
-  EXPECT_FALSE(vesmarin::PassesThroughReparsePoint(root.c_str(), (root + L"\\real\\a.txt").c_str()));
-  EXPECT_FALSE(vesmarin::IsReparsePoint((root + L"\\real").c_str()));
-  ASSERT_TRUE(testsupport::MakeFolderLink(root + L"\\link", elsewhere));
-  EXPECT_TRUE(vesmarin::IsReparsePoint((root + L"\\link").c_str()));
-  EXPECT_TRUE(vesmarin::PassesThroughReparsePoint(root.c_str(), (root + L"\\link\\a.txt").c_str()));
-  EXPECT_TRUE(vesmarin::PassesThroughReparsePoint((root + L"\\").c_str(),
-                                                  (root + L"\\LINK\\deeper\\").c_str()));
-  // The link itself is not passed through, and outside the root nothing is.
-  EXPECT_FALSE(vesmarin::PassesThroughReparsePoint(root.c_str(), (root + L"\\link").c_str()));
-  EXPECT_FALSE(vesmarin::PassesThroughReparsePoint((root + L"\\real").c_str(),
-                                                   (root + L"\\link\\a.txt").c_str()));
 }
 
 }  // namespace
