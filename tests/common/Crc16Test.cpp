@@ -51,22 +51,27 @@ uint16_t BitwiseCrc16(const uint8_t* p, size_t n, uint16_t crc) {
 
 }  // namespace
 
-TEST(Crc16, EveryLengthAlignmentAndStartMatchesTheDefinition) {
-  // Lengths from 0 through several folding blocks cover the table path, the
-  // folding path (where the processor has it) and every tail.
-  RecordProperty("folding", Crc16FoldingAvailable() ? "yes" : "no");
+TEST(Crc16, EveryWayLengthAlignmentAndStartMatchesTheDefinition) {
+  // Lengths from 0 through several folding steps cover the table path, the
+  // folding paths this processor has, and every tail of each.
+  const Crc16Method fastest = Crc16FastestMethod();
+  RecordProperty("fastest", static_cast<int>(fastest));
   std::vector<uint8_t> data(1300);
   uint32_t seed = 777;
   for (uint8_t& b : data) {
     seed = seed * 1103515245u + 12345u;
     b = static_cast<uint8_t>(seed >> 16);
   }
-  for (size_t offset = 0; offset < 16; offset += 5) {
-    for (size_t length = 0; length + offset <= 1200; ++length) {
-      for (uint16_t start : {uint16_t(0), uint16_t(0x1234), uint16_t(0xFFFF)}) {
-        ASSERT_EQ(UpdateCrc16(data.data() + offset, static_cast<uint32_t>(length), start),
-                  BitwiseCrc16(data.data() + offset, length, start))
-            << "offset " << offset << " length " << length << " start " << start;
+  for (Crc16Method method : {Crc16Method::Table, Crc16Method::Fold, Crc16Method::WideFold}) {
+    if (method > fastest) break;
+    for (size_t offset = 0; offset < 16; offset += 5) {
+      for (size_t length = 0; length + offset <= 1200; ++length) {
+        for (uint16_t start : {uint16_t(0), uint16_t(0x1234), uint16_t(0xFFFF)}) {
+          ASSERT_EQ(UpdateCrc16Using(method, data.data() + offset, static_cast<uint32_t>(length), start),
+                    BitwiseCrc16(data.data() + offset, length, start))
+              << "way " << static_cast<int>(method) << " offset " << offset << " length " << length
+              << " start " << start;
+        }
       }
     }
   }

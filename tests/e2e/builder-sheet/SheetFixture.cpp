@@ -84,7 +84,9 @@ std::wstring BuilderString(UINT id) {
 bool JapaneseInterface() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
 
 SheetRun::SheetRun(const std::string& definition) {
-  if (!testsupport::WriteTextFile(builderwindow::PerUserDefinition(), definition)) return;
+  if (!definition.empty() &&
+      !testsupport::WriteTextFile(builderwindow::PerUserDefinition(), definition))
+    return;
   if (!run_.Start()) return;
   main_ = run_.WaitMainWindow();
 }

@@ -36,7 +36,7 @@ bool JapaneseInterface();
 class SheetRun {
  public:
   // Writes the per-user definition file (UTF-8 text, section included)
-  // and starts the builder on it.
+  // and starts the builder on it; an empty text starts it without one.
   explicit SheetRun(const std::string& definition);
   ~SheetRun();
 
