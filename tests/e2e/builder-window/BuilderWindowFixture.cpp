@@ -11,6 +11,9 @@ namespace {
 
 const wchar_t kOptionKey[] = L"Software\\Kelvadon\\Vesmarin 6\\Option";
 const int kArchiveEdit = 1000;
+// Long enough for a loaded machine: a send that times out is still carried
+// out later, after the messages that follow it.
+const UINT kSendTimeoutMs = 10000;
 
 bool CopyFromBin(const std::wstring& name, const std::wstring& target) {
   return CopyFileW(testsupport::BinPath(name).c_str(), target.c_str(), FALSE) != FALSE;
@@ -170,13 +173,15 @@ void BuilderRun::Type(int controlId, const std::wstring& text, bool replaceAll) 
   HWND edit = GetDlgItem(main_, controlId);
   DWORD_PTR result = 0;
   if (replaceAll) {
-    SendMessageTimeoutW(edit, EM_SETSEL, 0, -1, SMTO_NORMAL, 1000, &result);
+    SendMessageTimeoutW(edit, EM_SETSEL, 0, -1, SMTO_NORMAL, kSendTimeoutMs, &result);
   } else {
-    SendMessageTimeoutW(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1, SMTO_NORMAL, 1000, &result);
-    SendMessageTimeoutW(edit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF, SMTO_NORMAL, 1000, &result);
+    SendMessageTimeoutW(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1, SMTO_NORMAL, kSendTimeoutMs,
+                        &result);
+    SendMessageTimeoutW(edit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF, SMTO_NORMAL, kSendTimeoutMs,
+                        &result);
   }
   SendMessageTimeoutW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()),
-                      SMTO_NORMAL, 1000, &result);
+                      SMTO_NORMAL, kSendTimeoutMs, &result);
 }
 
 bool BuilderRun::Visible(int controlId) const {
