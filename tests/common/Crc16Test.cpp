@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "Crc16.h"
-#include "SfxContainer.h"
 
 TEST(Crc16, CheckValueOfTheNineDigits) {
   const char* digits = "123456789";
@@ -78,22 +77,4 @@ TEST(Crc16, EveryWayLengthAlignmentAndStartMatchesTheDefinition) {
   }
   const std::vector<uint8_t> zeros(4096, 0);
   EXPECT_EQ(ComputeCrc16(zeros.data(), static_cast<uint32_t>(zeros.size())), 0);
-}
-
-TEST(SfxContainer, MagicIsTheMarkerReadLittleEndian) {
-  const unsigned char marker[4] = {0x6C, 0x73, 0x66, 0x78};
-  uint32_t value;
-  std::memcpy(&value, marker, 4);
-  EXPECT_EQ(kSfxContainerMagic, value);
-  EXPECT_EQ(kSfxContainerMagic, RuntimeSfxContainerMagic());
-}
-
-TEST(SfxContainer, CabTimeZoneWordCarriesSignedBias) {
-  EXPECT_EQ(0x1FFFBu, MakeCabTimeZone(true, -5));
-  EXPECT_EQ(0x10009u, MakeCabTimeZone(true, 9));
-  EXPECT_EQ(0u, MakeCabTimeZone(false, 9));
-  EXPECT_TRUE(CabTimeZoneInUse(0x1FFFB));
-  EXPECT_FALSE(CabTimeZoneInUse(0xFFFB));
-  EXPECT_EQ(-5, CabTimeZoneBias(0x1FFFB));
-  EXPECT_EQ(9, CabTimeZoneBias(0x10009));
 }
