@@ -23,11 +23,7 @@ const int kDesignList = 1265, kUltraSilent = 3, kStub64 = 1221;
 const int kAskPath = 1005, kUseFolder = 1049, kBaseList = 1069, kFolderEdit = 1002,
           kAskOverwrite = 1007, kAbsolutePath = 6;
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
-  return static_cast<LRESULT>(result);
-}
+using sheettest::Send;
 
 bool Step(bool done, const char* what) {
   if (!done) ADD_FAILURE() << "the window did not take: " << what;
@@ -131,10 +127,6 @@ bool Scenario::Build() {
 testsupport::DrivenResult Scenario::Install() {
   testsupport::StubRunLock lock;
   return testsupport::RunAnsweringBoxes(L"\"" + Output() + L"\"", nullptr, 120000);
-}
-
-void SetText(HWND dialog, int id, const std::wstring& text) {
-  Send(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 bool SetCheck(HWND dialog, int id, bool checked) {

@@ -69,7 +69,7 @@ class Scenario {
 };
 
 // Controls of a builder dialog in the other process.
-void SetText(HWND dialog, int id, const std::wstring& text);
+using sheettest::SetText;
 // Clicks a box until it shows the state; false when it cannot be clicked.
 bool SetCheck(HWND dialog, int id, bool checked);
 // CB_SETCURSEL followed by the CBN_SELCHANGE a user's choice sends.

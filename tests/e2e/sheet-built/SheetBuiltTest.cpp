@@ -369,11 +369,11 @@ TEST(SheetBuilt, UninstallerSettings) {
 
   HWND settings = s.OpenFromPage(1204, 1105);
   ASSERT_NE(nullptr, settings);
-  SendMessageW(GetDlgItem(settings, 1100), CB_SETCURSEL, 1, 0);  // HKEY_CURRENT_USER
+  sheettest::Send(GetDlgItem(settings, 1100), CB_SETCURSEL, 1);  // HKEY_CURRENT_USER
   SetText(settings, 1095, productKey);
   ASSERT_TRUE(testsupport::PressButton(settings, 1102));
   ASSERT_TRUE(builderwindow::WaitFor(
-      [&] { return SendMessageW(GetDlgItem(settings, 1105), LB_GETCOUNT, 0, 0) == 1; }, 5000));
+      [&] { return sheettest::Send(GetDlgItem(settings, 1105), LB_GETCOUNT) == 1; }, 5000));
   EXPECT_TRUE(SetCheck(settings, 1289, true));
   ASSERT_TRUE(testsupport::PressButton(settings, 1009));
   ASSERT_TRUE(Pick(s.sheet(), L"bin\\before.exe"));
