@@ -25,8 +25,6 @@
 
 namespace stub {
 
-OpenArchive* g_Archive = nullptr;
-
 namespace {
 
 const uint64_t kMinimumCrcChunk = 1024 * 1024;
