@@ -155,3 +155,15 @@ function(vesmarin_track_resources)
     endif()
   endforeach()
 endfunction()
+
+# vesmarin_small_code(<target>): compile a target for size. For the
+# extractor stub, which heads every installer, and the shared code it links.
+# - -Os.
+# - No data sections: with them MinGW gives every zero-filled variable a
+#   .data$ section of its own, which takes room in the file (some 22 KB of
+#   buffers in the stub); without them those variables stay in .bss.
+# - LocalStdTemplates.h: only the string members the code uses.
+function(vesmarin_small_code target)
+  target_compile_options(${target} PRIVATE -Os -fno-data-sections
+    $<$<COMPILE_LANGUAGE:CXX>:-include ${CMAKE_SOURCE_DIR}/common/LocalStdTemplates.h>)
+endfunction()

@@ -2,10 +2,11 @@
 
 #include <immintrin.h>
 
-// Two ways to the same CRC-16/ARC values. Where the processor multiplies
-// without carries, 128-bit blocks are folded with PCLMULQDQ at about the
-// speed of a memory copy. Everywhere else, and for short runs and tails, a
-// table lookup takes eight bytes a step.
+// Three ways to the same CRC-16/ARC values. Where the processor multiplies
+// without carries, 128-bit blocks are folded with PCLMULQDQ, sixteen at a
+// time where it has the 256-bit form, faster than a memory copy. Everywhere
+// else, and for short runs and tails, a table lookup takes eight bytes a
+// step.
 
 namespace {
 
@@ -70,10 +71,19 @@ constexpr uint64_t kFold512First = ReflectedXPowMod(512 + 64 - 1);
 constexpr uint64_t kFold512Second = ReflectedXPowMod(512 - 1);
 constexpr uint64_t kFold128First = ReflectedXPowMod(128 + 64 - 1);
 constexpr uint64_t kFold128Second = ReflectedXPowMod(128 - 1);
+constexpr uint64_t kFold2048First = ReflectedXPowMod(2048 + 64 - 1);
+constexpr uint64_t kFold2048Second = ReflectedXPowMod(2048 - 1);
 
 __attribute__((target("pclmul,sse2"))) inline __m128i FoldInto(__m128i a, __m128i k, __m128i next) {
   return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(a, k, 0x00), _mm_clmulepi64_si128(a, k, 0x11)),
                        next);
+}
+
+// The CRC of the folded block followed by the `n` bytes left at `p`.
+__attribute__((target("sse2"))) uint16_t FinishFold(__m128i folded, const uint8_t* p, uint32_t n) {
+  alignas(16) uint8_t last[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(last), folded);
+  return TableCrc16(p, n, TableCrc16(last, 16, 0));
 }
 
 // n >= 32.
@@ -110,27 +120,73 @@ __attribute__((target("pclmul,sse2"))) uint16_t FoldCrc16(const uint8_t* p, uint
     p += 16;
     n -= 16;
   }
-  alignas(16) uint8_t last[16];
-  _mm_store_si128(reinterpret_cast<__m128i*>(last), a0);
-  return TableCrc16(p, n, TableCrc16(last, 16, 0));
+  return FinishFold(a0, p, n);
 }
 
-bool DetectFolding() {
+// Where the processor multiplies four 64-bit pairs at once (VPCLMULQDQ on
+// 256-bit registers), eight registers hold sixteen blocks 256 bytes apart;
+// at the end the sixteen are folded into one as a 256-byte message would be.
+// n >= 256.
+__attribute__((target("avx2,vpclmulqdq,pclmul"))) uint16_t WideFoldCrc16(const uint8_t* p, uint32_t n,
+                                                                          uint16_t crc) {
+  const __m256i k2048 = _mm256_broadcastsi128_si256(_mm_set_epi64x(
+      static_cast<long long>(kFold2048Second), static_cast<long long>(kFold2048First)));
+  __m256i a[8];
+  for (int i = 0; i < 8; ++i) a[i] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
+  a[0] = _mm256_xor_si256(a[0], _mm256_zextsi128_si256(_mm_cvtsi32_si128(crc)));
+  p += 256;
+  n -= 256;
+  while (n >= 256) {
+    for (int i = 0; i < 8; ++i) {
+      const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
+      a[i] = _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(a[i], k2048, 0x00),
+                                               _mm256_clmulepi64_epi128(a[i], k2048, 0x11)),
+                              next);
+    }
+    p += 256;
+    n -= 256;
+  }
+  alignas(32) uint8_t blocks[256];
+  for (int i = 0; i < 8; ++i) _mm256_store_si256(reinterpret_cast<__m256i*>(blocks + 32 * i), a[i]);
+  const __m128i k128 = _mm_set_epi64x(static_cast<long long>(kFold128Second),
+                                      static_cast<long long>(kFold128First));
+  __m128i acc = _mm_load_si128(reinterpret_cast<const __m128i*>(blocks));
+  for (int j = 1; j < 16; ++j)
+    acc = FoldInto(acc, k128, _mm_load_si128(reinterpret_cast<const __m128i*>(blocks + 16 * j)));
+  while (n >= 16) {
+    acc = FoldInto(acc, k128, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    p += 16;
+    n -= 16;
+  }
+  return FinishFold(acc, p, n);
+}
+
+Crc16Method DetectFastest() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse2");
+  if (!__builtin_cpu_supports("pclmul") || !__builtin_cpu_supports("sse2")) return Crc16Method::Table;
+  // AVX2 also tells that the system saves the 256-bit registers.
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq"))
+    return Crc16Method::WideFold;
+  return Crc16Method::Fold;
 }
 
 }  // namespace
 
-bool Crc16FoldingAvailable() {
-  static const bool available = DetectFolding();
-  return available;
+Crc16Method Crc16FastestMethod() {
+  static const Crc16Method fastest = DetectFastest();
+  return fastest;
+}
+
+uint16_t UpdateCrc16Using(Crc16Method method, const void* data, uint32_t count, uint16_t crc) {
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  if (method > Crc16FastestMethod()) method = Crc16FastestMethod();
+  if (method == Crc16Method::WideFold && count >= 512) return WideFoldCrc16(bytes, count, crc);
+  if (method != Crc16Method::Table && count >= 32) return FoldCrc16(bytes, count, crc);
+  return TableCrc16(bytes, count, crc);
 }
 
 uint16_t UpdateCrc16(const void* data, uint32_t count, uint16_t crc) {
-  const uint8_t* bytes = static_cast<const uint8_t*>(data);
-  if (count >= 32 && Crc16FoldingAvailable()) return FoldCrc16(bytes, count, crc);
-  return TableCrc16(bytes, count, crc);
+  return UpdateCrc16Using(Crc16FastestMethod(), data, count, crc);
 }
 
 uint16_t ComputeCrc16(const void* data, uint32_t count) { return UpdateCrc16(data, count, 0); }

@@ -29,7 +29,9 @@ std::wstring FillPlaceholders(const wchar_t* format, const wchar_t* text, const 
         continue;
       }
       if (kind == L'd' && number && !numberUsed) {
-        out += std::to_wstring(*number);
+        wchar_t digits[16];
+        wsprintfW(digits, L"%d", *number);
+        out += digits;
         numberUsed = true;
         ++p;
         continue;

@@ -103,7 +103,7 @@ UninstallInfoResult CUninstallInfoWriter::WriteEntry(const wchar_t* key, const w
 
 UninstallInfoResult CUninstallInfoWriter::WriteNumbered(unsigned index, const wchar_t* value) {
   wchar_t number[16];
-  swprintf(number, 16, L"%u", index);
+  wsprintfW(number, L"%u", index);
   return WriteEntry(number, value);
 }
 

@@ -114,3 +114,55 @@ def bmp_file(width, height, pixel, palette=None):
     info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, depth, 0, len(bits),
                        2835, 2835, len(palette or ()), 0)
     return header + info + table + bytes(bits)
+
+
+def bmp_file_rle8(width, height, pixel, palette):
+    """A bottom-up 8-bit .bmp file compressed with BI_RLE8, its colour table
+    the given palette of (r, g, b) (at most 256 entries). pixel(x, y), y
+    counting from the top, gives an index into the palette. Every run is
+    written in encoded mode (count, index): pictures of wide flat areas come
+    out at a few bytes a row."""
+    assert 0 < len(palette) <= 256
+    bits = bytearray()
+    for y in range(height - 1, -1, -1):
+        x = 0
+        while x < width:
+            index = pixel(x, y)
+            run = 1
+            while x + run < width and run < 255 and pixel(x + run, y) == index:
+                run += 1
+            bits += bytes((run, index))
+            x += run
+        bits += b'\0\0'  # end of line
+    bits[-1] = 1  # the last end of line becomes the end of the bitmap
+    table = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in palette)
+    offset = 14 + 40 + len(table)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(bits), 0, 0, offset)
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 8, 1, len(bits),
+                       2835, 2835, len(palette), 0)
+    return header + info + table + bytes(bits)
+
+
+def rle8_pixels(data):
+    """The palette indexes of a file written by bmp_file_rle8, as rows top
+    first: a check that the file says what it was drawn from."""
+    offset, = struct.unpack_from('<I', data, 10)
+    width, height = struct.unpack_from('<ii', data, 18)
+    rows = []
+    row = []
+    p = offset
+    while True:
+        count, value = data[p], data[p + 1]
+        p += 2
+        if count:
+            row += [value] * count
+        elif value in (0, 1):
+            assert len(row) == width
+            rows.append(row)
+            row = []
+            if value == 1:
+                break
+        else:
+            raise ValueError('escape not written by bmp_file_rle8')
+    assert len(rows) == height
+    return rows[::-1]

@@ -27,7 +27,6 @@ namespace stub {
 
 namespace {
 
-const uint64_t kMinimumCrcChunk = 1024 * 1024;
 
 void* Allocate(size_t size) { return HeapAlloc(GetProcessHeap(), 0, size ? size : 1); }
 void Free(void* block) {
@@ -72,13 +71,14 @@ void SearchMarker(void* context) {
   }
 }
 
-// The CRC check reads the file in chunks (the size of the stub image, at
-// least kMinimumCrcChunk) into one buffer and pumps messages after a full
-// chunk, so that the checking window stays responsive; at most every
-// kPumpIntervalMs, because each pump costs a round trip to the window
-// system. Reading beats walking the mapping here: the page faults of a
-// mapping cost more than the copies.
-const uint64_t kMaximumCrcChunk = 4 * 1024 * 1024;
+// The CRC check reads the file in chunks of kCrcChunk bytes into one buffer
+// and pumps messages after a full chunk, so that the checking window stays
+// responsive; at most every kPumpIntervalMs, because each pump costs a round
+// trip to the window system. Reading beats walking the mapping here: the
+// page faults of a mapping cost more than the copies. The chunk is small
+// because every fresh page of the buffer costs a fault too, and it stays in
+// the processor's second-level cache for the CRC to read back.
+const uint64_t kCrcChunk = 256 * 1024;
 const DWORD kPumpIntervalMs = 30;
 
 // CRC of `count` bytes of the file from its current position; false when a
@@ -103,8 +103,7 @@ bool CrcOfFileRange(HANDLE file, uint8_t* buffer, uint64_t chunk, uint64_t count
 // with its Crc16 field zero (given), then the rest up to `end`.
 bool ContainerCrc(const wchar_t* path, uint64_t headerOffset, const SfxContainerHeader& zeroed,
                   uint64_t end, uint16_t* crc) {
-  uint64_t chunk = headerOffset < kMinimumCrcChunk ? kMinimumCrcChunk : headerOffset;
-  if (chunk > kMaximumCrcChunk) chunk = kMaximumCrcChunk;
+  const uint64_t chunk = kCrcChunk;
   uint8_t* buffer = static_cast<uint8_t*>(Allocate(static_cast<size_t>(chunk)));
   if (!buffer) return false;
   HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -1,7 +1,7 @@
 // The launcher: the uninstaller started from its installed place. It turns
-// the stored information file into a plain temporary copy, copies itself to
-// the temporary folder, starts that copy as the worker and waits until the
-// worker releases it (or ends).
+// the stored information file into a plain temporary copy, copies itself
+// beside it into a folder of their own in the temporary folder, starts that
+// copy as the worker and waits until the worker releases it (or ends).
 #include <windows.h>
 
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "HollmereResource.h"
 #include "InfoDocument.h"
 #include "InfoTrust.h"
+#include "ProtectedFolder.h"
 #include "Sha256.h"
 #include "TempCopies.h"
 #include "UninstallInfo.h"
@@ -32,7 +33,7 @@ enum CopyOutcome { kCopyDone, kCopyNameTaken, kCopyInfoFailed, kCopyProgramFaile
 // Writes both copies under one number. Each is created only when its name
 // is free, so no copy of another run is ever replaced.
 CopyOutcome WriteCopies(const wchar_t* infoCopy, const wchar_t* programCopy,
-                        const wchar_t* selfPath, const std::wstring& eventName,
+                        const wchar_t* selfPath, const std::wstring& eventName, EntryTrust trust,
                         const unsigned char* text, DWORD size) {
   if (GetFileAttributesW(infoCopy) != INVALID_FILE_ATTRIBUTES ||
       GetFileAttributesW(programCopy) != INVALID_FILE_ATTRIBUTES) {
@@ -53,9 +54,11 @@ CopyOutcome WriteCopies(const wchar_t* infoCopy, const wchar_t* programCopy,
   line[_countof(line) - 1] = 0;
   std::wstring process = line;
   std::wstring event = L"UninstSyncEvent=" + eventName + L"\r\n";
+  std::wstring entry = std::wstring(L"UninstEntry=") + EntryTrustWord(trust) + L"\r\n";
   bool ok = WriteText(file, header);
   ok = WriteText(file, process) && ok;
   ok = WriteText(file, event) && ok;
+  ok = WriteText(file, entry) && ok;
   ok = WriteAll(file, text, size) && ok;
   ok = CloseHandle(file) && ok;
   if (!ok) {
@@ -91,20 +94,25 @@ int UninstallLauncher() {
     return Fail(IDS_READ_INFO_FAILED);
   unsigned char* text = stored.data();
   const DWORD size = static_cast<DWORD>(stored.size());
-  // Only the file the installer wrote, named by its own entry, is acted on.
+  // A file that its entry disowns is not acted on; how far the entry vouches
+  // for it decides what the worker may touch.
   std::wstring digest;
-  const bool hashed = vesmarin::Sha256Hex(text, size, &digest);
+  if (!vesmarin::Sha256Hex(text, size, &digest)) return Fail(IDS_READ_INFO_FAILED);
   InvertUninstallInfoBytes(text, size);
   InfoDocument document;
   document.Parse(reinterpret_cast<const wchar_t*>(text), size / sizeof(wchar_t));
-  if (!hashed || !IsRecordedInfoFile(digest.c_str(),
-                                     document.Value(L"Options", L"UninstallKey", 520).c_str(),
-                                     selfPath))
-    return Fail(IDS_READ_INFO_FAILED);
+  const EntryTrust trust = JudgeInfoFile(
+      digest.c_str(), document.Value(L"Options", L"UninstallKey", 520).c_str(), selfPath);
+  if (trust == EntryTrust::kRefused) return Fail(IDS_READ_INFO_FAILED);
 
   const unsigned tick = GetTickCount();
-  wchar_t tempFolder[MAX_PATH] = {};
-  if (!GetTemporaryFolder(tempFolder, _countof(tempFolder))) return Fail(IDS_COPY_INFO_FAILED);
+  wchar_t userTemp[MAX_PATH] = {};
+  if (!GetTemporaryFolder(userTemp, _countof(userTemp))) return Fail(IDS_COPY_INFO_FAILED);
+  // The copies go into a folder of their own that only administrators and
+  // the system can write; it stays open until this launcher ends.
+  ProtectedFolder folder;
+  if (!folder.Create(userTemp)) return Fail(IDS_COPY_INFO_FAILED);
+  const wchar_t* tempFolder = folder.path().c_str();
 
   wchar_t infoCopy[MAX_PATH] = {};
   wchar_t programCopy[MAX_PATH] = {};
@@ -124,10 +132,12 @@ int UninstallLauncher() {
     _snwprintf(suffix, _countof(suffix), L"-%u-%u", GetCurrentProcessId(), number);
     suffix[_countof(suffix) - 1] = 0;
     eventName = std::wstring(UNINSTALL_SYNC_EVENT_BASE) + suffix;
-    outcome = WriteCopies(infoCopy, programCopy, selfPath, eventName, text, size);
+    outcome = WriteCopies(infoCopy, programCopy, selfPath, eventName, trust, text, size);
   }
-  if (outcome == kCopyNameTaken || outcome == kCopyInfoFailed) return Fail(IDS_COPY_INFO_FAILED);
-  if (outcome == kCopyProgramFailed) return Fail(IDS_RUN_FAILED);
+  if (outcome != kCopyDone) {
+    folder.Remove();
+    return Fail(outcome == kCopyProgramFailed ? IDS_RUN_FAILED : IDS_COPY_INFO_FAILED);
+  }
 
   // From here on a failure removes both copies again.
   std::wstring commandLine = L"\"";
@@ -156,6 +166,7 @@ int UninstallLauncher() {
     if (event) CloseHandle(event);
     DeleteFileW(infoCopy);
     DeleteFileW(programCopy);
+    folder.Remove();
     return Fail(IDS_RUN_FAILED);
   }
   CloseHandle(process.hThread);
@@ -167,6 +178,7 @@ int UninstallLauncher() {
   if (which == WAIT_OBJECT_0 + 1) {
     DeleteFileW(infoCopy);
     DeleteFileW(programCopy);
+    folder.Remove();
   }
   CloseHandle(process.hProcess);
   CloseHandle(event);

@@ -4,14 +4,17 @@
 #include <cwchar>
 #include <cwctype>
 
+#include <string>
+
+#include "ProtectedFolder.h"
 #include "UninstallerApp.h"
 
-bool FormatTempCopyPath(const wchar_t* tempFolder, unsigned number, const wchar_t* extension,
+bool FormatTempCopyPath(const wchar_t* folder, unsigned number, const wchar_t* extension,
                         wchar_t* output, size_t capacity) {
-  if (tempFolder == nullptr || extension == nullptr || output == nullptr || capacity == 0) {
+  if (folder == nullptr || extension == nullptr || output == nullptr || capacity == 0) {
     return false;
   }
-  int written = _snwprintf(output, capacity, L"%s%s%u%s", tempFolder, UNINSTALL_TEMP_PREFIX,
+  int written = _snwprintf(output, capacity, L"%s%s%u%s", folder, UNINSTALL_TEMP_PREFIX,
                            number, extension);
   if (written < 0 || static_cast<size_t>(written) >= capacity) {
     output[0] = 0;
@@ -60,7 +63,14 @@ bool GetTemporaryFolder(wchar_t* output, size_t capacity) {
 
 bool IsLauncherCopy(const wchar_t* modulePath, const wchar_t* infoPath,
                     const wchar_t* tempFolder) {
+  if (modulePath == nullptr || tempFolder == nullptr) return false;
+  const size_t tempLength = wcslen(tempFolder);
+  if (tempLength == 0 || _wcsnicmp(modulePath, tempFolder, tempLength) != 0) return false;
+  const wchar_t* name = modulePath + tempLength;
+  const wchar_t* slash = wcschr(name, L'\\');
+  if (slash == nullptr || !IsCopyFolderName(std::wstring(name, slash).c_str())) return false;
+  const std::wstring folder(modulePath, slash + 1);
   unsigned program = 0, info = 0;
-  return ParseTempCopyPath(modulePath, tempFolder, L".bin", &program) &&
-         ParseTempCopyPath(infoPath, tempFolder, L".ini", &info) && program == info;
+  return ParseTempCopyPath(modulePath, folder.c_str(), L".bin", &program) &&
+         ParseTempCopyPath(infoPath, folder.c_str(), L".ini", &info) && program == info;
 }

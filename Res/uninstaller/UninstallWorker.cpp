@@ -15,12 +15,14 @@
 #include "ExtensionRecord.h"
 #include "HollmereResource.h"
 #include "InfoDocument.h"
+#include "InfoTrust.h"
 #include "MessagePump.h"
 #include "PreProcess.h"
 #include "ProgressDialog.h"
 #include "Registry.h"
 #include "RemovalGuards.h"
 #include "RemovalOps.h"
+#include "RemovalScope.h"
 #include "ReparsePoints.h"
 #include "ResString.h"
 #include "ScopedHandles.h"
@@ -51,6 +53,12 @@ struct Worker {
   std::wstring uninstallKey;
   std::wstring title;
   std::wstring eventName;
+  // What the product's Uninstall entry vouches for. Anything short of a
+  // protected entry confines the worker to the scope below: the
+  // information file may then have been written by anybody.
+  EntryTrust trust = EntryTrust::kNone;
+  bool confined = true;
+  RemovalScope scope;
   bool hideLogButton = false;
   std::vector<std::wstring> folders;
   DWORD launcherId = 0;
@@ -104,8 +112,9 @@ void UnregisterServers(const Worker& worker, size_t capacity) {
   for (unsigned i = 0;; ++i) {
     std::wstring server = worker.info.Numbered(L"RegServer", i, capacity);
     if (server.empty()) break;
-    // Only a server the installation itself put there is loaded or run.
-    if (!IsRemovableInstalledPath(server.c_str()) ||
+    // Only a server the installation itself put there is loaded or run,
+    // and none for an information file that no protected entry vouches for.
+    if (worker.confined || !IsRemovableInstalledPath(server.c_str()) ||
         !worker.installedFiles.count(Lower(server)) ||
         vesmarin::PassesThroughReparsePoint(FolderOf(worker.uninstFile).c_str(), server.c_str())) {
       WriteLogLine(L"", server.c_str(), IDS_STATUS_SKIPPED);
@@ -129,11 +138,12 @@ bool RemoveLink(const std::wstring& entry) {
 }
 
 void DeleteListedFiles(Worker& worker) {
-  const std::wstring root = FolderOf(worker.uninstFile);
   for (unsigned i = 0;; ++i) {
     std::wstring entry = worker.info.Numbered(L"Files", i, 780);
     if (entry.empty()) break;
-    if (!IsRemovableInstalledPath(entry.c_str())) {
+    std::wstring root = FolderOf(worker.uninstFile);
+    if (!IsRemovableInstalledPath(entry.c_str()) ||
+        (worker.confined && !worker.scope.Allows(entry, &root))) {
       WriteLogLine(L"", entry.c_str(), IDS_STATUS_SKIPPED);
     } else if (vesmarin::PassesThroughReparsePoint(root.c_str(), entry.c_str())) {
       // Its name leads somewhere else: never deleted through a link.
@@ -155,7 +165,8 @@ void RemoveGroups(const Worker& worker) {
     std::wstring group = worker.info.Numbered(L"Group", i, 780);
     if (group.empty()) break;
     std::wstring item = FormatString(IDS_START_MENU_GROUP, group);
-    if (!IsSafeGroupName(group.c_str())) {
+    // A confined worker leaves the group shared by all users alone.
+    if (!IsSafeGroupName(group.c_str()) || (worker.confined && allUsers)) {
       WriteLogLine(L"", item.c_str(), IDS_STATUS_SKIPPED);
       continue;
     }
@@ -182,7 +193,9 @@ void DeleteRegistrySections(const Worker& worker) {
       std::wstring key = worker.info.Numbered(section.name, i, 780);
       if (key.empty()) break;
       if (section.belowTopLevelOnly && !HasKeyBelowTopLevel(key.c_str())) continue;
-      if (!IsRegistryKeyRemovable(section.root, key.c_str())) {
+      // A confined worker changes only the current user's own hive.
+      if ((worker.confined && section.root != HKEY_CURRENT_USER) ||
+          !IsRegistryKeyRemovable(section.root, key.c_str())) {
         WriteLogLine(section.prefix, key.c_str(), IDS_STATUS_SKIPPED);
         continue;
       }
@@ -214,6 +227,46 @@ void RemoveRememberedFolders(const Worker& worker) {
   }
 }
 
+// True when no folder from the drive root down to folder (itself included)
+// is a reparse point, so that what lies below it is where its name says.
+bool LiesWhereItSays(const std::wstring& folder) {
+  if (folder.size() < 4) return false;
+  std::wstring path = folder;
+  if (path.back() != L'\\') path += L'\\';
+  return !vesmarin::PassesThroughReparsePoint(path.substr(0, 3).c_str(), (path + L"x").c_str());
+}
+
+std::wstring ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return L"";
+  return path;
+}
+
+// The places a confined worker may remove things from: the installation's
+// folder, the group folders it recorded in the user's own Start menu, and
+// shortcuts directly in the user's own shortcut places.
+void FillScope(Worker& worker) {
+  const std::wstring root = FolderOf(worker.uninstFile);
+  if (LiesWhereItSays(root)) worker.scope.AddTree(root);
+  const bool allUsers = ParseFlag(worker.info.Value(L"Group", L"CommonGroup", 16));
+  const std::wstring programs = ShellFolder(CSIDL_PROGRAMS);
+  for (unsigned i = 0; !allUsers && !programs.empty(); ++i) {
+    std::wstring group = worker.info.Numbered(L"Group", i, 780);
+    if (group.empty()) break;
+    const std::wstring folder = programs + L"\\" + group;
+    if (IsSafeGroupName(group.c_str()) && IsRemovableInstalledPath(folder.c_str()) &&
+        LiesWhereItSays(folder)) {
+      worker.scope.AddTree(folder);
+    }
+  }
+  std::wstring quickLaunch = ShellFolder(CSIDL_APPDATA);
+  if (!quickLaunch.empty()) quickLaunch += L"\\Microsoft\\Internet Explorer\\Quick Launch";
+  for (const std::wstring& folder : {ShellFolder(CSIDL_DESKTOPDIRECTORY), ShellFolder(CSIDL_STARTUP),
+                                     ShellFolder(CSIDL_STARTMENU), quickLaunch}) {
+    if (!folder.empty() && LiesWhereItSays(folder)) worker.scope.AddLinkFolder(folder);
+  }
+}
+
 // The steps of the removal, in order. Each returns false when the run
 // ends there.
 
@@ -226,6 +279,12 @@ bool LoadModule(Worker& worker) {
     return true;
   }
   worker.modulePath = FolderOf(worker.uninstFile) + module;
+  // Nothing an information file without a protected entry names is run;
+  // the module file still goes with the product at the end.
+  if (worker.confined) {
+    worker.skippedModule = module;
+    return true;
+  }
   ExtensionLoadResult loaded = LoadExtensionModule(worker.modulePath.c_str());
   if (loaded == kExtensionLoaded) return true;
   ShowErrorMessage(loaded == kExtensionNoEntry ? IDS_EXTENSION_BROKEN : IDS_EXTENSION_LOAD_FAILED);
@@ -247,12 +306,24 @@ bool ReadOptions(Worker& worker) {
     if (entry.empty()) break;
     worker.installedFiles.insert(Lower(entry));
   }
+  if (worker.confined) FillScope(worker);
   static const UINT kImageIds[3] = {IDB_STEP_DONE, IDB_STEP_CURRENT, IDB_STEP_PENDING};
   for (int i = 0; i < 3; ++i) {
     worker.images[i] = static_cast<HBITMAP>(LoadImageW(
         g_instance, MAKEINTRESOURCEW(kImageIds[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
   }
   return true;
+}
+
+// The root of the product's Uninstall entry as the launcher found it; null
+// when there is none.
+HKEY EntryRoot(const Worker& worker) {
+  switch (worker.trust) {
+    case EntryTrust::kProtected:
+    case EntryTrust::kMachine: return HKEY_LOCAL_MACHINE;
+    case EntryTrust::kUser: return HKEY_CURRENT_USER;
+    default: return nullptr;
+  }
 }
 
 // The product's title, read without creating or changing anything.
@@ -262,10 +333,11 @@ bool ReadTitle(Worker& worker) {
     ShowErrorMessage(IDS_INIT_FAILED);
     return false;
   }
+  const HKEY root = EntryRoot(worker);
+  if (root == nullptr) return true;
   std::wstring productKey = std::wstring(kUninstallRoot) + L"\\" + worker.uninstallKey;
   vesmarin::ScopedRegKey key;
-  LONG opened =
-      RegOpenKeyExW(HKEY_LOCAL_MACHINE, productKey.c_str(), 0, KEY_QUERY_VALUE, key.receive());
+  LONG opened = RegOpenKeyExW(root, productKey.c_str(), 0, KEY_QUERY_VALUE, key.receive());
   if (opened == ERROR_FILE_NOT_FOUND) return true;
   if (opened != ERROR_SUCCESS) {
     ShowErrorMessage(IDS_INIT_FAILED);
@@ -313,7 +385,7 @@ bool ShowProgress(Worker& worker) {
 // The product's own program, from inside the uninstaller's folder only.
 bool RunPreUninstallProgram(Worker& worker) {
   if (worker.preProcessFile.empty()) return true;
-  if (!IsRelativePathBelow(worker.preProcessFile.c_str())) {
+  if (worker.confined || !IsRelativePathBelow(worker.preProcessFile.c_str())) {
     WriteLogLine(L"", worker.preProcessFile.c_str(), IDS_STATUS_SKIPPED);
     return true;
   }
@@ -406,11 +478,13 @@ bool AskRestart(Worker& worker) {
   return true;
 }
 
-// The product's Uninstall entry goes last.
+// The product's Uninstall entry goes last, from where the launcher found it
+// (the entry that names this uninstaller as its command).
 bool RemoveUninstallEntry(Worker& worker) {
   DeleteFileW(worker.infoCopy.c_str());
+  const HKEY root = EntryRoot(worker);
   HKEY uninstallRoot = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_SET_VALUE, &uninstallRoot) ==
+  if (root && RegOpenKeyExW(root, kUninstallRoot, 0, KEY_SET_VALUE, &uninstallRoot) ==
       ERROR_SUCCESS) {
     DeleteRegistryTree(uninstallRoot, worker.uninstallKey.c_str());
     RegCloseKey(uninstallRoot);
@@ -452,7 +526,13 @@ void FinalPhase(Worker& worker, bool completed, const wchar_t* selfPath) {
     DeleteFileW(worker.uninstFile.c_str());
     RemoveRememberedFolders(worker);
   }
+  // The copy and then its folder go at the next restart, in that order.
   MoveFileExW(selfPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  const std::wstring copyFolder = FolderOf(selfPath);
+  if (copyFolder.size() > 3) {
+    MoveFileExW(copyFolder.substr(0, copyFolder.size() - 1).c_str(), nullptr,
+                MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
   if (worker.restartChosen) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start <= 1000) Sleep(1);
@@ -524,6 +604,8 @@ int RunUninstall(const wchar_t* infoCopy) {
   worker.launcherKnown = true;
   worker.infoFile = infoFile;
   worker.eventName = worker.info.Value(L"General", L"UninstSyncEvent", 128);
+  worker.trust = ParseEntryTrust(worker.info.Value(L"General", L"UninstEntry", 16));
+  worker.confined = worker.trust != EntryTrust::kProtected;
   if (worker.eventName.compare(0, wcslen(UNINSTALL_SYNC_EVENT_BASE), UNINSTALL_SYNC_EVENT_BASE) != 0) {
     worker.eventName = UNINSTALL_SYNC_EVENT_BASE;
   }

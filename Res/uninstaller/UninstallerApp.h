@@ -9,8 +9,8 @@
 // launcher; each launcher run appends its own suffix.
 #define UNINSTALL_SYNC_EVENT_BASE L"VesmarinUninstallSyncEvent"
 
-// Temporary copies: "$$qxunst<n>.ini" and "$$qxunst<n>.bin" in the user's
-// temporary folder.
+// Temporary copies: "$$qxunst<n>.ini" and "$$qxunst<n>.bin" in a folder
+// "$$qxunst-<random>" of their own in the user's temporary folder.
 #define UNINSTALL_TEMP_PREFIX L"$$qxunst"
 
 struct RemovalSettings;

@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
-"""Draws the wizard's bitmaps as 4-bit BMP files beside this script: the
-classic panel (125), the check mark of the progress page (131), the
-new-style watermark (137) and header image (138), and the About box's logo
-(117). Small on purpose: the stub heads every installer. Run it again after
-changing the drawing."""
+"""Draws the wizard's bitmaps as BMP files beside this script: the classic
+panel (125), the check mark of the progress page (131), the new-style
+watermark (137) and header image (138), and the About box's logo (117).
+Small on purpose: the stub heads every installer. The two large pictures,
+flat bands of colour, are stored run-length encoded (8-bit BI_RLE8 with the
+16-colour table), the rest as plain 4-bit files. Run it again after changing
+the drawing."""
 import os
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
-from drawing import bmp_file  # noqa: E402
+from drawing import bmp_file, bmp_file_rle8, rle8_pixels  # noqa: E402
 
 # 16 colours: a blue ramp for the backgrounds, then the few flat colours.
 RAMP = [(0x10 + i * 9, 0x30 + i * 11, 0x80 + i * 8) for i in range(12)]
@@ -17,9 +19,13 @@ PALETTE = RAMP + [(0, 0, 0), (128, 128, 128), (192, 192, 192), (255, 255, 255)]
 BLACK, DARK, LIGHT, WHITE = 12, 13, 14, 15
 
 
-def write_bmp(name, width, height, pixel):
+def write_bmp(name, width, height, pixel, rle=False):
     """pixel(x, y) gives a palette index; y counts from the top."""
-    data = bmp_file(width, height, pixel, PALETTE)
+    if rle:
+        data = bmp_file_rle8(width, height, pixel, PALETTE)
+        assert rle8_pixels(data) == [[pixel(x, y) for x in range(width)] for y in range(height)]
+    else:
+        data = bmp_file(width, height, pixel, PALETTE)
     assert b"lsfx" not in data
     with open(os.path.join(HERE, name), "wb") as f:
         f.write(data)
@@ -68,8 +74,8 @@ def logo(x, y):
     return 3
 
 
-write_bmp("wizard_panel.bmp", 138, 253, panel(138, 253))
+write_bmp("wizard_panel.bmp", 138, 253, panel(138, 253), rle=True)
 write_bmp("wizard_check.bmp", 12, 11, check_mark)
-write_bmp("wizard_watermark.bmp", 164, 314, panel(164, 314))
+write_bmp("wizard_watermark.bmp", 164, 314, panel(164, 314), rle=True)
 write_bmp("wizard_header.bmp", 49, 49, header)
 write_bmp("about_logo.bmp", 88, 21, logo)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "BuilderUtil.h"
@@ -39,6 +40,42 @@ TEST_F(RegistryTest, ValuesRoundTripAndFailuresLeaveOutputs) {
   wchar_t small[4] = L"abc";
   EXPECT_FALSE(RegReadString(key_.c_str(), L"IniCurrent", small, sizeof small));
   EXPECT_STREQ(small, L"abc");
+}
+
+TEST(PathChecks, RelativePathsThatStayBelowTheirBase) {
+  for (const wchar_t* good : {L"bin\\tools", L"bin\\tools\\x.exe", L"a", L"", L"\\", L"..x\\y",
+                              L"a.b\\c..d", L"x\\.hidden"})
+    EXPECT_TRUE(IsValidRelativePath(good, false)) << testsupport::Narrow(good);
+  EXPECT_FALSE(IsValidRelativePath(L"bin\\", false));
+  EXPECT_TRUE(IsValidRelativePath(L"bin\\", true));
+  for (const wchar_t* bad :
+       {L"..\\x", L".\\x", L"\\x", L"a\\\\b", L"a\\..\\b", L"a\\..", L"a\\.", L"a\\.\\b", L"..",
+        L".", L"\\\\server\\share", L"\\\\server", L"C:\\Windows", L"c:x", L"Z:"})
+    EXPECT_FALSE(IsValidRelativePath(bad, true)) << testsupport::Narrow(bad);
+  EXPECT_FALSE(IsValidRelativePath(nullptr, true));
+}
+
+TEST(PathChecks, InvalidCharactersRemoved) {
+  wchar_t text[MAX_PATH] = L"C:\\a:b*c";
+  EXPECT_FALSE(RemoveInvalidPathChars(text, true));
+  EXPECT_STREQ(text, L"C:\\abc");
+  wcscpy(text, L"C:\\a:b*c");
+  EXPECT_FALSE(RemoveInvalidPathChars(text, false));
+  EXPECT_STREQ(text, L"C\\abc");
+  wcscpy(text, L"a??b\t\r\n\"<>|/c");
+  EXPECT_FALSE(RemoveInvalidPathChars(text, true));
+  EXPECT_STREQ(text, L"abc");
+  wcscpy(text, L"ab:");
+  EXPECT_FALSE(RemoveInvalidPathChars(text, true));  // a colon past the drive
+  EXPECT_STREQ(text, L"ab");
+  wcscpy(text, L"C:\\clean\\name.txt");
+  EXPECT_TRUE(RemoveInvalidPathChars(text, true));
+  EXPECT_STREQ(text, L"C:\\clean\\name.txt");
+
+  EXPECT_TRUE(IsValidFileName(L"setup 1.2.exe"));
+  for (const wchar_t* bad : {L"a:b", L"a/b", L"a*", L"a?", L"\"a", L"a<", L"a>", L"a|b", L"a\r",
+                             L"a\n", L"a\tb"})
+    EXPECT_FALSE(IsValidFileName(bad)) << testsupport::Narrow(bad);
 }
 
 TEST(Processes, ReadsOwnAndOtherMemoryGuarded) {

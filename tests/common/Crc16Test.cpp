@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "Crc16.h"
-#include "SfxContainer.h"
 
 TEST(Crc16, CheckValueOfTheNineDigits) {
   const char* digits = "123456789";
@@ -52,43 +51,30 @@ uint16_t BitwiseCrc16(const uint8_t* p, size_t n, uint16_t crc) {
 
 }  // namespace
 
-TEST(Crc16, EveryLengthAlignmentAndStartMatchesTheDefinition) {
-  // Lengths from 0 through several folding blocks cover the table path, the
-  // folding path (where the processor has it) and every tail.
-  RecordProperty("folding", Crc16FoldingAvailable() ? "yes" : "no");
+TEST(Crc16, EveryWayLengthAlignmentAndStartMatchesTheDefinition) {
+  // Lengths from 0 through several folding steps cover the table path, the
+  // folding paths this processor has, and every tail of each.
+  const Crc16Method fastest = Crc16FastestMethod();
+  RecordProperty("fastest", static_cast<int>(fastest));
   std::vector<uint8_t> data(1300);
   uint32_t seed = 777;
   for (uint8_t& b : data) {
     seed = seed * 1103515245u + 12345u;
     b = static_cast<uint8_t>(seed >> 16);
   }
-  for (size_t offset = 0; offset < 16; offset += 5) {
-    for (size_t length = 0; length + offset <= 1200; ++length) {
-      for (uint16_t start : {uint16_t(0), uint16_t(0x1234), uint16_t(0xFFFF)}) {
-        ASSERT_EQ(UpdateCrc16(data.data() + offset, static_cast<uint32_t>(length), start),
-                  BitwiseCrc16(data.data() + offset, length, start))
-            << "offset " << offset << " length " << length << " start " << start;
+  for (Crc16Method method : {Crc16Method::Table, Crc16Method::Fold, Crc16Method::WideFold}) {
+    if (method > fastest) break;
+    for (size_t offset = 0; offset < 16; offset += 5) {
+      for (size_t length = 0; length + offset <= 1200; ++length) {
+        for (uint16_t start : {uint16_t(0), uint16_t(0x1234), uint16_t(0xFFFF)}) {
+          ASSERT_EQ(UpdateCrc16Using(method, data.data() + offset, static_cast<uint32_t>(length), start),
+                    BitwiseCrc16(data.data() + offset, length, start))
+              << "way " << static_cast<int>(method) << " offset " << offset << " length " << length
+              << " start " << start;
+        }
       }
     }
   }
   const std::vector<uint8_t> zeros(4096, 0);
   EXPECT_EQ(ComputeCrc16(zeros.data(), static_cast<uint32_t>(zeros.size())), 0);
-}
-
-TEST(SfxContainer, MagicIsTheMarkerReadLittleEndian) {
-  const unsigned char marker[4] = {0x6C, 0x73, 0x66, 0x78};
-  uint32_t value;
-  std::memcpy(&value, marker, 4);
-  EXPECT_EQ(kSfxContainerMagic, value);
-  EXPECT_EQ(kSfxContainerMagic, RuntimeSfxContainerMagic());
-}
-
-TEST(SfxContainer, CabTimeZoneWordCarriesSignedBias) {
-  EXPECT_EQ(0x1FFFBu, MakeCabTimeZone(true, -5));
-  EXPECT_EQ(0x10009u, MakeCabTimeZone(true, 9));
-  EXPECT_EQ(0u, MakeCabTimeZone(false, 9));
-  EXPECT_TRUE(CabTimeZoneInUse(0x1FFFB));
-  EXPECT_FALSE(CabTimeZoneInUse(0xFFFB));
-  EXPECT_EQ(-5, CabTimeZoneBias(0x1FFFB));
-  EXPECT_EQ(9, CabTimeZoneBias(0x10009));
 }

@@ -44,4 +44,34 @@ bool IsPendingDeletion(const std::wstring& path) {
   return false;
 }
 
+void ForgetPendingRenamesBelow(const std::wstring& folder) {
+  const wchar_t kKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  std::vector<wchar_t> kept;
+  bool dropped = false;
+  for (const auto& pair : PendingFileRenames()) {
+    std::wstring source = pair.first;
+    if (source.compare(0, 4, L"\\??\\") == 0) source = source.substr(4);
+    if (source.size() >= folder.size() &&
+        _wcsnicmp(source.c_str(), folder.c_str(), folder.size()) == 0) {
+      dropped = true;
+      continue;
+    }
+    for (const std::wstring* entry : {&pair.first, &pair.second}) {
+      kept.insert(kept.end(), entry->begin(), entry->end());
+      kept.push_back(L'\0');
+    }
+  }
+  if (!dropped) return;
+  kept.push_back(L'\0');
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  if (kept.size() == 1)
+    RegDeleteValueW(key, L"PendingFileRenameOperations");
+  else
+    RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(kept.data()),
+                   static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
 }  // namespace testsupport

@@ -14,4 +14,9 @@ std::vector<std::pair<std::wstring, std::wstring>> PendingFileRenames();
 // ignoring the "\??\" prefix).
 bool IsPendingDeletion(const std::wstring& path);
 
+// Drops the pending operations whose source lies below folder (a path with
+// a trailing backslash), so that a test leaves none of its own behind;
+// every other entry is kept in its order.
+void ForgetPendingRenamesBelow(const std::wstring& folder);
+
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "RemovalGuards.h"
+#include "TestSupport.h"
 #include "TempCopies.h"
 #include "UninstallWorker.h"
 #include "UninstallerApp.h"
@@ -132,16 +133,31 @@ TEST(UninstallerStart, OnlyTheLaunchersOwnCopiesMakeAWorker) {
   unsigned number = 0;
   EXPECT_TRUE(ParseTempCopyPath(L"c:\\t\\$$QXUNST77.INI", L"C:\\T\\", L".ini", &number));
   EXPECT_EQ(number, 77u);
+  // Both copies lie in one copy folder directly inside the temporary folder.
   const wchar_t* temp = L"C:\\T\\";
-  EXPECT_TRUE(IsLauncherCopy(L"C:\\T\\$$qxunst12.bin", L"C:\\T\\$$qxunst12.ini", temp));
-  EXPECT_FALSE(IsLauncherCopy(L"C:\\T\\$$qxunst12.bin", L"C:\\T\\$$qxunst13.ini", temp));
-  EXPECT_FALSE(IsLauncherCopy(L"C:\\App\\Hollmere64.exe", L"C:\\T\\$$qxunst12.ini", temp));
-  EXPECT_FALSE(IsLauncherCopy(L"C:\\T\\$$qxunst12.bin", L"C:\\App\\info.ini", temp));
-  EXPECT_FALSE(IsLauncherCopy(L"C:\\T\\sub\\$$qxunst12.bin", L"C:\\T\\sub\\$$qxunst12.ini", temp));
-  EXPECT_FALSE(IsLauncherCopy(L"C:\\T\\$$qxunst.bin", L"C:\\T\\$$qxunst.ini", temp));
-  EXPECT_FALSE(IsLauncherCopy(L"C:\\T\\$$qxunst99999999999.bin", L"C:\\T\\$$qxunst99999999999.ini",
+  const std::wstring f = L"C:\\T\\$$qxunst-0123456789abcdef\\";
+  const std::wstring g = L"C:\\T\\$$qxunst-fedcba9876543210\\";
+  EXPECT_TRUE(IsLauncherCopy((f + L"$$qxunst12.bin").c_str(), (f + L"$$qxunst12.ini").c_str(), temp));
+  EXPECT_TRUE(IsLauncherCopy(L"c:\\t\\$$QXUNST-0123456789ABCDEF\\$$qxunst12.bin",
+                             (f + L"$$qxunst12.ini").c_str(), temp));
+  EXPECT_FALSE(IsLauncherCopy((f + L"$$qxunst12.bin").c_str(), (f + L"$$qxunst13.ini").c_str(), temp));
+  EXPECT_FALSE(IsLauncherCopy((f + L"$$qxunst12.bin").c_str(), (g + L"$$qxunst12.ini").c_str(), temp));
+  EXPECT_FALSE(IsLauncherCopy(L"C:\\App\\Hollmere64.exe", (f + L"$$qxunst12.ini").c_str(), temp));
+  EXPECT_FALSE(IsLauncherCopy((f + L"$$qxunst12.bin").c_str(), L"C:\\App\\info.ini", temp));
+  // Directly in the temporary folder, where anybody may write, or deeper.
+  EXPECT_FALSE(IsLauncherCopy(L"C:\\T\\$$qxunst12.bin", L"C:\\T\\$$qxunst12.ini", temp));
+  EXPECT_FALSE(IsLauncherCopy((f + L"sub\\$$qxunst12.bin").c_str(), (f + L"sub\\$$qxunst12.ini").c_str(),
                               temp));
-  EXPECT_FALSE(IsLauncherCopy(L"C:\\T\\$$qxunst12.bin", L" C:\\T\\$$qxunst12.ini", temp));
+  for (const wchar_t* folder : {L"C:\\T\\sub\\", L"C:\\T\\$$qxunst-0123\\", L"C:\\T\\$$qxunst-0123456789abcdeg\\",
+                                L"C:\\T\\$$qxunst-0123456789abcdef0\\", L"C:\\T\\$$qxunst0123456789abcdef\\"}) {
+    const std::wstring bin = std::wstring(folder) + L"$$qxunst12.bin";
+    const std::wstring ini = std::wstring(folder) + L"$$qxunst12.ini";
+    EXPECT_FALSE(IsLauncherCopy(bin.c_str(), ini.c_str(), temp)) << testsupport::Narrow(folder);
+  }
+  EXPECT_FALSE(IsLauncherCopy((f + L"$$qxunst.bin").c_str(), (f + L"$$qxunst.ini").c_str(), temp));
+  EXPECT_FALSE(IsLauncherCopy((f + L"$$qxunst99999999999.bin").c_str(),
+                              (f + L"$$qxunst99999999999.ini").c_str(), temp));
+  EXPECT_FALSE(IsLauncherCopy((f + L"$$qxunst12.bin").c_str(), (L" " + f + L"$$qxunst12.ini").c_str(), temp));
 }
 
 }  // namespace

@@ -9,8 +9,11 @@
 
 #include <shlobj.h>
 
+#include "MainDialog.h"
 #include "Md5.h"
 #include "PngBuilder.h"
+#include "UpdaterState.h"
+#include "UpdaterTestUtil.h"
 
 namespace {
 
@@ -401,6 +404,32 @@ TEST_F(MainDialog, OptionsDialogsStoreTheirChoices) {
   EXPECT_EQ(ReadDword(regKey_, L"ShowOption", 99), 2u);
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+}
+
+// The texts of the update rows, in this process.
+class UpdateRows : public ::testing::Test {
+ protected:
+  void SetUp() override { updatertest::ResetUpdaterState(); }
+  void TearDown() override { updatertest::ResetUpdaterState(); }
+};
+
+TEST_F(UpdateRows, DescriptionsFillTheirPlaceholders) {
+  Updater.NoUpdateDescription = L"<p>$$APPVERSION$$ and again $$APPVERSION$$</p>";
+  Updater.CheckFailDescription = L"<p>Error $$CHECKERRORCODE$$</p>";
+  UpdateItem installed;
+  installed.InstalledVersion = L"5.3.0";
+  Updater.Updates.push_back(installed);
+  Updater.CheckFailed = false;
+  EXPECT_EQ(UpdateDescriptionHtml(Updater.Updates.front()), L"<p>5.3.0 and again 5.3.0</p>");
+  Updater.CheckFailed = true;
+  Updater.CheckStatus = 104;
+  EXPECT_EQ(UpdateDescriptionHtml(Updater.Updates.front()), L"<p>Error 104</p>");
+  UpdateItem newer;
+  newer.UpdateAvailable = true;
+  newer.Description = L"<b>New</b>";
+  Updater.CheckFailed = false;
+  EXPECT_EQ(UpdateDescriptionHtml(newer), L"<b>New</b>");
+  Updater.CheckFailed = false;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "MainDialog.h"
 #include "NewsFeed.h"
 #include "PngBuilder.h"
 #include "TestSupport.h"
@@ -193,6 +194,46 @@ TEST_F(NewsFeed, StampIsRecordedOnce) {
             NewsStamp(Updater.News));
   EXPECT_FALSE(HasNewNews()) << "the same news is not new twice";
   RegDeleteTreeW(HKEY_CURRENT_USER, Updater.CommonRegKey.c_str());
+}
+
+// Icon addresses and the order of the news, without the server.
+TEST(NewsIcons, AddressesStayInsideTheDomainsFolder) {
+  EXPECT_EQ(NewsIconUrl(L"http://news.example/icons/", L"release"),
+            L"http://news.example/icons/release.png");
+  EXPECT_EQ(NewsIconUrl(L"HTTPS://news.example/", L"r"), L"HTTPS://news.example/r.png");
+  for (const wchar_t* domain : {L"file:///C:/icons/", L"ftp://news.example/", L"\\\\server\\icons\\",
+                                L"C:\\icons\\", L"http://", L"javascript:"})
+    EXPECT_EQ(NewsIconUrl(domain, L"release"), L"") << Narrow(domain);
+  for (const wchar_t* category : {L"", L"../secret", L"a/b", L"a\\b", L"a?x=1", L"a#b", L"%2e%2e",
+                                  L"x..y"})
+    EXPECT_EQ(NewsIconUrl(L"http://news.example/", category), L"") << Narrow(category);
+}
+
+NewsItem Dated(const wchar_t* title, WORD year, WORD month, WORD day) {
+  NewsItem item;
+  item.Title = title;
+  item.Date.wYear = year;
+  item.Date.wMonth = month;
+  item.Date.wDay = day;
+  FILETIME key;
+  if (SystemTimeToFileTime(&item.Date, &key))
+    item.SortKey = (static_cast<unsigned long long>(key.dwHighDateTime) << 32) | key.dwLowDateTime;
+  return item;
+}
+
+TEST(NewsOrder, NewestFirstAndUndatedLast) {
+  std::deque<NewsItem> news = {Dated(L"old", 2020, 1, 2), Dated(L"undated", 0, 0, 0),
+                               Dated(L"new", 2021, 5, 6), Dated(L"bad", 2021, 13, 40),
+                               Dated(L"mid", 2020, 12, 31)};
+  SortNewsNewestFirst(news);
+  ASSERT_EQ(news.size(), 5u);
+  EXPECT_EQ(news[0].Title, L"new");
+  EXPECT_EQ(news[1].Title, L"mid");
+  EXPECT_EQ(news[2].Title, L"old");
+  EXPECT_EQ(news[3].SortKey, 0u);
+  EXPECT_EQ(news[4].SortKey, 0u);
+  EXPECT_EQ(NewsRowText(news[0]), L"[2021/05/06] new");
+  EXPECT_EQ(NewsStamp(news), L"2021/05/06 00:00:00");
 }
 
 }  // namespace

@@ -185,4 +185,24 @@ TEST_F(VersionCheck, ListsFromOutsideOrBrokenAnswers) {
   EXPECT_EQ(status, 0);
 }
 
+// Version comparison.
+bool Newer(DWORD a, DWORD b, DWORD c, DWORD x, DWORD y, DWORD z) {
+  const DWORD published[3] = {a, b, c};
+  const DWORD installed[3] = {x, y, z};
+  return IsNewerVersion(published, installed);
+}
+
+TEST(VersionRules, ComparisonMajorFirst) {
+  EXPECT_TRUE(Newer(5, 3, 1, 5, 3, 0));
+  EXPECT_FALSE(Newer(5, 2, 9, 5, 3, 0));
+  EXPECT_FALSE(Newer(5, 3, 0, 5, 3, 0));
+  EXPECT_TRUE(Newer(6, 0, 0, 5, 9, 9));
+  EXPECT_FALSE(Newer(4, 99, 99, 5, 0, 0));
+  EXPECT_TRUE(Newer(5, 4, 0, 5, 3, 99));
+  EXPECT_TRUE(Newer(0, 0, 1, 0, 0, 0));
+  // Unsigned: a huge published part is greater, never negative.
+  EXPECT_TRUE(Newer(0xFFFFFFFF, 0, 0, 1, 0, 0));
+  EXPECT_FALSE(Newer(0, 0, 0, 0xFFFFFFFF, 0, 0));
+}
+
 }  // namespace

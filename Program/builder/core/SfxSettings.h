@@ -7,7 +7,27 @@
 
 #include "SettingsBlockFormat.h"
 
-class CSfxSettings {
+// The further values of the uninstaller's registration with Windows: the
+// settings hold them, and the "Uninstaller register option" dialog edits a
+// copy of them.
+struct RegisterOptions {
+  wchar_t UninstIconFile[270];
+  wchar_t UnInstallPublisher[200];
+  wchar_t UnInstallSupportLink[400];
+  wchar_t UnInstallHelpLink[400];
+  wchar_t UnInstallUpdateLink[400];
+  wchar_t UnInstallPublisherE[200];
+  wchar_t UnInstallSupportLinkE[400];
+  wchar_t UnInstallHelpLinkE[400];
+  wchar_t UnInstallUpdateLinkE[400];
+  int UnInstallSetVersion;
+  int UnInstallAutoSetVersion;
+  wchar_t UnInstallVersion[31];
+  wchar_t UnInstallAutoSetVersionFile[260];
+  int UnInstallAutoSetSize;
+};
+
+class CSfxSettings : public RegisterOptions {
  public:
   CSfxSettings();
   ~CSfxSettings();
@@ -48,20 +68,6 @@ class CSfxSettings {
   wchar_t UseVesmarinUninstallerFolder[260];
   wchar_t VesmarinFor[255];
   wchar_t VesmarinForE[255];
-  wchar_t UninstIconFile[270];
-  wchar_t UnInstallPublisher[200];
-  wchar_t UnInstallSupportLink[400];
-  wchar_t UnInstallHelpLink[400];
-  wchar_t UnInstallUpdateLink[400];
-  wchar_t UnInstallPublisherE[200];
-  wchar_t UnInstallSupportLinkE[400];
-  wchar_t UnInstallHelpLinkE[400];
-  wchar_t UnInstallUpdateLinkE[400];
-  int UnInstallSetVersion;
-  int UnInstallAutoSetVersion;
-  wchar_t UnInstallVersion[31];
-  wchar_t UnInstallAutoSetVersionFile[260];
-  int UnInstallAutoSetSize;
   int BaseFolder;  // base-folder number 0..15
   int AskExtPath;
   int AskOverwrite;

@@ -34,6 +34,14 @@ bool PickArchiveItem(HWND page, const wchar_t* extension, bool filterOn, int mod
   return true;
 }
 
+bool PickArchiveItemInto(HWND window, int editId, const wchar_t* extension, bool filterOn,
+                         int mode) {
+  wchar_t picked[MAX_PATH] = {};
+  if (!PickArchiveItem(window, extension, filterOn, mode, picked)) return false;
+  SetDlgItemTextW(window, editId, picked);
+  return true;
+}
+
 HBITMAP LoadArchiveBitmap(const wchar_t* archive, const wchar_t* item) {
   if (!archive[0] || !item[0]) return nullptr;
   HBITMAP bitmap = nullptr;

@@ -9,6 +9,11 @@
 bool PickArchiveItem(HWND page, const wchar_t* extension, bool filterOn, int mode,
                      wchar_t* picked);
 
+// Runs the picker as PickArchiveItem does and puts the picked name into
+// the edit. True when the edit was changed.
+bool PickArchiveItemInto(HWND window, int editId, const wchar_t* extension, bool filterOn,
+                         int mode = 0);
+
 // A bitmap of an archive item; null when the item cannot be extracted or
 // is no well-formed bitmap. The caller deletes it.
 HBITMAP LoadArchiveBitmap(const wchar_t* archive, const wchar_t* item);

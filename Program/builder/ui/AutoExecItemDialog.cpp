@@ -2,7 +2,7 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "ContextHelp.h"
+#include "ItemDialogButtons.h"
 #include "ItemPicker.h"
 #include "PathPieces.h"
 #include "VesmarinResource.h"
@@ -61,21 +61,13 @@ INT_PTR CALLBACK AutoExecItemDialogProc(HWND dialog, UINT message, WPARAM wParam
     case WM_INITDIALOG:
       return Initialize(dialog);
     case WM_COMMAND:
+      if (HandleItemDialogButton(dialog, LOWORD(wParam), Confirm, IDD_AUTOEXEC_ITEM)) return TRUE;
       switch (LOWORD(wParam)) {
         case IDC_AUTOEXEC_FILE:
           if (HIWORD(wParam) == EN_CHANGE) ApplyCommandRule(dialog);
           return TRUE;
         case IDC_AUTOEXEC_BROWSE:
           BrowseArchive(dialog);
-          return TRUE;
-        case IDOK:
-          Confirm(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
-        case IDC_ITEM_HELP:
-          ShowContextHelp(IDD_AUTOEXEC_ITEM);
           return TRUE;
       }
       break;

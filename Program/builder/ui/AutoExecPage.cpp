@@ -137,14 +137,10 @@ bool Command(HWND page, int controlId, int code) {
         CheckAutoExecIsExe(page);
       }
       return true;
-    case IDC_AUTO_BROWSE: {
-      wchar_t picked[MAX_PATH] = {};
-      if (code == BN_CLICKED && PickArchiveItem(page, L".exe", false, 0, picked)) {
-        SetDlgItemTextW(page, IDC_AUTO_FILE, picked);
+    case IDC_AUTO_BROWSE:
+      if (code == BN_CLICKED && PickArchiveItemInto(page, IDC_AUTO_FILE, L".exe", false))
         UpdateAutoExecControls(page);
-      }
       return true;
-    }
     case IDC_AUTO_DELETE_AFTER:
       if (code == BN_CLICKED) DeleteAfterRunClicked(page);
       return true;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ControlClass.h"
+#include "ControlGlyph.h"
 #include "VisualStyles.h"
 
 const wchar_t kCheckListBoxClass[] = L"ZQCheckListBox";
@@ -63,36 +65,15 @@ const char* const kCheckedRows[kImageSize] = {
     "###########", "#.........#", "#........x#", "#.......xx#", "#x.....xxx#", "#xx...xxx.#",
     "#xxx.xxx..#", "#.xxxxx...#", "#..xxx....#", "#...x.....#", "###########"};
 
-struct ClassicImage {
-  BITMAPINFOHEADER header;
-  RGBQUAD colors[16];
-  BYTE bits[kImageSize * 8];  // rows of 6 bytes padded to 8, bottom row first
-};
-
-ClassicImage MakeImage(bool checked, bool enabled) {
-  ClassicImage image = {};
-  image.header.biSize = sizeof(BITMAPINFOHEADER);
-  image.header.biWidth = kImageSize;
-  image.header.biHeight = kImageSize;
-  image.header.biPlanes = 1;
-  image.header.biBitCount = 4;
-  image.header.biCompression = BI_RGB;
-  image.header.biClrUsed = 16;
-  const COLORREF frame = GetSysColor(COLOR_BTNSHADOW);
-  const COLORREF inside = GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE);
-  const COLORREF mark = GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
-  const COLORREF palette[3] = {frame, inside, mark};
-  for (int i = 0; i < 3; ++i)
-    image.colors[i] = {GetBValue(palette[i]), GetGValue(palette[i]), GetRValue(palette[i]), 0};
-  for (int row = 0; row < kImageSize; ++row) {
-    BYTE* line = image.bits + (kImageSize - 1 - row) * 8;
-    for (int x = 0; x < kImageSize; ++x) {
-      char c = kCheckedRows[row][x];
-      if (!checked && c == 'x') c = '.';
-      const BYTE index = c == '#' ? 0 : (c == 'x' ? 2 : 1);
-      line[x / 2] |= (x % 2) ? index : static_cast<BYTE>(index << 4);
-    }
-  }
+ControlGlyph MakeImage(bool checked, bool enabled) {
+  ControlGlyph image = MakeControlGlyph(kImageSize);
+  image.colors[0] = GlyphColor(GetSysColor(COLOR_BTNSHADOW));                            // frame
+  image.colors[1] = GlyphColor(GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));     // inside
+  image.colors[2] = GlyphColor(GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));  // mark
+  FillControlGlyph(image, kCheckedRows, [checked](char c) -> BYTE {
+    if (!checked && c == 'x') c = '.';
+    return c == '#' ? 0 : (c == 'x' ? 2 : 1);
+  });
   return image;
 }
 
@@ -111,9 +92,7 @@ void DrawCheckCell(HWND control, HDC dc, int x, int y, const ItemRecord& item, b
     visualstyles::DrawThemedBackground(theme.get(), dc, BP_CHECKBOX, state, &cell, nullptr);
     return;
   }
-  ClassicImage image = MakeImage(item.check != 0, enabled);
-  SetDIBitsToDevice(dc, x + 4, y + 3, kImageSize, kImageSize, 0, 0, 0, kImageSize, image.bits,
-                    reinterpret_cast<BITMAPINFO*>(&image), DIB_RGB_COLORS);
+  DrawControlGlyph(dc, x + 4, y + 3, MakeImage(item.check != 0, enabled));
 }
 
 std::wstring ItemText(HWND list, int index) {
@@ -359,8 +338,7 @@ LRESULT CALLBACK CheckListBoxProc(HWND control, UINT message, WPARAM wParam, LPA
   ControlRecord* record = RecordOf(control);
   switch (message) {
     case WM_NCCREATE:
-      SetWindowLongPtrW(control, GWL_EXSTYLE,
-                        GetWindowLongPtrW(control, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+      AddClientEdge(control);
       return TRUE;
     case WM_CREATE:
       return Create(control, reinterpret_cast<const CREATESTRUCTW*>(lParam));
@@ -450,16 +428,7 @@ LRESULT CALLBACK CheckListBoxProc(HWND control, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 bool RegisterCheckListBoxClass(HINSTANCE instance) {
-  WNDCLASSEXW existing = {sizeof existing};
-  if (GetClassInfoExW(instance, kCheckListBoxClass, &existing)) return true;
-  WNDCLASSEXW wc = {sizeof wc};
-  wc.style = CS_OWNDC;
-  wc.lpfnWndProc = CheckListBoxProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kCheckListBoxClass;
-  return RegisterClassExW(&wc) != 0;
+  return RegisterControlClass(instance, kCheckListBoxClass, CS_OWNDC, CheckListBoxProc);
 }
 
 int CheckListAddItem(HWND control, const wchar_t* text, int check, HICON icon) {

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <new>
 
+#include "ControlClass.h"
+#include "ControlGlyph.h"
 #include "VisualStyles.h"
 
 const wchar_t kColorPickerClass[] = L"ZQColorPicker";
@@ -64,59 +66,34 @@ const char* const kDisabledArrowRows[kGlyphSize] = {
     "778888888777", "77788888F777", "77778887F777", "77777877F777",
     "777777FF7777", "777777777777", "777777777777", "777777777777"};
 
-struct Glyph {
-  BITMAPINFOHEADER header;
-  RGBQUAD colors[16];
-  BYTE bits[kGlyphSize * 8];  // rows of 6 bytes padded to 8, bottom row first
-};
-
-RGBQUAD Quad(COLORREF color) { return {GetBValue(color), GetGValue(color), GetRValue(color), 0}; }
-
-Glyph MakeGlyph(bool enabled) {
-  Glyph glyph = {};
-  glyph.header.biSize = sizeof(BITMAPINFOHEADER);
-  glyph.header.biWidth = kGlyphSize;
-  glyph.header.biHeight = kGlyphSize;
-  glyph.header.biPlanes = 1;
-  glyph.header.biBitCount = 4;
-  glyph.header.biCompression = BI_RGB;
-  glyph.header.biClrUsed = 16;
-  glyph.colors[0] = Quad(RGB(0, 0, 0));
-  glyph.colors[7] = Quad(GetSysColor(COLOR_BTNFACE));
-  glyph.colors[8] = Quad(GetSysColor(COLOR_BTNSHADOW));
-  glyph.colors[15] = Quad(GetSysColor(COLOR_BTNHIGHLIGHT));
-  const char* const* rows = enabled ? kArrowRows : kDisabledArrowRows;
-  for (int row = 0; row < kGlyphSize; ++row) {
-    BYTE* line = glyph.bits + (kGlyphSize - 1 - row) * 8;
-    for (int x = 0; x < kGlyphSize; ++x) {
-      const char c = rows[row][x];
-      const BYTE index = static_cast<BYTE>(c == 'F' ? 15 : c - '0');
-      line[x / 2] |= (x % 2) ? index : static_cast<BYTE>(index << 4);
-    }
-  }
+ControlGlyph MakeGlyph(bool enabled) {
+  ControlGlyph glyph = MakeControlGlyph(kGlyphSize);
+  glyph.colors[0] = GlyphColor(RGB(0, 0, 0));
+  glyph.colors[7] = GlyphColor(GetSysColor(COLOR_BTNFACE));
+  glyph.colors[8] = GlyphColor(GetSysColor(COLOR_BTNSHADOW));
+  glyph.colors[15] = GlyphColor(GetSysColor(COLOR_BTNHIGHLIGHT));
+  FillControlGlyph(glyph, enabled ? kArrowRows : kDisabledArrowRows,
+                   [](char c) { return static_cast<BYTE>(c == 'F' ? 15 : c - '0'); });
   return glyph;
 }
 
 void DrawGlyph(HDC dc, const RECT& button, bool pressed, bool enabled, bool themed) {
-  Glyph glyph = MakeGlyph(enabled);
+  const ControlGlyph glyph = MakeGlyph(enabled);
   int x = button.left + (button.right - button.left - kGlyphSize) / 2;
   int y = button.top + (button.bottom - button.top - kGlyphSize) / 2;
   if (pressed) {
     ++x;
     ++y;
   }
-  const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(&glyph);
   if (!themed) {
-    SetDIBitsToDevice(dc, x, y, kGlyphSize, kGlyphSize, 0, 0, 0, kGlyphSize, glyph.bits, info,
-                      DIB_RGB_COLORS);
+    DrawControlGlyph(dc, x, y, glyph);
     return;
   }
   HDC memory = CreateCompatibleDC(dc);
   HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, kGlyphSize, kGlyphSize) : nullptr;
   if (bitmap) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    SetDIBitsToDevice(memory, 0, 0, kGlyphSize, kGlyphSize, 0, 0, 0, kGlyphSize, glyph.bits,
-                      info, DIB_RGB_COLORS);
+    DrawControlGlyph(memory, 0, 0, glyph);
     GdiTransparentBlt(dc, x, y, kGlyphSize, kGlyphSize, memory, 0, 0, kGlyphSize, kGlyphSize,
                       GetSysColor(COLOR_BTNFACE));
     SelectObject(memory, old);
@@ -220,8 +197,7 @@ LRESULT CALLBACK ColorPickerProc(HWND control, UINT message, WPARAM wParam, LPAR
     return DefWindowProcW(control, message, wParam, lParam);
   switch (message) {
     case WM_NCCREATE:
-      SetWindowLongPtrW(control, GWL_EXSTYLE,
-                        GetWindowLongPtrW(control, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+      AddClientEdge(control);
       break;
     case WM_CREATE:
       return Create(control);
@@ -340,16 +316,8 @@ LRESULT CALLBACK ColorPickerProc(HWND control, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 bool RegisterColorPickerClass(HINSTANCE instance) {
-  WNDCLASSEXW existing = {sizeof existing};
-  if (GetClassInfoExW(instance, kColorPickerClass, &existing)) return true;
-  WNDCLASSEXW wc = {sizeof wc};
-  wc.style = CS_GLOBALCLASS | CS_OWNDC | CS_DBLCLKS;
-  wc.lpfnWndProc = ColorPickerProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kColorPickerClass;
-  return RegisterClassExW(&wc) != 0;
+  return RegisterControlClass(instance, kColorPickerClass, CS_GLOBALCLASS | CS_OWNDC | CS_DBLCLKS,
+                              ColorPickerProc);
 }
 
 const COLORREF* ColorPickerCustomColors() { return g_customColors; }

@@ -50,12 +50,9 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDC_ITEM_NAME:
       if (code == EN_CHANGE) NameRule(dialog);
       return TRUE;
-    case IDC_ITEM_BROWSE: {
-      wchar_t picked[MAX_PATH] = {};
-      if (code == BN_CLICKED && PickArchiveItem(dialog, L".ocx", false, 0, picked))
-        SetDlgItemTextW(dialog, IDC_ITEM_NAME, picked);
+    case IDC_ITEM_BROWSE:
+      if (code == BN_CLICKED) PickArchiveItemInto(dialog, IDC_ITEM_NAME, L".ocx", false);
       return TRUE;
-    }
     default:
       return FALSE;
   }

@@ -41,11 +41,6 @@ bool StoreThenValidate(HWND page) {
   return true;
 }
 
-void PickInto(HWND page, int editId, const wchar_t* extension, bool filterOn) {
-  wchar_t picked[MAX_PATH] = {};
-  if (PickArchiveItem(page, extension, filterOn, 0, picked)) SetDlgItemTextW(page, editId, picked);
-}
-
 bool Command(HWND page, int controlId, int code) {
   switch (controlId) {
     case IDC_EXT_USE:
@@ -55,10 +50,10 @@ bool Command(HWND page, int controlId, int code) {
       EnableRule(page);
       return true;
     case IDC_EXT_BROWSE:
-      if (code == BN_CLICKED) PickInto(page, IDC_EXT_FILE, L".dll", true);
+      if (code == BN_CLICKED) PickArchiveItemInto(page, IDC_EXT_FILE, L".dll", true);
       return true;
     case IDC_EXT_DAT_BROWSE:
-      if (code == BN_CLICKED) PickInto(page, IDC_EXT_DAT, nullptr, false);
+      if (code == BN_CLICKED) PickArchiveItemInto(page, IDC_EXT_DAT, nullptr, false);
       return true;
     case IDC_EXT_FILE:
     case IDC_EXT_DAT:

@@ -112,12 +112,9 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         case IDC_ITEM_FOLDER:
           if (code == EN_CHANGE) ValidatePathEdit(dialog, id, AbsoluteBase(dialog));
           return TRUE;
-        case IDC_ITEM_BROWSE: {
-          wchar_t picked[MAX_PATH] = {};
-          if (code == BN_CLICKED && PickArchiveItem(dialog, nullptr, false, 2, picked))
-            SetDlgItemTextW(dialog, IDC_ITEM_NAME, picked);
+        case IDC_ITEM_BROWSE:
+          if (code == BN_CLICKED) PickArchiveItemInto(dialog, IDC_ITEM_NAME, nullptr, false, 2);
           return TRUE;
-        }
         default:
           return FALSE;
       }

@@ -6,6 +6,7 @@
 #include "ArchiveHandle.h"
 #include "BuilderState.h"
 #include "CabDecoder.h"
+#include "ItemDialogButtons.h"
 #include "PathPieces.h"
 #include "ResString.h"
 #include "ResultCodes.h"
@@ -156,6 +157,7 @@ INT_PTR CALLBACK ItemPickerDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_INITDIALOG:
       return Initialize(dialog, static_cast<int>(lParam));
     case WM_COMMAND:
+      if (HandleItemDialogButton(dialog, LOWORD(wParam), Confirm, 0)) return TRUE;
       switch (LOWORD(wParam)) {
         case IDC_PICKER_LIST:
           if (HIWORD(wParam) == LBN_SELCHANGE) EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
@@ -166,12 +168,6 @@ INT_PTR CALLBACK ItemPickerDialogProc(HWND dialog, UINT message, WPARAM wParam, 
             g_picker.filterOn = IsDlgButtonChecked(dialog, IDC_PICKER_FILTER) == BST_CHECKED;
             FillPickerList(dialog, g_picker.mode);
           }
-          return TRUE;
-        case IDOK:
-          Confirm(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
           return TRUE;
       }
       break;

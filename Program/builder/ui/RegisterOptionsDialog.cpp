@@ -137,12 +137,9 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDC_RO_ICON:
       if (code == EN_CHANGE) ValidatePathEdit(dialog, id, false);
       return TRUE;
-    case IDC_RO_VERSION_BROWSE: {
-      wchar_t picked[MAX_PATH] = {};
-      if (code == BN_CLICKED && PickArchiveItem(dialog, L".exe", false, 0, picked))
-        SetDlgItemTextW(dialog, IDC_RO_VERSION_FILE, picked);
+    case IDC_RO_VERSION_BROWSE:
+      if (code == BN_CLICKED) PickArchiveItemInto(dialog, IDC_RO_VERSION_FILE, L".exe", false);
       return TRUE;
-    }
     default:
       return FALSE;
   }

@@ -6,8 +6,8 @@
 
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "ContextHelp.h"
 #include "IconChooser.h"
+#include "ItemDialogButtons.h"
 #include "ItemPicker.h"
 #include "PathPieces.h"
 #include "ResString.h"
@@ -212,6 +212,7 @@ INT_PTR CALLBACK ShortcutItemDialogProc(HWND dialog, UINT message, WPARAM wParam
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const int code = HIWORD(wParam);
+      if (HandleItemDialogButton(dialog, id, Confirm, IDD_SHORTCUT_ITEM)) return TRUE;
       switch (id) {
         case IDC_SHORTCUT_TITLE:
         case IDC_SHORTCUT_TITLE_E:
@@ -233,15 +234,6 @@ INT_PTR CALLBACK ShortcutItemDialogProc(HWND dialog, UINT message, WPARAM wParam
           return TRUE;
         case IDC_SHORTCUT_ICON_BROWSE:
           BrowseIcon(dialog);
-          return TRUE;
-        case IDOK:
-          Confirm(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
-        case IDC_ITEM_HELP:
-          ShowContextHelp(IDD_SHORTCUT_ITEM);
           return TRUE;
       }
       if (code == CBN_SELCHANGE)

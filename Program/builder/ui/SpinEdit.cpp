@@ -7,6 +7,7 @@
 #include <new>
 
 #include "BuilderUtil.h"
+#include "ControlClass.h"
 
 const wchar_t kSpinEditClass[] = L"ZQSpinEdit";
 
@@ -256,16 +257,8 @@ void ToHalfWidthText(wchar_t* text) {
 }
 
 bool RegisterSpinEditClass(HINSTANCE instance) {
-  WNDCLASSEXW existing = {sizeof existing};
-  if (GetClassInfoExW(instance, kSpinEditClass, &existing)) return true;
-  WNDCLASSEXW wc = {sizeof wc};
-  wc.style = CS_GLOBALCLASS | CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = SpinEditProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kSpinEditClass;
-  return RegisterClassExW(&wc) != 0;
+  return RegisterControlClass(instance, kSpinEditClass,
+                              CS_GLOBALCLASS | CS_OWNDC | CS_HREDRAW | CS_VREDRAW, SpinEditProc);
 }
 
 int SpinEditSetRange(HWND control, int minimum, int maximum) {

@@ -21,31 +21,9 @@ namespace {
 // taken when the page is created and written back at every store.
 RegisterOptions g_registerOptions;
 
-#define REGISTER_OPTION_MEMBERS(X)                                                        \
-  X(UninstIconFile) X(UnInstallPublisher) X(UnInstallSupportLink) X(UnInstallHelpLink)    \
-  X(UnInstallUpdateLink) X(UnInstallPublisherE) X(UnInstallSupportLinkE)                  \
-  X(UnInstallHelpLinkE) X(UnInstallUpdateLinkE) X(UnInstallSetVersion)                    \
-  X(UnInstallAutoSetVersion) X(UnInstallVersion) X(UnInstallAutoSetVersionFile)           \
-  X(UnInstallAutoSetSize)
+void TakeRegisterOptions() { g_registerOptions = g_SfxSettings; }
 
-template <class T, size_t N>
-void CopyMember(T (&to)[N], const T (&from)[N]) {
-  wmemcpy(to, from, N);
-  to[N - 1] = L'\0';
-}
-void CopyMember(int& to, const int& from) { to = from; }
-
-void TakeRegisterOptions() {
-#define TAKE(name) CopyMember(g_registerOptions.name, g_SfxSettings.name);
-  REGISTER_OPTION_MEMBERS(TAKE)
-#undef TAKE
-}
-
-void GiveRegisterOptions() {
-#define GIVE(name) CopyMember(g_SfxSettings.name, g_registerOptions.name);
-  REGISTER_OPTION_MEMBERS(GIVE)
-#undef GIVE
-}
+void GiveRegisterOptions() { static_cast<RegisterOptions&>(g_SfxSettings) = g_registerOptions; }
 
 bool Chosen(HWND page, int id) { return IsBoxChecked(page, id); }
 
@@ -162,12 +140,9 @@ bool Command(HWND page, int controlId, int code) {
     case IDC_UNINST_OWN:
       if (code == BN_CLICKED) ChoiceClicked(page);
       return true;
-    case IDC_UNINST_BROWSE: {
-      wchar_t picked[MAX_PATH] = {};
-      if (code == BN_CLICKED && PickArchiveItem(page, L".exe", true, 0, picked))
-        SetDlgItemTextW(page, IDC_UNINST_FILE, picked);
+    case IDC_UNINST_BROWSE:
+      if (code == BN_CLICKED) PickArchiveItemInto(page, IDC_UNINST_FILE, L".exe", true);
       return true;
-    }
     case IDC_UNINST_FILE:
       if (code == EN_CHANGE) {
         ValidatePathEdit(page, controlId, true);

@@ -204,11 +204,6 @@ bool Confirm(HWND dialog) {
   return true;
 }
 
-void PickInto(HWND dialog, int editId, const wchar_t* extension, bool filterOn) {
-  wchar_t picked[MAX_PATH] = {};
-  if (PickArchiveItem(dialog, extension, filterOn, 0, picked)) SetDlgItemTextW(dialog, editId, picked);
-}
-
 INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam) {
   if (message == WM_INITDIALOG) {
     Init(dialog);
@@ -249,10 +244,10 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam) {
       if (code == BN_CLICKED) GroupRules(dialog);
       return TRUE;
     case IDC_US_PRE_BROWSE:
-      if (code == BN_CLICKED) PickInto(dialog, IDC_US_PRE_FILE, L".exe", false);
+      if (code == BN_CLICKED) PickArchiveItemInto(dialog, IDC_US_PRE_FILE, L".exe", false);
       return TRUE;
     case IDC_US_MODULE_BROWSE:
-      if (code == BN_CLICKED) PickInto(dialog, IDC_US_MODULE_FILE, L".dll", true);
+      if (code == BN_CLICKED) PickArchiveItemInto(dialog, IDC_US_MODULE_FILE, L".dll", true);
       return TRUE;
     case IDC_US_FOLDER:
       if (code == EN_CHANGE) ValidatePathEdit(dialog, id, false);

@@ -14,6 +14,8 @@ namespace {
 
 using sheettest::BuilderString;
 using sheettest::Definition;
+using sheettest::Send;
+using sheettest::SetText;
 using sheettest::SheetRun;
 
 const int kStartup = 162, kSpecial = 166, kExtension = 180;
@@ -21,20 +23,10 @@ const int kCopyList = 1190, kCopyAdd = 1191, kCopyEdit = 1193;
 const int kComList = 1178, kComAdd = 1179, kComDelete = 1177, kComEdit = 1180;
 const int kItemName = 1115, kItemBase = 1069, kItemFolder = 1002, kItemFlag = 1049;
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
-  return static_cast<LRESULT>(result);
-}
-
 // The item dialog that a page button opened.
 HWND OpenItemDialog(SheetRun& run, int button) {
   testsupport::PressButton(run.Page(), button);
   return run.builder().WaitDialog(kItemName);
-}
-
-void SetItemText(HWND dialog, int id, const std::wstring& text) {
-  Send(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void ChooseItemBase(HWND dialog, int index) {
@@ -50,58 +42,42 @@ bool Close(HWND dialog, int button) {
 
 int ListViewCount(HWND list) { return static_cast<int>(Send(list, LVM_GETITEMCOUNT)); }
 
-void SelectFirstRow(HWND list) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(list, &processId);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
-  ASSERT_NE(nullptr, process);
-  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
-  LVITEMW item = {};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-  Send(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(remote));
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-}
-
 TEST(SheetSpecial, ExtraCopiesReachTheRecordOnlyWithOkAndAFailedEditChangesNothing) {
   for (bool confirm : {true, false}) {
     SheetRun run("[Vesmarin]\r\n");
-    ASSERT_TRUE(run.Open());
-    ASSERT_TRUE(run.Select(kSpecial));
+    ASSERT_TRUE(run.OpenAt(kSpecial));
     HWND list = GetDlgItem(run.Page(), kCopyList);
     HWND dialog = OpenItemDialog(run, kCopyAdd);
     ASSERT_NE(nullptr, dialog);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK))) << "no name yet";
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kItemFlag)));
-    SetItemText(dialog, kItemName, L"bin\\tool.exe");
+    SetText(dialog, kItemName, L"bin\\tool.exe");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
     ChooseItemBase(dialog, 1);
-    SetItemText(dialog, kItemFolder, L"Tools");
+    SetText(dialog, kItemFolder, L"Tools");
     ASSERT_TRUE(Close(dialog, IDOK));
     EXPECT_EQ(1, ListViewCount(list));
     // A second item given up with Cancel is not added.
     dialog = OpenItemDialog(run, kCopyAdd);
     ASSERT_NE(nullptr, dialog);
-    SetItemText(dialog, kItemName, L"other.txt");
+    SetText(dialog, kItemName, L"other.txt");
     ASSERT_TRUE(Close(dialog, IDCANCEL));
     EXPECT_EQ(1, ListViewCount(list));
     // An edit whose folder is refused keeps the dialog open; Cancel then
     // leaves the item as it was, name and base folder included.
-    SelectFirstRow(list);
+    EXPECT_TRUE(sheettest::SelectListViewRow(list, 0));
     ASSERT_TRUE(builderwindow::WaitFor([&] { return run.Enabled(kCopyEdit); }, 5000));
     dialog = OpenItemDialog(run, kCopyEdit);
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(L"bin\\tool.exe", testsupport::ControlText(dialog, kItemName));
     EXPECT_EQ(L"Tools", testsupport::ControlText(dialog, kItemFolder));
-    SetItemText(dialog, kItemName, L"changed.exe");
+    SetText(dialog, kItemName, L"changed.exe");
     ChooseItemBase(dialog, 6);
-    SetItemText(dialog, kItemFolder, L"");
+    SetText(dialog, kItemFolder, L"");
     testsupport::PressButton(dialog, IDOK);
     EXPECT_EQ(BuilderString(226), run.NextBox().text);
     EXPECT_TRUE(IsWindow(dialog));
-    SetItemText(dialog, kItemFolder, L"..\\x");
+    SetText(dialog, kItemFolder, L"..\\x");
     ChooseItemBase(dialog, 0);
     testsupport::PressButton(dialog, IDOK);
     EXPECT_EQ(BuilderString(225), run.NextBox().text);
@@ -128,14 +104,13 @@ TEST(SheetSpecial, ExtraCopiesReachTheRecordOnlyWithOkAndAFailedEditChangesNothi
 TEST(SheetSpecial, ComServersKeepTheirOrderAndFlagsAndAnEditKeepsItsPlace) {
   SheetRun run("[Vesmarin]\r\nRegComSvr0_FileName=first.ocx\r\nRegComSvr0_Uninstall=1\r\n"
                "RegComSvr1_FileName=second.dll\r\nRegComSvr1_Uninstall=0\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kSpecial));
+  ASSERT_TRUE(run.OpenAt(kSpecial));
   HWND coms = GetDlgItem(run.Page(), kComList);
   EXPECT_EQ(2, Send(coms, LB_GETCOUNT));
   EXPECT_FALSE(run.Enabled(kComEdit));
   HWND dialog = OpenItemDialog(run, kComAdd);
   ASSERT_NE(nullptr, dialog);
-  SetItemText(dialog, kItemName, L"third.ocx");
+  SetText(dialog, kItemName, L"third.ocx");
   testsupport::PressButton(dialog, kItemFlag);
   ASSERT_TRUE(builderwindow::WaitFor([&] { return testsupport::IsChecked(dialog, kItemFlag); }, 5000));
   ASSERT_TRUE(Close(dialog, IDOK));
@@ -148,7 +123,7 @@ TEST(SheetSpecial, ComServersKeepTheirOrderAndFlagsAndAnEditKeepsItsPlace) {
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ(L"first.ocx", testsupport::ControlText(dialog, kItemName));
   EXPECT_TRUE(testsupport::IsChecked(dialog, kItemFlag));
-  SetItemText(dialog, kItemName, L"renamed.ocx");
+  SetText(dialog, kItemName, L"renamed.ocx");
   ASSERT_TRUE(Close(dialog, IDOK));
   // Delete the second.
   Send(coms, LB_SETCURSEL, 1);
@@ -156,8 +131,7 @@ TEST(SheetSpecial, ComServersKeepTheirOrderAndFlagsAndAnEditKeepsItsPlace) {
   EXPECT_TRUE(run.Click(kComDelete));
   EXPECT_FALSE(run.Enabled(kComDelete));
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"renamed.ocx", saved.at(L"RegComSvr0_FileName"));
   EXPECT_EQ(L"1", saved.at(L"RegComSvr0_Uninstall"));
   EXPECT_EQ(L"third.ocx", saved.at(L"RegComSvr1_FileName"));
@@ -167,8 +141,7 @@ TEST(SheetSpecial, ComServersKeepTheirOrderAndFlagsAndAnEditKeepsItsPlace) {
 
 TEST(SheetExtension, AModuleNeedsAFileAndIsStoredEvenWhenThePageIsKept) {
   SheetRun run("[Vesmarin]\r\nUseExtensionModuleFile=0\r\nExtensionModuleDatFile=module.dat\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kExtension));
+  ASSERT_TRUE(run.OpenAt(kExtension));
   EXPECT_FALSE(run.Enabled(1210));
   EXPECT_FALSE(run.Enabled(1220));
   EXPECT_TRUE(run.SetCheck(1209, true));
@@ -176,8 +149,7 @@ TEST(SheetExtension, AModuleNeedsAFileAndIsStoredEvenWhenThePageIsKept) {
   EXPECT_EQ(BuilderString(329), run.SelectExpectingBox(kStartup).text);
   EXPECT_TRUE(run.sheet().OnPage(1209));
   run.SetText(1210, L"module.dll");
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"1", saved.at(L"UseExtensionModuleFile"));
   EXPECT_EQ(L"module.dll", saved.at(L"ExtensionModuleFile"));
   EXPECT_EQ(L"module.dat", saved.at(L"ExtensionModuleDatFile"));

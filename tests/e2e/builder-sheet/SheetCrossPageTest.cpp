@@ -26,13 +26,11 @@ TEST(SheetCrossPage, DeleteAfterRunAndOverwriteWithRestartNeverEndTogether) {
     // page then chooses the restart method.
     SheetRun run("[Vesmarin]\r\nUseAutoExecute=1\r\nCmdLine=setup.exe\r\nAfterDeleteFiles=0\r\n"
                  "OverWriteMethod=0\r\nOnlyAdmin=1\r\n");
-    ASSERT_TRUE(run.Open());
-    ASSERT_TRUE(run.Select(kAutoExec));
+    ASSERT_TRUE(run.OpenAt(kAutoExec));
     EXPECT_TRUE(run.SetCheck(kDeleteAfterRun, true));
     ASSERT_TRUE(run.Select(kExtract));
     EXPECT_EQ(BuilderString(223), run.ChooseExpectingBox(kMethod, 2).text);
-    EXPECT_TRUE(run.Ok());
-    const Definition saved = run.ExitAndRead();
+    const Definition saved = run.OkAndExit();
     EXPECT_EQ(L"2", saved.at(L"OverWriteMethod"));
     EXPECT_EQ(L"0", saved.at(L"AfterDeleteFiles"));
   }
@@ -41,16 +39,14 @@ TEST(SheetCrossPage, DeleteAfterRunAndOverwriteWithRestartNeverEndTogether) {
     // method, then the box is checked on the automatic-execution page.
     SheetRun run("[Vesmarin]\r\nUseAutoExecute=1\r\nCmdLine=setup.exe\r\nAfterDeleteFiles=0\r\n"
                  "OverWriteMethod=2\r\nOnlyAdmin=1\r\n");
-    ASSERT_TRUE(run.Open());
-    ASSERT_TRUE(run.Select(kExtract));
+    ASSERT_TRUE(run.OpenAt(kExtract));
     EXPECT_EQ(2, run.Chosen(kMethod));
     ASSERT_TRUE(run.Select(kAutoExec));
     EXPECT_EQ(BuilderString(230), run.ClickExpectingBox(kDeleteAfterRun).text);
     ASSERT_TRUE(builderwindow::WaitFor([&] { return run.Checked(kDeleteAfterRun); }, 5000));
     ASSERT_TRUE(run.Select(kExtract));
     EXPECT_EQ(0, run.Chosen(kMethod));
-    EXPECT_TRUE(run.Ok());
-    const Definition saved = run.ExitAndRead();
+    const Definition saved = run.OkAndExit();
     EXPECT_EQ(L"0", saved.at(L"OverWriteMethod"));
     EXPECT_EQ(L"1", saved.at(L"AfterDeleteFiles"));
   }
@@ -58,8 +54,7 @@ TEST(SheetCrossPage, DeleteAfterRunAndOverwriteWithRestartNeverEndTogether) {
 
 TEST(SheetAutoExec, AFileIsNeededAndOnlyAProgramTakesArguments) {
   SheetRun run("[Vesmarin]\r\nUseAutoExecute=0\r\nCmdArgs=/quiet\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kAutoExec));
+  ASSERT_TRUE(run.OpenAt(kAutoExec));
   EXPECT_FALSE(run.Enabled(1003));
   EXPECT_TRUE(run.SetCheck(1047, true));
   EXPECT_EQ(BuilderString(232), run.SelectExpectingBox(kStartup).text);
@@ -71,8 +66,7 @@ TEST(SheetAutoExec, AFileIsNeededAndOnlyAProgramTakesArguments) {
   EXPECT_TRUE(run.Enabled(1004));
   EXPECT_TRUE(run.SetCheck(1237, true));
   EXPECT_TRUE(run.SetCheck(1256, false));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"1", saved.at(L"UseAutoExecute"));
   EXPECT_EQ(L"setup.exe", saved.at(L"CmdLine"));
   EXPECT_EQ(L"/quiet", saved.at(L"CmdArgs"));
@@ -112,8 +106,7 @@ TEST(SheetUninstaller, AnUninstallerNeedsPowerUsersAKeyAndANameAndKeepsTheOtherO
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(startup, kPowerUsers)));
   EXPECT_FALSE(run.Enabled(1032));
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"1", saved.at(L"UseUnInstall"));
   EXPECT_EQ(L"1", saved.at(L"UseVesmarinUninstaller"));
   EXPECT_EQ(L"1", saved.at(L"DenyUsers"));
@@ -125,8 +118,7 @@ TEST(SheetUninstaller, AnUninstallerNeedsPowerUsersAKeyAndANameAndKeepsTheOtherO
 TEST(SheetShortcut, AGroupOfOneBackslashIsRefusedAndNoConfirmChecksTheDefaultBox) {
   SheetRun run("[Vesmarin]\r\nUseStartMenu=1\r\nStartMenuGroupE=Tools\r\n"
                "StartMenuDSQDefaultOn=0\r\nStartMenuDSQNoConfirm=0\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kShortcut));
+  ASSERT_TRUE(run.OpenAt(kShortcut));
   const bool japanese = sheettest::JapaneseInterface();
   const int group = japanese ? 1046 : 1047;
   EXPECT_TRUE(run.Visible(group));
@@ -145,8 +137,7 @@ TEST(SheetShortcut, AGroupOfOneBackslashIsRefusedAndNoConfirmChecksTheDefaultBox
 
 TEST(SheetShortcut, ValidGroupsAndBoxesRoundTrip) {
   SheetRun run("[Vesmarin]\r\nUseStartMenu=0\r\nStartMenuToCommon=1\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kShortcut));
+  ASSERT_TRUE(run.OpenAt(kShortcut));
   EXPECT_FALSE(run.Enabled(1047));
   EXPECT_TRUE(run.SetCheck(1043, true));
   const int group = sheettest::JapaneseInterface() ? 1046 : 1047;
@@ -157,8 +148,7 @@ TEST(SheetShortcut, ValidGroupsAndBoxesRoundTrip) {
   EXPECT_TRUE(run.SetCheck(1161, false));
   EXPECT_TRUE(run.SetCheck(1162, true));
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"1", saved.at(L"UseStartMenu"));
   EXPECT_EQ(L"0", saved.at(L"StartMenuToCommon"));
   EXPECT_EQ(L"1", saved.at(L"StartMenuDSQDefaultOn"));

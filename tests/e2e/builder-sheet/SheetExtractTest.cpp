@@ -23,8 +23,7 @@ const int kFolder = 1002, kBase = 1069, kSavePath = 1149, kSubKey = 1255, kMetho
 
 TEST(SheetExtract, LeavingChecksFolderFormFirstThenSubKeyThenAbsolutePath) {
   SheetRun run("[Vesmarin]\r\nUseExtractFolder=1\r\nBaseFolder=0\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kExtract));
+  ASSERT_TRUE(run.OpenAt(kExtract));
   run.SetText(kFolder, L"..\\x");
   EXPECT_TRUE(run.SetCheck(kSavePath, true));
   run.SetText(kSubKey, L"");
@@ -54,8 +53,7 @@ TEST(SheetExtract, LeavingChecksFolderFormFirstThenSubKeyThenAbsolutePath) {
   ASSERT_TRUE(run.Select(kExtract));
   run.SetText(kFolder, L"C:\\Data");
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"6", saved.at(L"BaseFolder"));
   EXPECT_EQ(L"C:\\Data", saved.at(L"ExtractFolder"));
   EXPECT_EQ(L"1", saved.at(L"UseSavePath"));
@@ -64,8 +62,7 @@ TEST(SheetExtract, LeavingChecksFolderFormFirstThenSubKeyThenAbsolutePath) {
 
 TEST(SheetExtract, BoxesRoundTripAndOverwriteVerificationHidesItsOwnBox) {
   SheetRun run("[Vesmarin]\r\nAskExtPath=0\r\nAskOverwrite=1\r\nHideAskOverWrite=1\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kExtract));
+  ASSERT_TRUE(run.OpenAt(kExtract));
   EXPECT_FALSE(run.Enabled(1013));
   EXPECT_TRUE(run.SetCheck(1005, true));
   EXPECT_TRUE(run.Enabled(1013));
@@ -76,8 +73,7 @@ TEST(SheetExtract, BoxesRoundTripAndOverwriteVerificationHidesItsOwnBox) {
   EXPECT_EQ(BuilderString(221), run.Text(1068));
   for (int box : {1013, 1008, 1011, 1012, 1014, 1015}) EXPECT_TRUE(run.SetCheck(box, true)) << box;
   run.Choose(kMethod, 1);
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   for (const wchar_t* key : {L"AskExtPath", L"NoAskMakeDir", L"WithAttribute", L"AddFileTitle",
                              L"NoOverwriteNewTimeStamp", L"NoOpenFolderOnEnd",
                              L"ShowForceOverwrite", L"HideAskOverWrite"})
@@ -112,8 +108,7 @@ TEST(SheetExtract, OverwriteWithRestartSetsAdminRightsAndClearsDeleteAfterRunUnt
       EXPECT_EQ(L"", DifferentKeys(before, run.ExitAndRead()));
       continue;
     }
-    EXPECT_TRUE(run.Ok());
-    const Definition saved = run.ExitAndRead();
+    const Definition saved = run.OkAndExit();
     EXPECT_EQ(L"1", saved.at(L"OnlyAdmin"));
     EXPECT_EQ(L"0", saved.at(L"AfterDeleteFiles"));
     EXPECT_EQ(L"0", saved.at(L"OverWriteMethod"));
@@ -122,8 +117,7 @@ TEST(SheetExtract, OverwriteWithRestartSetsAdminRightsAndClearsDeleteAfterRunUnt
 
 TEST(SheetDescription, ADescriptionNeedsAFileAndAStoredFlagASubKey) {
   SheetRun run("[Vesmarin]\r\nUseExplain=0\r\nExplainFileE=readme-en.txt\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kDescription));
+  ASSERT_TRUE(run.OpenAt(kDescription));
   EXPECT_FALSE(run.Enabled(1055));
   EXPECT_EQ(sheettest::JapaneseInterface(), run.Visible(1057));
   EXPECT_TRUE(run.SetCheck(1048, true));
@@ -148,8 +142,7 @@ TEST(SheetDescription, ADescriptionNeedsAFileAndAStoredFlagASubKey) {
   run.SetText(1055, L"");
   EXPECT_EQ(BuilderString(215), run.SelectExpectingBox(kStartup).text);
   run.SetText(1055, L"readme.txt");
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"1", saved.at(L"UseExplain"));
   EXPECT_EQ(L"readme.txt", saved.at(L"ExplainFile"));
   for (const wchar_t* key : {L"NoExtractExplainFile", L"ExplainToConsent", L"ExplainAllRead",

@@ -1,5 +1,9 @@
 #include "SheetFixture.h"
 
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -12,12 +16,6 @@ namespace {
 
 const int kDetailedSettings = 1023;
 const DWORD kWaitMs = 5000;
-
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kWaitMs, &result)) return 0;
-  return static_cast<LRESULT>(result);
-}
 
 std::wstring DecodeText(const std::vector<uint8_t>& bytes) {
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
@@ -86,7 +84,9 @@ std::wstring BuilderString(UINT id) {
 bool JapaneseInterface() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
 
 SheetRun::SheetRun(const std::string& definition) {
-  if (!testsupport::WriteTextFile(builderwindow::PerUserDefinition(), definition)) return;
+  if (!definition.empty() &&
+      !testsupport::WriteTextFile(builderwindow::PerUserDefinition(), definition))
+    return;
   if (!run_.Start()) return;
   main_ = run_.WaitMainWindow();
 }
@@ -168,7 +168,7 @@ testsupport::SeenBox SheetRun::ClickExpectingBox(int controlId) {
 }
 
 void SheetRun::SetText(int controlId, const std::wstring& text) {
-  Send(GetDlgItem(Page(), controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  sheettest::SetText(Page(), controlId, text);
 }
 
 std::wstring SheetRun::Text(int controlId) const { return testsupport::ControlText(Page(), controlId); }
@@ -195,6 +195,39 @@ int SheetRun::Chosen(int listId) const {
 Definition SheetRun::ExitAndRead() {
   run_.Exit();
   return ReadDefinition(builderwindow::PerUserDefinition());
+}
+
+Definition SheetRun::OkAndExit() {
+  EXPECT_TRUE(Ok()) << "OK must close the sheet";
+  return ExitAndRead();
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kWaitMs, &result)) return 0;
+  return static_cast<LRESULT>(result);
+}
+
+void SetText(HWND dialog, int controlId, const std::wstring& text) {
+  Send(GetDlgItem(dialog, controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool SelectListViewRow(HWND list, int row) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+  LVITEMW item = {};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  bool done = remote && WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+  DWORD_PTR result = 0;
+  done = done && SendMessageTimeoutW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                                     reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, kWaitMs, &result);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return done;
 }
 
 }  // namespace sheettest

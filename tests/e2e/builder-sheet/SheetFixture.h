@@ -21,6 +21,14 @@ Definition ReadDefinition(const std::wstring& path);
 // Keys whose values differ, or that only one side has, sorted.
 std::wstring DifferentKeys(const Definition& before, const Definition& after);
 
+// A message to a window of the builder, given 5 s; 0 when it timed out.
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// WM_SETTEXT to a control of a dialog.
+void SetText(HWND dialog, int controlId, const std::wstring& text);
+// Selects and focuses a row of a list view of the builder (the item state
+// lives in the builder's memory).
+bool SelectListViewRow(HWND list, int row);
+
 // A string of the builder in the interface language of this run.
 std::wstring BuilderString(UINT id);
 bool JapaneseInterface();
@@ -28,7 +36,7 @@ bool JapaneseInterface();
 class SheetRun {
  public:
   // Writes the per-user definition file (UTF-8 text, section included)
-  // and starts the builder on it.
+  // and starts the builder on it; an empty text starts it without one.
   explicit SheetRun(const std::string& definition);
   ~SheetRun();
 
@@ -38,6 +46,8 @@ class SheetRun {
 
   // Opens the sheet (command 1023, posted) and waits for it.
   bool Open();
+  // Opens the sheet and moves to the page.
+  bool OpenAt(int dialogId) { return Open() && Select(dialogId); }
   testsupport::PropertySheetDriver& sheet() { return sheet_; }
   HWND Page() const { return sheet_.CurrentPage(); }
   bool Select(int dialogId) const { return sheet_.SelectPage(dialogId); }
@@ -69,6 +79,8 @@ class SheetRun {
 
   // Ends the builder (it saves the per-user definition) and reads it.
   Definition ExitAndRead();
+  // OK, which must close the sheet, then ExitAndRead.
+  Definition OkAndExit();
 
  private:
   builderwindow::BuilderRun run_;

@@ -16,20 +16,12 @@ namespace {
 
 using sheettest::BuilderString;
 using sheettest::Definition;
+using sheettest::Send;
+using sheettest::SetText;
 using sheettest::SheetRun;
 
 const int kStartup = 162, kDescription = 121, kShortcut = 125, kAutoExec = 129;
 const int kPickerList = 1007;
-
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
-  return static_cast<LRESULT>(result);
-}
-
-void SetText(HWND dialog, int id, const std::wstring& text) {
-  Send(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
 
 // Chooses the item in the archive item picker that a button opened.
 bool Pick(SheetRun& run, const std::wstring& item) {
@@ -41,21 +33,6 @@ bool Pick(SheetRun& run, const std::wstring& item) {
   Send(picker, WM_COMMAND, MAKEWPARAM(kPickerList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   testsupport::PressButton(picker, IDOK);
   return testsupport::WaitForWindowGone(picker, 10000);
-}
-
-void SelectRow(HWND list, int row) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(list, &processId);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
-  ASSERT_NE(nullptr, process);
-  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
-  LVITEMW item = {};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-  Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
 }
 
 std::string CabinetDefinition(const std::wstring& cabinet, const std::string& rest) {
@@ -70,8 +47,7 @@ TEST(SheetPicking, ArchiveItemsArePickedIntoTheirEditsAndAProgramIsNoDescription
   ASSERT_TRUE(items.WriteTo(cabinet));
   SheetRun run(CabinetDefinition(cabinet, "UseExplain=1\r\nExplainFile=old.txt\r\nUseAutoExecute=1\r\n"
                                           "CmdLine=old.exe\r\n"));
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kDescription));
+  ASSERT_TRUE(run.OpenAt(kDescription));
   testsupport::PressButton(run.Page(), 1056);
   // Extension filter off: every item is listed; a program is refused.
   ASSERT_TRUE(Pick(run, L"setup.exe"));
@@ -84,8 +60,7 @@ TEST(SheetPicking, ArchiveItemsArePickedIntoTheirEditsAndAProgramIsNoDescription
   testsupport::PressButton(run.Page(), 1009);
   ASSERT_TRUE(Pick(run, L"setup.exe"));
   EXPECT_EQ(L"setup.exe", run.Text(1003));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"readme.txt", saved.at(L"ExplainFile"));
   EXPECT_EQ(L"setup.exe", saved.at(L"CmdLine"));
 }
@@ -115,11 +90,10 @@ const char kShortcuts[] =
 
 TEST(SheetShortcut, AnEditedShortcutMovesToTheEndKeepingItsEnglishTexts) {
   SheetRun run(kShortcuts);
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kShortcut));
+  ASSERT_TRUE(run.OpenAt(kShortcut));
   HWND list = GetDlgItem(run.Page(), 1027);
   EXPECT_EQ(3, Send(list, LVM_GETITEMCOUNT));
-  SelectRow(list, 0);
+  EXPECT_TRUE(sheettest::SelectListViewRow(list, 0));
   ASSERT_TRUE(builderwindow::WaitFor([&] { return run.Enabled(1030); }, 5000));
   testsupport::PressButton(run.Page(), 1030);
   HWND dialog = run.builder().WaitDialog(1277);
@@ -132,8 +106,7 @@ TEST(SheetShortcut, AnEditedShortcutMovesToTheEndKeepingItsEnglishTexts) {
   EXPECT_EQ(BuilderString(sheettest::JapaneseInterface() ? 242 : 244), run.SelectExpectingBox(kStartup).text);
   run.SetText(sheettest::JapaneseInterface() ? 1046 : 1047, L"Tools\\Sub");
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"Second", saved.at(L"StartMenu0_Title"));
   EXPECT_EQ(L"Third", saved.at(L"StartMenu1_Title"));
   EXPECT_EQ(L"First renamed", saved.at(L"StartMenu2_Title"));
@@ -145,8 +118,7 @@ TEST(SheetShortcut, AnEditedShortcutMovesToTheEndKeepingItsEnglishTexts) {
 TEST(SheetAutoExec, ItemsAreAddedEditedAndDeletedThroughTheirDialog) {
   SheetRun run("[Vesmarin]\r\nUseAutoExecute=1\r\nCmdLine=setup.exe\r\n"
                "AutoExec0_File=one.exe\r\nAutoExec0_Args=/a\r\nAutoExec0_NonElevate=1\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kAutoExec));
+  ASSERT_TRUE(run.OpenAt(kAutoExec));
   HWND list = GetDlgItem(run.Page(), 1111);
   EXPECT_EQ(1, Send(list, LVM_GETITEMCOUNT));
   testsupport::PressButton(run.Page(), 1112);
@@ -157,7 +129,7 @@ TEST(SheetAutoExec, ItemsAreAddedEditedAndDeletedThroughTheirDialog) {
   testsupport::PressButton(dialog, IDOK);
   ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000));
   EXPECT_EQ(2, Send(list, LVM_GETITEMCOUNT));
-  SelectRow(list, 0);
+  EXPECT_TRUE(sheettest::SelectListViewRow(list, 0));
   ASSERT_TRUE(builderwindow::WaitFor([&] { return run.Enabled(1114); }, 5000));
   testsupport::PressButton(run.Page(), 1114);
   dialog = run.builder().WaitDialog(1116);
@@ -167,8 +139,7 @@ TEST(SheetAutoExec, ItemsAreAddedEditedAndDeletedThroughTheirDialog) {
   SetText(dialog, 1116, L"/c");
   testsupport::PressButton(dialog, IDOK);
   ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"two.exe", saved.at(L"AutoExec0_File"));
   EXPECT_EQ(L"one.exe", saved.at(L"AutoExec1_File"));
   EXPECT_EQ(L"/c", saved.at(L"AutoExec1_Args"));

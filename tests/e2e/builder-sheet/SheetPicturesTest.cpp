@@ -77,8 +77,7 @@ TEST(SheetPictures, BannerPreviewShowsTheArchiveBannerLeftAlignedAndNothingForAB
   ASSERT_FALSE(cabinet.empty());
   {
     SheetRun run(BannerDefinition(cabinet, "banner.bmp"));
-    ASSERT_TRUE(run.Open());
-    ASSERT_TRUE(run.Select(kBanner));
+    ASSERT_TRUE(run.OpenAt(kBanner));
     ASSERT_TRUE(run.Visible(kBannerPreview));
     RECT area;
     GetWindowRect(GetDlgItem(run.Page(), kBannerPreview), &area);

@@ -17,6 +17,7 @@ namespace {
 using sheettest::BuilderString;
 using sheettest::Definition;
 using sheettest::DifferentKeys;
+using sheettest::SelectListViewRow;
 using sheettest::SheetRun;
 
 // Page templates in sheet order.
@@ -33,26 +34,6 @@ const char kPlainDefinition[] =
     "BackScreenColor=10,20,30\r\nBackScreenTextE=Welcome\r\n"
     "HPTitle=Visit us\r\nURL=http://example.test/\r\n"
     "ExtractFolder=Program\\Tool\r\nUnInstallKey=KeyNoPageShows\r\n";
-
-// Selects a list-view item of another process (the item state lives in
-// that process's memory).
-bool SelectListViewItem(HWND list, int index) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(list, &processId);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
-  if (!process) return false;
-  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
-  LVITEMW item = {};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  bool done = remote && WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-  DWORD_PTR result = 0;
-  done = done && SendMessageTimeoutW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
-                                     reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, 5000, &result);
-  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-  return done;
-}
 
 int SelectedListViewItem(HWND list) {
   DWORD_PTR result = 0;
@@ -89,6 +70,24 @@ TEST(Sheet, ThirteenPagesInOrderWithHelpAndWithoutApplyOrCaptionHelp) {
   EXPECT_TRUE(run.Cancel());
 }
 
+// Opens the sheet and changes a box or choice on the pages from
+// "Process before startup" to "Background", the banner box to the state
+// given.
+void ChangeEveryPage(SheetRun& run, bool banner) {
+  ASSERT_TRUE(run.Open());
+  EXPECT_TRUE(run.SetCheck(1176, true));
+  ASSERT_TRUE(run.Select(kProgram));
+  EXPECT_TRUE(run.Click(1221));
+  ASSERT_TRUE(run.Select(kDesign));
+  EXPECT_TRUE(run.SetCheck(1280, true));
+  ASSERT_TRUE(run.Select(kIcon));
+  EXPECT_TRUE(SelectListViewRow(GetDlgItem(run.Page(), 1217), 3));
+  ASSERT_TRUE(run.Select(kBanner));
+  EXPECT_TRUE(run.SetCheck(1054, banner));
+  ASSERT_TRUE(run.Select(kBackground));
+  EXPECT_TRUE(run.SetCheck(1138, true));
+}
+
 TEST(Sheet, OkChangesExactlyTheEditedKeysAndCancelChangesNothing) {
   const Definition before = SavedWithoutSheet(kPlainDefinition);
   ASSERT_FALSE(before.empty());
@@ -96,38 +95,15 @@ TEST(Sheet, OkChangesExactlyTheEditedKeysAndCancelChangesNothing) {
     // Every page visited and changed, including the writes that pages make
     // at once, then Cancel.
     SheetRun run(kPlainDefinition);
-    ASSERT_TRUE(run.Open());
-    EXPECT_TRUE(run.SetCheck(1176, true));
-    ASSERT_TRUE(run.Select(kProgram));
-    EXPECT_TRUE(run.Click(1221));
-    ASSERT_TRUE(run.Select(kDesign));
-    EXPECT_TRUE(run.SetCheck(1280, true));
-    ASSERT_TRUE(run.Select(kIcon));
-    EXPECT_TRUE(SelectListViewItem(GetDlgItem(run.Page(), 1217), 3));
-    ASSERT_TRUE(run.Select(kBanner));
-    EXPECT_TRUE(run.SetCheck(1054, false));
-    ASSERT_TRUE(run.Select(kBackground));
-    EXPECT_TRUE(run.SetCheck(1138, true));
+    ASSERT_NO_FATAL_FAILURE(ChangeEveryPage(run, false));
     for (int id : kPageIds) EXPECT_TRUE(run.Select(id)) << "page " << id;
     EXPECT_TRUE(run.Cancel());
     EXPECT_EQ(L"", DifferentKeys(before, run.ExitAndRead()));
   }
   {
     SheetRun run(kPlainDefinition);
-    ASSERT_TRUE(run.Open());
-    EXPECT_TRUE(run.SetCheck(1176, true));
-    ASSERT_TRUE(run.Select(kProgram));
-    EXPECT_TRUE(run.Click(1221));
-    ASSERT_TRUE(run.Select(kDesign));
-    EXPECT_TRUE(run.SetCheck(1280, true));
-    ASSERT_TRUE(run.Select(kIcon));
-    EXPECT_TRUE(SelectListViewItem(GetDlgItem(run.Page(), 1217), 3));
-    ASSERT_TRUE(run.Select(kBanner));
-    EXPECT_TRUE(run.SetCheck(1054, true));
-    ASSERT_TRUE(run.Select(kBackground));
-    EXPECT_TRUE(run.SetCheck(1138, true));
-    EXPECT_TRUE(run.Ok());
-    const Definition after = run.ExitAndRead();
+    ASSERT_NO_FATAL_FAILURE(ChangeEveryPage(run, true));
+    const Definition after = run.OkAndExit();
     EXPECT_EQ(L"64bitSFX Deny64bitMode DontShowQXLogoOnWiz IconType UseBackScreen UseURL",
               DifferentKeys(before, after));
     EXPECT_EQ(L"red", after.at(L"IconType"));
@@ -153,8 +129,7 @@ TEST(SheetStartup, BoxesAndValidityListRoundTripAndFollowOtherPages) {
     EXPECT_TRUE(run.Enabled(1261));
     run.Choose(1185, 1);
     EXPECT_TRUE(run.SetCheck(1176, true));
-    EXPECT_TRUE(run.Ok());
-    const Definition saved = run.ExitAndRead();
+    const Definition saved = run.OkAndExit();
     EXPECT_EQ(L"1", saved.at(L"BootOSCheck"));
     EXPECT_EQ(L"1", saved.at(L"Deny64bitMode"));
     EXPECT_EQ(L"0", saved.at(L"NoCRCCheck"));
@@ -169,8 +144,7 @@ TEST(SheetStartup, BoxesAndValidityListRoundTripAndFollowOtherPages) {
     EXPECT_TRUE(run.SetCheck(1164, true));
     EXPECT_TRUE(run.SetCheck(1165, true));
     run.Choose(1185, 0);
-    EXPECT_TRUE(run.Ok());
-    const Definition saved = run.ExitAndRead();
+    const Definition saved = run.OkAndExit();
     EXPECT_EQ(L"1", saved.at(L"OnlyAdmin"));
     EXPECT_EQ(L"1", saved.at(L"DenyUsers"));
     EXPECT_EQ(L"1", saved.at(L"NoCRCCheck"));
@@ -180,8 +154,7 @@ TEST(SheetStartup, BoxesAndValidityListRoundTripAndFollowOtherPages) {
 
 TEST(SheetProgram, TypeAndManifestRoundTripAndACustomManifestNeedsAFile) {
   SheetRun run("[Vesmarin]\r\n64bitSFX=1\r\nManifestType=5\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kProgram));
+  ASSERT_TRUE(run.OpenAt(kProgram));
   EXPECT_TRUE(run.Checked(1221));
   EXPECT_FALSE(run.Checked(1220));
   // An unknown manifest type shows as the first entry.
@@ -198,8 +171,7 @@ TEST(SheetProgram, TypeAndManifestRoundTripAndACustomManifestNeedsAFile) {
   EXPECT_TRUE(run.sheet().OnPage(1242)) << "the page must be kept";
   run.SetText(1223, L"C:\\Work\\app.manifest");
   EXPECT_TRUE(run.Select(kDesign));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"0", saved.at(L"64bitSFX"));
   EXPECT_EQ(L"2", saved.at(L"ManifestType"));
   EXPECT_EQ(L"C:\\Work\\app.manifest", saved.at(L"ManifestFile"));
@@ -207,8 +179,7 @@ TEST(SheetProgram, TypeAndManifestRoundTripAndACustomManifestNeedsAFile) {
 
 TEST(SheetProgram, AnUnknownManifestTypeIsStoredAsTheFirstEntry) {
   SheetRun run("[Vesmarin]\r\nManifestType=5\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kProgram));
+  ASSERT_TRUE(run.OpenAt(kProgram));
   EXPECT_TRUE(run.Select(kStartup));
   EXPECT_TRUE(run.Ok());
   EXPECT_EQ(L"0", run.ExitAndRead().at(L"ManifestType"));
@@ -216,8 +187,7 @@ TEST(SheetProgram, AnUnknownManifestTypeIsStoredAsTheFirstEntry) {
 
 TEST(SheetDesign, DesignListStandsForThreeMembersAndWarnsWithoutWizard) {
   SheetRun run("[Vesmarin]\r\nNoUI=1\r\nUseNewWizard=0\r\nUseWiz97PanelBitmap=1\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kDesign));
+  ASSERT_TRUE(run.OpenAt(kDesign));
   EXPECT_EQ(2, run.Chosen(1265));
   DWORD_PTR limit = 0;
   SendMessageTimeoutW(GetDlgItem(run.Page(), 1164), EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 5000, &limit);
@@ -246,8 +216,7 @@ TEST(SheetDesign, DesignListStandsForThreeMembersAndWarnsWithoutWizard) {
   EXPECT_TRUE(run.SetCheck(1053, false));
   run.Choose(1265, 3);
   run.NextBox();
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"1", saved.at(L"UseNewWizard"));
   EXPECT_EQ(L"1", saved.at(L"NoUI"));
   EXPECT_EQ(L"1", saved.at(L"UltraSilentInstall"));
@@ -258,22 +227,18 @@ TEST(SheetDesign, DesignListStandsForThreeMembersAndWarnsWithoutWizard) {
 TEST(SheetDesign, ARecordWithoutUiLeftAsItIsGainsTheNewWizardAndClassicClearsAll) {
   {
     SheetRun run("[Vesmarin]\r\nNoUI=1\r\nUseNewWizard=0\r\nUltraSilentInstall=0\r\n");
-    ASSERT_TRUE(run.Open());
-    ASSERT_TRUE(run.Select(kDesign));
-    EXPECT_TRUE(run.Ok());
-    const Definition saved = run.ExitAndRead();
+    ASSERT_TRUE(run.OpenAt(kDesign));
+    const Definition saved = run.OkAndExit();
     EXPECT_EQ(L"1", saved.at(L"UseNewWizard"));
     EXPECT_EQ(L"1", saved.at(L"NoUI"));
     EXPECT_EQ(L"0", saved.at(L"UltraSilentInstall"));
   }
   {
     SheetRun run("[Vesmarin]\r\nNoUI=1\r\nUseNewWizard=1\r\nUltraSilentInstall=1\r\n");
-    ASSERT_TRUE(run.Open());
-    ASSERT_TRUE(run.Select(kDesign));
+    ASSERT_TRUE(run.OpenAt(kDesign));
     EXPECT_EQ(3, run.Chosen(1265));
     run.Choose(1265, 0);
-    EXPECT_TRUE(run.Ok());
-    const Definition saved = run.ExitAndRead();
+    const Definition saved = run.OkAndExit();
     EXPECT_EQ(L"0", saved.at(L"UseNewWizard"));
     EXPECT_EQ(L"0", saved.at(L"NoUI"));
     EXPECT_EQ(L"0", saved.at(L"UltraSilentInstall"));
@@ -284,13 +249,12 @@ TEST(SheetIcon, TypesRoundTripAndACustomIconNeedsAFile) {
   builderwindow::BuilderRun* builder = nullptr;
   SheetRun run("[Vesmarin]\r\nIconType=Green\r\n");
   builder = &run.builder();
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kIcon));
+  ASSERT_TRUE(run.OpenAt(kIcon));
   HWND list = GetDlgItem(run.Page(), 1217);
   // Only the exact lower-case names count.
   EXPECT_EQ(0, SelectedListViewItem(list));
   EXPECT_FALSE(run.Enabled(1012));
-  ASSERT_TRUE(SelectListViewItem(list, 4));
+  ASSERT_TRUE(SelectListViewRow(list, 4));
   EXPECT_TRUE(run.Enabled(1012));
   EXPECT_TRUE(run.Enabled(1013));
   testsupport::SeenBox box = run.SelectExpectingBox(kBanner);
@@ -300,14 +264,13 @@ TEST(SheetIcon, TypesRoundTripAndACustomIconNeedsAFile) {
   const std::wstring notAnIcon = builder->Path(L"not-an-icon.ico");
   ASSERT_TRUE(testsupport::WriteTextFile(notAnIcon, "plain text"));
   run.SetText(1012, notAnIcon);
-  ASSERT_TRUE(SelectListViewItem(list, 1));
-  ASSERT_TRUE(SelectListViewItem(list, 4));
+  ASSERT_TRUE(SelectListViewRow(list, 1));
+  ASSERT_TRUE(SelectListViewRow(list, 4));
   DWORD_PTR icon = 1;
   SendMessageTimeoutW(GetDlgItem(run.Page(), 1074), STM_GETICON, 0, 0, SMTO_NORMAL, 5000, &icon);
   EXPECT_EQ(0u, icon);
   EXPECT_TRUE(run.Select(kBanner));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"custom", saved.at(L"IconType"));
   EXPECT_EQ(notAnIcon, saved.at(L"IconFile"));
 }
@@ -318,8 +281,7 @@ TEST(SheetBanner, BoxesStoreAtOnceCancelUndoesThemAndABannerNeedsAFile) {
   const Definition before = SavedWithoutSheet(definition);
   {
     SheetRun run(definition);
-    ASSERT_TRUE(run.Open());
-    ASSERT_TRUE(run.Select(kBanner));
+    ASSERT_TRUE(run.OpenAt(kBanner));
     EXPECT_TRUE(run.Visible(1118));
     EXPECT_FALSE(run.Visible(1094));
     EXPECT_FALSE(run.Enabled(1017));
@@ -339,8 +301,7 @@ TEST(SheetBanner, BoxesStoreAtOnceCancelUndoesThemAndABannerNeedsAFile) {
   }
   {
     SheetRun run(definition);
-    ASSERT_TRUE(run.Open());
-    ASSERT_TRUE(run.Select(kBanner));
+    ASSERT_TRUE(run.OpenAt(kBanner));
     EXPECT_TRUE(run.SetCheck(1054, true));
     run.SetText(1262, L"http://example.test/news");
     EXPECT_EQ(sheettest::JapaneseInterface(), run.Visible(1249));
@@ -352,8 +313,7 @@ TEST(SheetBanner, BoxesStoreAtOnceCancelUndoesThemAndABannerNeedsAFile) {
       EXPECT_FALSE(run.Visible(1017));
       run.SetText(1018, L"English message");
     }
-    EXPECT_TRUE(run.Ok());
-    const Definition saved = run.ExitAndRead();
+    const Definition saved = run.OkAndExit();
     EXPECT_EQ(L"1", saved.at(L"UseURL"));
     EXPECT_EQ(L"http://example.test/news", saved.at(L"URL"));
     EXPECT_EQ(L"Visit us", saved.at(L"HPTitle"));
@@ -365,8 +325,7 @@ TEST(SheetBanner, BoxesStoreAtOnceCancelUndoesThemAndABannerNeedsAFile) {
 
 TEST(SheetBackground, PageRoundTripsAndALogoNeedsAFile) {
   SheetRun run("[Vesmarin]\r\nUseBackScreen=1\r\nExtractScreenLogo=1\r\nBackScreenTextE=Old\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kBackground));
+  ASSERT_TRUE(run.OpenAt(kBackground));
   EXPECT_FALSE(run.Checked(1152));
   EXPECT_EQ(sheettest::JapaneseInterface(), run.Visible(1140));
   EXPECT_TRUE(run.Visible(1142));
@@ -386,8 +345,7 @@ TEST(SheetBackground, PageRoundTripsAndALogoNeedsAFile) {
   EXPECT_FALSE(run.Enabled(1150));
   EXPECT_FALSE(run.Enabled(1142));
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"0", saved.at(L"UseBackScreen"));
   EXPECT_EQ(L"1", saved.at(L"UseBackScreenLogoBmp"));
   EXPECT_EQ(L"0", saved.at(L"ExtractScreenLogo"));

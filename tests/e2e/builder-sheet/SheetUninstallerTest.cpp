@@ -16,6 +16,8 @@ namespace {
 
 using sheettest::BuilderString;
 using sheettest::Definition;
+using sheettest::Send;
+using sheettest::SetText;
 using sheettest::SheetRun;
 
 const int kStartup = 162, kUninstaller = 130, kSettingsButton = 1204;
@@ -28,20 +30,10 @@ const char kBuiltIn[] =
     "UnInstallTitle=App\r\nDenyUsers=1\r\nUninstallReg0=NoBackslash\r\n"
     "UninstallReg1=HKEY_LOCAL_MACHINE\\Software\\Old\r\n";
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
-  return static_cast<LRESULT>(result);
-}
-
 HWND OpenSettings(SheetRun& run) {
   if (!run.Select(kUninstaller)) return nullptr;
   testsupport::PressButton(run.Page(), kSettingsButton);
   return run.builder().WaitDialog(kKeys);
-}
-
-void SetText(HWND dialog, int id, const std::wstring& text) {
-  Send(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void ChooseRoot(HWND dialog, int index) { Send(GetDlgItem(dialog, kRoot), CB_SETCURSEL, static_cast<WPARAM>(index)); }
@@ -81,8 +73,7 @@ TEST(SheetUninstallerSettings, KeysNeedTwoLevelsOutsideClassesRootAndNeverNameAW
   testsupport::PressButton(dialog, IDOK);
   ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000));
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"HKEY_LOCAL_MACHINE\\Software\\Old", saved.at(L"UninstallReg0"));
   EXPECT_EQ(L"HKEY_CURRENT_USER\\Software\\Vendor", saved.at(L"UninstallReg1"));
   EXPECT_EQ(L"HKEY_CLASSES_ROOT\\.myext", saved.at(L"UninstallReg2"));
@@ -135,8 +126,7 @@ TEST(SheetUninstallerSettings, SixtyFourBitSaveWritesTheEmbeddedUninstallerAndAS
   testsupport::PressButton(dialog, IDOK);
   ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000));
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"1", saved.at(L"HollmereUserProvide"));
   EXPECT_EQ(target, saved.at(L"HollmereUserProvideFile"));
 }
@@ -145,8 +135,7 @@ TEST(SheetUninstallerOptions, OkWritesThePagesCopyCancelKeepsItAndTheSheetStores
   SheetRun run("[Vesmarin]\r\nUseUnInstall=1\r\nUseVesmarinUninstaller=1\r\nUnInstallKey=App\r\n"
                "UnInstallTitle=App\r\nDenyUsers=1\r\nUnInstallPublisher=Old maker\r\n"
                "UnInstallSetVersion=1\r\nUnInstallAutoSetVersion=0\r\nUnInstallVersion=1.0\r\n");
-  ASSERT_TRUE(run.Open());
-  ASSERT_TRUE(run.Select(kUninstaller));
+  ASSERT_TRUE(run.OpenAt(kUninstaller));
   const int kOptionsButton = 1203, kPublisher = 1195, kVersionAuto = 1273, kVersion = 1276;
   for (bool confirm : {false, true}) {
     testsupport::PressButton(run.Page(), kOptionsButton);
@@ -161,8 +150,7 @@ TEST(SheetUninstallerOptions, OkWritesThePagesCopyCancelKeepsItAndTheSheetStores
     ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000));
   }
   EXPECT_TRUE(run.Select(kStartup));
-  EXPECT_TRUE(run.Ok());
-  const Definition saved = run.ExitAndRead();
+  const Definition saved = run.OkAndExit();
   EXPECT_EQ(L"New maker", saved.at(L"UnInstallPublisher"));
   EXPECT_EQ(L"1", saved.at(L"UnInstallAutoSetVersion"));
   EXPECT_EQ(L"1.0", saved.at(L"UnInstallVersion"));

@@ -230,10 +230,12 @@ TEST_F(PostInstallE2E, TheInstalledUninstallerRelaunchesFromItsTemporaryCopies) 
   EXPECT_FALSE(report.driver.timedOut);
   EXPECT_FALSE(report.Has("timeout")) << report.text;
 
-  // The worker runs from "<temp>$$qxunst<tick>.bin" with "/u" and the
-  // information copy "<temp>$$qxunst<tick>.ini".
+  // The worker runs from "<temp>$$qxunst-<random>\$$qxunst<tick>.bin" with
+  // "/u" and the information copy "$$qxunst<tick>.ini" beside it.
   const std::wstring image = report.First("worker-image");
-  const std::wstring prefix = temp_ + L"$$qxunst";
+  const std::wstring folderPrefix = temp_ + L"$$qxunst-";
+  ASSERT_EQ(_wcsnicmp(image.c_str(), folderPrefix.c_str(), folderPrefix.size()), 0) << report.text;
+  const std::wstring prefix = image.substr(0, folderPrefix.size() + 16) + L"\\$$qxunst";
   ASSERT_EQ(_wcsnicmp(image.c_str(), prefix.c_str(), prefix.size()), 0) << report.text;
   ASSERT_GT(image.size(), prefix.size() + 4);
   EXPECT_EQ(image.substr(image.size() - 4), L".bin");

@@ -53,6 +53,24 @@ InstalledPackage::~InstalledPackage() {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, machineKey_.c_str());
   RegDeleteTreeW(HKEY_CLASSES_ROOT, classesKey_.c_str());
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, uninstallKeyPath().c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, uninstallKeyPath().c_str());
+}
+
+void InstalledPackage::MoveEntryTo(HKEY root) {
+  if (root) {
+    RegDeleteTreeW(root, uninstallKeyPath().c_str());
+    HKEY from = nullptr, to = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(entryRoot_, uninstallKeyPath().c_str(), 0, KEY_READ, &from),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(root, uninstallKeyPath().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &to, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegCopyTreeW(from, nullptr, to), ERROR_SUCCESS);
+    RegCloseKey(from);
+    RegCloseKey(to);
+  }
+  RegDeleteTreeW(entryRoot_, uninstallKeyPath().c_str());
+  entryRoot_ = root;
 }
 
 std::wstring InstalledPackage::AddFile(const std::wstring& relative, const std::wstring& source) {
@@ -107,7 +125,7 @@ bool InstalledPackage::WriteInfo() {
   if (WriteUninstallInfoFile(infoFile().c_str(), info_, nullptr, &digest) != kUninstallInfoOk ||
       digest.empty())
     return false;
-  SetString(HKEY_LOCAL_MACHINE, uninstallKeyPath(), UNINSTALL_INFO_DIGEST_VALUE, digest);
+  if (entryRoot_) SetString(entryRoot_, uninstallKeyPath(), UNINSTALL_INFO_DIGEST_VALUE, digest);
   return true;
 }
 
@@ -126,7 +144,8 @@ std::vector<std::wstring> InstalledPackage::ListedFilesNewestFirst() const {
 std::wstring InstalledPackage::UninstallCommand() const {
   HKEY key = nullptr;
   std::wstring command;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstallKeyPath().c_str(), 0, KEY_QUERY_VALUE, &key) ==
+  if (entryRoot_ == nullptr) return L"\"" + uninstaller_ + L"\" /s";
+  if (RegOpenKeyExW(entryRoot_, uninstallKeyPath().c_str(), 0, KEY_QUERY_VALUE, &key) ==
       ERROR_SUCCESS) {
     wchar_t value[1024] = {};
     DWORD bytes = sizeof value - sizeof(wchar_t);

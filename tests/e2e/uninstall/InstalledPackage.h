@@ -21,6 +21,12 @@ class InstalledPackage {
   void Install();
   bool WriteInfo();
 
+  // Moves the Uninstall entry below HKEY_CURRENT_USER (a per-user
+  // installation); null removes it, leaving an information file without
+  // an entry. Install() puts it below HKEY_LOCAL_MACHINE.
+  void MoveEntryTo(HKEY root);
+  HKEY entryRoot() const { return entryRoot_; }
+
   // Adds a created file (copied from source when given, else a small text).
   std::wstring AddFile(const std::wstring& relative, const std::wstring& source = L"");
 
@@ -51,6 +57,7 @@ class InstalledPackage {
   std::wstring app_, uninstaller_, title_, uninstallKey_, group_, groupFolder_, link_;
   std::wstring userKey_, machineKey_, classesKey_, temp_;
   UninstallInfoContent info_;
+  HKEY entryRoot_ = HKEY_LOCAL_MACHINE;
 };
 
 // What the driver saw: every "key=value" line of its report, in order.

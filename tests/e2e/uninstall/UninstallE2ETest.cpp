@@ -23,12 +23,36 @@ std::string Utf8File(const std::wstring& path) {
 
 bool KeyExists(HKEY root, const std::wstring& path) { return DumpKey(root, path) != L"(absent)"; }
 
+// Where path stands among the deletions waiting for the restart; -1 when
+// it is not among them.
+int PendingDeletionIndex(const std::wstring& path) {
+  const auto pending = testsupport::PendingFileRenames();
+  for (size_t i = 0; i < pending.size(); ++i) {
+    std::wstring source = pending[i].first;
+    if (source.compare(0, 4, L"\\??\\") == 0) source = source.substr(4);
+    if (pending[i].second.empty() && _wcsicmp(source.c_str(), path.c_str()) == 0) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
 // The temporary copies of one launcher run: the worker's image
-// "<temp>$$qxunst<n>.bin" and its information copy.
-void ExpectTemporaryCopiesHandled(const DriverReport& report, const InstalledPackage& package) {
+// "<temp>$$qxunst-<16 hex digits>\$$qxunst<n>.bin" and its information
+// copy beside it; entry is what the launcher tells the worker of the
+// product's Uninstall entry.
+void ExpectTemporaryCopiesHandled(const DriverReport& report, const InstalledPackage& package,
+                                  const std::wstring& entry = L"protected") {
   const std::wstring image = report.First("worker-image");
   ASSERT_FALSE(image.empty());
-  const std::wstring prefix = package.temp() + L"$$qxunst";
+  const std::wstring folderPrefix = package.temp() + L"$$qxunst-";
+  ASSERT_EQ(_wcsnicmp(image.c_str(), folderPrefix.c_str(), folderPrefix.size()), 0)
+      << testsupport::Narrow(image);
+  const size_t slash = image.find(L'\\', folderPrefix.size());
+  ASSERT_EQ(slash, folderPrefix.size() + 16) << testsupport::Narrow(image);
+  for (size_t i = folderPrefix.size(); i < slash; ++i) EXPECT_TRUE(iswxdigit(image[i]));
+  const std::wstring folder = image.substr(0, slash);
+  const std::wstring prefix = folder + L"\\$$qxunst";
   ASSERT_EQ(_wcsnicmp(image.c_str(), prefix.c_str(), prefix.size()), 0) << testsupport::Narrow(image);
   ASSERT_GT(image.size(), prefix.size() + 4);
   EXPECT_EQ(image.substr(image.size() - 4), L".bin");
@@ -41,13 +65,16 @@ void ExpectTemporaryCopiesHandled(const DriverReport& report, const InstalledPac
   const std::wstring header = L"[General]\r\nUninstFile=" + package.uninstaller() +
                               L"\r\nUninstSrcProcess=" + launcher +
                               L"\r\nUninstSyncEvent=VesmarinUninstallSyncEvent-" + launcher + L"-" +
-                              number + L"\r\n";
+                              number + L"\r\nUninstEntry=" + entry + L"\r\n";
   EXPECT_EQ(report.infoCopy.substr(0, header.size()), header);
   EXPECT_EQ(report.infoCopy.compare(header.size(), 11, L"[Options]\r\n"), 0);
   EXPECT_NE(launcher.substr(0, 1), L"0");
   // The information copy is gone; the executable copy waits for the restart.
   EXPECT_FALSE(testsupport::PathExists(image.substr(0, image.size() - 4) + L".ini"));
-  EXPECT_TRUE(testsupport::IsPendingDeletion(image));
+  // The copy first, then its folder.
+  EXPECT_GE(PendingDeletionIndex(image), 0);
+  EXPECT_GT(PendingDeletionIndex(folder), PendingDeletionIndex(image));
+  EXPECT_EQ(FolderNames(folder + L"\\"), std::vector<std::wstring>{image.substr(slash + 1)});
   EXPECT_EQ(report.First("launcher-exit"), L"0");
   EXPECT_EQ(report.First("worker-exit"), L"0");
 }
@@ -553,6 +580,126 @@ TEST(UninstallE2E, EditedInformationFileIsRefused) {
   report = RunDriver(L"\"" + package.uninstaller() + L"\" /s", package.temp());
   EXPECT_EQ(report.First("error-text"), L"Could not read uninstall information.");
   EXPECT_TRUE(testsupport::PathExists(package.app() + L"readme.txt"));
+}
+
+}  // namespace
+
+namespace {
+
+bool Logged(const std::vector<std::wstring>& lines, const std::wstring& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// Where the product's Uninstall entry is one the user can write (a
+// per-user installation below HKEY_CURRENT_USER), or where there is none,
+// the information file may say anything: the worker removes only what lies
+// in the installation's folder, its Start-menu group and the user's own
+// registry, and runs none of the product's code.
+TEST(UninstallE2E, WithoutAProtectedEntryTheWorkerStaysInsideTheInstallation) {
+  for (HKEY entryRoot : {HKEY_CURRENT_USER, static_cast<HKEY>(nullptr)}) {
+    SCOPED_TRACE(entryRoot ? "entry below HKEY_CURRENT_USER" : "no entry");
+    InstalledPackage package;
+    package.Install();
+    const std::wstring outside = package.root() + L"outside.txt";
+    ASSERT_TRUE(testsupport::WriteTextFile(outside, "not the product's"));
+    package.info().CreatedPaths.push_back(outside);
+    ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"uninstext.dll").c_str(),
+                          (package.app() + L"ext.dll").c_str(), FALSE));
+    package.info().ExtModuleFile = L"ext.dll";
+    package.AddFile(L"before.exe", testsupport::BinPath(L"uninstprobe.exe"));
+    package.info().PreProcessFile = L"before.exe";
+    package.MoveEntryTo(entryRoot);
+    ASSERT_TRUE(package.WriteInfo());
+    const std::wstring comLog = package.root() + L"com.log";
+    const std::wstring extLog = package.root() + L"ext.log";
+    const std::wstring probeLog = package.root() + L"probe.log";
+    SetEnvironmentVariableW(L"VESMARIN_COM_LOG", comLog.c_str());
+    SetEnvironmentVariableW(L"VESMARIN_EXT_LOG", extLog.c_str());
+    SetEnvironmentVariableW(L"VESMARIN_PROBE_LOG", probeLog.c_str());
+
+    DriverReport report = RunDriver(package.UninstallCommand(), package.temp());
+    for (const wchar_t* name : {L"VESMARIN_COM_LOG", L"VESMARIN_EXT_LOG", L"VESMARIN_PROBE_LOG"}) {
+      SetEnvironmentVariableW(name, nullptr);
+    }
+
+    EXPECT_FALSE(report.Has("error-text"));
+    EXPECT_EQ(report.First("confirm-caption"), entryRoot ? package.title() : L"");
+    const std::vector<std::wstring> log = report.All("log");
+    const std::wstring skipped = L" - skipped: not allowed to remove.";
+    // Refused, and logged as not removed.
+    EXPECT_TRUE(Logged(log, L" ext.dll" + skipped));
+    EXPECT_TRUE(Logged(log, L" before.exe" + skipped));
+    EXPECT_TRUE(Logged(log, L" " + package.app() + L"server.dll" + skipped));
+    EXPECT_TRUE(Logged(log, L" " + outside + skipped));
+    EXPECT_TRUE(Logged(log, L"HKEY_LOCAL_MACHINE \\ " + package.machineKey() + skipped));
+    EXPECT_TRUE(Logged(log, L"HKEY_CLASSES_ROOT \\ " + package.classesKey() + skipped));
+    EXPECT_FALSE(testsupport::PathExists(extLog)) << "the extension module was loaded";
+    EXPECT_FALSE(testsupport::PathExists(probeLog)) << "the pre-uninstall program ran";
+    EXPECT_FALSE(testsupport::PathExists(comLog)) << "the COM server was loaded";
+    EXPECT_TRUE(testsupport::PathExists(outside));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, package.machineKey()));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, package.classesKey()));
+    // What lies inside goes as always.
+    EXPECT_TRUE(Logged(log, L" " + package.app() + L"readme.txt - deleted."));
+    EXPECT_TRUE(Logged(log, L" " + package.link() + L" - deleted."));
+    EXPECT_TRUE(Logged(log, L" Start menu group \"" + package.group() + L"\" - deleted."));
+    EXPECT_TRUE(Logged(log, L"HKEY_CURRENT_USER \\ " + package.userKey() + L" - deleted."));
+    EXPECT_FALSE(testsupport::PathExists(package.app() + L"readme.txt"));
+    EXPECT_FALSE(testsupport::PathExists(package.app() + L"server.dll"));
+    EXPECT_FALSE(testsupport::PathExists(package.app() + L"ext.dll"));
+    EXPECT_FALSE(testsupport::PathExists(package.uninstaller()));
+    EXPECT_FALSE(testsupport::PathExists(package.groupFolder()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, package.userKey()));
+    // The user's own entry goes with the product.
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, package.uninstallKeyPath()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, package.uninstallKeyPath()));
+    ExpectTemporaryCopiesHandled(report, package, entryRoot ? L"user" : L"none");
+  }
+}
+
+// What the worker asks about and what it removes is what it read before
+// the question: a rewrite of its information copy while the question waits
+// is refused, or, where the system allows it (Wine lets every program of
+// the user write there), changes nothing.
+TEST(UninstallE2E, RewritingTheCopyWhileTheQuestionWaitsChangesNothing) {
+  InstalledPackage package;
+  package.Install();
+  const std::wstring victim = package.root() + L"victim.txt";
+  ASSERT_TRUE(testsupport::WriteTextFile(victim, "not the product's"));
+  const std::wstring victimKey = L"SOFTWARE\\VesmarinTests\\Victim-" + std::to_wstring(GetCurrentProcessId());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, victimKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  // The hostile body: another file and key to delete, none of the product's.
+  UninstallInfoContent hostile = package.info();
+  hostile.CreatedPaths = {victim};
+  hostile.RegistryRecords = {L"20=" + victimKey};
+  hostile.RegServers.clear();
+  const std::wstring hostileFile = package.root() + L"hostile.$$$";
+  ASSERT_EQ(WriteUninstallInfoFile(hostileFile.c_str(), hostile), kUninstallInfoOk);
+  std::wstring body;
+  ASSERT_TRUE(ReadUninstallInfoText(hostileFile.c_str(), &body));
+  const std::wstring bodyFile = package.root() + L"hostile-body.txt";
+  ASSERT_TRUE(testsupport::WriteFileBytes(bodyFile, body.data(), body.size() * sizeof(wchar_t)));
+
+  DriverReport report =
+      RunDriver(package.UninstallCommand(), package.temp(), L"--rewrite \"" + bodyFile + L"\"");
+
+  const std::wstring rewrite = report.First("rewrite");
+  EXPECT_TRUE(rewrite == L"written" || rewrite.compare(0, 8, L"refused ") == 0)
+      << testsupport::Narrow(rewrite);
+  EXPECT_TRUE(testsupport::PathExists(victim)) << "the worker read its copy again";
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, victimKey.c_str());
+  const std::vector<std::wstring> log = report.All("log");
+  EXPECT_FALSE(Logged(log, L" " + victim + L" - deleted."));
+  EXPECT_FALSE(Logged(log, L"HKEY_LOCAL_MACHINE \\ " + victimKey + L" - deleted."));
+  // What was read before the question was removed.
+  EXPECT_TRUE(Logged(log, L" " + package.app() + L"readme.txt - deleted."));
+  EXPECT_TRUE(Logged(log, L"HKEY_LOCAL_MACHINE \\ " + package.machineKey() + L" - deleted."));
+  EXPECT_FALSE(testsupport::PathExists(package.app() + L"readme.txt"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, package.machineKey()));
 }
 
 }  // namespace

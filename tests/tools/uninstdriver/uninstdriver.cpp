@@ -1,5 +1,5 @@
 // uninstdriver --report <file> [--confirm yes|no|kill] [--detail] [--timeout <ms>]
-//              [--poll <ms>]
+//              [--poll <ms>] [--rewrite <file>]
 //              -- <command line>
 // Starts the command line (an uninstall command), then finds the
 // uninstaller's windows, reads them and presses their buttons until the
@@ -10,6 +10,10 @@
 //   confirm-caption=, confirm-text=, worker-image=, info-copy-exists=,
 //   launcher-id=, launcher-alive=   when the confirmation appears (the
 //   worker's information copy is then copied to <report>.ini)
+//   rewrite=written|refused <error>   with --rewrite: while the question
+//   waits, the information copy is opened for writing and, when that is
+//   allowed, everything from its "[Options]" line on is replaced by the
+//   UTF-16 text of <file>
 //   progress-caption=, status=, close-text=, detail-visible=, log=<line>...,
 //   detail-height=<before> <after> <again>  with --detail
 //   restart-text=, error-text=   other boxes
@@ -32,6 +36,7 @@ struct Options {
   bool confirmYes = true;
   bool killAtConfirm = false;  // ends the worker instead of answering
   bool detail = false;
+  std::wstring rewrite;  // the text that replaces the copy's body
   DWORD timeout = 120000;
   DWORD poll = 50;  // between two looks at the windows
   std::wstring command;
@@ -130,6 +135,7 @@ bool Parse(int argc, wchar_t** argv, Options* options) {
       options->killAtConfirm = answer == L"kill";
     }
     else if (arg == L"--detail") options->detail = true;
+    else if (arg == L"--rewrite" && i + 1 < argc) options->rewrite = argv[++i];
     else if (arg == L"--timeout" && i + 1 < argc) options->timeout = wcstoul(argv[++i], nullptr, 10);
     else if (arg == L"--poll" && i + 1 < argc) options->poll = wcstoul(argv[++i], nullptr, 10);
     else return false;
@@ -201,6 +207,7 @@ class Driver {
     size_t dot = image.find_last_of(L'.');
     if (dot != std::wstring::npos) {
       std::wstring info = image.substr(0, dot) + L".ini";
+      infoCopy_ = info;
       Report(L"info-copy-exists", GetFileAttributesW(info.c_str()) != INVALID_FILE_ATTRIBUTES
                                       ? L"1" : L"0");
       // Kept beside the report for the test to read.
@@ -247,6 +254,7 @@ class Driver {
       Report(L"confirm-caption", caption);
       Report(L"confirm-text", text);
       NoteWorker(box);
+      if (!options_.rewrite.empty()) Rewrite();
       if (options_.killAtConfirm && worker_) {
         Report(L"worker-killed", TerminateProcess(worker_, 99) ? L"1" : L"0");
         return;
@@ -256,6 +264,57 @@ class Driver {
     }
     Report(L"other-box", caption + L": " + text);
     Press(box, IDOK);
+  }
+
+  // What an unelevated program of the user would try: write the worker's
+  // information copy while the worker asks its question.
+  void Rewrite() {
+    if (infoCopy_.empty()) {
+      Report(L"rewrite", L"no copy");
+      return;
+    }
+    HANDLE file = CreateFileW(infoCopy_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      Report(L"rewrite", L"refused " + std::to_wstring(GetLastError()));
+      return;
+    }
+    std::wstring text = ReadAll(file);
+    std::wstring body = ReadText(options_.rewrite);
+    size_t options = text.find(L"[Options]");
+    if (options == std::wstring::npos || body.empty()) {
+      CloseHandle(file);
+      Report(L"rewrite", L"unreadable");
+      return;
+    }
+    text = text.substr(0, options) + body;
+    DWORD written = 0;
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    const bool ok = WriteFile(file, text.data(), bytes, &written, nullptr) && written == bytes &&
+                    SetEndOfFile(file);
+    CloseHandle(file);
+    Report(L"rewrite", ok ? L"written" : L"write failed " + std::to_wstring(GetLastError()));
+  }
+
+  static std::wstring ReadAll(HANDLE file) {
+    std::wstring text;
+    wchar_t buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+      text.append(buffer, read / sizeof(wchar_t));
+    }
+    return text;
+  }
+
+  static std::wstring ReadText(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return L"";
+    std::wstring text = ReadAll(file);
+    CloseHandle(file);
+    return text;
   }
 
   void HandleProgress(HWND dialog) {
@@ -305,6 +364,7 @@ class Driver {
   DWORD launcherId_ = 0;
   std::set<DWORD> family_;  // the started process and its children seen so far
   HANDLE worker_ = nullptr;
+  std::wstring infoCopy_;
   bool progressSeen_ = false;
   std::set<HWND> done_;
 };
@@ -315,7 +375,7 @@ int wmain(int argc, wchar_t** argv) {
   Options options;
   if (!Parse(argc, argv, &options)) {
     fwprintf(stderr, L"usage: uninstdriver --report <file> [--confirm yes|no|kill] [--detail] "
-                     L"[--timeout ms] [--poll ms] -- <command line>\n");
+                     L"[--timeout ms] [--poll ms] [--rewrite file] -- <command line>\n");
     return 2;
   }
   g_report = CreateFileW(options.report.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../ToolLog.h"
 #include "ExtensionRecord.h"
 
 namespace {
@@ -17,20 +18,7 @@ std::wstring Env(const std::wstring& name) {
   return length > 0 && length < 1024 ? std::wstring(value) : std::wstring();
 }
 
-void Append(const std::wstring& line) {
-  std::wstring log = Env(L"VESMARIN_EXT_LOG");
-  if (log.empty()) return;
-  std::wstring text = line + L"\r\n";
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(bytes > 0 ? bytes - 1 : 0, '\0');
-  if (bytes > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
-  HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-  CloseHandle(file);
-}
+void Append(const std::wstring& line) { AppendUtf8Line(Env(L"VESMARIN_EXT_LOG"), line); }
 
 }  // namespace
 

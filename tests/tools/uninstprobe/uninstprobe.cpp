@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "../ToolLog.h"
+
 namespace {
 
 std::wstring Env(const wchar_t* name) {
@@ -18,19 +20,7 @@ std::wstring Env(const wchar_t* name) {
   return length > 0 && length < 4096 ? std::wstring(value) : std::wstring();
 }
 
-void Append(const std::wstring& log, const std::wstring& line) {
-  if (log.empty()) return;
-  std::wstring text = line + L"\r\n";
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(bytes > 0 ? bytes - 1 : 0, '\0');
-  if (bytes > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
-  HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-  CloseHandle(file);
-}
+void Append(const std::wstring& log, const std::wstring& line) { AppendUtf8Line(log, line); }
 
 void CheckPaths(const std::wstring& log, const wchar_t* label) {
   std::wstring list = Env(L"VESMARIN_PROBE_CHECK");

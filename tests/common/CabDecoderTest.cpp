@@ -1,5 +1,8 @@
-// CCabDecoder's listing and extraction on hand-made cabinets.
+// CCabDecoder on hand-made cabinets: listing and extraction, member names
+// that point outside the target folder, and member times.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "CabDecoder.h"
 #include "CabTestHelpers.h"
@@ -8,6 +11,8 @@
 
 using cabtest::PutFile;
 using cabtest::ReadText;
+using testsupport::DosDate;
+using testsupport::DosTime;
 using testsupport::TempDir;
 using testsupport::TestCabinet;
 
@@ -275,4 +280,200 @@ TEST(CabExtract, ASecondDecoderReadsTheSameFileDuringAnExtraction) {
   ASSERT_TRUE(decoder.ExtractAll((dir / L"out\\").c_str(), Before, After, Check, &script));
   EXPECT_EQ("bbbb", script.nestedText);
   EXPECT_EQ(3u, cabtest::ListFiles(dir / L"out\\").size());
+}
+
+// --- Cabinets whose member names point outside the target folder. ---------
+
+namespace {
+
+std::wstring Unique(const wchar_t* stem) {
+  return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L".txt";
+}
+
+}  // namespace
+
+TEST(CabHostile, NamesThatLeaveTheTargetAreRefusedAndNothingIsWrittenOutside) {
+  TempDir dir(L"hostile");
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  const std::wstring rootName = Unique(L"vesmarin-root-");
+  const std::wstring driveName = Unique(L"vesmarin-drive-");
+  const std::wstring relativeDriveName = Unique(L"vesmarin-reldrive-");
+  const std::wstring tempFolder = dir.path().substr(0, dir.path().size() - 1);
+  const std::wstring names[] = {
+      L"..\\evil.txt",
+      L"sub\\..\\..\\evil.txt",
+      L"../evil.txt",
+      L"sub/../../evil.txt",
+      L".. \\evil.txt",
+      L"...\\evil.txt",
+      L"\\" + rootName,
+      L"/" + rootName,
+      L"C:\\" + driveName,
+      L"C:" + relativeDriveName,
+      dir.path() + L"absolute.txt",
+      L"\\\\localhost\\C$\\" + driveName,
+      L"\\\\?\\" + dir.path() + L"device.txt",
+      L"good.txt:stream",
+  };
+  for (const std::wstring& name : names) {
+    SCOPED_TRACE(testsupport::Narrow(name));
+    TestCabinet cabinet;
+    cabinet.Add(L"good.txt", "fine").Add(name, "evil");
+    const std::wstring path = dir / L"hostile.cab";
+    ASSERT_TRUE(cabinet.WriteTo(path));
+    CCabDecoder decoder(false, 0);
+    ASSERT_TRUE(decoder.Open(path.c_str(), 0));
+    ArchiveItem item;
+    decoder.FindFirst(&item);
+    decoder.FindNext(&item);
+    EXPECT_EQ(name, item.name);  // listed as stored
+
+    const std::wstring target = dir / L"target\\deep\\";
+    EXPECT_FALSE(decoder.ExtractAll(target.c_str(), nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(FDIERROR_TARGET_FILE, decoder.GetLastError().erfOper);
+    EXPECT_FALSE(decoder.ExtractFile(name.c_str(), (dir / L"single.txt").c_str()));
+    EXPECT_EQ(nullptr, decoder.ExtractToMemory(name.c_str(), nullptr));
+    decoder.Close();
+
+    // Only the good member below the target, and the cabinet itself.
+    EXPECT_EQ((std::vector<std::wstring>{L"hostile.cab", L"target\\deep\\good.txt"}),
+              cabtest::ListFiles(dir.path()));
+    EXPECT_FALSE(testsupport::PathExists(std::wstring(current).substr(0, 3) + rootName));
+    EXPECT_FALSE(testsupport::PathExists(L"C:\\" + driveName));
+    EXPECT_FALSE(testsupport::PathExists(std::wstring(current) + L"\\" + relativeDriveName));
+    EXPECT_FALSE(testsupport::PathExists(L"C:\\" + relativeDriveName));
+    testsupport::RemoveTree(dir / L"target");
+  }
+}
+
+TEST(CabHostile, SafeNameRules) {
+  for (const wchar_t* name : {L"a.txt", L"sub\\a.txt", L"a\\b\\c\\d.bin", L".hidden",
+                              L"a..b.txt", L"x\\.\\y.txt", L"..a\\b", L"\u65e5\u672c.txt"})
+    EXPECT_TRUE(IsSafeArchiveItemName(name)) << testsupport::Narrow(name);
+  for (const wchar_t* name : {L"", L"..", L"..\\a", L"a\\..", L"a\\..\\b", L"a/../b", L"\\a",
+                              L"/a", L"\\\\server\\share\\a", L"\\\\?\\C:\\a", L"C:\\a",
+                              L"C:a", L"a:b", L"... \\a", L"a\\. .\\b"})
+    EXPECT_FALSE(IsSafeArchiveItemName(name)) << testsupport::Narrow(name);
+  EXPECT_FALSE(IsSafeArchiveItemName(nullptr));
+}
+
+TEST(CabHostile, InsideFolderStopsAtAComponentBoundary) {
+  EXPECT_TRUE(IsPathInsideFolder(L"C:\\App", L"C:\\App\\x.txt"));
+  EXPECT_TRUE(IsPathInsideFolder(L"C:\\App\\", L"c:\\app\\sub\\x.txt"));
+  EXPECT_TRUE(IsPathInsideFolder(L"C:\\", L"C:\\x.txt"));
+  EXPECT_FALSE(IsPathInsideFolder(L"C:\\App", L"C:\\AppEvil\\x.txt"));
+  EXPECT_FALSE(IsPathInsideFolder(L"C:\\App\\", L"C:\\AppEvil\\x.txt"));
+  EXPECT_FALSE(IsPathInsideFolder(L"C:\\App", L"C:\\App"));
+  EXPECT_FALSE(IsPathInsideFolder(L"C:\\App", L"C:\\App\\"));
+  EXPECT_FALSE(IsPathInsideFolder(L"C:\\App", L"C:\\App\\..\\Other\\x.txt"));
+  EXPECT_FALSE(IsPathInsideFolder(L"C:\\App", L"D:\\App\\x.txt"));
+}
+
+// --- Member times: DOS date and time to UTC, with and without the bias. ---
+
+namespace {
+
+SYSTEMTIME Utc(const FILETIME& time) {
+  SYSTEMTIME out = {};
+  FileTimeToSystemTime(&time, &out);
+  return out;
+}
+
+ULONGLONG Ticks(const FILETIME& time) {
+  return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// The stored wall-clock time as if it were UTC.
+ULONGLONG StoredTicks(WORD date, WORD time) {
+  FILETIME stored;
+  DosDateTimeToFileTime(date, time, &stored);
+  return Ticks(stored);
+}
+
+const ULONGLONG kHour = 3600ULL * 10000000ULL;
+
+}  // namespace
+
+TEST(CabTime, BiasShiftsTheStoredTimeToUtc) {
+  FILETIME utc;
+  ASSERT_TRUE(CabTimeToFileTime(DosDate(2021, 3, 4), DosTime(12, 0, 0), true, 9, &utc));
+  SYSTEMTIME st = Utc(utc);
+  EXPECT_EQ(2021, st.wYear);
+  EXPECT_EQ(3, st.wMonth);
+  EXPECT_EQ(4, st.wDay);
+  EXPECT_EQ(3, st.wHour);
+  EXPECT_EQ(0, st.wMinute);
+
+  ASSERT_TRUE(CabTimeToFileTime(DosDate(2021, 12, 31), DosTime(22, 30, 10), true, -5, &utc));
+  st = Utc(utc);
+  EXPECT_EQ(2022, st.wYear);
+  EXPECT_EQ(1, st.wMonth);
+  EXPECT_EQ(1, st.wDay);
+  EXPECT_EQ(3, st.wHour);
+  EXPECT_EQ(30, st.wMinute);
+  EXPECT_EQ(10, st.wSecond);
+
+  ASSERT_TRUE(CabTimeToFileTime(DosDate(2021, 7, 1), DosTime(8, 0, 0), true, 0, &utc));
+  EXPECT_EQ(StoredTicks(DosDate(2021, 7, 1), DosTime(8, 0, 0)), Ticks(utc));
+}
+
+TEST(CabTime, WithoutBiasTheStoredTimeIsLocalTime) {
+  const WORD date = DosDate(2019, 1, 20);
+  const WORD time = DosTime(6, 15, 0);
+  FILETIME utc;
+  ASSERT_TRUE(CabTimeToFileTime(date, time, false, 9, &utc));
+  FILETIME local;
+  ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local));
+  EXPECT_EQ(StoredTicks(date, time), Ticks(local));
+}
+
+TEST(CabTime, DecoderAppliesItsBiasOnlyWhenSwitchedOn) {
+  TempDir dir(L"time");
+  testsupport::TestCabinet cabinet;
+  cabinet.Add(L"noon.txt", "n", 0x20, DosDate(2022, 8, 1), DosTime(12, 0, 0));
+  const std::wstring path = dir / L"time.cab";
+  ASSERT_TRUE(cabinet.WriteTo(path));
+
+  CCabDecoder biased(true, 9);
+  ASSERT_TRUE(biased.Open(path.c_str(), 0));
+  ArchiveItem item;
+  ASSERT_EQ(1, biased.FindFirst(&item));
+  EXPECT_EQ(StoredTicks(DosDate(2022, 8, 1), DosTime(12, 0, 0)) - 9 * kHour, Ticks(item.time));
+  // The written file carries the item's time.
+  ASSERT_TRUE(biased.ExtractFile(L"noon.txt", (dir / L"noon.txt").c_str()));
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  ASSERT_TRUE(GetFileAttributesExW((dir / L"noon.txt").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(Ticks(item.time), Ticks(data.ftLastWriteTime));
+
+  // Switched off, the bias given is ignored.
+  CCabDecoder plain(false, 9);
+  ASSERT_TRUE(plain.Open(path.c_str(), 0));
+  ASSERT_EQ(1, plain.FindFirst(&item));
+  FILETIME expected;
+  CabTimeToFileTime(DosDate(2022, 8, 1), DosTime(12, 0, 0), false, 0, &expected);
+  EXPECT_EQ(Ticks(expected), Ticks(item.time));
+}
+
+// The biased conversion gives the same exact shift in winter and in summer,
+// whatever the reading machine's zone and season. CTest runs this test a
+// second time in a zone with daylight saving (see CMakeLists.txt), where
+// VESMARIN_EXPECT_ZONE_DST asks to confirm that zone is in effect.
+TEST(CabTime, BiasIgnoresTheReadersDaylightSaving) {
+  if (_wgetenv(L"VESMARIN_EXPECT_ZONE_DST")) {
+    TIME_ZONE_INFORMATION zone;
+    GetTimeZoneInformation(&zone);
+    // Central European Time: one hour east of UTC, two in summer.
+    ASSERT_EQ(-60, zone.Bias) << "the zone asked for is not in effect";
+    ASSERT_EQ(-60, zone.DaylightBias);
+  }
+  for (WORD month : {1, 7}) {
+    const WORD date = DosDate(2023, month, 15);
+    const WORD time = DosTime(12, 0, 0);
+    FILETIME utc;
+    ASSERT_TRUE(CabTimeToFileTime(date, time, true, 9, &utc));
+    EXPECT_EQ(StoredTicks(date, time) - 9 * kHour, Ticks(utc)) << "month " << month;
+    ASSERT_TRUE(CabTimeToFileTime(date, time, true, -3, &utc));
+    EXPECT_EQ(StoredTicks(date, time) + 3 * kHour, Ticks(utc)) << "month " << month;
+  }
 }

@@ -1,5 +1,6 @@
-// The signature check of downloaded updates on the prepared programs: only
-// an intact file signed by the expected signer passes.
+// Installing an update: which file names the server may give, progress
+// arithmetic, and the signature check of downloaded updates on the prepared
+// programs (only an intact file signed by the expected signer passes).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,29 @@
 #include "UpdateInstaller.h"
 
 namespace {
+
+using testsupport::Narrow;
+
+TEST(UpdateFileName, OnlyBareNamesAreAccepted) {
+  for (const wchar_t* good : {L"setup.exe", L"Marqon 5.4 setup.exe", L"a", L"COM10.exe",
+                              L"\u66f4\u65b0.exe", L"..exe", L"console.exe"})
+    EXPECT_TRUE(IsBareFileName(good)) << Narrow(good);
+  for (const wchar_t* bad :
+       {L"", L".", L"..", L"..\\x.exe", L"../x.exe", L"sub\\setup.exe", L"C:setup.exe",
+        L"setup.exe:stream", L"\\\\server\\share\\x.exe", L"setup.exe.", L"setup.exe ",
+        L"CON", L"con.exe", L"Nul.txt", L"aux", L"COM1.exe", L"lpt9", L"CONIN$", L"a*b.exe",
+        L"a?.exe", L"a|b", L"a\"b", L"a<b", L"line\nbreak.exe", L"tab\t.exe"})
+    EXPECT_FALSE(IsBareFileName(bad)) << Narrow(bad);
+}
+
+TEST(UpdateProgress, IsComputedInSixtyFourBits) {
+  EXPECT_EQ(ProgressPercent(0, 0), 0u);
+  EXPECT_EQ(ProgressPercent(150, 300), 50u);
+  // Above 42.9 MB, position x 100 no longer fits 32 bits.
+  EXPECT_EQ(ProgressPercent(45000000, 90000000), 50u);
+  EXPECT_EQ(ProgressPercent(4000000000ull, 4000000000ull), 100u);
+  EXPECT_EQ(ProgressPercent(5000, 1000), 100u) << "never past the end";
+}
 
 std::wstring Program(const wchar_t* name) {
   return testsupport::BinDir() + L"..\\updater-programs\\" + name;

@@ -1,6 +1,5 @@
 // The protocol every page of the "Detailed settings" sheet follows, in a
-// modeless sheet of this process, and where the banner preview puts a
-// banner.
+// modeless sheet of this process.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,9 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "BannerPreview.h"
 #include "SheetPage.h"
-#include "UninstallerSettingsDialog.h"
 #include "VesmarinResource.h"
 
 namespace {
@@ -103,49 +100,6 @@ TEST_F(ModelessSheet, AnExceptionInAPageIsCaughtNotedAndCancelsTheSheet) {
   // WM_DESTROY throws as well and must not unwind into the system.
   DestroyWindow(sheet_);
   EXPECT_TRUE(TakeSheetFault());
-}
-
-TEST(BannerPlacement, SmallerKeepsItsSizeLargerIsSqueezedEqualIsCopied) {
-  const RECT area = {10, 20, 310, 80};  // 300 x 60
-  BannerPlacement small = PlaceBanner(area, 100, 30);
-  EXPECT_EQ(10, small.destination.left);
-  EXPECT_EQ(110, small.destination.right);
-  EXPECT_EQ(35, small.destination.top);  // 20 + (60 - 30) / 2
-  EXPECT_EQ(65, small.destination.bottom);
-  EXPECT_FALSE(small.copyUnchanged);
-
-  BannerPlacement wide = PlaceBanner(area, 600, 60);
-  EXPECT_EQ(10, wide.destination.left);
-  EXPECT_EQ(310, wide.destination.right);
-  EXPECT_EQ(20, wide.destination.top);
-  EXPECT_EQ(80, wide.destination.bottom);
-  EXPECT_FALSE(wide.copyUnchanged);
-
-  BannerPlacement exact = PlaceBanner(area, 300, 60);
-  EXPECT_TRUE(exact.copyUnchanged);
-  EXPECT_EQ(310, exact.destination.right);
-  EXPECT_EQ(80, exact.destination.bottom);
-
-  // An odd difference rounds the top down.
-  BannerPlacement odd = PlaceBanner(area, 50, 29);
-  EXPECT_EQ(35, odd.destination.top);
-  EXPECT_EQ(64, odd.destination.bottom);
-}
-
-}  // namespace
-
-namespace {
-
-// This test program carries no uninstaller: the save must fail without
-// leaving a file, and never write a program it does not have.
-TEST(EmbeddedUninstallerSave, AMissingResourceWritesNothing) {
-  wchar_t folder[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, folder);
-  const std::wstring path = std::wstring(folder) + L"vesmarin-save-test.exe";
-  DeleteFileW(path.c_str());
-  EXPECT_FALSE(SaveEmbeddedUninstaller(true, path.c_str()));
-  EXPECT_FALSE(SaveEmbeddedUninstaller(false, path.c_str()));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
 }
 
 }  // namespace

@@ -1,29 +1,9 @@
-// Version comparison and the download-domain rule for hosts.
+// The download-domain rule for hosts.
 #include <gtest/gtest.h>
 
 #include "DownloadDomain.h"
-#include "VersionCheck.h"
 
 namespace {
-
-bool Newer(DWORD a, DWORD b, DWORD c, DWORD x, DWORD y, DWORD z) {
-  const DWORD published[3] = {a, b, c};
-  const DWORD installed[3] = {x, y, z};
-  return IsNewerVersion(published, installed);
-}
-
-TEST(VersionRules, ComparisonMajorFirst) {
-  EXPECT_TRUE(Newer(5, 3, 1, 5, 3, 0));
-  EXPECT_FALSE(Newer(5, 2, 9, 5, 3, 0));
-  EXPECT_FALSE(Newer(5, 3, 0, 5, 3, 0));
-  EXPECT_TRUE(Newer(6, 0, 0, 5, 9, 9));
-  EXPECT_FALSE(Newer(4, 99, 99, 5, 0, 0));
-  EXPECT_TRUE(Newer(5, 4, 0, 5, 3, 99));
-  EXPECT_TRUE(Newer(0, 0, 1, 0, 0, 0));
-  // Unsigned: a huge published part is greater, never negative.
-  EXPECT_TRUE(Newer(0xFFFFFFFF, 0, 0, 1, 0, 0));
-  EXPECT_FALSE(Newer(0, 0, 0, 0xFFFFFFFF, 0, 0));
-}
 
 TEST(VersionRules, HostMustLieInsideTheDomain) {
   const wchar_t* suffix = L".kelvadon.com";
