@@ -25,8 +25,6 @@
 
 namespace stub {
 
-OpenArchive* g_Archive = nullptr;
-
 namespace {
 
 

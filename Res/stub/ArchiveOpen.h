@@ -25,9 +25,6 @@ struct OpenArchive {
   wchar_t Path[MAX_PATH];   // the file that was opened
 };
 
-// The open-archive state of the run; null before or after a failed open.
-extern OpenArchive* g_Archive;
-
 // Opens the running program's own file with the process command line.
 OpenArchive* ArchiveSfxOpen();
 // The same for a given file and command line (without the program name).

@@ -196,6 +196,8 @@ void DestroyBackScreen() {
   g_mainWindow = nullptr;
 }
 
+HWND BackScreenWindow() { return g_window && IsWindow(g_window) ? g_window : nullptr; }
+
 LRESULT CALLBACK BackScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:

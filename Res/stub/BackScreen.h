@@ -20,6 +20,9 @@ bool ShowBackScreen(HWND window);
 // Destroys the window (nothing when there is none).
 void DestroyBackScreen();
 
+// The background window while it exists, else null.
+HWND BackScreenWindow();
+
 // The height of one band of the gradient for a client area of this height:
 // a 128th of it, at least one pixel.
 int BackScreenBandHeight(int clientHeight);

@@ -11,6 +11,7 @@
 #include "ReadMeText.h"
 #include "StubLog.h"
 #include "StubSettings.h"
+#include "StubState.h"
 
 namespace stub {
 

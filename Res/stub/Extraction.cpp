@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shlwapi.h>
+#include <shobjidl.h>
 
 #include <cwchar>
 #include <memory>
@@ -35,14 +36,6 @@ namespace stub {
 const wchar_t kSkipMarkerName[] = L"$qxskip$.$$$";
 const wchar_t kDeleteMarkerName[] = L"$qxdelete$.$$$";
 const wchar_t kWritePendingSuffix[] = L".writepending";
-
-bool g_AbortRequested = false;
-bool g_DeleteListPending = false;
-bool g_RestartPending = false;
-int g_ProgressPercent = 0;
-unsigned long long g_InstalledSize = 0;
-ITaskbarList3* g_TaskbarList = nullptr;
-HWND g_TaskbarWindow = nullptr;
 
 namespace {
 

@@ -6,7 +6,6 @@
 // 1002 and 1003 and the progress display.
 #pragma once
 #include <windows.h>
-#include <shobjidl.h>
 
 #include <cstdint>
 #include <string>
@@ -52,18 +51,9 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
 BOOL AfterWriteItem(BOOL* flag, const ArchiveItem* item, const wchar_t* destinationPath,
                     void* context);
 
-// What the extraction leaves for the later steps (valid for the whole run).
-// Set by the wizard's "Performing Installation" page when the user confirms
-// the abort; the extraction stops at the next item.
-extern bool g_AbortRequested;
-// The archive holds "$qxdelete$.$$$": the install worker processes the list.
-extern bool g_DeleteListPending;
-// A file awaits replacement at restart.
-extern bool g_RestartPending;
-// 0 to 100, computed before each item is written.
-extern int g_ProgressPercent;
-// Bytes of the files written (as the file system reports their sizes).
-extern unsigned long long g_InstalledSize;
+// What the extraction leaves for the later steps (valid for the whole run)
+// beside the run state (g_AbortRequested, g_DeleteListPending,
+// g_RestartPending, g_ProgressPercent, g_InstalledSize, the taskbar).
 // Full destination paths of files found in use, in the order met.
 const std::vector<std::wstring>& NotWrittenPaths();
 bool IsNotWrittenPath(const wchar_t* path);  // ignoring case
@@ -76,11 +66,6 @@ bool IsKeptExistingPath(const wchar_t* path);
 // A path the clean-up after the run leaves alone (one an extension module
 // registered: this run may not have written it).
 void KeepFromCleanUp(const wchar_t* path);
-
-// The taskbar progress of an interactive run (null in silent runs): the
-// extraction sets its state on the first item and its value on every item.
-extern ITaskbarList3* g_TaskbarList;
-extern HWND g_TaskbarWindow;
 
 // Forgets everything above (tests run several extractions in one process).
 void ResetExtractionState();

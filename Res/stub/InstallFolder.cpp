@@ -7,6 +7,7 @@
 #include "StubExtension.h"
 #include "StubLog.h"
 #include "StubSettings.h"
+#include "StubState.h"
 #include "StubStrings.h"
 #include "TessalyResource.h"
 #include "UninstallerInstall.h"

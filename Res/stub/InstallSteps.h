@@ -25,8 +25,4 @@ int RunWizard();
 // file and Uninstall entry, then the automatic execution.
 void RunPostInstallSteps();
 
-// Whether the run installed everything (set by ExtractAndInstall or the
-// wizard's install page).
-extern bool g_Installed;
-
 }  // namespace stub

@@ -20,11 +20,10 @@
 #include "StubExtension.h"
 #include "StubLog.h"
 #include "StubSettings.h"
+#include "StubState.h"
 #include "StubStrings.h"
 
 namespace stub {
-
-uint16_t g_ReadMeCrc = 0;
 
 namespace {
 

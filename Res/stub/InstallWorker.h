@@ -4,13 +4,8 @@
 // page.
 #pragma once
 #include <windows.h>
-#include <cstdint>
 
 namespace stub {
-
-// The CRC-16 of the read-me text that the wizard showed (0 when none was
-// loaded); the worker saves it as the read-me acknowledgement.
-extern uint16_t g_ReadMeCrc;
 
 // Runs the steps with the wizard's "Performing Installation" page as window,
 // or none in a silent run. False when the extension module stopped the work

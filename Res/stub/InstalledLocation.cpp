@@ -4,6 +4,7 @@
 
 #include "PathPieces.h"
 #include "Folders.h"
+#include "StubState.h"
 #include "TextUtil.h"
 
 namespace stub {

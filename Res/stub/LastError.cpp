@@ -7,9 +7,8 @@ namespace stub {
 
 namespace {
 int g_lastErrorCode = kErrorUnknown;
-}
-
-wchar_t g_MessageBuffer[kMessageBufferSize];
+wchar_t g_messageBuffer[kMessageBufferSize];
+}  // namespace
 
 int GetLastErrorCode() { return g_lastErrorCode; }
 void SetLastErrorCode(int code) { g_lastErrorCode = code; }
@@ -36,9 +35,9 @@ UINT LastErrorStringId(int code) {
 
 const wchar_t* GetLastErrorMessage() {
   UINT id = LastErrorStringId(g_lastErrorCode);
-  g_MessageBuffer[0] = 0;
-  if (id) LoadStubString(id, g_MessageBuffer, kMessageBufferSize);
-  return g_MessageBuffer;
+  g_messageBuffer[0] = 0;
+  if (id) LoadStubString(id, g_messageBuffer, kMessageBufferSize);
+  return g_messageBuffer;
 }
 
 }  // namespace stub

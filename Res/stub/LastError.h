@@ -28,12 +28,12 @@ void SetLastErrorCode(int code);
 // negative code, the unknown-error message for a code outside the table.
 UINT LastErrorStringId(int code);
 
-// The shared message buffer of 2000 characters.
+// The size of the shared message buffer, and of the buffers that take a
+// message.
 const size_t kMessageBufferSize = 2000;
-extern wchar_t g_MessageBuffer[kMessageBufferSize];
 
-// Loads the message of the last error code into g_MessageBuffer and returns
-// it (empty for code 0).
+// Loads the message of the last error code into the shared message buffer
+// and returns it (empty for code 0).
 const wchar_t* GetLastErrorMessage();
 
 }  // namespace stub

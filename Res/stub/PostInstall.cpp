@@ -15,6 +15,7 @@
 #include "StubExtension.h"
 #include "StubLog.h"
 #include "StubSettings.h"
+#include "StubState.h"
 #include "StubStrings.h"
 #include "UninstallEntry.h"
 #include "UninstallerInstall.h"

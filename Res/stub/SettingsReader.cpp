@@ -7,8 +7,6 @@
 
 namespace stub {
 
-StubSettings* g_Settings = nullptr;
-
 StubSettings::StubSettings() : StubSettingsFields() {}
 
 StubSettings::~StubSettings() {

@@ -5,10 +5,9 @@
 #include "InstallSteps.h"
 #include "InstallWorker.h"
 #include "LastError.h"
+#include "StubState.h"
 
 namespace stub {
-
-bool g_Installed = false;
 
 bool ExtractAndInstall() {
   if (!ExtractArchive(nullptr)) return false;

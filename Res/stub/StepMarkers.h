@@ -5,11 +5,8 @@
 
 namespace stub {
 
-// Index (0 to 3) of the next marker to show; lives for the whole process.
-extern int g_StepMarkerCounter;
-
-// Shows the marker control at the counter on the page and increments the
-// counter; past the fourth marker nothing is shown.
+// Shows the next of the four markers on the page (the count lives for the
+// whole process); past the fourth marker nothing is shown.
 void ShowNextStepMarker(HWND page);
 
 }  // namespace stub

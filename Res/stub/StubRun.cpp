@@ -27,7 +27,7 @@
 #include "TessalyResource.h"
 #include "WindowsVersion.h"
 #include "WizardRun.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

@@ -121,8 +121,4 @@ struct StubSettings : StubSettingsFields {
 bool ParseSettingsBlock(StubSettings& settings, const uint8_t* block, size_t size,
                         bool japaneseUi);
 
-// The process-wide settings that every step after the container open reads;
-// null before a successful open.
-extern StubSettings* g_Settings;
-
 }  // namespace stub

@@ -1,5 +1,6 @@
 #include "StubStrings.h"
 
+#include "BackScreen.h"
 #include "ResString.h"
 #include "StubSettings.h"
 #include "StubState.h"
@@ -17,9 +18,27 @@ const wchar_t* PackageCaption() {
   return *preferred ? preferred : other;
 }
 
+namespace {
+
+// window is top, lies inside it or is owned by it, directly or through
+// other windows.
+bool BelongsTo(HWND window, HWND top) {
+  for (HWND at = window ? GetAncestor(window, GA_ROOT) : nullptr; at; at = GetWindow(at, GW_OWNER))
+    if (at == top) return true;
+  return false;
+}
+
+}  // namespace
+
+HWND MessageBoxOwner(HWND owner) {
+  HWND top = g_WizardFrame && IsWindow(g_WizardFrame) ? g_WizardFrame : BackScreenWindow();
+  if (!top) return owner;
+  return BelongsTo(owner, top) ? owner : top;
+}
+
 int ShowStubMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
   if (g_UltraSilent) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
-  return MessageBoxW(owner, text, caption, type | MB_SETFOREGROUND);
+  return MessageBoxW(MessageBoxOwner(owner), text, caption, type | MB_SETFOREGROUND);
 }
 
 int ShowStubStringMessage(HWND owner, UINT textId, UINT type) {

@@ -13,8 +13,16 @@ const wchar_t* LoadStubString(UINT id, wchar_t* buffer, size_t capacity);
 // settings are read.
 const wchar_t* PackageCaption();
 
-// A message box owned by nothing (or owner), unless the run is ultra-silent;
-// then nothing is shown and the result is IDCANCEL (for MB_YESNO: IDNO).
+// The window that owns a message box for which the caller names owner: while
+// the wizard's frame exists, owner when the frame owns it (directly, as its
+// page, or through other windows), else the frame; without a frame, the
+// background screen the same way; without either, owner as it is. So a box
+// never hides behind the maximised background.
+HWND MessageBoxOwner(HWND owner);
+
+// A message box owned by MessageBoxOwner(owner), unless the run is
+// ultra-silent; then nothing is shown and the result is IDCANCEL (for
+// MB_YESNO: IDNO).
 int ShowStubMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 // The same with a string-table text and the package's caption.
 int ShowStubStringMessage(HWND owner, UINT textId, UINT type);

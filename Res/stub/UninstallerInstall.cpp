@@ -18,10 +18,9 @@
 #include "Shortcuts.h"
 #include "StubLog.h"
 #include "StubSettings.h"
+#include "StubState.h"
 
 namespace stub {
-
-std::wstring g_UninstallInfoDigest;
 
 #ifdef _WIN64
 const wchar_t kUninstallerFileName[] = L"Hollmere64.exe";

@@ -17,10 +17,6 @@ struct StubSettings;
 // The built-in uninstaller's file name in this build of the stub.
 extern const wchar_t kUninstallerFileName[];
 
-// The SHA-256 digest of the information file this run wrote (empty until
-// then); the Uninstall entry records it for the uninstaller to check.
-extern std::wstring g_UninstallInfoDigest;
-
 // Where the uninstaller goes and how it is called.
 struct UninstallerPlace {
   wchar_t path[MAX_PATH];    // the uninstaller (built-in or the package's own)

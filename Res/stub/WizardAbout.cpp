@@ -8,7 +8,7 @@
 #include "ProgramStart.h"
 #include "StubState.h"
 #include "StubStrings.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 #include "WindowCentering.h"
 #include "WizardResource.h"
 

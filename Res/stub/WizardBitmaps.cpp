@@ -6,7 +6,8 @@
 #include "ScopedHandles.h"
 #include "SfxContainer.h"
 #include "StubSettings.h"
-#include "WizardState.h"
+#include "StubState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

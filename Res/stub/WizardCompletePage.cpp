@@ -8,9 +8,10 @@
 #include "ClassicGuiFont.h"
 #include "SfxContainer.h"
 #include "StubSettings.h"
+#include "StubState.h"
 #include "WizardPages.h"
 #include "WizardResource.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

@@ -25,7 +25,7 @@
 #include "UninstallerInstall.h"
 #include "WizardPages.h"
 #include "WizardResource.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

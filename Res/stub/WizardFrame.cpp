@@ -31,7 +31,7 @@
 #include "WizardPlan.h"
 #include "WizardReadMe.h"
 #include "WizardResource.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

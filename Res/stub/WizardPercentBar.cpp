@@ -4,6 +4,7 @@
 
 #include "Extraction.h"
 #include "ScopedHandles.h"
+#include "StubState.h"
 
 namespace stub {
 

@@ -22,7 +22,7 @@
 #include "WizardPages.h"
 #include "WizardPercentBar.h"
 #include "WizardResource.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

@@ -4,8 +4,6 @@
 
 namespace stub {
 
-std::wstring g_ReadMeText;
-
 uint16_t ReadMeTextCrc(const std::wstring& text) {
   uint16_t crc = 0;
   uint8_t pair[2];

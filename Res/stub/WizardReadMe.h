@@ -8,9 +8,6 @@
 
 namespace stub {
 
-// The decoded read-me text of this run (empty when the package has none).
-extern std::wstring g_ReadMeText;
-
 // CRC-16 of the text's UTF-16 code units as little-endian bytes.
 uint16_t ReadMeTextCrc(const std::wstring& text);
 

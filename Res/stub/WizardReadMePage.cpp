@@ -14,7 +14,7 @@
 #include "WizardPages.h"
 #include "WizardReadMe.h"
 #include "WizardResource.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

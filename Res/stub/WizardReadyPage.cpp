@@ -12,7 +12,7 @@
 #include "WizardPathText.h"
 #include "WizardResource.h"
 #include "WizardShortcutChoice.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

@@ -11,8 +11,9 @@
 #include "SfxContainer.h"
 #include "StubLog.h"
 #include "StubSettings.h"
+#include "StubState.h"
 #include "WizardBitmaps.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

@@ -6,8 +6,9 @@
 #include "ProgramStart.h"
 #include "ScopedHandles.h"
 #include "StubSettings.h"
+#include "StubState.h"
 #include "WizardResource.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 namespace stub {
 

@@ -18,7 +18,7 @@
 #include "WizardPages.h"
 #include "WindowCentering.h"
 #include "WizardResource.h"
-#include "WizardState.h"
+#include "WizardCommon.h"
 #include "WizardWelcomeBanner.h"
 
 namespace stub {

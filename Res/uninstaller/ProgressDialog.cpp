@@ -4,8 +4,6 @@
 #include "MessagePump.h"
 #include "UninstallerApp.h"
 
-bool g_workDone = false;
-
 namespace {
 
 RECT g_initialClient = {};

@@ -3,10 +3,6 @@
 #pragma once
 #include <windows.h>
 
-// Set when the removal is over: from then on Enter, Escape and "Close"
-// destroy the dialog.
-extern bool g_workDone;
-
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Dispatches every pending message without blocking. A WM_QUIT is posted

@@ -12,8 +12,7 @@
 #include "HollmereResource.h"
 #include "Registry.h"
 #include "UninstallLog.h"
-
-RemovalSettings g_removal;
+#include "UninstallerApp.h"
 
 namespace {
 

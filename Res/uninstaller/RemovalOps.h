@@ -3,14 +3,14 @@
 #pragma once
 #include <windows.h>
 
-// Options from the information file and the restart flag they can set.
+// Options from the information file and the restart flag they can set (the
+// worker's are g_removal, UninstallerApp.h).
 struct RemovalSettings {
   bool rebootable = false;        // undeletable files are deleted at restart
   bool deleteIniSibling = false;  // an ".exe" takes its ".ini" along
   bool deleteDatSibling = false;  // ... and its ".dat"
   bool restartNeeded = false;     // set when a file was scheduled for restart
 };
-extern RemovalSettings g_removal;
 
 // Runs `"<tool>" /u /s "<server>"` in folder and waits for it to end.
 // Returns its exit code, or 21 when it could not be started.

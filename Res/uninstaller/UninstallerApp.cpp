@@ -4,10 +4,13 @@
 #include <cwchar>
 
 #include "HollmereResource.h"
+#include "RemovalOps.h"
 #include "ResString.h"
 
 HINSTANCE g_instance = nullptr;
 HWND g_progressDialog = nullptr;
+bool g_workDone = false;
+RemovalSettings g_removal;
 
 namespace {
 

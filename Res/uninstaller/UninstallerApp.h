@@ -13,9 +13,16 @@
 // "$$qxunst-<random>" of their own in the user's temporary folder.
 #define UNINSTALL_TEMP_PREFIX L"$$qxunst"
 
+struct RemovalSettings;
+
 extern HINSTANCE g_instance;
 // The progress dialog once it exists (owner of message boxes).
 extern HWND g_progressDialog;
+// Set when the removal is over: from then on Enter, Escape and "Close"
+// destroy the progress dialog.
+extern bool g_workDone;
+// The worker's removal options and its restart flag (RemovalOps.h).
+extern RemovalSettings g_removal;
 
 // Chooses the newer progress-dialog template: set on NT-based systems of
 // version 6.4 or later with a workstation product type, or version 10 or

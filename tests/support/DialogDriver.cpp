@@ -211,6 +211,7 @@ SeenBox ReadMessageBox(HWND box) {
   SeenBox seen;
   seen.caption = ControlText(box);
   seen.text = ControlText(box, kMessageBoxText);
+  seen.window = box;
   return seen;
 }
 

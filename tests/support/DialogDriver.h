@@ -22,6 +22,7 @@ namespace testsupport {
 struct SeenBox {
   std::wstring caption;
   std::wstring text;
+  HWND window = nullptr;  // the box itself, still up while it is answered
 };
 
 // The button (IDOK, IDYES, IDNO, ...) that answers a box.

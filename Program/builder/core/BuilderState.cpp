@@ -8,6 +8,7 @@ BuilderUiState g_UiState;
 CSfxSettings g_SfxSettings;
 wchar_t g_MessageBuffer[kMessageBufferSize];
 wchar_t g_BuildErrorText[kBuildErrorTextSize];
+HWND g_StartupPageWindow = nullptr;
 
 void BuilderUiState::Reset() {
   Instance = nullptr;

@@ -58,6 +58,10 @@ extern wchar_t g_MessageBuffer[kMessageBufferSize];
 const int kBuildErrorTextSize = 2000;
 extern wchar_t g_BuildErrorText[kBuildErrorTextSize];
 
+// The page "Process before startup" records its window here when it is
+// created: the "Extract" page's exchange enables one of its check boxes.
+extern HWND g_StartupPageWindow;
+
 
 // Dialog procedures of the main window (dialog 118) and the start-method
 // dialog (155), defined by the builder's window library.

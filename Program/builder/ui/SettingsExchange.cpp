@@ -12,8 +12,6 @@
 #include "SfxSettings.h"
 #include "VesmarinResource.h"
 
-HWND g_StartupPageWindow = nullptr;
-
 namespace {
 
 enum class Kind { Check, InvertedCheck, BoolCheck, List, Text, Color };

@@ -14,10 +14,6 @@ void ControlsToSettings(HWND window, int dialogId);
 // selects: selection 1 shows the E edit, anything else the other one.
 void ApplyLanguageList(HWND window, int listId, int primaryEditId, int englishEditId);
 
-// The page "Process before startup" records its window here when it is
-// created: the "Extract" page's exchange enables one of its check boxes.
-extern HWND g_StartupPageWindow;
-
 // Page "Extract" (120).
 void UpdateExtractFolderControls(HWND page);
 void UpdateSavePathControls(HWND page);

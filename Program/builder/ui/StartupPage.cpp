@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "BuilderState.h"
 #include "CheckListBox.h"
 #include "OsCheckList.h"
 #include "ResultCodes.h"

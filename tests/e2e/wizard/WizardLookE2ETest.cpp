@@ -1,6 +1,7 @@
 // How the wizard of real builder output looks beyond its pages' texts: the
 // background screen behind it (gradient read back pixel by pixel, its
-// refusals, its close box, the logo's two seconds), the Welcome page's
+// refusals, its close box, the logo's two seconds, the boxes after the
+// copying that it owns), the Welcome page's
 // banner in its area, the copyright line in each interface language, the
 // product mark, and bitmaps in the archive that are not what they claim.
 //
@@ -105,6 +106,14 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
   const COLORREF colour = GetPixel(screen, point.x, point.y);
   ReleaseDC(nullptr, screen);
   return colour;
+}
+
+// upper lies above lower in the order of the screen's windows.
+bool IsAbove(HWND upper, HWND lower) {
+  if (!upper || !lower) return false;
+  for (HWND at = GetWindow(upper, GW_HWNDNEXT); at; at = GetWindow(at, GW_HWNDNEXT))
+    if (at == lower) return true;
+  return false;
 }
 
 // The background's client area made h pixels high (width kept).
@@ -255,6 +264,63 @@ TEST_F(WizardLookE2E, OnlyAnUltraSilentRunGoesWithoutTheBackground) {
     EXPECT_EQ(run.exitCode, 0u) << BoxTexts(run.boxes);
     EXPECT_EQ(seen, !ultra);
     EXPECT_TRUE(PathExists(package_.InstallFolder() + L"c.txt"));
+    testsupport::RemoveTree(package_.InstallFolder());
+  }
+}
+
+// The message box that follows the copying (here: the program to start is
+// no program) belongs to the background, in a wizard run once the frame has
+// closed (the wizard ends by itself) and in a silent run: the background owns
+// it, and raising the background leaves the box above it, never hidden.
+TEST_F(WizardLookE2E, BoxesAfterTheCopyingStayAboveTheBackground) {
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "silent" : "wizard");
+    std::vector<std::wstring> lines = {L"UseBackScreen=1", L"BackScreenColor=0,0,160",
+                                       L"UseAutoExecute=1", L"CmdLine=broken.exe",
+                                       L"SkipInstallCompletePageOnAutoExec=1"};
+    if (silent) lines.push_back(L"NoUI=1");
+    const std::wstring setup = Build(lines, {{L"broken.exe", "not a program"}},
+                                     silent ? L"Silent.exe" : L"Wizard.exe");
+    ASSERT_FALSE(setup.empty());
+    struct Seen {
+      bool box = false;
+      HWND background = nullptr;
+      HWND owner = nullptr;
+      bool above = false;
+      bool aboveAfterRaise = false;
+      bool frameOpen = false;
+    } seen;
+    HWND frame = nullptr;
+    WizardSession session([&seen, &frame, silent](const SeenBox& box) {
+      if (box.text != L"Could not execute files." || seen.box) return IDOK;
+      seen.box = true;
+      seen.frameOpen = frame && IsWindow(frame);
+      seen.background = FindWindowW(kBackScreenClass, nullptr);
+      seen.owner = GetWindow(box.window, GW_OWNER);
+      seen.above = IsAbove(box.window, seen.background);
+      SetWindowPos(seen.background, HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      Sleep(300);
+      seen.aboveAfterRaise = IsAbove(box.window, seen.background);
+      ShotOf(GetDesktopWindow(), silent ? L"background-box-silent" : L"background-box");
+      return IDOK;
+    });
+    if (silent) {
+      ASSERT_TRUE(session.Start(InstallerPackage::CommandLine(setup)));
+    } else {
+      ASSERT_NE(StartToWelcome(session, setup), nullptr);
+      frame = session.frame();
+      session.Press(PSBTN_NEXT);
+    }
+    ASSERT_TRUE(session.WaitEnd());
+    EXPECT_EQ(session.ExitCode(), 0u) << BoxTexts(session.Boxes());
+    ASSERT_TRUE(seen.box) << BoxTexts(session.Boxes());
+    ASSERT_NE(seen.background, nullptr);
+    EXPECT_EQ(seen.owner, seen.background);
+    EXPECT_TRUE(seen.above);
+    EXPECT_TRUE(seen.aboveAfterRaise);
+    EXPECT_FALSE(seen.frameOpen);
+    EXPECT_TRUE(PathExists(package_.InstallFolder() + L"a.txt"));
     testsupport::RemoveTree(package_.InstallFolder());
   }
 }

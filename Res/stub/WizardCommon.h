@@ -1,6 +1,6 @@
-// Process-wide state of the installer wizard that its pages share: the
-// style, the frame window, the bitmaps and the title font that the start-up
-// prepares, and the private messages of the pages.
+// What the installer wizard's pages share: their private messages, the
+// title font and panel bitmaps that the start-up prepares (held in the run
+// state, StubState.h), the caption and the new-style header.
 #pragma once
 #include <windows.h>
 
@@ -16,24 +16,6 @@ const UINT kWizardStartMessage = 0x8068;
 const UINT kWizardFocusMessage = 0x8069;
 // A page's deferred step after its activation.
 const UINT kWizardDeferredMessage = WM_USER + 10;
-
-// The new-style wizard (UseNewWizard when the wizard starts).
-extern bool g_WizardNewStyle;
-// The property sheet window while the wizard runs, else null.
-extern HWND g_WizardFrame;
-// The package's panel bitmaps when the start-up loaded them, else null.
-extern HBITMAP g_ClassicPanelBitmap;
-extern HBITMAP g_Wiz97PanelBitmap;
-// The new-style title font, or null.
-extern HFONT g_WizardTitleFont;
-// The installation ran to its end (extraction and install worker) inside
-// the wizard.
-extern bool g_WizardInstallCompleted;
-// The install worker has started: from then on the user cannot cancel.
-extern bool g_WizardWorkerStarted;
-// The Performing Installation page reported a failure itself (event 1007
-// and its box), so the run does not report it again.
-extern bool g_WizardFailureReported;
 
 // Creates the new-style title font: the non-client metrics' message font,
 // bold, face string 44 (string 68 with the Segoe UI set), 12 points with a

@@ -1,4 +1,4 @@
-#include "WizardState.h"
+#include "WizardCommon.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -11,15 +11,6 @@
 #include "WizardResource.h"
 
 namespace stub {
-
-bool g_WizardNewStyle = false;
-HWND g_WizardFrame = nullptr;
-HBITMAP g_ClassicPanelBitmap = nullptr;
-HBITMAP g_Wiz97PanelBitmap = nullptr;
-HFONT g_WizardTitleFont = nullptr;
-bool g_WizardInstallCompleted = false;
-bool g_WizardWorkerStarted = false;
-bool g_WizardFailureReported = false;
 
 void CreateWizardTitleFont() {
   if (g_WizardTitleFont) return;
