@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "CabTestHelpers.h"
 #include "CreatedPaths.h"
 #include "LastError.h"
 #include "PostInstallTestUtil.h"
@@ -37,6 +38,13 @@ void GiveCab(stub::StubSettings& s, const std::vector<uint8_t>& stored) {
   memcpy(s.UninstCab, stored.data(), stored.size());
   s.UninstCabSize = static_cast<uint32_t>(stored.size());
 }
+
+// The temporary folder of this process alone while it lives, so that other
+// tests running at the same time cannot change the count of its files.
+struct PrivateTemporaryFolder {
+  testsupport::TempDir dir{L"utmp"};
+  cabtest::TempFolderOverride use{dir.path()};
+};
 
 size_t CountTemporaryCabs() {
   wchar_t folder[MAX_PATH];
@@ -183,6 +191,7 @@ TEST(UninstallInfoContent, TakesEveryOptionListAndTheGroupOfTheLanguage) {
 }
 
 TEST(UninstallerCabinet, TheStoredCabinetGivesTheUninstallerAndLeavesNoTemporaryFile) {
+  PrivateTemporaryFolder temporary;
   const size_t before = CountTemporaryCabs();
   const std::vector<uint8_t> stored = StoredCab(L"Hollmere64.exe", kImage);
   std::vector<uint8_t> image;
@@ -239,6 +248,7 @@ TEST_F(InstallUninstallerTest, WritesTheUninstallerAndItsInformationBesideIt) {
   stub::UninstallerPlace place;
   ASSERT_TRUE(stub::ComposeUninstallerPlace(*s, &place));
   unsigned long long written = 0;
+  PrivateTemporaryFolder temporary;
   const size_t before = CountTemporaryCabs();
   ASSERT_TRUE(stub::InstallUninstaller(place, &written));
   EXPECT_EQ(stub::GetLastErrorCode(), stub::kErrorNone);
