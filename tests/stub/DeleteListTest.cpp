@@ -8,9 +8,6 @@
 #include <vector>
 
 #include "DeleteList.h"
-#include "Extraction.h"
-#include "LastError.h"
-#include "ReadMeText.h"
 #include "StubSettings.h"
 #include "StubState.h"
 
@@ -51,13 +48,6 @@ std::wstring ShellFolder(int csidl) {
   return path;
 }
 
-std::wstring Decode(const std::string& bytes) {
-  std::wstring text;
-  EXPECT_TRUE(
-      stub::DecodeReadMeText(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &text));
-  return text;
-}
-
 TEST(DeleteList, LinesEndOnlyAtCrLfAndEmptyLinesGo) {
   EXPECT_EQ(stub::SplitDeleteListLines(L"cache\\a.tmp\r\n\r\ncache\\\r\n lead \r\nlast"),
             (std::vector<std::wstring>{L"cache\\a.tmp", L"cache\\", L" lead ", L"last"}));
@@ -90,40 +80,6 @@ TEST(DeleteList, LinePathsByTokenFolderAndExtraCopy) {
   EXPECT_EQ(LinePath(L"tools\\bin\\x.exe"), L"D:\\Second\\tools\\bin\\x.exe");
   EXPECT_EQ(LinePath(L"tools\\bin\\"), L"D:\\Second\\tools\\bin\\");
   EXPECT_EQ(LinePath(L"other\\readme.txt"), std::wstring(kFolder) + L"other\\readme.txt");
-}
-
-TEST(DeleteList, ListTextDecodingByByteOrderMark) {
-  const std::wstring expected = L"a\u00e9\r\nb";
-  EXPECT_EQ(Decode(std::string("\xFF\xFE" "a\0\xE9\0\r\0\n\0b\0\x01", 13)), expected);
-  EXPECT_EQ(Decode(std::string("\xEF\xBB\xBF" "a\xC3\xA9\r\nb\0tail", 12)), expected);
-  EXPECT_EQ(Decode(std::string("\0abc", 4)), L"");
-  EXPECT_EQ(Decode("plain\r\ntext"), L"plain\r\ntext");
-}
-
-TEST(ExtractionRules, DecoderErrorsProgressAndNewerFileRule) {
-  ERF error = {};
-  EXPECT_EQ(stub::MapDecoderError(error, 7), stub::kErrorUnknown);
-  error.fError = TRUE;
-  const std::vector<std::pair<int, int>> table = {
-      {FDIERROR_CABINET_NOT_FOUND, 3}, {FDIERROR_NOT_A_CABINET, 3},
-      {FDIERROR_UNKNOWN_CABINET_VERSION, 5}, {FDIERROR_CORRUPT_CABINET, 3},
-      {FDIERROR_ALLOC_FAIL, 2}, {FDIERROR_BAD_COMPR_TYPE, 4}, {FDIERROR_MDI_FAIL, 10},
-      {FDIERROR_TARGET_FILE, 8}, {FDIERROR_RESERVE_MISMATCH, 10}, {FDIERROR_WRONG_CABINET, 3},
-      {FDIERROR_USER_ABORT, -1}, {FDIERROR_NONE, 7}, {42, 7}};
-  for (const auto& row : table) {
-    error.erfOper = row.first;
-    EXPECT_EQ(stub::MapDecoderError(error, 7), row.second) << row.first;
-  }
-
-  EXPECT_EQ(stub::ProgressPercentOf(1, 4), 25);
-  EXPECT_EQ(stub::ProgressPercentOf(4, 4), 100);
-  EXPECT_EQ(stub::ProgressPercentOf(1, 3), 33);
-  EXPECT_EQ(stub::ProgressPercentOf(2, 3), 66);
-
-  const FILETIME early = {100, 5}, late = {101, 5};
-  EXPECT_TRUE(stub::ExistingFileIsCurrent(early, early));  // same time: kept
-  EXPECT_TRUE(stub::ExistingFileIsCurrent(early, late));
-  EXPECT_FALSE(stub::ExistingFileIsCurrent(late, early));
 }
 
 }  // namespace
