@@ -7,29 +7,13 @@
 #include <vector>
 
 #include "PendingRenames.h"
-#include "PreProcess.h"
+#include "RemovalFixtures.h"
 #include "RemovalOps.h"
 #include "TestSupport.h"
 #include "UninstallLog.h"
 #include "UninstallerApp.h"
 
 namespace {
-
-// Loads the uninstaller's strings for the log lines; resets the options.
-class RemovalOps : public ::testing::Test {
- protected:
-  void SetUp() override {
-    g_instance = LoadLibraryExW(testsupport::BinPath(L"Hollmere64.exe").c_str(), nullptr,
-                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(g_instance, nullptr);
-    g_removal = RemovalSettings();
-  }
-  void TearDown() override {
-    DiscardUninstallLog();
-    FreeLibrary(g_instance);
-    g_instance = nullptr;
-  }
-};
 
 std::wstring TakeLog() {
   std::wstring text;
@@ -243,29 +227,6 @@ TEST_F(RemovalOps, NativeServerIsUnregisteredInProcess) {
   EXPECT_EQ(UnregisterComServer((dir / L"noentry.dll").c_str()), E_UNEXPECTED);
 }
 
-class ProbeRun : public RemovalOps {
- protected:
-  void SetUp() override {
-    RemovalOps::SetUp();
-    log_ = dir_ / L"probe.log";
-    SetEnvironmentVariableW(L"VESMARIN_PROBE_LOG", log_.c_str());
-  }
-  void TearDown() override {
-    for (const wchar_t* name : {L"VESMARIN_PROBE_LOG", L"VESMARIN_PROBE_EXIT",
-                                L"VESMARIN_PROBE_SLEEP"}) {
-      SetEnvironmentVariableW(name, nullptr);
-    }
-    RemovalOps::TearDown();
-  }
-  std::string ProbeLog() {
-    std::vector<uint8_t> bytes;
-    testsupport::ReadFileBytes(log_, bytes);
-    return std::string(bytes.begin(), bytes.end());
-  }
-  testsupport::TempDir dir_{L"probe"};
-  std::wstring log_;
-};
-
 TEST_F(ProbeRun, RegistrationToolRunsWithTheTemplateAndItsExitCodeIsReturned) {
   std::wstring tool = dir_ / L"tool dir\\fake regsvr.exe";
   ASSERT_TRUE(CreateDirectoryW((dir_ / L"tool dir").c_str(), nullptr));
@@ -282,61 +243,6 @@ TEST_F(ProbeRun, RegistrationToolRunsWithTheTemplateAndItsExitCodeIsReturned) {
       << log;
   EXPECT_NE(log.find("done"), std::string::npos);
   EXPECT_EQ(RunAndWait((dir_ / L"missing.exe").c_str(), L"C:\\srv.dll", nullptr), 21u);
-}
-
-TEST_F(ProbeRun, PreProcessProgramsByType) {
-  std::wstring exe = dir_ / L"Before Remove.EXE";
-  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"uninstprobe.exe").c_str(), exe.c_str(), FALSE));
-  PROCESS_INFORMATION process = {};
-  ASSERT_EQ(RunPreProcess(exe.c_str(), L"one two", &process), S_OK);
-  ASSERT_NE(process.hProcess, nullptr);
-  WaitForSingleObject(process.hProcess, 30000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  EXPECT_NE(ProbeLog().find("args=one two\r\n"), std::string::npos) << ProbeLog();
-
-  // A script runs without its arguments.
-  std::wstring script = dir_ / L"before.cmd";
-  ASSERT_TRUE(testsupport::WriteTextFile(
-      script, "@echo script %1>>\"" + testsupport::Narrow(log_) + "\"\r\n"));
-  process = {};
-  ASSERT_EQ(RunPreProcess(script.c_str(), L"ignored", &process), S_OK);
-  WaitForSingleObject(process.hProcess, 30000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  EXPECT_NE(ProbeLog().find("script \r\n"), std::string::npos) << ProbeLog();
-
-  EXPECT_NE(RunPreProcess((dir_ / L"absent.exe").c_str(), L"", nullptr), S_OK);
-  std::wstring tooLong = dir_ / (std::wstring(200, L'a') + L".exe");
-  EXPECT_EQ(RunPreProcess(tooLong.c_str(), std::wstring(700, L'b').c_str(), nullptr), E_FAIL);
-}
-
-TEST(UninstallerPreProcess, AssociatedCommandReplacesPlaceholders) {
-  const std::wstring extension = L".vsmt" + std::to_wstring(GetCurrentProcessId() % 100000);
-  const std::wstring progId = L"VesmarinTests.Assoc" + extension;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, extension.c_str(), 0,
-                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
-                 static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-  const std::wstring command = L"\"C:\\Tools\\viewer.exe\" /open \"%1\" %*";
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (progId + L"\\shell\\open\\command").c_str(), 0,
-                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-
-  wchar_t result[kPreProcessCommandCapacity] = {};
-  EXPECT_TRUE(GetAssociatedCommand(L"C:\\App\\notes.vsmt", extension.c_str(), result));
-  EXPECT_STREQ(result, L"\"C:\\Tools\\viewer.exe\" /open \"C:\\App\\notes.vsmt\" ");
-  std::wstring longPath = L"C:\\" + std::wstring(760, L'p');
-  EXPECT_FALSE(GetAssociatedCommand(longPath.c_str(), extension.c_str(), result));
-
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, extension.c_str());
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, progId.c_str());
 }
 
 TEST(UninstallerPrivilege, ShutdownPrivilegeCanBeSwitched) {
