@@ -39,7 +39,7 @@ int g_newsRow = 0;
 bool g_stampStored = false;
 
 bool AnyUpdateAvailable() {
-  for (const UpdateItem& item : Updater.Updates)
+  for (const UpdateItem& item : g_Updater.Updates)
     if (item.UpdateAvailable) return true;
   return false;
 }
@@ -93,13 +93,13 @@ void FillUpdateList(HWND dialog) {
   SetUpList(list);
   const int side = GetSystemMetrics(SM_CXSMICON);
   g_updateImages = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
-  HICON icon = static_cast<HICON>(LoadImageW(nullptr, Updater.CheckFailed ? IDI_HAND : IDI_ASTERISK,
+  HICON icon = static_cast<HICON>(LoadImageW(nullptr, g_Updater.CheckFailed ? IDI_HAND : IDI_ASTERISK,
                                              IMAGE_ICON, side, side, LR_SHARED));
   if (g_updateImages && icon) ImageList_AddIcon(g_updateImages, icon);
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(g_updateImages));
   int row = 0;
-  for (const UpdateItem& update : Updater.Updates)
-    AddRow(list, row++, UpdateRowText(update, Updater.CheckFailed), 0, &update);
+  for (const UpdateItem& update : g_Updater.Updates)
+    AddRow(list, row++, UpdateRowText(update, g_Updater.CheckFailed), 0, &update);
   SelectRow(list, 0);
 }
 
@@ -109,21 +109,21 @@ void FillNewsList(HWND dialog) {
   g_newsImages = ImageList_Create(32, 16, ILC_COLOR32 | ILC_MASK, 1, 4);
   if (g_newsImages) {
     HBITMAP standard = static_cast<HBITMAP>(LoadImageW(
-        Updater.Instance, MAKEINTRESOURCEW(IDB_NEWS_DEFAULT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        g_Updater.Instance, MAKEINTRESOURCEW(IDB_NEWS_DEFAULT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (standard) {
       ImageList_Add(g_newsImages, standard, nullptr);
       DeleteObject(standard);
     }
-    for (auto& entry : Updater.NewsIconCache) {
+    for (auto& entry : g_Updater.NewsIconCache) {
       const int index = ImageList_Add(g_newsImages, entry.second.Bitmap, nullptr);
       if (index >= 0) entry.second.Index = index;
     }
   }
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(g_newsImages));
   int row = 0;
-  for (const NewsItem& news : Updater.News) {
-    const auto icon = Updater.NewsIconCache.find(news.Category);
-    const int image = icon == Updater.NewsIconCache.end() ? 0 : icon->second.Index;
+  for (const NewsItem& news : g_Updater.News) {
+    const auto icon = g_Updater.NewsIconCache.find(news.Category);
+    const int image = icon == g_Updater.NewsIconCache.end() ? 0 : icon->second.Index;
     AddRow(list, row++, NewsRowText(news), image, &news);
   }
   SelectRow(list, 0);
@@ -189,7 +189,7 @@ void ShowItemInBrowser(HWND dialog, HWND list) {
     g_updateRow = row.iItem;
     const UpdateItem* item = static_cast<const UpdateItem*>(record);
     html = UpdateDescriptionHtml(*item);
-    EnableWindow(update, !Updater.CheckFailed && item->UpdateAvailable);
+    EnableWindow(update, !g_Updater.CheckFailed && item->UpdateAvailable);
   } else {
     g_newsRow = row.iItem;
     html = static_cast<const NewsItem*>(record)->Description;
@@ -208,7 +208,7 @@ void SelectTab(HWND dialog, int tab) {
   SetFocus(list);
   SelectRow(list, tab == 0 ? g_updateRow : g_newsRow);
   ShowItemInBrowser(dialog, list);
-  if (tab == 1 && !g_stampStored && !Updater.News.empty()) {
+  if (tab == 1 && !g_stampStored && !g_Updater.News.empty()) {
     StoreNewsStamp();
     g_stampStored = true;
   }
@@ -217,10 +217,10 @@ void SelectTab(HWND dialog, int tab) {
 // True to refuse leaving tab: the other tab would have nothing to show.
 bool ConfirmTabLeave(HWND dialog, int tab) {
   UINT text = 0;
-  if (tab == 0 && Updater.News.empty()) text = IDS_NO_NEWS;
-  if (tab == 1 && Updater.Updates.empty()) text = IDS_NO_UPDATE_INFO;
+  if (tab == 0 && g_Updater.News.empty()) text = IDS_NO_NEWS;
+  if (tab == 1 && g_Updater.Updates.empty()) text = IDS_NO_UPDATE_INFO;
   if (!text) return false;
-  MessageBoxW(dialog, LoadStringResource(text).c_str(), Updater.Caption, MB_ICONWARNING);
+  MessageBoxW(dialog, LoadStringResource(text).c_str(), g_Updater.Caption, MB_ICONWARNING);
   return true;
 }
 
@@ -299,7 +299,7 @@ bool InitMainDialog(HWND dialog, bool shownAutomatically) {
   FillUpdateList(dialog);
   FillNewsList(dialog);
   const int first = FirstTab(shownAutomatically);
-  if (Updater.Updates.empty() && Updater.News.empty())
+  if (g_Updater.Updates.empty() && g_Updater.News.empty())
     WriteHtmlToBrowser(g_browser, LoadStringResource(IDS_SERVER_FAILED));
   SendMessageW(tabs, TCM_SETCURSEL, first, 0);
   SelectTab(dialog, first);
@@ -389,23 +389,23 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 HWND CreateMainDialog(HWND owner, bool shownAutomatically) {
-  if (!RegisterBrowserHostClass(Updater.Instance)) return nullptr;
-  HWND dialog = CreateDialogParamW(Updater.Instance, MAKEINTRESOURCEW(IDD_MAIN), owner,
+  if (!RegisterBrowserHostClass(g_Updater.Instance)) return nullptr;
+  HWND dialog = CreateDialogParamW(g_Updater.Instance, MAKEINTRESOURCEW(IDD_MAIN), owner,
                                    MainDialogProc, shownAutomatically ? 1 : 0);
   return dialog && IsWindow(dialog) ? dialog : nullptr;
 }
 
 int FirstTab(bool shownAutomatically) {
   if (AnyUpdateAvailable()) return 0;
-  if (shownAutomatically && !Updater.IntegrateMode && Updater.ShowOption != 1 &&
-      !Updater.Updates.empty())
+  if (shownAutomatically && !g_Updater.IntegrateMode && g_Updater.ShowOption != 1 &&
+      !g_Updater.Updates.empty())
     return 0;
-  return Updater.News.empty() ? 0 : 1;
+  return g_Updater.News.empty() ? 0 : 1;
 }
 
 std::wstring UpdateRowText(const UpdateItem& item, bool checkFailed) {
-  if (checkFailed) return Updater.CheckFailMessage;
-  if (!item.UpdateAvailable) return Updater.NoUpdateMessage;
+  if (checkFailed) return g_Updater.CheckFailMessage;
+  if (!item.UpdateAvailable) return g_Updater.NoUpdateMessage;
   std::wstring released;
   try {
     released = (boost::wformat(LoadStringResource(IDS_RELEASED)) % item.Date.wYear %
@@ -428,17 +428,17 @@ std::wstring NewsRowText(const NewsItem& item) {
 }
 
 std::wstring UpdateDescriptionHtml(const UpdateItem& item) {
-  if (Updater.CheckFailed) {
-    std::wstring html = Updater.CheckFailDescription;
-    const std::wstring code = Updater.Updates.empty() ? LoadStringResource(IDS_UNKNOWN)
-                                                      : std::to_wstring(Updater.CheckStatus);
+  if (g_Updater.CheckFailed) {
+    std::wstring html = g_Updater.CheckFailDescription;
+    const std::wstring code = g_Updater.Updates.empty() ? LoadStringResource(IDS_UNKNOWN)
+                                                      : std::to_wstring(g_Updater.CheckStatus);
     boost::replace_all(html, L"$$CHECKERRORCODE$$", code);
     return html;
   }
   if (item.UpdateAvailable) return item.Description;
-  std::wstring html = Updater.NoUpdateDescription;
-  const std::wstring version = Updater.Updates.empty() ? LoadStringResource(IDS_UNKNOWN)
-                                                       : Updater.Updates.front().InstalledVersion;
+  std::wstring html = g_Updater.NoUpdateDescription;
+  const std::wstring version = g_Updater.Updates.empty() ? LoadStringResource(IDS_UNKNOWN)
+                                                       : g_Updater.Updates.front().InstalledVersion;
   boost::replace_all(html, L"$$APPVERSION$$", version);
   return html;
 }

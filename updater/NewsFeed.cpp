@@ -120,7 +120,7 @@ bool ReadNewsFeed(const std::wstring& url, std::deque<NewsItem>& news) {
     item.Category = category.Text();
     const std::wstring domain = category.Attributes().GetNamedItemText(L"domain");
     if (!domain.empty() && !item.Category.empty() &&
-        Updater.NewsIconCache.find(item.Category) == Updater.NewsIconCache.end() &&
+        g_Updater.NewsIconCache.find(item.Category) == g_Updater.NewsIconCache.end() &&
         fetches < kMaxNewsIconFetches) {
       const std::wstring iconUrl = NewsIconUrl(domain, item.Category);
       if (!iconUrl.empty()) {
@@ -128,7 +128,7 @@ bool ReadNewsFeed(const std::wstring& url, std::deque<NewsItem>& news) {
         if (HBITMAP bitmap = FetchIcon(iconUrl)) {
           NewsIcon icon;
           icon.Bitmap = bitmap;
-          Updater.NewsIconCache[item.Category] = icon;
+          g_Updater.NewsIconCache[item.Category] = icon;
         }
       }
     }
@@ -149,11 +149,11 @@ bool ReadNewsFeed(const std::wstring& url, std::deque<NewsItem>& news) {
     if (productName.IsValid()) item.ProductName = productName.Text();
     const zq_xml::KXMLNode productPlatform = entry->SelectSingleNode(L"./*[name()='yl:ProductPlatform']");
     if (productPlatform.IsValid()) item.ProductPlatform = productPlatform.Text();
-    if (!Updater.ProductName.empty() && !item.ProductName.empty() &&
-        Updater.ProductName != item.ProductName)
+    if (!g_Updater.ProductName.empty() && !item.ProductName.empty() &&
+        g_Updater.ProductName != item.ProductName)
       continue;
-    if (!Updater.ProductPlatform.empty() && !item.ProductPlatform.empty() &&
-        Updater.ProductPlatform != item.ProductPlatform)
+    if (!g_Updater.ProductPlatform.empty() && !item.ProductPlatform.empty() &&
+        g_Updater.ProductPlatform != item.ProductPlatform)
       continue;
     news.push_back(item);
   }
@@ -166,16 +166,16 @@ std::wstring NewsStamp(const std::deque<NewsItem>& news) {
 }
 
 void StoreNewsStamp() {
-  if (Updater.News.empty()) return;
-  WriteRegString(Updater.CommonRegKey.c_str(), L"LastRSSItemDate", NewsStamp(Updater.News).c_str());
+  if (g_Updater.News.empty()) return;
+  WriteRegString(g_Updater.CommonRegKey.c_str(), L"LastRSSItemDate", NewsStamp(g_Updater.News).c_str());
 }
 
 bool HasNewNews() {
-  if (Updater.News.empty()) return false;
-  const std::wstring stamp = NewsStamp(Updater.News);
+  if (g_Updater.News.empty()) return false;
+  const std::wstring stamp = NewsStamp(g_Updater.News);
   wchar_t stored[kRegStringCapacity] = {};
-  ReadRegString(Updater.CommonRegKey.c_str(), L"LastRSSItemDate", stored);
+  ReadRegString(g_Updater.CommonRegKey.c_str(), L"LastRSSItemDate", stored);
   if (stamp == stored) return false;
-  WriteRegString(Updater.CommonRegKey.c_str(), L"LastRSSItemDate", stamp.c_str());
+  WriteRegString(g_Updater.CommonRegKey.c_str(), L"LastRSSItemDate", stamp.c_str());
   return true;
 }

@@ -11,8 +11,8 @@ INT_PTR CALLBACK ShowOptionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_INITDIALOG: {
       int checked = IDC_SHOW_NONE;
-      if (Updater.ShowOption == 1) checked = IDC_SHOW_NEW_INFORMATION;
-      if (Updater.ShowOption == 2) checked = IDC_SHOW_UPDATES_ONLY;
+      if (g_Updater.ShowOption == 1) checked = IDC_SHOW_NEW_INFORMATION;
+      if (g_Updater.ShowOption == 2) checked = IDC_SHOW_UPDATES_ONLY;
       CheckRadioButton(dialog, IDC_SHOW_NONE, IDC_SHOW_UPDATES_ONLY, checked);
       CenterWindowOver(dialog, GetParent(dialog));
       return TRUE;
@@ -24,8 +24,8 @@ INT_PTR CALLBACK ShowOptionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
           value = 1;
         else if (IsDlgButtonChecked(dialog, IDC_SHOW_NONE) == BST_CHECKED)
           value = 0;
-        Updater.ShowOption = value;
-        WriteRegDword(Updater.RegKey.c_str(), L"ShowOption", value);
+        g_Updater.ShowOption = value;
+        WriteRegDword(g_Updater.RegKey.c_str(), L"ShowOption", value);
         EndDialog(dialog, 1);
         return TRUE;
       }
@@ -42,19 +42,19 @@ INT_PTR CALLBACK IntegratedOptionProc(HWND dialog, UINT message, WPARAM wParam, 
   switch (message) {
     case WM_INITDIALOG:
       CheckDlgButton(dialog, IDC_AUTO_CHECK_UPDATE,
-                     Updater.AutoCheckUpdate ? BST_CHECKED : BST_UNCHECKED);
+                     g_Updater.AutoCheckUpdate ? BST_CHECKED : BST_UNCHECKED);
       CheckDlgButton(dialog, IDC_SHOW_ON_NEW_INFORMATION,
-                     Updater.ShowOnNewInformation ? BST_CHECKED : BST_UNCHECKED);
+                     g_Updater.ShowOnNewInformation ? BST_CHECKED : BST_UNCHECKED);
       CenterWindowOver(dialog, GetParent(dialog));
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
-        Updater.AutoCheckUpdate = IsDlgButtonChecked(dialog, IDC_AUTO_CHECK_UPDATE) == BST_CHECKED;
-        Updater.ShowOnNewInformation =
+        g_Updater.AutoCheckUpdate = IsDlgButtonChecked(dialog, IDC_AUTO_CHECK_UPDATE) == BST_CHECKED;
+        g_Updater.ShowOnNewInformation =
             IsDlgButtonChecked(dialog, IDC_SHOW_ON_NEW_INFORMATION) == BST_CHECKED;
-        WriteRegDword(Updater.RegKey.c_str(), L"AutoCheckUpdate", Updater.AutoCheckUpdate ? 1 : 0);
-        WriteRegDword(Updater.RegKey.c_str(), L"ShowOnNewInformation",
-                      Updater.ShowOnNewInformation ? 1 : 0);
+        WriteRegDword(g_Updater.RegKey.c_str(), L"AutoCheckUpdate", g_Updater.AutoCheckUpdate ? 1 : 0);
+        WriteRegDword(g_Updater.RegKey.c_str(), L"ShowOnNewInformation",
+                      g_Updater.ShowOnNewInformation ? 1 : 0);
         EndDialog(dialog, 1);
         return TRUE;
       }
@@ -70,8 +70,8 @@ INT_PTR CALLBACK IntegratedOptionProc(HWND dialog, UINT message, WPARAM wParam, 
 }  // namespace
 
 INT_PTR ShowOptionsDialog(HWND owner) {
-  if (Updater.IntegrateMode)
-    return DialogBoxParamW(Updater.Instance, MAKEINTRESOURCEW(IDD_OPTIONS_INTEGRATED), owner,
+  if (g_Updater.IntegrateMode)
+    return DialogBoxParamW(g_Updater.Instance, MAKEINTRESOURCEW(IDD_OPTIONS_INTEGRATED), owner,
                            IntegratedOptionProc, 0);
-  return DialogBoxParamW(Updater.Instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, ShowOptionProc, 0);
+  return DialogBoxParamW(g_Updater.Instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, ShowOptionProc, 0);
 }

@@ -109,7 +109,7 @@ bool Download(HWND dialog, const UpdateItem& item, HANDLE file, wchar_t (&digest
               bool* leftDomain) {
   DownloadTarget target = {file, Md5Create(), nullptr, 0};
   if (!target.md5) return false;
-  target.progress = CreateDialogParamW(Updater.Instance, MAKEINTRESOURCEW(IDD_DOWNLOAD), dialog,
+  target.progress = CreateDialogParamW(g_Updater.Instance, MAKEINTRESOURCEW(IDD_DOWNLOAD), dialog,
                                        DownloadProgressDialogProc, 0);
   if (target.progress) {
     CenterWindowOver(target.progress, dialog);
@@ -121,8 +121,8 @@ bool Download(HWND dialog, const UpdateItem& item, HANDLE file, wchar_t (&digest
   const std::wstring agent = LoadStringResource(IDS_USER_AGENT);
   const bool ok = DownloadUrl(
       agent.c_str(), item.FileURL.c_str(),
-      Updater.UpdaterLoginUser.empty() ? nullptr : Updater.UpdaterLoginUser.c_str(),
-      Updater.UpdaterLoginPass.empty() ? nullptr : Updater.UpdaterLoginPass.c_str(),
+      g_Updater.UpdaterLoginUser.empty() ? nullptr : g_Updater.UpdaterLoginUser.c_str(),
+      g_Updater.UpdaterLoginPass.empty() ? nullptr : g_Updater.UpdaterLoginPass.c_str(),
       UpdateDownloadCallback, kDownloadChunk, &target, leftDomain);
   // A Cancel pressed while the last read was waiting still counts.
   if (target.progress && !PumpWaitingMessages(target.progress)) g_cancelled = true;
@@ -235,7 +235,7 @@ void InstallSelectedUpdate(HWND dialog) {
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
     return ShowError(dialog, IDS_DOWNLOAD_FAILED);
   std::wstring parent = base;
-  if (!Updater.DownloadPath.empty()) parent += L"\\" + Updater.DownloadPath;
+  if (!g_Updater.DownloadPath.empty()) parent += L"\\" + g_Updater.DownloadPath;
   if (parent.size() >= MAX_PATH) return ShowError(dialog, IDS_DOWNLOAD_FAILED);
   SHCreateDirectoryExW(nullptr, parent.c_str(), nullptr);
   const std::wstring folder = MakeNewFolder(parent);

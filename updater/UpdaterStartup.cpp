@@ -35,14 +35,14 @@ INT_PTR CALLBACK CheckingDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; 
 HWND LiveWindow(HWND window) { return window && IsWindow(window) ? window : nullptr; }
 
 bool AnyUpdateAvailable() {
-  for (const UpdateItem& item : Updater.Updates)
+  for (const UpdateItem& item : g_Updater.Updates)
     if (item.UpdateAvailable) return true;
   return false;
 }
 
 int Run(HINSTANCE instance) {
-  Updater.Instance = instance;
-  lstrcpynW(Updater.Caption, LoadStringResource(IDS_CAPTION).c_str(), 200);
+  g_Updater.Instance = instance;
+  lstrcpynW(g_Updater.Caption, LoadStringResource(IDS_CAPTION).c_str(), 200);
 
   oleStarted = SUCCEEDED(OleInitialize(nullptr));
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES |
@@ -58,29 +58,29 @@ int Run(HINSTANCE instance) {
   if (settingsError != kSettingsOk) {
     wchar_t text[1024] = {};
     swprintf(text, 1024, LoadStringResource(IDS_SETTINGS_ERROR).c_str(), settingsError);
-    MessageBoxW(nullptr, text, Updater.Caption, MB_ICONERROR);
+    MessageBoxW(nullptr, text, g_Updater.Caption, MB_ICONERROR);
     return -1;
   }
 
-  const wchar_t* regKey = Updater.RegKey.c_str();
-  if (Updater.IntegrateMode) {
-    Updater.AutoCheckUpdate = ReadRegDword(regKey, L"AutoCheckUpdate", 1) != 0;
-    Updater.ShowOnNewInformation = ReadRegDword(regKey, L"ShowOnNewInformation", 1) != 0;
+  const wchar_t* regKey = g_Updater.RegKey.c_str();
+  if (g_Updater.IntegrateMode) {
+    g_Updater.AutoCheckUpdate = ReadRegDword(regKey, L"AutoCheckUpdate", 1) != 0;
+    g_Updater.ShowOnNewInformation = ReadRegDword(regKey, L"ShowOnNewInformation", 1) != 0;
   } else {
-    Updater.ShowOption = ReadRegDword(regKey, L"ShowOption", 1);
+    g_Updater.ShowOption = ReadRegDword(regKey, L"ShowOption", 1);
   }
 
   UpdaterCommandLine commandLine;
   std::wstring value;
   HWND caller = nullptr;
   if (commandLine.GetOptionValue(L"hwnd", value)) caller = LiveWindow(WindowFromOptionValue(value));
-  if (Updater.IntegrateMode && commandLine.GetOptionValue(L"NotifyWindow", value))
-    Updater.NotifyWindow = WindowFromOptionValue(value);
+  if (g_Updater.IntegrateMode && commandLine.GetOptionValue(L"NotifyWindow", value))
+    g_Updater.NotifyWindow = WindowFromOptionValue(value);
 
   bool firstRun = false;
   if (ReadRegDword(regKey, L"ShowHello", 0) == 0) {
     firstRun = true;
-    MessageBoxW(LiveWindow(caller), LoadStringResource(IDS_HELLO).c_str(), Updater.Caption,
+    MessageBoxW(LiveWindow(caller), LoadStringResource(IDS_HELLO).c_str(), g_Updater.Caption,
                 MB_ICONINFORMATION);
     WriteRegDword(regKey, L"ShowHello", 1);
   }
@@ -94,8 +94,8 @@ int Run(HINSTANCE instance) {
   if (commandLine.HasOption(L"AutoCheck")) {
     autoMode = true;
     if (!firstRun) {
-      if (Updater.IntegrateMode ? !Updater.AutoCheckUpdate && !Updater.ShowOnNewInformation
-                                : Updater.ShowOption == 0)
+      if (g_Updater.IntegrateMode ? !g_Updater.AutoCheckUpdate && !g_Updater.ShowOnNewInformation
+                                : g_Updater.ShowOption == 0)
         return 1;
     }
     SYSTEMTIME now;
@@ -115,25 +115,25 @@ int Run(HINSTANCE instance) {
     ShowWindow(gathering, SW_SHOW);
     UpdateWindow(gathering);
   }
-  Updater.CheckStatus = 0;
-  if (CheckForUpdates(Updater.Updates, &Updater.CheckStatus) && !Updater.Updates.empty()) {
-    Updater.CheckFailed = false;
+  g_Updater.CheckStatus = 0;
+  if (CheckForUpdates(g_Updater.Updates, &g_Updater.CheckStatus) && !g_Updater.Updates.empty()) {
+    g_Updater.CheckFailed = false;
   } else {
-    Updater.CheckFailed = true;
-    Updater.Updates.push_back(UpdateItem());
+    g_Updater.CheckFailed = true;
+    g_Updater.Updates.push_back(UpdateItem());
   }
-  ReadNewsFeed(Updater.RSSURL, Updater.News);
+  ReadNewsFeed(g_Updater.RSSURL, g_Updater.News);
   if (gathering) DestroyWindow(gathering);
 
   bool show = false;
   if (!autoMode) {
     show = true;
-  } else if (Updater.IntegrateMode) {
-    if (Updater.AutoCheckUpdate && AnyUpdateAvailable())
-      PostMessageW(Updater.NotifyWindow, RegisterWindowMessageW(kUpdateNotifyMessageName), 0, 0);
-    if (Updater.ShowOnNewInformation && HasNewNews()) show = true;
-  } else if (Updater.ShowOption != 0) {
-    const bool newNews = Updater.ShowOption == 1 && HasNewNews();
+  } else if (g_Updater.IntegrateMode) {
+    if (g_Updater.AutoCheckUpdate && AnyUpdateAvailable())
+      PostMessageW(g_Updater.NotifyWindow, RegisterWindowMessageW(kUpdateNotifyMessageName), 0, 0);
+    if (g_Updater.ShowOnNewInformation && HasNewNews()) show = true;
+  } else if (g_Updater.ShowOption != 0) {
+    const bool newNews = g_Updater.ShowOption == 1 && HasNewNews();
     if (newNews || AnyUpdateAvailable()) show = true;
   }
   if (!show && !firstRun) return 0;
@@ -161,9 +161,9 @@ void FormatCheckDate(const SYSTEMTIME& date, wchar_t (&text)[16]) {
 void ReleaseUpdaterResources() {
   if (oleStarted) OleUninitialize();
   oleStarted = false;
-  for (auto& entry : Updater.NewsIconCache)
+  for (auto& entry : g_Updater.NewsIconCache)
     if (entry.second.Bitmap) DeleteObject(entry.second.Bitmap);
-  Updater.NewsIconCache.clear();
+  g_Updater.NewsIconCache.clear();
 }
 
 int UpdaterMain(HINSTANCE instance) {

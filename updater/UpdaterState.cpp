@@ -4,4 +4,4 @@ const wchar_t kDefaultCommonRegKey[] = L"Software\\Kelvadon\\Kelvadon Update";
 
 UpdaterState::UpdaterState() : CommonRegKey(kDefaultCommonRegKey) {}
 
-UpdaterState Updater;
+UpdaterState g_Updater;

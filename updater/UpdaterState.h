@@ -48,4 +48,4 @@ struct UpdaterState {
 
 extern const wchar_t kDefaultCommonRegKey[];
 
-extern UpdaterState Updater;
+extern UpdaterState g_Updater;

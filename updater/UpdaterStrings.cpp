@@ -5,6 +5,6 @@
 
 std::wstring LoadStringResource(UINT id) {
   wchar_t buffer[1024];
-  HINSTANCE instance = Updater.Instance ? Updater.Instance : GetModuleHandleW(nullptr);
+  HINSTANCE instance = g_Updater.Instance ? g_Updater.Instance : GetModuleHandleW(nullptr);
   return LoadResText(instance, id, buffer, 1024);
 }

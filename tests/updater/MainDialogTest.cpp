@@ -414,22 +414,22 @@ class UpdateRows : public ::testing::Test {
 };
 
 TEST_F(UpdateRows, DescriptionsFillTheirPlaceholders) {
-  Updater.NoUpdateDescription = L"<p>$$APPVERSION$$ and again $$APPVERSION$$</p>";
-  Updater.CheckFailDescription = L"<p>Error $$CHECKERRORCODE$$</p>";
+  g_Updater.NoUpdateDescription = L"<p>$$APPVERSION$$ and again $$APPVERSION$$</p>";
+  g_Updater.CheckFailDescription = L"<p>Error $$CHECKERRORCODE$$</p>";
   UpdateItem installed;
   installed.InstalledVersion = L"5.3.0";
-  Updater.Updates.push_back(installed);
-  Updater.CheckFailed = false;
-  EXPECT_EQ(UpdateDescriptionHtml(Updater.Updates.front()), L"<p>5.3.0 and again 5.3.0</p>");
-  Updater.CheckFailed = true;
-  Updater.CheckStatus = 104;
-  EXPECT_EQ(UpdateDescriptionHtml(Updater.Updates.front()), L"<p>Error 104</p>");
+  g_Updater.Updates.push_back(installed);
+  g_Updater.CheckFailed = false;
+  EXPECT_EQ(UpdateDescriptionHtml(g_Updater.Updates.front()), L"<p>5.3.0 and again 5.3.0</p>");
+  g_Updater.CheckFailed = true;
+  g_Updater.CheckStatus = 104;
+  EXPECT_EQ(UpdateDescriptionHtml(g_Updater.Updates.front()), L"<p>Error 104</p>");
   UpdateItem newer;
   newer.UpdateAvailable = true;
   newer.Description = L"<b>New</b>";
-  Updater.CheckFailed = false;
+  g_Updater.CheckFailed = false;
   EXPECT_EQ(UpdateDescriptionHtml(newer), L"<b>New</b>");
-  Updater.CheckFailed = false;
+  g_Updater.CheckFailed = false;
 }
 
 }  // namespace

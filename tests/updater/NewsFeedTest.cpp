@@ -63,7 +63,7 @@ class NewsFeed : public ::testing::Test {
   }
   bool Read(const std::string& feed) {
     const std::wstring url = updatertest::PublishDocument(L"feed-" + tag_ + L".xml", feed);
-    return ReadNewsFeed(url, Updater.News);
+    return ReadNewsFeed(url, g_Updater.News);
   }
   updatertest::ComScope com_;
   testsupport::TempDir temp_{L"news"};
@@ -117,22 +117,22 @@ TEST_F(NewsFeed, KeepsCompleteItemsNewestFirstWithOneIconPerCategory) {
   ASSERT_TRUE(Read(Feed(items)));
 
   std::vector<std::string> titles;
-  for (const NewsItem& item : Updater.News) titles.push_back(Narrow(item.Title));
+  for (const NewsItem& item : g_Updater.News) titles.push_back(Narrow(item.Title));
   const std::vector<std::string> expected = {"new",  "old",    "brokenagain", "bomb", "huge",
                                              "escape", "local", "nodomain",    "undated"};
   EXPECT_EQ(titles, expected);
-  EXPECT_EQ(Updater.News.back().Date.wYear, 0) << "an unparsable date reads as zero";
-  EXPECT_EQ(Updater.News.back().PubDate, L"sometime soon");
-  EXPECT_EQ(Updater.News.front().Description, L"<p>new</p>");
-  EXPECT_EQ(Updater.News.front().Kind, kNewsItemKind);
+  EXPECT_EQ(g_Updater.News.back().Date.wYear, 0) << "an unparsable date reads as zero";
+  EXPECT_EQ(g_Updater.News.back().PubDate, L"sometime soon");
+  EXPECT_EQ(g_Updater.News.front().Description, L"<p>new</p>");
+  EXPECT_EQ(g_Updater.News.front().Kind, kNewsItemKind);
 
   // One download for the working icon, a retry for each failing one.
   EXPECT_EQ(IconHits("release"), 1);
   EXPECT_EQ(IconHits("broken"), 2);
   EXPECT_EQ(IconHits("bomb"), 1);
   EXPECT_EQ(IconHits("huge"), 1);
-  ASSERT_EQ(Updater.NewsIconCache.size(), 1u);
-  EXPECT_NE(Updater.NewsIconCache[L"release"].Bitmap, nullptr);
+  ASSERT_EQ(g_Updater.NewsIconCache.size(), 1u);
+  EXPECT_NE(g_Updater.NewsIconCache[L"release"].Bitmap, nullptr);
   EXPECT_EQ(TempIconFiles(), tempBefore) << "every temporary icon file is deleted";
   EXPECT_EQ(ServerHits(L"/doc/escape.png"), 0);
 }
@@ -141,19 +141,19 @@ TEST_F(NewsFeed, OnlyVersionTwoFeedsCount) {
   const std::string items = Item("a", "c", "", "Thu, 02 Jan 2020 10:00:00 GMT");
   for (const char* version : {"0.92", "2.1", "x", "1e999"}) {
     EXPECT_FALSE(Read(Feed(items, version))) << version;
-    EXPECT_TRUE(Updater.News.empty()) << version;
+    EXPECT_TRUE(g_Updater.News.empty()) << version;
   }
   EXPECT_TRUE(Read(Feed(items, "2.05")));
-  Updater.News.clear();
+  g_Updater.News.clear();
   EXPECT_FALSE(Read("<rss><channel>" + items + "</channel></rss>")) << "no version";
   EXPECT_FALSE(Read(Feed(""))) << "no items";
   EXPECT_FALSE(Read("<rss version=\"2.0\"><channel>")) << "not well-formed";
-  EXPECT_FALSE(ReadNewsFeed(updatertest::ServerBase() + L"/status/404", Updater.News));
+  EXPECT_FALSE(ReadNewsFeed(updatertest::ServerBase() + L"/status/404", g_Updater.News));
 }
 
 TEST_F(NewsFeed, ProductFilterDropsOtherProductsAndPlatforms) {
-  Updater.ProductName = L"Vesmarin";
-  Updater.ProductPlatform = L"x86";
+  g_Updater.ProductName = L"Vesmarin";
+  g_Updater.ProductPlatform = L"x86";
   const std::string date = "Thu, 02 Jan 2020 10:00:00 GMT";
   const std::string items =
       Item("mine", "c", "", date, true,
@@ -163,14 +163,14 @@ TEST_F(NewsFeed, ProductFilterDropsOtherProductsAndPlatforms) {
       Item("everyone", "c", "", date);
   ASSERT_TRUE(Read(Feed(items)));
   std::vector<std::string> titles;
-  for (const NewsItem& item : Updater.News) titles.push_back(Narrow(item.Title));
+  for (const NewsItem& item : g_Updater.News) titles.push_back(Narrow(item.Title));
   std::sort(titles.begin(), titles.end());
   EXPECT_EQ(titles, (std::vector<std::string>{"everyone", "mine"}));
-  Updater.News.clear();
-  Updater.ProductName.clear();
-  Updater.ProductPlatform.clear();
+  g_Updater.News.clear();
+  g_Updater.ProductName.clear();
+  g_Updater.ProductPlatform.clear();
   ASSERT_TRUE(Read(Feed(items)));
-  EXPECT_EQ(Updater.News.size(), 4u) << "no configured product keeps everything";
+  EXPECT_EQ(g_Updater.News.size(), 4u) << "no configured product keeps everything";
 }
 
 TEST_F(NewsFeed, IconDownloadsAreLimitedPerRun) {
@@ -179,21 +179,21 @@ TEST_F(NewsFeed, IconDownloadsAreLimitedPerRun) {
     items += Item("n" + std::to_string(i), "c" + std::to_string(i), iconBase_,
                   "Thu, 02 Jan 2020 10:00:00 GMT");
   ASSERT_TRUE(Read(Feed(items)));
-  EXPECT_EQ(Updater.News.size(), 40u);
+  EXPECT_EQ(g_Updater.News.size(), 40u);
   int hits = 0;
   for (int i = 0; i < 40; ++i) hits += IconHits("c" + std::to_string(i));
   EXPECT_EQ(hits, kMaxNewsIconFetches);
 }
 
 TEST_F(NewsFeed, StampIsRecordedOnce) {
-  Updater.CommonRegKey = L"Software\\VesmarinTests\\NemdriftNews\\" + tag_;
-  RegDeleteTreeW(HKEY_CURRENT_USER, Updater.CommonRegKey.c_str());
+  g_Updater.CommonRegKey = L"Software\\VesmarinTests\\NemdriftNews\\" + tag_;
+  RegDeleteTreeW(HKEY_CURRENT_USER, g_Updater.CommonRegKey.c_str());
   ASSERT_TRUE(Read(Feed(Item("a", "c", "", "Thu, 02 Jan 2020 10:00:00 GMT"))));
   EXPECT_TRUE(HasNewNews());
-  EXPECT_EQ(ReadRegText(Updater.CommonRegKey, L"LastRSSItemDate"),
-            NewsStamp(Updater.News));
+  EXPECT_EQ(ReadRegText(g_Updater.CommonRegKey, L"LastRSSItemDate"),
+            NewsStamp(g_Updater.News));
   EXPECT_FALSE(HasNewNews()) << "the same news is not new twice";
-  RegDeleteTreeW(HKEY_CURRENT_USER, Updater.CommonRegKey.c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, g_Updater.CommonRegKey.c_str());
 }
 
 // Icon addresses and the order of the news, without the server.

@@ -34,28 +34,28 @@ TEST_F(Settings, CompleteFileFillsTheState) {
                              "<ProductPlatform>Windows</ProductPlatform>"
                              "<IntegrateMode>1</IntegrateMode>")),
             kSettingsOk);
-  EXPECT_EQ(Updater.DownloadPath, L"Kelvadon\\Updates");
-  EXPECT_EQ(Updater.RegKey, L"Software\\T\\Key");
-  EXPECT_EQ(Updater.CommonRegKey, L"Software\\T\\Common");
-  EXPECT_EQ(Updater.RSSURL, L"http://127.0.0.1:1/news.xml");
-  EXPECT_EQ(Updater.NoUpdateMessage, L"No update is available.");
-  EXPECT_EQ(Updater.CheckFailMessage, L"The update check failed.");
-  EXPECT_EQ(Updater.NoUpdateDescription, L"<p>Version $$APPVERSION$$</p>");
-  EXPECT_EQ(Updater.CheckFailDescription, L"<p>Error $$CHECKERRORCODE$$</p>");
-  EXPECT_EQ(Updater.UpdaterLoginUser, L"u");
-  EXPECT_EQ(Updater.UpdaterLoginPass, L"p");
-  EXPECT_EQ(Updater.ProductName, L"Vesmarin");
-  EXPECT_EQ(Updater.ProductPlatform, L"Windows");
-  EXPECT_TRUE(Updater.IntegrateMode);
+  EXPECT_EQ(g_Updater.DownloadPath, L"Kelvadon\\Updates");
+  EXPECT_EQ(g_Updater.RegKey, L"Software\\T\\Key");
+  EXPECT_EQ(g_Updater.CommonRegKey, L"Software\\T\\Common");
+  EXPECT_EQ(g_Updater.RSSURL, L"http://127.0.0.1:1/news.xml");
+  EXPECT_EQ(g_Updater.NoUpdateMessage, L"No update is available.");
+  EXPECT_EQ(g_Updater.CheckFailMessage, L"The update check failed.");
+  EXPECT_EQ(g_Updater.NoUpdateDescription, L"<p>Version $$APPVERSION$$</p>");
+  EXPECT_EQ(g_Updater.CheckFailDescription, L"<p>Error $$CHECKERRORCODE$$</p>");
+  EXPECT_EQ(g_Updater.UpdaterLoginUser, L"u");
+  EXPECT_EQ(g_Updater.UpdaterLoginPass, L"p");
+  EXPECT_EQ(g_Updater.ProductName, L"Vesmarin");
+  EXPECT_EQ(g_Updater.ProductPlatform, L"Windows");
+  EXPECT_TRUE(g_Updater.IntegrateMode);
 }
 
 TEST_F(Settings, OptionalValues) {
   ASSERT_EQ(Load(SettingsXml("K", "<ProductName>Vesmarin</ProductName>")), kSettingsOk);
-  EXPECT_EQ(Updater.CommonRegKey, kDefaultCommonRegKey);
-  EXPECT_EQ(Updater.ProductName, L"") << "without a platform the news filter is off";
-  EXPECT_FALSE(Updater.IntegrateMode);
+  EXPECT_EQ(g_Updater.CommonRegKey, kDefaultCommonRegKey);
+  EXPECT_EQ(g_Updater.ProductName, L"") << "without a platform the news filter is off";
+  EXPECT_FALSE(g_Updater.IntegrateMode);
   ASSERT_EQ(Load(SettingsXml("K", "<CommonRegKey></CommonRegKey>")), kSettingsOk);
-  EXPECT_EQ(Updater.CommonRegKey, kDefaultCommonRegKey);
+  EXPECT_EQ(g_Updater.CommonRegKey, kDefaultCommonRegKey);
   struct {
     const char* text;
     bool integrated;
@@ -66,7 +66,7 @@ TEST_F(Settings, OptionalValues) {
   for (const auto& mode : modes) {
     ASSERT_EQ(Load(SettingsXml("K", std::string("<IntegrateMode>") + mode.text + "</IntegrateMode>")),
               kSettingsOk);
-    EXPECT_EQ(Updater.IntegrateMode, mode.integrated) << mode.text;
+    EXPECT_EQ(g_Updater.IntegrateMode, mode.integrated) << mode.text;
   }
 }
 
@@ -121,7 +121,7 @@ TEST_F(Settings, BrokenAndHostileFiles) {
   std::string bytes("\xff\xfe", 2);
   bytes.append(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
   ASSERT_EQ(Load(bytes), kSettingsOk);
-  EXPECT_EQ(Updater.RegKey, L"Software\\T\\Wide");
+  EXPECT_EQ(g_Updater.RegKey, L"Software\\T\\Wide");
 }
 
 }  // namespace

@@ -46,29 +46,29 @@ int ServerHits(const std::wstring& path) {
 }
 
 void ResetUpdaterState() {
-  Updater.RegKey.clear();
-  Updater.CommonRegKey = kDefaultCommonRegKey;
-  Updater.IntegrateMode = false;
-  Updater.DownloadPath.clear();
-  Updater.RSSURL.clear();
-  Updater.NoUpdateMessage.clear();
-  Updater.CheckFailMessage.clear();
-  Updater.NoUpdateDescription.clear();
-  Updater.CheckFailDescription.clear();
-  Updater.UpdaterLoginUser.clear();
-  Updater.UpdaterLoginPass.clear();
-  Updater.ProductName.clear();
-  Updater.ProductPlatform.clear();
-  Updater.Updates.clear();
-  Updater.News.clear();
-  Updater.ShowOption = 1;
-  Updater.AutoCheckUpdate = true;
-  Updater.ShowOnNewInformation = true;
-  Updater.CheckFailed = false;
-  Updater.CheckStatus = 0;
-  for (auto& entry : Updater.NewsIconCache)
+  g_Updater.RegKey.clear();
+  g_Updater.CommonRegKey = kDefaultCommonRegKey;
+  g_Updater.IntegrateMode = false;
+  g_Updater.DownloadPath.clear();
+  g_Updater.RSSURL.clear();
+  g_Updater.NoUpdateMessage.clear();
+  g_Updater.CheckFailMessage.clear();
+  g_Updater.NoUpdateDescription.clear();
+  g_Updater.CheckFailDescription.clear();
+  g_Updater.UpdaterLoginUser.clear();
+  g_Updater.UpdaterLoginPass.clear();
+  g_Updater.ProductName.clear();
+  g_Updater.ProductPlatform.clear();
+  g_Updater.Updates.clear();
+  g_Updater.News.clear();
+  g_Updater.ShowOption = 1;
+  g_Updater.AutoCheckUpdate = true;
+  g_Updater.ShowOnNewInformation = true;
+  g_Updater.CheckFailed = false;
+  g_Updater.CheckStatus = 0;
+  for (auto& entry : g_Updater.NewsIconCache)
     if (entry.second.Bitmap) DeleteObject(entry.second.Bitmap);
-  Updater.NewsIconCache.clear();
+  g_Updater.NewsIconCache.clear();
 }
 
 std::wstring PublishFile(const std::wstring& name, const std::wstring& source) {
