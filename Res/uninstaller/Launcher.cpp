@@ -83,7 +83,7 @@ int Fail(UINT message) {
 
 int UninstallLauncher() {
   wchar_t selfPath[MAX_PATH] = {};
-  DWORD selfLength = GetModuleFileNameW(g_instance, selfPath, _countof(selfPath));
+  DWORD selfLength = GetModuleFileNameW(g_Instance, selfPath, _countof(selfPath));
   if (selfLength == 0 || selfLength >= _countof(selfPath)) return Fail(IDS_READ_INFO_FAILED);
   wchar_t infoPath[MAX_PATH] = {};
   if (!MakeUninstallInfoPath(selfPath, infoPath, _countof(infoPath))) {

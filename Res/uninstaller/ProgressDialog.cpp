@@ -31,9 +31,9 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       switch (LOWORD(wParam)) {
         case IDOK:
         case IDCANCEL:
-          if (g_workDone) {
+          if (g_WorkDone) {
             DestroyWindow(dialog);
-            g_progressDialog = nullptr;
+            g_ProgressDialog = nullptr;
           }
           return TRUE;
         case IDC_DETAIL: {
@@ -53,7 +53,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
   return FALSE;
 }
 
-void PumpMessages() { PumpWaitingMessages(g_progressDialog); }
+void PumpMessages() { PumpWaitingMessages(g_ProgressDialog); }
 
 void PumpUntilElapsed(DWORD start, DWORD milliseconds) {
   for (;;) {

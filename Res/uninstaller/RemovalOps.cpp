@@ -261,8 +261,8 @@ bool DeleteInstalledFile(const wchar_t* path, bool* scheduled) {
     companions[count++] = L".gid";
     companions[count++] = L".fts";
   } else if (_wcsicmp(extension, L".exe") == 0) {
-    if (g_removal.deleteIniSibling) companions[count++] = L".ini";
-    if (g_removal.deleteDatSibling) companions[count++] = L".dat";
+    if (g_Removal.deleteIniSibling) companions[count++] = L".ini";
+    if (g_Removal.deleteDatSibling) companions[count++] = L".dat";
     companions[count++] = L".pif";
   } else if (_wcsicmp(extension, L".com") == 0) {
     companions[count++] = L".pif";
@@ -284,11 +284,11 @@ bool DeleteInstalledFile(const wchar_t* path, bool* scheduled) {
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // recorded as a file
 
   bool gone = DeleteFileW(path) != FALSE;
-  if (!gone && g_removal.rebootable &&
+  if (!gone && g_Removal.rebootable &&
       MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
     gone = true;
     if (scheduled) *scheduled = true;
-    g_removal.restartNeeded = true;
+    g_Removal.restartNeeded = true;
   }
   SHChangeNotify(SHCNE_DELETE, SHCNF_PATHW, path, nullptr);
   return gone;

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // Options from the information file and the restart flag they can set (the
-// worker's are g_removal, UninstallerApp.h).
+// worker's are g_Removal, UninstallerApp.h).
 struct RemovalSettings {
   bool rebootable = false;        // undeletable files are deleted at restart
   bool deleteIniSibling = false;  // an ".exe" takes its ".ini" along

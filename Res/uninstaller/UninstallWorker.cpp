@@ -99,12 +99,12 @@ std::wstring FolderOf(const std::wstring& path) {
 }
 
 std::wstring FormatString(UINT id, const std::wstring& argument) {
-  return LoadResFormatted(g_instance, id, argument.c_str(), nullptr);
+  return LoadResFormatted(g_Instance, id, argument.c_str(), nullptr);
 }
 
 void SetStepImage(const Worker& worker, int control, StepImage image) {
-  if (g_progressDialog == nullptr) return;
-  SendDlgItemMessageW(g_progressDialog, control, STM_SETIMAGE, IMAGE_BITMAP,
+  if (g_ProgressDialog == nullptr) return;
+  SendDlgItemMessageW(g_ProgressDialog, control, STM_SETIMAGE, IMAGE_BITMAP,
                       reinterpret_cast<LPARAM>(worker.images[image]));
 }
 
@@ -216,7 +216,7 @@ void RemoveRememberedFolders(const Worker& worker) {
       RemoveDirectoryW(folder.c_str());  // the link only, whatever it leads to
     } else if (PathIsDirectoryEmptyW(folder.c_str()) && !RemoveDirectoryW(folder.c_str())) {
       Sleep(500);
-      if (!RemoveDirectoryW(folder.c_str()) && g_removal.rebootable) {
+      if (!RemoveDirectoryW(folder.c_str()) && g_Removal.rebootable) {
         MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
       }
     }
@@ -298,9 +298,9 @@ bool ReadOptions(Worker& worker) {
   if (worker.preProcessFile.size() > 259) worker.preProcessFile.resize(259);
   if (worker.preProcessArg.size() > 259) worker.preProcessArg.resize(259);
   worker.hideLogButton = ParseFlag(info.Value(L"Options", L"HollmereHideLogButton", 16));
-  g_removal.rebootable = ParseFlag(info.Value(L"Options", L"UninstallRebootable", 16));
-  g_removal.deleteIniSibling = ParseFlag(info.Value(L"Options", L"AutoUninstIni", 16));
-  g_removal.deleteDatSibling = ParseFlag(info.Value(L"Options", L"AutoUninstDat", 16));
+  g_Removal.rebootable = ParseFlag(info.Value(L"Options", L"UninstallRebootable", 16));
+  g_Removal.deleteIniSibling = ParseFlag(info.Value(L"Options", L"AutoUninstIni", 16));
+  g_Removal.deleteDatSibling = ParseFlag(info.Value(L"Options", L"AutoUninstDat", 16));
   for (unsigned i = 0;; ++i) {
     std::wstring entry = info.Numbered(L"Files", i, 780);
     if (entry.empty()) break;
@@ -310,7 +310,7 @@ bool ReadOptions(Worker& worker) {
   static const UINT kImageIds[3] = {IDB_STEP_DONE, IDB_STEP_CURRENT, IDB_STEP_PENDING};
   for (int i = 0; i < 3; ++i) {
     worker.images[i] = static_cast<HBITMAP>(LoadImageW(
-        g_instance, MAKEINTRESOURCEW(kImageIds[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+        g_Instance, MAKEINTRESOURCEW(kImageIds[i]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
   }
   return true;
 }
@@ -360,16 +360,16 @@ bool ShowProgress(Worker& worker) {
   SetExtensionRecordBase(nullptr, worker.title.c_str(), worker.uninstFile.c_str(), nullptr,
                          nullptr, nullptr);
   if (ExtensionModuleLoaded() && SendExtensionEvent(ExtEventUninstallStart) != 0) return false;
-  g_progressDialog = CreateDialogParamW(
-      g_instance, MAKEINTRESOURCEW(IsModernDialogSystem() ? IDD_PROGRESS_MODERN : IDD_PROGRESS),
+  g_ProgressDialog = CreateDialogParamW(
+      g_Instance, MAKEINTRESOURCEW(IsModernDialogSystem() ? IDD_PROGRESS_MODERN : IDD_PROGRESS),
       nullptr, ProgressDialogProc, 0);
-  if (g_progressDialog == nullptr) return false;
-  SetWindowTextW(g_progressDialog, worker.title.c_str());
+  if (g_ProgressDialog == nullptr) return false;
+  SetWindowTextW(g_ProgressDialog, worker.title.c_str());
   SetStepImage(worker, IDC_STEP_FILES, kImagePending);
   SetStepImage(worker, IDC_STEP_SHORTCUTS, kImagePending);
   SetStepImage(worker, IDC_STEP_REGISTRY, kImagePending);
   SetStepImage(worker, IDC_STEP_FILES, kImageCurrent);
-  ShowWindow(g_progressDialog, SW_SHOW);
+  ShowWindow(g_ProgressDialog, SW_SHOW);
   PumpMessages();
   OpenUninstallLog();
   if (!worker.skippedModule.empty()) {
@@ -415,7 +415,7 @@ void FinishStep(const Worker& worker, DWORD start, int done, int next) {
 // Progress step 1: COM servers and files.
 bool RemoveFiles(Worker& worker) {
   const DWORD start = GetTickCount();
-  UnregisterServersArgs args = {&worker, g_progressDialog};
+  UnregisterServersArgs args = {&worker, g_ProgressDialog};
   HANDLE thread = CreateThread(nullptr, 0, UnregisterServersThread, &args, 0, nullptr);
   if (thread) {
     PumpUntilSignalled(thread);
@@ -449,28 +449,28 @@ bool RemoveRegistry(Worker& worker) {
 // The log, the Close button and the final status, until the user closes.
 bool ShowOutcome(Worker& worker) {
   std::wstring log;
-  if (TakeUninstallLogText(&log)) SetDlgItemTextW(g_progressDialog, IDC_LOG_EDIT, log.c_str());
-  g_workDone = true;
-  SetDlgItemTextW(g_progressDialog, IDOK, LoadUninstallerString(IDS_CLOSE));
-  ShowWindow(GetDlgItem(g_progressDialog, IDOK), SW_SHOW);
-  if (!worker.hideLogButton) ShowWindow(GetDlgItem(g_progressDialog, IDC_DETAIL), SW_SHOW);
-  SetDlgItemTextW(g_progressDialog, IDC_STATUS_TEXT, LoadUninstallerString(IDS_UNINSTALL_COMPLETE));
+  if (TakeUninstallLogText(&log)) SetDlgItemTextW(g_ProgressDialog, IDC_LOG_EDIT, log.c_str());
+  g_WorkDone = true;
+  SetDlgItemTextW(g_ProgressDialog, IDOK, LoadUninstallerString(IDS_CLOSE));
+  ShowWindow(GetDlgItem(g_ProgressDialog, IDOK), SW_SHOW);
+  if (!worker.hideLogButton) ShowWindow(GetDlgItem(g_ProgressDialog, IDC_DETAIL), SW_SHOW);
+  SetDlgItemTextW(g_ProgressDialog, IDC_STATUS_TEXT, LoadUninstallerString(IDS_UNINSTALL_COMPLETE));
 
-  RunMessageLoop(g_progressDialog, nullptr, nullptr);
-  if (g_progressDialog) {
-    DestroyWindow(g_progressDialog);
-    g_progressDialog = nullptr;
+  RunMessageLoop(g_ProgressDialog, nullptr, nullptr);
+  if (g_ProgressDialog) {
+    DestroyWindow(g_ProgressDialog);
+    g_ProgressDialog = nullptr;
   }
   return true;
 }
 
 bool AskRestart(Worker& worker) {
   if (ExtensionModuleLoaded()) {
-    LONG answer = SendExtensionEvent(ExtEventUninstallQueryReboot, g_removal.restartNeeded ? 1 : 0);
-    if (answer == kExtensionResultRestart) g_removal.restartNeeded = true;
-    if (answer == kExtensionResultNoRestart) g_removal.restartNeeded = false;
+    LONG answer = SendExtensionEvent(ExtEventUninstallQueryReboot, g_Removal.restartNeeded ? 1 : 0);
+    if (answer == kExtensionResultRestart) g_Removal.restartNeeded = true;
+    if (answer == kExtensionResultNoRestart) g_Removal.restartNeeded = false;
   }
-  if (g_removal.restartNeeded) {
+  if (g_Removal.restartNeeded) {
     worker.restartChosen = MessageBoxW(nullptr, LoadUninstallerString(IDS_RESTART_PROMPT),
                                        UNINSTALLER_CAPTION,
                                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;

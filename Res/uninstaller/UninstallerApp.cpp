@@ -7,10 +7,10 @@
 #include "RemovalOps.h"
 #include "ResString.h"
 
-HINSTANCE g_instance = nullptr;
-HWND g_progressDialog = nullptr;
-bool g_workDone = false;
-RemovalSettings g_removal;
+HINSTANCE g_Instance = nullptr;
+HWND g_ProgressDialog = nullptr;
+bool g_WorkDone = false;
+RemovalSettings g_Removal;
 
 namespace {
 
@@ -60,12 +60,12 @@ bool IsModernDialogSystem() {
 }
 
 const wchar_t* LoadUninstallerString(UINT id) {
-  return LoadResText(g_instance, id, g_stringBuffer, _countof(g_stringBuffer));
+  return LoadResText(g_Instance, id, g_stringBuffer, _countof(g_stringBuffer));
 }
 
 int ShowErrorMessage(UINT id) {
-  HWND owner = g_progressDialog && IsWindow(g_progressDialog) ? g_progressDialog : nullptr;
-  return ShowResMessage(owner, g_instance, id, UNINSTALLER_CAPTION, MB_OK | MB_ICONERROR);
+  HWND owner = g_ProgressDialog && IsWindow(g_ProgressDialog) ? g_ProgressDialog : nullptr;
+  return ShowResMessage(owner, g_Instance, id, UNINSTALLER_CAPTION, MB_OK | MB_ICONERROR);
 }
 
 UninstallerRole ChooseRole(const wchar_t* tail, const wchar_t** infoPath) {

@@ -15,14 +15,14 @@
 
 struct RemovalSettings;
 
-extern HINSTANCE g_instance;
+extern HINSTANCE g_Instance;
 // The progress dialog once it exists (owner of message boxes).
-extern HWND g_progressDialog;
+extern HWND g_ProgressDialog;
 // Set when the removal is over: from then on Enter, Escape and "Close"
 // destroy the progress dialog.
-extern bool g_workDone;
+extern bool g_WorkDone;
 // The worker's removal options and its restart flag (RemovalOps.h).
-extern RemovalSettings g_removal;
+extern RemovalSettings g_Removal;
 
 // Chooses the newer progress-dialog template: set on NT-based systems of
 // version 6.4 or later with a workstation product type, or version 10 or

@@ -10,7 +10,7 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR tail, int) {
   // Nothing is ever loaded from the program's own or the current folder.
-  g_instance = instance;
+  g_Instance = instance;
   if (!vesmarin::HardenDllSearch()) {
     ShowErrorMessage(IDS_INIT_FAILED);
     return 0;

@@ -18,15 +18,15 @@
 class RemovalOps : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_instance = LoadLibraryExW(testsupport::BinPath(L"Hollmere64.exe").c_str(), nullptr,
+    g_Instance = LoadLibraryExW(testsupport::BinPath(L"Hollmere64.exe").c_str(), nullptr,
                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(g_instance, nullptr);
-    g_removal = RemovalSettings();
+    ASSERT_NE(g_Instance, nullptr);
+    g_Removal = RemovalSettings();
   }
   void TearDown() override {
     DiscardUninstallLog();
-    FreeLibrary(g_instance);
-    g_instance = nullptr;
+    FreeLibrary(g_Instance);
+    g_Instance = nullptr;
   }
 };
 

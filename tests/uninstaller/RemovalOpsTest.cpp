@@ -25,7 +25,7 @@ bool Touch(const std::wstring& path) { return testsupport::WriteTextFile(path, "
 
 TEST_F(RemovalOps, DeletesFilesWithTheirCompanionsAndLogsEach) {
   testsupport::TempDir dir(L"del");
-  g_removal.deleteIniSibling = true;
+  g_Removal.deleteIniSibling = true;
   for (const wchar_t* name : {L"app.EXE", L"app.ini", L"app.dat", L"app.pif", L"help.HLP",
                               L"help.gid", L"help.fts", L"guide.chm", L"guide.chw"}) {
     ASSERT_TRUE(Touch(dir / name));
@@ -52,7 +52,7 @@ TEST_F(RemovalOps, FoldersAreNeitherCompanionsNorDeletedFiles) {
   ASSERT_TRUE(Touch(dir / L"tool.exe"));
   ASSERT_TRUE(CreateDirectoryW((dir / L"tool.ini").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW((dir / L"data.txt").c_str(), nullptr));
-  g_removal.deleteIniSibling = true;
+  g_Removal.deleteIniSibling = true;
   ASSERT_TRUE(OpenUninstallLog());
   EXPECT_TRUE(DeleteFileLogged((dir / L"tool.exe").c_str()));
   EXPECT_FALSE(DeleteFileLogged((dir / L"data.txt").c_str()));
@@ -83,14 +83,14 @@ TEST_F(RemovalOps, FileHeldOpenIsScheduledForRestartOnlyWhenRebootable) {
   ASSERT_TRUE(OpenUninstallLog());
 
   EXPECT_FALSE(DeleteFileLogged(path.c_str()));
-  EXPECT_FALSE(g_removal.restartNeeded);
+  EXPECT_FALSE(g_Removal.restartNeeded);
   EXPECT_FALSE(testsupport::IsPendingDeletion(path));
 
-  g_removal.rebootable = true;
+  g_Removal.rebootable = true;
   bool scheduled = false;
   EXPECT_TRUE(DeleteInstalledFile(path.c_str(), &scheduled));
   EXPECT_TRUE(scheduled);
-  EXPECT_TRUE(g_removal.restartNeeded);
+  EXPECT_TRUE(g_Removal.restartNeeded);
   EXPECT_TRUE(testsupport::IsPendingDeletion(path));
   EXPECT_TRUE(DeleteFileLogged(path.c_str()));
   EXPECT_EQ(TakeLog(), L" " + path + L" - failed to delete.\r\n " + path +
