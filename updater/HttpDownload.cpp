@@ -89,16 +89,35 @@ bool IsRedirect(DWORD status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// Reads until want bytes are there or the body ends; false on a failed read.
-bool ReadChunk(HINTERNET request, BYTE* buffer, DWORD want, DWORD* got) {
+// Reads until want bytes are there or the body ends; false on a failed read
+// or a cancelled transfer. Each read takes only what has arrived, so that
+// every byte that comes counts as activity at once.
+bool ReadChunk(HINTERNET request, BYTE* buffer, DWORD want, DWORD* got, DownloadControl* control) {
   *got = 0;
   while (*got < want) {
+    DWORD available = 0;
+    if (!Net().InternetQueryDataAvailable(request, &available, 0, 0)) return false;
+    if (control && control->Cancelled()) return false;
+    if (available == 0) break;  // the body has ended
+    const DWORD ask = available < want - *got ? available : want - *got;
     DWORD read = 0;
-    if (!Net().InternetReadFile(request, buffer + *got, want - *got, &read)) return false;
+    if (!Net().InternetReadFile(request, buffer + *got, ask, &read)) return false;
+    if (control && control->Cancelled()) return false;
     if (read == 0) break;
+    if (control) control->Touch();
     *got += read;
   }
   return true;
+}
+
+// Hands one chunk to the callback unless the transfer is cancelled: 1 go
+// on, 0 the callback asked to stop, -1 cancelled.
+int Deliver(DownloadChunkCallback callback, const BYTE* data, DWORD length, DWORD total,
+            void* context, DownloadControl* control) {
+  if (control && !control->BeginDelivery()) return -1;
+  const int goOn = callback(data, length, total, context) ? 1 : 0;
+  if (control) control->EndDelivery();
+  return goOn;
 }
 
 // The absolute target of a redirect answer; false when there is none or it
@@ -117,19 +136,120 @@ bool RedirectTarget(HINTERNET request, const std::wstring& current, std::wstring
   return true;
 }
 
+// The open request of one transfer, watched by its control when there is
+// one: whoever closes it first (the transfer or a Cancel) closes it alone.
+class WatchedRequest {
+ public:
+  explicit WatchedRequest(DownloadControl* control) : control_(control) {}
+  ~WatchedRequest() { Close(); }
+  HINTERNET get() const { return handle_; }
+  // False when there is no request or the transfer is cancelled.
+  bool Open(HINTERNET handle) {
+    Close();
+    if (!handle) return false;
+    if (control_ && !control_->Watch(handle)) {
+      Net().InternetCloseHandle(handle);
+      return false;
+    }
+    handle_ = handle;
+    return true;
+  }
+  void Close() {
+    if (!handle_) return;
+    if (!control_ || control_->Unwatch(handle_)) Net().InternetCloseHandle(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  DownloadControl* control_;
+  HINTERNET handle_ = nullptr;
+};
+
 }  // namespace
 
-bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
-                 const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
-                 void* context) {
-  return DownloadUrl(userAgent, url, userName, password, callback, chunkSize, context, nullptr);
+DownloadControl::DownloadControl() : lastActivity_(GetTickCount64()) {
+  InitializeCriticalSection(&lock_);
+  InitializeCriticalSection(&delivery_);
+}
+
+DownloadControl::~DownloadControl() {
+  DeleteCriticalSection(&delivery_);
+  DeleteCriticalSection(&lock_);
+}
+
+void DownloadControl::Cancel() {
+  EnterCriticalSection(&lock_);
+  cancelled_ = true;
+  HINTERNET request = request_;
+  request_ = nullptr;
+  LeaveCriticalSection(&lock_);
+  // Closing the handle from here is what ends a read that waits on it; the
+  // transfer, finding it taken, leaves it alone.
+  if (request) Net().InternetCloseHandle(request);
+  // A chunk being handed over is finished first; none follows.
+  EnterCriticalSection(&delivery_);
+  LeaveCriticalSection(&delivery_);
+}
+
+bool DownloadControl::BeginDelivery() {
+  EnterCriticalSection(&delivery_);
+  if (!Cancelled()) return true;
+  LeaveCriticalSection(&delivery_);
+  return false;
+}
+
+void DownloadControl::EndDelivery() { LeaveCriticalSection(&delivery_); }
+
+bool DownloadControl::Cancelled() const {
+  EnterCriticalSection(&lock_);
+  const bool cancelled = cancelled_;
+  LeaveCriticalSection(&lock_);
+  return cancelled;
+}
+
+ULONGLONG DownloadControl::LastActivity() const {
+  EnterCriticalSection(&lock_);
+  const ULONGLONG last = lastActivity_;
+  LeaveCriticalSection(&lock_);
+  return last;
+}
+
+bool DownloadControl::Watch(HINTERNET request) {
+  EnterCriticalSection(&lock_);
+  const bool watched = !cancelled_;
+  if (watched) request_ = request;
+  LeaveCriticalSection(&lock_);
+  return watched;
+}
+
+bool DownloadControl::Unwatch(HINTERNET request) {
+  EnterCriticalSection(&lock_);
+  const bool ours = request_ == request && request != nullptr;
+  if (ours) request_ = nullptr;
+  LeaveCriticalSection(&lock_);
+  return ours;
+}
+
+void DownloadControl::Touch() {
+  EnterCriticalSection(&lock_);
+  lastActivity_ = GetTickCount64();
+  LeaveCriticalSection(&lock_);
 }
 
 bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
                  const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
-                 void* context, bool* leftDomain) {
-  if (leftDomain) *leftDomain = false;
+                 void* context) {
+  return DownloadUrl(userAgent, url, userName, password, callback, chunkSize, context,
+                     DownloadOptions());
+}
+
+bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
+                 const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
+                 void* context, const DownloadOptions& options) {
+  if (options.leftDomain) *options.leftDomain = false;
   if (!url || !callback || !SystemWinInet()) return false;
+  DownloadControl* const control = options.control;
+  if (control && control->Cancelled()) return false;
   const DWORD want = chunkSize == 0 || chunkSize > kDownloadChunk ? kDownloadChunk : chunkSize;
   const bool ownUser = userName && userName[0];
   const bool ownPassword = password && password[0];
@@ -137,9 +257,14 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
       (ownPassword && wcslen(password) >= kPartCapacity))
     return false;
 
+  // Copies: a transfer left behind by its caller uses nothing of the
+  // caller's after it has begun.
+  const std::wstring ownUserText = ownUser ? userName : L"";
+  const std::wstring ownPasswordText = ownPassword ? password : L"";
+
   InternetHandle session;
   InternetHandle connection;
-  InternetHandle request;
+  WatchedRequest request(control);
   std::wstring current = url;
   CrackedUrl parts;
   DWORD status = 0;
@@ -148,19 +273,20 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
     if (!CrackUrl(current.c_str(), &canonical, &parts)) return false;
     if (parts.schemeId != INTERNET_SCHEME_HTTP && parts.schemeId != INTERNET_SCHEME_HTTPS)
       return false;
-    // The first address is the caller's to check; every place a redirect
-    // leads to must lie inside the download domain.
-    if (hop > 0 && CheckHostSuffix(parts.host, kDownloadDomainSuffix) != 0) {
-      if (leftDomain) *leftDomain = true;
+    // The first address is the caller's to check; under the domain rule
+    // every place a redirect leads to must lie inside the download domain.
+    if (hop > 0 && options.redirects == RedirectRule::kDownloadDomain &&
+        CheckHostSuffix(parts.host, kDownloadDomainSuffix) != 0) {
+      if (options.leftDomain) *options.leftDomain = true;
       return false;
     }
     if (ownUser) {
-      wcscpy(parts.user, userName);
-      parts.userLength = static_cast<DWORD>(wcslen(userName));
+      wcscpy(parts.user, ownUserText.c_str());
+      parts.userLength = static_cast<DWORD>(ownUserText.size());
     }
     if (ownPassword) {
-      wcscpy(parts.password, password);
-      parts.passwordLength = static_cast<DWORD>(wcslen(password));
+      wcscpy(parts.password, ownPasswordText.c_str());
+      parts.passwordLength = static_cast<DWORD>(ownPasswordText.size());
     }
     const bool secure = parts.schemeId == INTERNET_SCHEME_HTTPS;
     if (!session.get()) {
@@ -169,6 +295,7 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
       SetTimeouts(session.get());
     }
     request.Close();
+    if (control && control->Cancelled()) return false;
     connection.reset(Net().InternetConnectW(session.get(), parts.host, parts.port,
                                       parts.userLength ? parts.user : nullptr,
                                       parts.passwordLength ? parts.password : nullptr,
@@ -179,11 +306,12 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
     DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD |
                   INTERNET_FLAG_NO_CACHE_WRITE;
     if (secure) flags |= INTERNET_FLAG_SECURE;
-    request.reset(Net().HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr,
-                                   nullptr, flags, 0));
-    if (!request.get()) return false;
+    if (!request.Open(Net().HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr,
+                                             nullptr, nullptr, flags, 0)))
+      return false;
     SetTimeouts(request.get());
     if (!Net().HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return false;
+    if (control && control->Cancelled()) return false;
     if (!QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE, &status)) return false;
     if (!IsRedirect(status)) break;
     if (hop == kMaxRedirects) return false;
@@ -200,17 +328,19 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
     while (received < total) {
       DWORD ask = total - received < want ? total - received : want;
       DWORD got = 0;
-      if (!ReadChunk(request.get(), buffer, ask, &got)) return false;
+      if (!ReadChunk(request.get(), buffer, ask, &got, control)) return false;
       if (got == 0) return false;  // the body ended before its announced length
-      if (!callback(buffer, got, total, context)) return true;
+      const int delivered = Deliver(callback, buffer, got, total, context, control);
+      if (delivered <= 0) return delivered == 0;
       received += got;
     }
     return true;
   }
   for (;;) {
     DWORD got = 0;
-    if (!ReadChunk(request.get(), buffer, want, &got)) return false;
+    if (!ReadChunk(request.get(), buffer, want, &got, control)) return false;
     if (got == 0) return true;
-    if (!callback(buffer, got, 0, context)) return true;
+    const int delivered = Deliver(callback, buffer, got, 0, context, control);
+    if (delivered <= 0) return delivered == 0;
   }
 }

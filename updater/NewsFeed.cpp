@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "BackgroundTransfer.h"
 #include "HttpDownload.h"
 #include "InternetDate.h"
 #include "NemdriftResource.h"
@@ -41,9 +42,9 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
   return text.size() > length && _wcsnicmp(text.c_str(), prefix, length) == 0;
 }
 
-// Downloads and decodes one icon; null when any step fails. The temporary
-// file is removed on every path.
-HBITMAP FetchIcon(const std::wstring& url) {
+// Downloads and decodes one icon within deadlineMs; null when any step
+// fails. The temporary file is removed on every path.
+HBITMAP FetchIcon(const std::wstring& url, DWORD deadlineMs) {
   wchar_t folder[MAX_PATH] = {};
   wchar_t path[MAX_PATH] = {};
   const DWORD length = GetTempPathW(MAX_PATH, folder);
@@ -53,8 +54,18 @@ HBITMAP FetchIcon(const std::wstring& url) {
   IconFile icon = {_wfopen(path, L"wb"), 0, false};
   if (icon.file) {
     const std::wstring agent = LoadStringResource(IDS_USER_AGENT);
-    const bool fetched = DownloadUrl(agent.c_str(), url.c_str(), nullptr, nullptr,
-                                     WriteChunkToFile, kDownloadChunk, &icon);
+    TransferLimits limits;
+    limits.deadlineMs = deadlineMs;
+    limits.stallMs = kRequestTimeoutMs;
+    const bool fetched = RunTransfer(
+        [&](DownloadControl& control) {
+          DownloadOptions options;
+          options.redirects = RedirectRule::kAnyHost;
+          options.control = &control;
+          return DownloadUrl(agent.c_str(), url.c_str(), nullptr, nullptr, WriteChunkToFile,
+                             kDownloadChunk, &icon, options);
+        },
+        nullptr, limits, nullptr, nullptr);
     const bool closed = fclose(icon.file) == 0;
     if (fetched && closed && !icon.failed && icon.written > 0) {
       HGLOBAL dib = nullptr;
@@ -96,7 +107,8 @@ bool ReadNewsFeed(const std::wstring& url, std::deque<NewsItem>& news) {
   if (!feed.Create()) return false;
   feed.SetAsync(false);
   std::string body;
-  if (url.empty() || !feed.SetUntrustedInput() || !FetchVersionList(url.c_str(), &body) ||
+  if (url.empty() || !feed.SetUntrustedInput() ||
+      !FetchVersionList(url.c_str(), &body, RedirectRule::kAnyHost) ||
       !feed.LoadBytes(body.data(), body.size()) || feed.HasDocumentType())
     return false;
 
@@ -107,6 +119,7 @@ bool ReadNewsFeed(const std::wstring& url, std::deque<NewsItem>& news) {
   if (!items.IsValid() || items.Length() == 0) return false;
 
   int fetches = 0;
+  ULONGLONG iconsStarted = 0;  // when the first icon download began
   for (zq_xml::KXMLNodeListIterator entry = items.Begin(); entry != items.End(); ++entry) {
     NewsItem item;
     const zq_xml::KXMLNode title = entry->SelectSingleNode(L"./title");
@@ -119,13 +132,16 @@ bool ReadNewsFeed(const std::wstring& url, std::deque<NewsItem>& news) {
     if (!category.IsValid()) continue;
     item.Category = category.Text();
     const std::wstring domain = category.Attributes().GetNamedItemText(L"domain");
+    const ULONGLONG iconTime = iconsStarted ? GetTickCount64() - iconsStarted : 0;
     if (!domain.empty() && !item.Category.empty() &&
         g_Updater.NewsIconCache.find(item.Category) == g_Updater.NewsIconCache.end() &&
-        fetches < kMaxNewsIconFetches) {
+        fetches < kMaxNewsIconFetches && iconTime < kIconSetDeadlineMs) {
       const std::wstring iconUrl = NewsIconUrl(domain, item.Category);
       if (!iconUrl.empty()) {
         ++fetches;
-        if (HBITMAP bitmap = FetchIcon(iconUrl)) {
+        if (!iconsStarted) iconsStarted = GetTickCount64();
+        const DWORD left = static_cast<DWORD>(kIconSetDeadlineMs - iconTime);
+        if (HBITMAP bitmap = FetchIcon(iconUrl, left < kIconDeadlineMs ? left : kIconDeadlineMs)) {
           NewsIcon icon;
           icon.Bitmap = bitmap;
           g_Updater.NewsIconCache[item.Category] = icon;

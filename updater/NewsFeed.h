@@ -12,11 +12,16 @@
 // one run.
 const DWORD kMaxNewsIconBytes = 256 * 1024;
 const int kMaxNewsIconFetches = 32;
+// The longest one icon, and all icons of the feed together, may take.
+const DWORD kIconDeadlineMs = 10000;
+const DWORD kIconSetDeadlineMs = 30000;
 
 // Appends the usable items of the feed at url to news (items for another
 // product or platform are left out), fetches the icons of their categories
 // into the icon cache, and sorts the list newest first. True when the list
-// holds at least one item.
+// holds at least one item. The feed and the icons are downloaded on a worker
+// thread while this thread dispatches its messages; redirects may lead to
+// any http or https address.
 bool ReadNewsFeed(const std::wstring& url, std::deque<NewsItem>& news);
 
 // Sorts newest first by each item's SortKey; undated items go last.

@@ -10,12 +10,13 @@
 
 #include <boost/format.hpp>
 
+#include <atomic>
 #include <cwchar>
 
+#include "BackgroundTransfer.h"
 #include "DownloadDomain.h"
 #include "HttpDownload.h"
 #include "Md5.h"
-#include "MessagePump.h"
 #include "NemdriftResource.h"
 #include "SystemDlls.h"
 #include "SystemHelpers.h"
@@ -31,12 +32,15 @@ const wchar_t kUpdateSignerName[] = NEMDRIFT_UPDATE_SIGNER;
 
 namespace {
 
-bool g_cancelled = false;
+// Set by the progress dialog's Cancel; read by the waiting loop and the
+// download's worker thread.
+std::atomic<bool> g_cancelled(false);
 
+// Used by the download's worker thread only, until the transfer ends.
 struct DownloadTarget {
   HANDLE file;
   Md5Context* md5;
-  HWND progress;
+  HWND progressBar;
   uint64_t written;
 };
 
@@ -56,16 +60,15 @@ INT_PTR CALLBACK DownloadProgressDialogProc(HWND dialog, UINT message, WPARAM wP
   return FALSE;
 }
 
+// Runs on the download's worker thread: the progress bar is only posted to.
 int UpdateDownloadCallback(const BYTE* data, DWORD length, DWORD total, void* context) {
   DownloadTarget* target = static_cast<DownloadTarget*>(context);
-  if (!PumpWaitingMessages(target->progress)) g_cancelled = true;
   if (g_cancelled || !target->file || target->file == INVALID_HANDLE_VALUE) return 0;
   DWORD written = 0;
   if (!WriteFile(target->file, data, length, &written, nullptr) || written != length) return 0;
   target->written += written;
-  if (total != 0)
-    SendDlgItemMessageW(target->progress, IDC_DOWNLOAD_PROGRESS, PBM_SETPOS,
-                        ProgressPercent(target->written, total), 0);
+  if (total != 0 && target->progressBar)
+    PostMessageW(target->progressBar, PBM_SETPOS, ProgressPercent(target->written, total), 0);
   Md5Update(target->md5, data, length);
   return 1;
 }
@@ -103,31 +106,47 @@ const UpdateItem* SelectedUpdate(HWND dialog) {
   return item->Kind == kUpdateItemKind ? item : nullptr;
 }
 
-// Downloads into the open file; its MD5 digest goes to digest. False when
-// the transfer failed or was cancelled.
+// Downloads into the open file on a worker thread while the progress
+// dialog answers; its MD5 digest goes to digest. There is no overall
+// deadline while bytes keep coming, but a transfer that receives nothing
+// for kRequestTimeoutMs ends. False when the transfer failed or was
+// cancelled.
 bool Download(HWND dialog, const UpdateItem& item, HANDLE file, wchar_t (&digest)[33],
               bool* leftDomain) {
   DownloadTarget target = {file, Md5Create(), nullptr, 0};
   if (!target.md5) return false;
-  target.progress = CreateDialogParamW(g_Updater.Instance, MAKEINTRESOURCEW(IDD_DOWNLOAD), dialog,
-                                       DownloadProgressDialogProc, 0);
-  if (target.progress) {
-    CenterWindowOver(target.progress, dialog);
-    ShowWindow(target.progress, SW_SHOW);
-    UpdateWindow(target.progress);
+  HWND progress = CreateDialogParamW(g_Updater.Instance, MAKEINTRESOURCEW(IDD_DOWNLOAD), dialog,
+                                     DownloadProgressDialogProc, 0);
+  if (progress) {
+    target.progressBar = GetDlgItem(progress, IDC_DOWNLOAD_PROGRESS);
+    CenterWindowOver(progress, dialog);
+    ShowWindow(progress, SW_SHOW);
+    UpdateWindow(progress);
   }
   EnableWindow(dialog, FALSE);
   g_cancelled = false;
   const std::wstring agent = LoadStringResource(IDS_USER_AGENT);
-  const bool ok = DownloadUrl(
-      agent.c_str(), item.FileURL.c_str(),
-      g_Updater.UpdaterLoginUser.empty() ? nullptr : g_Updater.UpdaterLoginUser.c_str(),
-      g_Updater.UpdaterLoginPass.empty() ? nullptr : g_Updater.UpdaterLoginPass.c_str(),
-      UpdateDownloadCallback, kDownloadChunk, &target, leftDomain);
-  // A Cancel pressed while the last read was waiting still counts.
-  if (target.progress && !PumpWaitingMessages(target.progress)) g_cancelled = true;
+  const wchar_t* user =
+      g_Updater.UpdaterLoginUser.empty() ? nullptr : g_Updater.UpdaterLoginUser.c_str();
+  const wchar_t* password =
+      g_Updater.UpdaterLoginPass.empty() ? nullptr : g_Updater.UpdaterLoginPass.c_str();
+  TransferLimits limits;
+  limits.stallMs = kRequestTimeoutMs;
+  TransferEnd end = TransferEnd::kFinished;
+  const bool ok = RunTransfer(
+      [&](DownloadControl& control) {
+        DownloadOptions options;
+        options.redirects = RedirectRule::kDownloadDomain;
+        options.control = &control;
+        options.leftDomain = leftDomain;
+        return DownloadUrl(agent.c_str(), item.FileURL.c_str(), user, password,
+                           UpdateDownloadCallback, kDownloadChunk, &target, options);
+      },
+      progress, limits, &g_cancelled, &end);
+  // A WM_QUIT while the download ran ends it like Cancel.
+  if (end == TransferEnd::kCancelled) g_cancelled = true;
   EnableWindow(dialog, TRUE);
-  if (target.progress) DestroyWindow(target.progress);
+  if (progress) DestroyWindow(progress);
   Md5FinishHex(target.md5, digest);
   return ok && !g_cancelled;
 }

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "BackgroundTransfer.h"
 #include "DownloadDomain.h"
 #include "HttpDownload.h"
 #include "InternetDate.h"
@@ -37,13 +38,24 @@ DWORD ToNumber(const std::wstring& text) {
 
 }  // namespace
 
-bool FetchVersionList(const wchar_t* url, std::string* body) {
+bool FetchVersionList(const wchar_t* url, std::string* body, RedirectRule redirects) {
   body->clear();
   BodyBuffer buffer = {body, false};
   const std::wstring agent = LoadStringResource(IDS_USER_AGENT);
-  if (!DownloadUrl(agent.c_str(), url, nullptr, nullptr, CollectBody, kDownloadChunk, &buffer))
-    return false;
-  return !buffer.tooLong;
+  TransferLimits limits;
+  limits.deadlineMs = kDocumentDeadlineMs;
+  limits.stallMs = kRequestTimeoutMs;
+  const bool fetched = RunTransfer(
+      [&](DownloadControl& control) {
+        DownloadOptions options;
+        options.redirects = redirects;
+        options.control = &control;
+        return DownloadUrl(agent.c_str(), url, nullptr, nullptr, CollectBody, kDownloadChunk,
+                           &buffer, options);
+      },
+      nullptr, limits, nullptr, nullptr);
+  if (!fetched) body->clear();
+  return fetched && !buffer.tooLong;
 }
 
 int GetModuleVersion(const wchar_t* path, DWORD* major, DWORD* minor, DWORD* build) {

@@ -7,10 +7,13 @@
 #include <deque>
 #include <string>
 
+#include "HttpDownload.h"
 #include "UpdateItem.h"
 
 // The largest version list taken from the server.
 const DWORD kMaxVersionListBytes = 1024 * 1024;
+// The longest a version list (or a news feed) may take to arrive.
+const DWORD kDocumentDeadlineMs = 30000;
 
 // Appends one item and gives true, or gives false with status set to a
 // VersionCheckStatus code (left alone when the settings name no version
@@ -28,5 +31,9 @@ int GetModuleVersion(const wchar_t* path, DWORD* major, DWORD* minor, DWORD* bui
 bool IsNewerVersion(const DWORD published[3], const DWORD installed[3]);
 
 // The version list's bytes as the server sent them; false when the download
-// fails or the body is longer than kMaxVersionListBytes.
-bool FetchVersionList(const wchar_t* url, std::string* body);
+// fails, takes longer than kDocumentDeadlineMs or the body is longer than
+// kMaxVersionListBytes. The download runs on a worker thread while this
+// thread dispatches its messages. redirects says where redirects may lead
+// (the version list stays inside the download domain, the news feed not).
+bool FetchVersionList(const wchar_t* url, std::string* body,
+                      RedirectRule redirects = RedirectRule::kDownloadDomain);

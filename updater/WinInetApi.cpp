@@ -17,6 +17,7 @@ bool Load(WinInetApi* api) {
          Bind(&api->HttpSendRequestW, "HttpSendRequestW") &&
          Bind(&api->HttpQueryInfoW, "HttpQueryInfoW") &&
          Bind(&api->InternetReadFile, "InternetReadFile") &&
+         Bind(&api->InternetQueryDataAvailable, "InternetQueryDataAvailable") &&
          Bind(&api->InternetCloseHandle, "InternetCloseHandle") &&
          Bind(&api->InternetSetOptionW, "InternetSetOptionW") &&
          Bind(&api->InternetCanonicalizeUrlW, "InternetCanonicalizeUrlW") &&

@@ -12,6 +12,7 @@ struct WinInetApi {
   decltype(&::HttpSendRequestW) HttpSendRequestW;
   decltype(&::HttpQueryInfoW) HttpQueryInfoW;
   decltype(&::InternetReadFile) InternetReadFile;
+  decltype(&::InternetQueryDataAvailable) InternetQueryDataAvailable;
   decltype(&::InternetCloseHandle) InternetCloseHandle;
   decltype(&::InternetSetOptionW) InternetSetOptionW;
   decltype(&::InternetCanonicalizeUrlW) InternetCanonicalizeUrlW;

@@ -238,8 +238,9 @@ TEST_F(MainDialog, AStartThatFailsKeepsTheDialogAndSaysSo) {
   ExpectNothingLeft();
 }
 
-TEST_F(MainDialog, CancelDuringTheDownloadLeavesNothing) {
-  WriteSettings(VersionListXml(Update(Narrow(ServerBase()) + "/trickle/200000", "setup.exe",
+TEST_F(MainDialog, CancelEndsADrippingDownloadAtOnceAndLeavesNothing) {
+  // 400 bytes announced, one sent every two seconds.
+  WriteSettings(VersionListXml(Update(Narrow(ServerBase()) + "/drip/400", "setup.exe",
                                       std::string(32, '0'))));
   DrivenProcess process;
   HWND dialog = StartAndUpdate(process);
@@ -247,14 +248,26 @@ TEST_F(MainDialog, CancelDuringTheDownloadLeavesNothing) {
   HWND progress = WaitForDialogWith(process, IDC_DOWNLOAD_PROGRESS);
   ASSERT_NE(progress, nullptr);
   EXPECT_FALSE(IsWindowEnabled(dialog)) << "the main dialog waits for the download";
-  Sleep(1000);
+  HWND cancel = GetDlgItem(progress, IDCANCEL);
+  EXPECT_TRUE(IsWindowVisible(cancel));
+  EXPECT_TRUE(IsWindowEnabled(cancel));
+  // The progress dialog answers all the while the bytes drip.
+  int unanswered = 0;
+  for (int i = 0; i < 25; ++i) {
+    if (!AnswersWithinASecond(progress)) ++unanswered;
+    Sleep(200);
+  }
+  EXPECT_EQ(unanswered, 0);
+  EXPECT_TRUE(IsWindow(progress));
+  const DWORD clicked = GetTickCount();
   PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(testsupport::WaitForWindowGone(progress, 20000));
-  for (int i = 0; i < 100 && !IsWindowEnabled(dialog); ++i) Sleep(50);
+  for (int i = 0; i < 100 && !IsWindowEnabled(dialog); ++i) Sleep(20);
   EXPECT_TRUE(IsWindowEnabled(dialog));
+  EXPECT_LT(GetTickCount() - clicked, 2000u) << "Cancel ends the download at once";
+  ExpectNothingLeft();
   Sleep(500);
   EXPECT_EQ(process.WaitForMessageBox(500), nullptr) << "a cancelled download says nothing";
-  ExpectNothingLeft();
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
 }

@@ -137,6 +137,35 @@ TEST_F(NewsFeed, KeepsCompleteItemsNewestFirstWithOneIconPerCategory) {
   EXPECT_EQ(ServerHits(L"/doc/escape.png"), 0);
 }
 
+TEST_F(NewsFeed, FeedAndIconsFollowRedirectsToAnyHostAtMostFiveTimes) {
+  PublishIcon("release", updatertest::RgbaIcon());
+  const std::string base = Narrow(updatertest::ServerBase());
+  // The loopback server under another name, outside the download domain.
+  const std::string other = "http://localhost" + base.substr(16);
+  const std::string iconsElsewhere = base + "/redirect/1?to=" + other + "/doc/icons-" +
+                                     Narrow(tag_) + "/";
+  const std::string feed =
+      Feed(Item("moved", "release", iconsElsewhere, "Thu, 02 Jan 2020 10:00:00 GMT"));
+  const std::wstring published = updatertest::PublishDocument(L"feed-" + tag_ + L".xml", feed);
+  const std::wstring path = published.substr(published.find(L"/doc/"));
+  const std::wstring otherBase = L"http://localhost" + updatertest::ServerBase().substr(16);
+
+  ASSERT_TRUE(ReadNewsFeed(updatertest::ServerBase() + L"/redirect/4?to=" + otherBase + path,
+                           g_Updater.News));
+  ASSERT_EQ(g_Updater.News.size(), 1u);
+  EXPECT_EQ(g_Updater.News.front().Title, L"moved");
+  ASSERT_EQ(g_Updater.NewsIconCache.size(), 1u) << "the icon came through its redirect";
+  EXPECT_NE(g_Updater.NewsIconCache[L"release"].Bitmap, nullptr);
+
+  updatertest::ResetUpdaterState();
+  EXPECT_FALSE(ReadNewsFeed(updatertest::ServerBase() + L"/redirect/5?to=" + otherBase + path,
+                            g_Updater.News))
+      << "six hops are too many";
+  EXPECT_FALSE(ReadNewsFeed(updatertest::ServerBase() + L"/redirect/0?to=ftp://127.0.0.1" + path,
+                            g_Updater.News));
+  EXPECT_TRUE(g_Updater.News.empty());
+}
+
 TEST_F(NewsFeed, OnlyVersionTwoFeedsCount) {
   const std::string items = Item("a", "c", "", "Thu, 02 Jan 2020 10:00:00 GMT");
   for (const char* version : {"0.92", "2.1", "x", "1e999"}) {

@@ -89,6 +89,12 @@ std::wstring PictureFolder() {
   return folder;
 }
 
+bool AnswersWithinASecond(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) != 0 ||
+         !IsWindow(window);
+}
+
 std::wstring WindowText(HWND window) {
   wchar_t text[512] = {};
   SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));

@@ -38,6 +38,9 @@ std::wstring PictureFolder();
 // boxes meanwhile and lets the dialog paint before returning it.
 HWND WaitForDialogWith(DrivenProcess& process, int control);
 std::wstring WindowText(HWND window);
+// True when the thread of window takes a message within a second, or the
+// window is gone meanwhile.
+bool AnswersWithinASecond(HWND window);
 // A visible top-level window of this process that records the updater's
 // notify message as the window property "notified".
 HWND MakeCallerWindow();

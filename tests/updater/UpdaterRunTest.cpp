@@ -3,6 +3,9 @@
 // window and the integrated mode.
 #include "UpdaterRunFixture.h"
 
+#include "NewsFeed.h"
+#include "VersionCheck.h"
+
 namespace {
 
 using namespace updatertest;
@@ -146,6 +149,91 @@ TEST_F(UpdaterRun, FailedChecksListTheFailureText) {
     ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
     EXPECT_EQ(process.ExitCode(), 0u);
   }
+}
+
+// Watches the gathering dialog of process until the main dialog comes:
+// every question asked of the gathering dialog must be answered within a
+// second. The main dialog, or null when it did not come in time.
+HWND WatchGatheringUntilMainDialog(DrivenProcess& process, int* asked, int* unanswered) {
+  *asked = *unanswered = 0;
+  const DWORD start = GetTickCount();
+  while (process.Running() && GetTickCount() - start < 120000) {
+    std::vector<HWND> found = process.DialogsWithControl(IDC_UPDATE_LIST);
+    if (!found.empty()) return found[0];
+    for (HWND gathering : process.DialogsWithControl(IDC_GATHERING_TEXT)) {
+      ++*asked;
+      if (!AnswersWithinASecond(gathering)) ++*unanswered;
+    }
+    Sleep(200);
+  }
+  return nullptr;
+}
+
+TEST_F(UpdaterRun, ADrippingVersionListKeepsTheWindowAnsweringAndEndsByItsDeadline) {
+  // One byte every two seconds: no read ever times out.
+  WriteSettings("", "", updatertest::ServerBase() + L"/drip/1000");
+  NotFirstRun(1);
+  DrivenProcess process;
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(process.Start(Line(L"")));
+  int asked = 0;
+  int unanswered = 0;
+  HWND dialog = WatchGatheringUntilMainDialog(process, &asked, &unanswered);
+  ASSERT_NE(dialog, nullptr);
+  const DWORD took = GetTickCount() - start;
+  EXPECT_GE(took, kDocumentDeadlineMs - 1000);
+  EXPECT_LT(took, kDocumentDeadlineMs + 15000);
+  EXPECT_GE(asked, 20);
+  EXPECT_EQ(unanswered, 0) << "of " << asked << " questions";
+  EXPECT_EQ(ListRows(GetDlgItem(dialog, IDC_UPDATE_LIST)),
+            std::vector<std::wstring>{L"The update check failed."});
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+  EXPECT_EQ(process.ExitCode(), 0u);
+}
+
+TEST_F(UpdaterRun, IconsThatNeverArriveEndByTheirDeadlinesWhileTheWindowAnswers) {
+  // Five categories whose icons drip: each icon has its own deadline and
+  // all of them together one more, so the last ones are never asked for.
+  const std::wstring base = updatertest::ServerBase();
+  std::string items;
+  for (int i = 1; i <= 5; ++i)
+    items += "<item><title>News " + std::to_string(i) + "</title><link>http://127.0.0.1:1/</link>"
+             "<category domain=\"" + Narrow(base) + "/drip/5000/" + Narrow(tag_) + "/\">c" +
+             std::to_string(i) + "</category><pubDate>Tue, 0" + std::to_string(i) +
+             " Dec 2026 09:00:00 +0900</pubDate><description>d</description></item>";
+  const std::wstring feed = updatertest::PublishDocument(
+      L"feed-" + tag_ + L".xml",
+      "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel>" + items + "</channel></rss>");
+  listUrl_ = updatertest::PublishDocument(L"run-" + tag_ + L".xml",
+                                          VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  ASSERT_TRUE(testsupport::WriteTextFile(
+      dir_ / L"Nemdrift.xml",
+      updatertest::SettingsXml(Narrow(regKey_),
+                               "<VersionInfoURL>" + Narrow(listUrl_) +
+                                   "</VersionInfoURL><Component><ID>VESMARIN6</ID><Name>Vesmarin "
+                                   "6</Name><Module type=\"def\">product.ini</Module></Component>",
+                               Narrow(feed))));
+  NotFirstRun(1);
+  DrivenProcess process;
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(process.Start(Line(L"")));
+  int asked = 0;
+  int unanswered = 0;
+  HWND dialog = WatchGatheringUntilMainDialog(process, &asked, &unanswered);
+  ASSERT_NE(dialog, nullptr);
+  const DWORD took = GetTickCount() - start;
+  EXPECT_GE(took, kIconSetDeadlineMs - 1000);
+  EXPECT_LT(took, kIconSetDeadlineMs + 15000);
+  EXPECT_EQ(unanswered, 0) << "of " << asked << " questions";
+  EXPECT_EQ(ListRows(GetDlgItem(dialog, IDC_NEWS_LIST)).size(), 5u) << "the news itself is there";
+  const std::wstring icons = L"/drip/5000/" + tag_ + L"/c";
+  EXPECT_EQ(updatertest::ServerHits(icons + L"1.png"), 1);
+  EXPECT_EQ(updatertest::ServerHits(icons + L"3.png"), 1);
+  EXPECT_EQ(updatertest::ServerHits(icons + L"4.png"), 0) << "the icons' time was up";
+  EXPECT_EQ(updatertest::ServerHits(icons + L"5.png"), 0);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
 }
 
 TEST_F(UpdaterRun, CallerWindowOwnsTheDialogAndIsDisabledMeanwhile) {

@@ -11,6 +11,7 @@ ways a hostile or broken server would:
   /nolength/<n>      n pattern bytes, no Content-Length, closes
   /slow/<n>          announces n bytes, sends 10 and stalls for a minute
   /trickle/<n>       announces n bytes, sends 100 every 0.2 s for a minute
+  /drip/<n>          announces n bytes, sends 1 every 2 s for up to two minutes
   /echo              the request target (path and query) as the body
   /status/<code>     that status with a plain-text body
   /xml404            404 with a well-formed XML body
@@ -105,6 +106,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     self.wfile.flush()
                     sent += 100
                     time.sleep(0.2)
+                self.close_connection = True
+                return
+            if head == "drip":
+                n = int(arg)
+                self.send_response(200)
+                self.send_header("Content-Length", str(n))
+                self.end_headers()
+                self.wfile.flush()
+                data = pattern(n)
+                deadline = time.time() + 120
+                for i in range(n):
+                    if time.time() >= deadline:
+                        break
+                    time.sleep(2)
+                    self.wfile.write(data[i:i + 1])
+                    self.wfile.flush()
                 self.close_connection = True
                 return
             if head == "echo":
