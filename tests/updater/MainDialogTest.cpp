@@ -259,6 +259,7 @@ TEST_F(MainDialog, CancelEndsADrippingDownloadAtOnceAndLeavesNothing) {
   }
   EXPECT_EQ(unanswered, 0);
   EXPECT_TRUE(IsWindow(progress));
+  EXPECT_TRUE(testsupport::SaveWindowBitmap(progress, PictureFolder() + L"nemdrift-download-drip-en.bmp"));
   const DWORD clicked = GetTickCount();
   PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(testsupport::WaitForWindowGone(progress, 20000));
