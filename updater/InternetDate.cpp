@@ -1,5 +1,6 @@
 #include "InternetDate.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -42,17 +43,21 @@ bool ReadMonthName(const char*& p, WORD* month) {
   return false;
 }
 
-// The zone as an offset of the form +-HHMM.
+// The zone as an offset of the form +-HHMM. A numeric zone is read as atoi
+// reads the text after its sign ("+900" is nine hours, "+2400" a whole day);
+// a number that does not fit an int is no zone.
 bool ZoneOffset(const char* zone, int* offset) {
   if (zone[0] == '+' || zone[0] == '-') {
-    const char* digits = zone + 1;
-    if (strlen(digits) != 4) return false;
-    for (int i = 0; i < 4; ++i)
-      if (!IsDigit(digits[i])) return false;
-    const int hours = (digits[0] - '0') * 10 + (digits[1] - '0');
-    const int minutes = (digits[2] - '0') * 10 + (digits[3] - '0');
-    if (hours > 23 || minutes >= 60) return false;
-    *offset = (hours * 100 + minutes) * (zone[0] == '-' ? -1 : 1);
+    const char* p = zone + 1;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    long long value = 0;
+    for (; IsDigit(*p); ++p) {
+      value = value * 10 + (*p - '0');
+      if (value > INT_MAX) return false;
+    }
+    if (negative) value = -value;
+    *offset = static_cast<int>(zone[0] == '-' ? -value : value);
     return true;
   }
   static const struct {

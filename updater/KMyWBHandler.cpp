@@ -20,8 +20,10 @@ void OpenInUserBrowser(HWND owner, const std::wstring& url) {
 
 bool IsWebAddress(const std::wstring& url) {
   if (!StartsWithNoCase(url, L"http://") && !StartsWithNoCase(url, L"https://")) return false;
+  // A quote would end the address where the shell puts it in quotes on the
+  // browser's command line, and what follows would become arguments.
   for (wchar_t c : url)
-    if (c < 0x20 || c == 0x7f) return false;
+    if (c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == L'"') return false;
   return true;
 }
 

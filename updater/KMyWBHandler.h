@@ -30,5 +30,5 @@ class KMyWBHandler : public KWebBrowserHandler {
 };
 
 // True for an address that may go to the user's browser: http:// or
-// https:// followed by something, without control characters.
+// https:// followed by something, without control characters or quotes.
 bool IsWebAddress(const std::wstring& url);

@@ -70,6 +70,20 @@ void SetUpList(HWND list) {
   SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 }
 
+// Once the rows are in, the column takes the client width left beside a
+// vertical scroll bar (also one the list has not shown yet), so that no
+// horizontal one is needed.
+void FitColumn(HWND list) {
+  RECT client;
+  GetClientRect(list, &client);
+  int width = client.right - client.left;
+  const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
+  const LRESULT rows = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  if (!(style & WS_VSCROLL) && rows > SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0))
+    width -= GetSystemMetrics(SM_CXVSCROLL);
+  if (width > 0) SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0));
+}
+
 void AddRow(HWND list, int row, std::wstring text, int image, const void* record) {
   LVITEMW item = {};
   item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
@@ -100,6 +114,7 @@ void FillUpdateList(HWND dialog) {
   int row = 0;
   for (const UpdateItem& update : g_Updater.Updates)
     AddRow(list, row++, UpdateRowText(update, g_Updater.CheckFailed), 0, &update);
+  FitColumn(list);
   SelectRow(list, 0);
 }
 
@@ -126,6 +141,7 @@ void FillNewsList(HWND dialog) {
     const int image = icon == g_Updater.NewsIconCache.end() ? 0 : icon->second.Index;
     AddRow(list, row++, NewsRowText(news), image, &news);
   }
+  FitColumn(list);
   SelectRow(list, 0);
 }
 

@@ -115,6 +115,9 @@ int DecodeInto(PngJob* job) {
       if (depth < 8) png_set_packing(job->png);
       indexed = true;
       outBits = hasTrns ? 32 : (depth == 2 ? 8 : depth);
+      // The data may name entries past the palette: the DIB's table holds
+      // every index its depth can, those past the palette black.
+      if (outBits <= 8) tableSize = 1u << outBits;
       break;
     }
     case PNG_COLOR_TYPE_GRAY: {

@@ -18,6 +18,7 @@
 #include "HttpDownload.h"
 #include "Md5.h"
 #include "NemdriftResource.h"
+#include "Sha256.h"
 #include "SystemDlls.h"
 #include "SystemHelpers.h"
 #include "UpdaterState.h"
@@ -27,8 +28,12 @@
 #ifndef NEMDRIFT_UPDATE_SIGNER
 #error "NEMDRIFT_UPDATE_SIGNER must be set by the build"
 #endif
+#ifndef NEMDRIFT_UPDATE_SIGNER_KEY
+#error "NEMDRIFT_UPDATE_SIGNER_KEY must be set by the build"
+#endif
 
 const wchar_t kUpdateSignerName[] = NEMDRIFT_UPDATE_SIGNER;
+const wchar_t kUpdateSignerKey[] = NEMDRIFT_UPDATE_SIGNER_KEY;
 
 namespace {
 
@@ -180,8 +185,32 @@ bool IsBareFileName(const std::wstring& name) {
   return true;
 }
 
+namespace {
+
+typedef BOOL(WINAPI* EncodeObjectFn)(DWORD, LPCSTR, const void*, DWORD, PCRYPT_ENCODE_PARA, void*,
+                                     DWORD*);
+
+// True when the SHA-256 digest of the certificate's SubjectPublicKeyInfo,
+// DER-encoded, is the hexadecimal digest pinned (letter case aside); never
+// for an empty pin.
+bool PublicKeyMatches(EncodeObjectFn encode, const CERT_INFO& certificate, const wchar_t* pinned) {
+  if (!pinned || wcslen(pinned) != 64) return false;
+  BYTE* der = nullptr;
+  DWORD size = 0;
+  if (!encode(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, &certificate.SubjectPublicKeyInfo,
+              CRYPT_ENCODE_ALLOC_FLAG, nullptr, &der, &size) ||
+      !der)
+    return false;
+  std::wstring digest;
+  const bool hashed = vesmarin::Sha256Hex(der, size, &digest);
+  LocalFree(der);
+  return hashed && _wcsicmp(digest.c_str(), pinned) == 0;
+}
+
+}  // namespace
+
 bool VerifyUpdateSignature(HWND owner, const wchar_t* path, HANDLE file,
-                           const wchar_t* signerName, bool* valid) {
+                           const wchar_t* signerName, const wchar_t* signerKey, bool* valid) {
   typedef LONG(WINAPI * VerifyFn)(HWND, GUID*, LPVOID);
   typedef CRYPT_PROVIDER_DATA*(WINAPI * ProvDataFn)(HANDLE);
   typedef CRYPT_PROVIDER_SGNR*(WINAPI * SignerFn)(CRYPT_PROVIDER_DATA*, DWORD, BOOL, DWORD);
@@ -192,7 +221,9 @@ bool VerifyUpdateSignature(HWND owner, const wchar_t* path, HANDLE file,
   const SignerFn signerOf =
       vesmarin::SystemProc<SignerFn>(L"wintrust.dll", "WTHelperGetProvSignerFromChain");
   const NameFn nameOf = vesmarin::SystemProc<NameFn>(L"crypt32.dll", "CertGetNameStringW");
-  if (!verify || !provData || !signerOf || !nameOf) return false;
+  const EncodeObjectFn encode =
+      vesmarin::SystemProc<EncodeObjectFn>(L"crypt32.dll", "CryptEncodeObjectEx");
+  if (!verify || !provData || !signerOf || !nameOf || !encode) return false;
 
   WINTRUST_FILE_INFO fileInfo = {};
   fileInfo.cbStruct = sizeof fileInfo;
@@ -212,11 +243,13 @@ bool VerifyUpdateSignature(HWND owner, const wchar_t* path, HANDLE file,
     CRYPT_PROVIDER_DATA* provider = provData(data.hWVTStateData);
     CRYPT_PROVIDER_SGNR* signer = provider ? signerOf(provider, 0, FALSE, 0) : nullptr;
     if (signer && signer->csCertChain > 0 && signer->pasCertChain &&
-        signer->pasCertChain[0].pCert) {
+        signer->pasCertChain[0].pCert && signer->pasCertChain[0].pCert->pCertInfo) {
+      PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
       wchar_t name[256] = {};
-      if (nameOf(signer->pasCertChain[0].pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name,
-                 256) > 1)
-        signerMatches = signerName && wcscmp(name, signerName) == 0;
+      const bool nameMatches =
+          nameOf(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name, 256) > 1 &&
+          signerName && wcscmp(name, signerName) == 0;
+      signerMatches = nameMatches && PublicKeyMatches(encode, *certificate->pCertInfo, signerKey);
     }
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
@@ -296,7 +329,8 @@ void InstallSelectedUpdate(HWND dialog) {
     return ShowError(dialog, IDS_DOWNLOAD_FAILED);
   }
   bool valid = false;
-  if (!VerifyUpdateSignature(dialog, path.c_str(), held, kUpdateSignerName, &valid)) {
+  if (!VerifyUpdateSignature(dialog, path.c_str(), held, kUpdateSignerName, kUpdateSignerKey,
+                             &valid)) {
     CloseHandle(held);
     RemoveDownload(path, folder);
     return ShowError(dialog, IDS_NO_SIGNATURE_CHECK);

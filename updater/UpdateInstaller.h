@@ -22,12 +22,16 @@ bool IsBareFileName(const std::wstring& name);
 // total is 0, at most 100.
 unsigned ProgressPercent(uint64_t position, uint64_t total);
 
-// The signer name an update must carry to be started (a build setting).
+// The signer an update must carry to be started (build settings): the
+// certificate's display name, and the SHA-256 digest (64 hexadecimal
+// digits) of its SubjectPublicKeyInfo.
 extern const wchar_t kUpdateSignerName[];
+extern const wchar_t kUpdateSignerKey[];
 
 // Checks the Authenticode signature of the open file (path names it).
 // False when the check is not available on this system (wintrust.dll or
 // crypt32.dll missing); otherwise true, with *valid set when the signature
-// holds and its signer is signerName.
+// holds and its signer's certificate is named signerName and holds the
+// public key whose digest is signerKey.
 bool VerifyUpdateSignature(HWND owner, const wchar_t* path, HANDLE file,
-                           const wchar_t* signerName, bool* valid);
+                           const wchar_t* signerName, const wchar_t* signerKey, bool* valid);

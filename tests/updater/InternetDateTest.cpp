@@ -54,6 +54,24 @@ TEST(InternetDate, ZonesMoveTheTimeToUtc) {
   EXPECT_EQ(Parse(L"Tue, 01 Jan 2026 00:30:00 +0100"), "2025-12-31 23:30:00");
 }
 
+TEST(InternetDate, NumericZonesAreReadAsNumbersNotAsFourDigits) {
+  // Hours are the number's hundreds and minutes its remainder, whatever
+  // the number of digits.
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 +900"), "2026-12-08 00:00:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 +2400"), "2026-12-07 09:00:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 -2400"), "2026-12-09 09:00:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 +9"), "2026-12-08 08:51:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 +0960"), "2026-12-07 23:00:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 -130"), "2026-12-08 10:30:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 +10000"), "2026-12-04 05:00:00");
+  // The digits end the number; a sign alone is an offset of nothing.
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 +09x0"), "2026-12-08 08:51:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 -"), "2026-12-08 09:00:00");
+  EXPECT_EQ(Parse(L"Tue, 08 Dec 2026 09:00:00 +-0500"), "2026-12-08 14:00:00");
+  // Asctime order with a short zone.
+  EXPECT_EQ(Parse(L"Tue Dec  8 09:00:00 2026 +900"), "2026-12-08 00:00:00");
+}
+
 TEST(InternetDate, TwoDigitYears) {
   EXPECT_EQ(Parse(L"Sun, 06 Nov 69 08:49:37 GMT"), "2069-11-06 08:49:37");
   EXPECT_EQ(Parse(L"Sun, 06 Nov 70 08:49:37 GMT"), "2070-11-06 08:49:37");
@@ -82,12 +100,11 @@ TEST(InternetDate, HostileTextsAreRefusedNotWrapped) {
   EXPECT_EQ(Parse(L"Sun, 06 Nov 67530 08:49:37 GMT"), "fail");
   EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 65544:49:37 GMT"), "fail");
   EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:000000037 GMT"), "fail");
-  // Offsets are +-HHMM with minutes under 60.
-  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +0960"), "fail");
-  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +99999999"), "fail");
-  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +9"), "fail");
-  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 -"), "fail");
-  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +09x0"), "fail");
+  // A numeric zone too large for an int is refused rather than wrapped.
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +2147483648"), "fail");
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 -99999999999999"), "fail");
+  // A zone that moves the time before 1601 is no date.
+  EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 +2147483647"), "fail");
   EXPECT_EQ(Parse(L"Sun, 06 Nov 1994 08:49:37 GMTGMTGMTGMTGMTGMT"), "fail");
   // A text longer than the conversion buffer is no date, even when it
   // starts like one.

@@ -169,6 +169,17 @@ TEST_F(BrowserHandler, ThePaneStaysOnAboutBlankAndOnlyWebLinksLeaveIt) {
       L"http://127.0.0.1:1/news?id=7");
   EXPECT_EQ(Invoke(DISPID_NEWWINDOW3, newWindow.Params()), S_OK);
   EXPECT_EQ(cancel, VARIANT_TRUE);
+  // Addresses that would break out of the browser's quoted argument are
+  // cancelled and never reach the shell.
+  for (const wchar_t* bad : {L"http://127.0.0.1:1/a\" --quoted-switch \"",
+                             L"http://127.0.0.1:1/a\r\n--control-switch"}) {
+    cancel = VARIANT_FALSE;
+    Arguments badWindow;
+    badWindow.Empty().BoolOut(&cancel).Number(0).Text(L"").Text(bad);
+    EXPECT_EQ(Invoke(DISPID_NEWWINDOW3, badWindow.Params()), S_OK);
+    EXPECT_EQ(cancel, VARIANT_TRUE);
+    EXPECT_TRUE(NavigationCancelled(bad));
+  }
   cancel = VARIANT_FALSE;
   Arguments fileWindow;
   fileWindow.Empty().BoolOut(&cancel).Number(0).Text(L"").Text(L"file:///C:/x.exe");
@@ -179,7 +190,20 @@ TEST_F(BrowserHandler, ThePaneStaysOnAboutBlankAndOnlyWebLinksLeaveIt) {
   EXPECT_NE(opened.find("http://127.0.0.1:1/news?id=7"), std::string::npos) << opened;
   EXPECT_EQ(opened.find("file:"), std::string::npos) << opened;
   EXPECT_EQ(opened.find("notepad"), std::string::npos) << opened;
+  EXPECT_EQ(opened.find("switch"), std::string::npos) << opened;
   SetEnvironmentVariableW(L"ENVPROBE_OUT", nullptr);
+}
+
+TEST(WebAddress, OnlyPlainHttpAddressesGoToTheBrowser) {
+  for (const wchar_t* good : {L"http://127.0.0.1/", L"HTTPS://example.com/a b?x='1'#top",
+                              L"http://example.com/\u00e9t\u00e9"})
+    EXPECT_TRUE(IsWebAddress(good)) << testsupport::Narrow(good);
+  for (const wchar_t* bad :
+       {L"http://", L"ftp://example.com/", L"file:///C:/x.exe", L"javascript:alert(1)",
+        L"http://example.com/\"", L"http://example.com/a\" -x", L"http://example.com/\t",
+        L"http://example.com/\x7f", L"http://example.com/\x85", L"http://example.com/\x9f",
+        L" http://example.com/"})
+    EXPECT_FALSE(IsWebAddress(bad)) << testsupport::Narrow(bad);
 }
 
 TEST_F(BrowserHandler, HostUiHasNoMenuOrBorderAndFocusReturnsToTheList) {

@@ -142,7 +142,15 @@ class MainDialog : public UpdaterRun {
   std::set<std::wstring> before_;
 };
 
-TEST_F(MainDialog, SignedUpdateDownloadsVerifiesAndStarts) {
+TEST_F(MainDialog, OnlyAnUpdateSignedWithThePinnedKeyStarts) {
+  // Signed by a fresh certificate that carries the pinned signer's name:
+  // refused, never started, and the download is gone.
+  EXPECT_NE(ErrorAfterUpdate(Update(Publish(L"update-impostor.exe"), "Setup 5.4.exe",
+                                    Md5Of(L"update-impostor.exe")))
+                .find(L"[Code=2006]"), std::wstring::npos);
+  ExpectNothingLeft();
+
+  // The genuine signer's update downloads, verifies and starts.
   WriteSettings(VersionListXml(Update(Publish(L"update-signed.exe"), "Setup 5.4.exe",
                                       Md5Of(L"update-signed.exe"))));
   DrivenProcess process;
@@ -344,6 +352,43 @@ TEST_F(MainDialog, NewsTabListsTheFeedNewestFirstAndRecordsTheStamp) {
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
   RegDeleteKeyValueW(HKEY_CURRENT_USER, commonKey.c_str(), L"LastRSSItemDate");
+}
+
+TEST_F(MainDialog, ALongNewsListScrollsOnlyVertically) {
+  std::string items;
+  for (int day = 1; day <= 14; ++day)
+    items += NewsItemXml("News of day " + std::to_string(day), "release", "",
+                         "Thu, " + std::to_string(day) + " Jan 2026 10:00:00 GMT");
+  const std::wstring feedUrl = PublishDocument(
+      L"long-feed-" + tag_ + L".xml",
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>" + items +
+          "</channel></rss>");
+  listUrl_ = PublishDocument(L"list-" + tag_ + L".xml",
+                             VersionListXml(ComponentXml("VESMARIN6", 5, 3, 0)));
+  ASSERT_TRUE(testsupport::WriteTextFile(
+      dir_ / L"Nemdrift.xml",
+      SettingsXml(Narrow(regKey_),
+                  "<VersionInfoURL>" + Narrow(listUrl_) +
+                      "</VersionInfoURL><Component><ID>VESMARIN6</ID><Name>Vesmarin 6</Name>"
+                      "<Module type=\"def\">product.ini</Module></Component>",
+                  Narrow(feedUrl))));
+  NotFirstRun(2);
+  DrivenProcess process;
+  ASSERT_TRUE(process.Start(Line(L"")));
+  HWND dialog = WaitForMainDialog(process);
+  ASSERT_NE(dialog, nullptr);
+  HWND news = GetDlgItem(dialog, IDC_NEWS_LIST);
+  for (int i = 0; i < 100 && !IsWindowVisible(news); ++i) Sleep(50);
+  ASSERT_TRUE(IsWindowVisible(news));
+  ASSERT_EQ(ListRows(news).size(), 14u);
+  const LONG_PTR style = GetWindowLongPtrW(news, GWL_STYLE);
+  EXPECT_TRUE(style & WS_VSCROLL) << "14 rows do not fit";
+  EXPECT_FALSE(style & WS_HSCROLL) << "the one column fits beside the vertical bar";
+  RECT client;
+  GetClientRect(news, &client);
+  EXPECT_LE(SendMessageW(news, LVM_GETCOLUMNWIDTH, 0, 0), client.right);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
 }
 
 TEST_F(MainDialog, WithoutNewsTheNewsTabIsRefused) {

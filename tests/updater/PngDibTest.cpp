@@ -96,9 +96,9 @@ TEST_F(PngDib, PaletteImagesKeepTheirDepthOrTakeTheAlphaOfTheirEntries) {
   // 4-bit indexes 0,1,2,1 stay 4-bit with the palette as colour table.
   ASSERT_EQ(Decode(PngFile(4, 1, 4, 3, {Bytes({0x01, 0x21})}, {{"PLTE", palette}})), kPngOk);
   EXPECT_EQ(Header().biBitCount, 4);
-  EXPECT_EQ(Header().biClrUsed, 3u);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Table()), 12),
-            Bytes({0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255}));
+  EXPECT_EQ(Header().biClrUsed, 16u) << "a table for every index of the depth";
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Table()), 16),
+            Bytes({0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 0, 0, 0, 255}));
   EXPECT_EQ(Bits()[0], 0x01);
   EXPECT_EQ(Bits()[1], 0x21);
   TearDown();
@@ -124,6 +124,42 @@ TEST_F(PngDib, IndexesPastAShortPaletteAreBlack) {
   EXPECT_EQ(Pixel32(0, 0), Bytes({60, 50, 40, 255}));
   EXPECT_EQ(Pixel32(1, 0), Bytes({0, 0, 0, 255}));
   EXPECT_EQ(Pixel32(2, 0), Bytes({0, 0, 0, 255}));
+  TearDown();
+  header_ = nullptr;
+  dib_ = nullptr;
+
+  // Without tRNS the indexes stay, and the table covers every one of them.
+  ASSERT_EQ(Decode(PngFile(3, 1, 8, 3, {Bytes({1, 7, 248})}, {{"PLTE", palette}})), kPngOk);
+  EXPECT_EQ(Header().biBitCount, 8);
+  EXPECT_EQ(Header().biClrUsed, 256u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Table() + 4), 4), Bytes({60, 50, 40, 255}));
+  for (int index : {2, 7, 248, 255})
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(Table() + 4 * index), 4),
+              Bytes({0, 0, 0, 255}))
+        << index;
+  EXPECT_EQ(Bits()[2], 248);
+  EXPECT_EQ(GlobalSize(dib_), 40u + 4 * 256 + 4);
+  // The bitmap made from it shows those pixels black.
+  HBITMAP bitmap = CreateBitmapFromDib(dib_);
+  ASSERT_NE(bitmap, nullptr);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  EXPECT_EQ(GetPixel(memory, 0, 0), RGB(40, 50, 60));
+  EXPECT_EQ(GetPixel(memory, 2, 0), RGB(0, 0, 0));
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(bitmap);
+  // A one-bit image of a one-entry palette: its second index is black too.
+  TearDown();
+  header_ = nullptr;
+  dib_ = nullptr;
+  ASSERT_EQ(Decode(PngFile(2, 1, 1, 3, {Bytes({0x40})}, {{"PLTE", Bytes({9, 8, 7})}})), kPngOk);
+  EXPECT_EQ(Header().biBitCount, 1);
+  EXPECT_EQ(Header().biClrUsed, 2u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Table()), 8),
+            Bytes({7, 8, 9, 255, 0, 0, 0, 255}));
 }
 
 TEST_F(PngDib, GreyImagesGetTheirRamp) {

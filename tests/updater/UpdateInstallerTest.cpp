@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -41,12 +42,12 @@ std::wstring Program(const wchar_t* name) {
 }
 
 // The verdict for path checked through a handle that denies writes.
-bool Verdict(const std::wstring& path, const wchar_t* signer) {
+bool Verdict(const std::wstring& path, const wchar_t* signer, const wchar_t* key = kUpdateSignerKey) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(file, INVALID_HANDLE_VALUE) << testsupport::Narrow(path);
   bool valid = true;
-  EXPECT_TRUE(VerifyUpdateSignature(nullptr, path.c_str(), file, signer, &valid));
+  EXPECT_TRUE(VerifyUpdateSignature(nullptr, path.c_str(), file, signer, key, &valid));
   // While the check holds the file, nobody can write to it.
   HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -62,9 +63,19 @@ TEST(UpdateSignature, OnlyTheMakersIntactSignaturePasses) {
   EXPECT_FALSE(Verdict(Program(L"update-signed.exe"), L"Another Publisher"));
   EXPECT_FALSE(Verdict(Program(L"update-signed.exe"), L"Vesmarin Test Update"));
   EXPECT_FALSE(Verdict(Program(L"update-foreign.exe"), kUpdateSignerName));
-  EXPECT_TRUE(Verdict(Program(L"update-foreign.exe"), L"Another Publisher"))
-      << "the check itself accepts that signature: only the signer differs";
   EXPECT_FALSE(Verdict(Program(L"update-unsigned.exe"), kUpdateSignerName));
+  // The pinned key decides: letter case aside, every digit counts, and no
+  // pin lets nothing through.
+  std::wstring upper = kUpdateSignerKey;
+  for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+  EXPECT_TRUE(Verdict(Program(L"update-signed.exe"), kUpdateSignerName, upper.c_str()));
+  std::wstring other = kUpdateSignerKey;
+  other[63] = other[63] == L'0' ? L'1' : L'0';
+  EXPECT_FALSE(Verdict(Program(L"update-signed.exe"), kUpdateSignerName, other.c_str()));
+  EXPECT_FALSE(Verdict(Program(L"update-signed.exe"), kUpdateSignerName, L""));
+  EXPECT_FALSE(Verdict(Program(L"update-signed.exe"), kUpdateSignerName, nullptr));
+  EXPECT_FALSE(Verdict(Program(L"update-signed.exe"), kUpdateSignerName,
+                       std::wstring(kUpdateSignerKey).substr(0, 63).c_str()));
 
   // One changed byte in the signed code.
   testsupport::TempDir dir(L"sig");
@@ -73,6 +84,15 @@ TEST(UpdateSignature, OnlyTheMakersIntactSignaturePasses) {
   bytes[0x400] ^= 0x01;
   ASSERT_TRUE(testsupport::WriteFileBytes(dir / L"changed.exe", bytes));
   EXPECT_FALSE(Verdict(dir / L"changed.exe", kUpdateSignerName));
+}
+
+TEST(UpdateSignature, ALookAlikeSignerWithAnotherKeyIsRefused) {
+  // The impostor's certificate carries the pinned signer's name; where the
+  // system trusts any self-signed certificate (as Wine does), the name
+  // alone would let it through.
+  EXPECT_FALSE(Verdict(Program(L"update-impostor.exe"), kUpdateSignerName));
+  EXPECT_FALSE(Verdict(Program(L"update-foreign.exe"), L"Another Publisher"))
+      << "another publisher's key is not the pinned one either";
 }
 
 }  // namespace

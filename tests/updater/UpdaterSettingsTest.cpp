@@ -2,15 +2,23 @@
 // that are broken or hostile.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <shlwapi.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "DownloadDomain.h"
 #include "TestSupport.h"
 #include "UpdaterSettings.h"
 #include "UpdaterState.h"
 #include "UpdaterTestUtil.h"
+#include "VersionCheck.h"
+#include "ZqXml.h"
 
 namespace {
 
+using testsupport::Narrow;
 using updatertest::SettingsXml;
 
 class Settings : public ::testing::Test {
@@ -122,6 +130,96 @@ TEST_F(Settings, BrokenAndHostileFiles) {
   bytes.append(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
   ASSERT_EQ(Load(bytes), kSettingsOk);
   EXPECT_EQ(g_Updater.RegKey, L"Software\\T\\Wide");
+}
+
+// The settings files the build puts beside Nemdrift.exe: this tree's and
+// those of the other tree, which ships.
+class ShippedSettings : public ::testing::Test {
+ protected:
+  void SetUp() override { updatertest::ResetUpdaterState(); }
+  void TearDown() override { updatertest::ResetUpdaterState(); }
+  static std::wstring PeerBin() {
+    std::wstring path = L"Z:" + testsupport::Widen(NEMDRIFT_PEER_BIN) + L"\\";
+    for (wchar_t& c : path)
+      if (c == L'/') c = L'\\';
+    return path;
+  }
+  static std::wstring Element(const std::wstring& path, const wchar_t* xpath) {
+    zq_xml::KXMLDocument document;
+    if (!document.Create()) return L"<no document>";
+    document.SetAsync(false);
+    if (!document.Load(path.c_str())) return L"<not loaded>";
+    return document.SelectSingleNode(xpath).Text();
+  }
+  static std::wstring Host(const std::wstring& url) {
+    wchar_t host[256] = {};
+    DWORD length = 256;
+    if (FAILED(UrlGetPartW(url.c_str(), host, &length, URL_PART_HOSTNAME, 0))) return L"";
+    return host;
+  }
+  // The file's text with the server part of its two URLs cut out.
+  static std::string WithoutServer(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(testsupport::ReadFileBytes(path, bytes));
+    std::string text(bytes.begin(), bytes.end());
+    for (const char* tag : {"<RSSURL>", "<VersionInfoURL>"}) {
+      const size_t start = text.find(tag);
+      if (start == std::string::npos) return "<no " + std::string(tag) + ">";
+      const size_t hostStart = text.find("://", start) + 3;
+      const size_t pathStart = text.find('/', hostStart);
+      text.erase(start + strlen(tag), pathStart - start - strlen(tag));
+    }
+    return text;
+  }
+
+  updatertest::ComScope com_;
+};
+
+TEST_F(ShippedSettings, EachLanguageFileIsCompleteAndNamesThisTreesServer) {
+  for (const wchar_t* name : {L"Nemdrift.xml", L"Nemdrift.en.xml", L"Nemdrift.jp.xml"}) {
+    SCOPED_TRACE(testsupport::Narrow(name));
+    const std::wstring path = testsupport::BinPath(name);
+    ASSERT_EQ(LoadUpdaterSettingsFrom(path.c_str()), kSettingsOk);
+    EXPECT_FALSE(g_Updater.IntegrateMode);
+    const std::wstring list = Element(path, L"/KelvadonUpdate/VersionInfoURL");
+    EXPECT_EQ(CheckHostSuffix(Host(list).c_str(), kDownloadDomainSuffix), 0) << Narrow(list);
+    EXPECT_EQ(Host(list), L"127.0.0.1") << "the test tree's server";
+    EXPECT_EQ(Host(g_Updater.RSSURL), L"127.0.0.1");
+    // The component is the builder beside the updater, read from its
+    // version resource.
+    EXPECT_EQ(Element(path, L"/KelvadonUpdate/Component/ID"), L"VESMARIN6");
+    const std::wstring module = Element(path, L"/KelvadonUpdate/Component/Module");
+    EXPECT_EQ(module, L"Vesmarin.exe");
+    DWORD major = 0, minor = 0, build = 0;
+    EXPECT_EQ(GetModuleVersion(testsupport::BinPath(module).c_str(), &major, &minor, &build), 1);
+    EXPECT_EQ(major, 6u);
+  }
+  // The fallback is the English file; the Japanese one speaks Japanese.
+  std::vector<uint8_t> plain, english;
+  ASSERT_TRUE(testsupport::ReadFileBytes(testsupport::BinPath(L"Nemdrift.xml"), plain));
+  ASSERT_TRUE(testsupport::ReadFileBytes(testsupport::BinPath(L"Nemdrift.en.xml"), english));
+  EXPECT_EQ(plain, english);
+  ASSERT_EQ(LoadUpdaterSettingsFrom(testsupport::BinPath(L"Nemdrift.jp.xml").c_str()), kSettingsOk);
+  EXPECT_NE(g_Updater.NoUpdateMessage.find(L"\u6700\u65b0"), std::wstring::npos)
+      << Narrow(g_Updater.NoUpdateMessage);
+  EXPECT_NE(g_Updater.CheckFailDescription.find(L"$$CHECKERRORCODE$$"), std::wstring::npos);
+  EXPECT_NE(g_Updater.NoUpdateDescription.find(L"$$APPVERSION$$"), std::wstring::npos);
+}
+
+TEST_F(ShippedSettings, TheShippedTreeNamesTheMakersServerAndNothingElseDiffers) {
+  for (const wchar_t* name : {L"Nemdrift.xml", L"Nemdrift.en.xml", L"Nemdrift.jp.xml"}) {
+    SCOPED_TRACE(testsupport::Narrow(name));
+    const std::wstring shipped = PeerBin() + name;
+    ASSERT_EQ(LoadUpdaterSettingsFrom(shipped.c_str()), kSettingsOk) << Narrow(shipped);
+    const std::wstring list = Element(shipped, L"/KelvadonUpdate/VersionInfoURL");
+    for (const std::wstring& url : {list, g_Updater.RSSURL}) {
+      const std::wstring host = Host(url);
+      EXPECT_FALSE(host.empty()) << Narrow(url);
+      EXPECT_EQ(host.find(L"127."), std::wstring::npos) << Narrow(url);
+      EXPECT_NE(host, L"localhost");
+    }
+    EXPECT_EQ(WithoutServer(shipped), WithoutServer(testsupport::BinPath(name)));
+  }
 }
 
 }  // namespace
