@@ -119,9 +119,15 @@ void AddFileToTree(ArchiveTreeBatch& batch, HTREEITEM parent, const std::wstring
   }
 }
 
-// Adds path below parent; false only when the run was cancelled.
+struct WalkEntry {
+  std::wstring path;
+  DWORD attributes;  // as the folder's listing gave them
+};
+
+// Adds path below parent; false only when the run was cancelled. The
+// attributes come from the listing of its folder, or are read here.
 bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
-          const std::wstring& path) {
+          const std::wstring& path, DWORD attributes = INVALID_FILE_ATTRIBUTES) {
   if (Compressor().abort) return false;
   PumpProgressMessages();
   SetProgressText(PathFindFileNameW(path.c_str()));
@@ -129,7 +135,7 @@ bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
     batch.Skip(path);
     return true;
   }
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     batch.Skip(path);
     return true;
@@ -151,9 +157,10 @@ bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
     batch.Skip(path);
     return true;
   }
-  std::vector<std::wstring> entries;
+  std::vector<WalkEntry> entries;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(search.c_str(), &data);
+  HANDLE find = FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                 nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
     if (GetLastError() != ERROR_FILE_NOT_FOUND) batch.Skip(path);
     return true;
@@ -170,11 +177,11 @@ bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
       batch.Skip(inside + name);
       continue;
     }
-    entries.push_back(inside + name);
+    entries.push_back({inside + name, data.dwFileAttributes});
   } while (FindNextFileW(find, &data));
   FindClose(find);
-  for (const std::wstring& entry : entries)
-    if (!Walk(batch, folder, parent, entry)) return false;
+  for (const WalkEntry& entry : entries)
+    if (!Walk(batch, folder, parent, entry.path, entry.attributes)) return false;
   return true;
 }
 
