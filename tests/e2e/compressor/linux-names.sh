@@ -51,7 +51,17 @@ rc=$?
 set -e
 [ "$rc" = "$refusedCode" ] || fail "file-list mode ended with $rc, not 302"
 [ ! -e "$work/list.cab" ] || fail "file-list mode wrote an archive"
-grep -qF "$(winpath "$tree/q?.txt")" "$work/err" || fail "file-list mode did not name q?.txt"
+grep -qF "Cannot be added to the archive: $(winpath "$tree/q?.txt")" "$work/err" ||
+  fail "file-list mode did not name q?.txt"
+# In Japanese.
+set +e
+VESMARIN_LANG=ja_JP.UTF-8 "$root/scripts/wine-run.sh" "$sardok" /silent \
+  "/file:$(winpath "$tree/trail.")" "$(winpath "$work/list.cab")" 2>"$work/err"
+rc=$?
+set -e
+[ "$rc" = "$refusedCode" ] || fail "file-list mode in Japanese ended with $rc, not 302"
+grep -qF "アーカイブに追加できません: $(winpath "$tree/trail.")" "$work/err" ||
+  fail "no Japanese line naming trail.: $(cat "$work/err")"
 
 # Without them: names that differ only in case are both packed, in the
 # folder mode and, with one name twice, in the file-list mode.
