@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "ArchiveNames.h"
+#include "ArchiveTarget.h"
 #include "ArchiveTree.h"
 #include "ArchiveWriter.h"
 #include "CompressorState.h"
@@ -96,8 +97,12 @@ bool CreateArchiveCommand(HWND owner, const wchar_t* path) {
   std::vector<std::wstring> sources;
   std::vector<std::wstring> names;
   CollectArchiveEntries(tree, first, sources, names);
+  // An older archive at the target that was added to the tree is not packed
+  // into its successor.
+  const ArchiveTarget archive(target);
   ArchiveEntryList entries;
-  for (size_t i = 0; i < sources.size(); ++i) entries.Add(sources[i], names[i]);
+  for (size_t i = 0; i < sources.size(); ++i)
+    if (!archive.Is(sources[i])) entries.Add(sources[i], names[i]);
 
   HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   if (!state.silent) {

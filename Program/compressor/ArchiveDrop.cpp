@@ -3,11 +3,15 @@
 #include <commctrl.h>
 
 #include "ArchiveTree.h"
+#include "CompressorState.h"
 
 namespace {
 
 // What the drag that entered last carries, until it is dropped.
 std::vector<std::wstring> g_pending;
+// What was dropped and where, until the pane adds it.
+std::vector<std::wstring> g_dropped;
+HTREEITEM g_dropTarget = nullptr;
 
 HTREEITEM DropTarget(HWND tree, const POINTL* point) {
   if (!point) return GetArchiveRoot(tree);
@@ -27,9 +31,10 @@ std::vector<std::wstring> DroppedPaths(HDROP drop) {
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
     const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-    if (length == 0 || length >= MAX_PATH) continue;
-    wchar_t path[MAX_PATH] = {};
-    if (DragQueryFileW(drop, i, path, MAX_PATH) != length) continue;
+    if (length == 0 || length > 32767) continue;
+    std::wstring path(length + 1, L'\0');
+    if (DragQueryFileW(drop, i, &path[0], length + 1) != length) continue;
+    path.resize(length);
     paths.push_back(path);
   }
   return paths;
@@ -42,12 +47,30 @@ void HandleArchiveDrop(HWND host, WPARAM event, DropNotification* notification) 
   }
   HWND tree = GetDlgItem(host, kArchiveTreeId);
   if (event == kDropEnter) {
+    // While the pane is busy adding (its progress dialog is open) nothing
+    // more is taken.
+    if (Compressor().progressDialog) {
+      g_pending.clear();
+      notification->effect = DROPEFFECT_NONE;
+      return;
+    }
     g_pending = DroppedPaths(static_cast<HDROP>(notification->data));
     notification->effect = DROPEFFECT_COPY;
   } else if (event == kDrop) {
-    // Adding pumps messages, and a new drag may enter meanwhile.
-    std::vector<std::wstring> paths;
-    paths.swap(g_pending);
-    if (tree && !paths.empty()) AddPathsWithProgress(tree, DropTarget(tree, notification->point), paths);
+    // The drop returns at once, so the program the files came from goes on;
+    // the pane adds them when it next reads its messages. Adding pumps
+    // messages, and a new drag may enter meanwhile.
+    if (!tree || g_pending.empty()) return;
+    g_dropped.swap(g_pending);
+    g_pending.clear();
+    g_dropTarget = DropTarget(tree, notification->point);
+    PostMessageW(host, kAddDroppedMessage, 0, 0);
   }
+}
+
+void AddDroppedPaths(HWND host) {
+  HWND tree = GetDlgItem(host, kArchiveTreeId);
+  std::vector<std::wstring> paths;
+  paths.swap(g_dropped);
+  if (tree && !paths.empty()) AddPathsWithProgress(tree, g_dropTarget, paths);
 }

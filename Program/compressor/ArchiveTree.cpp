@@ -4,9 +4,12 @@
 #include <shlwapi.h>
 #include <windowsx.h>
 
+#include "ArchiveNames.h"
 #include "CompressorState.h"
 #include "CompressorText.h"
+#include "MainWindow.h"
 #include "ProgressDialog.h"
+#include "ResString.h"
 #include "SardokResource.h"
 #include "Splitter.h"
 #include "TreeStyle.h"
@@ -25,11 +28,11 @@ int ShellIcon(const wchar_t* path, DWORD attributes, UINT extraFlags) {
 }
 
 HTREEITEM InsertItem(HWND tree, HTREEITEM parent, const std::wstring& text, int image,
-                     int selectedImage, LPARAM data) {
+                     int selectedImage, LPARAM data, HTREEITEM after = TVI_SORT) {
   std::wstring kept = text.substr(0, kMaxItemText);
   TVINSERTSTRUCTW insert = {};
   insert.hParent = parent ? parent : TVI_ROOT;
-  insert.hInsertAfter = TVI_SORT;
+  insert.hInsertAfter = after;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
   insert.item.pszText = &kept[0];
   insert.item.iImage = image;
@@ -37,6 +40,23 @@ HTREEITEM InsertItem(HWND tree, HTREEITEM parent, const std::wstring& text, int 
   insert.item.lParam = data;
   return reinterpret_cast<HTREEITEM>(
       SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+HTREEITEM InsertFile(HWND tree, HTREEITEM parent, const std::wstring& name,
+                     const std::wstring& source, int image, int selectedImage, HTREEITEM after) {
+  const size_t bytes = (source.size() + 1) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GPTR, bytes);
+  // Without its path the item would pass for a folder.
+  if (!block) return nullptr;
+  memcpy(block, source.c_str(), bytes);
+  HTREEITEM item = InsertItem(tree, parent, name, image, selectedImage,
+                              reinterpret_cast<LPARAM>(block), after);
+  if (!item) GlobalFree(block);
+  return item;
+}
+
+int FolderIcon(bool open) {
+  return ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, open ? SHGFI_OPENICON : 0);
 }
 
 LPARAM GetItemData(HWND tree, HTREEITEM item) {
@@ -47,15 +67,28 @@ LPARAM GetItemData(HWND tree, HTREEITEM item) {
   return data.lParam;
 }
 
-// The child of parent whose text equals name ignoring case, or null.
-HTREEITEM FindChild(HWND tree, HTREEITEM parent, const std::wstring& name) {
-  for (HTREEITEM child = TreeView_GetChild(tree, parent); child;
-       child = TreeView_GetNextSibling(tree, child))
-    if (lstrcmpiW(GetItemText(tree, child).c_str(), name.c_str()) == 0) return child;
-  return nullptr;
+// Files whose icon is the file's own (programs, icons, links) are asked
+// for one by one; every other file shows its type's icon.
+bool HasOwnIcon(const std::wstring& extension) {
+  static const wchar_t* const kOwn[] = {L".exe", L".ico", L".cur", L".ani", L".lnk", L".url",
+                                        L".scr", L".cpl", L".pif", L".msc", L".appref-ms"};
+  for (const wchar_t* own : kOwn)
+    if (extension == own) return true;
+  return false;
 }
 
-bool AddFileToTree(HWND tree, HTREEITEM parent, const std::wstring& relative,
+std::wstring LowerExtension(const std::wstring& path) {
+  std::wstring extension = PathFindExtensionW(path.c_str());
+  if (!extension.empty())
+    CharLowerBuffW(&extension[0], static_cast<DWORD>(extension.size()));
+  return extension;
+}
+
+// The text of the skipped-entries message, waiting for the main window to
+// show it after the operation (a drop must not wait for a box).
+std::wstring g_skippedText;
+
+void AddFileToTree(ArchiveTreeBatch& batch, HTREEITEM parent, const std::wstring& relative,
                    const std::wstring& path) {
   HTREEITEM current = parent;
   size_t start = 0;
@@ -63,21 +96,98 @@ bool AddFileToTree(HWND tree, HTREEITEM parent, const std::wstring& relative,
     const size_t end = relative.find(L'\\', start);
     const bool last = end == std::wstring::npos;
     const std::wstring component = relative.substr(start, last ? std::wstring::npos : end - start);
-    if (component.empty() || component.size() > kMaxItemText) return false;
-    HTREEITEM found = FindChild(tree, current, component);
+    if (!IsSafeArchiveComponent(component)) return batch.Skip(path);
+    HTREEITEM found = batch.FindChild(current, component);
     if (found) {
-      // An item of the other kind keeps the name: the first one stays.
-      const bool foundIsFile = GetItemSource(tree, found) != nullptr;
-      if (last || foundIsFile) return true;
+      const wchar_t* source = GetItemSource(batch.tree(), found);
+      if (last) {
+        // The same file again adds nothing; another file or a folder holds
+        // the place already.
+        if (!source || lstrcmpiW(source, path.c_str()) != 0) batch.Skip(path);
+        return;
+      }
+      if (source) return batch.Skip(path);
       current = found;
     } else if (last) {
-      return InsertFileItem(tree, current, component, path) != nullptr;
+      if (!batch.AddFile(current, component, path)) batch.Skip(path);
+      return;
     } else {
-      current = InsertFolderItem(tree, current, component);
-      if (!current) return false;
+      current = batch.AddFolder(current, component);
+      if (!current) return batch.Skip(path);
     }
     start = end + 1;
   }
+}
+
+struct WalkEntry {
+  std::wstring path;
+  DWORD attributes;  // as the folder's listing gave them
+};
+
+// Adds path below parent; false only when the run was cancelled. The
+// attributes come from the listing of its folder, or are read here.
+bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
+          const std::wstring& path, DWORD attributes = INVALID_FILE_ATTRIBUTES) {
+  if (Compressor().abort) return false;
+  PumpProgressMessages();
+  SetProgressText(PathFindFileNameW(path.c_str()));
+  if (path.size() >= MAX_PATH) {
+    batch.Skip(path);
+    return true;
+  }
+  if (attributes == INVALID_FILE_ATTRIBUTES) attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    batch.Skip(path);
+    return true;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (path.size() <= folder.size() ||
+        _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) != 0) {
+      batch.Skip(path);
+    } else {
+      AddFileToTree(batch, parent, path.substr(folder.size()), path);
+    }
+    return true;
+  }
+  // Links to folders are not followed: they may lead back up the tree.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  const std::wstring inside = path.back() == L'\\' ? path : path + L"\\";
+  const std::wstring search = inside + L"*.*";
+  if (search.size() >= MAX_PATH) {
+    batch.Skip(path);
+    return true;
+  }
+  std::vector<WalkEntry> entries;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                 nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) batch.Skip(path);
+    return true;
+  }
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      continue;
+    // A name Windows cannot hold is refused here, before anything asks
+    // the file system about it.
+    if (!IsSafeArchiveComponent(name)) {
+      batch.Skip(inside + name);
+      continue;
+    }
+    entries.push_back({inside + name, data.dwFileAttributes});
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  for (const WalkEntry& entry : entries)
+    if (!Walk(batch, folder, parent, entry.path, entry.attributes)) return false;
+  return true;
+}
+
+std::wstring WithBackslash(const std::wstring& folder) {
+  if (folder.empty() || folder.back() == L'\\') return folder;
+  return folder + L"\\";
 }
 
 void Collect(HWND tree, HTREEITEM first, const std::wstring& prefix,
@@ -152,22 +262,13 @@ HTREEITEM ResetArchiveTree(HWND tree) {
 }
 
 HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const std::wstring& name) {
-  return InsertItem(tree, parent, name, ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, 0),
-                    ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_OPENICON), 0);
+  return InsertItem(tree, parent, name, FolderIcon(false), FolderIcon(true), 0);
 }
 
 HTREEITEM InsertFileItem(HWND tree, HTREEITEM parent, const std::wstring& name,
                          const std::wstring& source) {
-  const size_t bytes = (source.size() + 1) * sizeof(wchar_t);
-  HGLOBAL block = GlobalAlloc(GPTR, bytes);
-  // Without its path the item would pass for a folder.
-  if (!block) return nullptr;
-  memcpy(block, source.c_str(), bytes);
-  HTREEITEM item = InsertItem(tree, parent, name, ShellIcon(source.c_str(), 0, 0),
-                              ShellIcon(source.c_str(), 0, SHGFI_OPENICON),
-                              reinterpret_cast<LPARAM>(block));
-  if (!item) GlobalFree(block);
-  return item;
+  return InsertFile(tree, parent, name, source, ShellIcon(source.c_str(), 0, 0),
+                    ShellIcon(source.c_str(), 0, SHGFI_OPENICON), TVI_SORT);
 }
 
 std::wstring GetItemText(HWND tree, HTREEITEM item) {
@@ -185,47 +286,112 @@ const wchar_t* GetItemSource(HWND tree, HTREEITEM item) {
   return reinterpret_cast<const wchar_t*>(GetItemData(tree, item));
 }
 
-bool AddPathToArchiveTree(HWND tree, const std::wstring& base, HTREEITEM parent,
-                          const std::wstring& path) {
-  if (Compressor().abort) return false;
-  std::wstring folder = base;
-  if (folder.empty() || folder.size() >= MAX_PATH - 1) return false;
-  if (folder.back() != L'\\') folder += L'\\';
-  PumpProgressMessages();
-  SetProgressText(PathFindFileNameW(path.c_str()));
-  if (path.size() >= MAX_PATH) return false;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
-    const std::wstring inside = path.back() == L'\\' ? path : path + L"\\";
-    const std::wstring search = inside + L"*.*";
-    if (search.size() >= MAX_PATH) return false;
-    std::vector<std::wstring> entries;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(search.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        continue;
-      entries.push_back(inside + name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return AddPathListToArchiveTree(tree, folder, parent, entries);
-  }
-  if (path.size() <= folder.size() || _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) != 0)
-    return false;
-  return AddFileToTree(tree, parent, path.substr(folder.size()), path);
+ArchiveTreeBatch::ArchiveTreeBatch(HWND tree) : tree_(tree), redraw_(IsWindowVisible(tree) != FALSE) {
+  if (redraw_) SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
 }
 
-bool AddPathListToArchiveTree(HWND tree, const std::wstring& base, HTREEITEM parent,
-                              const std::vector<std::wstring>& paths) {
-  for (const std::wstring& path : paths)
-    if (!AddPathToArchiveTree(tree, base, parent, path)) return false;
-  return true;
+ArchiveTreeBatch::~ArchiveTreeBatch() { Finish(); }
+
+ArchiveTreeBatch::ChildIndex& ArchiveTreeBatch::IndexOf(HTREEITEM parent) {
+  auto found = indexes_.find(parent);
+  if (found != indexes_.end()) return found->second;
+  ChildIndex& index = indexes_[parent];
+  // The first item of a text stays the one found, as a walk would find it.
+  for (HTREEITEM child = TreeView_GetChild(tree_, parent); child;
+       child = TreeView_GetNextSibling(tree_, child))
+    index.emplace(GetItemText(tree_, child), child);
+  return index;
+}
+
+HTREEITEM ArchiveTreeBatch::FindChild(HTREEITEM parent, const std::wstring& name) {
+  const ChildIndex& index = IndexOf(parent);
+  auto found = index.find(name.substr(0, kMaxItemText));
+  return found == index.end() ? nullptr : found->second;
+}
+
+HTREEITEM ArchiveTreeBatch::Added(HTREEITEM parent, const std::wstring& name, HTREEITEM item) {
+  if (!item) return nullptr;
+  touched_.insert(parent);
+  auto index = indexes_.find(parent);
+  if (index != indexes_.end()) index->second.emplace(name.substr(0, kMaxItemText), item);
+  return item;
+}
+
+int ArchiveTreeBatch::FileIcon(const std::wstring& source, bool open) {
+  const std::wstring extension = LowerExtension(source);
+  if (HasOwnIcon(extension)) return ShellIcon(source.c_str(), 0, open ? SHGFI_OPENICON : 0);
+  auto found = icons_.find(extension);
+  if (found == icons_.end()) {
+    const std::pair<int, int> icons(ShellIcon(source.c_str(), 0, 0),
+                                    ShellIcon(source.c_str(), 0, SHGFI_OPENICON));
+    found = icons_.emplace(extension, icons).first;
+  }
+  return open ? found->second.second : found->second.first;
+}
+
+HTREEITEM ArchiveTreeBatch::AddFolder(HTREEITEM parent, const std::wstring& name) {
+  if (icons_.find(L"\\") == icons_.end())
+    icons_.emplace(L"\\", std::make_pair(FolderIcon(false), FolderIcon(true)));
+  const std::pair<int, int>& icons = icons_[L"\\"];
+  return Added(parent, name, InsertItem(tree_, parent, name, icons.first, icons.second, 0, TVI_LAST));
+}
+
+HTREEITEM ArchiveTreeBatch::AddFile(HTREEITEM parent, const std::wstring& name,
+                                    const std::wstring& source) {
+  return Added(parent, name, InsertFile(tree_, parent, name, source, FileIcon(source, false),
+                                        FileIcon(source, true), TVI_LAST));
+}
+
+void ArchiveTreeBatch::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  for (HTREEITEM parent : touched_) TreeView_SortChildren(tree_, parent, FALSE);
+  indexes_.clear();
+  touched_.clear();
+  if (redraw_) {
+    SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(tree_, nullptr, TRUE);
+  }
+}
+
+bool AddPathToArchiveTree(ArchiveTreeBatch& batch, const std::wstring& base, HTREEITEM parent,
+                          const std::wstring& path) {
+  const size_t skipped = batch.skipped().size();
+  const std::wstring folder = WithBackslash(base);
+  if (folder.empty() || folder.size() >= MAX_PATH) {
+    batch.Skip(path);
+    return false;
+  }
+  return Walk(batch, folder, parent, path) && batch.skipped().size() == skipped;
+}
+
+bool AddPathToArchiveTree(HWND tree, const std::wstring& base, HTREEITEM parent,
+                          const std::wstring& path) {
+  ArchiveTreeBatch batch(tree);
+  return AddPathToArchiveTree(batch, base, parent, path);
+}
+
+bool AddPathListToArchiveTree(ArchiveTreeBatch& batch, const std::wstring& base,
+                              HTREEITEM parent, const std::vector<std::wstring>& paths) {
+  bool complete = true;
+  for (const std::wstring& path : paths) {
+    if (Compressor().abort) return false;
+    complete = AddPathToArchiveTree(batch, base, parent, path) && complete;
+  }
+  return complete;
+}
+
+std::wstring SkippedEntriesText(const std::vector<std::wstring>& skipped) {
+  const size_t kNamed = 5;
+  std::wstring list;
+  for (size_t i = 0; i < skipped.size() && i < kNamed; ++i) {
+    if (i) list += L"\n";
+    list += skipped[i];
+  }
+  if (skipped.size() > kNamed) list += L"\n...";
+  const int count = static_cast<int>(skipped.size());
+  return LoadResFormatted(Compressor().instance ? Compressor().instance : GetModuleHandleW(nullptr),
+                          IDS_ENTRIES_SKIPPED, list.c_str(), &count);
 }
 
 void AddPathsWithProgress(HWND tree, HTREEITEM target, const std::vector<std::wstring>& paths) {
@@ -234,18 +400,38 @@ void AddPathsWithProgress(HWND tree, HTREEITEM target, const std::vector<std::ws
   if (!OpenProgressDialog(owner)) return;
   state.abort = false;
   if (owner) EnableWindow(owner, FALSE);
+  ArchiveTreeBatch batch(tree);
   // Every path is taken relative to its own folder.
   for (const std::wstring& path : paths) {
+    if (state.abort) break;
     wchar_t folder[MAX_PATH];
-    if (path.size() >= MAX_PATH) continue;
+    if (path.size() >= MAX_PATH) {
+      batch.Skip(path);
+      continue;
+    }
     wcscpy(folder, path.c_str());
     PathRemoveBackslashW(folder);
-    if (!PathRemoveFileSpecW(folder)) continue;
-    if (!AddPathToArchiveTree(tree, folder, target, path) && state.abort) break;
+    if (!PathRemoveFileSpecW(folder)) {
+      batch.Skip(path);
+      continue;
+    }
+    AddPathToArchiveTree(batch, folder, target, path);
   }
+  batch.Finish();
   CloseProgressDialog(owner);
   TreeView_Expand(tree, target, TVE_EXPAND);
   state.treeModified = true;
+  if (!batch.skipped().empty() && owner) {
+    g_skippedText = SkippedEntriesText(batch.skipped());
+    PostMessageW(owner, kSkippedEntriesMessage, 0, 0);
+  }
+}
+
+void ShowSkippedEntries(HWND owner) {
+  if (g_skippedText.empty()) return;
+  std::wstring text;
+  text.swap(g_skippedText);
+  MessageBoxW(owner, text.c_str(), LoadText(IDS_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void CollectArchiveEntries(HWND tree, HTREEITEM first, std::vector<std::wstring>& sources,

@@ -3,9 +3,12 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "ArchiveTarget.h"
 #include "ArchiveWriter.h"
 #include "CompressorState.h"
+#include "CompressorText.h"
 #include "ProgressDialog.h"
+#include "ResString.h"
 #include "SardokResource.h"
 
 namespace {
@@ -30,6 +33,25 @@ BOOL BatchProgressCallback(const wchar_t* source, ULONG, ULONG, void*) {
   return !state.abort;
 }
 
+// The batch modes show no message: what they refuse goes, one line each,
+// to the standard error handle when the caller gave one.
+void ReportRefused(const std::vector<std::wstring>& refused) {
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (!error || error == INVALID_HANDLE_VALUE) return;
+  for (const std::wstring& path : refused) {
+    const std::wstring line =
+        FillPlaceholders(LoadText(IDS_ENTRY_REFUSED).c_str(), path.c_str(), nullptr) + L"\r\n";
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()),
+                                          nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) continue;
+    std::string text(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &text[0], bytes,
+                        nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+}
+
 int CreateBatchArchive(const ArchiveEntryList& entries, const std::wstring& archive) {
   SetProgressFirstLine(IDS_CREATING_ARCHIVE);
   return WriteArchive(entries, archive.c_str(), BatchProgressCallback, nullptr)
@@ -40,16 +62,22 @@ int CreateBatchArchive(const ArchiveEntryList& entries, const std::wstring& arch
 }  // namespace
 
 bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring>& patterns,
-                      std::vector<std::wstring>& files) {
+                      std::vector<std::wstring>& files, std::vector<std::wstring>& refused) {
   std::wstring base = folder;
-  if (base.empty()) return false;
+  if (base.empty()) return true;
   if (base.back() != L'\\') base += L'\\';
   const std::wstring search = base + L"*.*";
-  if (search.size() >= MAX_PATH) return false;
+  if (search.size() >= MAX_PATH) {
+    refused.push_back(folder);
+    return true;
+  }
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                  nullptr, 0);
-  if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (find == INVALID_HANDLE_VALUE) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) refused.push_back(folder);
+    return true;
+  }
   bool complete = true;
   do {
     if (Compressor().abort) {
@@ -59,17 +87,19 @@ bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     const std::wstring path = base + name;
-    if (path.size() >= MAX_PATH) {
-      complete = false;
-      break;
-    }
+    const bool excluded = MatchesAny(name.c_str(), patterns);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-      if (MatchesAny(name.c_str(), patterns)) continue;
-      if (!ScanSourceFolder(path, patterns, files)) {
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || excluded) continue;
+      if (!IsSafeArchiveComponent(name) || path.size() >= MAX_PATH) {
+        refused.push_back(path);
+      } else if (!ScanSourceFolder(path, patterns, files, refused)) {
         complete = false;
         break;
       }
+    } else if (excluded) {
+      continue;
+    } else if (!IsSafeArchiveComponent(name) || path.size() >= MAX_PATH) {
+      refused.push_back(path);
     } else {
       files.push_back(path);
       if (Compressor().progressDialog) {
@@ -98,27 +128,40 @@ int BatchFolderArchive(const std::wstring& folder, const std::vector<std::wstrin
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return kCodeFolderMissing;
   std::vector<std::wstring> files;
-  if (!ScanSourceFolder(folder, patterns, files)) return kCodeBatchFailed;
+  std::vector<std::wstring> refused;
+  if (!ScanSourceFolder(folder, patterns, files, refused)) return kCodeBatchFailed;
+  if (!refused.empty()) {
+    ReportRefused(refused);
+    return kCodeBatchFailed;
+  }
   // Names are what follows the folder and its backslash; a drive root
   // already ends in one.
   std::wstring base = folder;
   if (base.back() != L'\\') base += L'\\';
+  const ArchiveTarget target(archive);
   ArchiveEntryList entries;
-  for (const std::wstring& path : files) {
-    if (MatchesAny(PathFindFileNameW(path.c_str()), patterns)) continue;
-    entries.Add(path, path.substr(base.size()));
-  }
+  for (const std::wstring& path : files)
+    if (!target.Is(path)) entries.Add(path, path.substr(base.size()));
   return CreateBatchArchive(entries, archive);
 }
 
 int BatchFileListArchive(const std::vector<std::wstring>& files,
                          const std::vector<std::wstring>& patterns, const std::wstring& archive) {
+  const ArchiveTarget target(archive);
   ArchiveEntryList entries;
+  std::vector<std::wstring> refused;
   for (const std::wstring& path : files) {
     const std::wstring name = LastComponent(path);
     if (MatchesAny(name.c_str(), patterns)) continue;
-    if (!IsSafeArchiveComponent(name)) return kCodeBatchFailed;
-    entries.Add(path, name);
+    if (!IsSafeArchiveComponent(name) || path.size() >= MAX_PATH) {
+      refused.push_back(path);
+    } else if (!target.Is(path)) {
+      entries.Add(path, name);
+    }
+  }
+  if (!refused.empty()) {
+    ReportRefused(refused);
+    return kCodeBatchFailed;
   }
   return CreateBatchArchive(entries, archive);
 }

@@ -7,16 +7,21 @@
 #include "CommandLine.h"
 
 // Collects every file below folder, depth first in the file system's order.
-// A folder whose name matches a pattern is skipped with its content;
-// junctions and other folder reparse points are not entered. False when a
-// path would reach 260 characters or the folder cannot be listed.
+// A file or folder whose name matches a pattern is skipped (a folder with
+// its content); junctions and other folder reparse points are not entered.
+// What cannot be packed (a path that would reach 260 characters, a folder
+// that cannot be listed, a name Windows cannot hold) goes to refused and
+// the scan goes on. False when the run was cancelled.
 bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring>& patterns,
-                      std::vector<std::wstring>& files);
+                      std::vector<std::wstring>& files, std::vector<std::wstring>& refused);
 
 // The archive path of the folder mode: "/arc:", else the "*.cab" argument,
 // else the folder with its extension replaced by ".cab".
 std::wstring FolderArchivePath(const CommandLineOptions& options);
 
+// Both fail with 302 before anything is written when an entry is refused,
+// and name the refused paths on the standard error handle. The archive
+// itself is never one of its members.
 int BatchFolderArchive(const std::wstring& folder, const std::vector<std::wstring>& patterns,
                        const std::wstring& archive);
 int BatchFileListArchive(const std::vector<std::wstring>& files,

@@ -146,6 +146,16 @@ void AddSelectedExplorerItem(HWND window, HWND tree) {
   AddPathsWithProgress(tree, FolderTargetOf(tree, TreeView_GetSelection(tree)), {path});
 }
 
+// Tab and Shift+Tab: of the two panes, the one without the focus gets it.
+void SwitchPane(HWND window) {
+  HWND archive = FindArchiveTree(window);
+  HWND explorer = FindExplorerTree(window);
+  if (!archive || !explorer) return;
+  HWND focus = GetFocus();
+  const bool inArchive = focus && (focus == archive || IsChild(GetParent(archive), focus));
+  SetFocus(inArchive ? explorer : archive);
+}
+
 void OpenHelpPage(HWND window) {
   const std::wstring address = LoadText(IDS_HELP_ADDRESS);
   const INT_PTR started = reinterpret_cast<INT_PTR>(
@@ -173,6 +183,9 @@ void MainWindowCommand(HWND window, int id) {
       break;
     case ID_HELP_PAGE:
       OpenHelpPage(window);
+      break;
+    case ID_SWITCH_PANE:
+      SwitchPane(window);
       break;
     case ID_FILE_NEW:
       if (tree && ConfirmSaveChanges(window)) {
@@ -234,6 +247,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case kRestorePlacementMessage:
       RestoreWindowPlacement(window);
+      return 0;
+    case kSkippedEntriesMessage:
+      ShowSkippedEntries(window);
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

@@ -11,6 +11,9 @@ const UINT kRestorePlacementMessage = 0x8066;
 // Sent to the caller window: wParam this process's id, lParam the address
 // of the created archive's path (260 characters) in this process.
 const UINT kCompressorResultMessage = 0x8065;
+// Posted to the main window when entries were left out of the tree: it
+// names them in a message box.
+const UINT kSkippedEntriesMessage = 0x8067;
 
 bool RegisterMainWindowClass(HINSTANCE instance);
 // Creates the main window hidden; null on failure.

@@ -59,6 +59,9 @@ LRESULT CALLBACK PaneHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lPa
     case kDropNotifyMessage:
       if (!explorer) HandleArchiveDrop(host, wParam, reinterpret_cast<DropNotification*>(lParam));
       return 0;
+    case kAddDroppedMessage:
+      if (!explorer) AddDroppedPaths(host);
+      return 0;
     case kRenderDataMessage: {
       RenderDataRequest* request = reinterpret_cast<RenderDataRequest*>(lParam);
       request->data = explorer && wParam == CF_HDROP ? RenderExplorerDrag() : nullptr;

@@ -47,18 +47,36 @@ std::wstring NodeName(IXMLDOMNode* node) {
   return name.text();
 }
 
-// The File element's own text: its text and CDATA children, nothing nested.
-// False when it holds an element.
+// Walks the children of a node from the first through their next siblings
+// (a list's item(i) may count from the start each time). The visitor gets
+// each child, which it must not keep, and returns false to stop; the result
+// is false when the children could not be reached or the visitor stopped.
+template <class Visit>
+bool ForEachChild(IXMLDOMNode* node, Visit visit) {
+  IXMLDOMNode* child = nullptr;
+  const HRESULT first = node->get_firstChild(&child);
+  if (FAILED(first)) return false;
+  bool complete = true;
+  while (child && complete) {
+    complete = visit(child);
+    IXMLDOMNode* next = nullptr;
+    if (complete && FAILED(child->get_nextSibling(&next))) complete = false;
+    child->Release();
+    child = next;
+  }
+  if (child) child->Release();
+  return complete;
+}
+
+bool IsXmlSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+
+// The File element's own text, without the white space around it (a
+// project laid out with indents): its text and CDATA children, nothing
+// nested. False when it holds an element.
 bool OwnText(IXMLDOMNode* node, std::wstring& text, bool& hasElement) {
   text.clear();
   hasElement = false;
-  IXMLDOMNodeList* children = nullptr;
-  if (FAILED(node->get_childNodes(&children)) || !children) return false;
-  long count = 0;
-  children->get_length(&count);
-  for (long i = 0; i < count; ++i) {
-    IXMLDOMNode* child = nullptr;
-    if (FAILED(children->get_item(i, &child)) || !child) continue;
+  const bool listed = ForEachChild(node, [&](IXMLDOMNode* child) {
     DOMNodeType type = NODE_INVALID;
     child->get_nodeType(&type);
     if (type == NODE_ELEMENT) hasElement = true;
@@ -69,10 +87,14 @@ bool OwnText(IXMLDOMNode* node, std::wstring& text, bool& hasElement) {
         text.append(value.bstrVal, SysStringLen(value.bstrVal));
       VariantClear(&value);
     }
-    child->Release();
-  }
-  children->Release();
-  return true;
+    return true;
+  });
+  size_t end = text.size();
+  while (end > 0 && IsXmlSpace(text[end - 1])) --end;
+  size_t start = 0;
+  while (start < end && IsXmlSpace(text[start])) ++start;
+  text = text.substr(start, end - start);
+  return listed;
 }
 
 // The attribute Name of a Folder element; false when it has none.
@@ -99,17 +121,8 @@ std::wstring FileNamePart(const std::wstring& path) {
 
 bool IsAcceptableBelow(IXMLDOMNode* node, int depth) {
   if (depth > kMaxFolderDepth) return false;
-  IXMLDOMNodeList* children = nullptr;
-  if (FAILED(node->get_childNodes(&children)) || !children) return false;
-  long count = 0;
-  children->get_length(&count);
-  bool acceptable = true;
-  for (long i = 0; i < count && acceptable; ++i) {
-    IXMLDOMNode* child = nullptr;
-    if (FAILED(children->get_item(i, &child)) || !child) {
-      acceptable = false;
-      break;
-    }
+  return ForEachChild(node, [&](IXMLDOMNode* child) {
+    bool acceptable = true;
     const std::wstring name = NodeName(child);
     if (name == L"Folder") {
       std::wstring folder;
@@ -121,10 +134,28 @@ bool IsAcceptableBelow(IXMLDOMNode* node, int depth) {
       acceptable = OwnText(child, path, hasElement) && !hasElement && path.size() < MAX_PATH &&
                    IsSafeArchiveComponent(FileNamePart(path));
     }
-    child->Release();
-  }
-  children->Release();
-  return acceptable;
+    return acceptable;
+  });
+}
+
+// False when the children of a node could not be listed; the rest is read.
+bool ReadInto(ArchiveTreeBatch& batch, HTREEITEM parent, IXMLDOMNode* node) {
+  bool complete = true;
+  const bool listed = ForEachChild(node, [&](IXMLDOMNode* child) {
+    const std::wstring name = NodeName(child);
+    if (name == L"Folder") {
+      std::wstring folder;
+      FolderName(child, folder);
+      if (HTREEITEM item = batch.AddFolder(parent, folder))
+        complete = ReadInto(batch, item, child) && complete;
+    } else if (name == L"File") {
+      std::wstring path;
+      bool hasElement = false;
+      if (OwnText(child, path, hasElement)) batch.AddFile(parent, FileNamePart(path), path);
+    }
+    return true;
+  });
+  return listed && complete;
 }
 
 HRESULT SetBooleanProperty(IXMLDOMDocument2* document, const wchar_t* name, bool on) {
@@ -203,28 +234,8 @@ bool ProjectWriter(HWND tree, HTREEITEM item, IXMLDOMDocument* document, IXMLDOM
 bool IsAcceptableProjectNode(IXMLDOMNode* node) { return node && IsAcceptableBelow(node, 0); }
 
 bool ProjectReader(HWND tree, HTREEITEM parent, IXMLDOMNode* node) {
-  IXMLDOMNodeList* children = nullptr;
-  if (FAILED(node->get_childNodes(&children)) || !children) return false;
-  long count = 0;
-  children->get_length(&count);
-  for (long i = 0; i < count; ++i) {
-    IXMLDOMNode* child = nullptr;
-    if (FAILED(children->get_item(i, &child)) || !child) continue;
-    const std::wstring name = NodeName(child);
-    if (name == L"Folder") {
-      std::wstring folder;
-      FolderName(child, folder);
-      HTREEITEM item = InsertFolderItem(tree, parent, folder);
-      if (item) ProjectReader(tree, item, child);
-    } else if (name == L"File") {
-      std::wstring path;
-      bool hasElement = false;
-      if (OwnText(child, path, hasElement)) InsertFileItem(tree, parent, FileNamePart(path), path);
-    }
-    child->Release();
-  }
-  children->Release();
-  return true;
+  ArchiveTreeBatch batch(tree);
+  return ReadInto(batch, parent, node);
 }
 
 int LoadProjectDocument(IXMLDOMDocument* document, const wchar_t* path) {

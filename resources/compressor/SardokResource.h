@@ -29,6 +29,8 @@
 #define ID_FILE_LOAD_SETTINGS        57601
 #define ID_FILE_SAVE_SETTINGS        57603
 #define ID_HELP_PAGE                 57666
+// Tab and Shift+Tab: the focus to the other pane.
+#define ID_SWITCH_PANE               40056
 
 // Strings (both languages carry every id).
 #define IDS_CAPTION                  110
@@ -47,3 +49,5 @@
 #define IDS_ARCHIVE_EXISTS           123
 #define IDS_CREATE_AND_EXIT          124
 #define IDS_HELP_ADDRESS             125
+#define IDS_ENTRIES_SKIPPED          175
+#define IDS_ENTRY_REFUSED            176

@@ -2,6 +2,8 @@
 // the pairs for the cabinet, deleting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ArchiveTree.h"
 #include "CompressorState.h"
 #include "CompressorTestUtil.h"
@@ -44,15 +46,31 @@ TEST_F(ArchiveTreeTest, AFolderAddsItsFilesBelowAnItemOfItsName) {
   EXPECT_EQ(expected, Outline(tree));
 }
 
-TEST_F(ArchiveTreeTest, FoldersMergeByNameIgnoringCaseAndTheFirstFileStays) {
+TEST_F(ArchiveTreeTest, NamesMergeOnlyWhenTheyMatchExactlyAndEveryOtherFileStays) {
   TempDir dir(L"merge");
+  const std::wstring upper = MakeFile(dir / L"one\\doc\\FAQ.html", "upper");
   const std::wstring x = MakeFile(dir / L"one\\a\\x.txt", "first");
-  const std::wstring z = MakeFile(dir / L"two\\A\\z.txt");
-  MakeFile(dir / L"two\\A\\X.TXT", "second");
-  ASSERT_TRUE(Add(dir / L"one", dir / L"one\\a"));
-  ASSERT_TRUE(Add(dir / L"two", dir / L"two\\A"));
-  EXPECT_EQ((std::vector<std::wstring>{L"a\\", L"a\\x.txt <- " + x, L"a\\z.txt <- " + z}),
-            Outline(tree));
+  const std::wstring lower = MakeFile(dir / L"two\\doc\\faq.html", "lower");
+  const std::wstring bigX = MakeFile(dir / L"two\\A\\x.txt", "second");
+  const std::wstring same = MakeFile(dir / L"three\\doc\\FAQ.html", "another upper");
+  ArchiveTreeBatch batch(tree);
+  EXPECT_TRUE(AddPathToArchiveTree(batch, dir / L"one", root, dir / L"one\\doc"));
+  EXPECT_TRUE(AddPathToArchiveTree(batch, dir / L"one", root, dir / L"one\\a"));
+  // doc merges; faq.html is a name of its own; FAQ.html from another file
+  // finds its place taken and is reported, not dropped in silence.
+  EXPECT_TRUE(AddPathToArchiveTree(batch, dir / L"two", root, dir / L"two\\doc"));
+  EXPECT_FALSE(AddPathToArchiveTree(batch, dir / L"three", root, dir / L"three\\doc"));
+  EXPECT_TRUE(AddPathToArchiveTree(batch, dir / L"two", root, dir / L"two\\A"));
+  // The same file once more is no loss.
+  EXPECT_TRUE(AddPathToArchiveTree(batch, dir / L"one", root, upper));
+  batch.Finish();
+  EXPECT_EQ((std::vector<std::wstring>{same}), batch.skipped());
+  std::vector<std::wstring> outline = Outline(tree);
+  std::sort(outline.begin(), outline.end());
+  EXPECT_EQ((std::vector<std::wstring>{L"A\\", L"A\\x.txt <- " + bigX, L"a\\", L"a\\x.txt <- " + x,
+                                       L"doc\\", L"doc\\FAQ.html <- " + upper,
+                                       L"doc\\faq.html <- " + lower}),
+            outline);
 }
 
 TEST_F(ArchiveTreeTest, AFileAndAFolderOfOneNameNeverShareAPlace) {
@@ -60,25 +78,74 @@ TEST_F(ArchiveTreeTest, AFileAndAFolderOfOneNameNeverShareAPlace) {
   const std::wstring file = MakeFile(dir / L"one\\doc");
   MakeFile(dir / L"two\\doc\\inner.txt");
   ASSERT_TRUE(Add(dir / L"one", file));
-  ASSERT_TRUE(Add(dir / L"two", dir / L"two\\doc"));
+  EXPECT_FALSE(Add(dir / L"two", dir / L"two\\doc"));
   EXPECT_EQ((std::vector<std::wstring>{L"doc <- " + file}), Outline(tree));
 }
 
-TEST_F(ArchiveTreeTest, AddingBelowAFolderItemAndRefusingLongPaths) {
-  TempDir dir(L"below");
-  HTREEITEM bin = InsertFolderItem(tree, root, L"bin");
-  const std::wstring tool = MakeFile(dir / L"tool.exe");
-  ASSERT_TRUE(Add(dir.path(), tool, bin));
-  EXPECT_EQ((std::vector<std::wstring>{L"bin\\", L"bin\\tool.exe <- " + tool}), Outline(tree));
+// An entry that cannot be added is skipped and named; its siblings and the
+// entries of its parents after it are added all the same.
+TEST_F(ArchiveTreeTest, TheWalkGoesOnPastAnEntryItCannotAdd) {
+  TempDir dir(L"walk");
+  const std::wstring a = MakeFile(dir / L"src\\a.txt");
+  std::wstring deep = dir / L"src\\m\\";
+  deep += std::wstring(240 - deep.size(), L'd');
+  ASSERT_TRUE(CreateDirectoryW((dir / L"src\\m").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+  const std::wstring tooLong = deep + L"\\" + std::wstring(30, L'f') + L".txt";
+  HANDLE file = CreateFileW((L"\\\\?\\" + tooLong).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                            nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  CloseHandle(file);
+  const std::wstring m = MakeFile(dir / L"src\\m\\n.txt");
+  const std::wstring z = MakeFile(dir / L"src\\z.txt");
+  const std::wstring after = MakeFile(dir / L"src\\zz\\after.txt");
 
-  const std::wstring tooLong = dir / (std::wstring(260 - dir.path().size(), L'q') + L".txt");
-  EXPECT_FALSE(Add(dir.path(), tooLong));
-  EXPECT_FALSE(Add(dir.path(), dir / L"absent.txt"));
-  // A cancelled run adds nothing more.
-  Compressor().abort = true;
-  EXPECT_FALSE(Add(dir.path(), MakeFile(dir / L"late.txt")));
-  Compressor().abort = false;
-  EXPECT_EQ(2u, Outline(tree).size());
+  ArchiveTreeBatch batch(tree);
+  EXPECT_FALSE(AddPathToArchiveTree(batch, dir.path(), root, dir / L"src"));
+  batch.Finish();
+  EXPECT_EQ((std::vector<std::wstring>{tooLong}), batch.skipped());
+  EXPECT_EQ((std::vector<std::wstring>{L"src\\", L"src\\a.txt <- " + a, L"src\\m\\",
+                                       L"src\\m\\n.txt <- " + m, L"src\\z.txt <- " + z,
+                                       L"src\\zz\\", L"src\\zz\\after.txt <- " + after}),
+            Outline(tree));
+  DeleteFileW((L"\\\\?\\" + tooLong).c_str());
+}
+
+// The message names the first five and the count, in both languages.
+TEST(ArchiveTreeMessages, TheSkippedEntriesMessageNamesTheFirstFewAndTheCount) {
+  std::vector<std::wstring> skipped;
+  for (int i = 1; i <= 7; ++i) skipped.push_back(L"C:\\src\\bad" + std::to_wstring(i) + L".txt");
+  const LCID saved = GetThreadLocale();
+  SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+  EXPECT_EQ(L"7 items could not be added to the archive and were left out:\n\n"
+            L"C:\\src\\bad1.txt\nC:\\src\\bad2.txt\nC:\\src\\bad3.txt\nC:\\src\\bad4.txt\n"
+            L"C:\\src\\bad5.txt\n...",
+            SkippedEntriesText(skipped));
+  EXPECT_EQ(L"1 items could not be added to the archive and were left out:\n\nC:\\x\\con",
+            SkippedEntriesText({L"C:\\x\\con"}));
+  SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT));
+  EXPECT_EQ(L"2 \u500b\u306e\u9805\u76ee\u3092\u30a2\u30fc\u30ab\u30a4\u30d6\u306b\u8ffd\u52a0"
+            L"\u3067\u304d\u306a\u304b\u3063\u305f\u305f\u3081\u3001\u9664\u5916\u3057\u307e"
+            L"\u3057\u305f:\n\nC:\\a\\q?.txt\nC:\\a\\trail.",
+            SkippedEntriesText({L"C:\\a\\q?.txt", L"C:\\a\\trail."}));
+  SetThreadLocale(saved);
+}
+
+// Thousands of files in one folder: every one is found by its name through
+// the batch's index, and the folder is sorted once.
+TEST_F(ArchiveTreeTest, AFolderOfThousandsOfFilesIsAddedWholeAndSorted) {
+  TempDir dir(L"many");
+  const int kFiles = 3000;
+  for (int i = kFiles; i > 0; --i) MakeFile(dir / (L"flat\\f" + std::to_wstring(i) + L".txt"));
+  ASSERT_TRUE(Add(dir.path(), dir / L"flat"));
+  EXPECT_EQ(static_cast<UINT>(kFiles + 2), TreeView_GetCount(tree));
+  // Adding it again finds every file in place.
+  ASSERT_TRUE(Add(dir.path(), dir / L"flat"));
+  EXPECT_EQ(static_cast<UINT>(kFiles + 2), TreeView_GetCount(tree));
+  std::vector<std::wstring> texts;
+  for (const std::wstring& line : Outline(tree)) texts.push_back(line.substr(0, line.find(L" <- ")));
+  for (size_t i = 2; i < texts.size(); ++i)
+    EXPECT_LT(lstrcmpiW(texts[i - 1].c_str(), texts[i].c_str()), 0) << i;
 }
 
 TEST_F(ArchiveTreeTest, CollectGivesNamesBelowTheRootInTreeOrder) {

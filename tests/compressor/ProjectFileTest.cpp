@@ -75,7 +75,7 @@ TEST_F(ProjectFileTest, WrittenInTreeOrderAsUtf8WithTheDeclarationAndReadBackThe
   InsertFileItem(tree, docs, L"a.txt", L"C:\\p\\docs\\a.txt");
   InsertFileItem(tree, root, L"b.txt", L"C:\\p\\b.txt");
   HTREEITEM japanese = InsertFolderItem(tree, root, L"\u65e5\u672c");
-  InsertFileItem(tree, japanese, L"\u00fc & <x>.txt", L"C:\\\u00e4\\\u00fc & <x>.txt");
+  InsertFileItem(tree, japanese, L"\u00fc & x.txt", L"C:\\\u00e4\\\u00fc & x.txt");
   InsertFolderItem(tree, root, L"empty");
   const std::wstring path = dir / L"p.qxc";
   ASSERT_TRUE(WriteProjectFile(tree, path.c_str()));
@@ -88,7 +88,7 @@ TEST_F(ProjectFileTest, WrittenInTreeOrderAsUtf8WithTheDeclarationAndReadBackThe
                 "<Folder Name=\"docs\"><File>C:\\p\\docs\\a.txt</File></Folder>"
                 "<Folder Name=\"empty\"/>"
                 "<Folder Name=\"\xE6\x97\xA5\xE6\x9C\xAC\">"
-                "<File>C:\\\xC3\xA4\\\xC3\xBC &amp; &lt;x&gt;.txt</File></Folder>"
+                "<File>C:\\\xC3\xA4\\\xC3\xBC &amp; x.txt</File></Folder>"
                 "</VesmarinCompressorProject>",
             Compact(text));
 
@@ -117,6 +117,39 @@ TEST_F(ProjectFileTest, ReadingTakesEveryElementAsItStands) {
   EXPECT_EQ(2, std::count_if(outline.begin(), outline.end(), [](const std::wstring& line) {
               return line.rfind(L"same.txt <- ", 0) == 0;
             }));
+}
+
+// A project laid out by hand or by another tool, with the paths on lines of
+// their own.
+TEST_F(ProjectFileTest, FilePathsAreTakenWithoutTheWhiteSpaceAroundThem) {
+  ASSERT_EQ(0, Load(std::string(kDeclaration) +
+                    "<VesmarinCompressorProject>\n"
+                    "  <Folder Name=\"docs\">\n"
+                    "    <File>\n"
+                    "      C:\\p\\docs\\a.txt\n"
+                    "    </File>\n"
+                    "  </Folder>\n"
+                    "  <File>\t C:\\p\\with space.txt\r\n</File>\n"
+                    "</VesmarinCompressorProject>\n"));
+  EXPECT_EQ((std::vector<std::wstring>{L"docs\\", L"docs\\a.txt <- C:\\p\\docs\\a.txt",
+                                       L"with space.txt <- C:\\p\\with space.txt"}),
+            Outline(pane.tree()));
+}
+
+// Ten thousand items, most of them in one folder: read in one pass (the
+// test's time limit is the measure).
+TEST_F(ProjectFileTest, AProjectOfTenThousandItemsIsRead) {
+  std::string body = std::string(kDeclaration) + "<VesmarinCompressorProject>\n";
+  for (int i = 9000; i > 0; --i) body += "<File>C:\\flat\\f" + std::to_string(i) + ".txt</File>\n";
+  body += "<Folder Name=\"sub\">";
+  for (int i = 0; i < 999; ++i) body += "<File>C:\\sub\\s" + std::to_string(i) + ".dat</File>";
+  body += "</Folder></VesmarinCompressorProject>";
+  ASSERT_EQ(0, Load(body));
+  HWND tree = pane.tree();
+  EXPECT_EQ(10001u, TreeView_GetCount(tree));
+  // Sorted: f1.txt, f10.txt, f100.txt, ... as the tree orders text.
+  HTREEITEM first = TreeView_GetChild(tree, GetArchiveRoot(tree));
+  EXPECT_EQ(L"f1.txt", GetItemText(tree, first));
 }
 
 TEST_F(ProjectFileTest, ADocumentWithoutTheProjectElementGivesAnEmptyTree) {
@@ -150,6 +183,13 @@ TEST_F(ProjectFileTest, HostileOrBrokenProjectsAreRefusedAndTheTreeStays) {
       head + "<File></File>" + tail,
       head + "<File>C:\\" + std::string(260, 'x') + "</File>" + tail,
       head + "<Folder Name=\"ok\">" + tail,
+      // Names Windows cannot hold.
+      head + "<File>C:\\a\\con</File>" + tail,
+      head + "<File>C:\\a\\nul.txt</File>" + tail,
+      head + "<Folder Name=\"aux.h\"><File>C:\\x.dll</File></Folder>" + tail,
+      head + "<File>C:\\a\\q?.txt</File>" + tail,
+      head + "<File>C:\\a\\trail.</File>" + tail,
+      head + "<Folder Name=\"a|b\"><File>C:\\x.dll</File></Folder>" + tail,
       "not xml at all",
       "",
       std::string(kDeclaration) +

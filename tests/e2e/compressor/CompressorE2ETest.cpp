@@ -60,17 +60,23 @@ TEST(CompressorBatch, ExclusionsSkipMatchingFilesAndFoldersWithTheirContent) {
   EXPECT_EQ((Names{L"keep.txt", L"lib\\code.c", L"objects\\w.o"}), CabinetNames(dir / L"out.cab"));
 }
 
-TEST(CompressorBatch, FileListModeStoresFileNamesAndKeepsTheFirstOfOneName) {
+TEST(CompressorBatch, FileListModeStoresFileNamesAndEveryFileListed) {
   TempDir dir(L"sdl");
   const std::wstring x = MakeFile(dir / L"a\\x.txt", "first x");
   const std::wstring y = MakeFile(dir / L"b\\y.txt", "y");
   const std::wstring x2 = MakeFile(dir / L"b\\X.TXT", "second x");
+  const std::wstring init1 = MakeFile(dir / L"p\\__init__.py", "# one");
+  const std::wstring init2 = MakeFile(dir / L"p\\sub\\__init__.py", "# two");
   const std::wstring skipped = MakeFile(dir / L"b\\z.bak");
   EXPECT_EQ(0u, RunSardok(L"/silent \"/file:" + x + L"\" \"/file:" + y + L"\" \"/file:" + x2 +
-                          L"\" \"/file:" + skipped + L"\" /except:*.bak " +
-                          Quote(dir / L"out.cab") + L" \"/arc:" + (dir / L"unused.cab") + L"\""));
-  EXPECT_EQ((Names{L"x.txt", L"y.txt"}), CabinetNames(dir / L"out.cab"));
-  EXPECT_EQ("first x", CabinetMember(dir / L"out.cab", L"x.txt"));
+                          L"\" \"/file:" + init1 + L"\" \"/file:" + init2 + L"\" \"/file:" +
+                          skipped + L"\" /except:*.bak " + Quote(dir / L"out.cab") + L" \"/arc:" +
+                          (dir / L"unused.cab") + L"\""));
+  // Names that differ only in case, or not at all, are all packed.
+  EXPECT_EQ((std::vector<std::wstring>{L"x.txt", L"y.txt", L"X.TXT", L"__init__.py",
+                                       L"__init__.py"}),
+            compressortest::CabinetNameList(dir / L"out.cab"));
+  EXPECT_EQ("y", CabinetMember(dir / L"out.cab", L"y.txt"));
   EXPECT_FALSE(testsupport::PathExists(dir / L"unused.cab"));
 
   // A listed name that is no file name fails the run; nothing is written.
@@ -101,7 +107,9 @@ TEST(CompressorBatch, AFailedRunLeavesTheOlderArchiveAndNoTemporaryFile) {
                             Quote(dir / L"missing\\x.cab")));
 }
 
-TEST(CompressorBatch, APathThatWouldReach260CharactersFailsTheRun) {
+// Whatever the folder holds that cannot be packed fails the run before
+// anything is written, and every such path is named on the error handle.
+TEST(CompressorBatch, APathThatWouldReach260CharactersFailsTheRunAndIsNamed) {
   TempDir dir(L"sdp");
   MakeFile(dir / L"src\\short.txt");
   std::wstring deep = dir / L"src\\";
@@ -111,9 +119,41 @@ TEST(CompressorBatch, APathThatWouldReach260CharactersFailsTheRun) {
   HANDLE file = CreateFileW(longName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, file);
   CloseHandle(file);
-  EXPECT_EQ(302u, RunSardok(L"/silent " + Quote(dir / L"src") + L" " + Quote(dir / L"x.cab")));
+  MakeFile(dir / L"src\\zz\\after.txt");
+  std::wstring errors;
+  EXPECT_EQ(302u, compressortest::RunSardokReadingErrors(
+                      L"/silent " + Quote(dir / L"src") + L" " + Quote(dir / L"x.cab"), errors));
+  EXPECT_FALSE(testsupport::PathExists(dir / L"x.cab"));
+  EXPECT_EQ(L"Cannot be added to the archive: " + deep + L"\\" + std::wstring(30, L'f') +
+                L".txt\r\n",
+            errors);
+  // Listed in the file-list mode as well.
+  EXPECT_EQ(302u, compressortest::RunSardokReadingErrors(
+                      L"/silent \"/file:" + (dir / L"src\\short.txt") + L"\" \"/file:" +
+                          longName.substr(4) + L"\" " + Quote(dir / L"x.cab"),
+                      errors));
+  EXPECT_NE(std::wstring::npos, errors.find(longName.substr(4))) << testsupport::Narrow(errors);
   EXPECT_FALSE(testsupport::PathExists(dir / L"x.cab"));
   DeleteFileW(longName.c_str());
+}
+
+// An archive written into the folder it packs leaves itself out: a second
+// run writes the same members, not the first archive inside the second.
+TEST(CompressorBatch, TheArchiveIsNeverOneOfItsOwnMembers) {
+  TempDir dir(L"sds");
+  MakeFile(dir / L"data\\a.txt", "alpha");
+  const std::wstring archive = dir / L"data\\packed.cab";
+  EXPECT_EQ(0u, RunSardok(L"/silent " + Quote(dir / L"data") + L" " + Quote(archive)));
+  EXPECT_EQ((Names{L"a.txt"}), CabinetNames(archive));
+  const std::string first = compressortest::ReadAll(archive);
+  // Named another way: relative to the current folder.
+  EXPECT_EQ(0u, RunSardok(L"/silent data .\\data\\packed.cab", dir.path()));
+  EXPECT_EQ((Names{L"a.txt"}), CabinetNames(archive));
+  EXPECT_EQ(first.size(), compressortest::ReadAll(archive).size());
+  // Listed by name in the file-list mode.
+  EXPECT_EQ(0u, RunSardok(L"/silent \"/file:" + (dir / L"data\\a.txt") + L"\" \"/file:" + archive +
+                          L"\" " + Quote(archive)));
+  EXPECT_EQ((Names{L"a.txt"}), CabinetNames(archive));
 }
 
 TEST(CompressorBatch, CancellingTheProgressDialogLeavesTheOlderArchive) {

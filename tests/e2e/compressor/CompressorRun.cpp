@@ -22,6 +22,59 @@ DWORD RunSardok(const std::wstring& arguments, const std::wstring& folder) {
   return result.exitCode;
 }
 
+DWORD RunSardokReadingErrors(const std::wstring& arguments, std::wstring& errorText,
+                             const std::wstring& folder) {
+  errorText.clear();
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return 0xEEEEEEEE;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  std::wstring command = Quote(SardokPath()) + L" " + arguments;
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+  CloseHandle(writeEnd);
+  if (!started) {
+    CloseHandle(readEnd);
+    return 0xEEEEEEEE;
+  }
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read)
+    bytes.append(buffer, read);
+  CloseHandle(readEnd);
+  DWORD code = 0xEEEEEEEE;
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                         nullptr, 0);
+  if (length > 0) {
+    errorText.resize(static_cast<size_t>(length));
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &errorText[0],
+                        length);
+  }
+  return code;
+}
+
+std::vector<std::wstring> CabinetNameList(const std::wstring& path) {
+  std::vector<std::wstring> names;
+  CCabDecoder decoder(false, 0);
+  if (!decoder.Open(path.c_str(), 0)) return names;
+  ArchiveItem item;
+  for (int more = decoder.FindFirst(&item); more; more = decoder.FindNext(&item))
+    names.push_back(item.name);
+  return names;
+}
+
 std::set<std::wstring> CabinetNames(const std::wstring& path) {
   std::set<std::wstring> names;
   CCabDecoder decoder(false, 0);

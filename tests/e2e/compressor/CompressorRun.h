@@ -18,6 +18,13 @@ std::wstring Quote(const std::wstring& text);
 // 0xEEEEEEEE when it did not start or did not end in time.
 DWORD RunSardok(const std::wstring& arguments, const std::wstring& folder = L"");
 
+// Runs Sardok like RunSardok and collects what it writes to its standard
+// error handle (UTF-8) into errorText.
+DWORD RunSardokReadingErrors(const std::wstring& arguments, std::wstring& errorText,
+                             const std::wstring& folder = L"");
+
+// Every member name of a cabinet in the cabinet's order, repeats included.
+std::vector<std::wstring> CabinetNameList(const std::wstring& path);
 // The member names of a cabinet as a set (a folder scan's order follows
 // the file system); empty when it cannot be opened.
 std::set<std::wstring> CabinetNames(const std::wstring& path);
