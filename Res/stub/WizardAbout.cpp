@@ -69,7 +69,10 @@ INT_PTR CALLBACK StubAboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       CentreLink(dialog);
       CenterWindowOver(dialog, GetWindow(dialog, GW_OWNER));
       SetWindowTextW(dialog, L"Vesmarin 6");
-      return TRUE;
+      // Close takes the focus, so that no focus frame is drawn over the
+      // link's text.
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;
     case WM_ERASEBKGND: {
       RECT rect;
       GetClientRect(dialog, &rect);
