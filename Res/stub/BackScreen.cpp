@@ -53,11 +53,7 @@ void LoadLogo() {
 
 void DrawBackText(HDC dc, int band) {
   if (!*g_text) return;
-  wchar_t face[LF_FACESIZE];
-  LoadStubString(IDS_BACKSCREEN_FONT, face, LF_FACESIZE);
-  HFONT font = CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                           OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY,
-                           kFontPitchAndFamily, face);
+  HFONT font = CreateBackScreenFont(g_JapaneseUi);
   if (!font) return;
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
@@ -145,6 +141,17 @@ bool RegisterBackScreenClass() {
 int BackScreenBandHeight(int clientHeight) {
   const int band = clientHeight / kBands;
   return band > 0 ? band : 1;
+}
+
+HFONT CreateBackScreenFont(bool japanese) {
+  wchar_t face[LF_FACESIZE];
+  LoadStubString(IDS_BACKSCREEN_FONT, face, LF_FACESIZE);
+  // A Latin face asked for in the Shift-JIS set has no Latin glyphs where no
+  // Japanese font of that face exists: the set follows the interface.
+  const BYTE charset = japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
+  return CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, charset,
+                     OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY,
+                     kFontPitchAndFamily, face);
 }
 
 bool CreateBackScreen(const wchar_t* title, const wchar_t* text, COLORREF colour) {

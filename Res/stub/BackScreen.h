@@ -27,6 +27,11 @@ HWND BackScreenWindow();
 // a 128th of it, at least one pixel.
 int BackScreenBandHeight(int clientHeight);
 
+// The font of the background's text: string 24's face, 30 pixels high,
+// italic, in the Shift-JIS set with a Japanese interface and the default set
+// otherwise.
+HFONT CreateBackScreenFont(bool japanese);
+
 LRESULT CALLBACK BackScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace stub

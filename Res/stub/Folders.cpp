@@ -260,6 +260,13 @@ bool RemoveInvalidPathChars(wchar_t* text, bool keepDriveColon) {
   return unchanged;
 }
 
+bool IsFullFolderPath(const wchar_t* path) {
+  if (!path) return false;
+  const bool drive = iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\';
+  const bool unc = path[0] == L'\\' && path[1] == L'\\' && path[2] && path[2] != L'\\';
+  return drive || unc;
+}
+
 DestinationCheck ValidateDestinationFolder(const wchar_t* folder, wchar_t* output) {
   if (!folder || !*folder) return kDestinationEmpty;
   size_t length = wcslen(folder);
@@ -276,12 +283,15 @@ DestinationCheck ValidateDestinationFolder(const wchar_t* folder, wchar_t* outpu
   for (size_t i = 0; text[i]; ++i) {
     if (text[i] == L':' && i != 1) return kDestinationInvalidChars;
   }
-  const bool drive = iswalpha(text[0]) && text[1] == L':' && text[2] == L'\\';
-  const bool unc = text[0] == L'\\' && text[1] == L'\\' && text[2] && text[2] != L'\\';
-  if (!drive && !unc) return kDestinationNotAbsolute;
+  // A relative folder is taken from the current folder; one whose full
+  // path does not fit is too long.
   wchar_t absolute[MAX_PATH];
   DWORD n = GetFullPathNameW(text, MAX_PATH, absolute, nullptr);
-  if (n > 0 && n < MAX_PATH) lstrcpynW(text, absolute, MAX_PATH);
+  if (n > 0 && n < MAX_PATH)
+    lstrcpynW(text, absolute, MAX_PATH);
+  else if (!IsFullFolderPath(text))
+    return kDestinationTooLong;
+  if (!IsFullFolderPath(text)) return kDestinationNotAbsolute;
   length = wcslen(text);
   if (length == 0 || (text[length - 1] != L'\\' && length + 1 >= MAX_PATH)) return kDestinationTooLong;
   if (text[length - 1] != L'\\') {

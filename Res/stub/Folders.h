@@ -36,17 +36,20 @@ void ConnectShare(const wchar_t* path);
 // text was left unchanged.
 bool RemoveInvalidPathChars(wchar_t* text, bool keepDriveColon);
 
+// A drive letter with its colon and backslash, or a UNC path.
+bool IsFullFolderPath(const wchar_t* path);
+
 // Checks a destination folder the way the destination page checks a typed
 // one, and puts the checked folder (absolute, with a trailing backslash)
-// into output (260 characters). Only a full path is accepted (a drive
-// letter with its colon and backslash, or a UNC path): a relative folder
-// would depend on the current folder of the moment.
+// into output (260 characters). A relative folder is made absolute from the
+// current folder.
 enum DestinationCheck {
   kDestinationOk = 0,
-  kDestinationTooLong = 1,      // 260 characters or more, or no room for the backslash
+  kDestinationTooLong = 1,      // 260 characters or more, no room for the backslash,
+                                // or a full path that would not fit
   kDestinationInvalidChars = 2,
   kDestinationEmpty = 3,
-  kDestinationNotAbsolute = 4,
+  kDestinationNotAbsolute = 4,  // the full path is still neither a drive nor a UNC path
 };
 DestinationCheck ValidateDestinationFolder(const wchar_t* folder, wchar_t* output);
 

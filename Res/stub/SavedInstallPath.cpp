@@ -17,6 +17,9 @@ SavedPathResult ReadSavedInstallPath(HKEY root, const wchar_t* key, const wchar_
     default: return kSavedPathAbsent;
   }
   if (!*text) return kSavedPathAbsent;
+  // A saved folder is a full one: a relative value would depend on the
+  // current folder of the moment.
+  if (!IsFullFolderPath(text)) return kSavedPathInvalid;
   return ValidateDestinationFolder(text, folder) == kDestinationOk ? kSavedPathFound : kSavedPathInvalid;
 }
 

@@ -33,6 +33,27 @@ bool PointOnLogo(HWND dialog) {
   return PtInRect(&rect, cursor) != FALSE;
 }
 
+// The link spans the box's inner width in the template; once the box has
+// its final font it is narrowed to its text and centred under the text
+// above it.
+void CentreLink(HWND dialog) {
+  HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
+  if (!link) return;
+  RECT rect;
+  GetWindowRect(link, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  const int width = rect.right - rect.left;
+  SIZE ideal = {0, 0};
+  // LM_GETIDEALSIZE (the same message as LM_GETIDEALHEIGHT, with a size to fill).
+  SendMessageW(link, LM_GETIDEALHEIGHT, static_cast<WPARAM>(width),
+               reinterpret_cast<LPARAM>(&ideal));
+  // A little room for the focus frame around the text.
+  const int needed = ideal.cx + 4;
+  if (ideal.cx <= 0 || needed >= width) return;
+  SetWindowPos(link, nullptr, rect.left + (width - needed) / 2, rect.top, needed,
+               rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 void ShowStubAbout(HWND owner) {
@@ -45,9 +66,13 @@ INT_PTR CALLBACK StubAboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
   switch (message) {
     case WM_INITDIALOG:
       ApplyClassicGuiFont(dialog, false);
+      CentreLink(dialog);
       CenterWindowOver(dialog, GetWindow(dialog, GW_OWNER));
       SetWindowTextW(dialog, L"Vesmarin 6");
-      return TRUE;
+      // Close takes the focus, so that no focus frame is drawn over the
+      // link's text.
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;
     case WM_ERASEBKGND: {
       RECT rect;
       GetClientRect(dialog, &rect);

@@ -12,6 +12,13 @@
 
 namespace stub {
 
+namespace {
+
+// The header texts that the frame points at, one pair per page.
+WizardHeaderTexts g_headers[kPageComplete + 1];
+
+}  // namespace
+
 void CreateWizardTitleFont() {
   if (g_WizardTitleFont) return;
   NONCLIENTMETRICSW metrics = {};
@@ -49,18 +56,47 @@ void SetClassicPanelBitmap(HWND page) {
                       reinterpret_cast<LPARAM>(g_ClassicPanelBitmap));
 }
 
-void SetWizardHeader(HWND page, UINT titleId, UINT subtitleId, WizardHeaderTexts* texts) {
-  HWND frame = GetParent(page);
-  const LRESULT index = SendMessageW(frame, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0);
+void LoadWizardHeaderTexts(WizardPage page, WizardHeaderTexts* texts) {
+  texts->title[0] = texts->subtitle[0] = 0;
+  UINT title = 0, subtitle = 0;
+  switch (page) {
+    case kPageReadMe:
+      title = IDS_README_TITLE;
+      subtitle = IDS_README_SUBTITLE;
+      break;
+    case kPageDestination:
+      title = IDS_DESTINATION_TITLE;
+      subtitle = IDS_DESTINATION_SUBTITLE;
+      break;
+    case kPageReady:
+      title = IDS_READY_TITLE;
+      subtitle = IDS_READY_SUBTITLE;
+      break;
+    case kPagePerforming:
+      title = IDS_PERFORMING_TITLE;
+      subtitle = IDS_PERFORMING_SUBTITLE;
+      break;
+    case kPageWelcome:
+    case kPageComplete:
+      return;
+  }
+  LoadStubString(title, texts->title, ARRAYSIZE(texts->title));
+  LoadStubString(subtitle, texts->subtitle, ARRAYSIZE(texts->subtitle));
+}
+
+void ShowWizardHeader(HWND window, WizardPage page) {
+  if (!g_WizardNewStyle || IsExteriorPage(page)) return;
+  HWND frame = GetParent(window);
+  const LRESULT index = SendMessageW(frame, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(window), 0);
   if (index < 0) return;
-  LoadStubString(titleId, texts->title, ARRAYSIZE(texts->title));
-  LoadStubString(subtitleId, texts->subtitle, ARRAYSIZE(texts->subtitle));
+  WizardHeaderTexts* own = &g_headers[page];
+  LoadWizardHeaderTexts(page, own);
   // The subtitle first: Wine's sheet stores a new subtitle as the title as
   // well, which the title that follows puts right.
   SendMessageW(frame, PSM_SETHEADERSUBTITLEW, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(texts->subtitle));
+               reinterpret_cast<LPARAM>(own->subtitle));
   SendMessageW(frame, PSM_SETHEADERTITLEW, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(texts->title));
+               reinterpret_cast<LPARAM>(own->title));
 }
 
 }  // namespace stub

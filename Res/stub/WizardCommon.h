@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "WizardPlan.h"
+
 namespace stub {
 
 // A page re-applies the package caption to the frame (posted to itself on
@@ -31,12 +33,17 @@ void ApplyWizardCaption(HWND page);
 // Classic pages: the package's panel bitmap replaces the built-in one.
 void SetClassicPanelBitmap(HWND page);
 
-// New style: the header title and subtitle of this page (string ids). The
-// frame keeps pointing at the texts: they live in the page's own buffers.
+// The new-style header texts of an inner page (Read Me, Select Destination
+// Folder, Ready, Performing Installation); both empty for the exterior pages.
 struct WizardHeaderTexts {
   wchar_t title[128];
   wchar_t subtitle[256];
 };
-void SetWizardHeader(HWND page, UINT titleId, UINT subtitleId, WizardHeaderTexts* texts);
+void LoadWizardHeaderTexts(WizardPage page, WizardHeaderTexts* texts);
+
+// New style: an inner page sets its header title and subtitle when it
+// becomes active (the classic style has no header: nothing happens). The
+// frame keeps pointing at the texts, which live here, one pair per page.
+void ShowWizardHeader(HWND window, WizardPage page);
 
 }  // namespace stub

@@ -36,7 +36,6 @@ const size_t kPickerCapacity = 516;
 const size_t kQuestionCapacity = 516;
 const wchar_t kCleanedCaption[] = L"Vesmarin 6";
 
-WizardHeaderTexts g_header;
 wchar_t g_initialFolder[MAX_PATH];
 bool g_initialFolderShown = false;
 bool g_cleaning = false;
@@ -54,10 +53,12 @@ void SetFolderText(HWND page, const wchar_t* text) {
   SendDlgItemMessageW(page, IDC_DEST_FOLDER, EM_SETSEL, 0, -1);
 }
 
-// first, a blank line and the string; error icon.
+// first, a blank line and the string (the string alone when first is
+// empty); error icon.
 void ShowPathError(HWND owner, const std::wstring& first, UINT stringId) {
   wchar_t text[kMessageBufferSize];
-  std::wstring message = first + L"\n\n" + LoadStubString(stringId, text, ARRAYSIZE(text));
+  std::wstring message = first.empty() ? std::wstring() : first + L"\n\n";
+  message += LoadStubString(stringId, text, ARRAYSIZE(text));
   ShowStubMessage(owner, message.c_str(), PackageCaption(), MB_OK | MB_ICONERROR);
 }
 
@@ -145,7 +146,7 @@ void InitDestinationPage(HWND page) {
   if (!*s.ExtractFolder) ShowWindow(GetDlgItem(page, IDC_DEST_ADD_DEFAULT), SW_HIDE);
 }
 
-// Next: the folder must be a full path that fits, without forbidden
+// Next: the folder, made absolute, must fit, without forbidden
 // characters; a missing one is created by the extraction once the user
 // agreed; the extension module has its say. -1 keeps the page.
 LONG DestinationNext(HWND page) {
@@ -253,8 +254,7 @@ INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPA
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
       switch (header->code) {
         case PSN_SETACTIVE:
-          if (g_WizardNewStyle)
-            SetWizardHeader(page, IDS_DESTINATION_TITLE, IDS_DESTINATION_SUBTITLE, &g_header);
+          ShowWizardHeader(page, kPageDestination);
           PostMessageW(GetParent(page), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
           PostMessageW(page, kWizardDeferredMessage, 0, 0);
           PostMessageW(page, kWizardCaptionMessage, 0, 0);

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include <new>
 #include <string>
 #include <vector>
 
@@ -16,7 +15,6 @@
 #include "InstallFolder.h"
 #include "InstallSteps.h"
 #include "InstallWorker.h"
-#include "ReadMeText.h"
 #include "Registry.h"
 #include "SavedInstallPath.h"
 #include "ScopedHandles.h"
@@ -40,24 +38,6 @@ namespace {
 const int kResultReadMeFailed = 4;
 const int kResultWizardFailed = 16;
 
-// The read-me bytes as decoded text; false for an empty member, a UTF-16
-// text of odd length (cut or damaged) or a text that cannot be converted.
-bool DecodeReadMeMember(HGLOBAL block, DWORD size) {
-  if (!block || size == 0) return false;
-  const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(block));
-  if (!bytes) return false;
-  bool decoded = false;
-  if (!(size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE && (size & 1))) {
-    try {
-      decoded = DecodeReadMeText(bytes, size, &g_ReadMeText);
-    } catch (const std::bad_alloc&) {
-      decoded = false;
-    }
-  }
-  GlobalUnlock(block);
-  return decoded;
-}
-
 // The read-me (ExplainFile with a Japanese interface, ExplainFileE with an
 // English one, the other when the preferred one is empty): loaded, decoded
 // and its CRC-16 taken. 0 when there is none or it loaded.
@@ -70,10 +50,12 @@ int LoadReadMe(bool* show) {
   DWORD size = 0;
   vesmarin::ScopedGlobal block(
       g_Archive && g_Archive->Decoder ? g_Archive->Decoder->ExtractToMemory(name, &size) : nullptr);
-  if (!DecodeReadMeMember(block.get(), size)) {
+  const uint8_t* bytes = block ? static_cast<const uint8_t*>(GlobalLock(block.get())) : nullptr;
+  const UINT failure = TakeReadMeText(bytes, bytes ? size : 0, &g_ReadMeText);
+  if (bytes) GlobalUnlock(block.get());
+  if (failure != 0) {
     StubLog(L"Wizard: read-me %ls not taken from the archive or not decodable\n", name);
-    g_ReadMeText.clear();
-    ShowStubStringMessage(nullptr, IDS_README_EXTRACT_FAILED, MB_OK | MB_ICONERROR);
+    ShowStubStringMessage(nullptr, failure, MB_OK | MB_ICONERROR);
     return kResultReadMeFailed;
   }
   g_ReadMeCrc = ReadMeTextCrc(g_ReadMeText);
@@ -83,28 +65,6 @@ int LoadReadMe(bool* show) {
                    s.SaveExplainShowFlagValue, &value) == RegReadResult::kRead;
   *show = !ReadMeSkipped(s.FlagsB, read, value, g_ReadMeCrc);
   return 0;
-}
-
-struct HeaderTexts {
-  wchar_t title[128];
-  wchar_t subtitle[256];
-};
-
-void LoadHeaderTexts(WizardPage page, HeaderTexts* texts) {
-  texts->title[0] = texts->subtitle[0] = 0;
-  if (page == kPageReady) {
-    LoadStubString(IDS_READY_TITLE, texts->title, ARRAYSIZE(texts->title));
-    LoadStubString(IDS_READY_SUBTITLE, texts->subtitle, ARRAYSIZE(texts->subtitle));
-  } else if (page == kPageReadMe) {
-    LoadStubString(IDS_README_TITLE, texts->title, ARRAYSIZE(texts->title));
-    LoadStubString(IDS_README_SUBTITLE, texts->subtitle, ARRAYSIZE(texts->subtitle));
-  } else if (page == kPageDestination) {
-    LoadStubString(IDS_DESTINATION_TITLE, texts->title, ARRAYSIZE(texts->title));
-    LoadStubString(IDS_DESTINATION_SUBTITLE, texts->subtitle, ARRAYSIZE(texts->subtitle));
-  } else if (page == kPagePerforming) {
-    LoadStubString(IDS_PERFORMING_TITLE, texts->title, ARRAYSIZE(texts->title));
-    LoadStubString(IDS_PERFORMING_SUBTITLE, texts->subtitle, ARRAYSIZE(texts->subtitle));
-  }
 }
 
 DLGPROC PageProcedure(WizardPage page) {
@@ -141,10 +101,11 @@ int RunWizard() {
   const std::vector<WizardPage> plan = PlanWizardPages(input);
   std::vector<HPROPSHEETPAGE> pages;
   bool destinationPage = false;
-  HeaderTexts headers[kPageComplete + 1];
+  WizardHeaderTexts headers[kPageComplete + 1];
   size_t headerCount = 0;
   for (WizardPage page : plan) {
-    if (g_WizardNewStyle && !IsExteriorPage(page)) LoadHeaderTexts(page, &headers[headerCount]);
+    if (g_WizardNewStyle && !IsExteriorPage(page))
+      LoadWizardHeaderTexts(page, &headers[headerCount]);
     DLGPROC procedure = PageProcedure(page);
     if (!procedure) {
       StubLog(L"Wizard: page %d is not available and left out\n", static_cast<int>(page));
@@ -163,7 +124,7 @@ int RunWizard() {
       } else {
         // The page sets its header again when it becomes active.
         sheetPage.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        const HeaderTexts& texts = headers[headerCount++];
+        const WizardHeaderTexts& texts = headers[headerCount++];
         sheetPage.pszHeaderTitle = texts.title;
         sheetPage.pszHeaderSubTitle = texts.subtitle;
       }

@@ -28,7 +28,6 @@ namespace stub {
 
 namespace {
 
-WizardHeaderTexts g_header;
 HBITMAP g_checkMark = nullptr;
 bool g_installStarted = false;
 bool g_workerDone = false;
@@ -137,8 +136,7 @@ INT_PTR CALLBACK PerformingPageProc(HWND page, UINT message, WPARAM wParam, LPAR
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
       switch (header->code) {
         case PSN_SETACTIVE:
-          if (g_WizardNewStyle)
-            SetWizardHeader(page, IDS_PERFORMING_TITLE, IDS_PERFORMING_SUBTITLE, &g_header);
+          ShowWizardHeader(page, kPagePerforming);
           PostMessageW(GetParent(page), PSM_SETWIZBUTTONS, 0, 0);
           PostMessageW(page, kWizardStartMessage, 0, 0);
           PostMessageW(page, kWizardCaptionMessage, 0, 0);

@@ -1,6 +1,11 @@
 #include "WizardReadMe.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "Crc16.h"
+#include "TessalyResource.h"
+#include "WizardResource.h"
 
 namespace stub {
 
@@ -13,6 +18,22 @@ uint16_t ReadMeTextCrc(const std::wstring& text) {
     crc = UpdateCrc16(pair, 2, crc);
   }
   return crc;
+}
+
+UINT TakeReadMeText(const uint8_t* bytes, size_t size, std::wstring* text, ReadMeDecoder decode) {
+  text->clear();
+  if (!bytes || size == 0) return IDS_README_EXTRACT_FAILED;
+  bool decoded = false;
+  try {
+    decoded = decode(bytes, size, text);
+  } catch (const std::bad_alloc&) {
+    decoded = false;
+  } catch (const std::length_error&) {
+    decoded = false;
+  }
+  if (decoded) return 0;
+  text->clear();
+  return IDS_NO_MEMORY;
 }
 
 }  // namespace stub

@@ -24,7 +24,6 @@ const UINT_PTR kScrollTimer = 10;
 const UINT kScrollTimerMs = 100;
 const int kSavedTextLength = 32;
 
-WizardHeaderTexts g_header;
 HFONT g_font = nullptr;
 bool g_readToEnd = false;
 bool g_textSubclassed = false;
@@ -120,7 +119,7 @@ void InitReadMePage(HWND page) {
 
 void ActivateReadMePage(HWND page) {
   HWND frame = GetParent(page);
-  if (g_WizardNewStyle) SetWizardHeader(page, IDS_README_TITLE, IDS_README_SUBTITLE, &g_header);
+  ShowWizardHeader(page, kPageReadMe);
   if (!MustReadAll() || g_readToEnd) {
     g_readToEnd = true;
     PostMessageW(frame, PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);

@@ -18,7 +18,6 @@ namespace stub {
 
 namespace {
 
-WizardHeaderTexts g_header;
 ShortcutOffers g_offers = {false, false, false};
 
 void SetPathTexts(HWND page) {
@@ -88,8 +87,7 @@ INT_PTR CALLBACK ReadyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
       switch (header->code) {
         case PSN_SETACTIVE:
-          if (g_WizardNewStyle)
-            SetWizardHeader(page, IDS_READY_TITLE, IDS_READY_SUBTITLE, &g_header);
+          ShowWizardHeader(page, kPageReady);
           SetPathTexts(page);
           PostMessageW(GetParent(page), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
           PostMessageW(page, kWizardCaptionMessage, 0, 0);

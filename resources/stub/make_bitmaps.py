@@ -65,12 +65,53 @@ def check_mark(x, y):
     return BLACK if (x, y) in points else LIGHT
 
 
+# The product name in a pixel font of its own, so that the logo never
+# depends on a font the machine may lack: capitals and figures 7 rows high,
+# small letters 5 rows on the same baseline (the i's dot stands above them).
+GLYPHS = {
+    "V": ["#...#", "#...#", "#...#", "#...#", ".#.#.", ".#.#.", "..#.."],
+    "e": [".###.", "#...#", "#####", "#....", ".###."],
+    "s": [".####", "#....", ".###.", "....#", "####."],
+    "m": ["##.#.", "#.#.#", "#.#.#", "#.#.#", "#.#.#"],
+    "a": [".###.", "....#", ".####", "#...#", ".####"],
+    "r": ["#.##", "##..", "#...", "#...", "#..."],
+    "i": ["#", ".", "#", "#", "#", "#", "#"],
+    "n": ["#.##.", "##..#", "#...#", "#...#", "#...#"],
+    "6": ["..##.", ".#...", "#....", "####.", "#...#", "#...#", ".###."],
+    " ": ["..", "..", "..", "..", "..", "..", ".."],
+}
+
+
+def text_pixels(text, left, baseline):
+    """The set of (x, y) pixels of the text, one column between letters."""
+    pixels = set()
+    x = left
+    for ch in text:
+        rows = GLYPHS[ch]
+        top = baseline - len(rows) + 1
+        for dy, row in enumerate(rows):
+            for dx, cell in enumerate(row):
+                if cell == "#":
+                    pixels.add((x + dx, top + dy))
+        x += len(rows[0]) + 1
+    return pixels
+
+
+LOGO_NAME = text_pixels("Vesmarin", 24, 14)
+LOGO_VERSION = text_pixels("6", 24 + sum(len(GLYPHS[c][0]) + 1 for c in "Vesmarin "), 14)
+
+
 def logo(x, y):
-    # A blue strip with a white box-and-arrow at the left.
+    # A blue strip: the white box-and-arrow at the left, the name in white
+    # and the version in light grey, with a light rule under them.
     if inside_box_with_arrow(x, y, 10, 11, 14):
         return WHITE
-    if x >= 22 and 6 <= y <= 14 and (x - 22) % 6 < 4:
-        return WHITE if y in (6, 14) or (x - 22) % 6 in (0, 3) else 3
+    if (x, y) in LOGO_NAME:
+        return WHITE
+    if (x, y) in LOGO_VERSION:
+        return LIGHT
+    if y == 17 and 24 <= x <= 84:
+        return 8
     return 3
 
 

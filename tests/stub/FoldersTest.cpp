@@ -156,11 +156,35 @@ TEST(ValidateDestinationFolder, ChecksLikeTheDestinationPage) {
   EXPECT_EQ(stub::ValidateDestinationFolder(noRoom.c_str(), out), stub::kDestinationTooLong);
   std::wstring tooLong = L"C:\\" + std::wstring(300, L'a');
   EXPECT_EQ(stub::ValidateDestinationFolder(tooLong.c_str(), out), stub::kDestinationTooLong);
-  // Only a full path: anything else would depend on the current folder.
-  for (const wchar_t* relative : {L"Apps\\Tool", L"\\Apps", L"C:Apps", L".\\"}) {
-    SCOPED_TRACE(testing::PrintToString(testsupport::Narrow(relative)));
-    EXPECT_EQ(stub::ValidateDestinationFolder(relative, out), stub::kDestinationNotAbsolute);
+}
+
+// A relative folder is made absolute from the current folder; one whose
+// full path would not fit is too long.
+TEST(ValidateDestinationFolder, RelativeFoldersBecomeFullPaths) {
+  testsupport::TempDir dir(L"rel");
+  wchar_t previous[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(dir.path().c_str()));
+  const std::wstring here = dir.path();
+  const std::wstring drive = here.substr(0, 2);  // "C:"
+  wchar_t out[MAX_PATH];
+  struct Case {
+    const wchar_t* typed;
+    std::wstring expected;
+  };
+  const Case cases[] = {{L"relative\\path", here + L"relative\\path\\"},
+                        {L"relative\\..\\other\\", here + L"other\\"},
+                        {L".\\", here},
+                        {L"\\Apps", drive + L"\\Apps\\"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testsupport::Narrow(c.typed));
+    EXPECT_EQ(stub::ValidateDestinationFolder(c.typed, out), stub::kDestinationOk);
+    EXPECT_EQ(std::wstring(out), c.expected);
   }
+  // Short as typed, too long once the current folder is put in front.
+  const std::wstring rest(MAX_PATH - here.size() + 5, L'r');
+  EXPECT_EQ(stub::ValidateDestinationFolder(rest.c_str(), out), stub::kDestinationTooLong);
+  SetCurrentDirectoryW(previous);
 }
 
 class CreateDirectoryTest : public ::testing::Test {

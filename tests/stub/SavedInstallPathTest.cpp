@@ -65,6 +65,8 @@ TEST_F(SavedPath, LongOrMalformedValuesAreRefused) {
   EXPECT_EQ(Read(L"Doubled", folder), stub::kSavedPathInvalid);
   Set(L"Relative", L"Apps\\Example");
   EXPECT_EQ(Read(L"Relative", folder), stub::kSavedPathInvalid);
+  Set(L"RootRelative", L"\\Apps");
+  EXPECT_EQ(Read(L"RootRelative", folder), stub::kSavedPathInvalid);
   EXPECT_STREQ(folder, L"untouched");
   // A value stored without its terminating NUL is still read safely.
   std::wstring raw = L"D:\\Raw";

@@ -113,6 +113,24 @@ bool ButtonNeeds(const Measure& m, LONG style, const std::wstring& text, SIZE& n
   return false;  // owner-drawn, command links, split buttons
 }
 
+// A link control's text as shown: its markup (<a ...> and </a>) left out.
+std::wstring LinkShownText(const std::wstring& text) {
+  std::wstring shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'<') {
+      const size_t end = text.find(L'>', i);
+      const std::wstring tag = end == std::wstring::npos ? L"" : text.substr(i + 1, 2);
+      if (end != std::wstring::npos && (tag == L"/a" || tag == L"/A" || tag[0] == L'a' ||
+                                        tag[0] == L'A')) {
+        i = end;
+        continue;
+      }
+    }
+    shown.push_back(text[i]);
+  }
+  return shown;
+}
+
 }  // namespace
 
 bool TextFits(HWND control, TextMisfit* misfit) {
@@ -130,6 +148,11 @@ bool TextFits(HWND control, const std::wstring& text, TextMisfit* misfit) {
   bool measured = false;
   if (lstrcmpiW(cls.c_str(), L"Static") == 0) measured = StaticNeeds(m, style, text, needed);
   else if (lstrcmpiW(cls.c_str(), L"Button") == 0) measured = ButtonNeeds(m, style, text, needed);
+  else if (lstrcmpiW(cls.c_str(), L"SysLink") == 0) {
+    // A link wraps its text at word boundaries like a static.
+    needed = m.Text(LinkShownText(text), DT_WORDBREAK | DT_NOPREFIX, m.width());
+    measured = true;
+  }
   if (!measured) return true;
   const SIZE has = {m.width(), m.height()};
   if (needed.cx <= has.cx && needed.cy <= has.cy) return true;

@@ -2,7 +2,8 @@
 // own font as Windows draws it: statics by DrawTextW (wrapped ones with
 // DT_WORDBREAK), buttons, check boxes, radio buttons and group box captions
 // on one line (or wrapped with BS_MULTILINE), allowing for a push button's
-// frame and a check box's box. Empty texts, owner-drawn controls, images and
+// frame and a check box's box; link controls (SysLink) like wrapped
+// statics, without their markup. Empty texts, owner-drawn controls, images and
 // statics that shorten their text with an ellipsis count as fitting.
 #pragma once
 #include <windows.h>

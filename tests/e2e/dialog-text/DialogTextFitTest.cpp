@@ -2,7 +2,8 @@
 // dialog template of each program in the bin folder (so programs and
 // dialogs added later are covered without a change here) is created hidden
 // with a do-nothing dialog procedure, and each static, button, check box,
-// radio button and group box text is measured with the dialog's own font.
+// radio button, group box and link text is measured with the dialog's own
+// font.
 // Empty texts (set at run time), owner-drawn controls, images and texts
 // that end in an ellipsis by design are skipped.
 #include <gtest/gtest.h>
@@ -228,11 +229,15 @@ TEST_F(DialogText, TheWalkCatchesEachKindOfMisfit) {
   builder.Add(L"Static", SS_LEFT, 40, 8, 10, L"");                // set at run time
   builder.Add(L"Button", BS_OWNERDRAW, 10, 10, 11, longText);     // drawn by its owner
   builder.Add(L"Static", SS_LEFT | SS_PATHELLIPSIS, 20, 8, 12, longText);
+  // A link wraps into a second line it has no room for; its markup takes
+  // no room.
+  builder.Add(L"SysLink", 0, 60, 8, 13, L"<a>" + longText + L"</a>");
+  builder.Add(L"SysLink", 0, 180, 8, 14, L"<a href=\"https://example.com/a/very/long/address\">Link</a>");
   std::vector<TextMisfit> misfits;
   ASSERT_TRUE(CheckTemplate(builder.bytes(), parent_, misfits));
   std::vector<int> ids;
   for (const TextMisfit& m : misfits) ids.push_back(m.controlId);
-  EXPECT_EQ(ids, (std::vector<int>{2, 4, 5, 7, 9}));
+  EXPECT_EQ(ids, (std::vector<int>{2, 4, 5, 7, 9, 13}));
 
   // The check box's own width counts: the same text in a control exactly as
   // wide as the text is a misfit, and fits once the box is allowed for.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "InstallerPackage.h"
+#include "Screenshot.h"
 #include "TestSupport.h"
 #include "WizardSession.h"
 
@@ -158,6 +159,13 @@ class WizardLookE2E : public ::testing::Test {
     session.Press(PSBTN_CANCEL);
     ASSERT_TRUE(session.WaitEnd());
     EXPECT_EQ(session.ExitCode(), kClosed) << BoxTexts(session.Boxes());
+  }
+  // A control's rectangle in its page's coordinates.
+  static RECT ChildRect(HWND page, int id) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(page, id), &rect);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
   }
   // A point of the Welcome page's banner area (1030), in page coordinates.
   static RECT BannerArea(HWND page) {
@@ -452,6 +460,62 @@ TEST_F(WizardLookE2E, CopyrightLineAndProductMarkInEnglishAndJapanese) {
       }
       ShotOf(session.frame(), L"copyright-" + std::to_wstring(index));
     }
+    CancelAndWait(session);
+  }
+}
+
+// The Welcome page's link: its icon and the white margin drawn around its
+// text end above the copyright frame, in both styles; the frame and the
+// About box are saved under <bin>\screenshots (their own rectangles of the
+// screen: these tests run alone, and a window of another process does not
+// draw itself into this one's PrintWindow under Wine). Runs in both CTest
+// entries, English and Japanese.
+TEST_F(WizardLookE2E, TheLinkStaysClearOfTheCopyrightFrameInEnglishAndJapanese) {
+  const std::wstring address = JapaneseUi() ? L"https://example.com/ja/" : L"https://example.com/en/";
+  const std::wstring language = JapaneseUi() ? L"ja" : L"en";
+  for (const wchar_t* style : {L"UseNewWizard=0", L"UseNewWizard=1"}) {
+    SCOPED_TRACE(Narrow(style));
+    const std::wstring tag = style[13] == L'0' ? L"classic" : L"new";
+    const std::wstring setup =
+        Build({style, L"UseURL=1", L"URL=https://example.com/ja/", L"URLE=https://example.com/en/",
+               L"VesmarinFor=© 見た目テスト社", L"VesmarinForE=© Look Test Ltd."},
+              {}, L"Link" + tag + L".exe");
+    ASSERT_FALSE(setup.empty());
+    WizardSession session;
+    HWND page = StartToWelcome(session, setup);
+    ASSERT_NE(page, nullptr);
+    Sleep(300);
+    ASSERT_TRUE(session.Visible(page, 1034));
+    ASSERT_TRUE(session.Visible(page, 1032));
+    const RECT icon = ChildRect(page, 1034);
+    const RECT frame = ChildRect(page, 1032);
+    const RECT link = ChildRect(page, 1033);
+    EXPECT_GE(icon.bottom - icon.top, 32) << "the icon at its size";
+    EXPECT_LE(icon.bottom, frame.top) << "icon " << icon.top << ".." << icon.bottom;
+    // The address is drawn from the link area's top-left corner in the
+    // default GUI font, on white reaching 8 pixels past the text.
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE text = {};
+    GetTextExtentPoint32W(screen, address.c_str(), static_cast<int>(address.size()), &text);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    EXPECT_LE(link.top + text.cy + 8, frame.top) << "white margin over the frame";
+    EXPECT_LE(icon.right, link.left - 8) << "white margin over the icon";
+    EXPECT_TRUE(testsupport::SaveScreenshot(session.frame(), L"stub-welcome-" + tag + L"-" + language,
+                                            testsupport::PictureSource::Screen));
+    PostMessageW(session.frame(), WM_SYSCOMMAND, 104, 0);
+    HWND about = nullptr;
+    for (int i = 0; i < 200 && !about; ++i) {
+      Sleep(30);
+      std::vector<HWND> found = session.Dialogs(1022);
+      if (!found.empty()) about = found[0];
+    }
+    ASSERT_NE(about, nullptr) << "About box";
+    EXPECT_TRUE(testsupport::SaveScreenshot(about, L"stub-about-" + tag + L"-" + language,
+                                            testsupport::PictureSource::Screen));
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    testsupport::WaitForWindowGone(about, 3000);
     CancelAndWait(session);
   }
 }
