@@ -596,20 +596,19 @@ TEST(InstallE2E, APathTooLongIsReportedAsSuchNotAsUnsafe) {
   // 245 characters: with its backslash and "bin\marker.exe" 260, one too
   // many; "bin\m.exe" fits.
   std::wstring app = package.dir().path() + L"long";
-  while (app.size() < 245) {
-    const size_t part = std::min<size_t>(60, 245 - app.size() - 1);
-    app += L"\" + std::wstring(part, L'p');
-  }
+  while (app.size() + 61 <= 245) app += L"\\" + std::wstring(60, L'p');
+  if (app.size() + 2 <= 245) app += L"\\" + std::wstring(245 - app.size() - 1, L'q');
+  if (app.size() < 245) app.append(245 - app.size(), L'q');
   ASSERT_EQ(app.size(), 245u);
-  app += L"\";
+  app += L"\\";
   struct Case {
     std::string member;
     const wchar_t* message;  // nullptr: installs
   };
   const std::vector<Case> cases = {
-      {"bin\marker.exe", L"Could not extract files.\nExtract path name is too long."},
-      {"..\escape.txt", L"points outside the installation folder"},
-      {"bin\m.exe", nullptr}};
+      {"bin\\marker.exe", L"Could not extract files.\nExtract path name is too long."},
+      {"..\\escape.txt", L"points outside the installation folder"},
+      {"bin\\m.exe", nullptr}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.member);
     TestCabinet cab;

@@ -152,9 +152,9 @@ class WizardCancelE2E : public ::testing::Test {
     ASSERT_NE(session.WaitFrame(), nullptr);
     ASSERT_NE(session.WaitPage(wizardtest::kWelcomePage), nullptr);
     session.Press(PSBTN_NEXT);
+    // The installer's thread waits in the module now: only posted messages
+    // reach it.
     ASSERT_TRUE(gate.WaitReached(session));
-    ASSERT_NE(session.CurrentPage(), nullptr);
-    ASSERT_TRUE(session.Visible(session.CurrentPage(), wizardtest::kPerformingPage));
     SendCancel(session, way);
     gate.Open();
   }
