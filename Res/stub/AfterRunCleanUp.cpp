@@ -42,4 +42,22 @@ void RemoveWrittenPaths() {
     if (!IsKeptExistingPath(paths[i].c_str())) RemoveOnePath(paths[i]);
 }
 
+void RemoveWhatTheRunBrought() {
+  const std::vector<std::wstring>& files = FilesCreatedByRun();
+  for (size_t i = files.size(); i-- > 0;) {
+    const DWORD attributes = GetFileAttributesW(files[i].c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      RemoveOnePath(files[i]);
+  }
+  // Folders end in a backslash; those that stood before (recorded with
+  // ForceUninstallDir) are kept.
+  const std::vector<std::wstring> paths = CopyCreatedPaths();
+  for (size_t i = paths.size(); i-- > 0;) {
+    const std::wstring& path = paths[i];
+    if (!path.empty() && path.back() == L'\\' && !IsKeptExistingPath(path.c_str()))
+      RemoveOnePath(path);
+  }
+  for (const std::wstring& folder : FoldersMadeForExtraction()) RemoveOnePath(folder + L"\\");
+}
+
 }  // namespace stub

@@ -1,5 +1,6 @@
 // The clean-up of a package that deletes its files after running its
-// program (AfterDeleteFiles): what this run wrote or created goes again.
+// program (AfterDeleteFiles): what this run wrote or created goes again;
+// and the take-back of a cancelled copy: what this run brought goes again.
 #pragma once
 
 namespace stub {
@@ -10,5 +11,12 @@ namespace stub {
 // recorded without writing them (kept by the newer-file rule or "Skip", or
 // found in use) stay.
 void RemoveWrittenPaths();
+
+// Takes back a cancelled copy: only what this run brought where nothing
+// stood before goes. The files it created (those it replaced stay, in their
+// new version), then the folders it created (of the created-path list, only
+// when empty), then the extraction folder and its parents when this run
+// made them and they are empty. Each file or folder is tried as above.
+void RemoveWhatTheRunBrought();
 
 }  // namespace stub

@@ -45,6 +45,10 @@ const DWORD kItemAttributes =
 std::vector<std::wstring> g_notWritten;
 // Upper-cased paths of existing files recorded but not written by this run.
 std::set<std::wstring> g_keptExisting;
+// Files written where none stood, and the folders the extraction folder
+// needed; what an abort takes back.
+std::vector<std::wstring> g_createdFiles;
+std::vector<std::wstring> g_madeFolders;
 // The folder that the item check made last, with its base: the next item of
 // the same folder needs no second walk.
 std::wstring g_lastFolder;
@@ -88,6 +92,23 @@ std::wstring StubString(UINT id) {
 }
 
 void NoteFailingItem(const wchar_t* name) { lstrcpynW(g_FailingItem, name, MAX_PATH); }
+
+// The folder (without its trailing backslash) and each parent of it that
+// does not exist, deepest first.
+std::vector<std::wstring> MissingFolders(std::wstring folder) {
+  std::vector<std::wstring> missing;
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  // A drive or share root is never made here.
+  while (!folder.empty() && !(folder.size() == 2 && folder[1] == L':') &&
+         !PathIsRootW(folder.c_str()) &&
+         GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    missing.push_back(folder);
+    const size_t slash = folder.find_last_of(L'\\');
+    if (slash == std::wstring::npos) break;
+    folder.resize(slash);
+  }
+  return missing;
+}
 
 // Marks every folder of the path below base that exists now (as the
 // created-path list names folders: with a trailing backslash).
@@ -317,6 +338,10 @@ void KeepFromCleanUp(const wchar_t* path) {
   if (path && *path) MarkKept(path);
 }
 
+const std::vector<std::wstring>& FilesCreatedByRun() { return g_createdFiles; }
+
+const std::vector<std::wstring>& FoldersMadeForExtraction() { return g_madeFolders; }
+
 void ResetExtractionState() {
   g_AbortRequested = false;
   g_DeleteListPending = false;
@@ -325,6 +350,8 @@ void ResetExtractionState() {
   g_InstalledSize = 0;
   g_notWritten.clear();
   g_keptExisting.clear();
+  g_createdFiles.clear();
+  g_madeFolders.clear();
   g_lastFolder.clear();
   g_lastFolderBase.clear();
   g_lastLinkFreeFolder.clear();
@@ -488,6 +515,7 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
     *extract = FALSE;
   } else {
     if (recordForUninstall) PushFileName(destination);
+    if (!exists) g_createdFiles.emplace_back(destination);
     if (exists) {
       // Until the decoder has written it, the file is the user's own.
       MarkKept(destination);
@@ -574,22 +602,33 @@ bool ExtractArchive(HWND progressWindow) {
   }
 
   // A member that names an absolute place or climbs out of the folder makes
-  // the whole package unusable: nothing of it is written.
+  // the whole package unusable, and one whose path would be too long below
+  // this folder cannot be installed there: nothing of it is written.
   if (ready) {
     ArchiveItem member;
     for (int more = decoder->FindFirst(&member); more; more = decoder->FindNext(&member)) {
+      const bool safe = IsSafeArchiveItemName(member.name);
       wchar_t combined[MAX_PATH] = {};
-      if (IsSafeArchiveItemName(member.name) && CombinePath(combined, folder, member.name) &&
-          IsPathInsideFolder(folder, combined))
-        continue;
-      StubLog(L"Unsafe archive item name: %ls\n", member.name);
+      const bool fits = safe && wcslen(folder) + wcslen(member.name) < MAX_PATH &&
+                        CombinePath(combined, folder, member.name);
+      if (fits && IsPathInsideFolder(folder, combined)) continue;
       NoteFailingItem(member.name);
-      ErrorBox(&context, std::wstring(member.name) + L"\n\n" + StubString(IDS_UNSAFE_ITEM_NAME));
+      if (safe && !fits) {
+        StubLog(L"Extract path too long: %ls%ls\n", folder, member.name);
+        ErrorBox(&context, std::wstring(folder) + member.name + L"\n\n" +
+                               StubString(IDS_EXTRACT_PATH_TOO_LONG));
+      } else {
+        StubLog(L"Unsafe archive item name: %ls\n", member.name);
+        ErrorBox(&context,
+                 std::wstring(member.name) + L"\n\n" + StubString(IDS_UNSAFE_ITEM_NAME));
+      }
       if (context.nameDc) ReleaseDC(nameControl, context.nameDc);
       SetLastErrorCode(kErrorWriteFile);
       return false;
     }
   }
+
+  g_madeFolders = MissingFolders(folder);
 
   bool extracted = ready && decoder->ExtractAll(folder, BeforeWriteItem, AfterWriteItem,
                                                 CheckItemDestination, &context);

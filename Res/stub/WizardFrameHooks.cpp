@@ -80,6 +80,13 @@ LRESULT CALLBACK WizardFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM
     case WM_LBUTTONDOWN:
       if (CursorOnProductMark(frame, lParam)) ShowStubAbout(frame);
       break;
+    case WM_CLOSE:
+      // The close box and Alt+F4 cancel as the Cancel button does, once:
+      // the sheet would both cancel on WM_CLOSE and have the dialog manager
+      // post IDCANCEL after it, asking the page twice.
+      PostMessageW(frame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(frame, IDCANCEL)));
+      return 0;
     case WM_NCDESTROY: {
       WNDPROC previous = g_previousFrameProc;
       g_previousFrameProc = nullptr;

@@ -31,6 +31,7 @@ namespace {
 HBITMAP g_checkMark = nullptr;
 bool g_installStarted = false;
 bool g_workerDone = false;
+bool g_asking = false;
 
 void SetStepLabels(HWND page) {
   const StubSettings& s = *g_Settings;
@@ -104,14 +105,21 @@ void RunInstallation(HWND page) {
 
 // Cancel or the close box: during the copying the user is asked; once the
 // worker has started the installation can no longer be cancelled; after a
-// failure the wizard closes without a question.
+// failure the wizard closes without a question. One question at a time: a
+// cancel that arrives while it is shown is refused, and one after a Yes
+// goes on without asking again.
 BOOL QueryCancel(HWND page) {
   if (GetLastErrorCode() != kErrorNone) return FALSE;
   if (g_WizardWorkerStarted) return TRUE;
+  if (g_AbortRequested) return FALSE;
+  if (g_asking) return TRUE;
   wchar_t text[256];
   LoadStubString(IDS_ABORT_QUESTION, text, ARRAYSIZE(text));
-  if (ShowStubMessage(page, text, PackageCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
-      IDYES) {
+  g_asking = true;
+  const int answer =
+      ShowStubMessage(page, text, PackageCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+  g_asking = false;
+  if (answer == IDYES) {
     g_AbortRequested = true;
     return FALSE;
   }

@@ -47,8 +47,8 @@ int RunInteractiveInstallation() {
   LoadWizardPanelBitmaps();
   if (g_Settings->FlagsA & SfxFlagsA::UseNewWizard) CreateWizardTitleFont();
   CreateTaskbarProgress();
-  // A wizard run records what it writes even when the package keeps no list
-  // for its uninstaller, so that a cancelled copy can be taken back whole.
+  // A wizard run records the folders it creates even when the package keeps
+  // no list for its uninstaller, so that a cancelled copy can be taken back.
   if (!CreatedPathListActive()) InitCreatedPathList();
   int result = RunWizard();
   ReleaseTaskbarProgress();
@@ -62,7 +62,7 @@ int RunInteractiveInstallation() {
   if (result == 0 || result == kExitClosed) {
     if (g_AbortRequested) {
       SetLastErrorCode(kErrorAborted);
-      if (CreatedPathListActive()) RemoveWrittenPaths();
+      RemoveWhatTheRunBrought();
       StubLog(L"Wizard: installation aborted by the user\n");
     }
     result = GetLastErrorCode() > 0 ? kExitInstallFailed : kExitClosed;

@@ -2,7 +2,8 @@
 // installed for real: files, folders, times and attributes, the marker
 // files and the delete list, extra copies, the saved install folder, the
 // newer-file rule, the overwrite question, files in use, hostile member
-// names and the clean-up after the started program.
+// names, paths too long for the folder and the clean-up after the started
+// program.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -581,6 +582,56 @@ TEST(InstallE2E, HostileMemberNamesInstallNothing) {
     EXPECT_NE(run.boxes[0].text.find(L"points outside the installation folder"),
               std::wstring::npos)
         << Narrow(run.boxes[0].text);
+    EXPECT_NE(run.boxes[1].text.find(kInstallError), std::wstring::npos);
+  }
+}
+
+// A destination folder that makes a member's path too long is no unsafe
+// package: the run says that the path is too long (the folder, the member's
+// name, string 59), writes nothing and fails with code 8 (exit code 9). A
+// name that climbs out is still refused as unsafe there, and a shorter name
+// fits the same folder.
+TEST(InstallE2E, APathTooLongIsReportedAsSuchNotAsUnsafe) {
+  Package package(L"inst-long");
+  // 245 characters: with its backslash and "bin\marker.exe" 260, one too
+  // many; "bin\m.exe" fits.
+  std::wstring app = package.dir().path() + L"long";
+  while (app.size() + 61 <= 245) app += L"\\" + std::wstring(60, L'p');
+  if (app.size() + 2 <= 245) app += L"\\" + std::wstring(245 - app.size() - 1, L'q');
+  if (app.size() < 245) app.append(245 - app.size(), L'q');
+  ASSERT_EQ(app.size(), 245u);
+  app += L"\\";
+  struct Case {
+    std::string member;
+    const wchar_t* message;  // nullptr: installs
+  };
+  const std::vector<Case> cases = {
+      {"bin\\marker.exe", L"Could not extract files.\nExtract path name is too long."},
+      {"..\\escape.txt", L"points outside the installation folder"},
+      {"bin\\m.exe", nullptr}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.member);
+    TestCabinet cab;
+    cab.AddRaw("good.txt", "good").AddRaw(c.member, "member");
+    const std::wstring setup = package.Build(cab, app, {});
+    ASSERT_FALSE(setup.empty());
+    testsupport::RemoveTree(package.dir() / L"long");
+    DrivenResult run = Package::Run(setup);
+    ASSERT_FALSE(run.timedOut);
+    if (!c.message) {
+      EXPECT_EQ(run.exitCode, 0u) << Narrow(BoxTexts(run));
+      EXPECT_EQ(Content(app + L"bin\\m.exe"), "member");
+      continue;
+    }
+    EXPECT_EQ(run.exitCode, 9u);
+    EXPECT_TRUE(ListTree(app).empty()) << Narrow(Joined(ListTree(app)));
+    ASSERT_EQ(run.boxes.size(), 2u) << Narrow(BoxTexts(run));
+    EXPECT_NE(run.boxes[0].text.find(c.message), std::wstring::npos) << Narrow(run.boxes[0].text);
+    if (c.message[0] == L'C') {
+      EXPECT_EQ(run.boxes[0].text.find(app + L"bin\\marker.exe\n\n"), 0u)
+          << Narrow(run.boxes[0].text);
+      EXPECT_EQ(run.boxes[0].text.find(L"outside"), std::wstring::npos);
+    }
     EXPECT_NE(run.boxes[1].text.find(kInstallError), std::wstring::npos);
   }
 }

@@ -11,6 +11,11 @@
 //                                    through hostExtractFile
 //   VESMARIN_TESTEXT_REGISTER        at event 1008: a path to hand to
 //                                    hostRegisterUninstallPath
+//   VESMARIN_TESTEXT_GATE            with VESMARIN_TESTEXT_GATE_AT=<n>: at the
+//                                    n-th event 1003, set the named event
+//                                    <gate>-reached and wait (a minute at
+//                                    most) for the named event <gate>-go, so
+//                                    that a test acts at a known file
 #include <windows.h>
 
 #include <cstdio>
@@ -76,6 +81,19 @@ void Log(const std::string& line) {
   CloseHandle(file);
 }
 
+void PassGate() {
+  static long files = 0;
+  const std::string gate = Env("VESMARIN_TESTEXT_GATE");
+  const std::string at = Env("VESMARIN_TESTEXT_GATE_AT");
+  if (gate.empty() || at.empty() || ++files != atol(at.c_str())) return;
+  HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, (gate + "-reached").c_str());
+  HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, (gate + "-go").c_str());
+  if (reached) SetEvent(reached);
+  if (go) WaitForSingleObject(go, 60000);
+  if (reached) CloseHandle(reached);
+  if (go) CloseHandle(go);
+}
+
 LONG Handle(ExtensionRecord* r, bool wide) {
   char name[64];
   std::string line = "event=" + std::to_string(r->event) + " size=" + std::to_string(r->cbSize) +
@@ -135,6 +153,7 @@ LONG Handle(ExtensionRecord* r, bool wide) {
       break;
   }
   Log(line);
+  if (r->event == ExtEventInstallAfterFile) PassGate();
   snprintf(name, sizeof(name), "VESMARIN_TESTEXT_FAULT_%u", r->event);
   if (HasEnv(name)) {
     volatile int* nowhere = nullptr;
