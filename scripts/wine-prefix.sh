@@ -43,3 +43,19 @@ if [ ! -f "$WINEPREFIX/.vesmarin-fonts" ]; then
   "$WINESERVER" -w 9>&- || true
   touch "$WINEPREFIX/.vesmarin-fonts"
 fi
+# English windows ask for Tahoma, MS Sans Serif and MS Shell Dlg (which the
+# prefix substitutes with Tahoma for Western code pages) and draw caption
+# buttons with Marlett. Debian's fonts-wine brings Latin fonts of those
+# names; should one be missing, DejaVu Sans draws its text rather than
+# whatever the prefix falls back to (IPA Gothic draws the backslash as a yen
+# sign). A replacement applies only while the face itself is missing;
+# Japanese keeps IPA Gothic through the replacements above. The step also
+# runs on prefixes made before it.
+if [ ! -f "$WINEPREFIX/.vesmarin-latin-fonts" ]; then
+  for pair in "Tahoma=DejaVu Sans" "MS Sans Serif=DejaVu Sans" "Microsoft Sans Serif=DejaVu Sans"; do
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /t REG_SZ \
+      /d "${pair#*=}" /f </dev/null >/dev/null 2>&1 9>&- || true
+  done
+  "$WINESERVER" -w 9>&- || true
+  touch "$WINEPREFIX/.vesmarin-latin-fonts"
+fi
