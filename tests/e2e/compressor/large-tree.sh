@@ -2,8 +2,8 @@
 # A real tree of thousands of files, empty files among them, packed by
 # Sardok's folder mode: the cabinet passes cabextract's test and extracts
 # byte for byte. The tree is a copy of this machine's documentation folder
-# with links resolved (topped up with generated files should it hold fewer
-# than 5,000), without the few names a Windows folder cannot hold side by
+# with links resolved and without its few files over 100 KB (topped up with
+# generated files should it hold fewer than 5,000), without the few names a Windows folder cannot hold side by
 # side (names differing only in case) or at all.
 set -eu
 sardok=$1
@@ -13,6 +13,8 @@ rm -rf "$work"
 mkdir -p "$work/src"
 src=$work/src
 cp -rL /usr/share/doc/. "$src/" 2>/dev/null || true
+# Many files is the point, not many bytes: the few large ones stay out.
+find "$src" -type f -size +100k -delete
 # Names Windows cannot hold, and of names differing only in case all but the
 # first.
 find "$src" -depth \( -name '*[<>:"|?*\\]*' -o -name '*.' -o -name '* ' \) -exec rm -rf {} +
@@ -21,6 +23,8 @@ find "$src" | LC_ALL=C sort | awk '{ key = tolower($0); if (seen[key]++) print }
 # Windows paths stay well below 260 characters.
 find "$src" -type f | awk 'length($0) + 2 >= 240' |
   while IFS= read -r path; do rm -f "$path"; done
+# Empty folders leave no trace in a cabinet.
+find "$src" -mindepth 1 -type d -empty -delete
 # Empty files, as every Python package has them.
 find "$src" -type d | awk 'NR % 20 == 1' | while IFS= read -r folder; do
   : >"$folder/__init__.py"
