@@ -13,27 +13,39 @@
 #
 #   bench/compressor/bench.sh            # after scripts/build.sh
 #   BENCH_RUNS=5 BENCH_FLAT_FILES=3000 bench/compressor/bench.sh
+#   BENCH_ONLY=flat bench/compressor/bench.sh    # or python: one part only
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/wine-env.sh"
+# The unattended mode opens (hidden) windows: a display and a prefix of the
+# benchmarks' own.
+. "$here/../windowed.sh"
 bin=$VESMARIN_BUILD/x86_64/bin
 runs=${BENCH_RUNS:-3}
 flat=${BENCH_FLAT_FILES:-10000}
 python_lib=${BENCH_PYTHON_LIB:-/usr/lib/python3.11}
-work=$VESMARIN_BUILD/bench-compressor
+work=${BENCH_WORK:-$VESMARIN_BUILD/bench-compressor}
 . "$here/../timing.sh"
 need_programs Sardok.exe
 need_tools gcab cabextract
 [ -d "$python_lib" ] || { echo "bench: $python_lib is missing" >&2; exit 2; }
-[ -f "$WINEPREFIX/.vesmarin-ready" ] || "$VESMARIN_ROOT/scripts/wine-prefix.sh"
+"$VESMARIN_ROOT/scripts/wine-prefix.sh"
 start_bench "$work"
+bench_unmanaged
 
 sardok() { "$WINE" "$bin/Sardok.exe" "$@" </dev/null >/dev/null 2>&1 9>&-; }
-# gcab takes the member names from its arguments: run it inside the tree.
-gcab_tree() { (cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | xargs -d '\n' gcab -c -z "$2"); }
+# gcab takes the member names from its arguments, all in one call (xargs
+# could split them over several calls, each overwriting the cabinet): run it
+# inside the tree.
+gcab_tree() {
+  local names
+  mapfile -t names < <(cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+  (cd "$1" && gcab -c -z "$2" "${names[@]}")
+}
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
 
+only=${BENCH_ONLY:-}
 # 1. The standard library.
+if [ "$only" != flat ]; then
 py=$work/python3.11
 mkdir -p "$py"
 cp -rL "$python_lib/." "$py/" 2>/dev/null || true
@@ -53,6 +65,7 @@ for ((i = 0; i < runs; i++)); do
   rm -f "$work/sardok.cab" "$work/gcab.cab"
   seconds "$WINE" "$bin/Sardok.exe" /silent "$(winpath "$py")" "$(winpath "$work/sardok.cab")" >>"$work/sardok.t"
   seconds gcab_tree "$py" "$work/gcab.cab" >>"$work/gcab.t"
+  [ -f "$work/sardok.cab" ] && [ -f "$work/gcab.cab" ] || { echo "bench: a timed run wrote no cabinet" >&2; exit 1; }
 done
 s_time=$(median <"$work/sardok.t"); g_time=$(median <"$work/gcab.t")
 printf 'python3.11 stdlib (%d files, %d bytes, no __pycache__):\n' "$files" "$bytes"
@@ -61,32 +74,37 @@ printf '  size: Sardok %d bytes, gcab -z %d bytes, ratio %s (aim <= 1.10)\n' \
 printf '  time: Sardok %s s, gcab -z %s s, ratio %s (median of %d)\n' \
   "$s_time" "$g_time" "$(ratio "$s_time" "$g_time")" "$runs"
 rm -rf "$py" "$work"/*.cab
+fi
 
 # 2. A flat project of many files against the folder mode.
+[ "$only" != python ] || exit 0
 src=$work/flat
 mkdir -p "$src"
-python3 - "$src" "$flat" <<'PY'
+python3 - "$src" "$flat" "$work/flat.qxc" "$(winpath "$src")" <<'PY'
 import os, sys
-folder, count = sys.argv[1], int(sys.argv[2])
-for i in range(count):
-    with open(os.path.join(folder, "file%05d.txt" % i), "w") as f:
-        f.write(("line %d of a small file\n" % i) * (1 + i % 40))
+folder, count, project, windows = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+with open(project, "w") as p:
+    p.write('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<VesmarinCompressorProject>\n')
+    for i in range(count):
+        name = "file%05d.txt" % i
+        with open(os.path.join(folder, name), "w") as f:
+            f.write(("line %d of a small file\n" % i) * (1 + i % 40))
+        p.write("<File>%s\\%s</File>\n" % (windows, name))
+    p.write("</VesmarinCompressorProject>\n")
 PY
-{
-  printf '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<VesmarinCompressorProject>\n'
-  for f in "$src"/*; do printf '<File>%s</File>\n' "$(winpath "$f")"; done
-  printf '</VesmarinCompressorProject>\n'
-} >"$work/flat.qxc"
 sardok /silent "$(winpath "$src")" "$(winpath "$work/folder.cab")" ||
   { echo "bench: the folder mode failed on $src" >&2; exit 1; }
-sardok /compress /silent "$(winpath "$work/flat.qxc")" "$(winpath "$work/project.cab")" ||
-  { echo "bench: /compress failed on $work/flat.qxc" >&2; exit 1; }
+sardok /compress /silent "$(winpath "$work/flat.qxc")" "$(winpath "$work/project.cab")" &&
+  [ -f "$work/project.cab" ] || { echo "bench: /compress failed on $work/flat.qxc" >&2; exit 1; }
 : >"$work/project.t"; : >"$work/folder.t"
 for ((i = 0; i < runs; i++)); do
   rm -f "$work/project.cab" "$work/folder.cab"
   seconds "$WINE" "$bin/Sardok.exe" /compress /silent "$(winpath "$work/flat.qxc")" \
     "$(winpath "$work/project.cab")" >>"$work/project.t"
   seconds "$WINE" "$bin/Sardok.exe" /silent "$(winpath "$src")" "$(winpath "$work/folder.cab")" >>"$work/folder.t"
+  for cab in project folder; do
+    [ -f "$work/$cab.cab" ] || { echo "bench: a timed run wrote no $cab.cab" >&2; exit 1; }
+  done
 done
 p_time=$(median <"$work/project.t"); f_time=$(median <"$work/folder.t")
 printf 'flat folder of %d files:\n' "$flat"
