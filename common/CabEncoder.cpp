@@ -12,6 +12,7 @@
 
 #include "CabinetLibrary.h"
 #include "DiskFile.h"
+#include "FileIO.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
 #include "TextUtil.h"
@@ -19,6 +20,8 @@
 namespace {
 
 const int kUtf8PathBytes = MAX_PATH * 3 + 1;
+
+void CabEncoderNoteSystemError(void* context, DWORD code);
 
 int DIAMONDAPI FilePlaced(PCCAB, char*, LONG, BOOL, void*) { return 0; }
 
@@ -30,49 +33,64 @@ void DIAMONDAPI FciFree(void* block) {
   if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
-INT_PTR DIAMONDAPI FciOpen(char* name, int oflag, int pmode, int* err, void*) {
+// The file routines report the runtime's error number to FCI and keep the
+// system's error code for the caller's message.
+void NoteFailure(int* err, void* context) {
+  *err = errno;
+  DWORD code = GetLastError();
+  if (code == 0 && errno == ENOSPC) code = ERROR_DISK_FULL;
+  CabEncoderNoteSystemError(context, code);
+}
+
+INT_PTR DIAMONDAPI FciOpen(char* name, int oflag, int pmode, int* err, void* context) {
   wchar_t path[MAX_PATH];
   if (!Utf8ToWide(name, path, MAX_PATH)) {
     *err = ENOENT;
     return -1;
   }
+  SetLastError(0);
   int fd = _wsopen(path, oflag, _SH_DENYNO, pmode);
-  if (fd == -1) *err = errno;
+  if (fd == -1) NoteFailure(err, context);
   return fd;
 }
 
-UINT DIAMONDAPI FciRead(INT_PTR hf, void* buffer, UINT count, int* err, void*) {
+UINT DIAMONDAPI FciRead(INT_PTR hf, void* buffer, UINT count, int* err, void* context) {
+  SetLastError(0);
   int got = _read(static_cast<int>(hf), buffer, count);
-  if (got == -1) *err = errno;
+  if (got == -1) NoteFailure(err, context);
   return static_cast<UINT>(got);
 }
 
-UINT DIAMONDAPI FciWrite(INT_PTR hf, void* buffer, UINT count, int* err, void*) {
+UINT DIAMONDAPI FciWrite(INT_PTR hf, void* buffer, UINT count, int* err, void* context) {
+  SetLastError(0);
   int put = _write(static_cast<int>(hf), buffer, count);
-  if (put == -1) *err = errno;
+  if (put == -1) NoteFailure(err, context);
   return static_cast<UINT>(put);
 }
 
-int DIAMONDAPI FciClose(INT_PTR hf, int* err, void*) {
+int DIAMONDAPI FciClose(INT_PTR hf, int* err, void* context) {
+  SetLastError(0);
   int result = _close(static_cast<int>(hf));
-  if (result == -1) *err = errno;
+  if (result == -1) NoteFailure(err, context);
   return result;
 }
 
-LONG DIAMONDAPI FciSeek(INT_PTR hf, LONG distance, int seekType, int* err, void*) {
+LONG DIAMONDAPI FciSeek(INT_PTR hf, LONG distance, int seekType, int* err, void* context) {
+  SetLastError(0);
   long result = _lseek(static_cast<int>(hf), distance, seekType);
-  if (result == -1) *err = errno;
+  if (result == -1) NoteFailure(err, context);
   return result;
 }
 
-int DIAMONDAPI FciDelete(char* name, int* err, void*) {
+int DIAMONDAPI FciDelete(char* name, int* err, void* context) {
   wchar_t path[MAX_PATH];
   if (!Utf8ToWide(name, path, MAX_PATH)) {
     *err = ENOENT;
     return -1;
   }
+  SetLastError(0);
   int result = _wremove(path);
-  if (result == -1) *err = errno;
+  if (result == -1) NoteFailure(err, context);
   return result;
 }
 
@@ -112,18 +130,24 @@ struct CabEncoderAccess {
     HANDLE file = vesmarin::OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                                          FILE_FLAG_SEQUENTIAL_SCAN);
     if (file == INVALID_HANDLE_VALUE) {
+      encoder->m_systemError = GetLastError();
       *err = ENOENT;
       return -1;
     }
     BY_HANDLE_FILE_INFORMATION info;
     FILETIME local;
     const bool described = GetFileInformationByHandle(file, &info) &&
-                           FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) &&
-                           FileTimeToDosDateTime(&local, date, time);
+                           FileTimeToLocalFileTime(&info.ftLastWriteTime, &local);
+    if (!described) encoder->m_systemError = GetLastError();
     CloseHandle(file);
     if (!described) {
       *err = EACCES;
       return -1;
+    }
+    // DOS times start in 1980: an older file is stored with that first day.
+    if (!FileTimeToDosDateTime(&local, date, time)) {
+      *date = (1 << 5) | 1;
+      *time = 0;
     }
     DWORD fileAttributes = GetFileAttributesW(path);
     *attributes = static_cast<USHORT>(
@@ -131,8 +155,9 @@ struct CabEncoderAccess {
         _A_NAME_IS_UTF);
     encoder->m_currentSize = info.nFileSizeLow;
     wcscpy(encoder->m_currentName, path);
+    SetLastError(0);
     int fd = _wsopen(path, _O_RDONLY | _O_BINARY, _SH_DENYNO, 0);
-    if (fd == -1) *err = errno;
+    if (fd == -1) NoteFailure(err, context);
     return fd;
   }
 
@@ -165,8 +190,20 @@ struct CabEncoderAccess {
     encoder->m_temporaryFiles.clear();
   }
 
-  static bool Create(CCabEncoder* encoder, const wchar_t* cabinetPath);
+  static bool Create(CCabEncoder* encoder, const wchar_t* cabinetPath, bool libraryWritesLzx);
+  static bool CountPresent(CCabEncoder* encoder);
+  static void NoteSystemError(CCabEncoder* encoder, DWORD code) { encoder->m_systemError = code; }
+  // Writes with one compression for every file, whatever the library does.
+  static bool CreateWith(CCabEncoder* encoder, const wchar_t* cabinetPath, TCOMP compression);
 };
+
+namespace {
+
+void CabEncoderNoteSystemError(void* context, DWORD code) {
+  if (context) CabEncoderAccess::NoteSystemError(static_cast<CCabEncoder*>(context), code);
+}
+
+}  // namespace
 
 namespace {
 
@@ -177,12 +214,106 @@ BOOL DIAMONDAPI GetNextCabinet(PCCAB cab, ULONG, void* context) {
 
 }  // namespace
 
-TCOMP ChooseCabCompression(size_t count, ULONGLONG firstSize) {
+TCOMP ChooseCabCompression(size_t count, ULONGLONG firstSize, bool libraryWritesLzx) {
   if (count == 1 && firstSize >= 7 && firstSize <= 9) return kCabCompressMszip;
-  return kCabCompressLzx21;
+  return libraryWritesLzx ? kCabCompressLzx21 : kCabCompressMszip;
 }
 
-bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) {
+int FirstFolderCompression(const unsigned char* bytes, size_t size) {
+  const size_t kHeader = 36;
+  const size_t kFolder = 8;
+  if (!bytes || size < kHeader || bytes[0] != 'M' || bytes[1] != 'S' || bytes[2] != 'C' ||
+      bytes[3] != 'F')
+    return -1;
+  const unsigned folders = bytes[26] | (bytes[27] << 8);
+  const unsigned flags = bytes[30] | (bytes[31] << 8);
+  if (folders == 0) return -1;
+  size_t at = kHeader;
+  if (flags & 0x0004) {  // reserved areas: header size, folder and data reserve
+    if (size < at + 4) return -1;
+    at += 4 + (bytes[at] | (bytes[at + 1] << 8));
+  }
+  // Names of a previous and of a next cabinet, each a name and a disk.
+  const int texts = ((flags & 0x0001) ? 2 : 0) + ((flags & 0x0002) ? 2 : 0);
+  for (int i = 0; i < texts; ++i) {
+    while (at < size && bytes[at]) ++at;
+    ++at;
+  }
+  if (at > size || size - at < kFolder) return -1;
+  return bytes[at + 6] | (bytes[at + 7] << 8);
+}
+
+bool ProbeShowsLzx(const unsigned char* bytes, size_t size) {
+  const int compression = FirstFolderCompression(bytes, size);
+  return compression >= 0 && (compression & tcompMASK_TYPE) == tcompTYPE_LZX;
+}
+
+namespace {
+
+// 0 not yet known, 1 the library writes LZX, 2 it does not.
+volatile LONG g_libraryLzx = 0;
+
+std::wstring TemporaryName(const wchar_t* prefix) {
+  wchar_t folder[MAX_PATH];
+  wchar_t name[MAX_PATH];
+  const DWORD length = GetTempPathW(MAX_PATH, folder);
+  if (length == 0 || length > MAX_PATH - 14 || !GetTempFileNameW(folder, prefix, 0, name))
+    return std::wstring();
+  return name;
+}
+
+// Asks the library for an LZX cabinet of one small file and reads back what
+// its folder record says. -1 when no cabinet came out.
+int ProbeLibrary() {
+  const std::wstring source = TemporaryName(L"vsp");
+  if (source.empty()) return -1;
+  const std::wstring cabinet = TemporaryName(L"vsp");
+  int result = -1;
+  if (!cabinet.empty()) {
+    static const char kText[] =
+        "The cabinet library is asked for LZX; its folder record says what it wrote.\r\n";
+    std::vector<uint8_t> bytes;
+    if (WriteWholeFile(source.c_str(), kText, sizeof kText - 1)) {
+      CCabEncoder probe;
+      probe.AddFile(source.c_str(), L"probe.txt");
+      if (CabEncoderAccess::CreateWith(&probe, cabinet.c_str(), kCabCompressLzx21) &&
+          ReadWholeFile(cabinet.c_str(), 1 << 16, &bytes) == FileReadResult::kRead)
+        result = ProbeShowsLzx(bytes.data(), bytes.size()) ? 1 : 2;
+    }
+    DeleteFileW(cabinet.c_str());
+  }
+  DeleteFileW(source.c_str());
+  return result;
+}
+
+}  // namespace
+
+bool CabinetLibraryWritesLzx() {
+  LONG known = g_libraryLzx;
+  if (known == 0) {
+    const int probed = ProbeLibrary();
+    if (probed < 0) return false;
+    InterlockedExchange(&g_libraryLzx, probed);
+    known = probed;
+  }
+  return known == 1;
+}
+
+bool CabEncoderAccess::CountPresent(CCabEncoder* encoder) {
+  // Counted only for a list longer than a cabinet holds: missing sources
+  // are left out and may bring it back under the limit.
+  encoder->m_presentCount = 0;
+  for (const std::wstring& source : encoder->m_sources)
+    if (GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) ++encoder->m_presentCount;
+  if (encoder->m_presentCount <= kCabMaxFiles) return true;
+  encoder->m_error.erfOper = kCabErrorFormatLimit;
+  encoder->m_error.erfType = 0;
+  encoder->m_error.fError = TRUE;
+  return false;
+}
+
+bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath,
+                              bool libraryWritesLzx) {
   if (!GetFolderPart(cabinetPath, encoder->m_cabFolder, MAX_PATH - 1)) return false;
   size_t folderLength = wcslen(encoder->m_cabFolder);
   if (folderLength && encoder->m_cabFolder[folderLength - 1] != L'\\') {
@@ -194,6 +325,7 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
   wcscpy(encoder->m_cabName, name);
   encoder->m_totalCompressed = 0;
   encoder->m_totalUncompressed = 0;
+  if (encoder->m_sources.size() > kCabMaxFiles && !CountPresent(encoder)) return false;
 
   CCAB cab = {};
   cab.cb = 0xFFFFFFFF;
@@ -206,9 +338,9 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
       !WideToUtf8(encoder->m_cabFolder, cab.szCabPath, sizeof(cab.szCabPath)))
     return false;
 
-  encoder->m_fci = cabinetdll::FCICreate(&encoder->m_error, FilePlaced, FciAlloc, FciFree, FciOpen,
-                             FciRead, FciWrite, FciClose, FciSeek, FciDelete, GetTempFile,
-                             &cab, encoder);
+  encoder->m_fci = cabinetdll::FCICreate(&encoder->m_error, FilePlaced, FciAlloc, FciFree,
+                                         FciOpen, FciRead, FciWrite, FciClose, FciSeek,
+                                         FciDelete, GetTempFile, &cab, encoder);
   if (!encoder->m_fci) return false;
 
   const size_t count = encoder->m_sources.size();
@@ -219,22 +351,26 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath) 
       return false;
     }
     const std::wstring& source = encoder->m_sources[i];
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(source.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) continue;
-    FindClose(find);
+    // A missing source is left out. (One query by name: far cheaper than a
+    // directory search where the system has to list the folder.)
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data)) continue;
     const ULONGLONG size =
         (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    const TCOMP compression = ChooseCabCompression(count, size);
+    const TCOMP compression = encoder->m_forcedCompression
+                                  ? encoder->m_forcedCompression
+                                  : ChooseCabCompression(count, size, libraryWritesLzx);
     char sourceUtf8[kUtf8PathBytes];
     char nameUtf8[kUtf8PathBytes];
+    encoder->m_failedSource = source;
     if (!WideToUtf8(source.c_str(), sourceUtf8, kUtf8PathBytes) ||
         !WideToUtf8(encoder->m_names[i].c_str(), nameUtf8, kUtf8PathBytes) ||
-        !cabinetdll::FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet, Status,
-                    GetOpenInfo, compression)) {
+        !cabinetdll::FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet,
+                                Status, GetOpenInfo, compression)) {
       Fail(encoder);
       return false;
     }
+    encoder->m_failedSource.clear();
     ++added;
   }
   // A cabinet without members is no archive: nothing is written then.
@@ -262,7 +398,10 @@ CCabEncoder::CCabEncoder()
       m_totalUncompressed(0),
       m_currentSize(0),
       m_progress(nullptr),
-      m_user(nullptr) {
+      m_user(nullptr),
+      m_systemError(0),
+      m_presentCount(0),
+      m_forcedCompression(0) {
   m_cabName[0] = m_cabFolder[0] = m_currentName[0] = 0;
 }
 
@@ -282,8 +421,20 @@ bool CCabEncoder::CreateCabinet(const wchar_t* cabinetPath, CabProgressProc prog
   m_progress = progress;
   m_user = user;
   m_error = ERF();
+  m_failedSource.clear();
+  m_systemError = 0;
+  m_presentCount = 0;
   if (!cabinetPath || !*cabinetPath) return false;
-  const bool written = CabEncoderAccess::Create(this, cabinetPath);
+  const bool lzx = m_forcedCompression ? false : CabinetLibraryWritesLzx();
+  const bool written = CabEncoderAccess::Create(this, cabinetPath, lzx);
   CabEncoderAccess::RemoveTemporaryFiles(this);
+  return written;
+}
+
+bool CabEncoderAccess::CreateWith(CCabEncoder* encoder, const wchar_t* cabinetPath,
+                                  TCOMP compression) {
+  encoder->m_forcedCompression = compression;
+  const bool written = encoder->CreateCabinet(cabinetPath);
+  encoder->m_forcedCompression = 0;
   return written;
 }

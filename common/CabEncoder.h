@@ -17,6 +17,12 @@ typedef BOOL (*CabProgressProc)(const wchar_t* sourcePath, ULONG totalUncompress
 const TCOMP kCabCompressLzx21 = 0x1503;  // LZX, 2^21-byte window
 const TCOMP kCabCompressMszip = 0x0001;
 
+// The format counts the files of a cabinet in 16 bits.
+const size_t kCabMaxFiles = 65535;
+// The error the writer reports (as erfOper) for a list of more present files
+// than one cabinet holds; newer FCI headers call it FCIERR_CAB_FORMAT_LIMIT.
+const int kCabErrorFormatLimit = 9;
+
 struct CabEncoderAccess;
 
 class CCabEncoder {
@@ -37,6 +43,14 @@ class CCabEncoder {
 
   // FCI's error record of the last failure (erfOper, erfType, fError).
   ERF GetLastError() const { return m_error; }
+  // Of the last failure: the source of the file being added when it
+  // happened (empty when no file was being added), and the system's error
+  // code that a file routine met (0 when none did).
+  const std::wstring& FailedSource() const { return m_failedSource; }
+  DWORD FailedSystemError() const { return m_systemError; }
+  // The number of present sources of the last CreateCabinet, counted when
+  // the list was longer than one cabinet holds.
+  size_t PresentCount() const { return m_presentCount; }
 
  private:
   friend struct CabEncoderAccess;
@@ -53,6 +67,10 @@ class CCabEncoder {
   wchar_t m_currentName[MAX_PATH];
   CabProgressProc m_progress;
   void* m_user;
+  std::wstring m_failedSource;
+  DWORD m_systemError;
+  size_t m_presentCount;
+  TCOMP m_forcedCompression;  // 0: chosen per list and library
   // Temporary files handed to FCI; whatever is left of them is deleted
   // when the cabinet is done or has failed.
   std::vector<std::wstring> m_temporaryFiles;
@@ -60,5 +78,20 @@ class CCabEncoder {
 
 // The compression CreateCabinet uses for a list of `count` pairs when the
 // first source is `firstSize` bytes long: MSZIP for exactly one file of 7 to
-// 9 bytes, LZX 21 otherwise.
-TCOMP ChooseCabCompression(size_t count, ULONGLONG firstSize);
+// 9 bytes, otherwise LZX 21 when the cabinet library writes LZX and MSZIP
+// when it does not. Every file gets the same compression, so all of them go
+// into one folder.
+TCOMP ChooseCabCompression(size_t count, ULONGLONG firstSize, bool libraryWritesLzx);
+
+// Whether the cabinet library of this process writes LZX: learned once, from
+// the first folder record of a small cabinet it is asked to write with LZX
+// (written to the temporary folder and deleted). False when that cabinet
+// could not be written; the next call then tries again.
+bool CabinetLibraryWritesLzx();
+
+// The typeCompress of the first folder record of a cabinet's bytes; -1 when
+// the bytes are no cabinet or hold no folder.
+int FirstFolderCompression(const unsigned char* bytes, size_t size);
+// The compression to use after a probe asked for LZX wrote `bytes`: LZX when
+// the folder record says LZX (any window), MSZIP for anything else.
+bool ProbeShowsLzx(const unsigned char* bytes, size_t size);

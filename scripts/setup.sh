@@ -11,7 +11,7 @@ packages=(
   wine64 xvfb xauth fonts-ipafont-gothic
   gcab cabextract icoutils osslsigncode openssl
   locales python3 dpkg-dev
-  fonts-ipafont-gothic
+  fonts-wine fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -27,18 +27,25 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 # Wine takes its interface language from LANG: both languages must exist.
+has_locale() {
+  locale -a 2>/dev/null | grep -qix "$(echo "$1" | sed 's/UTF-8/utf8/')"
+}
 need_locales=()
 for l in en_US.UTF-8 ja_JP.UTF-8; do
-  locale -a 2>/dev/null | grep -qix "$(echo "$l" | sed 's/UTF-8/utf8/')" || need_locales+=("$l")
+  has_locale "$l" || need_locales+=("$l")
 done
 if [ ${#need_locales[@]} -gt 0 ]; then
   as_root=()
   [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  [ -f /etc/locale.gen ] || "${as_root[@]}" touch /etc/locale.gen
   for l in "${need_locales[@]}"; do
     "${as_root[@]}" sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
     grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
   done
-  "${as_root[@]}" locale-gen
+  "${as_root[@]}" env LC_ALL=C locale-gen >/dev/null
+  for l in "${need_locales[@]}"; do
+    has_locale "$l" || { echo "setup: the locale $l could not be generated" >&2; exit 1; }
+  done
 fi
 # libpng is built from Debian's source package (fetched once, never kept in
 # the repository).

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include "ArchiveFailureText.h"
 #include "ArchiveNames.h"
 #include "ArchiveTarget.h"
 #include "ArchiveTree.h"
@@ -115,7 +116,8 @@ bool CreateArchiveCommand(HWND owner, const wchar_t* path) {
     if (owner) EnableWindow(owner, FALSE);
   }
   state.abort = false;
-  const bool written = WriteArchive(entries, target, TreeProgressCallback, nullptr);
+  ArchiveWriteFailure failure;
+  const bool written = WriteArchive(entries, target, TreeProgressCallback, nullptr, &failure);
   CloseProgressDialog(owner);
   SetCursor(previous);
   if (written) {
@@ -127,7 +129,9 @@ bool CreateArchiveCommand(HWND owner, const wchar_t* path) {
     if (!state.silent) ShowCompressorMessage(owner, IDS_ABORTED, MB_OK | MB_ICONWARNING);
     state.resultCode = kCodeCancelled;
   } else {
-    if (!state.silent) ShowCompressorMessage(owner, IDS_CREATE_FAILED, MB_OK | MB_ICONERROR);
+    if (!state.silent)
+      MessageBoxW(owner, ArchiveFailureText(failure).c_str(), LoadText(IDS_CAPTION).c_str(),
+                  MB_OK | MB_ICONERROR);
     state.resultCode = kCodeCreateFailed;
   }
   return false;

@@ -7,36 +7,100 @@ bool MakeTemporarySibling(const wchar_t* target, wchar_t* temporary) {
   temporary[0] = 0;
   wchar_t full[MAX_PATH];
   const DWORD length = GetFullPathNameW(target, MAX_PATH, full, nullptr);
-  if (length == 0 || length >= MAX_PATH) return false;
-  const DWORD attributes = GetFileAttributesW(full);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+  if (length == 0 || length >= MAX_PATH) {
+    if (length) SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
-  if (!PathRemoveFileSpecW(full) || !*full) return false;
+  }
+  const DWORD attributes = GetFileAttributesW(full);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (!PathRemoveFileSpecW(full) || !*full) {
+    SetLastError(ERROR_INVALID_NAME);
+    return false;
+  }
   // GetTempFileNameW needs room for the folder, a backslash and 12 more.
-  if (wcslen(full) > MAX_PATH - 15) return false;
+  if (wcslen(full) > MAX_PATH - 15) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
   return GetTempFileNameW(full, L"sdk", 0, temporary) != 0;
 }
 
 bool ReplaceWithTemporary(const wchar_t* temporary, const wchar_t* target) {
   if (MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
+  const DWORD error = GetLastError();
   DeleteFileW(temporary);
+  SetLastError(error);
   return false;
 }
 
+namespace {
+
+bool AllPresentFilesEmpty(const ArchiveEntryList& entries) {
+  bool any = false;
+  for (const std::wstring& source : entries.sources()) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data)) continue;
+    if (data.nFileSizeLow || data.nFileSizeHigh) return false;
+    any = true;
+  }
+  return any;
+}
+
+void Describe(const CCabEncoder& encoder, const ArchiveEntryList& entries, const wchar_t* target,
+              ArchiveWriteFailure* failure) {
+  failure->error = encoder.GetLastError();
+  failure->systemError = encoder.FailedSystemError();
+  failure->path = target;
+  const int operation = failure->error.erfOper;
+  if (operation == kCabErrorFormatLimit) {
+    failure->cause = ArchiveWriteFailure::kTooManyFiles;
+    failure->fileCount = encoder.PresentCount();
+  } else if (operation == FCIERR_OPEN_SRC || operation == FCIERR_READ_SRC) {
+    failure->cause = ArchiveWriteFailure::kSource;
+    failure->path = encoder.FailedSource();
+  } else if (AllPresentFilesEmpty(entries)) {
+    failure->cause = ArchiveWriteFailure::kOnlyEmptyFiles;
+  } else {
+    failure->cause = ArchiveWriteFailure::kLibrary;
+  }
+}
+
+}  // namespace
+
 bool WriteArchive(const ArchiveEntryList& entries, const wchar_t* target,
-                  CabProgressProc progress, void* user) {
-  if (!target || !*target || entries.size() == 0) return false;
+                  CabProgressProc progress, void* user, ArchiveWriteFailure* failure) {
+  ArchiveWriteFailure ignored;
+  if (!failure) failure = &ignored;
+  *failure = ArchiveWriteFailure();
+  if (!target || !*target || entries.size() == 0) {
+    failure->cause = ArchiveWriteFailure::kLibrary;
+    return false;
+  }
   wchar_t temporary[MAX_PATH];
-  if (!MakeTemporarySibling(target, temporary)) return false;
+  if (!MakeTemporarySibling(target, temporary)) {
+    failure->systemError = GetLastError();
+    failure->cause = ArchiveWriteFailure::kTarget;
+    failure->path = target;
+    return false;
+  }
   CCabEncoder encoder;
   for (size_t i = 0; i < entries.size(); ++i)
     encoder.AddFile(entries.sources()[i].c_str(), entries.names()[i].c_str());
   if (!encoder.CreateCabinet(temporary, progress, user)) {
     DeleteFileW(temporary);
+    Describe(encoder, entries, target, failure);
     return false;
   }
-  if (!ReplaceWithTemporary(temporary, target)) return false;
+  if (!ReplaceWithTemporary(temporary, target)) {
+    failure->systemError = GetLastError();
+    failure->cause = ArchiveWriteFailure::kTarget;
+    failure->path = target;
+    return false;
+  }
   SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, target, nullptr);
   return true;
 }

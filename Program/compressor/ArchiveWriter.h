@@ -4,13 +4,33 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "ArchiveNames.h"
 #include "CabEncoder.h"
 
+// Why an archive was not written, for the message that names the cause.
+struct ArchiveWriteFailure {
+  enum Cause {
+    kNone,
+    kTarget,        // the target's folder took no temporary file, or the move failed
+    kSource,        // a file to pack could not be opened or read
+    kTooManyFiles,  // more present files than one cabinet holds
+    kOnlyEmptyFiles,  // the library wrote no cabinet whose every file is empty
+    kLibrary,       // any other failure of the cabinet library
+  };
+  Cause cause = kNone;
+  std::wstring path;    // the source (kSource) or the target
+  ERF error = {};       // the cabinet library's error record
+  DWORD systemError = 0;  // the system's error code behind it, 0 when unknown
+  size_t fileCount = 0;   // kTooManyFiles: how many files there were
+};
+
 // True when the archive was written and moved over the target. A cancelled
-// or failed run leaves no temporary file behind and the target untouched.
+// or failed run leaves no temporary file behind and the target untouched;
+// failure, when given, tells why.
 bool WriteArchive(const ArchiveEntryList& entries, const wchar_t* target,
-                  CabProgressProc progress, void* user);
+                  CabProgressProc progress, void* user, ArchiveWriteFailure* failure = nullptr);
 
 // The same for any file: a temporary name in the target's folder (false on
 // failure; the file exists, empty), and the move over the target, which

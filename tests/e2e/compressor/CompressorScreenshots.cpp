@@ -116,4 +116,77 @@ TEST(CompressorWindows, EveryWindowShows) {
   EXPECT_TRUE(shot) << "the progress dialog was never held in time";
 }
 
+// The face Windows picks for a font asked for by name.
+std::wstring FaceFor(const wchar_t* face, BYTE charset) {
+  LOGFONTW font = {};
+  font.lfHeight = -13;
+  font.lfCharSet = charset;
+  lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+  HFONT handle = CreateFontIndirectW(&font);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, handle);
+  wchar_t chosen[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, chosen);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(handle);
+  return chosen;
+}
+
+// The glyphs a font draws for two characters are the same.
+bool SameGlyph(const wchar_t* face, wchar_t a, wchar_t b) {
+  LOGFONTW font = {};
+  font.lfHeight = -13;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+  HFONT handle = CreateFontIndirectW(&font);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, handle);
+  const wchar_t text[] = {a, b};
+  WORD glyphs[2] = {};
+  GetGlyphIndicesW(dc, text, 2, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(handle);
+  return glyphs[0] == glyphs[1];
+}
+
+// English windows draw with Latin fonts: the backslash of a path is no yen
+// sign, and the caption buttons come from Marlett. The main window is taken
+// from the screen with the save dialog over it holding a path.
+TEST(CompressorWindows, EnglishWindowsDrawPathsAndCaptionButtons) {
+  if (Tag() != L"en") GTEST_SKIP() << "the Latin faces are for English windows";
+  for (const wchar_t* face : {L"MS Shell Dlg", L"MS Shell Dlg 2", L"Tahoma", L"MS Sans Serif"}) {
+    const std::wstring chosen = FaceFor(face, DEFAULT_CHARSET);
+    EXPECT_EQ(std::wstring::npos, chosen.find(L"IPA")) << testsupport::Narrow(face);
+    EXPECT_FALSE(SameGlyph(face, L'\\', 0x00A5)) << testsupport::Narrow(face);
+  }
+  EXPECT_EQ(L"Marlett", FaceFor(L"Marlett", SYMBOL_CHARSET));
+
+  ResetCompressorSettings();
+  TempDir dir(L"latin");
+  const std::wstring project = dir / L"p.qxc";
+  ASSERT_TRUE(testsupport::WriteTextFile(
+      project, testsupport::Narrow(ProjectOf({MakeFile(dir / L"readme.txt", "read me")}))));
+  CompressorProcess sardok;
+  ASSERT_TRUE(sardok.Start(SardokPath(), Quote(project)));
+  HWND main = sardok.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  ASSERT_TRUE(PumpUntil([&] { return TreeCount(PanesOf(main).archiveTree) == 3; }));
+  PostMessageW(main, WM_COMMAND, 1002, 0);  // Create as...
+  const int kFileName = 1148;
+  HWND save = sardok.process().WaitForDialogWithControl(kFileName, 15000);
+  ASSERT_NE(nullptr, save);
+  const std::wstring path = L"C:\\Program Files\\Vesmarin\\Archives\\readme.cab";
+  testsupport::SetControlText(save, kFileName, path);
+  // The dialog over the main window, both in the main window's rectangle.
+  RECT frame;
+  GetWindowRect(main, &frame);
+  SetWindowPos(save, HWND_TOP, frame.left + 40, frame.top + 60, 0, 0, SWP_NOSIZE);
+  EXPECT_TRUE(Shot(main, L"main-with-path"));
+  PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(testsupport::WaitForWindowGone(save, 10000));
+  EXPECT_EQ(0u, sardok.Close());
+}
+
 }  // namespace

@@ -129,9 +129,27 @@ TEST(CompressorUnattended, MessagesShowUnlessSilent) {
       RunAnswering(L"/compress " + Quote(dir / L"good.qxc") + L" " + Quote(dir / L"no\\x.cab"));
   EXPECT_EQ(204u, failed.exitCode);
   ASSERT_EQ(1u, failed.boxes.size());
-  EXPECT_EQ(L"Failed to create archive file.\nMake sure the write destination disk has sufficient "
-            L"free space and that the compressed source file is not in use.",
-            failed.boxes[0].text);
+  // The message names the target that could not be written, not free space.
+  const std::wstring target = dir / L"no\\x.cab";
+  EXPECT_EQ(0u, failed.boxes[0].text.find(L"Failed to create archive file: could not write\n\n" +
+                                          target + L"\n\n"))
+      << testsupport::Narrow(failed.boxes[0].text);
+  EXPECT_EQ(std::wstring::npos, failed.boxes[0].text.find(L"free space"));
+
+  // A file to pack that another program holds open without sharing.
+  const std::wstring held = MakeFile(dir / L"src\\held.txt", "held");
+  WriteProject(dir / L"held.qxc", FileElement(a) + FileElement(held));
+  HANDLE exclusive = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, exclusive);
+  testsupport::DrivenResult unreadable = RunAnswering(L"/compress " + Quote(dir / L"held.qxc"));
+  CloseHandle(exclusive);
+  EXPECT_EQ(204u, unreadable.exitCode);
+  ASSERT_EQ(1u, unreadable.boxes.size());
+  EXPECT_EQ(0u, unreadable.boxes[0].text.find(
+                    L"Failed to create archive file: this file could not be read.\n\n" + held))
+      << testsupport::Narrow(unreadable.boxes[0].text);
+  EXPECT_NE(std::wstring::npos, unreadable.boxes[0].text.find(L"CAB1-"));
+  EXPECT_FALSE(testsupport::PathExists(dir / L"held.cab"));
 
   // Loading failures and a missing project show nothing.
   testsupport::DrivenResult missing = RunAnswering(L"/compress " + Quote(dir / L"absent.qxc"));

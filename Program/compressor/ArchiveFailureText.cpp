@@ -1,0 +1,70 @@
+#include "ArchiveFailureText.h"
+
+#include <cwchar>
+
+#include "CompressorState.h"
+#include "CompressorText.h"
+#include "ResString.h"
+#include "SardokResource.h"
+
+namespace {
+
+HINSTANCE Module() {
+  return Compressor().instance ? Compressor().instance : GetModuleHandleW(nullptr);
+}
+
+std::wstring Filled(UINT id, const wchar_t* text, const int* number = nullptr) {
+  return LoadResFormatted(Module(), id, text, number);
+}
+
+std::wstring SystemText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+    text.pop_back();
+  if (text.empty()) {
+    wchar_t number[24];
+    swprintf(number, 24, L"0x%08lX", static_cast<unsigned long>(code));
+    text = number;
+  }
+  return text;
+}
+
+bool IsDiskFull(DWORD code) { return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL; }
+
+}  // namespace
+
+std::wstring ArchiveFailureText(const ArchiveWriteFailure& failure) {
+  // A full disk is the one cause the general message names.
+  if (IsDiskFull(failure.systemError)) return LoadText(IDS_CREATE_FAILED);
+  std::wstring text;
+  switch (failure.cause) {
+    case ArchiveWriteFailure::kSource:
+      text = Filled(IDS_CREATE_FAILED_SOURCE, failure.path.c_str());
+      break;
+    case ArchiveWriteFailure::kTooManyFiles: {
+      const int count = static_cast<int>(failure.fileCount);
+      return Filled(IDS_CREATE_FAILED_TOO_MANY, nullptr, &count);
+    }
+    case ArchiveWriteFailure::kOnlyEmptyFiles:
+      text = LoadText(IDS_CREATE_FAILED_EMPTY);
+      break;
+    case ArchiveWriteFailure::kTarget:
+      text = Filled(IDS_CREATE_FAILED_TARGET, failure.path.c_str());
+      break;
+    default:
+      text = Filled(IDS_CREATE_FAILED_LIBRARY, failure.path.c_str());
+      break;
+  }
+  if (failure.systemError) text += L"\n\n" + SystemText(failure.systemError);
+  if (failure.error.fError || failure.error.erfOper) {
+    wchar_t code[40];
+    swprintf(code, 40, L"CAB%d-%d", failure.error.erfOper, failure.error.erfType);
+    text += (failure.systemError ? L"\n" : L"\n\n") + Filled(IDS_CABINET_ERROR, code);
+  }
+  return text;
+}
