@@ -73,13 +73,20 @@ void UnmarkKept(const wchar_t* path) {
   if (!g_keptExisting.empty()) g_keptExisting.erase(FoldCase(path));
 }
 
+// The text after the last backslash of a destination (all of it when it
+// has none), found without a call for every character.
+const wchar_t* DestinationName(const wchar_t* path) {
+  const wchar_t* slash = wcsrchr(path, L'\\');
+  return slash ? slash + 1 : path;
+}
+
 // A path that names its place one way only: no forward slash, no short-name
 // tilde, no element ending in a dot or a blank (which the file system drops).
-bool SpelledOneWay(const std::wstring& path) {
-  if (path.find_first_of(L"/~") != std::wstring::npos) return false;
-  for (size_t i = 0; i < path.size(); ++i)
-    if ((path[i] == L'.' || path[i] == L' ') && (i + 1 == path.size() || path[i + 1] == L'\\'))
-      return false;
+bool SpelledOneWay(const wchar_t* path) {
+  for (const wchar_t* c = path; *c; ++c) {
+    if (*c == L'/' || *c == L'~') return false;
+    if ((*c == L'.' || *c == L' ') && (c[1] == 0 || c[1] == L'\\')) return false;
+  }
   return true;
 }
 
@@ -89,16 +96,22 @@ bool SpelledOneWay(const std::wstring& path) {
 bool SplitFolded(const wchar_t* path, std::wstring* folder, std::wstring* name) {
   const wchar_t* slash = wcsrchr(path, L'\\');
   if (!slash || !SpelledOneWay(path)) return false;
-  *folder = FoldCase(std::wstring(path, slash).c_str());
-  *name = FoldCase(slash + 1);
+  folder->assign(path, slash);
+  name->assign(slash + 1);
+  if (!folder->empty()) CharUpperBuffW(&(*folder)[0], static_cast<DWORD>(folder->size()));
+  if (!name->empty()) CharUpperBuffW(&(*name)[0], static_cast<DWORD>(name->size()));
   return true;
 }
 
 // Notes that the folder was created by this run, and its name in every
-// folder above it that this run created.
+// folder above it that this run created. A folder that may be spelled
+// otherwise may be any of them: from then on every path is looked at.
 void NoteNewFolder(const std::wstring& folder) {
   const std::wstring key = FoldCase(folder.c_str());
-  if (!SpelledOneWay(key)) return;
+  if (!SpelledOneWay(key.c_str())) {
+    g_newFolders.clear();
+    return;
+  }
   g_newFolders[key];
   for (size_t slash = key.rfind(L'\\'); slash != std::wstring::npos && slash > 0;
        slash = key.rfind(L'\\', slash - 1)) {
@@ -203,7 +216,7 @@ bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool gran
 // Whether no folder of the destination below root is a link; the answer
 // for the folder of the last destination is kept.
 bool FolderIsFreeOfLinks(const wchar_t* root, const wchar_t* destination) {
-  const wchar_t* name = FindFileNamePart(destination);
+  const wchar_t* name = DestinationName(destination);
   const std::wstring folder(destination, name);
   if (!g_lastLinkFreeFolder.empty() && folder == g_lastLinkFreeFolder) return true;
   if (vesmarin::PassesThroughReparsePoint(root, destination)) return false;
@@ -494,7 +507,7 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
 
   wchar_t destination[MAX_PATH];
   lstrcpynW(destination, destinationPath, MAX_PATH);
-  const wchar_t* fileName = FindFileNamePart(destination);
+  const wchar_t* fileName = DestinationName(destination);
   bool recordForUninstall = true;
   context->keepBack = false;
 
