@@ -157,13 +157,15 @@ INT_PTR OpenCabFile(const wchar_t* path, int oflag, const wchar_t* cabPath,
     return -1;
   }
   wmemcpy(file->path, path, length + 1);
-  file->existed = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
   file->handle = vesmarin::OpenDiskFile(path, access, share, creation);
   if (file->handle == INVALID_HANDLE_VALUE) {
     FdiFree(file);
     errno = EACCES;
     return -1;
   }
+  // Only a create decides whether the file was there before; the others open
+  // an existing one.
+  file->existed = creation != CREATE_ALWAYS || GetLastError() == ERROR_ALREADY_EXISTS;
   if (cabPath && wcscmp(path, cabPath) == 0) {
     file->base = cabOffset;
     LARGE_INTEGER move;

@@ -28,11 +28,13 @@ HANDLE OpenDiskFile(const wchar_t* path, DWORD access, DWORD share, DWORD dispos
   }
   HANDLE file = CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return file;
+  const DWORD opened = GetLastError();
   if (!IsDiskFile(file)) {
     CloseHandle(file);
     SetLastError(ERROR_BAD_FILE_TYPE);
     return INVALID_HANDLE_VALUE;
   }
+  SetLastError(opened);
   return file;
 }
 

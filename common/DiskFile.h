@@ -15,7 +15,9 @@ bool MayNameDiskFile(const wchar_t* path);
 
 // CreateFileW for a name from outside: refuses a device name before opening
 // and any handle that is not a disk file after; then INVALID_HANDLE_VALUE
-// with the last error ERROR_BAD_FILE_TYPE.
+// with the last error ERROR_BAD_FILE_TYPE. On success the last error is
+// CreateFileW's (ERROR_ALREADY_EXISTS when CREATE_ALWAYS or OPEN_ALWAYS met
+// an existing file).
 HANDLE OpenDiskFile(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
                     DWORD flags = FILE_ATTRIBUTE_NORMAL);
 

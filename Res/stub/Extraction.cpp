@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <memory>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "ArchiveOpen.h"
 #include "CheckingWindow.h"
@@ -55,6 +57,10 @@ std::wstring g_lastFolder;
 std::wstring g_lastFolderBase;
 // The folder of the last destination found free of links.
 std::wstring g_lastLinkFreeFolder;
+// Folders this run created, upper-cased and without a trailing backslash,
+// each with the upper-cased names this run has put into it since. A name
+// not among them is nothing there yet, so the destination needs no look.
+std::unordered_map<std::wstring, std::unordered_set<std::wstring>> g_newFolders;
 
 std::wstring FoldCase(const wchar_t* path) {
   std::wstring folded(path ? path : L"");
@@ -69,6 +75,81 @@ bool SameSetting(const wchar_t* itemName, const wchar_t* setting) {
 void MarkKept(const wchar_t* path) { g_keptExisting.insert(FoldCase(path)); }
 void UnmarkKept(const wchar_t* path) {
   if (!g_keptExisting.empty()) g_keptExisting.erase(FoldCase(path));
+}
+
+// The text after the last backslash of a destination (all of it when it
+// has none), found without a call for every character.
+const wchar_t* DestinationName(const wchar_t* path) {
+  const wchar_t* slash = wcsrchr(path, L'\\');
+  return slash ? slash + 1 : path;
+}
+
+// A path that names its place one way only: no forward slash, no short-name
+// tilde, no element ending in a dot or a blank (which the file system drops).
+bool SpelledOneWay(const wchar_t* path) {
+  for (const wchar_t* c = path; *c; ++c) {
+    if (*c == L'/' || *c == L'~') return false;
+    if ((*c == L'.' || *c == L' ') && (c[1] == 0 || c[1] == L'\\')) return false;
+  }
+  return true;
+}
+
+// The folder part of a path (before its last backslash) and its file name,
+// both upper-cased; false when the path has no backslash or is not spelled
+// one way.
+bool SplitFolded(const wchar_t* path, std::wstring* folder, std::wstring* name) {
+  const wchar_t* slash = wcsrchr(path, L'\\');
+  if (!slash || !SpelledOneWay(path)) return false;
+  folder->assign(path, slash);
+  name->assign(slash + 1);
+  if (!folder->empty()) CharUpperBuffW(&(*folder)[0], static_cast<DWORD>(folder->size()));
+  if (!name->empty()) CharUpperBuffW(&(*name)[0], static_cast<DWORD>(name->size()));
+  return true;
+}
+
+// Notes that the folder was created by this run, and its name in every
+// folder above it that this run created. A folder that may be spelled
+// otherwise may be any of them: from then on every path is looked at.
+void NoteNewFolder(const std::wstring& folder) {
+  const std::wstring key = FoldCase(folder.c_str());
+  if (!SpelledOneWay(key.c_str())) {
+    g_newFolders.clear();
+    return;
+  }
+  g_newFolders[key];
+  for (size_t slash = key.rfind(L'\\'); slash != std::wstring::npos && slash > 0;
+       slash = key.rfind(L'\\', slash - 1)) {
+    auto parent = g_newFolders.find(key.substr(0, slash));
+    if (parent == g_newFolders.end()) continue;
+    const size_t end = key.find(L'\\', slash + 1);
+    parent->second.insert(key.substr(slash + 1, end == std::wstring::npos ? end : end - slash - 1));
+  }
+}
+
+// True when nothing can be at the path yet: its folder was created by this
+// run and nothing of that name was put there since. An extension module
+// may put files anywhere, so with one every path is looked at.
+bool NothingThereYet(const wchar_t* path) {
+  if (g_newFolders.empty() || ExtensionActive()) return false;
+  std::wstring folder, name;
+  if (!SplitFolded(path, &folder, &name)) return false;
+  auto entry = g_newFolders.find(folder);
+  return entry != g_newFolders.end() && entry->second.count(name) == 0;
+}
+
+// The path is about to be written (or something else put there). A path
+// outside the new folders, or one that may name its place another way, may
+// be one of them spelled otherwise: from then on every path is looked at.
+void NotePutThere(const wchar_t* path) {
+  if (g_newFolders.empty()) return;
+  std::wstring folder, name;
+  auto entry = g_newFolders.end();
+  if (SplitFolded(path, &folder, &name)) entry = g_newFolders.find(folder);
+  if (entry == g_newFolders.end()) {
+    g_newFolders.clear();
+    return;
+  }
+  entry->second.insert(name);
 }
 
 void AddNotWritten(const wchar_t* path) {
@@ -137,10 +218,16 @@ bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool gran
   // With ForceUninstallDir folders that were already there enter the
   // created-path list too; the delete-after-run clean-up must know them.
   if (g_Settings->FlagsB & SfxFlagsB::ForceUninstallDir) MarkExistingFolders(folder, base);
+  bool absent = false;
+  if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
   if (!InCreateDirectory(folder.c_str(), base)) {
     ErrorBox(context, folder + L"\n\n" + StubString(IDS_ERROR_CREATE_FOLDER));
     return false;
   }
+  if (absent) NoteNewFolder(folder);
   if (grantShared) GrantSharedAccess(folder.c_str());
   g_lastFolder = folder;
   g_lastFolderBase = base;
@@ -150,7 +237,7 @@ bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool gran
 // Whether no folder of the destination below root is a link; the answer
 // for the folder of the last destination is kept.
 bool FolderIsFreeOfLinks(const wchar_t* root, const wchar_t* destination) {
-  const wchar_t* name = FindFileNamePart(destination);
+  const wchar_t* name = DestinationName(destination);
   const std::wstring folder(destination, name);
   if (!g_lastLinkFreeFolder.empty() && folder == g_lastLinkFreeFolder) return true;
   if (vesmarin::PassesThroughReparsePoint(root, destination)) return false;
@@ -258,6 +345,7 @@ bool ScheduleReplacement(const ArchiveItem* item, const wchar_t* destination,
       return false;
     }
   }
+  NotePutThere(pending.c_str());
   bool extracted = false;
   {
     std::unique_ptr<CCabDecoder> second(new CCabDecoder(
@@ -355,6 +443,7 @@ void ResetExtractionState() {
   g_lastFolder.clear();
   g_lastFolderBase.clear();
   g_lastLinkFreeFolder.clear();
+  g_newFolders.clear();
 }
 
 bool ExistingFileIsCurrent(const FILETIME& itemTime, const FILETIME& existingTime) {
@@ -445,7 +534,7 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
 
   wchar_t destination[MAX_PATH];
   lstrcpynW(destination, destinationPath, MAX_PATH);
-  const wchar_t* fileName = FindFileNamePart(destination);
+  const wchar_t* fileName = DestinationName(destination);
   bool recordForUninstall = true;
   context->keepBack = false;
 
@@ -464,7 +553,8 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
   // Nothing is written through a link inside the target. The folders on the
   // way are looked at once for each folder, the file itself every time.
   WIN32_FILE_ATTRIBUTE_DATA existing;
-  const bool present = GetFileAttributesExW(destination, GetFileExInfoStandard, &existing) != 0;
+  const bool present = !NothingThereYet(destination) &&
+                       GetFileAttributesExW(destination, GetFileExInfoStandard, &existing) != 0;
   if ((present && (existing.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ||
       !FolderIsFreeOfLinks(s.ExtractPath, destination)) {
     StubLog(L"Not written through a link: %ls\n", destination);
@@ -525,6 +615,7 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
       exists = GetFileAttributesW(destination) != INVALID_FILE_ATTRIBUTES;
     }
     if (exists && !HandleFileInUse(item, destination, context, extract)) return FALSE;
+    if (*extract) NotePutThere(destination);
   }
 
   ShowProgress(context);
@@ -588,6 +679,7 @@ bool ExtractArchive(HWND progressWindow) {
   g_lastFolder.clear();
   g_lastFolderBase.clear();
   g_lastLinkFreeFolder.clear();
+  g_newFolders.clear();
 
   wchar_t folder[MAX_PATH];
   lstrcpynW(folder, s.ExtractPath, MAX_PATH);

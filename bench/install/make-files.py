@@ -4,9 +4,11 @@ benchmark: many small files, a few hundred medium ones and some large ones,
 in nested folders, each either incompressible, text-like or half of each.
 
     make-files.py FOLDER MEGABYTES
+    make-files.py FOLDER small FILES FOLDERS
 
 The same arguments always give the same bytes. MEGABYTES 0 gives one small
-file (the start-up package).
+file (the start-up package). "small" gives FILES files of 1 KiB spread
+evenly over FOLDERS folders (the per-file cost alone).
 """
 import os
 import random
@@ -64,10 +66,23 @@ def sizes(rng, total):
     return result
 
 
+def small_files(rng, pool, folder, files, folders):
+    for number in range(files):
+        sub = os.path.join(folder, "dir%02d" % (number % folders))
+        os.makedirs(sub, exist_ok=True)
+        name = os.path.join(sub, "file%05d.%s" % (number, ("bin", "txt", "dat")[number % 3]))
+        with open(name, "wb") as out:
+            out.write(content(rng, pool, number % 3, 1 * KIB))
+
+
 def main():
-    folder, megabytes = sys.argv[1], int(sys.argv[2])
+    folder = sys.argv[1]
     rng = random.Random(20261209)
     pool = text_pool(rng, 1 * MIB)
+    if sys.argv[2] == "small":
+        small_files(rng, pool, folder, int(sys.argv[3]), int(sys.argv[4]))
+        return
+    megabytes = int(sys.argv[2])
     plan = sizes(rng, megabytes * MIB) if megabytes > 0 else [1000]
     for number, size in enumerate(plan):
         sub = os.path.join(folder, "part%02d" % (number % 12), "set%d" % (number % 5))

@@ -39,4 +39,19 @@ TEST(DiskFile, FilesOnDiskOpen) {
   EXPECT_FALSE(vesmarin::NamesDiskFile((dir / L"missing.txt").c_str()));
 }
 
+// The decoder tells a new file from a replaced one by the last error that
+// the open leaves.
+TEST(DiskFile, CreateLeavesWhetherTheFileWasThere) {
+  TempDir dir(L"dfc");
+  const std::wstring path = dir / L"made.txt";
+  for (const DWORD expected : {DWORD(0), DWORD(ERROR_ALREADY_EXISTS)}) {
+    SetLastError(ERROR_INVALID_FUNCTION);
+    HANDLE file = vesmarin::OpenDiskFile(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS);
+    const DWORD error = GetLastError();
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_EQ(error, expected);
+  }
+}
+
 }  // namespace

@@ -468,6 +468,71 @@ TEST(InstallE2E, OverwriteQuestionSkipKeepsFileAndCancelAborts) {
   EXPECT_EQ(run.boxes[0].text, L"Installation has been aborted.");
 }
 
+// Runs the package answering every overwrite question with the button;
+// the paths asked about, in order.
+std::vector<std::wstring> OverwriteQuestionsAnswered(const std::wstring& setup, int button,
+                                                     DrivenResult* run) {
+  std::vector<std::wstring> questions;
+  testsupport::StubRunLock lock;
+  testsupport::DrivenProcess process;
+  run->started = process.Start(L"\"" + setup + L"\"");
+  if (!run->started) return questions;
+  std::vector<HWND> answered;
+  const DWORD start = GetTickCount();
+  while (process.Running() && GetTickCount() - start < 120000) {
+    process.AnswerBoxes(nullptr);
+    for (HWND dialog : process.DialogsWithControl(1004)) {
+      HWND pressed = GetDlgItem(dialog, button);
+      if (std::find(answered.begin(), answered.end(), dialog) != answered.end() || !pressed ||
+          !IsWindowVisible(pressed))
+        continue;
+      answered.push_back(dialog);
+      wchar_t path[MAX_PATH] = {};
+      GetDlgItemTextW(dialog, 1004, path, MAX_PATH);
+      questions.push_back(path);
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(pressed));
+    }
+    Sleep(50);
+  }
+  run->timedOut = process.Running();
+  process.Terminate();
+  run->exitCode = process.ExitCode();
+  run->boxes = process.Boxes();
+  return questions;
+}
+
+// In folders the installation creates itself, a file that an earlier
+// member of the same archive wrote is still an existing file: a member of
+// the same name in other letters or spelled with a forward slash brings
+// the question, and "Yes" writes it over the first.
+TEST(InstallE2E, MembersMeetingEarlierMembersInNewFoldersAreAskedAbout) {
+  Package package(L"inst-again");
+  const std::wstring app = package.dir() / L"fresh\\";
+  TestCabinet cab;
+  cab.Add(L"docs\\a.txt", "first a", 0x20, kOldDate, kTime)
+      .Add(L"docs\\b.txt", "first b", 0x20, kOldDate, kTime)
+      .Add(L"docs\\deep\\c.txt", "only c", 0x20, kOldDate, kTime)
+      .Add(L"DOCS\\A.TXT", "second a", 0x20, kNewDate, kTime)
+      .Add(L"docs/b.txt", "second b", 0x20, kNewDate, kTime)
+      .Add(L"docs\\DEEP", "no file over a folder", 0x20, kNewDate, kTime);
+  const std::wstring setup = package.Build(cab, app, {L"AskOverwrite=1"});
+  ASSERT_FALSE(setup.empty());
+  DrivenResult run;
+  const std::vector<std::wstring> questions = OverwriteQuestionsAnswered(setup, 1, &run);
+  ASSERT_TRUE(run.started);
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(questions, (std::vector<std::wstring>{app + L"DOCS\\A.TXT", app + L"docs/b.txt"}));
+  EXPECT_EQ(Content(app + L"docs\\a.txt"), "second a");
+  EXPECT_EQ(Content(app + L"docs\\b.txt"), "second b");
+  EXPECT_EQ(Content(app + L"docs\\deep\\c.txt"), "only c");
+  // The last member would replace a folder: no question, and the
+  // installation fails as writing any file that cannot be created does.
+  EXPECT_EQ(Attributes(app + L"docs\\deep") & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_NE(run.exitCode, 0u) << Narrow(BoxTexts(run));
+}
+
 // The event numbers an extension module saw, in order.
 std::vector<int> EventsSeen(const std::wstring& log) {
   std::vector<int> events;
