@@ -58,10 +58,12 @@ void HandPath(HWND window, const wchar_t* path) {
 }
 
 // The path of an OpenPathMessage, or null when the message is not the
-// window's own hand-over (posted or sent by anyone else).
+// window's own hand-over (posted or sent by anyone else). The address is
+// compared, never read: InSendMessage cannot tell, since the hand-back of
+// the compressor is itself handled inside the compressor's send.
 const wchar_t* HandedPath(LPARAM lParam) {
   const wchar_t* path = reinterpret_cast<const wchar_t*>(lParam);
-  if (!path || path != g_handedPath || InSendMessage()) return nullptr;
+  if (!path || path != g_handedPath) return nullptr;
   g_handedPath = nullptr;
   return path;
 }
