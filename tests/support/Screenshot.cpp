@@ -19,10 +19,9 @@ bool CaptureWindow(HWND window, HDC screen, HDC memory, const RECT& rect) {
   GetWindowThreadProcessId(window, &owner);
   if (owner == GetCurrentProcessId()) return PrintWindow(window, memory, 0) != FALSE;
   const bool wasTopmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  // Asynchronous: a process the test holds still must not hold the test.
+  const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, keep);
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Sleep(300);  // the other process paints what came to light
   const bool copied = BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen,
                              rect.left, rect.top, SRCCOPY) != FALSE;
