@@ -76,6 +76,50 @@ bool ComposePlaceIn(const StubSettings& s, const wchar_t* extractPath, Uninstall
   return true;
 }
 
+// The uninstaller finds its extension module and the program it runs first
+// beside itself. In a folder of its own it needs them there: the module
+// moves from the extraction folder (the uninstaller deletes it itself), the
+// program is copied (the product may use it too) and the copy recorded for
+// removal. A name that reaches outside either folder, or a module name with
+// a folder part, is left where it is. False only when memory runs out.
+bool BringBesideUninstaller(const wchar_t* extractPath, const wchar_t* uninstallerFolder,
+                            const wchar_t* name, bool move) {
+  if (!*name || (move && wcschr(name, L'\\'))) return true;
+  std::wstring root = extractPath;
+  if (!root.empty() && root.back() != L'\\') root += L'\\';
+  wchar_t source[MAX_PATH] = {};
+  wchar_t target[MAX_PATH] = {};
+  const std::wstring sourceText = root + name;
+  const std::wstring targetText = std::wstring(uninstallerFolder) + name;
+  const DWORD sourceLength = GetFullPathNameW(sourceText.c_str(), MAX_PATH, source, nullptr);
+  const DWORD targetLength = GetFullPathNameW(targetText.c_str(), MAX_PATH, target, nullptr);
+  if (sourceLength == 0 || sourceLength >= MAX_PATH || targetLength == 0 ||
+      targetLength >= MAX_PATH || !IsPathInsideFolder(root.c_str(), source) ||
+      !IsPathInsideFolder(uninstallerFolder, target) || _wcsicmp(source, target) == 0)
+    return true;
+  const DWORD attributes = GetFileAttributesW(source);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+  wchar_t targetFolder[MAX_PATH];
+  StringCchCopyW(targetFolder, ARRAYSIZE(targetFolder), target);
+  if (wchar_t* fileName = FindFileNamePart(targetFolder)) *fileName = 0;
+  if (!InCreateDirectory(targetFolder, extractPath)) {
+    StubLog(L"Folder for the uninstaller's file not created: %ls\n", targetFolder);
+    return true;
+  }
+  if (move) {
+    if (!MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+      StubLog(L"Uninstaller's module not moved (%lu): %ls\n",
+              static_cast<unsigned long>(GetLastError()), source);
+    return true;
+  }
+  if (!CopyFileW(source, target, FALSE)) {
+    StubLog(L"Uninstaller's program not copied (%lu): %ls\n",
+            static_cast<unsigned long>(GetLastError()), source);
+    return true;
+  }
+  return PushFileName(target);
+}
+
 }  // namespace
 
 bool ComposeUninstallerPlace(const StubSettings& settings, UninstallerPlace* place) {
@@ -176,6 +220,11 @@ bool InstallUninstaller(const UninstallerPlace& place, unsigned long long* writt
     return false;
   }
   *writtenBytes += image.size();
+  if (!BringBesideUninstaller(s.ExtractPath, place.folder, s.UninstallerExtensionModuleFile, true) ||
+      !BringBesideUninstaller(s.ExtractPath, place.folder, s.UninstallerPreProcessFile, false)) {
+    SetLastErrorCode(kErrorNoMemory);
+    return false;
+  }
 
   wchar_t infoPath[MAX_PATH];
   if (!MakeUninstallInfoPath(place.path, infoPath, ARRAYSIZE(infoPath))) {

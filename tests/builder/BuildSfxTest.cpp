@@ -59,6 +59,22 @@ TEST_F(CreateSfxFileTest, ValidationStopsTheBuild) {
   EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
 }
 
+TEST_F(CreateSfxFileTest, CutCabinetEndsWithTheOpenError) {
+  std::vector<uint8_t> whole;
+  ASSERT_TRUE(testsupport::ReadFileBytes(archive_, whole));
+  // Cut inside the member table and cut inside the data: the installer
+  // could unpack neither.
+  for (size_t kept : {size_t{100}, whole.size() - 4}) {
+    ASSERT_LT(kept, whole.size());
+    ASSERT_TRUE(testsupport::WriteFileBytes(archive_, std::vector<uint8_t>(whole.begin(), whole.begin() + kept)));
+    EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed) << kept;
+    EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
+  }
+  // Not a cabinet at all.
+  ASSERT_TRUE(testsupport::WriteFileBytes(archive_, std::vector<uint8_t>(300, 'x')));
+  EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed);
+}
+
 TEST_F(CreateSfxFileTest, MissingPayloadResourceIsAnAbnormalEnd) {
   // This program carries no uninstaller cabinet and no stub.
   EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);

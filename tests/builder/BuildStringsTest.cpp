@@ -1,10 +1,15 @@
-// Every string of the build exists in English and in Japanese.
+// Every string of the build exists in English and in Japanese, and the
+// Japanese texts spell their long-vowel words one way.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
+
+#include "TestSupport.h"
+#include "VesmarinResource.h"
 
 namespace {
 
@@ -47,6 +52,46 @@ TEST(BuildStrings, EnglishAndJapaneseForEveryId) {
   }
   SetThreadLocale(saved);
   EXPECT_EQ(Load(349), L"Temporary folder (+qxtemp.(PID).$$$)");
+}
+
+}  // namespace
+
+namespace {
+
+struct JapaneseText {
+  std::vector<std::wstring> found;
+};
+
+// Collects every occurrence of a long-vowel word written without its mark.
+BOOL CALLBACK ScanJapanese(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR context) {
+  HRSRC resource = FindResourceExW(module, type, name, MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+  if (!resource) return TRUE;
+  HGLOBAL loaded = LoadResource(module, resource);
+  const wchar_t* text = static_cast<const wchar_t*>(LockResource(loaded));
+  const size_t count = SizeofResource(module, resource) / sizeof(wchar_t);
+  if (!text) return TRUE;
+  // Texts in string tables, dialog templates and menus are UTF-16 on
+  // word boundaries: the resource can be read as one run of characters.
+  const std::wstring all(text, count);
+  for (const wchar_t* word : {L"フォルダ", L"アンインストーラ"})
+    for (size_t at = all.find(word); at != std::wstring::npos; at = all.find(word, at + 1)) {
+      const size_t after = at + wcslen(word);
+      if (after >= all.size() || all[after] != L'ー')
+        reinterpret_cast<JapaneseText*>(context)->found.push_back(all.substr(at, 12));
+    }
+  return TRUE;
+}
+
+TEST(BuildStrings, JapaneseTextsSpellFolderAndUninstallerOneWay) {
+  JapaneseText text;
+  HMODULE module = GetModuleHandleW(nullptr);
+  for (LPCWSTR type : {RT_STRING, RT_DIALOG, RT_MENU})
+    EnumResourceNamesW(module, type, ScanJapanese, reinterpret_cast<LONG_PTR>(&text));
+  for (const std::wstring& found : text.found) ADD_FAILURE() << testsupport::Narrow(found);
+  // The scan reached the base-folder names.
+  SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT));
+  EXPECT_NE(std::wstring::npos, Load(IDS_BASE_FOLDER_WINDOWS).find(L"フォルダー"));
+  SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
 }
 
 }  // namespace

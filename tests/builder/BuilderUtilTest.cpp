@@ -50,9 +50,42 @@ TEST(PathChecks, RelativePathsThatStayBelowTheirBase) {
   EXPECT_TRUE(IsValidRelativePath(L"bin\\", true));
   for (const wchar_t* bad :
        {L"..\\x", L".\\x", L"\\x", L"a\\\\b", L"a\\..\\b", L"a\\..", L"a\\.", L"a\\.\\b", L"..",
-        L".", L"\\\\server\\share", L"\\\\server", L"C:\\Windows", L"c:x", L"Z:"})
+        L"."})
     EXPECT_FALSE(IsValidRelativePath(bad, true)) << testsupport::Narrow(bad);
   EXPECT_FALSE(IsValidRelativePath(nullptr, true));
+  // Two leading backslashes pass this rule; what they mean is decided by
+  // TakeRelativeFolder.
+  EXPECT_TRUE(IsValidRelativePath(L"\\\\Tools\\", true));
+}
+
+TEST(PathChecks, FolderBelowABaseDropsLeadingBackslashesAndRefusesSharesAndDrives) {
+  std::wstring stored = L"unchanged";
+  // Before a single name the leading backslashes are dropped.
+  EXPECT_TRUE(TakeRelativeFolder(L"\\\\Tools\\", false, true, &stored));
+  EXPECT_EQ(L"Tools\\", stored);
+  EXPECT_TRUE(TakeRelativeFolder(L"\\\\Tools", false, false, &stored));
+  EXPECT_EQ(L"Tools", stored);
+  EXPECT_TRUE(TakeRelativeFolder(L"bin\\tools", false, false, &stored));
+  EXPECT_EQ(L"bin\\tools", stored);
+  EXPECT_TRUE(TakeRelativeFolder(L"", false, true, &stored));
+  EXPECT_EQ(L"", stored);
+  // One leading backslash counts from the base itself only where allowed.
+  EXPECT_FALSE(TakeRelativeFolder(L"\\Uninst", false, true, nullptr));
+  EXPECT_TRUE(TakeRelativeFolder(L"\\Uninst", true, true, &stored));
+  EXPECT_EQ(L"Uninst", stored);
+  EXPECT_TRUE(TakeRelativeFolder(L"\\", true, true, &stored));
+  EXPECT_EQ(L"", stored);
+  // A share, a drive, three backslashes and the relative rule's refusals
+  // are never taken, whatever the flags; the output is left alone.
+  stored = L"unchanged";
+  for (const wchar_t* bad : {L"\\\\srv\\x", L"\\\\srv\\x\\", L"\\\\\\Tools", L"C:\\Windows",
+                             L"c:x", L"Z:", L"\\C:\\x", L"\\\\Tools\\..\\x", L"..\\x",
+                             L"a\\\\b"})
+    for (bool leading : {false, true})
+      EXPECT_FALSE(TakeRelativeFolder(bad, leading, true, &stored)) << testsupport::Narrow(bad);
+  EXPECT_EQ(L"unchanged", stored);
+  EXPECT_FALSE(TakeRelativeFolder(L"bin\\", false, false, nullptr));
+  EXPECT_FALSE(TakeRelativeFolder(nullptr, true, true, nullptr));
 }
 
 TEST(PathChecks, InvalidCharactersRemoved) {

@@ -195,6 +195,15 @@ void ExpectDrawing(HWND control, HWND list, const char* path) {
   EXPECT_GT(disabled.CountColor(label0, grey), 10) << path << ": disabled labels are grey";
   EXPECT_FALSE(disabled.SameArea(enabled, cell1)) << path << ": disabled check cell";
   EnableWindow(control, TRUE);
+
+  // The selected item's label looks otherwise than when it is not selected,
+  // whatever the theme draws for a selected item.
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  ClientImage unselected(list);
+  SendMessageW(list, LB_SETCURSEL, 0, 0);
+  ClientImage selected(list);
+  EXPECT_FALSE(selected.SameArea(unselected, label0)) << path << ": the selection is not seen";
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
 TEST_F(CheckListFixture, DrawsThemedAndClassic) {

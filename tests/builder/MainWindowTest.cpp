@@ -169,7 +169,7 @@ TEST_F(MainWindowInProcess, TwoFilesOrAnOverlongPathAreRefused) {
   EXPECT_EQ(1u, boxes.texts().size());
 }
 
-TEST_F(MainWindowInProcess, OpenPathMessageOnlyFromTheWindowsOwnThread) {
+TEST_F(MainWindowInProcess, OpenPathMessageIsOnlyTheWindowsOwnHandOver) {
   const std::wstring ini = dir_ / L"project.ini";
   ASSERT_TRUE(testsupport::WriteTextFile(ini, "[Vesmarin]\r\nDialogTitle=Handed\r\n"));
   // Sent from another thread: not taken.
@@ -185,9 +185,62 @@ TEST_F(MainWindowInProcess, OpenPathMessageOnlyFromTheWindowsOwnThread) {
   }
   other.join();
   EXPECT_EQ(L"", Text(window_, IDC_TITLE_EDIT));
-  // From the window's own thread: taken.
+  // Sent or posted on the window's own thread with a path the window did
+  // not hand over itself: not taken either, and a wild address is never read.
   SendMessageW(window_, OpenPathMessage, 0, reinterpret_cast<LPARAM>(ini.c_str()));
+  PostMessageW(window_, OpenPathMessage, 0, 0x12345678);
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  EXPECT_EQ(L"", Text(window_, IDC_TITLE_EDIT));
+  // The window's own hand-over of a dropped path still opens it.
+  BoxWatcher boxes;
+  Drop({ini});
   EXPECT_EQ(L"Handed", Text(window_, IDC_TITLE_EDIT));
+}
+
+TEST_F(MainWindowInProcess, HandleThatIsNoDropListIsNeitherReadNorFreed) {
+  BoxWatcher boxes;
+  const std::wstring cab = dir_ / L"a.cab";
+  // A wild handle value, a block too small for the header, names that
+  // start outside the block, and a list without its closing NUL.
+  SendMessageW(window_, WM_DROPFILES, 0x12345678, 0);
+  HGLOBAL tiny = GlobalAlloc(GHND, 4);
+  SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(tiny), 0);
+  HGLOBAL outside = MakeDrop({cab});
+  static_cast<DROPFILES*>(GlobalLock(outside))->pFiles = 0x7FFFFFF0;
+  GlobalUnlock(outside);
+  SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(outside), 0);
+  const SIZE_T size = sizeof(DROPFILES) + 6 * sizeof(wchar_t);
+  HGLOBAL unterminated = GlobalAlloc(GHND, size);
+  DROPFILES* header = static_cast<DROPFILES*>(GlobalLock(unterminated));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  wmemcpy(reinterpret_cast<wchar_t*>(header + 1), L"ab.cab", 6);
+  GlobalUnlock(unterminated);
+  SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(unterminated), 0);
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_EQ(L"", Text(window_, IDC_ARCHIVE_EDIT));
+  EXPECT_TRUE(boxes.texts().empty());
+  // The window did not free what was not a drop list of its own.
+  for (HGLOBAL block : {tiny, outside, unterminated}) {
+    EXPECT_NE(0u, GlobalSize(block));
+    GlobalFree(block);
+  }
+}
+
+TEST_F(MainWindowInProcess, LogoShowsTheHandCursor) {
+  HWND logo = GetDlgItem(window_, IDC_MAIN_LOGO);
+  ASSERT_NE(nullptr, logo);
+  EXPECT_NE(0, GetWindowLongPtrW(logo, GWL_STYLE) & SS_NOTIFY);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_TRUE(SendMessageW(logo, WM_SETCURSOR, reinterpret_cast<WPARAM>(logo),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(LoadCursorW(nullptr, IDC_HAND), GetCursor());
+  // Elsewhere on the window the cursor is left to the control under it.
+  HWND archive = GetDlgItem(window_, IDC_ARCHIVE_EDIT);
+  SendMessageW(archive, WM_SETCURSOR, reinterpret_cast<WPARAM>(archive),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_NE(LoadCursorW(nullptr, IDC_HAND), GetCursor());
 }
 
 TEST_F(MainWindowInProcess, ClosingSavesTheDefinitionAndQuitsWithTheLastResult) {

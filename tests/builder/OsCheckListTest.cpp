@@ -1,6 +1,6 @@
 // The Windows-version check list and BootableOS, through the settings
 // exchange of page "Process before startup": bits without an item are
-// neither shown as another item nor lost.
+// never shown as another item and are dropped when the list is read.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -41,14 +41,18 @@ TEST_F(OsCheckListTest, KnownBitsTravelBothWays) {
   EXPECT_EQ(0x20 | 0x80 | 0x20000000, g_SfxSettings.BootableOS);
 }
 
-TEST_F(OsCheckListTest, BitsWithoutAnItemAreNeitherShownNorLost) {
-  g_SfxSettings.BootableOS = 0x8 | 0x80;  // 0x8 has no item
+TEST_F(OsCheckListTest, BitsWithoutAnItemAreNotShownAndAreDropped) {
+  g_SfxSettings.BootableOS = 0x40000208;  // 0x8 and 0x40000000 have no item
   SettingsToControls(host.window(), 162);
   EXPECT_EQ(0, CheckListGetCheck(list, 0)) << "an unknown bit is not item 0";
-  EXPECT_EQ(1, CheckListGetCheck(list, 1));
+  EXPECT_EQ(1, CheckListGetCheck(list, 2));
+  ControlsToSettings(host.window(), 162);
+  EXPECT_EQ(0x200, g_SfxSettings.BootableOS) << "only the bits of the list are kept";
+  g_SfxSettings.BootableOS = 0x8 | 0x80;
   CheckListSetCheck(list, -1, 0);
   ControlsToSettings(host.window(), 162);
-  EXPECT_EQ(0x8, g_SfxSettings.BootableOS) << "known bits follow the list, the unknown one stays";
+  EXPECT_EQ(0, g_SfxSettings.BootableOS);
+  g_SfxSettings.BootableOS = 0x8;
 
   // One bit at a time: an unmapped bit changes nothing.
   ClearOsBitItems();

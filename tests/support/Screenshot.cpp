@@ -8,7 +8,30 @@
 
 namespace testsupport {
 
-bool SaveWindowBitmap(HWND window, const std::wstring& path, PictureSource source) {
+namespace {
+
+// A window of this process draws itself into the picture. A window of
+// another process cannot draw into a device context of this one (Wine
+// refuses it): it is lifted above every other window for the moment its
+// own rectangle is copied from the screen.
+bool CaptureWindow(HWND window, HDC screen, HDC memory, const RECT& rect) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == GetCurrentProcessId()) return PrintWindow(window, memory, 0) != FALSE;
+  const bool wasTopmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  // Asynchronous: a process the test holds still must not hold the test.
+  const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, keep);
+  Sleep(300);  // the other process paints what came to light
+  const bool copied = BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen,
+                             rect.left, rect.top, SRCCOPY) != FALSE;
+  if (!wasTopmost) SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+  return copied;
+}
+
+}  // namespace
+
+bool SaveWindowBitmap(HWND window, const std::wstring& path) {
   RECT rect;
   if (!GetWindowRect(window, &rect)) return false;
   const int width = rect.right - rect.left;
@@ -18,10 +41,7 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path, PictureSource sourc
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  if (source == PictureSource::Window)
-    PrintWindow(window, memory, 0);
-  else
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  const bool drawn = CaptureWindow(window, screen, memory, rect);
   SelectObject(memory, old);
   BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
   const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
@@ -31,6 +51,7 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path, PictureSource sourc
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+  if (!drawn) return false;
 
   BITMAPFILEHEADER file = {};
   file.bfType = 0x4D42;
@@ -43,11 +64,11 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path, PictureSource sourc
   return WriteFileBytes(path, bytes);
 }
 
-bool SaveScreenshot(HWND window, const std::wstring& name, PictureSource source) {
+bool SaveScreenshot(HWND window, const std::wstring& name) {
   Sleep(400);  // let the window finish painting
   const std::wstring folder = BinPath(L"screenshots");
   CreateDirectoryW(folder.c_str(), nullptr);
-  return SaveWindowBitmap(window, folder + L"\\" + name + L".bmp", source);
+  return SaveWindowBitmap(window, folder + L"\\" + name + L".bmp");
 }
 
 }  // namespace testsupport

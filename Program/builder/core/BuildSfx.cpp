@@ -286,6 +286,31 @@ int StageContainer(std::vector<uint8_t>& staged, const std::vector<uint8_t>& uni
   return kResultSuccess;
 }
 
+// An installer can only unpack a whole cabinet: the reader must list every
+// member, and the file must hold all the bytes its header declares (a cut
+// in the data leaves the member table readable).
+bool IsWholeCabinet(const wchar_t* path) {
+  {
+    CCabDecoder reader(false, 0);
+    if (!reader.Open(path, 0)) return false;
+    reader.Close();
+  }
+  ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  uint8_t header[12] = {};
+  DWORD got = 0;
+  LARGE_INTEGER size{};
+  if (!ReadFile(file.get(), header, sizeof header, &got, nullptr) || got != sizeof header ||
+      !GetFileSizeEx(file.get(), &size))
+    return false;
+  const uint32_t declared = static_cast<uint32_t>(header[8]) |
+                            (static_cast<uint32_t>(header[9]) << 8) |
+                            (static_cast<uint32_t>(header[10]) << 16) |
+                            (static_cast<uint32_t>(header[11]) << 24);
+  return static_cast<uint64_t>(size.QuadPart) >= declared;
+}
+
 int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstallerCab) {
   const CSfxSettings& s = g_SfxSettings;
   {
@@ -346,6 +371,7 @@ int CreateSfxFile(bool batch) {
   }
 
   if (!ValidateSettings() || !ValidateArchiveReferences()) return kResultReported;
+  if (!IsWholeCabinet(s.SrcArchiveFile)) return kResultOpenFailed;
 
   vesmarin::ScopedWaitCursor waitCursor;
 

@@ -71,9 +71,6 @@ bool EndsWith(const wchar_t* text, size_t length, const wchar_t* suffix) {
 bool IsValidRelativePath(const wchar_t* path, bool allowTrailingBackslash) {
   if (!path) return false;
   const size_t length = wcslen(path);
-  // Never a UNC name or a drive: the path must stay below its base.
-  if (StartsWith(path, L"\\\\")) return false;
-  if (length >= 2 && path[1] == L':' && iswalpha(path[0])) return false;
   if (length >= 2 && wcsstr(path + 1, L"\\\\")) return false;
   if (wcsstr(path, L"\\..\\") || wcsstr(path, L"\\.\\")) return false;
   if (wcscmp(path, L"..") == 0 || wcscmp(path, L".") == 0) return false;
@@ -82,6 +79,25 @@ bool IsValidRelativePath(const wchar_t* path, bool allowTrailingBackslash) {
   if (length > 1 && (StartsWith(path, L".\\") || (path[0] == L'\\' && path[1] != L'\\')))
     return false;
   if (!allowTrailingBackslash && length >= 2 && path[length - 1] == L'\\') return false;
+  return true;
+}
+
+bool TakeRelativeFolder(const wchar_t* text, bool leadingBackslashAllowed,
+                        bool allowTrailingBackslash, std::wstring* stored) {
+  if (!text) return false;
+  size_t leading = 0;
+  while (text[leading] == L'\\') ++leading;
+  const wchar_t* rest = text + leading;
+  if (leading > 2) return false;
+  if (rest[0] && rest[1] == L':') return false;
+  if (leading == 2) {
+    // \\server\share is a share, never a folder below the base.
+    const wchar_t* separator = wcschr(rest, L'\\');
+    if (separator && separator[1]) return false;
+  }
+  if (leading == 1 && rest[0] && !leadingBackslashAllowed) return false;
+  if (!IsValidRelativePath(rest, allowTrailingBackslash)) return false;
+  if (stored) *stored = rest;
   return true;
 }
 

@@ -17,8 +17,22 @@ bool IsValidFileName(const wchar_t* text);
 // characters survives with keepDriveColon); true when nothing was removed.
 bool RemoveInvalidPathChars(wchar_t* text, bool keepDriveColon);
 // A path relative to some base that cannot leave it: no "." or ".."
-// elements, no doubled backslash, no root, drive or UNC start.
+// elements, no doubled backslash after the first character, no single
+// leading backslash. Two leading backslashes are accepted here; whether
+// such a text names a share is TakeRelativeFolder's question.
 bool IsValidRelativePath(const wchar_t* path, bool allowTrailingBackslash);
+// The one rule by which every page and dialog takes a folder that lies
+// below a base folder (the extract destination, a copy's destination, the
+// uninstaller's folder, a start-menu group). Refused: a drive ("C:..."), a
+// UNC path that names a share ("\\server\share"), more than two leading
+// backslashes, a single leading backslash before a name unless
+// leadingBackslashAllowed (the uninstaller's folder counts from the
+// destination itself), and whatever IsValidRelativePath refuses. Leading
+// backslashes before a single name are dropped: "\\Tools\" is "Tools\".
+// True when taken; stored (may be null) then receives the folder without
+// its leading backslashes.
+bool TakeRelativeFolder(const wchar_t* text, bool leadingBackslashAllowed,
+                        bool allowTrailingBackslash, std::wstring* stored);
 // Cleans the text of an edit control; warns (string 196) and writes the
 // cleaned text back when something was removed. True when it was clean.
 bool ValidatePathEdit(HWND dialog, int controlId, bool keepDriveColon);

@@ -50,7 +50,7 @@ bool IsAsciiAlnum(wchar_t c) {
 // relative path that stays where it is put.
 bool CheckName(const wchar_t* name, UINT illegalCharId, UINT malformedId) {
   if (!IsValidFileName(name)) return Fail(illegalCharId);
-  if (!IsValidRelativePath(name, false)) return Fail(malformedId);
+  if (!TakeRelativeFolder(name, false, false, nullptr)) return Fail(malformedId);
   return true;
 }
 

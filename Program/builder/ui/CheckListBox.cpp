@@ -109,16 +109,20 @@ void DrawLabel(HWND control, HDC dc, const std::wstring& text, const RECT& textR
                const RECT& label, bool selected, bool focused, bool enabled) {
   const DWORD themedFlags = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
   visualstyles::ScopedTheme theme(control, L"LISTVIEW");
-  if (theme) {
+  // A theme whose selected item draws nothing would leave the selection
+  // unseen: such an item takes the classic look below.
+  const int selectedState = focused ? LISS_SELECTED : LISS_SELECTEDNOTFOCUS;
+  if (theme && !(enabled && selected &&
+                 !visualstyles::PartDrawsAnything(theme.get(), LVP_LISTITEM, selectedState))) {
     if (!enabled) {
       SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
       SetBkMode(dc, TRANSPARENT);
       RECT r = label;
       DrawTextW(dc, text.c_str(), -1, &r, themedFlags);
     } else if (selected) {
-      const int state = focused ? LISS_SELECTED : LISS_SELECTEDNOTFOCUS;
-      visualstyles::DrawThemedBackground(theme.get(), dc, LVP_LISTITEM, state, &label, nullptr);
-      visualstyles::DrawThemedText(theme.get(), dc, LVP_LISTITEM, state, text.c_str(),
+      visualstyles::DrawThemedBackground(theme.get(), dc, LVP_LISTITEM, selectedState, &label,
+                                         nullptr);
+      visualstyles::DrawThemedText(theme.get(), dc, LVP_LISTITEM, selectedState, text.c_str(),
                                    themedFlags, &label);
     } else {
       visualstyles::DrawThemedText(theme.get(), dc, LVP_LISTITEM, LISS_NORMAL, text.c_str(),

@@ -3,7 +3,7 @@
 #include "ArchivePicking.h"
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "ContextHelp.h"
+#include "ItemDialogButtons.h"
 #include "SheetPage.h"
 #include "SheetPatterns.h"
 #include "VesmarinResource.h"
@@ -17,6 +17,13 @@ RegComSvrItem* ItemOf(HWND dialog) {
 
 void NameRule(HWND dialog) {
   EnableControls(dialog, {IDOK}, GetWindowTextLengthW(GetDlgItem(dialog, IDC_ITEM_NAME)) > 0);
+}
+
+void Confirm(HWND dialog) {
+  RegComSvrItem* item = ItemOf(dialog);
+  ReadWindowText(GetDlgItem(dialog, IDC_ITEM_NAME), item->FileName, MAX_PATH);
+  item->Uninstall = IsBoxChecked(dialog, IDC_ITEM_FLAG);
+  EndDialog(dialog, IDOK);
 }
 
 INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -33,20 +40,8 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_COMMAND) return FALSE;
   const int id = LOWORD(wParam);
   const int code = HIWORD(wParam);
+  if (HandleItemDialogButton(dialog, id, Confirm, IDD_COM_SERVER_ITEM, IDCANCEL)) return TRUE;
   switch (id) {
-    case IDOK: {
-      RegComSvrItem* item = ItemOf(dialog);
-      ReadWindowText(GetDlgItem(dialog, IDC_ITEM_NAME), item->FileName, MAX_PATH);
-      item->Uninstall = IsBoxChecked(dialog, IDC_ITEM_FLAG);
-      EndDialog(dialog, IDOK);
-      return TRUE;
-    }
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-    case IDHELP:
-      ShowContextHelp(IDD_COM_SERVER_ITEM);
-      return TRUE;
     case IDC_ITEM_NAME:
       if (code == EN_CHANGE) NameRule(dialog);
       return TRUE;

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "ArchivePicking.h"
+#include "BuilderUtil.h"
 #include "PathPieces.h"
 #include "SettingsExchange.h"
 #include "SheetPage.h"
@@ -70,6 +71,10 @@ bool Command(HWND page, int controlId, int code) {
       return true;
     case IDC_DESC_BROWSE_E:
       if (code == BN_CLICKED) PickDescription(page, IDC_DESC_FILE_E);
+      return true;
+    case IDC_DESC_FILE:
+    case IDC_DESC_FILE_E:
+      if (code == EN_CHANGE) ValidatePathEdit(page, controlId, true);
       return true;
     default:
       return false;

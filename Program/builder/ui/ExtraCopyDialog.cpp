@@ -5,7 +5,7 @@
 #include "ArchivePicking.h"
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "ContextHelp.h"
+#include "ItemDialogButtons.h"
 #include "ResultCodes.h"
 #include "SheetPage.h"
 #include "SheetPatterns.h"
@@ -75,14 +75,20 @@ bool Confirm(HWND dialog, EditState* state) {
       SetDlgItemTextW(dialog, IDC_ITEM_FOLDER, folder);
       return Refuse(dialog, IDS_FOLDER_INVALID_CHAR);
     }
-    if (!(absolute ? IsAbsoluteFolderForm(folder) : IsValidRelativePath(folder, true)))
+    std::wstring below;
+    if (absolute ? !IsAbsoluteFolderForm(folder) : !TakeRelativeFolder(folder, false, true, &below))
       return Refuse(dialog, IDS_FOLDER_INVALID_FORM);
+    if (!absolute) lstrcpynW(folder, below.c_str(), MAX_PATH);
   } else if (absolute) {
     return Refuse(dialog, IDS_ABSOLUTE_PATH_NEEDED);
   }
   wcscpy(working.ExtractFolder, folder);
   *state->item = working;
   return true;
+}
+
+void ConfirmAndEnd(HWND dialog) {
+  if (Confirm(dialog, StateOf(dialog))) EndDialog(dialog, IDOK);
 }
 
 INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,16 +99,9 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const int code = HIWORD(wParam);
+      if (HandleItemDialogButton(dialog, id, ConfirmAndEnd, IDD_EXTRA_COPY_ITEM, IDCANCEL))
+        return TRUE;
       switch (id) {
-        case IDOK:
-          if (Confirm(dialog, StateOf(dialog))) EndDialog(dialog, IDOK);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-        case IDHELP:
-          ShowContextHelp(IDD_EXTRA_COPY_ITEM);
-          return TRUE;
         case IDC_ITEM_BASE:
           if (code == CBN_SELCHANGE) BaseRule(dialog);
           return TRUE;

@@ -112,7 +112,8 @@ bool Validate(HWND page) {
     // An absolute destination is judged as the build judges it: the
     // relative-path rule would refuse every drive and share.
     const bool wellFormed =
-        AbsoluteBase(page) ? IsAbsoluteFolderForm(folder) : IsValidRelativePath(folder, true);
+        AbsoluteBase(page) ? IsAbsoluteFolderForm(folder)
+                           : TakeRelativeFolder(folder, false, true, nullptr);
     if (!wellFormed) return Refuse(page, IDS_FOLDER_INVALID_FORM, IDC_EXTRACT_FOLDER);
   }
   if (IsBoxChecked(page, IDC_EXTRACT_SAVE_PATH) &&

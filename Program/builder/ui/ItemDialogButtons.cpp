@@ -4,13 +4,13 @@
 #include "VesmarinResource.h"
 
 bool HandleItemDialogButton(HWND dialog, int commandId, void (*confirm)(HWND dialog),
-                            int helpDialogId) {
+                            int helpDialogId, INT_PTR cancelResult) {
   switch (commandId) {
     case IDOK:
       confirm(dialog);
       return true;
     case IDCANCEL:
-      EndDialog(dialog, 0);
+      EndDialog(dialog, cancelResult);
       return true;
     case IDC_ITEM_HELP:
       if (!helpDialogId) return false;

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <cwchar>
@@ -18,6 +19,7 @@
 #include "ContextHelp.h"
 #include "DefinitionFile.h"
 #include "DetailedSettings.h"
+#include "FaultGuard.h"
 #include "FileDialogFields.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
@@ -44,6 +46,63 @@ const EditLimit kEditLimits[] = {
     {IDC_TITLE_E_EDIT, 65},  {IDC_GREETING_EDIT, 1023},    {IDC_GREETING_E_EDIT, 1023},
     {IDC_CREDIT_EDIT, 192},  {IDC_CREDIT_E_EDIT, 192},
 };
+
+// The path the window is handing to itself with OpenPathMessage; the
+// message's lParam is taken only when it is this address.
+const wchar_t* g_handedPath = nullptr;
+
+void HandPath(HWND window, const wchar_t* path) {
+  g_handedPath = path;
+  SendMessageW(window, OpenPathMessage, 0, reinterpret_cast<LPARAM>(path));
+  g_handedPath = nullptr;
+}
+
+// The path of an OpenPathMessage, or null when the message is not the
+// window's own hand-over (posted or sent by anyone else). The address is
+// compared, never read: InSendMessage cannot tell, since the hand-back of
+// the compressor is itself handled inside the compressor's send.
+const wchar_t* HandedPath(LPARAM lParam) {
+  const wchar_t* path = reinterpret_cast<const wchar_t*>(lParam);
+  if (!path || path != g_handedPath) return nullptr;
+  g_handedPath = nullptr;
+  return path;
+}
+
+struct DropCheck {
+  HDROP drop;
+  bool wellFormed;
+};
+
+// A drop list is a movable global block with its DROPFILES header, the
+// names starting inside the block and the list's closing double NUL
+// within it.
+void CheckDropStep(void* context) {
+  DropCheck* check = static_cast<DropCheck*>(context);
+  const SIZE_T size = GlobalSize(check->drop);
+  if (size < sizeof(DROPFILES)) return;
+  const BYTE* data = static_cast<const BYTE*>(GlobalLock(check->drop));
+  if (!data) return;
+  const DROPFILES* header = reinterpret_cast<const DROPFILES*>(data);
+  const SIZE_T start = header->pFiles;
+  if (start >= sizeof(DROPFILES) && start < size) {
+    const SIZE_T unit = header->fWide ? sizeof(wchar_t) : 1;
+    bool previousNul = false;
+    for (SIZE_T at = start; at + unit <= size; at += unit) {
+      const bool nul = unit == 1 ? data[at] == 0 : (data[at] | data[at + 1]) == 0;
+      if (nul && (previousNul || at == start)) {
+        check->wellFormed = true;
+        break;
+      }
+      previousNul = nul;
+    }
+  }
+  GlobalUnlock(check->drop);
+}
+
+bool IsWellFormedDrop(HDROP drop) {
+  DropCheck check = {drop, false};
+  return drop && vesmarin::RunGuarded(CheckDropStep, &check) && check.wellFormed;
+}
 
 int ShowBox(HWND window, UINT stringId, UINT flags) {
   std::wstring text = LoadResString(stringId);
@@ -300,6 +359,9 @@ void BrowseOutputCommand(HWND window) {
 }
 
 void DropFiles(HWND window, HDROP drop) {
+  // Anyone can post WM_DROPFILES: a handle that is no drop list is neither
+  // read nor freed.
+  if (!IsWellFormedDrop(drop)) return;
   SetForegroundWindow(window);
   if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) {
     DragFinish(drop);
@@ -312,7 +374,7 @@ void DropFiles(HWND window, HDROP drop) {
   const bool fits = length > 0 && length <= kMaxPathChars &&
                     DragQueryFileW(drop, 0, path, MAX_PATH) == length;
   DragFinish(drop);
-  if (fits) OpenDroppedPath(window, path);
+  if (fits) HandPath(window, path);
 }
 
 bool PointOnLogo(HWND window, LPARAM lParam) {
@@ -389,6 +451,11 @@ BOOL Command(HWND window, WORD id, WORD code) {
       return TRUE;
     case IDC_CREDIT_LANGUAGE:
       if (code == CBN_SELCHANGE) ApplyLanguageList(window, id, IDC_CREDIT_EDIT, IDC_CREDIT_E_EDIT);
+      return TRUE;
+    case IDC_MAIN_LOGO:
+      // The logo is a notifying static: clicks on it arrive here.
+      if (code != STN_CLICKED) return FALSE;
+      ShowAboutBox(window);
       return TRUE;
   }
   return FALSE;
@@ -494,14 +561,18 @@ INT_PTR CALLBACK BuilderMainDialogProc(HWND window, UINT message, WPARAM wParam,
       DestroyWindow(window);
       return TRUE;
     case CompressorResultMessage: {
+      // The compressor sends its path and waits: a posted copy of the
+      // message names memory nobody keeps valid.
+      if ((InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_REPLIED)) != ISMEX_SEND) return 0;
       std::wstring path = TakeCompressorResult(wParam, lParam);
-      if (!path.empty()) OpenDroppedPath(window, path.c_str());
+      if (!path.empty()) HandPath(window, path.c_str());
       return 0;
     }
-    case OpenPathMessage:
-      // Paths from other processes are never taken through this message.
-      if (!InSendMessage() && lParam) OpenDroppedPath(window, reinterpret_cast<const wchar_t*>(lParam));
+    case OpenPathMessage: {
+      const wchar_t* path = HandedPath(lParam);
+      if (path) OpenDroppedPath(window, path);
       return 0;
+    }
     case WM_DROPFILES:
       DropFiles(window, reinterpret_cast<HDROP>(wParam));
       return 0;
@@ -515,6 +586,14 @@ INT_PTR CALLBACK BuilderMainDialogProc(HWND window, UINT message, WPARAM wParam,
     case WM_MOUSEMOVE:
       SetCursor(LoadCursorW(nullptr, PointOnLogo(window, lParam) ? IDC_HAND : IDC_ARROW));
       return 0;
+    case WM_SETCURSOR:
+      // Over the logo the static takes the mouse; its cursor is set here.
+      if (reinterpret_cast<HWND>(wParam) != GetDlgItem(window, IDC_MAIN_LOGO) ||
+          LOWORD(lParam) != HTCLIENT)
+        return FALSE;
+      SetCursor(LoadCursorW(nullptr, IDC_HAND));
+      SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+      return TRUE;
     case WM_LBUTTONDOWN:
       if (PointOnLogo(window, lParam)) SendMessageW(window, WM_COMMAND, IDM_ABOUT, 0);
       return 0;

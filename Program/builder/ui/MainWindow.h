@@ -4,8 +4,9 @@
 #include <windows.h>
 
 // A path to open as if it had been dropped on the window (lParam: the
-// path). Taken only from this thread; handed-over paths go through
-// OpenDroppedPath directly.
+// path). The window sends it to itself with a dropped or handed-back path;
+// any other sender, and every posted copy, is ignored without reading
+// lParam.
 const UINT OpenPathMessage = WM_APP + 0x66;
 
 INT_PTR CALLBACK BuilderMainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

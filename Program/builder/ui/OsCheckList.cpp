@@ -39,8 +39,8 @@ void ShowOsBitInList(HWND checkList, int bit) {
 
 void ReadOsBitsFromList(HWND checkList) {
   if (!checkList || !IsWindow(checkList)) return;
-  for (int bit : kVisitOrder)
-    if (OsBitItem(bit) >= 0) g_SfxSettings.BootableOS &= ~bit;
+  // Bits that no item stands for are not kept.
+  g_SfxSettings.BootableOS = 0;
   for (int bit : kVisitOrder) ReadOsBitFromList(checkList, bit);
 }
 

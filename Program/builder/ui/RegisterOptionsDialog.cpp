@@ -3,7 +3,7 @@
 #include "ArchivePicking.h"
 #include "BuilderState.h"
 #include "BuilderUtil.h"
-#include "ContextHelp.h"
+#include "ItemDialogButtons.h"
 #include "IconChooser.h"
 #include "ResString.h"
 #include "SettingsExchange.h"
@@ -82,6 +82,7 @@ void Confirm(HWND dialog) {
   options->UnInstallSetVersion = IsBoxChecked(dialog, IDC_RO_SET_VERSION) ? 1 : 0;
   options->UnInstallAutoSetVersion = IsBoxChecked(dialog, IDC_RO_VERSION_AUTO) ? 1 : 0;
   options->UnInstallAutoSetSize = IsBoxChecked(dialog, IDC_RO_SET_SIZE) ? 1 : 0;
+  EndDialog(dialog, IDOK);
 }
 
 INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,17 +99,8 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
   }
+  if (HandleItemDialogButton(dialog, id, Confirm, IDD_UNINSTALL_OPTIONS, IDCANCEL)) return TRUE;
   switch (id) {
-    case IDOK:
-      Confirm(dialog);
-      EndDialog(dialog, IDOK);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-    case IDHELP:
-      ShowContextHelp(IDD_UNINSTALL_OPTIONS);
-      return TRUE;
     case IDC_RO_SET_VERSION:
       if (code == BN_CLICKED) VersionRule(dialog);
       return TRUE;

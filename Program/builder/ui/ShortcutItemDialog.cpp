@@ -186,9 +186,9 @@ void Confirm(HWND dialog) {
   item.CreateOnStartRoot = Checked(dialog, IDC_SHORTCUT_START_ROOT);
   item.CreateOnQuickLaunch = Checked(dialog, IDC_SHORTCUT_QUICK_LAUNCH);
   if (!IsValidFileName(item.Title)) return Warn(dialog, IDS_SHORTCUT_TITLE_ILLEGAL);
-  if (!IsValidRelativePath(item.Title, false)) return Warn(dialog, IDS_SHORTCUT_TITLE_MALFORMED);
+  if (!TakeRelativeFolder(item.Title, false, false, nullptr)) return Warn(dialog, IDS_SHORTCUT_TITLE_MALFORMED);
   if (!IsValidFileName(item.TitleE)) return Warn(dialog, IDS_SHORTCUT_TITLE_E_ILLEGAL);
-  if (!IsValidRelativePath(item.TitleE, false))
+  if (!TakeRelativeFolder(item.TitleE, false, false, nullptr))
     return Warn(dialog, IDS_SHORTCUT_TITLE_E_MALFORMED);
   EndDialog(dialog, 1);
 }

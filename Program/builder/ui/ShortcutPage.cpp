@@ -83,7 +83,7 @@ void Store(HWND page) { ControlsToSettings(page, IDD_PAGE_SHORTCUT); }
 UINT GroupFault(const wchar_t* group, UINT badChar, UINT badForm) {
   if (!group[0]) return 0;
   if (wcscmp(group, L"\\") == 0 || !IsValidFileName(group)) return badChar;
-  if (!IsValidRelativePath(group, false)) return badForm;
+  if (!TakeRelativeFolder(group, false, false, nullptr)) return badForm;
   return 0;
 }
 

@@ -164,11 +164,9 @@ bool Confirm(HWND dialog) {
     SetDlgItemTextW(dialog, IDC_US_FOLDER, folder);
     return Refuse(dialog, IDS_UNINSTALLER_FOLDER_CHARS, IDC_US_FOLDER);
   }
-  // The installer refuses a folder that leaves the extract destination:
-  // a single backslash (the destination itself) or a relative folder.
-  const wchar_t* relative = folder;
-  while (*relative == L'\\') ++relative;
-  if (*relative && !IsValidRelativePath(relative, true))
+  // The folder lies below the extract destination; a leading backslash
+  // counts from the destination itself.
+  if (!TakeRelativeFolder(folder, true, true, nullptr))
     return Refuse(dialog, IDS_UNINSTALLER_FOLDER_FORM, IDC_US_FOLDER);
   wchar_t signedFile[MAX_PATH] = {};
   ReadWindowText(GetDlgItem(dialog, IDC_US_SIGNED_FILE), signedFile, MAX_PATH);

@@ -49,6 +49,31 @@ bool IsBackgroundPartiallyTransparent(HTHEME theme, int part, int state) {
   return theme && query && query(theme, part, state) != FALSE;
 }
 
+bool PartDrawsAnything(HTHEME theme, int part, int state) {
+  const int kSide = 16;
+  const COLORREF kSentinel = RGB(1, 2, 3);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, kSide, kSide);
+  ReleaseDC(nullptr, screen);
+  bool drawn = false;
+  if (dc && bitmap) {
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT area = {0, 0, kSide, kSide};
+    HBRUSH sentinel = CreateSolidBrush(kSentinel);
+    FillRect(dc, &area, sentinel);
+    DeleteObject(sentinel);
+    const COLORREF before = GetPixel(dc, 0, 0);
+    if (DrawThemedBackground(theme, dc, part, state, &area, nullptr))
+      for (int y = 0; y < kSide && !drawn; ++y)
+        for (int x = 0; x < kSide && !drawn; ++x) drawn = GetPixel(dc, x, y) != before;
+    SelectObject(dc, old);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  if (dc) DeleteDC(dc);
+  return drawn;
+}
+
 bool DrawParentBackground(HWND window, HDC dc, const RECT* rect) {
   static const auto draw =
       Proc<decltype(&::DrawThemeParentBackground)>("DrawThemeParentBackground");

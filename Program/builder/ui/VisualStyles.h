@@ -18,6 +18,9 @@ bool DrawThemedBackground(HTHEME theme, HDC dc, int part, int state, const RECT*
 bool DrawThemedText(HTHEME theme, HDC dc, int part, int state, const wchar_t* text, DWORD flags,
               const RECT* rect);
 bool IsBackgroundPartiallyTransparent(HTHEME theme, int part, int state);
+// True when the part's background in the state changes any pixel of a
+// small test area: some themes define parts that draw nothing.
+bool PartDrawsAnything(HTHEME theme, int part, int state);
 bool DrawParentBackground(HWND window, HDC dc, const RECT* rect);
 bool ApplyWindowTheme(HWND window, const wchar_t* appName, const wchar_t* idList);
 // Draws a theme part over the window's border (its client area left

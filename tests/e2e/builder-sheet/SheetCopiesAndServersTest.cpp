@@ -29,12 +29,6 @@ HWND OpenItemDialog(SheetRun& run, int button) {
   return run.builder().WaitDialog(kItemName);
 }
 
-void ChooseItemBase(HWND dialog, int index) {
-  HWND list = GetDlgItem(dialog, kItemBase);
-  Send(list, CB_SETCURSEL, static_cast<WPARAM>(index));
-  Send(dialog, WM_COMMAND, MAKEWPARAM(kItemBase, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
-
 bool Close(HWND dialog, int button) {
   testsupport::PressButton(dialog, button);
   return testsupport::WaitForWindowGone(dialog, 10000);
@@ -53,7 +47,7 @@ TEST(SheetSpecial, ExtraCopiesReachTheRecordOnlyWithOkAndAFailedEditChangesNothi
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kItemFlag)));
     SetText(dialog, kItemName, L"bin\\tool.exe");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
-    ChooseItemBase(dialog, 1);
+    sheettest::Choose(dialog, kItemBase, 1);
     SetText(dialog, kItemFolder, L"Tools");
     ASSERT_TRUE(Close(dialog, IDOK));
     EXPECT_EQ(1, ListViewCount(list));
@@ -72,13 +66,13 @@ TEST(SheetSpecial, ExtraCopiesReachTheRecordOnlyWithOkAndAFailedEditChangesNothi
     EXPECT_EQ(L"bin\\tool.exe", testsupport::ControlText(dialog, kItemName));
     EXPECT_EQ(L"Tools", testsupport::ControlText(dialog, kItemFolder));
     SetText(dialog, kItemName, L"changed.exe");
-    ChooseItemBase(dialog, 6);
+    sheettest::Choose(dialog, kItemBase, 6);
     SetText(dialog, kItemFolder, L"");
     testsupport::PressButton(dialog, IDOK);
     EXPECT_EQ(BuilderString(226), run.NextBox().text);
     EXPECT_TRUE(IsWindow(dialog));
     SetText(dialog, kItemFolder, L"..\\x");
-    ChooseItemBase(dialog, 0);
+    sheettest::Choose(dialog, kItemBase, 0);
     testsupport::PressButton(dialog, IDOK);
     EXPECT_EQ(BuilderString(225), run.NextBox().text);
     ASSERT_TRUE(Close(dialog, IDCANCEL));

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "SheetFixture.h"
 #include "TestSupport.h"
@@ -31,10 +32,11 @@ TEST(SheetExtract, LeavingChecksFolderFormFirstThenSubKeyThenAbsolutePath) {
   EXPECT_TRUE(run.sheet().OnPage(kMethod));
   run.SetText(kFolder, L"\\Tools");
   EXPECT_EQ(BuilderString(225), run.SelectExpectingBox(kStartup).text);
-  // Never a share: the destination stays below its base folder.
-  run.SetText(kFolder, L"\\\\Tools\\");
+  // Never a share: the destination stays below its base folder. Leading
+  // backslashes before one name are dropped when the page is left.
+  run.SetText(kFolder, L"\\\\srv\\share");
   EXPECT_EQ(BuilderString(225), run.SelectExpectingBox(kStartup).text);
-  run.SetText(kFolder, L"Tools\\");
+  run.SetText(kFolder, L"\\\\Tools\\");
   EXPECT_EQ(BuilderString(216), run.SelectExpectingBox(kStartup).text);
   run.SetText(kSubKey, L"Software\\Maker");
   EXPECT_TRUE(run.Select(kStartup));
@@ -58,6 +60,32 @@ TEST(SheetExtract, LeavingChecksFolderFormFirstThenSubKeyThenAbsolutePath) {
   EXPECT_EQ(L"C:\\Data", saved.at(L"ExtractFolder"));
   EXPECT_EQ(L"1", saved.at(L"UseSavePath"));
   EXPECT_EQ(L"Software\\Maker", saved.at(L"SavePathKey"));
+}
+
+TEST(SheetDescription, FileNamesLoseCharactersNoPathHolds) {
+  SheetRun run("[Vesmarin]\r\nUseExplain=1\r\n");
+  ASSERT_TRUE(run.OpenAt(kDescription));
+  std::vector<int> edits = {1055};
+  if (sheettest::JapaneseInterface()) edits.push_back(1057);
+  for (int edit : edits) {
+    // The warning box opens inside the change: do not wait for the send.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(GetDlgItem(run.Page(), edit), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(L"read*me?.txt"), SMTO_NORMAL, 300, &result);
+    EXPECT_EQ(BuilderString(196), run.NextBox().text) << edit;
+    EXPECT_TRUE(builderwindow::WaitFor([&] { return run.Text(edit) == L"readme.txt"; }, 5000)) << edit;
+  }
+  EXPECT_TRUE(run.Cancel());
+}
+
+TEST(SheetExtract, LoadedFolderWithTwoLeadingBackslashesIsStoredWithoutThem) {
+  SheetRun run("[Vesmarin]\r\nUseExtractFolder=1\r\nBaseFolder=1\r\nExtractFolder=\\\\Tools\\\r\n");
+  ASSERT_TRUE(run.OpenAt(kExtract));
+  EXPECT_EQ(L"\\\\Tools\\", run.Text(kFolder));
+  EXPECT_TRUE(run.Select(kStartup));
+  EXPECT_EQ(L"", run.NextBox(1000).caption);
+  const Definition saved = run.OkAndExit();
+  EXPECT_EQ(L"Tools\\", saved.at(L"ExtractFolder"));
 }
 
 TEST(SheetExtract, BoxesRoundTripAndOverwriteVerificationHidesItsOwnBox) {

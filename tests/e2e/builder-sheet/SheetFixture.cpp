@@ -148,19 +148,10 @@ bool SheetRun::Visible(int controlId) const {
 }
 
 bool SheetRun::SetCheck(int controlId, bool checked) {
-  if (Checked(controlId) == checked) return true;
-  if (!Click(controlId)) return false;
-  return builderwindow::WaitFor([&] { return Checked(controlId) == checked; }, kWaitMs);
+  return sheettest::SetCheck(Page(), controlId, checked);
 }
 
-bool SheetRun::Click(int controlId) {
-  // Sent, not posted: it returns once the page has handled the click. A
-  // disabled or hidden control is not clicked (BM_CLICK would click it).
-  HWND control = GetDlgItem(Page(), controlId);
-  if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) return false;
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_NORMAL, kWaitMs, &result) != 0;
-}
+bool SheetRun::Click(int controlId) { return sheettest::Click(Page(), controlId); }
 
 testsupport::SeenBox SheetRun::ClickExpectingBox(int controlId) {
   if (!testsupport::PressButton(Page(), controlId)) return testsupport::SeenBox();
@@ -173,12 +164,7 @@ void SheetRun::SetText(int controlId, const std::wstring& text) {
 
 std::wstring SheetRun::Text(int controlId) const { return testsupport::ControlText(Page(), controlId); }
 
-void SheetRun::Choose(int listId, int index) {
-  HWND page = Page();
-  HWND list = GetDlgItem(page, listId);
-  Send(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  Send(page, WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
+void SheetRun::Choose(int listId, int index) { sheettest::Choose(Page(), listId, index); }
 
 testsupport::SeenBox SheetRun::ChooseExpectingBox(int listId, int index) {
   HWND page = Page();
@@ -210,6 +196,27 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 void SetText(HWND dialog, int controlId, const std::wstring& text) {
   Send(GetDlgItem(dialog, controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool Click(HWND dialog, int controlId) {
+  // Sent, not posted: it returns once the dialog has handled the click.
+  HWND control = GetDlgItem(dialog, controlId);
+  if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) return false;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_NORMAL, kWaitMs, &result) != 0;
+}
+
+bool SetCheck(HWND dialog, int controlId, bool checked) {
+  if (testsupport::IsChecked(dialog, controlId) == checked) return true;
+  if (!Click(dialog, controlId)) return false;
+  return builderwindow::WaitFor(
+      [&] { return testsupport::IsChecked(dialog, controlId) == checked; }, kWaitMs);
+}
+
+void Choose(HWND dialog, int listId, int index) {
+  HWND list = GetDlgItem(dialog, listId);
+  Send(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  Send(dialog, WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
 bool SelectListViewRow(HWND list, int row) {

@@ -25,6 +25,14 @@ std::wstring DifferentKeys(const Definition& before, const Definition& after);
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // WM_SETTEXT to a control of a dialog.
 void SetText(HWND dialog, int controlId, const std::wstring& text);
+// Clicks a button of a dialog and returns once the dialog has handled it;
+// false for a missing, hidden or disabled control (BM_CLICK would click it).
+bool Click(HWND dialog, int controlId);
+// Clicks a box of a dialog until it has the state; false when it cannot.
+bool SetCheck(HWND dialog, int controlId, bool checked);
+// CB_SETCURSEL followed by CBN_SELCHANGE to the dialog, as a user's choice
+// does.
+void Choose(HWND dialog, int listId, int index);
 // Selects and focuses a row of a list view of the builder (the item state
 // lives in the builder's memory).
 bool SelectListViewRow(HWND list, int row);

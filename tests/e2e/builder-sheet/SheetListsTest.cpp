@@ -79,6 +79,12 @@ TEST(SheetStartup, TheOsListShowsAndStoresTheMask) {
   EXPECT_TRUE(again.Ok());
   // Every bit that an item stands for.
   EXPECT_EQ(L"805568487", again.ExitAndRead().at(L"BootableOS"));
+  // Bits that no item stands for (0x40000000 and 0x8 of 0x40000208) are
+  // dropped by OK; Windows 7's 0x200 stays.
+  SheetRun unknown("[Vesmarin]\r\nBootOSCheck=1\r\nBootableOS=1073742344\r\n");
+  ASSERT_TRUE(unknown.Open());
+  EXPECT_TRUE(unknown.Ok());
+  EXPECT_EQ(L"512", unknown.ExitAndRead().at(L"BootableOS"));
 }
 
 const char kShortcuts[] =

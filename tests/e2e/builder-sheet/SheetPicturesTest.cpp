@@ -125,4 +125,32 @@ TEST(SheetPictures, EveryPageShows) {
   EXPECT_TRUE(run.Cancel());
 }
 
+// The dialogs the pages open, each captured alone.
+TEST(SheetPictures, EveryPageDialogShows) {
+  const std::wstring tag = sheettest::JapaneseInterface() ? L"ja" : L"en";
+  SheetRun run(
+      "[Vesmarin]\r\nUseUnInstall=1\r\nUseVesmarinUninstaller=1\r\nDenyUsers=1\r\n"
+      "UnInstallKey=App\r\nUnInstallTitle=App\r\n");
+  ASSERT_TRUE(run.Open());
+  struct Opened {
+    int page, button, control;
+    const wchar_t* name;
+  };
+  // Page, the button that opens the dialog, a control unique to the dialog.
+  const Opened dialogs[] = {{130, 1204, 1105, L"uninstaller-settings"},
+                            {130, 1203, 1273, L"register-options"},
+                            {166, 1191, 1069, L"extra-copy"},
+                            {166, 1179, 1049, L"com-server"}};
+  for (const Opened& opened : dialogs) {
+    ASSERT_TRUE(run.Select(opened.page)) << opened.page;
+    testsupport::PressButton(run.Page(), opened.button);
+    HWND dialog = run.builder().WaitDialog(opened.control);
+    ASSERT_NE(nullptr, dialog) << testsupport::Narrow(opened.name);
+    EXPECT_TRUE(builderwindow::SaveScreenshot(dialog, std::wstring(L"dialog-") + opened.name + L"-" + tag));
+    testsupport::PressButton(dialog, IDCANCEL);
+    ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000)) << testsupport::Narrow(opened.name);
+  }
+  EXPECT_TRUE(run.Cancel());
+}
+
 }  // namespace

@@ -65,10 +65,13 @@ TEST(SheetUninstallerSettings, KeysNeedTwoLevelsOutsideClassesRootAndNeverNameAW
   for (int root : {0, 1, 2}) EXPECT_EQ(BuilderString(216), AddKey(run, dialog, root, L"\\\\").text) << root;
   EXPECT_EQ(3, KeyCount(dialog));
   // A folder that leaves the extract destination keeps the dialog open.
-  SetText(dialog, kFolder, L"..\\Uninst");
-  testsupport::PressButton(dialog, IDOK);
-  EXPECT_EQ(BuilderString(471), run.NextBox().text);
-  ASSERT_TRUE(IsWindow(dialog));
+  // Nor does a share.
+  for (const wchar_t* outside : {L"..\\Uninst", L"\\\\srv\\x"}) {
+    SetText(dialog, kFolder, outside);
+    testsupport::PressButton(dialog, IDOK);
+    EXPECT_EQ(BuilderString(471), run.NextBox().text) << testsupport::Narrow(outside);
+    ASSERT_TRUE(IsWindow(dialog));
+  }
   SetText(dialog, kFolder, L"\\Uninst");
   testsupport::PressButton(dialog, IDOK);
   ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000));
@@ -79,6 +82,20 @@ TEST(SheetUninstallerSettings, KeysNeedTwoLevelsOutsideClassesRootAndNeverNameAW
   EXPECT_EQ(L"HKEY_CLASSES_ROOT\\.myext", saved.at(L"UninstallReg2"));
   EXPECT_EQ(0u, saved.count(L"UninstallReg3"));
   EXPECT_EQ(L"\\Uninst", saved.at(L"UseVesmarinUninstallerFolder"));
+}
+
+TEST(SheetUninstaller, ArrowKeysStayWithinTheThreeChoices) {
+  SheetRun run(kBuiltIn);
+  ASSERT_TRUE(run.OpenAt(kUninstaller));
+  HWND page = run.Page();
+  HWND none = GetDlgItem(page, 1200), builtIn = GetDlgItem(page, 1201), own = GetDlgItem(page, 1202);
+  ASSERT_TRUE(none && builtIn && own);
+  // Down from each choice reaches the next choice, never the settings button.
+  EXPECT_EQ(builtIn, GetNextDlgGroupItem(page, none, FALSE));
+  EXPECT_EQ(own, GetNextDlgGroupItem(page, builtIn, FALSE));
+  EXPECT_EQ(none, GetNextDlgGroupItem(page, own, FALSE));
+  EXPECT_NE(0, GetWindowLongPtrW(GetDlgItem(page, kSettingsButton), GWL_STYLE) & WS_GROUP);
+  EXPECT_TRUE(run.Cancel());
 }
 
 // The file dialog the builder opened, with its file-name box.

@@ -24,6 +24,7 @@ const int kTitleLanguage = 1246, kCreditEdit = 1258;
 const int kStartReset = 1121, kStartLoadIni = 1122;
 const int kWaitText = 1004, kAboutVersion = 1184, kCreditsText = 1257;
 const UINT kCompressorResult = 0x8065;
+const int kLogo = 1199;
 
 std::wstring Decimal(HWND window) {
   return std::to_wstring(static_cast<long long>(reinterpret_cast<INT_PTR>(window)));
@@ -305,6 +306,68 @@ TEST(BuilderWindow, CompressorHandsBackItsArchiveAndNobodyElse) {
   EXPECT_EQ(run.Path(L"made.exe"), run.Text(kOutputEdit));
   EXPECT_EQ(L"made", run.Text(kTitleEdit));
   EXPECT_FALSE(IsWindow(box));
+  EXPECT_EQ(0u, run.Exit());
+}
+
+TEST(BuilderWindow, HostileMessagesFromAnotherProcessLeaveTheBuilderAndItsSettingsAlone) {
+  BuilderRun run;
+  const std::wstring archive = run.Path(L"kept.cab");
+  ASSERT_TRUE(WriteCabinet(archive));
+  ASSERT_TRUE(run.Start());
+  HWND main = run.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  run.SetText(kArchiveEdit, archive);
+  run.SetText(kTitleEdit, L"Kept title");
+
+  // Every application message (the compressor's hand-back 0x8065 and the
+  // window's own open-path message 0x8066 among them) and a drop, posted
+  // and sent with process ids and addresses that are not the builder's to
+  // trust: a wild address, this process's memory, the builder's own id.
+  DWORD builderId = 0;
+  GetWindowThreadProcessId(main, &builderId);
+  wchar_t local[MAX_PATH] = L"C:\\elsewhere\\foreign.cab";
+  const WPARAM ids[] = {0, GetCurrentProcessId(), builderId, static_cast<WPARAM>(-1)};
+  const LPARAM addresses[] = {0x12345678, 1, reinterpret_cast<LPARAM>(local), -1};
+  std::vector<UINT> messages;
+  for (UINT message = WM_APP; message < WM_APP + 0x100; ++message) messages.push_back(message);
+  messages.push_back(WM_DROPFILES);
+  for (UINT message : messages)
+    for (WPARAM id : ids)
+      for (LPARAM address : addresses) {
+        PostMessageW(main, message, id, address);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(main, message, id, address, SMTO_NORMAL, 2000, &result);
+      }
+  // The posted ones have been handled once a later send returns.
+  DWORD_PTR result = 0;
+  ASSERT_NE(0, SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result));
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_EQ(0u, run.process().AnswerBoxes(nullptr));
+  EXPECT_EQ(archive, run.Text(kArchiveEdit));
+  EXPECT_EQ(L"Kept title", run.Text(kTitleEdit));
+  EXPECT_EQ(0u, run.Exit());
+  EXPECT_EQ(L"Kept title", ProfileValue(builderwindow::PerUserDefinition(), L"DialogTitle"));
+  EXPECT_EQ(archive, ProfileValue(builderwindow::PerUserDefinition(), L"SrcArchiveFile"));
+}
+
+TEST(BuilderWindow, ClickOnTheLogoOpensAboutUnderAHandCursor) {
+  BuilderRun run;
+  ASSERT_TRUE(run.Start());
+  HWND main = run.WaitMainWindow();
+  ASSERT_NE(nullptr, main);
+  HWND logo = GetDlgItem(main, kLogo);
+  ASSERT_NE(nullptr, logo);
+  // The window sets the cursor over its logo itself.
+  DWORD_PTR handled = 0;
+  SendMessageTimeoutW(logo, WM_SETCURSOR, reinterpret_cast<WPARAM>(logo),
+                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), SMTO_NORMAL, 5000, &handled);
+  EXPECT_EQ(TRUE, static_cast<BOOL>(handled));
+  PostMessageW(logo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageW(logo, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  HWND about = run.WaitDialog(kAboutVersion);
+  ASSERT_NE(nullptr, about);
+  run.Command(about, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(about); }));
   EXPECT_EQ(0u, run.Exit());
 }
 

@@ -129,19 +129,6 @@ testsupport::DrivenResult Scenario::Install() {
   return testsupport::RunAnsweringBoxes(L"\"" + Output() + L"\"", nullptr, 120000);
 }
 
-bool SetCheck(HWND dialog, int id, bool checked) {
-  if (testsupport::IsChecked(dialog, id) == checked) return true;
-  if (!testsupport::PressButton(dialog, id)) return false;
-  return builderwindow::WaitFor([&] { return testsupport::IsChecked(dialog, id) == checked; },
-                                5000);
-}
-
-void Choose(HWND dialog, int listId, int index) {
-  HWND list = GetDlgItem(dialog, listId);
-  Send(list, CB_SETCURSEL, static_cast<WPARAM>(index));
-  Send(dialog, WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
-
 bool Confirm(HWND dialog) {
   if (!dialog || !testsupport::PressButton(dialog, IDOK)) return false;
   return testsupport::WaitForWindowGone(dialog, 10000);

@@ -69,11 +69,9 @@ class Scenario {
 };
 
 // Controls of a builder dialog in the other process.
+using sheettest::Choose;
+using sheettest::SetCheck;
 using sheettest::SetText;
-// Clicks a box until it shows the state; false when it cannot be clicked.
-bool SetCheck(HWND dialog, int id, bool checked);
-// CB_SETCURSEL followed by the CBN_SELCHANGE a user's choice sends.
-void Choose(HWND dialog, int listId, int index);
 // Presses OK and waits until the dialog is gone.
 bool Confirm(HWND dialog);
 // Picks the archive item in the item picker a button opened.

@@ -348,10 +348,11 @@ TEST(SheetBuilt, ProgramsToRun) {
 // a registry key to delete, a program to run first (picked from the
 // archive) and an extension module; the registration's publisher, version
 // and size. The installed uninstaller then removes everything it should.
-// Both the program and the module are named from the uninstaller's folder,
-// which stays the extract destination here.
-TEST(SheetBuilt, UninstallerSettings) {
-  Scenario s(L"sb-uninst");
+// Both the program and the module are named as archive items; the
+// uninstaller finds them whether it stays in the extract destination or
+// has a folder of its own below it.
+void UninstallerSettingsScenario(const std::wstring& uninstallerFolder) {
+  Scenario s(uninstallerFolder.empty() ? L"sb-uninst" : L"sb-uninst-own");
   Cleanup cleanup;
   const std::wstring id = UniqueId();
   const std::wstring key = L"VsmSheetBuilt-" + id;
@@ -381,6 +382,7 @@ TEST(SheetBuilt, UninstallerSettings) {
   SetText(settings, 1004, L"--before now");
   EXPECT_TRUE(SetCheck(settings, 1209, true));
   SetText(settings, 1210, L"uninst.dll");
+  if (!uninstallerFolder.empty()) SetText(settings, 1033, uninstallerFolder);
   ASSERT_TRUE(Confirm(settings));
 
   HWND options = s.OpenFromPage(1203, 1273);
@@ -396,7 +398,7 @@ TEST(SheetBuilt, UninstallerSettings) {
   const std::map<std::wstring, std::wstring> expected = {
       {L"UseUnInstall", L"1"}, {L"UseVesmarinUninstaller", L"1"}, {L"DenyUsers", L"1"},
       {L"UnInstallKey", key}, {L"UnInstallTitle", name},
-      {L"UseVesmarinUninstallerFolder", L"\\"},
+      {L"UseVesmarinUninstallerFolder", uninstallerFolder.empty() ? L"\\" : uninstallerFolder},
       {L"UninstallReg0", L"HKEY_CURRENT_USER\\" + productKey}, {L"UninstallReg1", L"<none>"},
       {L"UseUninstallerPreProcess", L"1"}, {L"UninstallerPreProcessFile", L"bin\\before.exe"},
       {L"UninstallerPreProcessArg", L"--before now"},
@@ -411,7 +413,12 @@ TEST(SheetBuilt, UninstallerSettings) {
   ExpectCleanRun(s.Install());
 
   const std::wstring app = s.InstallFolder();
-  const std::wstring uninstaller = app + L"Hollmere64.exe";
+  const std::wstring ownFolder =
+      uninstallerFolder.empty() ? L"" : uninstallerFolder.substr(1) + L"\\";
+  const std::wstring uninstaller = app + ownFolder + L"Hollmere64.exe";
+  // The uninstaller's module lies beside it, and only there.
+  EXPECT_TRUE(testsupport::PathExists(app + ownFolder + L"uninst.dll"));
+  if (!ownFolder.empty()) EXPECT_FALSE(testsupport::PathExists(app + L"uninst.dll"));
   std::vector<uint8_t> installed, embedded;
   ASSERT_TRUE(testsupport::ReadFileBytes(uninstaller, installed));
   ASSERT_TRUE(testsupport::ReadFileBytes(testsupport::BinPath(L"Hollmere64.exe"), embedded));
@@ -443,6 +450,12 @@ TEST(SheetBuilt, UninstallerSettings) {
   const std::string events = Content(moduleLog);
   for (const char* event : {"event=2000 ", "event=2001 ", "event=2002 ", "event=2003 "})
     EXPECT_NE(std::string::npos, events.find(event)) << event << " in " << events;
+}
+
+TEST(SheetBuilt, UninstallerSettings) { UninstallerSettingsScenario(L""); }
+
+TEST(SheetBuilt, UninstallerSettingsWithAnUninstallerFolderOfItsOwn) {
+  UninstallerSettingsScenario(L"\\Uninst");
 }
 
 // Special-process page: a folder of the archive extracted to a place of
