@@ -45,15 +45,17 @@ if [ ! -f "$WINEPREFIX/.vesmarin-fonts" ]; then
 fi
 # English windows ask for Tahoma, MS Sans Serif and MS Shell Dlg (which the
 # prefix substitutes with Tahoma for Western code pages) and draw caption
-# buttons with Marlett. Debian's fonts-wine brings Latin fonts of those
-# names, but this Wine only reads them from the prefix's Fonts folder: put
-# them there (again whenever one is missing, so prefixes made before this
-# step get them too). Should one still be missing, DejaVu Sans draws its text
-# rather than whatever the prefix falls back to (IPA Gothic draws the
-# backslash as a yen sign); a replacement applies only while the face itself
-# is missing, and Japanese keeps IPA Gothic through the replacements above.
+# buttons with Marlett. Debian's fonts-wine brings a Marlett, but this Wine
+# only reads fonts from the prefix's Fonts folder: put it there (again
+# whenever it is missing, so prefixes made before this step get it too).
+# The Latin faces are drawn with DejaVu Sans rather than whatever the prefix
+# falls back to (IPA Gothic draws the backslash as a yen sign); a
+# replacement applies only while the face itself is missing, and Japanese
+# keeps IPA Gothic through the replacements above. (fonts-wine's own Tahoma
+# is not installed: with it the sheet measures the wizard's pages narrower
+# than the pages lay out their controls.)
 fonts=$WINEPREFIX/drive_c/windows/Fonts
-for font in marlett.ttf tahoma.ttf tahomabd.ttf ms_sans_serif.ttf; do
+for font in marlett.ttf; do
   if [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$fonts/$font" ]; then
     mkdir -p "$fonts"
     cp "/usr/share/wine/fonts/$font" "$fonts/$font"

@@ -502,8 +502,7 @@ TEST_F(WizardLookE2E, TheLinkStaysClearOfTheCopyrightFrameInEnglishAndJapanese) 
     ReleaseDC(nullptr, screen);
     EXPECT_LE(link.top + text.cy + 8, frame.top) << "white margin over the frame";
     EXPECT_LE(icon.right, link.left - 8) << "white margin over the icon";
-    EXPECT_TRUE(testsupport::SaveScreenshot(session.frame(), L"stub-welcome-" + tag + L"-" + language,
-                                            testsupport::PictureSource::Screen));
+    EXPECT_TRUE(testsupport::SaveScreenshot(session.frame(), L"stub-welcome-" + tag + L"-" + language));
     PostMessageW(session.frame(), WM_SYSCOMMAND, 104, 0);
     HWND about = nullptr;
     for (int i = 0; i < 200 && !about; ++i) {
@@ -512,8 +511,7 @@ TEST_F(WizardLookE2E, TheLinkStaysClearOfTheCopyrightFrameInEnglishAndJapanese) 
       if (!found.empty()) about = found[0];
     }
     ASSERT_NE(about, nullptr) << "About box";
-    EXPECT_TRUE(testsupport::SaveScreenshot(about, L"stub-about-" + tag + L"-" + language,
-                                            testsupport::PictureSource::Screen));
+    EXPECT_TRUE(testsupport::SaveScreenshot(about, L"stub-about-" + tag + L"-" + language));
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     testsupport::WaitForWindowGone(about, 3000);
     CancelAndWait(session);
