@@ -377,16 +377,6 @@ void DropFiles(HWND window, HDROP drop) {
   if (fits) HandPath(window, path);
 }
 
-bool PointOnLogo(HWND window, LPARAM lParam) {
-  HWND logo = GetDlgItem(window, IDC_MAIN_LOGO);
-  if (!logo) return false;
-  RECT rect;
-  GetWindowRect(logo, &rect);
-  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-  POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-  return PtInRect(&rect, point) != FALSE;
-}
-
 void SaveAtEnd(HWND window) {
   ControlsToSettings(window, kMainDialogId);
   SaveDefaultDefinitionFile();
@@ -583,9 +573,6 @@ INT_PTR CALLBACK BuilderMainDialogProc(HWND window, UINT message, WPARAM wParam,
       g_UiState.WindowY = rect.top;
       return 0;
     }
-    case WM_MOUSEMOVE:
-      SetCursor(LoadCursorW(nullptr, PointOnLogo(window, lParam) ? IDC_HAND : IDC_ARROW));
-      return 0;
     case WM_SETCURSOR:
       // Over the logo the static takes the mouse; its cursor is set here.
       if (reinterpret_cast<HWND>(wParam) != GetDlgItem(window, IDC_MAIN_LOGO) ||
@@ -594,9 +581,6 @@ INT_PTR CALLBACK BuilderMainDialogProc(HWND window, UINT message, WPARAM wParam,
       SetCursor(LoadCursorW(nullptr, IDC_HAND));
       SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
       return TRUE;
-    case WM_LBUTTONDOWN:
-      if (PointOnLogo(window, lParam)) SendMessageW(window, WM_COMMAND, IDM_ABOUT, 0);
-      return 0;
     case WM_ERASEBKGND: {
       RECT client;
       GetClientRect(window, &client);
