@@ -146,9 +146,10 @@ void InitDestinationPage(HWND page) {
   if (!*s.ExtractFolder) ShowWindow(GetDlgItem(page, IDC_DEST_ADD_DEFAULT), SW_HIDE);
 }
 
-// Next: the folder, made absolute, must fit, without forbidden
-// characters; a missing one is created by the extraction once the user
-// agreed; the extension module has its say. -1 keeps the page.
+// Next: the folder, made absolute, must fit with the uninstaller's place,
+// without forbidden characters; a missing one is created by the extraction
+// once the user agreed; the extension module has its say. -1 keeps the
+// page.
 LONG DestinationNext(HWND page) {
   StubSettings& s = *g_Settings;
   HWND frame = GetParent(page);
@@ -163,6 +164,12 @@ LONG DestinationNext(HWND page) {
     default:
       ShowPathError(frame, text, IDS_ERROR_PATH);
       return -1;
+  }
+  // A folder without room for the uninstaller is refused before it is
+  // offered for creation.
+  if (!UninstallerPathFits(s, folder)) {
+    ShowUninstallerPathError(frame, folder);
+    return -1;
   }
   ConnectShare(folder);
   const DWORD attributes = GetFileAttributesW(folder);
@@ -188,6 +195,7 @@ LONG DestinationNext(HWND page) {
       return -1;
     }
   }
+  // The module may have changed the folder.
   if (!UninstallerPathFits(s, folder)) {
     ShowUninstallerPathError(frame, folder);
     return -1;

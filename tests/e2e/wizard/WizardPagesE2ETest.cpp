@@ -461,9 +461,10 @@ TEST_F(WizardPagesE2E, NextWaitsUntilALongReadMeWasScrolledToItsEnd) {
 
 // The folder edit: characters a path cannot hold are taken out as they
 // come, with a warning; Next refuses doubled backslashes, an empty folder
-// (its message starts with its own text, no blank lines) and a folder too
-// long for a path (left as typed); a missing folder is offered for
-// creation, and No keeps the page.
+// (its message starts with its own text, no blank lines), a folder too
+// long for a path (left as typed) and one that leaves no room for the
+// uninstaller; a missing folder is offered for creation, and No keeps the
+// page.
 TEST_F(WizardPagesE2E, TheDestinationPageCleansAndChecksTheFolder) {
   for (const wchar_t* style : {L"UseNewWizard=0", L"UseNewWizard=1"}) {
     SCOPED_TRACE(Narrow(style));
@@ -515,11 +516,24 @@ TEST_F(WizardPagesE2E, TheDestinationPageCleansAndChecksTheFolder) {
     EXPECT_EQ(session.CurrentPage(), page) << "every refusal and No keep the page";
     EXPECT_FALSE(PathExists(Folder()));
 
+    // A missing folder of 253 characters leaves no room for the uninstaller:
+    // refused on every Next, never offered for creation first.
+    const std::wstring crowded = Folder() + std::wstring(253 - Folder().size(), L'c');
+    ASSERT_TRUE(testsupport::SetControlText(page, kDestination, crowded));
+    for (size_t seen = 6; seen <= 7; ++seen) {
+      session.Press(PSBTN_NEXT);
+      ASSERT_TRUE(session.WaitBoxes(seen)) << BoxTexts(session.Boxes());
+      const std::wstring& text = session.Boxes()[seen - 1].text;
+      EXPECT_TRUE(StartsWith(text, crowded + L"\\")) << Narrow(text);
+      EXPECT_NE(text.find(Texts().uninstallerTooLong), std::wstring::npos) << Narrow(text);
+    }
+    ASSERT_TRUE(testsupport::SetControlText(page, kDestination, missing));
+
     createAnswer = IDYES;
     session.Press(PSBTN_NEXT);
     FinishFromReady(session);
     EXPECT_EQ(session.ExitCode(), kFinished) << BoxTexts(session.Boxes());
-    EXPECT_EQ(session.Boxes().size(), 6u) << BoxTexts(session.Boxes());
+    EXPECT_EQ(session.Boxes().size(), 8u) << BoxTexts(session.Boxes());
     EXPECT_TRUE(PathExists(missing + L"\\a.txt"));
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_).c_str());
     testsupport::RemoveTree(Folder());
