@@ -1,8 +1,8 @@
 // The steps after a successful installation: the uninstaller with its
 // information file, the Uninstall entry, then the programs the package
 // starts, waiting for the main one where the package asks for it. A failed
-// uninstaller installation leaves its code as the last error code, so the
-// run does not end as finished.
+// uninstaller installation or Uninstall entry leaves its code as the last
+// error code, so the run does not end as finished.
 #include <windows.h>
 
 #include "AutoExecute.h"
@@ -68,10 +68,15 @@ void RegisterUninstaller() {
   }
   if (!*s.UnInstallKey) return;
   if (!placed) {
-    ShowStubStringMessage(nullptr, IDS_UNINSTALL_REGISTER_FAILED, MB_OK | MB_ICONWARNING);
+    // No uninstaller the entry could name.
+    StubLog(L"Uninstall entry %ls names no uninstaller\n", s.UnInstallKey);
+    SetLastErrorCode(kErrorCreateFile);
+    ReportUninstallerFailure();
     return;
   }
-  WriteUninstallEntry(nullptr, place.path, place.args, g_InstalledSize);
+  // Its failure has been shown there; the run does not end as finished.
+  if (!WriteUninstallEntry(nullptr, place.path, place.args, g_InstalledSize))
+    SetLastErrorCode(kErrorUnknown);
 }
 
 }  // namespace

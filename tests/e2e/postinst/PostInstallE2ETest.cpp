@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "ContainerReader.h"
 #include "FileIO.h"
 #include "InstallerPackage.h"
+#include "SfxContainer.h"
 #include "Sha256.h"
 #include "TestSupport.h"
 #include "UninstallInfo.h"
@@ -318,6 +321,45 @@ TEST_F(PostInstallE2E, UninstallerThatCannotBeInstalledFailsTheRun) {
     EXPECT_TRUE(testsupport::PathExists(folder + L"readme.txt"));
     EXPECT_FALSE(testsupport::PathExists(folder + L"Hollmere64.$$$"));
     EXPECT_FALSE(testsupport::KeyExists(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)));
+  }
+}
+
+// A container whose built-in uninstaller flag was cleared while it names an
+// Uninstall key: the entry cannot name an uninstaller, which is reported
+// (except in an ultra-silent run), and the run does not end as finished.
+TEST_F(PostInstallE2E, AnUninstallEntryThatCannotBeMadeFailsTheRun) {
+  for (bool ultraSilent : {false, true}) {
+    SCOPED_TRACE(ultraSilent ? "ultra-silent" : "silent");
+    const std::wstring setup = package_.Build(
+        {L"NoUI=1", ultraSilent ? L"UltraSilentInstall=1" : L"UltraSilentInstall=0",
+         L"NoCRCCheck=1", L"UseUnInstall=1", L"UseVesmarinUninstaller=1",
+         L"UseVesmarinUninstallerFolder=\\", L"UnInstallTitle=Postinst Entry",
+         L"UnInstallKey=" + key_},
+        {{L"readme.txt", "Read me."}});
+    ASSERT_FALSE(setup.empty()) << testsupport::Narrow(package_.LastError());
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(testsupport::ReadFileBytes(setup, bytes));
+    const size_t header = containerreader::FindMarker(bytes);
+    ASSERT_LT(header + containerreader::kHeaderSize, bytes.size());
+    uint32_t flags = 0;
+    memcpy(&flags, &bytes[header + offsetof(SfxContainerHeader, FlagsA)], sizeof(flags));
+    ASSERT_NE(flags & SfxFlagsA::UseVesmarinUninstaller, 0u);
+    flags &= ~SfxFlagsA::UseVesmarinUninstaller;
+    memcpy(&bytes[header + offsetof(SfxContainerHeader, FlagsA)], &flags, sizeof(flags));
+    ASSERT_TRUE(testsupport::WriteFileBytes(setup, bytes));
+
+    const testsupport::DrivenResult run = package_.Run(setup);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 9u);
+    if (ultraSilent) {
+      EXPECT_TRUE(run.boxes.empty());
+    } else {
+      ASSERT_EQ(run.boxes.size(), 1u);
+      EXPECT_EQ(run.boxes[0].text, L"Could not register uninstall information.");
+    }
+    EXPECT_TRUE(testsupport::PathExists(package_.InstallFolder() + L"readme.txt"));
+    EXPECT_FALSE(testsupport::KeyExists(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)));
+    testsupport::RemoveTree(package_.InstallFolder());
   }
 }
 
