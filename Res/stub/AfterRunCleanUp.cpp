@@ -43,21 +43,15 @@ void RemoveWrittenPaths() {
 }
 
 void RemoveWhatTheRunBrought() {
-  const std::vector<std::wstring>& files = FilesCreatedByRun();
-  for (size_t i = files.size(); i-- > 0;) {
-    const DWORD attributes = GetFileAttributesW(files[i].c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-      RemoveOnePath(files[i]);
-  }
-  // Folders end in a backslash; those that stood before (recorded with
-  // ForceUninstallDir) are kept.
-  const std::vector<std::wstring> paths = CopyCreatedPaths();
+  const std::vector<std::wstring>& paths = NewPaths();
   for (size_t i = paths.size(); i-- > 0;) {
     const std::wstring& path = paths[i];
-    if (!path.empty() && path.back() == L'\\' && !IsKeptExistingPath(path.c_str()))
-      RemoveOnePath(path);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    // A file path that is a folder now was never written by this run.
+    const bool folder = !path.empty() && path.back() == L'\\';
+    if (folder == ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) RemoveOnePath(path);
   }
-  for (const std::wstring& folder : FoldersMadeForExtraction()) RemoveOnePath(folder + L"\\");
 }
 
 }  // namespace stub

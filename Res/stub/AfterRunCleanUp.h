@@ -1,6 +1,7 @@
 // The clean-up of a package that deletes its files after running its
 // program (AfterDeleteFiles): what this run wrote or created goes again;
-// and the take-back of a cancelled copy: what this run brought goes again.
+// and the take-back of an installation that ended early: what this run
+// brought goes again.
 #pragma once
 
 namespace stub {
@@ -12,11 +13,10 @@ namespace stub {
 // found in use) stay.
 void RemoveWrittenPaths();
 
-// Takes back a cancelled copy: only what this run brought where nothing
-// stood before goes. The files it created (those it replaced stay, in their
-// new version), then the folders it created (of the created-path list, only
-// when empty), then the extraction folder and its parents when this run
-// made them and they are empty. Each file or folder is tried as above.
+// Takes back an installation that ended early: only what this run brought
+// where nothing stood before goes (NewPaths), newest first: the files and
+// shortcuts it created (those it replaced stay, in their new version) and
+// the folders it made, each only when empty. Each is tried as above.
 void RemoveWhatTheRunBrought();
 
 }  // namespace stub

@@ -23,6 +23,7 @@ size_t g_count = 0;
 // case, so that a path already recorded is found without comparing them all.
 std::vector<SIZE_T> g_offsets;
 std::vector<uint32_t> g_hashes;
+std::vector<std::wstring> g_newPaths;
 
 #ifdef _WIN64
 const wchar_t kOwnUninstaller[] = L"Hollmere64.exe";
@@ -155,5 +156,13 @@ void FreeCreatedPathList() {
   g_offsets.clear();
   g_hashes.clear();
 }
+
+void NoteNewPath(const wchar_t* path) {
+  if (path && *path) g_newPaths.emplace_back(path);
+}
+
+const std::vector<std::wstring>& NewPaths() { return g_newPaths; }
+
+void ForgetNewPaths() { g_newPaths.clear(); }
 
 }  // namespace stub

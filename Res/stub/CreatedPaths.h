@@ -27,4 +27,12 @@ std::vector<std::wstring> CopyCreatedPaths();
 void RemoveCreatedPaths();
 void FreeCreatedPathList();
 
+// What this run brought where nothing stood before (files it wrote, folders
+// and shortcuts it made; folders end with a backslash), in the order made,
+// kept whether or not the list above exists: what an installation that ends
+// early takes back.
+void NoteNewPath(const wchar_t* path);
+const std::vector<std::wstring>& NewPaths();
+void ForgetNewPaths();
+
 }  // namespace stub

@@ -47,10 +47,6 @@ const DWORD kItemAttributes =
 std::vector<std::wstring> g_notWritten;
 // Upper-cased paths of existing files recorded but not written by this run.
 std::set<std::wstring> g_keptExisting;
-// Files written where none stood, and the folders the extraction folder
-// needed; what an abort takes back.
-std::vector<std::wstring> g_createdFiles;
-std::vector<std::wstring> g_madeFolders;
 // The folder that the item check made last, with its base: the next item of
 // the same folder needs no second walk.
 std::wstring g_lastFolder;
@@ -162,9 +158,12 @@ bool ExistingFile(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
   return !(data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The cause of a failure that stops the extraction: shown once, by whoever
+// reports the outcome, in place of the code's message.
 void ErrorBox(const ExtractionContext* context, const std::wstring& text) {
-  ShowStubMessage(context ? context->progressWindow : nullptr, text.c_str(), PackageCaption(),
-                  MB_OK | MB_ICONERROR);
+  (void)context;
+  StubLog(L"Extraction stopped: %ls\n", text.c_str());
+  SetFailureText(text.c_str());
 }
 
 std::wstring StubString(UINT id) {
@@ -173,23 +172,6 @@ std::wstring StubString(UINT id) {
 }
 
 void NoteFailingItem(const wchar_t* name) { lstrcpynW(g_FailingItem, name, MAX_PATH); }
-
-// The folder (without its trailing backslash) and each parent of it that
-// does not exist, deepest first.
-std::vector<std::wstring> MissingFolders(std::wstring folder) {
-  std::vector<std::wstring> missing;
-  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-  // A drive or share root is never made here.
-  while (!folder.empty() && !(folder.size() == 2 && folder[1] == L':') &&
-         !PathIsRootW(folder.c_str()) &&
-         GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    missing.push_back(folder);
-    const size_t slash = folder.find_last_of(L'\\');
-    if (slash == std::wstring::npos) break;
-    folder.resize(slash);
-  }
-  return missing;
-}
 
 // Marks every folder of the path below base that exists now (as the
 // created-path list names folders: with a trailing backslash).
@@ -426,10 +408,6 @@ void KeepFromCleanUp(const wchar_t* path) {
   if (path && *path) MarkKept(path);
 }
 
-const std::vector<std::wstring>& FilesCreatedByRun() { return g_createdFiles; }
-
-const std::vector<std::wstring>& FoldersMadeForExtraction() { return g_madeFolders; }
-
 void ResetExtractionState() {
   g_AbortRequested = false;
   g_DeleteListPending = false;
@@ -438,8 +416,7 @@ void ResetExtractionState() {
   g_InstalledSize = 0;
   g_notWritten.clear();
   g_keptExisting.clear();
-  g_createdFiles.clear();
-  g_madeFolders.clear();
+  ForgetNewPaths();
   g_lastFolder.clear();
   g_lastFolderBase.clear();
   g_lastLinkFreeFolder.clear();
@@ -605,7 +582,7 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
     *extract = FALSE;
   } else {
     if (recordForUninstall) PushFileName(destination);
-    if (!exists) g_createdFiles.emplace_back(destination);
+    if (!exists) NoteNewPath(destination);
     if (exists) {
       // Until the decoder has written it, the file is the user's own.
       MarkKept(destination);
@@ -719,8 +696,6 @@ bool ExtractArchive(HWND progressWindow) {
       return false;
     }
   }
-
-  g_madeFolders = MissingFolders(folder);
 
   bool extracted = ready && decoder->ExtractAll(folder, BeforeWriteItem, AfterWriteItem,
                                                 CheckItemDestination, &context);

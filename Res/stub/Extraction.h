@@ -67,14 +67,8 @@ bool IsKeptExistingPath(const wchar_t* path);
 // registered: this run may not have written it).
 void KeepFromCleanUp(const wchar_t* path);
 
-// What a cancelled run takes back: the files this run wrote where no file
-// stood before (in the order written), and the extraction folder with those
-// of its parents that did not exist when the extraction began (deepest
-// first).
-const std::vector<std::wstring>& FilesCreatedByRun();
-const std::vector<std::wstring>& FoldersMadeForExtraction();
-
-// Forgets everything above (tests run several extractions in one process).
+// Forgets everything above, and the paths noted as new (tests run several
+// extractions in one process).
 void ResetExtractionState();
 
 // The newer-file rule: true when the existing file is to be kept, that is

@@ -220,12 +220,15 @@ bool InCreateDirectory(const wchar_t* fullPath, const wchar_t* basePath) {
       }
     }
     SetCurrentDirectoryW(target.c_str());
+    const std::wstring folder = prefix + L"\\";
+    if (created) NoteNewPath(folder.c_str());
+    // Every folder this call made goes on the list, the base itself and
+    // those above it included; with ForceUninstallDir also those below the
+    // base that stood before.
     const bool belowBase = withBase && prefix.size() > base.size();
-    if (belowBase && (created || recordAll)) {
-      if (!PushFileName((prefix + L"\\").c_str())) {
-        ok = false;
-        break;
-      }
+    if (withBase && (created || (recordAll && belowBase)) && !PushFileName(folder.c_str())) {
+      ok = false;
+      break;
     }
   }
   if (previousLength > 0 && previousLength < MAX_PATH) SetCurrentDirectoryW(previous);

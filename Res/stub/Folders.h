@@ -22,9 +22,11 @@ bool ResolveFolder(wchar_t* output, size_t outputCapacity, int baseId, wchar_t* 
                    size_t baseCapacity, const wchar_t* subPath, bool withTempName);
 
 // Creates every missing folder of fullPath. With a base path, fullPath must
-// lie below it (compared ignoring case), and the folders created below it
-// are recorded with a trailing backslash in the created-path list (with
-// FlagsB ForceUninstallDir every folder below it, created or not).
+// lie below it (compared ignoring case), and every folder this call created
+// (the base and those above it too) is recorded with a trailing backslash in
+// the created-path list (with FlagsB ForceUninstallDir also every folder
+// below the base that stood before). Each folder created is noted as new
+// (NoteNewPath), with a base or without.
 bool InCreateDirectory(const wchar_t* fullPath, const wchar_t* basePath);
 
 // For a UNC path, connects its server share with the user's credentials;

@@ -8,10 +8,19 @@ namespace stub {
 namespace {
 int g_lastErrorCode = kErrorUnknown;
 wchar_t g_messageBuffer[kMessageBufferSize];
+wchar_t g_failureText[kMessageBufferSize];
 }  // namespace
 
 int GetLastErrorCode() { return g_lastErrorCode; }
-void SetLastErrorCode(int code) { g_lastErrorCode = code; }
+void SetLastErrorCode(int code) {
+  g_lastErrorCode = code;
+  if (code == kErrorNone) g_failureText[0] = 0;
+}
+
+void SetFailureText(const wchar_t* text) {
+  lstrcpynW(g_failureText, text ? text : L"", kMessageBufferSize);
+}
+const wchar_t* GetFailureText() { return g_failureText; }
 
 UINT LastErrorStringId(int code) {
   static const UINT kIds[] = {

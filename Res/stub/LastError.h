@@ -22,7 +22,15 @@ enum StubErrorCode {
 };
 
 int GetLastErrorCode();
+// Setting the code to 0 also forgets the failure text.
 void SetLastErrorCode(int code);
+
+// The text of a failure whose code's message would not name its cause (a
+// refused member name, a path too long, a folder that cannot be made): set
+// where the failure is met and reported once, in place of that message,
+// when the run ends. Empty when there is none.
+void SetFailureText(const wchar_t* text);
+const wchar_t* GetFailureText();
 
 // The string id of a code's message: 0 for code 0, the abort message for a
 // negative code, the unknown-error message for a code outside the table.

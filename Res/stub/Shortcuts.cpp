@@ -223,6 +223,7 @@ bool CreateShortcutLink(HWND window, const wchar_t* linkFolder, const wchar_t* b
   InCreateDirectory(linkDir, baseFolder);
 
   PushFileName(linkPath);
+  if (GetFileAttributesW(linkPath) == INVALID_FILE_ATTRIBUTES) NoteNewPath(linkPath);
   const bool written = WriteShellLink(linkPath, target, args, comment, iconLocation);
   StubLog(L"Shortcut %ls -> %ls: %ls\n", linkPath, target, written ? L"made" : L"FAILED");
   return written;

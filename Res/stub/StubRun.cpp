@@ -196,12 +196,17 @@ void ReportOutcome() {
     return;
   }
   if (code == 0) return;
-  wchar_t format[512];
-  LoadStubString(IDS_INSTALL_ERROR, format, ARRAYSIZE(format));
   wchar_t text[kMessageBufferSize + MAX_PATH + 512];
-  // The table's text carries "%s" for the failing item.
-  StringCchPrintfW(text, ARRAYSIZE(text), format, g_FailingItem);
-  StringCchCatW(text, ARRAYSIZE(text), GetLastErrorMessage());
+  if (*GetFailureText()) {
+    // Its own text names the cause; the code's message would mislead.
+    StringCchCopyW(text, ARRAYSIZE(text), GetFailureText());
+  } else {
+    wchar_t format[512];
+    LoadStubString(IDS_INSTALL_ERROR, format, ARRAYSIZE(format));
+    // The table's text carries "%s" for the failing item.
+    StringCchPrintfW(text, ARRAYSIZE(text), format, g_FailingItem);
+    StringCchCatW(text, ARRAYSIZE(text), GetLastErrorMessage());
+  }
   StubLog(L"Installation error, code %d: %ls\n", code, text);
   bool suppressed = false;
   SendInstallErrorEvent(code, text, &suppressed);
@@ -288,6 +293,9 @@ int Install() {
     CloseCheckingWindow();
     exitCode = RunInteractiveInstallation();
   }
+  // However it ended early, what the run brought where nothing stood goes
+  // again; what it replaced stays.
+  if (!g_Installed) RemoveWhatTheRunBrought();
   ReportOutcome();
   // A failed or aborted installation never ends as finished.
   if (exitCode == 0 && GetLastErrorCode() != 0)

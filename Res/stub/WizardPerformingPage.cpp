@@ -70,7 +70,8 @@ void ExtractionFailed(HWND page) {
   StubLog(L"Wizard: extraction ended with code %d\n", code);
   if (code != kErrorAborted) {
     wchar_t text[kMessageBufferSize];
-    lstrcpynW(text, GetLastErrorMessage(), ARRAYSIZE(text));
+    lstrcpynW(text, *GetFailureText() ? GetFailureText() : GetLastErrorMessage(),
+              ARRAYSIZE(text));
     bool suppressed = false;
     SendInstallErrorEvent(code, text, &suppressed);
     if (!suppressed) ShowStubMessage(nullptr, text, PackageCaption(), MB_OK | MB_ICONERROR);

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <shobjidl.h>
 
-#include "AfterRunCleanUp.h"
-#include "CreatedPaths.h"
 #include "Extraction.h"
 #include "InstallSteps.h"
 #include "LastError.h"
@@ -47,9 +45,6 @@ int RunInteractiveInstallation() {
   LoadWizardPanelBitmaps();
   if (g_Settings->FlagsA & SfxFlagsA::UseNewWizard) CreateWizardTitleFont();
   CreateTaskbarProgress();
-  // A wizard run records the folders it creates even when the package keeps
-  // no list for its uninstaller, so that a cancelled copy can be taken back.
-  if (!CreatedPathListActive()) InitCreatedPathList();
   int result = RunWizard();
   ReleaseTaskbarProgress();
 
@@ -62,7 +57,6 @@ int RunInteractiveInstallation() {
   if (result == 0 || result == kExitClosed) {
     if (g_AbortRequested) {
       SetLastErrorCode(kErrorAborted);
-      RemoveWhatTheRunBrought();
       StubLog(L"Wizard: installation aborted by the user\n");
     }
     result = GetLastErrorCode() > 0 ? kExitInstallFailed : kExitClosed;

@@ -230,6 +230,24 @@ TEST_F(CreateDirectoryTest, CreatesEveryMissingFolderAndRecordsThoseBelowTheBase
   EXPECT_EQ(recorded[4], base + L"\\Old\\");
 }
 
+// A base that the call itself made is recorded with its new parents, so
+// that the uninstaller takes the product folder too; every folder made is
+// noted as new, with a base or without, and one that stood before is not.
+TEST_F(CreateDirectoryTest, RecordsTheBaseAndTheParentsItMade) {
+  stub::ForgetNewPaths();
+  const std::wstring base = dir_.path() + L"Vendor\\App";
+  ASSERT_TRUE(stub::InCreateDirectory((base + L"\\Docs").c_str(), (base + L"\\").c_str()));
+  const std::vector<std::wstring> made = {dir_.path() + L"Vendor\\", base + L"\\",
+                                          base + L"\\Docs\\"};
+  EXPECT_EQ(stub::CopyCreatedPaths(), made);
+  ASSERT_TRUE(stub::InCreateDirectory((base + L"\\Docs\\Deep").c_str(), nullptr));
+  std::vector<std::wstring> noted = made;
+  noted.push_back(base + L"\\Docs\\Deep\\");
+  EXPECT_EQ(stub::NewPaths(), noted);
+  EXPECT_EQ(stub::CopyCreatedPaths().size(), 3u);
+  stub::ForgetNewPaths();
+}
+
 TEST_F(CreateDirectoryTest, PathOutsideTheBaseCreatesNothing) {
   std::wstring base = dir_.path() + L"Base";
   std::wstring outside = dir_.path() + L"Based\\x";

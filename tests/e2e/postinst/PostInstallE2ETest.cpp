@@ -1,6 +1,7 @@
 // A silent installer with the built-in uninstaller, its Uninstall entry and
 // its automatic execution, installed for real; then the installed
-// uninstaller started the way the system's list of programs starts it.
+// uninstaller started the way the system's list of programs starts it, and
+// the product folder going with the product.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -321,6 +322,40 @@ TEST_F(PostInstallE2E, UninstallerThatCannotBeInstalledFailsTheRun) {
     EXPECT_TRUE(testsupport::PathExists(folder + L"readme.txt"));
     EXPECT_FALSE(testsupport::PathExists(folder + L"Hollmere64.$$$"));
     EXPECT_FALSE(testsupport::KeyExists(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)));
+  }
+}
+
+// The uninstaller takes the product folder with the product, and the folder
+// above it that the installation made too; a file that the user left in the
+// product folder stays, and the folders it lies in with it.
+TEST_F(PostInstallE2E, RemovalTakesTheProductFolderUnlessTheUserLeftAFileInIt) {
+  const std::wstring made = package_.dir() / L"vendor";
+  const std::wstring folder = made + L"\\app\\";
+  for (bool userFile : {false, true}) {
+    SCOPED_TRACE(userFile ? "with a file of the user" : "alone");
+    const std::wstring setup = package_.Build(
+        {L"NoUI=1", L"UltraSilentInstall=1", L"ExtractFolder=" + made + L"\\app",
+         L"UseUnInstall=1", L"UseVesmarinUninstaller=1", L"UseVesmarinUninstallerFolder=\\",
+         L"UnInstallTitle=Postinst Folder", L"UnInstallKey=" + key_},
+        {{L"readme.txt", "Read me."}, {L"docs\\guide.txt", "guide"}});
+    ASSERT_FALSE(setup.empty()) << testsupport::Narrow(package_.LastError());
+    ASSERT_FALSE(testsupport::PathExists(made));
+    const testsupport::DrivenResult run = package_.Run(setup);
+    ASSERT_EQ(run.exitCode, 0u);
+    ASSERT_TRUE(testsupport::PathExists(folder + L"docs\\guide.txt"));
+    if (userFile) {
+      ASSERT_TRUE(testsupport::WriteTextFile(folder + L"mine.txt", "mine"));
+    }
+    const testsupport::UninstDriverReport report =
+        testsupport::RunUninstDriver(testsupport::UninstallCommand(key_), temp_, L"--confirm yes");
+    EXPECT_FALSE(report.driver.timedOut);
+    EXPECT_FALSE(report.Has("error-text")) << report.text;
+    if (userFile) {
+      EXPECT_EQ(testsupport::ListTree(made), (std::vector<std::wstring>{L"app\\", L"app\\mine.txt"}));
+      testsupport::RemoveTree(made);
+    } else {
+      EXPECT_FALSE(testsupport::PathExists(made)) << testsupport::ListTree(made).size() << " left";
+    }
   }
 }
 

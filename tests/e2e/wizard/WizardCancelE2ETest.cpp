@@ -4,12 +4,17 @@
 // whatever the timing. A cancelled upgrade leaves every earlier file in its
 // old or new version and takes back only what the run brought; a fresh
 // installation leaves no folder it made; and whichever way the user closes
-// the wizard, the question is asked once.
+// the wizard, the question is asked once. Every other way an upgrade ends
+// early (the overwrite question's Cancel, the module's stop, a file that
+// cannot be written in a silent run) leaves the earlier installation as its
+// uninstaller lists it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <prsht.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -61,6 +66,23 @@ std::string Joined(const std::vector<std::wstring>& names) {
   std::string text;
   for (const std::wstring& name : names) text += Narrow(name) + "; ";
   return text;
+}
+
+// The paths that an uninstall information file lists below folder, relative
+// to it and sorted (the folder itself left out).
+std::vector<std::wstring> ListedBelow(const std::wstring& info, const std::wstring& folder) {
+  std::vector<uint8_t> stored;
+  if (!testsupport::ReadFileBytes(info, stored)) return {};
+  for (uint8_t& b : stored) b ^= 0xFF;
+  const std::wstring text(reinterpret_cast<const wchar_t*>(stored.data()), stored.size() / 2);
+  std::vector<std::wstring> listed;
+  for (const std::wstring& line : testsupport::IniSection(testsupport::CrLfLines(text), L"Files")) {
+    const std::wstring path = line.substr(line.find(L'=') + 1);
+    if (path.size() > folder.size() && _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) == 0)
+      listed.push_back(path.substr(folder.size()));
+  }
+  std::sort(listed.begin(), listed.end());
+  return listed;
 }
 
 // The module's stop at the n-th written file: the installer waits there
@@ -308,6 +330,134 @@ TEST_F(WizardCancelE2E, EachWayOfClosingAsksOnce) {
       }
     }
   }
+}
+
+// An installation of 1,000 files with its uninstaller, then an upgrade that
+// brings new files (in a new folder and beside the earlier ones) and a
+// shortcut in a new group, ended early in each way: "Cancel" at the overwrite
+// question, the extension module's stop after the last step, a file held open
+// in a silent run, the wizard's Cancel. Each time the folder holds exactly
+// what the earlier uninstall information lists (that file unchanged), each
+// earlier file in its old or new version, and the group is gone; the
+// uninstaller then takes the whole folder.
+TEST_F(WizardCancelE2E, EveryEarlyEndOfAnUpgradeLeavesWhatTheUninstallerLists) {
+  const int kFiles = 1000;
+  const std::wstring key = L"VesmarinEarlyEnd-" + UniqueId();
+  wchar_t programs[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+  const std::wstring group = L"Vesmarin Early End " + UniqueId();
+  const std::wstring groupFolder = std::wstring(programs) + L"\\" + group;
+  const std::vector<std::wstring> uninstaller = {
+      L"UseUnInstall=1",           L"UseVesmarinUninstaller=1", L"UseVesmarinUninstallerFolder=\\",
+      L"UnInstallTitle=Early End", L"UnInstallTitleE=Early End", L"UnInstallKey=" + key};
+  testsupport::PackageMembers oldFiles, newFiles;
+  for (int i = 0; i < 5; ++i) {
+    newFiles.push_back({L"added\\new" + std::to_wstring(i) + L".txt", "added"});
+    newFiles.push_back({L"d00\\extra" + std::to_wstring(i) + L".txt", "extra"});
+  }
+  const int kAdded = static_cast<int>(newFiles.size());
+  for (int i = 0; i < kFiles; ++i) {
+    oldFiles.push_back({FileName(i), "old " + std::to_string(i)});
+    newFiles.push_back({FileName(i), "new " + std::to_string(i)});
+  }
+  std::vector<std::wstring> firstLines = uninstaller;
+  firstLines.push_back(L"NoUI=1");
+  const std::wstring first = package_.Build(firstLines, oldFiles, L"First.exe");
+  ASSERT_FALSE(first.empty()) << Narrow(package_.LastError());
+  std::vector<std::wstring> upgrade = uninstaller;
+  upgrade.insert(upgrade.end(), {L"UseStartMenu=1", L"StartMenuToCommon=0",
+                                 L"StartMenuGroup=" + group, L"StartMenuGroupE=" + group,
+                                 L"StartMenu0_Title=Tools\\Added", L"StartMenu0_File=added\\new0.txt",
+                                 L"StartMenu0_TitleE=Tools\\Added",
+                                 L"StartMenu0_FileE=added\\new0.txt", L"OverWriteMethod=0"});
+  auto with = [&upgrade](std::vector<std::wstring> more) {
+    more.insert(more.begin(), upgrade.begin(), upgrade.end());
+    return more;
+  };
+  const std::wstring asking = BuildWithModule(with({L"NoUI=1", L"AskOverwrite=1"}), newFiles, L"Ask.exe");
+  const std::wstring silent = BuildWithModule(with({L"NoUI=1", L"AskOverwrite=0"}), newFiles, L"Silent.exe");
+  const std::wstring wizard = BuildWithModule(with({L"AskOverwrite=0"}), newFiles, L"Wizard.exe");
+  ASSERT_FALSE(asking.empty() || silent.empty() || wizard.empty());
+
+  const testsupport::DrivenResult installed = package_.Run(first, L"", nullptr, 600000);
+  ASSERT_FALSE(installed.timedOut);
+  ASSERT_EQ(installed.exitCode, kFinished) << BoxTexts(installed.boxes);
+  const std::wstring folder = Folder();
+  const std::wstring info = folder + L"Hollmere64.$$$";
+  std::vector<uint8_t> infoBefore;
+  ASSERT_TRUE(testsupport::ReadFileBytes(info, infoBefore));
+  const std::vector<std::wstring> tree = ListTree(folder);
+  std::vector<std::wstring> listed = ListedBelow(info, folder);
+  listed.insert(listed.end(), {L"Hollmere64.$$$", L"Hollmere64.exe"});
+  std::sort(listed.begin(), listed.end());
+  ASSERT_EQ(tree, listed) << "listed: " << Joined(listed);
+
+  auto expectAsListed = [&](DWORD exitCode, DWORD expected) {
+    EXPECT_EQ(exitCode, expected);
+    const std::vector<std::wstring> now = ListTree(folder);
+    std::vector<std::wstring> orphans, missing;
+    std::set_difference(now.begin(), now.end(), tree.begin(), tree.end(), std::back_inserter(orphans));
+    std::set_difference(tree.begin(), tree.end(), now.begin(), now.end(), std::back_inserter(missing));
+    EXPECT_TRUE(orphans.empty()) << orphans.size() << " not listed: " << Joined(orphans);
+    EXPECT_TRUE(missing.empty()) << missing.size() << " missing: " << Joined(missing);
+    int wrong = 0;
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string content = Content(folder + FileName(i));
+      if (content != "old " + std::to_string(i) && content != "new " + std::to_string(i)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+    std::vector<uint8_t> infoNow;
+    EXPECT_TRUE(testsupport::ReadFileBytes(info, infoNow) && infoNow == infoBefore);
+    EXPECT_FALSE(PathExists(groupFolder)) << Joined(ListTree(groupFolder));
+  };
+  {
+    SCOPED_TRACE("Cancel at the overwrite question");
+    testsupport::DrivenProcess process;
+    ASSERT_TRUE(process.Start(InstallerPackage::CommandLine(asking)));
+    HWND question = process.WaitForDialogWithControl(1004, 120000);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(testsupport::ControlText(question, 1004), folder + FileName(0));
+    ASSERT_TRUE(testsupport::PressButton(question, 4));
+    ASSERT_TRUE(process.WaitAnswering(nullptr, 120000));
+    expectAsListed(process.ExitCode(), kClosed);
+  }
+  {
+    SCOPED_TRACE("the module stops after the last step");
+    ScopedEnv stop(L"VESMARIN_TESTEXT_ANSWER_1004", L"1");
+    const testsupport::DrivenResult run = package_.Run(silent, L"", nullptr, 600000);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(Content(folder + FileName(kFiles - 1)), "new 999");
+    expectAsListed(run.exitCode, kClosed);
+  }
+  {
+    SCOPED_TRACE("a file that cannot be written in a silent run");
+    HANDLE held = CreateFileW((folder + FileName(kFiles / 2)).c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const testsupport::DrivenResult run = package_.Run(silent, L"", nullptr, 600000);
+    CloseHandle(held);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.boxes.size(), 1u) << BoxTexts(run.boxes);
+    expectAsListed(run.exitCode, 9);
+  }
+  {
+    SCOPED_TRACE("the wizard's Cancel");
+    FileGate gate(kAdded + kFiles / 2);
+    WizardSession session([](const SeenBox& box) { return box.text == kQuestion ? IDYES : IDOK; });
+    ASSERT_NO_FATAL_FAILURE(CancelAt(session, wizard, gate, CancelWay::kButton));
+    ASSERT_TRUE(session.WaitEnd(600000));
+    expectAsListed(session.ExitCode(), kClosed);
+  }
+
+  const std::wstring temp = package_.dir() / L"tmp\\";
+  ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
+  const testsupport::UninstDriverReport removal =
+      testsupport::RunUninstDriver(testsupport::UninstallCommand(key), temp, L"--confirm yes");
+  EXPECT_FALSE(removal.driver.timedOut);
+  EXPECT_FALSE(removal.Has("error-text")) << removal.text;
+  EXPECT_FALSE(PathExists(folder)) << Joined(ListTree(folder));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key).c_str());
+  testsupport::RemoveTree(groupFolder);
 }
 
 }  // namespace

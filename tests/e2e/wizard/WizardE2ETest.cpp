@@ -438,6 +438,48 @@ TEST_F(WizardE2E, AFailedCopyIsReportedOnceAndAModuleCanSilenceIt) {
   CloseHandle(held);
 }
 
+// A folder chosen on the destination page that leaves a member's path too
+// long: one box names the path and why, and the module hears that same text
+// once (event 1007, code 8); nothing is written, exit code 9.
+TEST_F(WizardE2E, APathTooLongForTheChosenFolderIsReportedOnceByItsCause) {
+  ScopedEnv log(L"VESMARIN_TESTEXT_LOG", package_.dir() / L"events.txt");
+  std::wstring folder = package_.dir() / L"long\\";
+  folder.append(245 - folder.size(), L'q');
+  const std::wstring setup = package_.Build(
+      {L"AskExtPath=1", L"NoAskMakeDir=1", L"UseExtensionModuleFile=1",
+       L"ExtensionModuleFile=m.dll"},
+      {InstallerPackage::BinMember(L"stubext_both.dll", L"m.dll"),
+       {L"good.txt", "good"},
+       {L"bin\\marker.exe", "marker"}});
+  ASSERT_FALSE(setup.empty()) << Narrow(package_.LastError());
+  WizardSession session;
+  ASSERT_TRUE(Start(session, setup));
+  ASSERT_NE(session.WaitFrame(), nullptr);
+  ASSERT_NE(session.WaitPage(wizardtest::kWelcomePage), nullptr);
+  session.Press(PSBTN_NEXT);
+  HWND page = session.WaitPage(wizardtest::kDestinationPage);
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(testsupport::SetControlText(page, wizardtest::kDestinationPage, folder));
+  session.Press(PSBTN_NEXT);
+  ASSERT_NE(session.WaitPage(wizardtest::kReadyPage), nullptr) << BoxTexts(session.Boxes());
+  session.Press(PSBTN_NEXT);
+  ASSERT_TRUE(session.WaitEnd());
+  EXPECT_EQ(session.ExitCode(), kFailed);
+  const std::wstring cause =
+      folder + L"\\bin\\marker.exe\n\nCould not extract files.\nExtract path name is too long.";
+  ASSERT_EQ(session.Boxes().size(), 1u) << BoxTexts(session.Boxes());
+  EXPECT_EQ(session.Boxes()[0].text, cause);
+  std::vector<std::string> errors;
+  for (const std::string& line : testsupport::ReadLines(package_.dir() / L"events.txt"))
+    if (line.compare(0, 11, "event=1007 ") == 0) errors.push_back(line);
+  ASSERT_EQ(errors.size(), 1u);
+  std::string logged = Narrow(cause);
+  for (char& c : logged)
+    if (c == '\n') c = '|';
+  EXPECT_NE(errors[0].find(" code=8 text=" + logged), std::string::npos) << errors[0];
+  EXPECT_FALSE(PathExists(folder));
+}
+
 // A Japanese interface: the pages' texts from the Japanese templates and
 // string tables. Wine takes the interface language from the environment the
 // test program starts in, so this test runs in its own CTest entry with a
