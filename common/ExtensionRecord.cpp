@@ -122,11 +122,6 @@ void SetExtensionRecordBase(void* reserved, const wchar_t* title, const wchar_t*
   g_ansiRecord.dataFile = dataFile ? g_ansiDataFile : nullptr;
 }
 
-void SetExtensionRecordWindow(void* reserved) {
-  g_wideRecord.reserved = reserved;
-  g_ansiRecord.reserved = reserved;
-}
-
 void SetExtensionEvent(uint32_t event, INT_PTR param1, INT_PTR param2, INT_PTR param3,
                        INT_PTR param4) {
   for (ExtensionRecord* record : {&g_wideRecord, &g_ansiRecord}) {

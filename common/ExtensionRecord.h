@@ -98,8 +98,6 @@ void UnloadExtensionModule();
 void SetExtensionRecordBase(void* reserved, const wchar_t* title, const wchar_t* path,
                             const wchar_t* dataFile, ExtensionServiceProc extractFile,
                             ExtensionServiceProc registerUninstallPath);
-// Rewrites the reserved slot of both records (the wizard's frame window).
-void SetExtensionRecordWindow(void* reserved);
 // Writes the event and the four parameters into both records.
 void SetExtensionEvent(uint32_t event, INT_PTR param1 = 0, INT_PTR param2 = 0,
                        INT_PTR param3 = 0, INT_PTR param4 = 0);

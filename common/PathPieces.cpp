@@ -80,3 +80,8 @@ bool CombinePath(wchar_t* output, const wchar_t* folder, const wchar_t* file) {
   wcscpy(output, combined);
   return true;
 }
+
+std::wstring WithBackslash(const std::wstring& folder) {
+  if (folder.empty() || folder.back() == L'\\') return folder;
+  return folder + L"\\";
+}

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include <string>
 
 // Path pieces. The file-name part is the text after the last backslash, or
 // the whole text when there is none.
@@ -26,3 +27,5 @@ bool ReplaceFileName(wchar_t* path, const wchar_t* name);
 bool GetFolderPart(const wchar_t* path, wchar_t* output, size_t capacity);
 // PathCombineW into a 260-character output; unchanged on failure.
 bool CombinePath(wchar_t* output, const wchar_t* folder, const wchar_t* file);
+// The folder with a trailing backslash (an empty folder stays empty).
+std::wstring WithBackslash(const std::wstring& folder);

@@ -1,5 +1,7 @@
 #include "TextUtil.h"
 
+#include <cwchar>
+
 bool WideToUtf8(const wchar_t* text, char* out, int capacity) {
   if (!out || capacity <= 0) return false;
   if (text && WideCharToMultiByte(CP_UTF8, 0, text, -1, out, capacity, nullptr, nullptr) > 0)
@@ -20,4 +22,13 @@ bool EqualsNoCase(const wchar_t* a, const wchar_t* b) { return EqualsNoCase(a, -
 bool EqualsNoCase(const wchar_t* a, int aLength, const wchar_t* b, int bLength) {
   if (!a || !b) return a == b;
   return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
+}
+
+bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix) {
+  return _wcsnicmp(text, prefix, wcslen(prefix)) == 0;
+}
+
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
+  const size_t length = wcslen(prefix);
+  return text.size() >= length && _wcsnicmp(text.c_str(), prefix, length) == 0;
 }

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // UTF-16 to UTF-8 (terminated) into out of capacity bytes; false, with an
 // empty out, when the text does not fit or cannot be converted.
 bool WideToUtf8(const wchar_t* text, char* out, int capacity);
@@ -13,3 +15,7 @@ bool Utf8ToWide(const char* text, wchar_t* out, int capacity);
 // switches, registry names). Lengths of -1 mean "up to the terminator".
 bool EqualsNoCase(const wchar_t* a, const wchar_t* b);
 bool EqualsNoCase(const wchar_t* a, int aLength, const wchar_t* b, int bLength);
+
+// True when text begins with prefix, letters compared without regard to case.
+bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix);
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix);

@@ -7,6 +7,7 @@
 
 #include "DownloadDomain.h"
 #include "ScopedHandles.h"
+#include "TextUtil.h"
 #include "WinInetApi.h"
 
 namespace {
@@ -234,6 +235,12 @@ void DownloadControl::Touch() {
   EnterCriticalSection(&lock_);
   lastActivity_ = GetTickCount64();
   LeaveCriticalSection(&lock_);
+}
+
+bool HasHttpScheme(const std::wstring& url) {
+  for (const wchar_t* scheme : {L"http://", L"https://"})
+    if (url.size() > wcslen(scheme) && StartsWithNoCase(url, scheme)) return true;
+  return false;
 }
 
 bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,

@@ -4,6 +4,12 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
+
+// True when url starts with "http://" or "https://" (in any case) and has
+// something after it.
+bool HasHttpScheme(const std::wstring& url);
+
 // Returns non-zero to go on, zero to stop. total is the announced length of
 // the body, or 0 when the server announced none.
 typedef int (*DownloadChunkCallback)(const BYTE* data, DWORD length, DWORD total, void* context);

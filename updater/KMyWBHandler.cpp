@@ -4,12 +4,9 @@
 
 #include <cwchar>
 
-namespace {
+#include "HttpDownload.h"
 
-bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
-  const size_t length = wcslen(prefix);
-  return text.size() > length && _wcsnicmp(text.c_str(), prefix, length) == 0;
-}
+namespace {
 
 void OpenInUserBrowser(HWND owner, const std::wstring& url) {
   if (IsWebAddress(url))
@@ -19,7 +16,7 @@ void OpenInUserBrowser(HWND owner, const std::wstring& url) {
 }  // namespace
 
 bool IsWebAddress(const std::wstring& url) {
-  if (!StartsWithNoCase(url, L"http://") && !StartsWithNoCase(url, L"https://")) return false;
+  if (!HasHttpScheme(url)) return false;
   // A quote would end the address where the shell puts it in quotes on the
   // browser's command line, and what follows would become arguments.
   for (wchar_t c : url)

@@ -37,11 +37,6 @@ int WriteChunkToFile(const BYTE* data, DWORD length, DWORD total, void* context)
   return 1;
 }
 
-bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
-  const size_t length = wcslen(prefix);
-  return text.size() > length && _wcsnicmp(text.c_str(), prefix, length) == 0;
-}
-
 // Downloads and decodes one icon within deadlineMs; null when any step
 // fails. The temporary file is removed on every path.
 HBITMAP FetchIcon(const std::wstring& url, DWORD deadlineMs) {
@@ -89,7 +84,7 @@ std::wstring FormatStamp(const SYSTEMTIME& date) {
 }  // namespace
 
 std::wstring NewsIconUrl(const std::wstring& domain, const std::wstring& category) {
-  if (!StartsWithNoCase(domain, L"http://") && !StartsWithNoCase(domain, L"https://")) return L"";
+  if (!HasHttpScheme(domain)) return L"";
   if (category.empty() || category.find_first_of(L"/\\?#%") != std::wstring::npos ||
       category.find(L"..") != std::wstring::npos)
     return L"";

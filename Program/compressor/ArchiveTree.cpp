@@ -8,6 +8,7 @@
 #include "CompressorState.h"
 #include "CompressorText.h"
 #include "MainWindow.h"
+#include "PathPieces.h"
 #include "ProgressDialog.h"
 #include "ResString.h"
 #include "SardokResource.h"
@@ -183,11 +184,6 @@ bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
   for (const WalkEntry& entry : entries)
     if (!Walk(batch, folder, parent, entry.path, entry.attributes)) return false;
   return true;
-}
-
-std::wstring WithBackslash(const std::wstring& folder) {
-  if (folder.empty() || folder.back() == L'\\') return folder;
-  return folder + L"\\";
 }
 
 void Collect(HWND tree, HTREEITEM first, const std::wstring& prefix,

@@ -8,8 +8,8 @@
 #include <cwchar>
 
 #include "ClassicGuiFont.h"
-#include "FaultGuard.h"
 #include "InstalledLocation.h"
+#include "ServerEntry.h"
 #include "ShellResource.h"
 #include "StubLog.h"
 #include "StubSettings.h"
@@ -29,28 +29,6 @@ const uint16_t kOwnMachine = kMachineX86;
 
 // Posted by the registration thread to the window when it is done.
 const UINT kRegistrationDone = WM_APP + 13;
-
-typedef HRESULT(STDAPICALLTYPE* DllRegisterServerFn)();
-
-// The exception code of a C++ exception thrown by code of this compiler.
-const DWORD kCppExceptionCode = 0x20474343;
-
-struct RegisterCall {
-  DllRegisterServerFn entry;
-  HRESULT result;
-  bool threw;
-};
-
-// A C++ exception that the server lets out would otherwise unwind through
-// the guard into the stub's own frames: it ends here.
-void CallRegisterServer(void* context) {
-  RegisterCall* call = static_cast<RegisterCall*>(context);
-  try {
-    call->result = call->entry();
-  } catch (...) {
-    call->threw = true;
-  }
-}
 
 bool ReadExactly(HANDLE file, void* buffer, DWORD size) {
   DWORD read = 0;
@@ -244,28 +222,20 @@ int RegisterServerInProcess(const wchar_t* path, DWORD* faultCode) {
     return kComCannotLoad;
   }
 
-  RegisterCall call = {reinterpret_cast<DllRegisterServerFn>(
-                           reinterpret_cast<void*>(GetProcAddress(library, "DllRegisterServer"))),
-                       E_FAIL, false};
-  if (!call.entry) {
-    FreeLibrary(library);
-    return kComNoRegisterExport;
-  }
+  HRESULT result = E_FAIL;
   DWORD fault = 0;
-  bool returned = vesmarin::RunGuarded(&CallRegisterServer, &call, &fault);
+  const vesmarin::ServerEntryCall call =
+      vesmarin::CallServerEntry(library, "DllRegisterServer", &result, &fault);
   FreeLibrary(library);
-  if (call.threw) {
-    returned = false;
-    fault = kCppExceptionCode;
-  }
-  if (!returned) {
+  if (call == vesmarin::ServerEntryCall::kMissing) return kComNoRegisterExport;
+  if (call == vesmarin::ServerEntryCall::kFaulted) {
     StubLog(L"DllRegisterServer of %ls ended with exception 0x%08lX\n", path, fault);
     if (faultCode) *faultCode = fault;
     return kComRegisterFailed;
   }
-  if (FAILED(call.result)) {
+  if (FAILED(result)) {
     StubLog(L"DllRegisterServer of %ls returned 0x%08lX\n", path,
-            static_cast<unsigned long>(call.result));
+            static_cast<unsigned long>(result));
     return kComRegisterFailed;
   }
   return kComRegistered;

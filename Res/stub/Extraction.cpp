@@ -408,21 +408,6 @@ void KeepFromCleanUp(const wchar_t* path) {
   if (path && *path) MarkKept(path);
 }
 
-void ResetExtractionState() {
-  g_AbortRequested = false;
-  g_DeleteListPending = false;
-  g_RestartPending = false;
-  g_ProgressPercent = 0;
-  g_InstalledSize = 0;
-  g_notWritten.clear();
-  g_keptExisting.clear();
-  ForgetNewPaths();
-  g_lastFolder.clear();
-  g_lastFolderBase.clear();
-  g_lastLinkFreeFolder.clear();
-  g_newFolders.clear();
-}
-
 bool ExistingFileIsCurrent(const FILETIME& itemTime, const FILETIME& existingTime) {
   return CompareFileTime(&itemTime, &existingTime) <= 0;
 }

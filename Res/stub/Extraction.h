@@ -67,10 +67,6 @@ bool IsKeptExistingPath(const wchar_t* path);
 // registered: this run may not have written it).
 void KeepFromCleanUp(const wchar_t* path);
 
-// Forgets everything above, and the paths noted as new (tests run several
-// extractions in one process).
-void ResetExtractionState();
-
 // The newer-file rule: true when the existing file is to be kept, that is
 // when the item's time is not later than the file's last-write time (UTC).
 bool ExistingFileIsCurrent(const FILETIME& itemTime, const FILETIME& existingTime);

@@ -20,7 +20,7 @@ namespace stub {
 namespace {
 
 const size_t kIconLocationSize = 270;
-wchar_t g_IconLocation[kIconLocationSize];
+wchar_t g_iconLocation[kIconLocationSize];
 
 const wchar_t kQuickLaunch[] = L"Microsoft\\Internet Explorer\\Quick Launch";
 const wchar_t kLinkExtension[] = L".lnk";
@@ -192,12 +192,12 @@ const wchar_t* ResolveShortcutIcon(const StartMenuItem& item) {
   const size_t tail = comma ? 1 + wcslen(comma + 1) : 0;
   // An index that would not fit leaves the icon out rather than cut it.
   if (length + tail >= kIconLocationSize) return nullptr;
-  wcscpy(g_IconLocation, resolved);
+  wcscpy(g_iconLocation, resolved);
   if (comma) {
-    wcscat(g_IconLocation, L",");
-    wcscat(g_IconLocation, comma + 1);
+    wcscat(g_iconLocation, L",");
+    wcscat(g_iconLocation, comma + 1);
   }
-  return g_IconLocation;
+  return g_iconLocation;
 }
 
 bool CreateShortcutLink(HWND window, const wchar_t* linkFolder, const wchar_t* baseFolder,

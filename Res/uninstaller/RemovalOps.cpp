@@ -8,9 +8,9 @@
 #include <cwchar>
 #include <string>
 
-#include "FaultGuard.h"
 #include "HollmereResource.h"
 #include "Registry.h"
+#include "ServerEntry.h"
 #include "UninstallLog.h"
 #include "UninstallerApp.h"
 
@@ -51,22 +51,6 @@ typedef BOOL(WINAPI* Wow64DisableFn)(PVOID*);
 typedef BOOL(WINAPI* Wow64RevertFn)(PVOID);
 
 #ifdef _WIN64
-typedef HRESULT(STDAPICALLTYPE* DllUnregisterServerFn)();
-
-struct UnregisterCall {
-  DllUnregisterServerFn entry;
-  HRESULT result;
-};
-
-void CallUnregister(void* context) {
-  UnregisterCall* call = static_cast<UnregisterCall*>(context);
-  try {
-    call->result = call->entry();
-  } catch (...) {
-    call->result = E_UNEXPECTED;
-  }
-}
-
 HRESULT UnregisterInProcess(const wchar_t* server, const wchar_t* folder) {
   wchar_t current[MAX_PATH] = {};
   DWORD currentLength = GetCurrentDirectoryW(_countof(current), current);
@@ -75,16 +59,12 @@ HRESULT UnregisterInProcess(const wchar_t* server, const wchar_t* folder) {
   HMODULE module = LoadLibraryExW(server, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (currentLength > 0 && currentLength < _countof(current)) SetCurrentDirectoryW(current);
   if (module == nullptr) return E_FAIL;
-  UnregisterCall call = {reinterpret_cast<DllUnregisterServerFn>(
-                             reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer"))),
-                         E_UNEXPECTED};
-  if (call.entry == nullptr) {
-    FreeLibrary(module);
-    return E_UNEXPECTED;
-  }
-  if (!vesmarin::RunGuarded(&CallUnregister, &call)) call.result = E_UNEXPECTED;
+  HRESULT result = E_UNEXPECTED;
+  if (vesmarin::CallServerEntry(module, "DllUnregisterServer", &result) !=
+      vesmarin::ServerEntryCall::kReturned)
+    result = E_UNEXPECTED;
   FreeLibrary(module);
-  return call.result;
+  return result;
 }
 #endif
 

@@ -2,18 +2,8 @@
 
 #include <cwchar>
 
-namespace {
-
-std::wstring WithBackslash(std::wstring folder) {
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  return folder;
-}
-
-bool StartsWith(const std::wstring& text, const std::wstring& head) {
-  return text.size() >= head.size() && _wcsnicmp(text.c_str(), head.c_str(), head.size()) == 0;
-}
-
-}  // namespace
+#include "PathPieces.h"
+#include "TextUtil.h"
 
 void RemovalScope::AddTree(const std::wstring& folder) {
   // A drive root would be no confinement at all.
@@ -28,7 +18,7 @@ bool RemovalScope::Allows(const std::wstring& path, std::wstring* area) const {
   if (path.empty()) return false;
   const std::wstring asFolder = WithBackslash(path);
   for (const std::wstring& tree : trees_) {
-    if (StartsWith(asFolder, tree)) {
+    if (StartsWithNoCase(asFolder, tree.c_str())) {
       if (area) *area = tree;
       return true;
     }
@@ -38,7 +28,7 @@ bool RemovalScope::Allows(const std::wstring& path, std::wstring* area) const {
     return false;
   }
   for (const std::wstring& folder : linkFolders_) {
-    if (StartsWith(path, folder) && path.find(L'\\', folder.size()) == std::wstring::npos &&
+    if (StartsWithNoCase(path, folder.c_str()) && path.find(L'\\', folder.size()) == std::wstring::npos &&
         path.size() > folder.size() + 4) {
       if (area) *area = folder;
       return true;

@@ -26,8 +26,6 @@ bool OpenUninstallLog() {
   return true;
 }
 
-bool IsUninstallLogOpen() { return g_log != INVALID_HANDLE_VALUE; }
-
 void WriteLogLine(const wchar_t* prefix, const wchar_t* item, UINT statusId) {
   if (g_log == INVALID_HANDLE_VALUE) return;
   std::wstring line = prefix ? prefix : L"";

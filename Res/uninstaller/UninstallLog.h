@@ -6,7 +6,6 @@
 
 // Creates the log file ("qxl" in the temporary folder). False: no log.
 bool OpenUninstallLog();
-bool IsUninstallLogOpen();
 // prefix, blank, item, blank, status text (string id), CR LF; nothing when
 // the log is not open.
 void WriteLogLine(const wchar_t* prefix, const wchar_t* item, UINT statusId);

@@ -10,6 +10,7 @@
 #include "FaultGuard.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
+#include "TextUtil.h"
 #include "Registry.h"
 #include "ResultCodes.h"
 
@@ -57,10 +58,6 @@ bool RemoveInvalidPathChars(wchar_t* text, bool keepDriveColon) {
 
 namespace {
 
-bool StartsWith(const wchar_t* text, const wchar_t* prefix) {
-  return wcsncmp(text, prefix, wcslen(prefix)) == 0;
-}
-
 bool EndsWith(const wchar_t* text, size_t length, const wchar_t* suffix) {
   size_t n = wcslen(suffix);
   return length >= n && wcscmp(text + length - n, suffix) == 0;
@@ -75,8 +72,8 @@ bool IsValidRelativePath(const wchar_t* path, bool allowTrailingBackslash) {
   if (wcsstr(path, L"\\..\\") || wcsstr(path, L"\\.\\")) return false;
   if (wcscmp(path, L"..") == 0 || wcscmp(path, L".") == 0) return false;
   if (EndsWith(path, length, L"\\..") || EndsWith(path, length, L"\\.")) return false;
-  if (length > 2 && StartsWith(path, L"..\\")) return false;
-  if (length > 1 && (StartsWith(path, L".\\") || (path[0] == L'\\' && path[1] != L'\\')))
+  if (length > 2 && StartsWithNoCase(path, L"..\\")) return false;
+  if (length > 1 && (StartsWithNoCase(path, L".\\") || (path[0] == L'\\' && path[1] != L'\\')))
     return false;
   if (!allowTrailingBackslash && length >= 2 && path[length - 1] == L'\\') return false;
   return true;
