@@ -6,6 +6,13 @@
 // Settings that contradict each other or are malformed.
 bool ValidateSettings();
 
+// Writes each folder below a base that ValidateSettings took in the form it
+// is kept in, without leading backslashes: "\\Tools\" and, where one
+// backslash counts from the base, "\Tools\" become "Tools\". The installer
+// joins these texts to its folders, where a leading backslash would name a
+// drive's root or a network share.
+void StoreRelativeFolders();
+
 // Files the settings name, on disk or inside the archive SrcArchiveFile.
 // True also when the archive cannot be opened as a cabinet (the build
 // reports that itself).
