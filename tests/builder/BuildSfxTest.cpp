@@ -75,20 +75,6 @@ TEST_F(CreateSfxFileTest, CutCabinetEndsWithTheOpenError) {
   EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed);
 }
 
-// Switches the thread's string language for the life of the object.
-class StringLanguage {
- public:
-  explicit StringLanguage(LANGID language) : saved_(GetThreadLocale()) {
-    SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
-  }
-  ~StringLanguage() { SetThreadLocale(saved_); }
-
- private:
-  LCID saved_;
-};
-const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-const LANGID kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
-
 // What the window and the batch message show for a build that ended so.
 std::wstring Shown(int result) { return BuildResultMessage(result); }
 
@@ -133,7 +119,7 @@ TEST_F(CreateSfxFileTest, ArchiveTheInstallerCannotUnpackIsRefusedWithItsMember)
     EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
   }
   {
-    StringLanguage japanese(kJapanese);
+    testsupport::ThreadLanguage japanese(testsupport::kJapaneseLanguage);
     g_BuildErrorText[0] = L'\0';
     EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed);
     EXPECT_EQ(Shown(kResultOpenFailed),
@@ -181,7 +167,7 @@ TEST_F(CreateSfxFileTest, MemberNamesNoInstallationCanWriteAreRefused) {
     ASSERT_TRUE(cab.WriteTo(archive_));
     EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd) << testsupport::Narrow(g_BuildErrorText);
   }
-  StringLanguage japanese(kJapanese);
+  testsupport::ThreadLanguage japanese(testsupport::kJapaneseLanguage);
   testsupport::TestCabinet cab;
   cab.AddRaw("..\\escaped.txt", "x");
   ASSERT_TRUE(cab.WriteTo(archive_));

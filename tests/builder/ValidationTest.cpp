@@ -254,7 +254,7 @@ TEST_F(ValidateSettingsTest, FoldersBelowTheInstallationAndNameLengths) {
   s.BaseFolder = 0;
   StoreRelativeFolders();
   EXPECT_STREQ(s.ExtractFolder, L"Tools\\");
-  EXPECT_STREQ(s.UseVesmarinUninstallerFolder, L"Uninst");
+  EXPECT_STREQ(s.UseVesmarinUninstallerFolder, L"\\Uninst");  // the block drops it
   EXPECT_STREQ(s.StartMenu[0].File, L"Tools\\");
   EXPECT_STREQ(s.StartMenu[0].FileE, L"Tools\\");
   EXPECT_STREQ(s.StartMenuGroup, L"Group");
@@ -262,13 +262,11 @@ TEST_F(ValidateSettingsTest, FoldersBelowTheInstallationAndNameLengths) {
   StoreRelativeFolders();
   EXPECT_STREQ(s.StartMenu[0].File, L"\\");
 
-  const LCID saved = GetThreadLocale();
-  SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT));
+  testsupport::ThreadLanguage japanese(testsupport::kJapaneseLanguage);
   CopyText(s.StartMenu[0].File, L"\\\\srv\\share\\");
   ExpectFails(L"スタートメニューに登録するファイル \"\\\\srv\\share\\\" は展開先の下のファイルまたはフォルダー"
               L"ではありません。ドライブ、ネットワーク共有、\".\" または \"..\" のフォルダーは使用できま"
               L"せん。");
-  SetThreadLocale(saved);
 }
 
 TEST_F(ValidateSettingsTest, UninstallKeyAndUserUninstaller) {

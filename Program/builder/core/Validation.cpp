@@ -62,6 +62,7 @@ struct RelativePath {
   wchar_t* text;   // a 260-character member
   TakePath take;
   UINT refusedId;  // 0: judged by CheckName with its own messages
+  bool store;      // the taken form replaces the text
 };
 
 bool TakeFolderBelowBase(const wchar_t* text, std::wstring* stored) {
@@ -91,20 +92,24 @@ int StartMenuItemCount(const CSfxSettings& s) {
 std::vector<RelativePath> RelativePaths(CSfxSettings& s) {
   std::vector<RelativePath> paths;
   if (s.UseExtractFolder && s.BaseFolder != kBaseAbsolute)
-    paths.push_back({s.ExtractFolder, TakeFolderBelowBase, IDS_EXTRACT_FOLDER_NOT_BELOW});
+    paths.push_back({s.ExtractFolder, TakeFolderBelowBase, IDS_EXTRACT_FOLDER_NOT_BELOW, true});
   for (ExtraCopyItem& item : s.ExtraCopy)
     if (item.BaseFolder != kBaseAbsolute)
-      paths.push_back({item.ExtractFolder, TakeFolderBelowBase, IDS_COPY_FOLDER_NOT_BELOW});
+      paths.push_back({item.ExtractFolder, TakeFolderBelowBase, IDS_COPY_FOLDER_NOT_BELOW, true});
+  // The settings block drops the uninstaller folder's leading backslashes
+  // itself, and "\\" is how the sheet shows the extraction folder: kept.
   if (s.UseUnInstall && s.UseVesmarinUninstaller)
-    paths.push_back({s.UseVesmarinUninstallerFolder, TakeUninstallerFolder, IDS_UNINSTALLER_FOLDER_NOT_BELOW});
+    paths.push_back({s.UseVesmarinUninstallerFolder, TakeUninstallerFolder,
+                     IDS_UNINSTALLER_FOLDER_NOT_BELOW, false});
   if (s.UseStartMenu) {
     for (int i = 0; i < StartMenuItemCount(s); ++i)
       for (wchar_t* file : {s.StartMenu[i].File, s.StartMenu[i].FileE})
-        paths.push_back({file, TakeShortcutFile, IDS_START_MENU_FILE_NOT_BELOW});
-    for (wchar_t* group : {s.StartMenuGroup, s.StartMenuGroupE}) paths.push_back({group, TakeStartMenuName, 0});
+        paths.push_back({file, TakeShortcutFile, IDS_START_MENU_FILE_NOT_BELOW, true});
+    for (wchar_t* group : {s.StartMenuGroup, s.StartMenuGroupE})
+      paths.push_back({group, TakeStartMenuName, 0, true});
     for (int i = 0; i < StartMenuItemCount(s); ++i)
       for (wchar_t* title : {s.StartMenu[i].Title, s.StartMenu[i].TitleE})
-        paths.push_back({title, TakeStartMenuName, 0});
+        paths.push_back({title, TakeStartMenuName, 0, true});
   }
   return paths;
 }
@@ -211,7 +216,7 @@ bool ValidateSettings() {
 void StoreRelativeFolders() {
   for (const RelativePath& path : RelativePaths(g_SfxSettings)) {
     std::wstring stored;
-    if (path.take(path.text, &stored)) lstrcpynW(path.text, stored.c_str(), MAX_PATH);
+    if (path.store && path.take(path.text, &stored)) lstrcpynW(path.text, stored.c_str(), MAX_PATH);
   }
 }
 

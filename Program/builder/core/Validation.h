@@ -6,11 +6,12 @@
 // Settings that contradict each other or are malformed.
 bool ValidateSettings();
 
-// Writes each folder below a base that ValidateSettings took in the form it
-// is kept in, without leading backslashes: "\\Tools\" and, where one
-// backslash counts from the base, "\Tools\" become "Tools\". The installer
-// joins these texts to its folders, where a leading backslash would name a
-// drive's root or a network share.
+// Writes what ValidateSettings took as lying below a base (the extract
+// folder, the folders of files extracted elsewhere, the start-menu group,
+// titles and files) in the form it is kept in, without leading backslashes:
+// "\\Tools\" and, for a start-menu file, "\Tools\" become "Tools\". The
+// installer joins these texts to its folders, where a leading backslash
+// would name a drive's root or a network share.
 void StoreRelativeFolders();
 
 // Files the settings name, on disk or inside the archive SrcArchiveFile.
