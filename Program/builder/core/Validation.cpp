@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "ArchiveHandle.h"
-#include "CabDecoder.h"
 #include "BuilderState.h"
 #include "BuilderUtil.h"
+#include "CabDecoder.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
 #include "ResultCodes.h"
@@ -47,6 +47,15 @@ bool IsAsciiAlnum(wchar_t c) {
   return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9');
 }
 
+
+// A name that is a valid shortcut or group name: legal characters, then a
+// relative path that stays where it is put.
+bool CheckName(const wchar_t* name, UINT illegalCharId, UINT malformedId) {
+  if (!IsValidFileName(name)) return Fail(illegalCharId);
+  if (!TakeRelativeFolder(name, false, false, nullptr)) return Fail(malformedId);
+  return true;
+}
+
 // A setting that names a file inside the archive.
 bool CheckArchiveFile(ArchiveHandle* archive, const wchar_t* name, UINT missingNameId,
                       UINT notFoundId) {
@@ -76,14 +85,6 @@ bool TakeStartMenuName(const wchar_t* text, std::wstring* stored) {
   return TakeRelativeFolder(text, false, false, stored);
 }
 
-// A name that is a valid shortcut or group name: legal characters, then a
-// relative path that stays where it is put.
-bool CheckName(const wchar_t* name, UINT illegalCharId, UINT malformedId) {
-  if (!IsValidFileName(name)) return Fail(illegalCharId);
-  if (!TakeStartMenuName(name, nullptr)) return Fail(malformedId);
-  return true;
-}
-
 int StartMenuItemCount(const CSfxSettings& s) {
   return s.StartMenuCount < 0 ? 0 : std::min(s.StartMenuCount, kMaxStartMenuItems);
 }
@@ -96,8 +97,9 @@ std::vector<RelativePath> RelativePaths(CSfxSettings& s) {
   for (ExtraCopyItem& item : s.ExtraCopy)
     if (item.BaseFolder != kBaseAbsolute)
       paths.push_back({item.ExtractFolder, TakeFolderBelowBase, IDS_COPY_FOLDER_NOT_BELOW, true});
-  // The settings block drops the uninstaller folder's leading backslashes
-  // itself, and "\\" is how the sheet shows the extraction folder: kept.
+  // Checked, but kept as written: the settings block drops its leading
+  // backslashes itself, and a single backslash is how the sheet names the
+  // extraction folder.
   if (s.UseUnInstall && s.UseVesmarinUninstaller)
     paths.push_back({s.UseVesmarinUninstallerFolder, TakeUninstallerFolder,
                      IDS_UNINSTALLER_FOLDER_NOT_BELOW, false});
