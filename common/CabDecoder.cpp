@@ -33,12 +33,15 @@ class ActiveDecoderScope {
   CCabDecoder* saved_;
 };
 
-// A file opened for FDI.
+// A file opened for FDI, or the sink a member is decoded into when nothing
+// is to be written.
 struct CabFile {
   HANDLE handle;
   uint64_t base;  // where the cabinet starts in the file
   bool existed;
   bool written;
+  bool discard;   // no file: writes are counted and dropped
+  uint64_t count; // bytes a sink took
   wchar_t path[MAX_PATH];
 };
 
@@ -84,6 +87,10 @@ UINT DIAMONDAPI FdiRead(INT_PTR hf, void* buffer, UINT count) {
 
 UINT DIAMONDAPI FdiWrite(INT_PTR hf, void* buffer, UINT count) {
   CabFile* file = reinterpret_cast<CabFile*>(hf);
+  if (file->discard) {
+    file->count += count;
+    return count;
+  }
   DWORD put = 0;
   if (!WriteFile(file->handle, buffer, count, &put, nullptr)) return static_cast<UINT>(-1);
   file->written = true;
@@ -92,6 +99,10 @@ UINT DIAMONDAPI FdiWrite(INT_PTR hf, void* buffer, UINT count) {
 
 int DIAMONDAPI FdiClose(INT_PTR hf) {
   CabFile* file = reinterpret_cast<CabFile*>(hf);
+  if (file->discard) {
+    HeapFree(GetProcessHeap(), 0, file);
+    return 0;
+  }
   const bool closed = CloseHandle(file->handle) != 0;
   if (!file->existed)
     SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, file->path, nullptr);
@@ -105,6 +116,7 @@ int DIAMONDAPI FdiClose(INT_PTR hf) {
 // beginning and taken off every position reported back.
 LONG DIAMONDAPI FdiSeek(INT_PTR hf, LONG distance, int seekType) {
   CabFile* file = reinterpret_cast<CabFile*>(hf);
+  if (file->discard) return -1;
   LARGE_INTEGER move;
   DWORD method = FILE_BEGIN;
   switch (seekType) {
@@ -127,6 +139,48 @@ LONG DIAMONDAPI FdiSeek(INT_PTR hf, LONG distance, int seekType) {
   const LONGLONG relative = position.QuadPart - static_cast<LONGLONG>(file->base);
   if (relative < 0 || relative > 0x7FFFFFFF) return -1;
   return static_cast<LONG>(relative);
+}
+
+INT_PTR OpenSink() {
+  CabFile* file = static_cast<CabFile*>(FdiAlloc(sizeof(CabFile)));
+  if (!file) return -1;
+  file->handle = INVALID_HANDLE_VALUE;
+  file->discard = true;
+  return reinterpret_cast<INT_PTR>(file);
+}
+
+// A part of a member name that names a device wherever it stands.
+bool HasDevicePart(const wchar_t* name) {
+  wchar_t part[MAX_PATH];
+  for (const wchar_t* start = name;;) {
+    const wchar_t* end = start;
+    while (*end && *end != L'\\' && *end != L'/') ++end;
+    const size_t length = static_cast<size_t>(end - start);
+    if (length > 0 && length < MAX_PATH) {
+      wmemcpy(part, start, length);
+      part[length] = 0;
+      if (!vesmarin::MayNameDiskFile(part)) return true;
+    }
+    if (!*end) return false;
+    start = end + 1;
+  }
+}
+
+// Characters no file or folder name can hold (':' and the separators are
+// the safe-name rule's).
+bool HasForbiddenCharacter(const wchar_t* name) {
+  for (const wchar_t* c = name; *c; ++c)
+    if (*c < 0x20 || wcschr(L"<>\"|?*", *c)) return true;
+  return false;
+}
+
+bool HasLongPart(const wchar_t* name) {
+  size_t length = 0;
+  for (const wchar_t* c = name; *c; ++c) {
+    length = (*c == L'\\' || *c == L'/') ? 0 : length + 1;
+    if (length > kMaxPathComponent) return true;
+  }
+  return false;
 }
 
 INT_PTR OpenCabFile(const wchar_t* path, int oflag, const wchar_t* cabPath,
@@ -256,6 +310,34 @@ struct CabDecoderAccess {
     return 0;
   }
 
+  // Every member into a sink: FDI reads, checks and decompresses its data
+  // as for a real extraction.
+  static INT_PTR DIAMONDAPI DecodeNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION note) {
+    CCabDecoder* decoder = static_cast<CCabDecoder*>(note->pv);
+    switch (type) {
+      case fdintCOPY_FILE:
+        decoder->m_expectedSize = note->cb < 0 ? 0 : static_cast<uint64_t>(note->cb);
+        return OpenSink();
+      case fdintCLOSE_FILE_INFO: {
+        // A member is whole when all its bytes came out.
+        const bool whole = reinterpret_cast<CabFile*>(note->hf)->count == decoder->m_expectedSize;
+        FdiClose(note->hf);
+        if (!whole) {
+          decoder->m_decodeFailed = true;
+          return FALSE;
+        }
+        ++decoder->m_decoded;
+        return TRUE;
+      }
+      case fdintPARTIAL_FILE:
+      case fdintNEXT_CABINET:
+        decoder->m_decodeFailed = true;
+        return -1;
+      default:
+        return 0;
+    }
+  }
+
   static INT_PTR DIAMONDAPI ExtractAllNotify(FDINOTIFICATIONTYPE type,
                                              PFDINOTIFICATION note) {
     CCabDecoder* decoder = static_cast<CCabDecoder*>(note->pv);
@@ -286,15 +368,11 @@ struct CabDecoderAccess {
     ArchiveItem& item = decoder->m_current;
     wchar_t* destination = decoder->m_currentPath;
     destination[0] = 0;
-    // A name that does not fit, names an absolute place or climbs out of
-    // the folder is never written anywhere.
-    if (!FillItem(decoder, note, &item) || !IsSafeArchiveItemName(item.name)) {
-      decoder->m_outputFailed = true;
-      return -1;
-    }
+    // A name that does not fit, names an absolute place or a device or
+    // climbs out of the folder is never written anywhere.
     wchar_t combined[MAX_PATH] = {};
-    if (!CombinePath(combined, decoder->m_extractFolder, item.name)) return -1;
-    if (!IsPathInsideFolder(decoder->m_extractFolder, combined)) {
+    if (!FillItem(decoder, note, &item) ||
+        PlaceArchiveItem(decoder->m_extractFolder, item.name, combined) != ArchiveItemPlace::kInside) {
       decoder->m_outputFailed = true;
       return -1;
     }
@@ -389,6 +467,21 @@ bool IsSafeArchiveItemName(const wchar_t* name) {
   return true;
 }
 
+const wchar_t kShortestExtractFolder[] = L"C:\\";
+
+ArchiveItemPlace PlaceArchiveItem(const wchar_t* folder, const wchar_t* name,
+                                  wchar_t* combined) {
+  if (!folder || !IsSafeArchiveItemName(name) || HasForbiddenCharacter(name) || HasDevicePart(name))
+    return ArchiveItemPlace::kUnsafe;
+  wchar_t joined[MAX_PATH] = {};
+  if (HasLongPart(name) || wcslen(folder) + wcslen(name) >= MAX_PATH ||
+      !CombinePath(joined, folder, name))
+    return ArchiveItemPlace::kTooLong;
+  if (!IsPathInsideFolder(folder, joined)) return ArchiveItemPlace::kUnsafe;
+  if (combined) wmemcpy(combined, joined, MAX_PATH);
+  return ArchiveItemPlace::kInside;
+}
+
 bool IsPathInsideFolder(const wchar_t* folder, const wchar_t* path) {
   if (!folder || !path || !*folder || !*path) return false;
   const DWORD capacity = 2 * MAX_PATH;
@@ -423,7 +516,10 @@ CCabDecoder::CCabDecoder(bool useTimeZone, int biasHours)
       m_biasHours(useTimeZone ? biasHours : 0),
       m_errorSubstituted(false),
       m_cabOffset(0),
-      m_current() {
+      m_current(),
+      m_decoded(0),
+      m_expectedSize(0),
+      m_decodeFailed(false) {
   m_cabFolder[0] = m_cabName[0] = m_targetName[0] = m_targetPath[0] = 0;
   m_extractFolder[0] = m_cabPath[0] = m_currentPath[0] = m_lastFolder[0] = 0;
 }
@@ -587,6 +683,18 @@ bool CCabDecoder::Contains(const wchar_t* itemName) {
   if (!itemName) return false;
   for (const ArchiveItem& item : m_items)
     if (EqualsNoCase(item.name, itemName)) return true;
+  return false;
+}
+
+bool CCabDecoder::DecodeAll(ArchiveItem* failed) {
+  if (failed) *failed = ArchiveItem();
+  if (!m_fdi) return false;
+  m_decoded = 0;
+  m_decodeFailed = false;
+  const BOOL copied = CabDecoderAccess::Copy(this, CabDecoderAccess::DecodeNotify);
+  if (copied && !m_decodeFailed && m_decoded == m_items.size()) return true;
+  // FDI goes through the members in the listing's order.
+  if (failed && m_decoded < m_items.size()) *failed = m_items[m_decoded];
   return false;
 }
 

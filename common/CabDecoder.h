@@ -82,6 +82,12 @@ class CCabDecoder : public CArchiveDecoder {
   int GetItemCount() override;
   ERF GetLastError() override;
 
+  // Decodes every listed member once and writes nothing: true when each one
+  // came out whole (its data read, checked and decompressed, nothing of it
+  // in another cabinet). Otherwise false and, with failed, the first member
+  // that did not (an empty name when the listing itself is empty).
+  bool DecodeAll(ArchiveItem* failed);
+
  private:
   friend struct CabDecoderAccess;
 
@@ -109,6 +115,11 @@ class CCabDecoder : public CArchiveDecoder {
   uint64_t m_cabOffset;
   // The member being written by an extraction.
   ArchiveItem m_current;
+  // DecodeAll: the members that came out whole, the size of the one being
+  // decoded, and whether one came out short or needed another cabinet.
+  size_t m_decoded;
+  uint64_t m_expectedSize;
+  bool m_decodeFailed;
   wchar_t m_currentPath[MAX_PATH];
   // The folder the last member went into: the next member of the same
   // folder needs no second look at the disk.
@@ -124,6 +135,27 @@ bool CabTimeToFileTime(WORD dosDate, WORD dosTime, bool useTimeZone, int biasHou
 // (no leading '\' or '/', so no UNC or "\\?\" form), no ':' (drive letters,
 // streams) and no ".." component.
 bool IsSafeArchiveItemName(const wchar_t* name);
+
+// Where a member goes below a folder: the one rule by which every
+// extraction judges a member's name before anything is written, and by
+// which the builder refuses names no installation could write.
+enum class ArchiveItemPlace {
+  kInside,   // a path below the folder
+  kUnsafe,   // not a safe name (above), a character no file name holds
+             // (< > " | ? * and controls), a device name (CON, nul.txt, ...)
+             // in any of its parts, or a path that leaves the folder
+  kTooLong,  // folder and name reach 260 characters, or a part of the name
+             // is longer than 255
+};
+// folder: the destination with its trailing backslash. combined (MAX_PATH,
+// may be null) receives the member's path when it is inside.
+ArchiveItemPlace PlaceArchiveItem(const wchar_t* folder, const wchar_t* name,
+                                  wchar_t* combined);
+// The shortest folder an installation can extract into: a member that has no
+// place below it has none anywhere.
+extern const wchar_t kShortestExtractFolder[];  // "C:\"
+// Longest file or folder name the file systems take.
+const size_t kMaxPathComponent = 255;
 
 // True when the path, made absolute, lies inside the folder (made absolute)
 // at a component boundary: C:\App\x is inside C:\App, C:\AppEvil\x is not.

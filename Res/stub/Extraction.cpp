@@ -655,19 +655,17 @@ bool ExtractArchive(HWND progressWindow) {
     }
   }
 
-  // A member that names an absolute place or climbs out of the folder makes
-  // the whole package unusable, and one whose path would be too long below
-  // this folder cannot be installed there: nothing of it is written.
+  // A member that names an absolute place or a device, or climbs out of the
+  // folder, makes the whole package unusable, and one whose path would be
+  // too long below this folder cannot be installed there: nothing of it is
+  // written.
   if (ready) {
     ArchiveItem member;
     for (int more = decoder->FindFirst(&member); more; more = decoder->FindNext(&member)) {
-      const bool safe = IsSafeArchiveItemName(member.name);
-      wchar_t combined[MAX_PATH] = {};
-      const bool fits = safe && wcslen(folder) + wcslen(member.name) < MAX_PATH &&
-                        CombinePath(combined, folder, member.name);
-      if (fits && IsPathInsideFolder(folder, combined)) continue;
+      const ArchiveItemPlace place = PlaceArchiveItem(folder, member.name, nullptr);
+      if (place == ArchiveItemPlace::kInside) continue;
       NoteFailingItem(member.name);
-      if (safe && !fits) {
+      if (place == ArchiveItemPlace::kTooLong) {
         StubLog(L"Extract path too long: %ls%ls\n", folder, member.name);
         ErrorBox(&context, std::wstring(folder) + member.name + L"\n\n" +
                                StubString(IDS_EXTRACT_PATH_TOO_LONG));

@@ -6,7 +6,9 @@
 # above, growing linearly with the archive. For reading the figures it also
 # times the builder's own start-up (a definition file that does not exist:
 # the builder starts and ends with 5) and gives the build's work beyond that
-# start-up against the copy alone.
+# start-up against the copy alone, against a Windows-side copy, and against
+# a Windows-side copy plus FDI's decoding of every member (the build decodes
+# every member once before it writes).
 #
 #   bench/build/bench.sh                 # after scripts/build.sh
 #   BENCH_RUNS=7 BENCH_SIZES_MB="1 100" BENCH_LIST_MB=100 bench/build/bench.sh
@@ -28,8 +30,8 @@ command -v gcab >/dev/null || { echo "bench: gcab is missing (scripts/setup.sh)"
 . "$here/../timing.sh"
 start_bench "$work"
 
-printf '%8s %10s %10s %10s %10s %8s %12s %10s %10s %11s\n' "archive" "build s" "copy s" "start-up s" "copy+start" "ratio" \
-  "builder up s" "work/copy" "wcopy s" "work/wcopy"
+printf '%8s %10s %10s %10s %10s %8s %12s %10s %10s %11s %10s %12s\n' "archive" "build s" "copy s" "start-up s" \
+  "copy+start" "ratio" "builder up s" "work/copy" "wcopy s" "work/wcopy" "wdecode s" "work/(wc+wd)"
 declare -A build_median
 for mb in $sizes; do
   dir=$work/$mb
@@ -45,7 +47,7 @@ for mb in $sizes; do
     exit 1
   fi
   cp "$dir/archive.cab" "$dir/copy.cab"
-  : >"$dir/build.t"; : >"$dir/copy.t"; : >"$dir/start.t"; : >"$dir/up.t"; : >"$dir/wcopy.t"
+  : >"$dir/build.t"; : >"$dir/copy.t"; : >"$dir/start.t"; : >"$dir/up.t"; : >"$dir/wcopy.t"; : >"$dir/decode.t"
   for ((i = 0; i < runs; i++)); do
     rm -f "$dir/Setup.exe" "$dir/copy.cab"
     seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
@@ -55,14 +57,16 @@ for mb in $sizes; do
     rm -f "$dir/wcopy.cab"
     seconds "$WINE" "$bin/benchfloor.exe" copy "$(winpath "$dir/archive.cab")" "$(winpath "$dir/wcopy.cab")" \
       >>"$dir/wcopy.t"
+    seconds "$WINE" "$bin/benchfloor.exe" decode "$(winpath "$dir/archive.cab")" >>"$dir/decode.t"
   done
   b=$(median <"$dir/build.t"); c=$(median <"$dir/copy.t"); s=$(median <"$dir/start.t"); u=$(median <"$dir/up.t")
-  w=$(median <"$dir/wcopy.t")
+  w=$(median <"$dir/wcopy.t"); d=$(median <"$dir/decode.t")
   build_median[$mb]=$b
-  awk -v mb="$mb" -v b="$b" -v c="$c" -v s="$s" -v u="$u" -v w="$w" \
+  awk -v mb="$mb" -v b="$b" -v c="$c" -v s="$s" -v u="$u" -v w="$w" -v d="$d" \
     'BEGIN { ww = w - s; if (ww < 0.001) ww = 0.001
-             printf "%5d MB %10.3f %10.3f %10.3f %10.3f %8.2f %12.3f %10.2f %10.3f %11.2f\n", mb, b, c, s, c + s,
-             b / (c + s), u, (b - u) / c, w, (b - u) / ww }'
+             wd = ww + d - s; if (wd < 0.001) wd = 0.001
+             printf "%5d MB %10.3f %10.3f %10.3f %10.3f %8.2f %12.3f %10.2f %10.3f %11.2f %10.3f %12.2f\n", mb, b, c, s,
+             c + s, b / (c + s), u, (b - u) / c, w, (b - u) / ww, d, (b - u) / wd }'
   rm -rf "$dir"
 done
 
@@ -87,7 +91,7 @@ if [ "$list_mb" -gt 0 ]; then
     "$(winpath "$dir/archive.cab")" "$(winpath "$dir/Setup.exe")" "$stub64" >"$dir/bench.ini"
   "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" </dev/null >/dev/null 2>&1 9>&- ||
     { echo "bench: the build of the many-file archive failed" >&2; exit 1; }
-  : >"$dir/build.t"; : >"$dir/up.t"; : >"$dir/wcopy.t"; : >"$dir/list.t"; : >"$dir/start.t"
+  : >"$dir/build.t"; : >"$dir/up.t"; : >"$dir/wcopy.t"; : >"$dir/list.t"; : >"$dir/start.t"; : >"$dir/decode.t"
   for ((i = 0; i < runs; i++)); do
     rm -f "$dir/Setup.exe" "$dir/wcopy.cab"
     seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
@@ -95,13 +99,18 @@ if [ "$list_mb" -gt 0 ]; then
     seconds "$WINE" "$bin/benchfloor.exe" copy "$(winpath "$dir/archive.cab")" "$(winpath "$dir/wcopy.cab")" \
       >>"$dir/wcopy.t"
     seconds "$WINE" "$bin/benchfloor.exe" list "$(winpath "$dir/archive.cab")" >>"$dir/list.t"
+    seconds "$WINE" "$bin/benchfloor.exe" decode "$(winpath "$dir/archive.cab")" >>"$dir/decode.t"
     seconds "$WINE" "$bin/runexit.exe" >>"$dir/start.t"
   done
   members=${#names[@]}
   awk -v n="$members" -v b="$(median <"$dir/build.t")" -v u="$(median <"$dir/up.t")" \
       -v w="$(median <"$dir/wcopy.t")" -v l="$(median <"$dir/list.t")" -v s="$(median <"$dir/start.t")" \
+      -v d="$(median <"$dir/decode.t")" \
     'BEGIN { floor = (w - s) + (l - s); if (floor < 0.001) floor = 0.001
+             decoded = (w - s) + (d - s); if (decoded < 0.001) decoded = 0.001
              printf "many files: %d members; build work %.3f s; floor (Windows-side copy + bare listing) work %.3f s (listing %.3f s); ratio %.2f\n",
-                    n, b - u, floor, l - s, (b - u) / floor }'
+                    n, b - u, floor, l - s, (b - u) / floor
+             printf "many files: floor (Windows-side copy + decoding every member) work %.3f s (decoding %.3f s); ratio %.2f\n",
+                    decoded, d - s, (b - u) / decoded }'
   rm -rf "$dir"
 fi

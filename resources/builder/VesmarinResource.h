@@ -106,5 +106,17 @@
 #define IDS_OUTPUT_TOO_LARGE         442
 #define IDS_ARCHIVE_CHANGED          443
 #define IDS_OUTPUT_IS_INPUT          444
+// The archive an installer could not unpack, and paths no installation
+// can use.
+#define IDS_ARCHIVE_IN_SET               480
+#define IDS_ARCHIVE_ITEM_UNSAFE          481
+#define IDS_ARCHIVE_ITEM_TOO_LONG        482
+#define IDS_ARCHIVE_ITEM_DAMAGED         483
+#define IDS_EXTRACT_FOLDER_NOT_BELOW     484
+#define IDS_COPY_FOLDER_NOT_BELOW        485
+#define IDS_UNINSTALLER_FOLDER_NOT_BELOW 486
+#define IDS_START_MENU_FILE_NOT_BELOW    487
+#define IDS_FOLDER_NAME_TOO_LONG         488
+#define IDS_ITEM_TITLE_TOO_LONG          489
 
 #endif  // VESMARIN_RESOURCE_H

@@ -75,6 +75,109 @@ TEST_F(CreateSfxFileTest, CutCabinetEndsWithTheOpenError) {
   EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed);
 }
 
+// What the window and the batch message show for a build that ended so.
+std::wstring Shown(int result) { return BuildResultMessage(result); }
+
+// An archive the installer could not unpack ends the build with the open
+// error before anything is written, and the message names the member:
+// a part of a set, data that does not decode.
+TEST_F(CreateSfxFileTest, ArchiveTheInstallerCannotUnpackIsRefusedWithItsMember) {
+  const std::string big(5000, 'b');
+  testsupport::TestCabinet first, last, mszip;
+  first.Add(L"readme.txt", "read me").Add(L"data\\big.bin", big).ContinueInto("archive2.cab");
+  last.Add(L"data\\rest.bin", big).Add(L"end.txt", "end").ContinueFrom("archive1.cab");
+  // The first member fills the first data block, so the second member is
+  // the one whose block is broken.
+  mszip.UseMszip().Add(L"whole.txt", std::string(32768, 'w')).Add(L"data\\broken.bin", big);
+  const std::wstring inSet =
+      L"\nThe archive is one cabinet of a set that spans several files (its header names another "
+      L"cabinet of the set). An installer can only carry a single whole cabinet.";
+  const std::wstring damaged =
+      L"\nThis archive member cannot be extracted: its data in the archive is damaged or "
+      L"incomplete, and the installer would stop with an error. Create the archive again.";
+
+  // Whole, the MSZIP cabinet builds as far as this program can (it has no
+  // stub): its data decodes.
+  ASSERT_TRUE(mszip.WriteTo(archive_));
+  EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);
+  std::vector<uint8_t> broken = mszip.Build();
+  // One byte of the second block's deflate header: its length check fails.
+  broken[mszip.DataBlockOffset(1) + 8 + 2 + 3] ^= 0x01;
+
+  struct Expected {
+    std::vector<uint8_t> bytes;
+    std::wstring text;
+  } expected[] = {{first.Build(), L"data\\big.bin" + inSet},
+                  {last.Build(), L"data\\rest.bin" + inSet},
+                  {broken, L"data\\broken.bin" + damaged}};
+  for (const Expected& e : expected) {
+    ASSERT_TRUE(testsupport::WriteFileBytes(archive_, e.bytes));
+    g_BuildErrorText[0] = L'\0';
+    EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed) << testsupport::Narrow(e.text);
+    EXPECT_EQ(std::wstring(g_BuildErrorText), e.text);
+    EXPECT_EQ(Shown(kResultOpenFailed), L"Failed to open archive file.\n\n" + e.text);
+    EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
+  }
+  {
+    testsupport::ThreadLanguage japanese(testsupport::kJapaneseLanguage);
+    g_BuildErrorText[0] = L'\0';
+    EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed);
+    EXPECT_EQ(Shown(kResultOpenFailed),
+              L"アーカイブファイルを開けませんでした。\n\ndata\\broken.bin\nこの書庫内のファイルは展開で"
+              L"きません: 書庫内のデータが壊れているか欠けているため、インストーラーはエラーで停止し"
+              L"ます。書庫を作成し直してください。");
+  }
+}
+
+// Every member name the installer refuses is refused by the build, with the
+// member named: climbing, absolute, a drive, a device, a stream, too long.
+TEST_F(CreateSfxFileTest, MemberNamesNoInstallationCanWriteAreRefused) {
+  const std::wstring unsafe =
+      L"\nNo installation can extract this archive member: its name climbs out of the "
+      L"destination folder, names a drive, a network path, a device or a stream, holds a character no file name can "
+      L"have, or is empty.";
+  const std::wstring tooLong =
+      L"\nNo installation can extract this archive member: its name is too long. Even below the "
+      L"shortest destination folder (\"C:\\\") its path would reach 260 characters, or a folder "
+      L"or file name in it is longer than 255 characters.";
+  const struct {
+    std::string name;
+    const std::wstring& text;
+  } cases[] = {
+      {"..\\escaped.txt", unsafe},     {"sub\\..\\..\\up.txt", unsafe},
+      {"C:\\absx.txt", unsafe},        {"\\rooted.txt", unsafe},
+      {"\\\\server\\share\\x.txt", unsafe}, {"CON", unsafe},
+      {"docs\\nul.txt", unsafe},       {"com1\\x.txt", unsafe},
+      {"notes.txt:hidden", unsafe},      {"pipe|name.txt", unsafe},
+      {std::string(256, 'n'), tooLong},  {std::string(200, 'a') + "\\" + std::string(56, 'b'), tooLong},
+  };
+  for (const auto& c : cases) {
+    testsupport::TestCabinet cab;
+    cab.AddRaw("readme.txt", "read me").AddRaw(c.name, "x");
+    ASSERT_TRUE(cab.WriteTo(archive_));
+    g_BuildErrorText[0] = L'\0';
+    EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed) << c.name;
+    EXPECT_EQ(std::wstring(g_BuildErrorText), testsupport::Widen(c.name) + c.text);
+    EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
+  }
+  // The longest names that still have a place.
+  for (const std::string& name : {std::string(255, 'n'), std::string(200, 'a') + "\\" + std::string(55, 'b')}) {
+    testsupport::TestCabinet cab;
+    cab.AddRaw(name, "x");
+    ASSERT_TRUE(cab.WriteTo(archive_));
+    EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd) << testsupport::Narrow(g_BuildErrorText);
+  }
+  testsupport::ThreadLanguage japanese(testsupport::kJapaneseLanguage);
+  testsupport::TestCabinet cab;
+  cab.AddRaw("..\\escaped.txt", "x");
+  ASSERT_TRUE(cab.WriteTo(archive_));
+  EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed);
+  EXPECT_EQ(std::wstring(g_BuildErrorText),
+            L"..\\escaped.txt\nこの書庫内のファイルはどのインストールでも展開できません: 名前が展開先フォ"
+            L"ルダーの外を指しているか、ドライブ、ネットワークパス、デバイスまたはストリームを指し"
+            L"ているか、ファイル名に使用できない文字を含んでいるか、空です。");
+}
+
 TEST_F(CreateSfxFileTest, MissingPayloadResourceIsAnAbnormalEnd) {
   // This program carries no uninstaller cabinet and no stub.
   EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);

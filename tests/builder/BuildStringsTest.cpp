@@ -25,6 +25,7 @@ std::vector<UINT> BuildStringIds() {
     if (id != 286) ids.push_back(id);  // 286 belongs to the icon page
   for (UINT id = 346; id <= 361; ++id) ids.push_back(id);
   for (UINT id : {402, 403, 404, 405, 406, 407, 409, 410, 411, 440, 441, 442, 443}) ids.push_back(id);
+  for (UINT id = 480; id <= 489; ++id) ids.push_back(id);
   return ids;
 }
 

@@ -144,17 +144,24 @@ TEST_F(ShortcutItemDialogTest, BadStoredNamesKeepTheDialogOpen) {
     const wchar_t* title;
     const wchar_t* titleE;
     UINT message;
+    const wchar_t* file;   // null: the full item's
+    const wchar_t* fileE;
   };
   const Case cases[] = {
-      {L"a*b", L"ok", IDS_SHORTCUT_TITLE_ILLEGAL},
-      {L"..\\up", L"ok", IDS_SHORTCUT_TITLE_MALFORMED},
-      {L"ok", L"a?b", IDS_SHORTCUT_TITLE_E_ILLEGAL},
-      {L"ok", L"x\\..\\y", IDS_SHORTCUT_TITLE_E_MALFORMED},
+      {L"a*b", L"ok", IDS_SHORTCUT_TITLE_ILLEGAL, nullptr, nullptr},
+      {L"..\\up", L"ok", IDS_SHORTCUT_TITLE_MALFORMED, nullptr, nullptr},
+      {L"ok", L"a?b", IDS_SHORTCUT_TITLE_E_ILLEGAL, nullptr, nullptr},
+      {L"ok", L"x\\..\\y", IDS_SHORTCUT_TITLE_E_MALFORMED, nullptr, nullptr},
+      // A share, and more backslashes than any folder below the installation.
+      {L"ok", L"ok", IDS_SHORTCUT_FILE_MALFORMED, L"\\\\server\\share\\", nullptr},
+      {L"ok", L"ok", IDS_SHORTCUT_FILE_E_MALFORMED, nullptr, L"\\\\\\Tools\\"},
   };
   for (const Case& c : cases) {
     StartMenuItem item = FullItem();
     wcscpy(item.Title, c.title);
     wcscpy(item.TitleE, c.titleE);
+    if (c.file) wcscpy(item.File, c.file);
+    if (c.fileE) wcscpy(item.FileE, c.fileE);
     EditedShortcutItem() = item;
     shown = false;
     std::wstring box;
@@ -170,6 +177,31 @@ TEST_F(ShortcutItemDialogTest, BadStoredNamesKeepTheDialogOpen) {
     EXPECT_EQ(0, result) << testing::PrintToString(std::wstring(c.title));
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(String(c.message), box);
+  }
+}
+
+// The installer joins the file to its extraction folder: a folder with
+// leading backslashes is kept without them, a single backslash stays the
+// extraction folder itself.
+TEST_F(ShortcutItemDialogTest, FilesAreKeptWithoutLeadingBackslashes) {
+  const struct {
+    const wchar_t* file;
+    const wchar_t* fileE;
+    const wchar_t* kept;
+    const wchar_t* keptE;
+  } cases[] = {{L"\\\\Tools\\", L"\\Tools\\", L"Tools\\", L"Tools\\"},
+               {L"\\", L"\\bin\\tool.exe", L"\\", L"bin\\tool.exe"}};
+  for (const auto& c : cases) {
+    StartMenuItem item = FullItem();
+    wcscpy(item.File, c.file);
+    wcscpy(item.FileE, c.fileE);
+    EditedShortcutItem() = item;
+    shown = false;
+    const INT_PTR result = Run([&](DWORD, HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); });
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(1, result);
+    EXPECT_STREQ(c.kept, EditedShortcutItem().File);
+    EXPECT_STREQ(c.keptE, EditedShortcutItem().FileE);
   }
 }
 

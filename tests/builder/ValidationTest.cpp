@@ -185,6 +185,90 @@ TEST_F(ValidateSettingsTest, StartMenuNames) {
   ExpectPasses();
 }
 
+// A definition file written by hand is held to the sheet's folder rule, and
+// names no file system can create are refused; what passes is stored
+// without leading backslashes, as the installer joins it to its folders.
+TEST_F(ValidateSettingsTest, FoldersBelowTheInstallationAndNameLengths) {
+  CSfxSettings& s = g_SfxSettings;
+  const std::wstring refused = L"A drive, a network share, a single leading backslash or a \".\" "
+                               L"or \"..\" folder cannot be used.";
+  const std::wstring refusedHere = L"A drive, a network share or a \".\" or \"..\" folder cannot be used.";
+  s.UseExtractFolder = 1;
+  for (const wchar_t* bad : {L"\\\\srv\\share", L"\\Tools", L"C:\\Tools", L"a\\..\\..\\b"}) {
+    CopyText(s.ExtractFolder, bad);
+    ExpectFails(L"The sub folder of the extract destination \"" + std::wstring(bad) +
+                L"\" is not a folder below the base folder. " + refused);
+  }
+  CopyText(s.ExtractFolder, L"\\\\Tools\\");
+  ExpectPasses();
+  const std::wstring longName = std::wstring(256, L'x');
+  CopyText(s.ExtractFolder, longName.c_str());
+  ExpectFails(L"The folder \"" + longName +
+              L"\" holds a folder name longer than 255 characters, which Windows cannot create.");
+  s.BaseFolder = 6;  // absolute: the form is its own rule's, the length is not
+  CopyText(s.ExtractFolder, (L"C:\\" + longName).c_str());
+  EXPECT_FALSE(ValidateSettings());
+  CopyText(s.ExtractFolder, L"C:\\Apps");
+  ExpectPasses();
+
+  ExtraCopyItem copy{};
+  CopyText(copy.FileName, L"a.dll");
+  CopyText(copy.ExtractFolder, L"\\\\srv\\share\\");
+  s.ExtraCopy.push_back(copy);
+  ExpectFails(L"The destination folder \"\\\\srv\\share\\\" of a file extracted to another location is "
+              L"not a folder below its base folder. " + refused);
+  s.ExtraCopy[0].BaseFolder = 6;
+  ExpectPasses();
+
+  s.UseUnInstall = s.UseVesmarinUninstaller = 1;
+  CopyText(s.UseVesmarinUninstallerFolder, L"\\\\srv\\share");
+  ExpectFails(L"The folder to store the uninstaller executable file \"\\\\srv\\share\" is not a folder "
+              L"below the extract destination. " + refusedHere);
+  CopyText(s.UseVesmarinUninstallerFolder, L"\\Uninst");
+  ExpectPasses();
+
+  s.UseStartMenu = 1;
+  s.StartMenuCount = 1;
+  CopyText(s.StartMenu[0].Title, L"Tool");
+  for (const wchar_t* bad : {L"\\\\srv\\share\\", L"C:\\Tools\\", L"\\\\\\Tools\\"}) {
+    CopyText(s.StartMenu[0].File, bad);
+    ExpectFails(L"The file to register in the start menu \"" + std::wstring(bad) +
+                L"\" is not a file or folder below the extract destination. " + refusedHere);
+  }
+  CopyText(s.StartMenu[0].File, L"\\\\Tools\\");
+  CopyText(s.StartMenu[0].FileE, L"\\Tools\\");
+  CopyText(s.StartMenuGroup, L"\\\\Group");
+  ExpectPasses();
+  const std::wstring title(251, L't');
+  CopyText(s.StartMenu[0].TitleE, title.c_str());
+  ExpectPasses();
+  CopyText(s.StartMenu[0].TitleE, (title + L"t").c_str());
+  ExpectFails(L"The registration name of the start menu item \"" + title +
+              L"t\" is too long: with \".lnk\" the name of the shortcut file would be longer than 255 "
+              L"characters.");
+  CopyText(s.StartMenu[0].TitleE, L"Tool");
+
+  // What passed is kept as the installer needs it; a single backslash
+  // stays the extraction folder itself.
+  CopyText(s.ExtractFolder, L"\\\\Tools\\");
+  s.BaseFolder = 0;
+  StoreRelativeFolders();
+  EXPECT_STREQ(s.ExtractFolder, L"Tools\\");
+  EXPECT_STREQ(s.UseVesmarinUninstallerFolder, L"\\Uninst");  // the block drops it
+  EXPECT_STREQ(s.StartMenu[0].File, L"Tools\\");
+  EXPECT_STREQ(s.StartMenu[0].FileE, L"Tools\\");
+  EXPECT_STREQ(s.StartMenuGroup, L"Group");
+  CopyText(s.StartMenu[0].File, L"\\");
+  StoreRelativeFolders();
+  EXPECT_STREQ(s.StartMenu[0].File, L"\\");
+
+  testsupport::ThreadLanguage japanese(testsupport::kJapaneseLanguage);
+  CopyText(s.StartMenu[0].File, L"\\\\srv\\share\\");
+  ExpectFails(L"スタートメニューに登録するファイル \"\\\\srv\\share\\\" は展開先の下のファイルまたはフォルダー"
+              L"ではありません。ドライブ、ネットワーク共有、\".\" または \"..\" のフォルダーは使用できま"
+              L"せん。");
+}
+
 TEST_F(ValidateSettingsTest, UninstallKeyAndUserUninstaller) {
   CSfxSettings& s = g_SfxSettings;
   CopyText(s.UnInstallKey, L"Vendor\\App");

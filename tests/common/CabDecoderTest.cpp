@@ -358,6 +358,28 @@ TEST(CabHostile, SafeNameRules) {
   EXPECT_FALSE(IsSafeArchiveItemName(nullptr));
 }
 
+// The rule every extraction applies before it writes, and the builder with
+// the shortest folder: the place below the folder, or why there is none.
+TEST(CabHostile, PlaceOfAMemberBelowItsFolder) {
+  wchar_t combined[MAX_PATH] = {};
+  EXPECT_EQ(PlaceArchiveItem(L"C:\\App\\", L"sub\\a.txt", combined), ArchiveItemPlace::kInside);
+  EXPECT_STREQ(combined, L"C:\\App\\sub\\a.txt");
+  for (const wchar_t* name : {L"..\\a", L"C:\\a", L"\\a", L"a:b", L"CON", L"sub\\Nul.txt",
+                              L"aux\\a.txt", L"com9.log", L"a|b", L"a?b", L"a\tb", L"<a>"})
+    EXPECT_EQ(PlaceArchiveItem(L"C:\\App\\", name, nullptr), ArchiveItemPlace::kUnsafe)
+        << testsupport::Narrow(name);
+  const std::wstring part(255, L'p');
+  EXPECT_EQ(PlaceArchiveItem(kShortestExtractFolder, part.c_str(), nullptr), ArchiveItemPlace::kInside);
+  EXPECT_EQ(PlaceArchiveItem(kShortestExtractFolder, (part + L"p").c_str(), nullptr),
+            ArchiveItemPlace::kTooLong);
+  // 259 characters in all is the most a path can have.
+  const std::wstring folder = L"C:\\" + std::wstring(200, L'f') + L"\\";
+  const std::wstring fits(259 - folder.size(), L'n');
+  EXPECT_EQ(PlaceArchiveItem(folder.c_str(), fits.c_str(), nullptr), ArchiveItemPlace::kInside);
+  EXPECT_EQ(PlaceArchiveItem(folder.c_str(), (fits + L"n").c_str(), nullptr),
+            ArchiveItemPlace::kTooLong);
+}
+
 TEST(CabHostile, InsideFolderStopsAtAComponentBoundary) {
   EXPECT_TRUE(IsPathInsideFolder(L"C:\\App", L"C:\\App\\x.txt"));
   EXPECT_TRUE(IsPathInsideFolder(L"C:\\App\\", L"c:\\app\\sub\\x.txt"));

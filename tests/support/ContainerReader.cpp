@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "TestSupport.h"
+
 namespace containerreader {
 
 namespace {
@@ -223,6 +225,24 @@ bool ReadContainerFile(const std::wstring& path, Container& out, std::string* er
     return false;
   }
   return ReadContainer(bytes, out, error);
+}
+
+bool ReplaceInArchive(const std::wstring& path, const std::string& from, const std::string& to) {
+  std::vector<uint8_t> file;
+  Container c;
+  if (from.size() != to.size() || from.empty() || !testsupport::ReadFileBytes(path, file) ||
+      !ReadContainer(file, c, nullptr))
+    return false;
+  const size_t archiveStart = c.headerOffset + c.header.archiveOffset;
+  const auto found = std::search(file.begin() + archiveStart, file.end(), from.begin(), from.end());
+  if (found == file.end()) return false;
+  std::copy(to.begin(), to.end(), found);
+  uint8_t* crc = file.data() + c.headerOffset + 0x14;
+  crc[0] = crc[1] = 0;
+  const uint16_t value = Crc16(file.data(), file.size());
+  crc[0] = static_cast<uint8_t>(value);
+  crc[1] = static_cast<uint8_t>(value >> 8);
+  return testsupport::WriteFileBytes(path, file);
 }
 
 }  // namespace containerreader

@@ -72,6 +72,12 @@ bool ParseSettingsBlock(const uint8_t* data, size_t size, std::vector<Record>& r
 bool ReadContainer(const std::vector<uint8_t>& file, Container& out, std::string* error);
 bool ReadContainerFile(const std::wstring& path, Container& out, std::string* error);
 
+// Writes `to` over the first `from` in the archive of an output file and
+// sets its CRC again: a package as no builder makes it, for tests of the
+// installer's own defences. Both texts have the same length; false when
+// `from` is not there or the file cannot be read or written.
+bool ReplaceInArchive(const std::wstring& path, const std::string& from, const std::string& to);
+
 // The offset of the first "lsfx" in the file (0 to size - 5), or npos.
 size_t FindMarker(const std::vector<uint8_t>& file);
 

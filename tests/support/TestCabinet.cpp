@@ -64,6 +64,59 @@ TestCabinet& TestCabinet::AddMember(const TestCabinetMember& member) {
   return *this;
 }
 
+TestCabinet& TestCabinet::UseMszip() {
+  mszip_ = true;
+  return *this;
+}
+
+TestCabinet& TestCabinet::ContinueFrom(const std::string& previousCabinet) {
+  previous_ = previousCabinet;
+  return *this;
+}
+
+TestCabinet& TestCabinet::ContinueInto(const std::string& nextCabinet) {
+  next_ = nextCabinet;
+  return *this;
+}
+
+namespace {
+
+// The cabinet format's checksum of a data block.
+uint32_t Checksum(const uint8_t* bytes, size_t count, uint32_t seed) {
+  uint32_t sum = seed;
+  size_t at = 0;
+  for (; at + 4 <= count; at += 4)
+    sum ^= static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
+           (static_cast<uint32_t>(bytes[at + 2]) << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
+  uint32_t tail = 0;
+  switch (count - at) {
+    case 3: tail |= static_cast<uint32_t>(bytes[at++]) << 16;  // fall through
+    case 2: tail |= static_cast<uint32_t>(bytes[at++]) << 8;   // fall through
+    case 1: tail |= bytes[at];
+  }
+  return sum ^ tail;
+}
+
+// The bytes a data block holds for one piece of the folder's data.
+std::vector<uint8_t> BlockPayload(const uint8_t* data, size_t length, bool mszip) {
+  std::vector<uint8_t> payload;
+  if (mszip) {
+    // "CK", then one final stored deflate block: LEN and its complement.
+    payload = {'C', 'K', 0x01};
+    Put16(payload, static_cast<uint16_t>(length));
+    Put16(payload, static_cast<uint16_t>(~length));
+  }
+  payload.insert(payload.end(), data, data + length);
+  return payload;
+}
+
+void PutText(std::vector<uint8_t>& out, const std::string& text) {
+  out.insert(out.end(), text.begin(), text.end());
+  out.push_back(0);
+}
+
+}  // namespace
+
 std::vector<uint8_t> TestCabinet::Build() const {
   std::vector<uint8_t> data;
   for (const TestCabinetMember& member : members_)
@@ -73,9 +126,12 @@ std::vector<uint8_t> TestCabinet::Build() const {
   size_t filesSize = 0;
   for (const TestCabinetMember& member : members_)
     filesSize += kFileFixedSize + member.nameBytes.size() + 1;
-  const size_t filesOffset = kHeaderSize + kFolderSize;
+  size_t headerSize = kHeaderSize;
+  if (!previous_.empty()) headerSize += 2 * (previous_.size() + 1);
+  if (!next_.empty()) headerSize += 2 * (next_.size() + 1);
+  const size_t filesOffset = headerSize + kFolderSize;
   const size_t dataOffset = filesOffset + filesSize;
-  const size_t total = dataOffset + blocks * kDataFixedSize + data.size();
+  const size_t total = dataOffset + blocks * kDataFixedSize + data.size() + (mszip_ ? blocks * 7 : 0);
 
   std::vector<uint8_t> out;
   out.reserve(total);
@@ -93,19 +149,29 @@ std::vector<uint8_t> TestCabinet::Build() const {
   out.push_back(1);
   Put16(out, 1);  // one folder
   Put16(out, static_cast<uint16_t>(members_.size()));
-  Put16(out, 0);  // no flags
+  Put16(out, static_cast<uint16_t>((previous_.empty() ? 0 : 0x1) | (next_.empty() ? 0 : 0x2)));
   Put16(out, 0x5453);
-  Put16(out, 0);
-  // CFFOLDER: stored data
+  Put16(out, previous_.empty() ? 0 : 1);
+  // The other cabinet's file name, and as the name of its disk.
+  for (const std::string* other : {&previous_, &next_})
+    if (!other->empty()) {
+      PutText(out, *other);
+      PutText(out, *other);
+    }
+  // CFFOLDER
   Put32(out, static_cast<uint32_t>(dataOffset));
   Put16(out, static_cast<uint16_t>(blocks));
-  Put16(out, 0);
+  Put16(out, mszip_ ? 1 : 0);
   // CFFILE
   uint32_t folderOffset = 0;
-  for (const TestCabinetMember& member : members_) {
-    Put32(out, static_cast<uint32_t>(member.data.size()));
+  for (size_t i = 0; i < members_.size(); ++i) {
+    const TestCabinetMember& member = members_[i];
+    const bool fromPrevious = i == 0 && !previous_.empty();
+    const bool intoNext = i + 1 == members_.size() && !next_.empty();
+    // What continues into the next cabinet is longer than what is here.
+    Put32(out, static_cast<uint32_t>(member.data.size() + (intoNext ? 1000 : 0)));
     Put32(out, folderOffset);
-    Put16(out, 0);
+    Put16(out, fromPrevious && intoNext ? 0xFFFF : fromPrevious ? 0xFFFD : intoNext ? 0xFFFE : 0);
     Put16(out, member.date);
     Put16(out, member.time);
     Put16(out, member.attributes);
@@ -113,15 +179,27 @@ std::vector<uint8_t> TestCabinet::Build() const {
     out.push_back(0);
     folderOffset += static_cast<uint32_t>(member.data.size());
   }
-  // CFDATA, without checksums
+  // CFDATA: stored data without checksums, MSZIP blocks with them
   for (size_t at = 0; at < data.size(); at += kBlockSize) {
     const size_t length = data.size() - at < kBlockSize ? data.size() - at : kBlockSize;
-    Put32(out, 0);
-    Put16(out, static_cast<uint16_t>(length));
-    Put16(out, static_cast<uint16_t>(length));
-    out.insert(out.end(), data.begin() + at, data.begin() + at + length);
+    const std::vector<uint8_t> payload = BlockPayload(data.data() + at, length, mszip_);
+    std::vector<uint8_t> sizes;
+    Put16(sizes, static_cast<uint16_t>(payload.size()));
+    Put16(sizes, static_cast<uint16_t>(length));
+    Put32(out, mszip_ ? Checksum(sizes.data(), 4, Checksum(payload.data(), payload.size(), 0)) : 0);
+    out.insert(out.end(), sizes.begin(), sizes.end());
+    out.insert(out.end(), payload.begin(), payload.end());
   }
   return out;
+}
+
+size_t TestCabinet::DataBlockOffset(size_t index) const {
+  const std::vector<uint8_t> bytes = Build();
+  size_t at = Get32(bytes, kHeaderSize + (previous_.empty() ? 0 : 2 * (previous_.size() + 1)) +
+                               (next_.empty() ? 0 : 2 * (next_.size() + 1)));
+  for (size_t i = 0; i < index && at + kDataFixedSize <= bytes.size(); ++i)
+    at += kDataFixedSize + Get16(bytes, at + 4);
+  return at;
 }
 
 bool TestCabinet::WriteTo(const std::wstring& path, const std::vector<uint8_t>& prefix,

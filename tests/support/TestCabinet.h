@@ -1,8 +1,8 @@
 // A small cabinet writer for tests that need cabinets the real writer would
 // never make: arbitrary member names (hostile paths, ANSI or UTF-8 bytes),
-// attributes and DOS times. Everything goes into one folder of stored
-// (uncompressed) data blocks without checksums, which the cabinet library
-// reads like any other cabinet.
+// attributes and DOS times, parts of a set. Everything goes into one folder
+// of stored (uncompressed) data blocks without checksums, or of MSZIP
+// blocks, which the cabinet library reads like any other cabinet.
 //
 //   testsupport::TestCabinet cab;
 //   cab.Add(L"docs\\readme.txt", "hello");          // UTF-8 name, attribute 0x80
@@ -46,17 +46,30 @@ class TestCabinet {
                       uint16_t attributes = 0x20, uint16_t date = kDefaultDate,
                       uint16_t time = kDefaultTime);
   TestCabinet& AddMember(const TestCabinetMember& member);
+  // MSZIP data: each data block one deflate stream of stored blocks behind
+  // the "CK" signature, with its checksum.
+  TestCabinet& UseMszip();
+  // One cabinet of a set: the first member continues from a previous
+  // cabinet, the last one into a next (its declared size is larger than
+  // the data held here). The header names the other cabinet.
+  TestCabinet& ContinueFrom(const std::string& previousCabinet);
+  TestCabinet& ContinueInto(const std::string& nextCabinet);
 
   const std::vector<TestCabinetMember>& members() const { return members_; }
 
   // The cabinet's bytes ("MSCF" first).
   std::vector<uint8_t> Build() const;
+  // Where the data block of that index starts in Build()'s bytes.
+  size_t DataBlockOffset(size_t index) const;
   // Writes `prefix`, then the cabinet, then `suffix` to the file.
   bool WriteTo(const std::wstring& path, const std::vector<uint8_t>& prefix = {},
                const std::vector<uint8_t>& suffix = {}) const;
 
  private:
   std::vector<TestCabinetMember> members_;
+  bool mszip_ = false;
+  std::string previous_;
+  std::string next_;
 };
 
 // Readers of a cabinet's fixed structures (no reserved areas assumed when

@@ -185,4 +185,10 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   return isLink();
 }
 
+ThreadLanguage::ThreadLanguage(LANGID language) : saved_(GetThreadLocale()) {
+  SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
+}
+
+ThreadLanguage::~ThreadLanguage() { SetThreadLocale(saved_); }
+
 }  // namespace testsupport

@@ -58,4 +58,18 @@ std::vector<std::wstring> CrLfLines(const std::wstring& text);
 std::vector<std::wstring> IniSection(const std::vector<std::wstring>& lines,
                                      const std::wstring& name);
 
+// Switches the thread's string and dialog language (LoadStringW follows
+// the thread locale) for the life of the object.
+class ThreadLanguage {
+ public:
+  explicit ThreadLanguage(LANGID language);
+  ~ThreadLanguage();
+  ThreadLanguage(const ThreadLanguage&) = delete;
+  ThreadLanguage& operator=(const ThreadLanguage&) = delete;
+
+ private:
+  LCID saved_;
+};
+const LANGID kJapaneseLanguage = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+
 }  // namespace testsupport

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ArchiveCheck.h"
 #include "BuilderResources.h"
 #include "BuilderState.h"
 #include "CabDecoder.h"
@@ -286,31 +287,6 @@ int StageContainer(std::vector<uint8_t>& staged, const std::vector<uint8_t>& uni
   return kResultSuccess;
 }
 
-// An installer can only unpack a whole cabinet: the reader must list every
-// member, and the file must hold all the bytes its header declares (a cut
-// in the data leaves the member table readable).
-bool IsWholeCabinet(const wchar_t* path) {
-  {
-    CCabDecoder reader(false, 0);
-    if (!reader.Open(path, 0)) return false;
-    reader.Close();
-  }
-  ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  uint8_t header[12] = {};
-  DWORD got = 0;
-  LARGE_INTEGER size{};
-  if (!ReadFile(file.get(), header, sizeof header, &got, nullptr) || got != sizeof header ||
-      !GetFileSizeEx(file.get(), &size))
-    return false;
-  const uint32_t declared = static_cast<uint32_t>(header[8]) |
-                            (static_cast<uint32_t>(header[9]) << 8) |
-                            (static_cast<uint32_t>(header[10]) << 16) |
-                            (static_cast<uint32_t>(header[11]) << 24);
-  return static_cast<uint64_t>(size.QuadPart) >= declared;
-}
-
 int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstallerCab) {
   const CSfxSettings& s = g_SfxSettings;
   {
@@ -356,6 +332,10 @@ int CreateSfxFile(bool batch) {
   search.Close();
   const uint64_t archiveSize =
       (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  // A part of a set, a cut cabinet and names no installation can write end
+  // the build before anything is asked.
+  int result = CheckArchiveShape(s.SrcArchiveFile);
+  if (result != kResultSuccess) return result;
 
   if (!batch) {
     const uint64_t limit = s.Use64bitStub ? kLargeArchive64 : kLargeArchive32;
@@ -370,17 +350,22 @@ int CreateSfxFile(bool batch) {
     }
   }
 
-  if (!ValidateSettings() || !ValidateArchiveReferences()) return kResultReported;
-  if (!IsWholeCabinet(s.SrcArchiveFile)) return kResultOpenFailed;
+  if (!ValidateSettings()) return kResultReported;
+  StoreRelativeFolders();
+  if (!ValidateArchiveReferences()) return kResultReported;
 
   vesmarin::ScopedWaitCursor waitCursor;
+  // Every member decoded once, so that an archive the installer would stop
+  // on is never packed.
+  result = CheckArchiveData(s.SrcArchiveFile);
+  if (result != kResultSuccess) return result;
 
   // Arguments only reach a program; a document or script started by the
   // shell gets none.
   if (!HasFileExtension(s.CmdLine, L".exe")) s.CmdArgs[0] = L'\0';
 
   std::vector<uint8_t> uninstallerCab;
-  int result = PrepareUninstallerCab(uninstallerCab);
+  result = PrepareUninstallerCab(uninstallerCab);
   if (result != kResultSuccess) return result;
 
   StubImage image;

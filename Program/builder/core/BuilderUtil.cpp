@@ -98,6 +98,14 @@ bool TakeRelativeFolder(const wchar_t* text, bool leadingBackslashAllowed,
   return true;
 }
 
+bool TakeShortcutFile(const wchar_t* text, std::wstring* stored) {
+  std::wstring taken;
+  if (!TakeRelativeFolder(text, true, true, &taken)) return false;
+  if (taken.empty() && text[0]) taken = L"\\";
+  if (stored) *stored = taken;
+  return true;
+}
+
 bool ValidatePathEdit(HWND dialog, int controlId, bool keepDriveColon) {
   HWND edit = GetDlgItem(dialog, controlId);
   wchar_t text[MAX_PATH] = {};

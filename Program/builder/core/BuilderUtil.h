@@ -33,6 +33,12 @@ bool IsValidRelativePath(const wchar_t* path, bool allowTrailingBackslash);
 // its leading backslashes.
 bool TakeRelativeFolder(const wchar_t* text, bool leadingBackslashAllowed,
                         bool allowTrailingBackslash, std::wstring* stored);
+// A start-menu item's file: a file or folder below the extraction folder,
+// taken by TakeRelativeFolder with one leading backslash allowed ("\Tools\"
+// and "\\Tools\" are "Tools\"). Backslashes alone name the extraction folder
+// itself and are kept as "\". True when taken; stored (may be null) then
+// receives the form to keep.
+bool TakeShortcutFile(const wchar_t* text, std::wstring* stored);
 // Cleans the text of an edit control; warns (string 196) and writes the
 // cleaned text back when something was removed. True when it was clean.
 bool ValidatePathEdit(HWND dialog, int controlId, bool keepDriveColon);

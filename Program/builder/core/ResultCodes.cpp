@@ -28,6 +28,13 @@ const wchar_t* GetResultMessage(int code) {
   return LoadResString(found != ResultMessageTable.end() ? found->second : IDS_RESULT_ABNORMAL);
 }
 
+std::wstring BuildResultMessage(int code) {
+  if (code == kResultReported) return g_BuildErrorText;
+  std::wstring text = GetResultMessage(code);
+  if (g_BuildErrorText[0]) text += std::wstring(L"\n\n") + g_BuildErrorText;
+  return text;
+}
+
 namespace {
 
 void StoreBuildError(UINT stringId, const wchar_t* text, const int* number) {

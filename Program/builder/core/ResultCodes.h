@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <map>
+#include <string>
 
 #include "BuilderState.h"
 #include "VesmarinResource.h"
@@ -35,6 +36,12 @@ const wchar_t* LoadResString(UINT id);
 
 // The message of a result code, loaded into g_MessageBuffer.
 const wchar_t* GetResultMessage(int code);
+
+// What a build's result says to the user: for 10 the reason in
+// g_BuildErrorText; for any other code its message, followed after a blank
+// line by g_BuildErrorText when the failing step left its cause there (the
+// archive member that cannot be unpacked, for example).
+std::wstring BuildResultMessage(int code);
 
 // Puts a string of the builder into g_BuildErrorText, with its "%s" / "%d"
 // placeholders filled in order.

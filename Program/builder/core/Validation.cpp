@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "ArchiveHandle.h"
 #include "BuilderState.h"
 #include "BuilderUtil.h"
+#include "CabDecoder.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
 #include "ResultCodes.h"
@@ -62,6 +64,95 @@ bool CheckArchiveFile(ArchiveHandle* archive, const wchar_t* name, UINT missingN
   return true;
 }
 
+// A setting that names a folder (for a start-menu item a file or a folder)
+// below a base, and the rule it is taken by: the one the sheet applies.
+typedef bool (*TakePath)(const wchar_t* text, std::wstring* stored);
+struct RelativePath {
+  wchar_t* text;   // a 260-character member
+  TakePath take;
+  UINT refusedId;  // 0: judged by CheckName with its own messages
+  bool store;      // the taken form replaces the text
+};
+
+bool TakeFolderBelowBase(const wchar_t* text, std::wstring* stored) {
+  return TakeRelativeFolder(text, false, true, stored);
+}
+// The uninstaller's folder counts from the extraction folder itself.
+bool TakeUninstallerFolder(const wchar_t* text, std::wstring* stored) {
+  return TakeRelativeFolder(text, true, true, stored);
+}
+bool TakeStartMenuName(const wchar_t* text, std::wstring* stored) {
+  return TakeRelativeFolder(text, false, false, stored);
+}
+
+int StartMenuItemCount(const CSfxSettings& s) {
+  return s.StartMenuCount < 0 ? 0 : std::min(s.StartMenuCount, kMaxStartMenuItems);
+}
+
+// Every such setting the package uses, in the order they are checked.
+std::vector<RelativePath> RelativePaths(CSfxSettings& s) {
+  std::vector<RelativePath> paths;
+  if (s.UseExtractFolder && s.BaseFolder != kBaseAbsolute)
+    paths.push_back({s.ExtractFolder, TakeFolderBelowBase, IDS_EXTRACT_FOLDER_NOT_BELOW, true});
+  for (ExtraCopyItem& item : s.ExtraCopy)
+    if (item.BaseFolder != kBaseAbsolute)
+      paths.push_back({item.ExtractFolder, TakeFolderBelowBase, IDS_COPY_FOLDER_NOT_BELOW, true});
+  // Checked, but kept as written: the settings block drops its leading
+  // backslashes itself, and a single backslash is how the sheet names the
+  // extraction folder.
+  if (s.UseUnInstall && s.UseVesmarinUninstaller)
+    paths.push_back({s.UseVesmarinUninstallerFolder, TakeUninstallerFolder,
+                     IDS_UNINSTALLER_FOLDER_NOT_BELOW, false});
+  if (s.UseStartMenu) {
+    for (int i = 0; i < StartMenuItemCount(s); ++i)
+      for (wchar_t* file : {s.StartMenu[i].File, s.StartMenu[i].FileE})
+        paths.push_back({file, TakeShortcutFile, IDS_START_MENU_FILE_NOT_BELOW, true});
+    for (wchar_t* group : {s.StartMenuGroup, s.StartMenuGroupE})
+      paths.push_back({group, TakeStartMenuName, 0, true});
+    for (int i = 0; i < StartMenuItemCount(s); ++i)
+      for (wchar_t* title : {s.StartMenu[i].Title, s.StartMenu[i].TitleE})
+        paths.push_back({title, TakeStartMenuName, 0, true});
+  }
+  return paths;
+}
+
+// The longest file or folder name in a path, and the length of its last.
+size_t LongestPart(const wchar_t* path, size_t* last) {
+  size_t longest = 0, length = 0;
+  for (const wchar_t* c = path; *c; ++c) {
+    length = *c == L'\\' ? 0 : length + 1;
+    longest = std::max(longest, length);
+  }
+  if (last) *last = length;
+  return longest;
+}
+
+// Names the file system can never create: a folder name over 255
+// characters, or a shortcut whose file name with ".lnk" would be.
+bool CheckNameLengths(const CSfxSettings& s) {
+  const size_t limit = kMaxPathComponent;
+  std::vector<const wchar_t*> folders;
+  if (s.UseExtractFolder) folders.push_back(s.ExtractFolder);
+  for (const ExtraCopyItem& item : s.ExtraCopy) folders.push_back(item.ExtractFolder);
+  if (s.UseUnInstall && s.UseVesmarinUninstaller) folders.push_back(s.UseVesmarinUninstallerFolder);
+  if (s.UseStartMenu) {
+    folders.push_back(s.StartMenuGroup);
+    folders.push_back(s.StartMenuGroupE);
+  }
+  for (const wchar_t* folder : folders)
+    if (LongestPart(folder, nullptr) > limit) return Fail(IDS_FOLDER_NAME_TOO_LONG, folder);
+  if (s.UseStartMenu) {
+    const size_t extension = std::wcslen(L".lnk");
+    for (int i = 0; i < StartMenuItemCount(s); ++i)
+      for (const wchar_t* title : {s.StartMenu[i].Title, s.StartMenu[i].TitleE}) {
+        size_t last = 0;
+        if (LongestPart(title, &last) > limit || last + extension > limit)
+          return Fail(IDS_ITEM_TITLE_TOO_LONG, title);
+      }
+  }
+  return true;
+}
+
 bool CheckUninstallerNames(ArchiveHandle* archive) {
   const CSfxSettings& s = g_SfxSettings;
   // The uninstaller the package installs, under the name of its bitness,
@@ -110,8 +201,7 @@ bool ValidateSettings() {
   if (s.UseStartMenu) {
     if (s.StartMenuGroup[0] && !CheckName(s.StartMenuGroup, IDS_GROUP_ILLEGAL_CHAR, IDS_GROUP_MALFORMED)) return false;
     if (s.StartMenuGroupE[0] && !CheckName(s.StartMenuGroupE, IDS_GROUP_E_ILLEGAL_CHAR, IDS_GROUP_E_MALFORMED)) return false;
-    const int count = s.StartMenuCount < 0 ? 0 : std::min(s.StartMenuCount, kMaxStartMenuItems);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < StartMenuItemCount(s); ++i) {
       if (!CheckName(s.StartMenu[i].Title, IDS_ITEM_ILLEGAL_CHAR, IDS_ITEM_MALFORMED)) return false;
       if (!CheckName(s.StartMenu[i].TitleE, IDS_ITEM_E_ILLEGAL_CHAR, IDS_ITEM_E_MALFORMED)) return false;
     }
@@ -119,7 +209,17 @@ bool ValidateSettings() {
   if (s.UseUnInstall && std::wcschr(s.UnInstallKey, L'\\')) return Fail(IDS_UNINSTALL_KEY_ILLEGAL);
   if (s.HollmereUserProvide && !FileExists(s.HollmereUserProvideFile))
     return Fail(IDS_USER_UNINSTALLER_MISSING, s.HollmereUserProvideFile);
-  return true;
+  // A definition file written by hand is held to the rules of the sheet.
+  for (const RelativePath& path : RelativePaths(g_SfxSettings))
+    if (path.refusedId && !path.take(path.text, nullptr)) return Fail(path.refusedId, path.text);
+  return CheckNameLengths(s);
+}
+
+void StoreRelativeFolders() {
+  for (const RelativePath& path : RelativePaths(g_SfxSettings)) {
+    std::wstring stored;
+    if (path.store && path.take(path.text, &stored)) lstrcpynW(path.text, stored.c_str(), MAX_PATH);
+  }
 }
 
 bool ValidateArchiveReferences() {
@@ -153,8 +253,7 @@ bool ValidateArchiveReferences() {
       return Fail(IDS_EXPLAIN_NOT_IN_ARCHIVE, s.ExplainFileE);
   }
   if (s.UseStartMenu) {
-    const int count = s.StartMenuCount < 0 ? 0 : std::min(s.StartMenuCount, kMaxStartMenuItems);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < StartMenuItemCount(s); ++i) {
       for (const wchar_t* file : {s.StartMenu[i].File, s.StartMenu[i].FileE}) {
         const size_t length = std::wcslen(file);
         if (length == 0 || file[length - 1] == L'\\') continue;  // a folder

@@ -210,7 +210,7 @@ void ReportBuildResult(HWND window) {
       MessageBoxW(window, g_BuildErrorText, kBuilderCaption, MB_OK | MB_ICONERROR);
     return;
   }
-  std::wstring text = GetResultMessage(g_UiState.LastResult);
+  const std::wstring text = BuildResultMessage(g_UiState.LastResult);
   MessageBoxW(window, text.c_str(), kBuilderCaption,
               MB_OK | (g_UiState.LastResult == kResultSuccess ? MB_ICONINFORMATION : MB_ICONERROR));
 }

@@ -190,6 +190,13 @@ void Confirm(HWND dialog) {
   if (!IsValidFileName(item.TitleE)) return Warn(dialog, IDS_SHORTCUT_TITLE_E_ILLEGAL);
   if (!TakeRelativeFolder(item.TitleE, false, false, nullptr))
     return Warn(dialog, IDS_SHORTCUT_TITLE_E_MALFORMED);
+  // The installer joins the file to its extraction folder: kept without
+  // leading backslashes, which would name a drive's root or a share.
+  std::wstring file, fileE;
+  if (!TakeShortcutFile(item.File, &file)) return Warn(dialog, IDS_SHORTCUT_FILE_MALFORMED);
+  if (!TakeShortcutFile(item.FileE, &fileE)) return Warn(dialog, IDS_SHORTCUT_FILE_E_MALFORMED);
+  CopyText(item.File, file.c_str());
+  CopyText(item.FileE, fileE.c_str());
   EndDialog(dialog, 1);
 }
 

@@ -4,6 +4,7 @@
 // the archive it was made from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -288,6 +289,50 @@ TEST_F(BatchBuildTest, FailuresLeaveNoOutput) {
   const std::wstring bad = WriteDefinition({L"UseBannerFile=1", L"BannerFile=nothere.bmp"}, L"bad.ini");
   EXPECT_EQ(Build(bad, Options(archive_, output)), 10u);
   EXPECT_FALSE(testsupport::PathExists(output));
+}
+
+// A definition file written by hand is held to the sheet's rules: files and
+// folders below the installation reach the installer without the leading
+// backslashes that would make them a drive's root or a share; a share, and
+// names no file system can create, end the build with 10 before anything
+// is written.
+TEST_F(BatchBuildTest, HandWrittenPathsBelowTheInstallation) {
+  const std::wstring output = dir_ / L"Setup.exe";
+  const std::wstring options = Options(archive_, output);
+  std::vector<std::wstring> lines = {
+      L"64bitSFX=1", L"UseStartMenu=1", L"StartMenuToCommon=0", L"StartMenuGroupE=\\\\Example",
+      L"StartMenu0_Title=Tools", L"StartMenu0_File=\\\\Tools\\", L"StartMenu0_FileE=\\Tools\\",
+      L"StartMenu1_Title=Read me", L"StartMenu1_File=\\readme.txt",
+      L"UseExtractFolder=1", L"BaseFolder=0", L"ExtractFolder=\\\\Example\\"};
+  ASSERT_EQ(Build(WriteDefinition(lines), options), 0u);
+  const Container c = Read(output);
+  const std::vector<const containerreader::Record*> items = c.Find('s');
+  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items[0]->fields.size(), 13u);
+  EXPECT_EQ(items[0]->fields[1], L"Example");
+  EXPECT_EQ(items[0]->fields[4], L"Tools\\");
+  EXPECT_EQ(items[0]->fields[5], L"Tools\\");
+  ASSERT_GE(items[1]->fields.size(), 3u);
+  EXPECT_EQ(items[1]->fields[2], L"readme.txt");
+  EXPECT_EQ(Fields(c, 'p'), std::vector<std::wstring>{L"Example\\"});
+
+  ASSERT_TRUE(DeleteFileW(output.c_str()));
+  const std::vector<std::wstring> refused = {
+      L"StartMenu0_File=\\\\server\\share\\", L"StartMenu0_FileE=C:\\Tools\\",
+      L"ExtractFolder=" + std::wstring(256, L'x'), L"StartMenu1_Title=" + std::wstring(259, L't')};
+  for (const std::wstring& line : refused) {
+    // The profile reader takes a key's first line: the new value replaces it.
+    std::vector<std::wstring> bad = lines;
+    const std::wstring key = line.substr(0, line.find(L'=') + 1);
+    auto same = std::find_if(bad.begin(), bad.end(),
+                             [&](const std::wstring& l) { return l.compare(0, key.size(), key) == 0; });
+    if (same != bad.end())
+      *same = line;
+    else
+      bad.push_back(line);
+    EXPECT_EQ(Build(WriteDefinition(bad, L"bad.ini"), options), 10u) << testsupport::Narrow(line);
+    EXPECT_FALSE(testsupport::PathExists(output));
+  }
 }
 
 TEST_F(BatchBuildTest, OutputBeyondFourGigabytesIsRefused) {
