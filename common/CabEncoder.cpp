@@ -359,7 +359,6 @@ bool CCabEncoder::CheckLimits() {
   m_systemError = 0;
   m_limit = CabLimit::kNone;
   m_limitEntry = 0;
-  m_limitFileSize = 0;
   m_checked = false;
   // One query by name per source: far cheaper than a directory search where
   // the system has to list the folder. The sizes serve the writing too.
@@ -396,10 +395,8 @@ bool CCabEncoder::CheckLimits() {
   for (size_t i = 0; i < count; ++i) {
     if (m_sizes[i] == kMissing) continue;
     if (!CabNameFits(m_names[i])) return CabEncoderAccess::Refuse(this, CabLimit::kNameLength, i);
-    if (m_sizes[i] > kCabMaxFileBytes) {
-      m_limitFileSize = m_sizes[i];
+    if (m_sizes[i] > kCabMaxFileBytes)
       return CabEncoderAccess::Refuse(this, CabLimit::kFileSize, i);
-    }
   }
   m_checked = true;
   return true;
@@ -508,7 +505,6 @@ CCabEncoder::CCabEncoder()
       m_cabinetBytes(0),
       m_limit(CabLimit::kNone),
       m_limitEntry(0),
-      m_limitFileSize(0),
       m_progress(nullptr),
       m_user(nullptr),
       m_systemError(0),
@@ -540,7 +536,7 @@ bool CCabEncoder::CreateCabinet(const wchar_t* cabinetPath, CabProgressProc prog
   if (!m_checked && !CheckLimits()) return false;
   m_checked = false;
   const bool lzx = m_forcedCompression ? false : CabinetLibraryWritesLzx();
-  bool written = CabEncoderAccess::Create(this, cabinetPath, lzx);
+  const bool written = CabEncoderAccess::Create(this, cabinetPath, lzx);
   if (!written && m_limit != CabLimit::kNone) {
     // The library reports the stop as the caller's abort.
     CabEncoderAccess::Refuse(this, m_limit, m_limitEntry);

@@ -78,11 +78,10 @@ class CCabEncoder {
   DWORD FailedSystemError() const { return m_systemError; }
   // The number of present sources of the last check.
   size_t PresentCount() const { return m_presentCount; }
-  // Of a list refused at a limit: which limit, the index of the pair that
-  // passed it (kNameLength, kFileSize) and that file's size (kFileSize).
+  // Of a list refused at a limit: which limit, and the index of the pair
+  // that passed it (kNameLength, kFileSize).
   CabLimit PassedLimit() const { return m_limit; }
   size_t LimitEntry() const { return m_limitEntry; }
-  ULONGLONG LimitFileSize() const { return m_limitFileSize; }
 
  private:
   friend struct CabEncoderAccess;
@@ -103,7 +102,6 @@ class CCabEncoder {
   ULONGLONG m_cabinetBytes;
   CabLimit m_limit;
   size_t m_limitEntry;
-  ULONGLONG m_limitFileSize;
   wchar_t m_cabName[MAX_PATH];
   wchar_t m_cabFolder[MAX_PATH];  // with a trailing backslash
   wchar_t m_currentName[MAX_PATH];

@@ -137,7 +137,8 @@ TEST(ArchiveTreeMessages, TheSkippedEntriesMessageNamesTheFirstFewAndTheCount) {
 TEST_F(ArchiveTreeTest, AFileWhoseNameInTheArchiveWouldNotFitIsLeftOutAndNamed) {
   TempDir dir(L"long");
   const std::wstring folder(80, L'\u8cc7');
-  const std::wstring tooLong = MakeFile(dir / (folder + L"\\" + std::wstring(72, L'\u6599') + L".txt"));
+  const std::wstring tooLong =
+      MakeFile(dir / (folder + L"\\" + std::wstring(72, L'\u6599') + L".txt"));
   const std::wstring fine = MakeFile(dir / (folder + L"\\short.txt"));
   const std::wstring fits = MakeFile(dir / (L"fit\\" + std::wstring(85, L'\u6599')));  // 255 bytes
   ArchiveTreeBatch batch(tree);
@@ -163,7 +164,8 @@ TEST_F(ArchiveTreeTest, AFileWhoseNameInTheArchiveWouldNotFitIsLeftOutAndNamed) 
   SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT));
   const std::wstring japanese = SkippedEntriesText({}, batch.longNames());
   EXPECT_EQ(0u, japanese.find(L"2 \u500b\u306e\u9805\u76ee")) << testsupport::Narrow(japanese);
-  EXPECT_NE(std::wstring::npos, japanese.find(L"UTF-8 \u3067 255")) << testsupport::Narrow(japanese);
+  EXPECT_NE(std::wstring::npos, japanese.find(L"UTF-8 \u3067 255"))
+      << testsupport::Narrow(japanese);
   EXPECT_NE(std::wstring::npos, japanese.find(tooLong));
   SetThreadLocale(saved);
 }

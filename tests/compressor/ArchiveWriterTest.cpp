@@ -220,7 +220,9 @@ TEST(ArchiveWriter, ANameLongerThanACabinetHoldsIsRefusedAndNamed) {
   for (int i = 0; i < 44; ++i) deep += L"level\\";
   deep += L"x.txt";
   ASSERT_GT(deep.size(), 260u);
-  for (const std::wstring& name : {japanese, deep}) {
+  // 255 bytes fit, one more does not.
+  const std::wstring fits = folder + L"\\" + std::wstring(4, L'\u6599') + L"ab";
+  for (const std::wstring& name : {japanese, deep, fits + L"c"}) {
     ArchiveEntryList entries;
     entries.Add(source, L"first.txt");
     entries.Add(source, name);
@@ -237,9 +239,9 @@ TEST(ArchiveWriter, ANameLongerThanACabinetHoldsIsRefusedAndNamed) {
       EXPECT_TRUE(Contains(text, L"255")) << language;
     }
   }
-  EXPECT_EQ((std::vector<std::wstring>{L"src\\", L"src\\a.txt"}), testsupport::ListTree(dir.path()));
+  EXPECT_EQ((std::vector<std::wstring>{L"src\\", L"src\\a.txt"}),
+            testsupport::ListTree(dir.path()));
 
-  const std::wstring fits = folder + L"\\" + std::wstring(4, L'\u6599');  // 80 + 1 + 4 = 85 x 3 bytes
   ArchiveEntryList entries;
   entries.Add(source, fits);
   ASSERT_TRUE(WriteArchive(entries, target.c_str(), nullptr, nullptr));

@@ -52,7 +52,8 @@ TEST(CompressorLimits, TheBatchModesNameWhatACabinetCannotHold) {
   ASSERT_TRUE(CreateDirectoryW((dir / L"out").c_str(), nullptr));
   const std::wstring archive = Quote(dir / L"out\\x.cab");
   std::wstring errors;
-  EXPECT_EQ(302u, RunSardokReadingErrors(L"/silent " + Quote(dir / L"src") + L" " + archive, errors));
+  EXPECT_EQ(302u,
+            RunSardokReadingErrors(L"/silent " + Quote(dir / L"src") + L" " + archive, errors));
   EXPECT_EQ(SardokText(IDS_NAME_REFUSED, name) + L"\r\n", errors) << testsupport::Narrow(errors);
   // A file name alone can pass it in the file-list mode.
   const std::wstring listed(86, L'\u540d');
@@ -67,7 +68,8 @@ TEST(CompressorLimits, TheBatchModesNameWhatACabinetCannotHold) {
   const std::wstring big = dir / L"big\\disk.img";
   ASSERT_TRUE(testsupport::MakeSparseFile(big, kDiskImage));
   MakeFile(dir / L"big\\readme.txt");
-  EXPECT_EQ(302u, RunSardokReadingErrors(L"/silent " + Quote(dir / L"big") + L" " + archive, errors));
+  EXPECT_EQ(302u,
+            RunSardokReadingErrors(L"/silent " + Quote(dir / L"big") + L" " + archive, errors));
   EXPECT_EQ(SardokText(IDS_CREATE_FAILED_FILE_TOO_LARGE, big) + L"\r\n", errors)
       << testsupport::Narrow(errors);
 

@@ -14,10 +14,9 @@ tests=${4:-}
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 fail() { echo "$*" >&2; exit 1; }
-rm -rf "$work"
-mkdir -p "$work"
-
 if [ "$mode" = count ]; then
+  rm -rf "$work"
+  mkdir -p "$work"
   trap 'rm -rf "$work"' EXIT
   for d in $(seq 0 255); do
     mkdir "$work/many/d$d" -p
@@ -25,7 +24,7 @@ if [ "$mode" = count ]; then
   done
   for lang in en_US.UTF-8 ja_JP.UTF-8; do
     set +e
-    VESMARIN_LANG=$lang "$root/scripts/wine-run.sh" "$sardok" /silent "$(winpath "$work/many")" \
+    VESMARIN_LANG=$lang timeout 120 "$root/scripts/wine-run.sh" "$sardok" /silent "$(winpath "$work/many")" \
       "$(winpath "$work/many.cab")" 2>"$work/err"
     rc=$?
     set -e
@@ -44,23 +43,25 @@ fi
 [ "$(id -u)" = 0 ] || { echo "a size-limited mount needs root: skipped"; exit 77; }
 . "$root/scripts/wine-env.sh"
 small=$work/small
-mkdir "$small"
-mount -t tmpfs -o size=2m tmpfs "$small" || fail "no tmpfs could be mounted at $small"
-drive=
-cleanup() {
-  [ -z "$drive" ] || rm -f "$drive"
-  umount "$small" 2>/dev/null || umount -l "$small"
-  rm -rf "$work"
+# What a run that was killed left: its drive letter and its mount.
+release() {
+  for link in "$WINEPREFIX"/dosdevices/?:; do
+    [ "$(readlink "$link")" != "$small" ] || rm -f "$link"
+  done
+  if mountpoint -q "$small"; then umount "$small" 2>/dev/null || umount -l "$small"; fi
 }
-trap cleanup EXIT
+release
+rm -rf "$work"
+mkdir -p "$small"
+mount -t tmpfs -o size=2m tmpfs "$small" || fail "no tmpfs could be mounted at $small"
+trap 'release; rm -rf "$work"' EXIT
 for letter in q p o n m l k; do
   [ -e "$WINEPREFIX/dosdevices/$letter:" ] || break
 done
-drive="$WINEPREFIX/dosdevices/$letter:"
-ln -s "$small" "$drive"
+ln -s "$small" "$WINEPREFIX/dosdevices/$letter:"
 upper=$(printf '%s' "$letter" | tr a-z A-Z)
 for lang in en_US.UTF-8 ja_JP.UTF-8; do
-  VESMARIN_LANG=$lang VESMARIN_FULL_DRIVE="$upper:\\" "$root/scripts/wine-run.sh" "$tests" \
+  VESMARIN_LANG=$lang VESMARIN_FULL_DRIVE="$upper:\\" timeout 120 "$root/scripts/wine-run.sh" "$tests" \
     --gtest_also_run_disabled_tests --gtest_filter='*AFullTargetIsReportedAsMissingFreeSpace' ||
     fail "$lang: the full drive was not reported as such"
   [ -z "$(ls -A "$small")" ] || fail "$lang: left on the full drive: $(ls -A "$small")"
