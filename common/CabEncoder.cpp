@@ -91,8 +91,9 @@ UINT DIAMONDAPI FciWrite(INT_PTR hf, void* buffer, UINT count, int* err, void* c
   UINT done = 0;
   while (done < count) {
     DWORD put = 0;
+    SetLastError(0);
     if (!WriteFile(file, bytes + done, count - done, &put, nullptr) || put == 0) {
-      const DWORD code = put == 0 && GetLastError() == 0 ? ERROR_WRITE_FAULT : GetLastError();
+      const DWORD code = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
       *err = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL ? ENOSPC : EIO;
       CabEncoderNoteSystemError(context, code);
       return static_cast<UINT>(-1);

@@ -53,6 +53,19 @@ bool Contains(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
 }
 
+// The failure's message in both languages: string id's text up to its
+// placeholder first, and every part somewhere in it.
+void ExpectMessage(const ArchiveWriteFailure& failure, UINT id,
+                   const std::vector<std::wstring>& parts) {
+  for (LANGID language : {kEnglish, kJapanese}) {
+    Language use(language);
+    const std::wstring text = ArchiveFailureText(failure);
+    EXPECT_EQ(0u, text.find(Head(id))) << language << ": " << testsupport::Narrow(text);
+    for (const std::wstring& part : parts)
+      EXPECT_TRUE(Contains(text, part)) << language << ": " << testsupport::Narrow(part);
+  }
+}
+
 }  // namespace
 
 TEST(ArchiveWriter, AFileThatCannotBeReadIsNamed) {
@@ -196,13 +209,7 @@ TEST(ArchiveWriter, AFileLargerThanACabinetMemberIsRefusedBeforeAnythingIsWritte
     EXPECT_EQ("older archive", ReadAll(target));
     EXPECT_EQ((std::vector<std::wstring>{L"out.cab", L"src\\", L"src\\big.bin", L"src\\small.txt"}),
               testsupport::ListTree(dir.path()));
-    for (LANGID language : {kEnglish, kJapanese}) {
-      Language use(language);
-      const std::wstring text = ArchiveFailureText(failure);
-      EXPECT_EQ(0u, text.find(Head(IDS_CREATE_FAILED_FILE_TOO_LARGE))) << language;
-      EXPECT_TRUE(Contains(text, big)) << language;
-      EXPECT_TRUE(Contains(text, L"2,147,450,880")) << language;
-    }
+    ExpectMessage(failure, IDS_CREATE_FAILED_FILE_TOO_LARGE, {big, L"2,147,450,880"});
   }
 }
 
@@ -231,13 +238,7 @@ TEST(ArchiveWriter, ANameLongerThanACabinetHoldsIsRefusedAndNamed) {
     EXPECT_EQ(ArchiveWriteFailure::kNameTooLong, failure.cause);
     EXPECT_EQ(name, failure.path);
     EXPECT_FALSE(testsupport::PathExists(target));
-    for (LANGID language : {kEnglish, kJapanese}) {
-      Language use(language);
-      const std::wstring text = ArchiveFailureText(failure);
-      EXPECT_EQ(0u, text.find(Head(IDS_CREATE_FAILED_NAME_TOO_LONG))) << language;
-      EXPECT_TRUE(Contains(text, name)) << language;
-      EXPECT_TRUE(Contains(text, L"255")) << language;
-    }
+    ExpectMessage(failure, IDS_CREATE_FAILED_NAME_TOO_LONG, {name, L"255"});
   }
   EXPECT_EQ((std::vector<std::wstring>{L"src\\", L"src\\a.txt"}),
             testsupport::ListTree(dir.path()));
@@ -269,11 +270,6 @@ TEST(ArchiveWriter, NothingToPackIsNamed) {
                             &nothing));
   EXPECT_EQ(ArchiveWriteFailure::kNoFiles, nothing.cause);
   EXPECT_TRUE(testsupport::ListTree(dir.path()).empty());
-  for (LANGID language : {kEnglish, kJapanese}) {
-    Language use(language);
-    const std::wstring text = ArchiveFailureText(failure);
-    EXPECT_EQ(0u, text.find(Head(IDS_CREATE_FAILED_SOURCE))) << language;
-    EXPECT_TRUE(Contains(text, gone)) << language;
-    EXPECT_EQ(Text(IDS_NO_FILES), ArchiveFailureText(nothing)) << language;
-  }
+  ExpectMessage(failure, IDS_CREATE_FAILED_SOURCE, {gone});
+  ExpectMessage(nothing, IDS_NO_FILES, {});
 }
