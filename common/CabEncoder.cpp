@@ -20,6 +20,23 @@
 namespace {
 
 const int kUtf8PathBytes = MAX_PATH * 3 + 1;
+const ULONGLONG kMissing = ~0ULL;
+// Record sizes of the format: header, folder, file (before its name) and
+// data block (before its data).
+const ULONGLONG kHeaderBytes = 36;
+const ULONGLONG kFolderRecordBytes = 8;
+const ULONGLONG kFileRecordBytes = 16;
+const ULONGLONG kDataRecordBytes = 8;
+// Room the library keeps below its maximum size for a next cabinet's name
+// and disk (256 bytes each), with some to spare.
+const ULONGLONG kLibraryReserve = 1024;
+
+size_t Utf8Length(const std::wstring& text) {
+  if (text.empty()) return 0;
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                        nullptr, 0, nullptr, nullptr);
+  return bytes > 0 ? static_cast<size_t>(bytes) : ~static_cast<size_t>(0);
+}
 
 void CabEncoderNoteSystemError(void* context, DWORD code);
 
@@ -61,11 +78,29 @@ UINT DIAMONDAPI FciRead(INT_PTR hf, void* buffer, UINT count, int* err, void* co
   return static_cast<UINT>(got);
 }
 
+// Writes through the descriptor's system handle: a disk that fills cuts a
+// write short, which the runtime's own write reports as an invalid argument;
+// carried on, the next write fails with the system's reason.
 UINT DIAMONDAPI FciWrite(INT_PTR hf, void* buffer, UINT count, int* err, void* context) {
-  SetLastError(0);
-  int put = _write(static_cast<int>(hf), buffer, count);
-  if (put == -1) NoteFailure(err, context);
-  return static_cast<UINT>(put);
+  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(hf)));
+  if (file == INVALID_HANDLE_VALUE) {
+    *err = EBADF;
+    return static_cast<UINT>(-1);
+  }
+  const char* bytes = static_cast<const char*>(buffer);
+  UINT done = 0;
+  while (done < count) {
+    DWORD put = 0;
+    SetLastError(0);
+    if (!WriteFile(file, bytes + done, count - done, &put, nullptr) || put == 0) {
+      const DWORD code = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+      *err = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL ? ENOSPC : EIO;
+      CabEncoderNoteSystemError(context, code);
+      return static_cast<UINT>(-1);
+    }
+    done += put;
+  }
+  return count;
 }
 
 int DIAMONDAPI FciClose(INT_PTR hf, int* err, void* context) {
@@ -153,7 +188,8 @@ struct CabEncoderAccess {
     *attributes = static_cast<USHORT>(
         (fileAttributes == INVALID_FILE_ATTRIBUTES ? 0 : (fileAttributes & 0x27)) |
         _A_NAME_IS_UTF);
-    encoder->m_currentSize = info.nFileSizeLow;
+    encoder->m_currentSize =
+        (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     wcscpy(encoder->m_currentName, path);
     SetLastError(0);
     int fd = _wsopen(path, _O_RDONLY | _O_BINARY, _SH_DENYNO, 0);
@@ -167,6 +203,13 @@ struct CabEncoderAccess {
     if (type != statusFile) return 0;
     encoder->m_totalCompressed += compressed;
     encoder->m_totalUncompressed += uncompressed;
+    // Stop before the library writes a cabinet its 32-bit fields cannot
+    // describe (near that size it would also start asking for a next one).
+    encoder->m_cabinetBytes += kDataRecordBytes + compressed;
+    if (encoder->m_cabinetBytes > kCabMaxCabinetBytes - kLibraryReserve) {
+      encoder->m_limit = CabLimit::kCabinetSize;
+      return -1;
+    }
     if (encoder->m_progress &&
         !encoder->m_progress(encoder->m_currentName, encoder->m_totalUncompressed,
                              encoder->m_currentSize, encoder->m_user))
@@ -191,7 +234,8 @@ struct CabEncoderAccess {
   }
 
   static bool Create(CCabEncoder* encoder, const wchar_t* cabinetPath, bool libraryWritesLzx);
-  static bool CountPresent(CCabEncoder* encoder);
+  static bool AddAll(CCabEncoder* encoder, bool libraryWritesLzx);
+  static bool Refuse(CCabEncoder* encoder, CabLimit limit, size_t entry = 0);
   static void NoteSystemError(CCabEncoder* encoder, DWORD code) { encoder->m_systemError = code; }
   // Writes with one compression for every file, whatever the library does.
   static bool CreateWith(CCabEncoder* encoder, const wchar_t* cabinetPath, TCOMP compression);
@@ -299,17 +343,110 @@ bool CabinetLibraryWritesLzx() {
   return known == 1;
 }
 
-bool CabEncoderAccess::CountPresent(CCabEncoder* encoder) {
-  // Counted only for a list longer than a cabinet holds: missing sources
-  // are left out and may bring it back under the limit.
-  encoder->m_presentCount = 0;
-  for (const std::wstring& source : encoder->m_sources)
-    if (GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) ++encoder->m_presentCount;
-  if (encoder->m_presentCount <= kCabMaxFiles) return true;
+bool CabNameFits(const std::wstring& name) { return Utf8Length(name) <= kCabMaxNameBytes; }
+
+bool CabEncoderAccess::Refuse(CCabEncoder* encoder, CabLimit limit, size_t entry) {
+  encoder->m_limit = limit;
+  encoder->m_limitEntry = entry;
   encoder->m_error.erfOper = kCabErrorFormatLimit;
   encoder->m_error.erfType = 0;
   encoder->m_error.fError = TRUE;
   return false;
+}
+
+bool CCabEncoder::CheckLimits() {
+  m_error = ERF();
+  m_failedSource.clear();
+  m_systemError = 0;
+  m_limit = CabLimit::kNone;
+  m_limitEntry = 0;
+  m_checked = false;
+  // One query by name per source: far cheaper than a directory search where
+  // the system has to list the folder. The sizes serve the writing too.
+  const size_t count = m_sources.size();
+  m_sizes.assign(count, kMissing);
+  m_presentCount = 0;
+  DWORD firstMissingError = 0;
+  size_t firstMissing = count;
+  for (size_t i = 0; i < count; ++i) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(m_sources[i].c_str(), GetFileExInfoStandard, &data)) {
+      if (firstMissing == count) {
+        firstMissing = i;
+        firstMissingError = ::GetLastError();
+      }
+      continue;
+    }
+    m_sizes[i] = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    ++m_presentCount;
+  }
+  if (m_presentCount == 0) {
+    // A cabinet without members is no archive; the first missing file says
+    // why there is none.
+    if (count) {
+      m_failedSource = m_sources[firstMissing];
+      m_systemError = firstMissingError ? firstMissingError : ERROR_FILE_NOT_FOUND;
+      m_error.erfOper = FCIERR_OPEN_SRC;
+      m_error.erfType = ENOENT;
+      m_error.fError = TRUE;
+    }
+    return false;
+  }
+  if (m_presentCount > kCabMaxFiles) return CabEncoderAccess::Refuse(this, CabLimit::kFileCount);
+  for (size_t i = 0; i < count; ++i) {
+    if (m_sizes[i] == kMissing) continue;
+    if (!CabNameFits(m_names[i])) return CabEncoderAccess::Refuse(this, CabLimit::kNameLength, i);
+    if (m_sizes[i] > kCabMaxFileBytes)
+      return CabEncoderAccess::Refuse(this, CabLimit::kFileSize, i);
+  }
+  m_checked = true;
+  return true;
+}
+
+bool CabEncoderAccess::AddAll(CCabEncoder* encoder, bool libraryWritesLzx) {
+  const size_t count = encoder->m_sources.size();
+  encoder->m_cabinetBytes = kHeaderBytes + kFolderRecordBytes;
+  ULONGLONG folderBlocks = 0;
+  bool first = true;
+  for (size_t i = 0; i < count; ++i) {
+    if (i == 0 && !cabinetdll::FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status))
+      return false;
+    // A missing source is left out.
+    const ULONGLONG size = encoder->m_sizes[i];
+    if (size == kMissing) continue;
+    // Every file goes into the one folder until the next one would take it
+    // past the folder's block count (blocks may span files: this counts
+    // each file's own blocks, which is never fewer).
+    const ULONGLONG blocks = (size + kCabBlockBytes - 1) / kCabBlockBytes;
+    if (!first && folderBlocks + blocks > kCabMaxFolderBlocks) {
+      if (!cabinetdll::FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status)) return false;
+      encoder->m_cabinetBytes += kFolderRecordBytes;
+      folderBlocks = 0;
+    }
+    folderBlocks += blocks;
+    first = false;
+    const std::wstring& source = encoder->m_sources[i];
+    const TCOMP compression = encoder->m_forcedCompression
+                                  ? encoder->m_forcedCompression
+                                  : ChooseCabCompression(count, size, libraryWritesLzx);
+    char sourceUtf8[kUtf8PathBytes];
+    char nameUtf8[kUtf8PathBytes];
+    encoder->m_failedSource = source;
+    if (!WideToUtf8(source.c_str(), sourceUtf8, kUtf8PathBytes) ||
+        !WideToUtf8(encoder->m_names[i].c_str(), nameUtf8, kUtf8PathBytes)) {
+      encoder->m_error.erfOper = FCIERR_OPEN_SRC;
+      encoder->m_error.erfType = ENOENT;
+      encoder->m_error.fError = TRUE;
+      encoder->m_systemError = ERROR_FILENAME_EXCED_RANGE;
+      return false;
+    }
+    encoder->m_cabinetBytes += kFileRecordBytes + strlen(nameUtf8) + 1;
+    if (!cabinetdll::FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet,
+                                Status, GetOpenInfo, compression))
+      return false;
+    encoder->m_failedSource.clear();
+  }
+  return true;
 }
 
 bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath,
@@ -325,7 +462,6 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath,
   wcscpy(encoder->m_cabName, name);
   encoder->m_totalCompressed = 0;
   encoder->m_totalUncompressed = 0;
-  if (encoder->m_sources.size() > kCabMaxFiles && !CountPresent(encoder)) return false;
 
   CCAB cab = {};
   cab.cb = 0xFFFFFFFF;
@@ -343,38 +479,7 @@ bool CabEncoderAccess::Create(CCabEncoder* encoder, const wchar_t* cabinetPath,
                                          FciDelete, GetTempFile, &cab, encoder);
   if (!encoder->m_fci) return false;
 
-  const size_t count = encoder->m_sources.size();
-  size_t added = 0;
-  for (size_t i = 0; i < count; ++i) {
-    if (i == 0 && !cabinetdll::FCIFlushFolder(encoder->m_fci, GetNextCabinet, Status)) {
-      Fail(encoder);
-      return false;
-    }
-    const std::wstring& source = encoder->m_sources[i];
-    // A missing source is left out. (One query by name: far cheaper than a
-    // directory search where the system has to list the folder.)
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data)) continue;
-    const ULONGLONG size =
-        (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    const TCOMP compression = encoder->m_forcedCompression
-                                  ? encoder->m_forcedCompression
-                                  : ChooseCabCompression(count, size, libraryWritesLzx);
-    char sourceUtf8[kUtf8PathBytes];
-    char nameUtf8[kUtf8PathBytes];
-    encoder->m_failedSource = source;
-    if (!WideToUtf8(source.c_str(), sourceUtf8, kUtf8PathBytes) ||
-        !WideToUtf8(encoder->m_names[i].c_str(), nameUtf8, kUtf8PathBytes) ||
-        !cabinetdll::FCIAddFile(encoder->m_fci, sourceUtf8, nameUtf8, FALSE, GetNextCabinet,
-                                Status, GetOpenInfo, compression)) {
-      Fail(encoder);
-      return false;
-    }
-    encoder->m_failedSource.clear();
-    ++added;
-  }
-  // A cabinet without members is no archive: nothing is written then.
-  if (added == 0) {
+  if (!AddAll(encoder, libraryWritesLzx)) {
     Fail(encoder);
     return false;
   }
@@ -397,6 +502,10 @@ CCabEncoder::CCabEncoder()
       m_totalCompressed(0),
       m_totalUncompressed(0),
       m_currentSize(0),
+      m_checked(false),
+      m_cabinetBytes(0),
+      m_limit(CabLimit::kNone),
+      m_limitEntry(0),
       m_progress(nullptr),
       m_user(nullptr),
       m_systemError(0),
@@ -413,6 +522,7 @@ CCabEncoder::~CCabEncoder() {
 bool CCabEncoder::AddFile(const wchar_t* sourcePath, const wchar_t* nameInCabinet) {
   m_sources.push_back(sourcePath ? sourcePath : L"");
   m_names.push_back(nameInCabinet ? nameInCabinet : L"");
+  m_checked = false;
   return true;
 }
 
@@ -420,13 +530,19 @@ bool CCabEncoder::CreateCabinet(const wchar_t* cabinetPath, CabProgressProc prog
                                 void* user) {
   m_progress = progress;
   m_user = user;
-  m_error = ERF();
-  m_failedSource.clear();
-  m_systemError = 0;
-  m_presentCount = 0;
-  if (!cabinetPath || !*cabinetPath) return false;
+  if (!cabinetPath || !*cabinetPath) {
+    m_error = ERF();
+    return false;
+  }
+  if (!m_checked && !CheckLimits()) return false;
+  m_checked = false;
   const bool lzx = m_forcedCompression ? false : CabinetLibraryWritesLzx();
   const bool written = CabEncoderAccess::Create(this, cabinetPath, lzx);
+  if (!written && m_limit != CabLimit::kNone) {
+    // The library reports the stop as the caller's abort.
+    CabEncoderAccess::Refuse(this, m_limit, m_limitEntry);
+    m_failedSource.clear();
+  }
   CabEncoderAccess::RemoveTemporaryFiles(this);
   return written;
 }

@@ -18,7 +18,7 @@ namespace {
 
 HWND Tree() { return FindArchiveTree(Compressor().mainWindow); }
 
-BOOL TreeProgressCallback(const wchar_t* source, ULONG, ULONG, void*) {
+BOOL TreeProgressCallback(const wchar_t* source, ULONGLONG, ULONGLONG, void*) {
   PumpProgressMessages();
   SetProgressText(PathFindFileNameW(source));
   return !Compressor().abort;

@@ -50,6 +50,15 @@ std::wstring ArchiveFailureText(const ArchiveWriteFailure& failure) {
       const int count = static_cast<int>(failure.fileCount);
       return Filled(IDS_CREATE_FAILED_TOO_MANY, nullptr, &count);
     }
+    // The format's limits are the writer's own refusals: no library error.
+    case ArchiveWriteFailure::kNameTooLong:
+      return Filled(IDS_CREATE_FAILED_NAME_TOO_LONG, failure.path.c_str());
+    case ArchiveWriteFailure::kFileTooLarge:
+      return Filled(IDS_CREATE_FAILED_FILE_TOO_LARGE, failure.path.c_str());
+    case ArchiveWriteFailure::kCabinetTooLarge:
+      return LoadText(IDS_CREATE_FAILED_CABINET_TOO_LARGE);
+    case ArchiveWriteFailure::kNoFiles:
+      return LoadText(IDS_NO_FILES);
     case ArchiveWriteFailure::kOnlyEmptyFiles:
       text = LoadText(IDS_CREATE_FAILED_EMPTY);
       break;

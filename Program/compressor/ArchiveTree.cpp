@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "ArchiveNames.h"
+#include "CabEncoder.h"
 #include "CompressorState.h"
 #include "CompressorText.h"
 #include "MainWindow.h"
@@ -91,6 +92,7 @@ std::wstring g_skippedText;
 
 void AddFileToTree(ArchiveTreeBatch& batch, HTREEITEM parent, const std::wstring& relative,
                    const std::wstring& path) {
+  if (!CabNameFits(batch.PrefixOf(parent) + relative)) return batch.SkipLongName(path);
   HTREEITEM current = parent;
   size_t start = 0;
   while (true) {
@@ -299,6 +301,16 @@ ArchiveTreeBatch::ChildIndex& ArchiveTreeBatch::IndexOf(HTREEITEM parent) {
   return index;
 }
 
+const std::wstring& ArchiveTreeBatch::PrefixOf(HTREEITEM parent) {
+  auto found = prefixes_.find(parent);
+  if (found != prefixes_.end()) return found->second;
+  std::wstring prefix;
+  for (HTREEITEM item = parent; item && TreeView_GetParent(tree_, item);
+       item = TreeView_GetParent(tree_, item))
+    prefix = GetItemText(tree_, item) + L"\\" + prefix;
+  return prefixes_.emplace(parent, prefix).first->second;
+}
+
 HTREEITEM ArchiveTreeBatch::FindChild(HTREEITEM parent, const std::wstring& name) {
   const ChildIndex& index = IndexOf(parent);
   auto found = index.find(name.substr(0, kMaxItemText));
@@ -352,13 +364,14 @@ void ArchiveTreeBatch::Finish() {
 
 bool AddPathToArchiveTree(ArchiveTreeBatch& batch, const std::wstring& base, HTREEITEM parent,
                           const std::wstring& path) {
-  const size_t skipped = batch.skipped().size();
+  const size_t skipped = batch.skipped().size() + batch.longNames().size();
   const std::wstring folder = WithBackslash(base);
   if (folder.empty() || folder.size() >= MAX_PATH) {
     batch.Skip(path);
     return false;
   }
-  return Walk(batch, folder, parent, path) && batch.skipped().size() == skipped;
+  return Walk(batch, folder, parent, path) &&
+         batch.skipped().size() + batch.longNames().size() == skipped;
 }
 
 bool AddPathToArchiveTree(HWND tree, const std::wstring& base, HTREEITEM parent,
@@ -377,17 +390,35 @@ bool AddPathListToArchiveTree(ArchiveTreeBatch& batch, const std::wstring& base,
   return complete;
 }
 
-std::wstring SkippedEntriesText(const std::vector<std::wstring>& skipped) {
+namespace {
+
+// The first few paths, one a line, and a mark when there are more.
+std::wstring FirstFew(const std::vector<std::wstring>& paths) {
   const size_t kNamed = 5;
   std::wstring list;
-  for (size_t i = 0; i < skipped.size() && i < kNamed; ++i) {
+  for (size_t i = 0; i < paths.size() && i < kNamed; ++i) {
     if (i) list += L"\n";
-    list += skipped[i];
+    list += paths[i];
   }
-  if (skipped.size() > kNamed) list += L"\n...";
-  const int count = static_cast<int>(skipped.size());
+  if (paths.size() > kNamed) list += L"\n...";
+  return list;
+}
+
+std::wstring CountedList(UINT id, const std::vector<std::wstring>& paths) {
+  const int count = static_cast<int>(paths.size());
   return LoadResFormatted(Compressor().instance ? Compressor().instance : GetModuleHandleW(nullptr),
-                          IDS_ENTRIES_SKIPPED, list.c_str(), &count);
+                          id, FirstFew(paths).c_str(), &count);
+}
+
+}  // namespace
+
+std::wstring SkippedEntriesText(const std::vector<std::wstring>& skipped,
+                                const std::vector<std::wstring>& longNames) {
+  std::wstring text;
+  if (!skipped.empty()) text = CountedList(IDS_ENTRIES_SKIPPED, skipped);
+  if (!longNames.empty())
+    text += (text.empty() ? L"" : L"\n\n") + CountedList(IDS_NAMES_TOO_LONG, longNames);
+  return text;
 }
 
 void AddPathsWithProgress(HWND tree, HTREEITEM target, const std::vector<std::wstring>& paths) {
@@ -417,8 +448,8 @@ void AddPathsWithProgress(HWND tree, HTREEITEM target, const std::vector<std::ws
   CloseProgressDialog(owner);
   TreeView_Expand(tree, target, TVE_EXPAND);
   state.treeModified = true;
-  if (!batch.skipped().empty() && owner) {
-    g_skippedText = SkippedEntriesText(batch.skipped());
+  if ((!batch.skipped().empty() || !batch.longNames().empty()) && owner) {
+    g_skippedText = SkippedEntriesText(batch.skipped(), batch.longNames());
     PostMessageW(owner, kSkippedEntriesMessage, 0, 0);
   }
 }

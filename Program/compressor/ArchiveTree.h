@@ -63,6 +63,14 @@ class ArchiveTreeBatch {
   HTREEITEM AddFile(HTREEITEM parent, const std::wstring& name, const std::wstring& source);
   void Skip(const std::wstring& path) { skipped_.push_back(path); }
   const std::vector<std::wstring>& skipped() const { return skipped_; }
+  // Files left out because their name in the archive would not fit a
+  // cabinet's name field.
+  void SkipLongName(const std::wstring& path) { longNames_.push_back(path); }
+  const std::vector<std::wstring>& longNames() const { return longNames_; }
+  // The part of the names in the archive that items below parent share:
+  // the texts of parent and its ancestors below the root, each with a
+  // backslash.
+  const std::wstring& PrefixOf(HTREEITEM parent);
   // Sorts the parents that got items and lets the tree draw again; the
   // destructor does it when it was not done.
   void Finish();
@@ -80,15 +88,18 @@ class ArchiveTreeBatch {
   std::unordered_set<HTREEITEM> touched_;
   std::unordered_map<std::wstring, std::pair<int, int>> icons_;
   std::vector<std::wstring> skipped_;
+  std::vector<std::wstring> longNames_;
+  std::unordered_map<HTREEITEM, std::wstring> prefixes_;
 };
 
 // Adds a file, or every file below a folder, below parent, with the path
 // relative to base as folder items (merged by their exact name) and a file
 // item (an existing one of the same name keeps its source). An entry that
 // cannot be added (a path of 260 characters or more, attributes that cannot
-// be read, a folder that cannot be listed, a name Windows cannot hold) is
-// recorded in the batch and skipped; the walk goes on. False when anything
-// was skipped or the run was cancelled; what was added stays.
+// be read, a folder that cannot be listed, a name Windows cannot hold, a
+// name in the archive longer than a cabinet holds) is recorded in the batch
+// and skipped; the walk goes on. False when anything was skipped or the run
+// was cancelled; what was added stays.
 bool AddPathToArchiveTree(ArchiveTreeBatch& batch, const std::wstring& base, HTREEITEM parent,
                           const std::wstring& path);
 bool AddPathToArchiveTree(HWND tree, const std::wstring& base, HTREEITEM parent,
@@ -99,8 +110,10 @@ bool AddPathListToArchiveTree(ArchiveTreeBatch& batch, const std::wstring& base,
 // modified afterwards. Entries that were skipped are named in one message
 // at the end (the first few and their count).
 void AddPathsWithProgress(HWND tree, HTREEITEM target, const std::vector<std::wstring>& paths);
-// The text of that message for the skipped paths.
-std::wstring SkippedEntriesText(const std::vector<std::wstring>& skipped);
+// The text of that message for the skipped paths, and for those whose
+// names were too long for the cabinet (with the limit).
+std::wstring SkippedEntriesText(const std::vector<std::wstring>& skipped,
+                                const std::vector<std::wstring>& longNames = {});
 // Shows that message (posted as kSkippedEntriesMessage to the main window,
 // so that it waits until the operation, and a drop's source, is done).
 void ShowSkippedEntries(HWND owner);

@@ -57,8 +57,23 @@ void Describe(const CCabEncoder& encoder, const ArchiveEntryList& entries, const
   failure->path = target;
   const int operation = failure->error.erfOper;
   if (operation == kCabErrorFormatLimit) {
-    failure->cause = ArchiveWriteFailure::kTooManyFiles;
-    failure->fileCount = encoder.PresentCount();
+    switch (encoder.PassedLimit()) {
+      case CabLimit::kFileCount:
+        failure->cause = ArchiveWriteFailure::kTooManyFiles;
+        failure->fileCount = encoder.PresentCount();
+        break;
+      case CabLimit::kNameLength:
+        failure->cause = ArchiveWriteFailure::kNameTooLong;
+        failure->path = entries.names()[encoder.LimitEntry()];
+        break;
+      case CabLimit::kFileSize:
+        failure->cause = ArchiveWriteFailure::kFileTooLarge;
+        failure->path = entries.sources()[encoder.LimitEntry()];
+        break;
+      default:
+        failure->cause = ArchiveWriteFailure::kCabinetTooLarge;
+        break;
+    }
   } else if (operation == FCIERR_OPEN_SRC || operation == FCIERR_READ_SRC) {
     failure->cause = ArchiveWriteFailure::kSource;
     failure->path = encoder.FailedSource();
@@ -76,8 +91,19 @@ bool WriteArchive(const ArchiveEntryList& entries, const wchar_t* target,
   ArchiveWriteFailure ignored;
   if (!failure) failure = &ignored;
   *failure = ArchiveWriteFailure();
-  if (!target || !*target || entries.size() == 0) {
+  if (!target || !*target) {
     failure->cause = ArchiveWriteFailure::kLibrary;
+    return false;
+  }
+  if (entries.size() == 0) {
+    failure->cause = ArchiveWriteFailure::kNoFiles;
+    return false;
+  }
+  CCabEncoder encoder;
+  for (size_t i = 0; i < entries.size(); ++i)
+    encoder.AddFile(entries.sources()[i].c_str(), entries.names()[i].c_str());
+  if (!encoder.CheckLimits()) {
+    Describe(encoder, entries, target, failure);
     return false;
   }
   wchar_t temporary[MAX_PATH];
@@ -87,9 +113,6 @@ bool WriteArchive(const ArchiveEntryList& entries, const wchar_t* target,
     failure->path = target;
     return false;
   }
-  CCabEncoder encoder;
-  for (size_t i = 0; i < entries.size(); ++i)
-    encoder.AddFile(entries.sources()[i].c_str(), entries.names()[i].c_str());
   if (!encoder.CreateCabinet(temporary, progress, user)) {
     DeleteFileW(temporary);
     Describe(encoder, entries, target, failure);

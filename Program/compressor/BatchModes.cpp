@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "ArchiveFailureText.h"
 #include "ArchiveTarget.h"
 #include "ArchiveWriter.h"
 #include "CompressorState.h"
@@ -25,7 +26,7 @@ std::wstring LastComponent(const std::wstring& path) {
   return at == std::wstring::npos ? path : path.substr(at + 1);
 }
 
-BOOL BatchProgressCallback(const wchar_t* source, ULONG, ULONG, void*) {
+BOOL BatchProgressCallback(const wchar_t* source, ULONGLONG, ULONGLONG, void*) {
   CompressorState& state = Compressor();
   if (!state.progressDialog) return TRUE;
   PumpProgressMessages();
@@ -33,30 +34,54 @@ BOOL BatchProgressCallback(const wchar_t* source, ULONG, ULONG, void*) {
   return !state.abort;
 }
 
-// The batch modes show no message: what they refuse goes, one line each,
-// to the standard error handle when the caller gave one.
-void ReportRefused(const std::vector<std::wstring>& refused) {
+// The batch modes show no message box: what they refuse, and why a cabinet
+// was not written, goes to the standard error handle when the caller gave
+// one, one line each.
+void ReportLines(const std::vector<std::wstring>& lines) {
   HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
   if (!error || error == INVALID_HANDLE_VALUE) return;
-  for (const std::wstring& path : refused) {
-    const std::wstring line =
-        FillPlaceholders(LoadText(IDS_ENTRY_REFUSED).c_str(), path.c_str(), nullptr) + L"\r\n";
+  for (const std::wstring& text : lines) {
+    const std::wstring line = text + L"\r\n";
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()),
                                           nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) continue;
-    std::string text(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &text[0], bytes,
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &utf8[0], bytes,
                         nullptr, nullptr);
     DWORD written = 0;
-    WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(error, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
   }
 }
 
+// The entries a batch run refuses before anything is written: paths that
+// cannot be added, and names too long for the cabinet.
+class Refusals {
+ public:
+  void Path(const std::wstring& path) { Add(IDS_ENTRY_REFUSED, path); }
+  void Name(const std::wstring& name) { Add(IDS_NAME_REFUSED, name); }
+  void Paths(const std::vector<std::wstring>& paths) {
+    for (const std::wstring& path : paths) Path(path);
+  }
+  // Reports them; true when there were any.
+  bool Report() const {
+    ReportLines(lines_);
+    return !lines_.empty();
+  }
+
+ private:
+  void Add(UINT id, const std::wstring& text) {
+    lines_.push_back(FillPlaceholders(LoadText(id).c_str(), text.c_str(), nullptr));
+  }
+  std::vector<std::wstring> lines_;
+};
+
 int CreateBatchArchive(const ArchiveEntryList& entries, const std::wstring& archive) {
   SetProgressFirstLine(IDS_CREATING_ARCHIVE);
-  return WriteArchive(entries, archive.c_str(), BatchProgressCallback, nullptr)
-             ? kCodeSuccess
-             : kCodeBatchFailed;
+  ArchiveWriteFailure failure;
+  if (WriteArchive(entries, archive.c_str(), BatchProgressCallback, nullptr, &failure))
+    return kCodeSuccess;
+  if (!Compressor().abort) ReportLines({ArchiveFailureText(failure)});
+  return kCodeBatchFailed;
 }
 
 }  // namespace
@@ -130,18 +155,23 @@ int BatchFolderArchive(const std::wstring& folder, const std::vector<std::wstrin
   std::vector<std::wstring> files;
   std::vector<std::wstring> refused;
   if (!ScanSourceFolder(folder, patterns, files, refused)) return kCodeBatchFailed;
-  if (!refused.empty()) {
-    ReportRefused(refused);
-    return kCodeBatchFailed;
-  }
+  Refusals refusals;
+  refusals.Paths(refused);
   // Names are what follows the folder and its backslash; a drive root
   // already ends in one.
   std::wstring base = folder;
   if (base.back() != L'\\') base += L'\\';
   const ArchiveTarget target(archive);
   ArchiveEntryList entries;
-  for (const std::wstring& path : files)
-    if (!target.Is(path)) entries.Add(path, path.substr(base.size()));
+  for (const std::wstring& path : files) {
+    const std::wstring name = path.substr(base.size());
+    if (!CabNameFits(name)) {
+      refusals.Name(name);
+    } else if (!target.Is(path)) {
+      entries.Add(path, name);
+    }
+  }
+  if (refusals.Report()) return kCodeBatchFailed;
   return CreateBatchArchive(entries, archive);
 }
 
@@ -149,20 +179,19 @@ int BatchFileListArchive(const std::vector<std::wstring>& files,
                          const std::vector<std::wstring>& patterns, const std::wstring& archive) {
   const ArchiveTarget target(archive);
   ArchiveEntryList entries;
-  std::vector<std::wstring> refused;
+  Refusals refusals;
   for (const std::wstring& path : files) {
     const std::wstring name = LastComponent(path);
     if (MatchesAny(name.c_str(), patterns)) continue;
     if (!IsSafeArchiveComponent(name) || path.size() >= MAX_PATH) {
-      refused.push_back(path);
+      refusals.Path(path);
+    } else if (!CabNameFits(name)) {
+      refusals.Name(name);
     } else if (!target.Is(path)) {
       entries.Add(path, name);
     }
   }
-  if (!refused.empty()) {
-    ReportRefused(refused);
-    return kCodeBatchFailed;
-  }
+  if (refusals.Report()) return kCodeBatchFailed;
   return CreateBatchArchive(entries, archive);
 }
 

@@ -19,9 +19,11 @@ bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring
 // else the folder with its extension replaced by ".cab".
 std::wstring FolderArchivePath(const CommandLineOptions& options);
 
-// Both fail with 302 before anything is written when an entry is refused,
-// and name the refused paths on the standard error handle. The archive
-// itself is never one of its members.
+// Both fail with 302 before anything is written when an entry is refused
+// (a path that cannot be added, a name longer than a cabinet holds), and
+// name every refused entry on the standard error handle; a cabinet that
+// cannot be written fails with 302 too, its reason on that handle. The
+// archive itself is never one of its members.
 int BatchFolderArchive(const std::wstring& folder, const std::vector<std::wstring>& patterns,
                        const std::wstring& archive);
 int BatchFileListArchive(const std::vector<std::wstring>& files,

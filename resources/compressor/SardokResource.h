@@ -57,3 +57,9 @@
 #define IDS_CREATE_FAILED_TARGET     129
 #define IDS_CREATE_FAILED_LIBRARY    130
 #define IDS_CABINET_ERROR            131
+// The format's limits: what a cabinet cannot hold, named.
+#define IDS_CREATE_FAILED_FILE_TOO_LARGE    150
+#define IDS_CREATE_FAILED_NAME_TOO_LONG     151
+#define IDS_CREATE_FAILED_CABINET_TOO_LARGE 152
+#define IDS_NAMES_TOO_LONG                  153
+#define IDS_NAME_REFUSED                    154

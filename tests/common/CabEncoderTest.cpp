@@ -81,13 +81,13 @@ std::vector<std::wstring> ListItems(CCabDecoder& decoder) {
 
 struct ProgressLog {
   std::vector<std::wstring> sources;
-  ULONG lastTotal = 0;
-  ULONG lastSize = 0;
+  ULONGLONG lastTotal = 0;
+  ULONGLONG lastSize = 0;
   int calls = 0;
   int answerZeroAt = -1;  // call index that aborts, -1 never
 };
 
-BOOL RecordProgress(const wchar_t* source, ULONG total, ULONG size, void* user) {
+BOOL RecordProgress(const wchar_t* source, ULONGLONG total, ULONGLONG size, void* user) {
   ProgressLog* log = static_cast<ProgressLog*>(user);
   if (log->sources.empty() || log->sources.back() != source) log->sources.push_back(source);
   log->lastTotal = total;
@@ -248,6 +248,34 @@ TEST(CabRoundTrip, OneCabinetHoldsAtMost65535Files) {
   EXPECT_EQ(kCabErrorFormatLimit, encoder.GetLastError().erfOper);
   EXPECT_EQ(kCabMaxFiles + 1, encoder.PresentCount());
   EXPECT_FALSE(testsupport::PathExists(cabinet));
+}
+
+// A folder counts its data blocks of 32 KiB in 16 bits: files that would
+// take it past 65,535 blocks start a second folder, each file whole in one.
+// Sparse files: much data that costs no disk and compresses to little.
+TEST(CabRoundTrip, AFolderIsClosedBeforeItPassesItsBlockCount) {
+  TempDir dir(L"blocks");
+  const ULONGLONG kPart = 750ULL << 20;  // 24,000 blocks; three pass 2 GiB
+  CCabEncoder encoder;
+  for (int i = 0; i < 3; ++i) {
+    const std::wstring name = L"part" + std::to_wstring(i) + L".bin";
+    ASSERT_TRUE(testsupport::MakeSparseFile(dir / name, kPart));
+    encoder.AddFile((dir / name).c_str(), name.c_str());
+  }
+  encoder.AddFile(PutFile(dir, L"tail.txt", "the tail").c_str(), L"tail.txt");
+  const std::wstring cabinet = dir / L"parts.cab";
+  ASSERT_TRUE(encoder.CreateCabinet(cabinet.c_str()))
+      << encoder.GetLastError().erfOper << "-" << encoder.GetLastError().erfType;
+  const testsupport::CabinetSummary summary = Summary(cabinet);
+  ASSERT_EQ(2, summary.folderCount);
+  EXPECT_EQ(48000, summary.folderBlocks[0]);
+  EXPECT_EQ(24001, summary.folderBlocks[1]);
+  EXPECT_EQ(4, summary.fileCount);
+  // The tail is found at its place in the second folder.
+  CCabDecoder decoder(false, 0);
+  ASSERT_TRUE(decoder.Open(cabinet.c_str(), 0));
+  ASSERT_TRUE(decoder.ExtractFile(L"tail.txt", (dir / L"tail.out").c_str()));
+  EXPECT_EQ("the tail", ReadText(dir / L"tail.out"));
 }
 
 TEST(CabProbe, TheFolderRecordTellsWhatTheLibraryWrote) {

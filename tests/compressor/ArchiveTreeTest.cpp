@@ -131,6 +131,45 @@ TEST(ArchiveTreeMessages, TheSkippedEntriesMessageNamesTheFirstFewAndTheCount) {
   SetThreadLocale(saved);
 }
 
+// A name in a cabinet holds 255 bytes of UTF-8: a file whose name in the
+// archive would be longer, with the names of the folder items it goes
+// below, is left out and named with the limit, in both languages.
+TEST_F(ArchiveTreeTest, AFileWhoseNameInTheArchiveWouldNotFitIsLeftOutAndNamed) {
+  TempDir dir(L"long");
+  const std::wstring folder(80, L'\u8cc7');
+  const std::wstring tooLong =
+      MakeFile(dir / (folder + L"\\" + std::wstring(72, L'\u6599') + L".txt"));
+  const std::wstring fine = MakeFile(dir / (folder + L"\\short.txt"));
+  const std::wstring fits = MakeFile(dir / (L"fit\\" + std::wstring(85, L'\u6599')));  // 255 bytes
+  ArchiveTreeBatch batch(tree);
+  EXPECT_FALSE(AddPathToArchiveTree(batch, dir.path(), root, dir / folder));
+  EXPECT_TRUE(AddPathToArchiveTree(batch, dir / L"fit", root, fits));
+  HTREEITEM docs = batch.AddFolder(root, L"docs");
+  EXPECT_FALSE(AddPathToArchiveTree(batch, dir / L"fit", docs, fits));
+  batch.Finish();
+  EXPECT_TRUE(batch.skipped().empty());
+  EXPECT_EQ((std::vector<std::wstring>{tooLong, fits}), batch.longNames());
+  std::vector<std::wstring> outline = Outline(tree);
+  std::sort(outline.begin(), outline.end());
+  EXPECT_EQ((std::vector<std::wstring>{L"docs\\", std::wstring(85, L'\u6599') + L" <- " + fits,
+                                       folder + L"\\", folder + L"\\short.txt <- " + fine}),
+            outline);
+
+  const LCID saved = GetThreadLocale();
+  SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
+  EXPECT_EQ(L"1 items could not be added to the archive and were left out:\n\nC:\\x\\con\n\n"
+            L"2 items could not be added to the archive: their names in it would be longer than "
+            L"the 255 bytes (UTF-8) that a cabinet holds for a name:\n\n" + tooLong + L"\n" + fits,
+            SkippedEntriesText({L"C:\\x\\con"}, batch.longNames()));
+  SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT));
+  const std::wstring japanese = SkippedEntriesText({}, batch.longNames());
+  EXPECT_EQ(0u, japanese.find(L"2 \u500b\u306e\u9805\u76ee")) << testsupport::Narrow(japanese);
+  EXPECT_NE(std::wstring::npos, japanese.find(L"UTF-8 \u3067 255"))
+      << testsupport::Narrow(japanese);
+  EXPECT_NE(std::wstring::npos, japanese.find(tooLong));
+  SetThreadLocale(saved);
+}
+
 // Thousands of files in one folder: every one is found by its name through
 // the batch's index, and the folder is sorted once.
 TEST_F(ArchiveTreeTest, AFolderOfThousandsOfFilesIsAddedWholeAndSorted) {

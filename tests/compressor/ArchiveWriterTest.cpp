@@ -7,6 +7,7 @@
 
 #include "ArchiveFailureText.h"
 #include "ArchiveWriter.h"
+#include "CabDecoder.h"
 #include "CompressorTestUtil.h"
 #include "InstallerPackage.h"
 #include "ResString.h"
@@ -50,6 +51,19 @@ std::wstring Head(UINT id) {
 
 bool Contains(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
+}
+
+// The failure's message in both languages: string id's text up to its
+// placeholder first, and every part somewhere in it.
+void ExpectMessage(const ArchiveWriteFailure& failure, UINT id,
+                   const std::vector<std::wstring>& parts) {
+  for (LANGID language : {kEnglish, kJapanese}) {
+    Language use(language);
+    const std::wstring text = ArchiveFailureText(failure);
+    EXPECT_EQ(0u, text.find(Head(id))) << language << ": " << testsupport::Narrow(text);
+    for (const std::wstring& part : parts)
+      EXPECT_TRUE(Contains(text, part)) << language << ": " << testsupport::Narrow(part);
+  }
 }
 
 }  // namespace
@@ -172,4 +186,90 @@ TEST(ArchiveWriter, OnlyAFullDiskIsReportedAsMissingFreeSpace) {
     EXPECT_FALSE(Contains(text, Text(IDS_CREATE_FAILED))) << language;
     failure.systemError = ERROR_DISK_FULL;
   }
+}
+
+// A file lies in one folder of at most 65,535 blocks of 32 KiB: a larger one
+// (4.7 GB, as sizes past 4 GiB once wrapped, or one byte over the limit) is
+// refused before anything is written and named with the limit. Sparse
+// files cost no disk.
+TEST(ArchiveWriter, AFileLargerThanACabinetMemberIsRefusedBeforeAnythingIsWritten) {
+  TempDir dir(L"awbig");
+  const std::wstring small = MakeFile(dir / L"src\\small.txt", "small");
+  const std::wstring big = dir / L"src\\big.bin";
+  const std::wstring target = MakeFile(dir / L"out.cab", "older archive");
+  for (ULONGLONG size : {4718592000ULL, kCabMaxFileBytes + 1}) {
+    ASSERT_TRUE(testsupport::MakeSparseFile(big, size));
+    ArchiveEntryList entries;
+    entries.Add(small, L"small.txt");
+    entries.Add(big, L"big.bin");
+    ArchiveWriteFailure failure;
+    EXPECT_FALSE(WriteArchive(entries, target.c_str(), nullptr, nullptr, &failure)) << size;
+    EXPECT_EQ(ArchiveWriteFailure::kFileTooLarge, failure.cause) << size;
+    EXPECT_EQ(big, failure.path);
+    EXPECT_EQ("older archive", ReadAll(target));
+    EXPECT_EQ((std::vector<std::wstring>{L"out.cab", L"src\\", L"src\\big.bin", L"src\\small.txt"}),
+              testsupport::ListTree(dir.path()));
+    ExpectMessage(failure, IDS_CREATE_FAILED_FILE_TOO_LARGE, {big, L"2,147,450,880"});
+  }
+}
+
+// A name in a cabinet has a field of 256 bytes: 255 of UTF-8 and its end.
+// A Japanese folder of 80 characters with a file of 76 (461 bytes, a path
+// well under 260 characters) is refused and named, as is a stored name of
+// more than 260 characters; 255 bytes still go in and come back.
+TEST(ArchiveWriter, ANameLongerThanACabinetHoldsIsRefusedAndNamed) {
+  TempDir dir(L"awname");
+  const std::wstring source = MakeFile(dir / L"src\\a.txt", "alpha");
+  const std::wstring target = dir / L"out.cab";
+  const std::wstring folder(80, L'\u8cc7');
+  const std::wstring japanese = folder + L"\\" + std::wstring(72, L'\u6599') + L".txt";
+  std::wstring deep;
+  for (int i = 0; i < 44; ++i) deep += L"level\\";
+  deep += L"x.txt";
+  ASSERT_GT(deep.size(), 260u);
+  // 255 bytes fit, one more does not.
+  const std::wstring fits = folder + L"\\" + std::wstring(4, L'\u6599') + L"ab";
+  for (const std::wstring& name : {japanese, deep, fits + L"c"}) {
+    ArchiveEntryList entries;
+    entries.Add(source, L"first.txt");
+    entries.Add(source, name);
+    ArchiveWriteFailure failure;
+    EXPECT_FALSE(WriteArchive(entries, target.c_str(), nullptr, nullptr, &failure));
+    EXPECT_EQ(ArchiveWriteFailure::kNameTooLong, failure.cause);
+    EXPECT_EQ(name, failure.path);
+    EXPECT_FALSE(testsupport::PathExists(target));
+    ExpectMessage(failure, IDS_CREATE_FAILED_NAME_TOO_LONG, {name, L"255"});
+  }
+  EXPECT_EQ((std::vector<std::wstring>{L"src\\", L"src\\a.txt"}),
+            testsupport::ListTree(dir.path()));
+
+  ArchiveEntryList entries;
+  entries.Add(source, fits);
+  ASSERT_TRUE(WriteArchive(entries, target.c_str(), nullptr, nullptr));
+  CCabDecoder decoder(false, 0);
+  ASSERT_TRUE(decoder.Open(target.c_str(), 0));
+  ArchiveItem item;
+  ASSERT_EQ(1, decoder.FindFirst(&item));
+  EXPECT_EQ(fits, item.name);
+}
+
+// A project whose every file is gone names the first missing file; one of
+// empty folders only has nothing to pack and says so.
+TEST(ArchiveWriter, NothingToPackIsNamed) {
+  TempDir dir(L"awnone");
+  const std::wstring gone = dir / L"src\\gone.txt";
+  ArchiveEntryList missing;
+  missing.Add(gone, L"gone.txt");
+  missing.Add(dir / L"src\\also gone.txt", L"docs\\also gone.txt");
+  ArchiveWriteFailure failure;
+  EXPECT_FALSE(WriteArchive(missing, (dir / L"out.cab").c_str(), nullptr, nullptr, &failure));
+  EXPECT_EQ(ArchiveWriteFailure::kSource, failure.cause);
+  EXPECT_EQ(gone, failure.path);
+  ArchiveWriteFailure nothing;
+  EXPECT_FALSE(WriteArchive(ArchiveEntryList(), (dir / L"out.cab").c_str(), nullptr, nullptr,
+                            &nothing));
+  EXPECT_EQ(ArchiveWriteFailure::kNoFiles, nothing.cause);
+  EXPECT_TRUE(testsupport::ListTree(dir.path()).empty());
+  ExpectMessage(failure, IDS_CREATE_FAILED_SOURCE, {gone});
+  ExpectMessage(nothing, IDS_NO_FILES, {});
 }

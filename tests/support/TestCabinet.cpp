@@ -241,9 +241,11 @@ bool ReadCabinetSummary(const std::vector<uint8_t>& cabinet, CabinetSummary* sum
     }
   }
   summary->folderCompression.clear();
+  summary->folderBlocks.clear();
   for (uint16_t i = 0; i < summary->folderCount; ++i) {
     if (cabinet.size() < at + kFolderSize) return false;
     summary->folderCompression.push_back(Get16(cabinet, at + 6));
+    summary->folderBlocks.push_back(Get16(cabinet, at + 4));
     at += kFolderSize + folderReserve;
   }
   return true;

@@ -81,6 +81,7 @@ struct CabinetSummary {
   uint16_t fileCount;
   uint16_t setId;
   std::vector<uint16_t> folderCompression;  // typeCompress of each CFFOLDER
+  std::vector<uint16_t> folderBlocks;       // cCFData of each CFFOLDER
 };
 bool ReadCabinetSummary(const std::vector<uint8_t>& cabinet, CabinetSummary* summary);
 

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <winioctl.h>
+
 namespace testsupport {
 
 std::wstring BinDir() {
@@ -91,6 +93,19 @@ bool WriteTextFile(const std::wstring& path, const std::string& utf8) {
 
 bool PathExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeSparseFile(const std::wstring& path, ULONGLONG size) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  return sized;
 }
 
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs,

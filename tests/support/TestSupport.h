@@ -33,6 +33,9 @@ bool WriteFileBytes(const std::wstring& path, const void* data, size_t size);
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool WriteTextFile(const std::wstring& path, const std::string& utf8);
 bool PathExists(const std::wstring& path);
+// A file of size bytes that holds no data (sparse where the file system
+// has them), in an existing folder: a large file that costs no disk.
+bool MakeSparseFile(const std::wstring& path, ULONGLONG size);
 
 struct ProcessResult {
   bool started = false;

@@ -4,6 +4,7 @@
 
 #include "CabDecoder.h"
 #include "FileSystem.h"
+#include "ResString.h"
 
 namespace compressortest {
 
@@ -127,6 +128,16 @@ std::string ReadAll(const std::wstring& path) {
   std::vector<uint8_t> bytes;
   testsupport::ReadFileBytes(path, bytes);
   return std::string(bytes.begin(), bytes.end());
+}
+
+std::wstring SardokText(UINT id, const std::wstring& text) {
+  HMODULE sardok = LoadLibraryExW(SardokPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  wchar_t format[1024] = {};
+  if (sardok) {
+    LoadStringW(sardok, id, format, 1024);
+    FreeLibrary(sardok);
+  }
+  return FillPlaceholders(format, text.empty() ? nullptr : text.c_str(), nullptr);
 }
 
 namespace {

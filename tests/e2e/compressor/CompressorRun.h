@@ -39,6 +39,10 @@ std::wstring MakeFile(const std::wstring& path, const std::string& bytes = "x");
 std::wstring MakeBigFile(const std::wstring& path, size_t size);
 std::string ReadAll(const std::wstring& path);
 
+// A string of Sardok's own table in this test's interface language, with
+// its "%s" filled when text is given.
+std::wstring SardokText(UINT id, const std::wstring& text = L"");
+
 // Top-level windows of a process with a class name.
 std::vector<HWND> WindowsOf(DWORD process, const wchar_t* className);
 

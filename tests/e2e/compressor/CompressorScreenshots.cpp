@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <ole2.h>
 #include <tlhelp32.h>
 
 #include "CompressorRun.h"
@@ -114,6 +115,41 @@ TEST(CompressorWindows, EveryWindowShows) {
     EXPECT_NE(0xFFFFFFFFu, sardok.WaitExit(60000));
   }
   EXPECT_TRUE(shot) << "the progress dialog was never held in time";
+}
+
+// The messages about what a cabinet cannot hold: names too long for it,
+// dropped on the window, and a file too large to be one of its members.
+TEST(CompressorWindows, LimitMessagesShow) {
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  ResetCompressorSettings();
+  TempDir dir(L"limits");
+  const std::wstring folder = dir / std::wstring(80, L'\u8cc7');
+  MakeFile(folder + L"\\" + std::wstring(72, L'\u6599') + L".txt");
+  MakeFile(folder + L"\\" + std::wstring(70, L'\u540d') + L".txt");
+  {
+    CompressorProcess sardok;
+    ASSERT_TRUE(sardok.Start(SardokPath()));
+    HWND main = sardok.WaitMainWindow();
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(static_cast<int>(DROPEFFECT_COPY), DropFilesOn(PanesOf(main).archiveTree, {folder}));
+    HWND box = sardok.process().WaitForMessageBox(30000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_TRUE(Shot(box, L"message-names-too-long"));
+    testsupport::AnswerMessageBox(box, IDOK);
+    EXPECT_EQ(0u, sardok.Close());
+  }
+  ASSERT_TRUE(testsupport::MakeSparseFile(dir / L"disk.img", 4718592000ULL));
+  const std::wstring project = dir / L"p.qxc";
+  ASSERT_TRUE(testsupport::WriteTextFile(project,
+                                         testsupport::Narrow(ProjectOf({dir / L"disk.img"}))));
+  CompressorProcess sardok;
+  ASSERT_TRUE(sardok.Start(SardokPath(), L"/compress " + Quote(project)));
+  HWND box = sardok.process().WaitForMessageBox(30000);
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(Shot(box, L"message-file-too-large"));
+  testsupport::AnswerMessageBox(box, IDOK);
+  EXPECT_NE(0xFFFFFFFFu, sardok.WaitExit(30000));
+  OleUninitialize();
 }
 
 // The face Windows picks for a font asked for by name.
