@@ -116,6 +116,54 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs,
   return result;
 }
 
+ProcessResult RunProcessReadingError(const std::wstring& commandLine, std::string& errorBytes,
+                                     DWORD timeoutMs, const std::wstring& currentDir) {
+  ProcessResult result;
+  errorBytes.clear();
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  // Room for far more than a program's messages: the child never waits on
+  // a full pipe while this side waits for the child.
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 16)) return result;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  line.push_back(0);
+  STARTUPINFOW si = {sizeof si};
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdError = writeEnd;
+  PROCESS_INFORMATION pi = {};
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi);
+  CloseHandle(writeEnd);
+  if (started) {
+    result.started = true;
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+      result.timedOut = true;
+      TerminateProcess(pi.hProcess, 0xDEAD);
+      WaitForSingleObject(pi.hProcess, 5000);
+    }
+    GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    // The child has ended: all it wrote waits in the pipe. Only what is
+    // there is read, since a helper that Wine started from the child (its
+    // desktop process) can hold the pipe's other end open.
+    char chunk[4096];
+    DWORD waiting = 0;
+    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+      DWORD got = 0;
+      if (!ReadFile(readEnd, chunk, waiting < sizeof chunk ? waiting : sizeof chunk, &got,
+                    nullptr) ||
+          got == 0)
+        break;
+      errorBytes.append(chunk, got);
+    }
+  }
+  CloseHandle(readEnd);
+  return result;
+}
+
 std::string Narrow(const std::wstring& text) {
   if (text.empty()) return {};
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
