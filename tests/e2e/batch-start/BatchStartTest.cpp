@@ -74,7 +74,7 @@ TEST(BatchStart, AFailedBuildTellsWhyOnStandardError) {
     std::string error;
     testsupport::ProcessResult result = testsupport::RunProcessReadingError(
         L"\"" + builder + L"\" " + c.arguments, error, kNoWaitMs, dir.path());
-    ASSERT_TRUE(result.started);
+    ASSERT_TRUE(result.started) << GetLastError();
     EXPECT_FALSE(result.timedOut) << "the batch run waited";
     EXPECT_EQ(result.exitCode, c.code) << testsupport::Narrow(c.arguments);
     EXPECT_EQ(error, testsupport::Narrow(c.message)) << testsupport::Narrow(c.arguments);
