@@ -137,11 +137,20 @@ function(vesmarin_add_subdirectories)
 endfunction()
 
 # windres leaves no include dependencies behind: make a resource script
-# depend on every file of its own folder and of the shared resource folders,
-# so an edited fragment, icon or manifest rebuilds it.
+# depend on every file of its own folder, of the folders of the scripts it
+# includes (a test program carries a program's resources that way) and of
+# the shared resource folders, so an edited fragment, icon or manifest
+# rebuilds it.
 function(vesmarin_resource_depends rc)
   get_filename_component(dir ${rc} DIRECTORY)
-  file(GLOB inputs CONFIGURE_DEPENDS ${dir}/* ${CMAKE_SOURCE_DIR}/resources/common/*
+  set(folders ${dir}/*)
+  file(STRINGS ${rc} included REGEX "^#include \"[^\"]+\\.rc\"")
+  foreach(line IN LISTS included)
+    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" name "${line}")
+    get_filename_component(folder ${dir}/${name} DIRECTORY)
+    list(APPEND folders ${folder}/*)
+  endforeach()
+  file(GLOB inputs CONFIGURE_DEPENDS ${folders} ${CMAKE_SOURCE_DIR}/resources/common/*
        ${CMAKE_SOURCE_DIR}/Res/icons/*.ico ${CMAKE_SOURCE_DIR}/Res/manifests/*)
   list(REMOVE_ITEM inputs ${rc})
   set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${inputs})

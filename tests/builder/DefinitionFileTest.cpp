@@ -10,6 +10,7 @@
 #include "PathPieces.h"
 #include "SettingsCompare.h"
 #include "SfxSettings.h"
+#include "SfxSettingsMembers.h"
 #include "TestSupport.h"
 
 namespace {
@@ -241,6 +242,122 @@ TEST_F(DefinitionFileTest, SavedFileLoadsBackEqualInJapaneseUi) {
   EXPECT_TRUE(differing.empty()) << ::testing::PrintToString(differing);
   EXPECT_EQ(g_SfxSettings.StartMenuCount, 3);
   EXPECT_EQ(g_SfxSettings.AutoExecCount, 2);
+}
+
+// Texts that the profile functions would change if they were written as
+// they are: blanks at either end, enclosing quotes, ';' and '=', tabs and
+// Japanese text with an ideographic space at its end.
+const wchar_t* const kAwkwardTexts[] = {
+    L"\"Quoted\" Setup \"Pro\"",
+    L"   indented line",
+    L"  (c) 2026 Example  ",
+    L"'single' ; key=value ",
+    L"\u30c4\u30fc\u30eb \"\u8a2d\u5b9a\"\u3000",
+    L"\tTabbed\t",
+    L"\"",
+    L"=; plain = ;",
+};
+
+// Gives every text an awkward value; with fullWidth each fills its member
+// to the last character and ends in a quote or a blank.
+class AwkwardTexts {
+ public:
+  explicit AwkwardTexts(bool fullWidth) : fullWidth_(fullWidth) {}
+
+  std::wstring Next(size_t width) {
+    std::wstring text = kAwkwardTexts[seed_++ % (sizeof kAwkwardTexts / sizeof *kAwkwardTexts)];
+    if (fullWidth_) {
+      while (text.size() < width) text += L" x=\u30c4;";
+      text.resize(width - 2);
+      text += seed_ % 2 ? L'"' : L' ';
+    }
+    if (text.size() > width - 1) text.resize(width - 1);
+    return text;
+  }
+  template <size_t N>
+  void operator()(wchar_t (&member)[N]) {
+    CopyText(member, Next(N).c_str());
+  }
+  template <class Other>
+  void operator()(Other&) {}  // numbers, flags and the item tables
+
+  void FillAll(CSfxSettings& s) {
+#define FILL_MEMBER(name) (*this)(s.name);
+    SFX_SETTINGS_PLAIN_MEMBERS(FILL_MEMBER)
+#undef FILL_MEMBER
+    // Texts of several lines keep their shape: three greeting lines, and
+    // the message's line break.
+    CopyText(s.Greeting, (Next(340) + L"\r\n" + Next(340) + L"\r\n" + Next(340)).c_str());
+    CopyText(s.GreetingE, (Next(340) + L"\r\n\r\n" + Next(340)).c_str());
+    CopyText(s.OSCheckErrorMsg, (Next(499) + L"\r\n" + Next(499)).c_str());
+    // Two of each repeated item: every key of theirs without the cost of
+    // rewriting a long file for every slot.
+    s.StartMenuCount = 2;
+    for (int i = 0; i < 2; ++i) {
+      StartMenuItem& item = s.StartMenu[i];
+      for (auto* text : {&item.Title, &item.TitleE, &item.File, &item.FileE, &item.Args,
+                         &item.ArgsE})
+        (*this)(*text);
+      (*this)(item.Comment);
+      (*this)(item.CommentE);
+      (*this)(item.Icon);
+      (*this)(item.IconE);
+      (*this)(s.AutoExec[i].File);
+      (*this)(s.AutoExec[i].Args);
+      s.UninstallReg[i] = Next(260);
+    }
+    s.AutoExecCount = 2;
+    s.UninstallRegCount = 2;
+    s.RegComSvr.assign(2, RegComSvrItem{});
+    for (RegComSvrItem& item : s.RegComSvr) (*this)(item.FileName);
+    s.ExtraCopy.assign(2, ExtraCopyItem{});
+    for (ExtraCopyItem& item : s.ExtraCopy) {
+      (*this)(item.FileName);
+      (*this)(item.ExtractFolder);
+    }
+    s.IconType = L"custom";
+  }
+
+ private:
+  bool fullWidth_;
+  int seed_ = 0;
+};
+
+TEST_F(DefinitionFileTest, EveryTextComesBackExactly) {
+  g_UiState.JapaneseUI = true;  // every text key is written and read
+  for (bool fullWidth : {false, true}) {
+    ResetSfxSettings();
+    AwkwardTexts(fullWidth).FillAll(g_SfxSettings);
+    const CSfxSettings expected(g_SfxSettings);
+    const std::wstring first = dir_ / L"first.ini";
+    const std::wstring second = dir_ / L"second.ini";
+    SaveDefinitionFile(first.c_str());
+    ResetSfxSettings();
+    LoadDefinitionFile(first.c_str());
+    std::vector<std::string> differing = DifferingMembers(g_SfxSettings, expected);
+    EXPECT_TRUE(differing.empty()) << (fullWidth ? "full width: " : "")
+                                   << ::testing::PrintToString(differing);
+    // What was loaded saves to the same bytes.
+    SaveDefinitionFile(second.c_str());
+    std::vector<uint8_t> firstBytes, secondBytes;
+    ASSERT_TRUE(testsupport::ReadFileBytes(first, firstBytes));
+    ASSERT_TRUE(testsupport::ReadFileBytes(second, secondBytes));
+    EXPECT_TRUE(firstBytes == secondBytes);
+  }
+
+  // Only a value that needs them gets one pair of quotes; what an older
+  // file holds reads as before.
+  ResetSfxSettings();
+  CopyText(g_SfxSettings.DialogTitle, L"\"Quoted\" Setup \"Pro\"");
+  CopyText(g_SfxSettings.DialogTitleE, L"Plain \"inner\" Setup");
+  const std::wstring path = dir_ / L"quoted.ini";
+  SaveDefinitionFile(path.c_str());
+  const std::wstring text = FileText(path);
+  EXPECT_NE(text.find(L"\r\nDialogTitle=\"\"Quoted\" Setup \"Pro\"\"\r\n"), std::wstring::npos);
+  EXPECT_NE(text.find(L"\r\nDialogTitleE=Plain \"inner\" Setup\r\n"), std::wstring::npos);
+  LoadLines("DialogTitle=\"Quoted\" Setup \"Pro\"\r\nDialogTitleE=  'x'  \r\n");
+  EXPECT_STREQ(g_SfxSettings.DialogTitle, L"Quoted\" Setup \"Pro");
+  EXPECT_STREQ(g_SfxSettings.DialogTitleE, L"x");
 }
 
 TEST_F(DefinitionFileTest, SavedKeysFollowTheFixedOrder) {

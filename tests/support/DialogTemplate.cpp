@@ -1,5 +1,7 @@
 #include "DialogTemplate.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 
 namespace testsupport {
@@ -104,7 +106,9 @@ bool ReadTemplate(const std::vector<uint8_t>& bytes, TemplateInfo& info) {
     in.Dword();  // extended style
   }
   const uint16_t count = in.Word();
-  in.Skip(4 * sizeof(int16_t));  // x, y, cx, cy
+  in.Skip(2 * sizeof(int16_t));  // x, y
+  info.cx = static_cast<short>(in.Word());
+  info.cy = static_cast<short>(in.Word());
   in.StringOrOrdinal();          // menu
   info.dialogClass = in.StringOrOrdinal();
   in.String();  // caption
@@ -139,18 +143,98 @@ std::vector<uint8_t> LoadDialogTemplate(HMODULE module, LPCWSTR name, LANGID lan
   return std::vector<uint8_t>(data, data + SizeofResource(module, resource));
 }
 
-HWND CreateDialogHidden(const std::vector<uint8_t>& bytes, HWND parent) {
-  TemplateInfo info;
-  if (!ReadTemplate(bytes, info)) return nullptr;
+namespace {
+
+// The template ready to be created hidden: its classes registered, a copy
+// without WS_VISIBLE. False when the bytes are no template.
+bool PrepareHidden(const std::vector<uint8_t>& bytes, TemplateInfo& info,
+                   std::vector<uint8_t>& copy) {
+  if (!ReadTemplate(bytes, info)) return false;
   if (!info.dialogClass.empty()) RegisterStandIn(info.dialogClass, true);
   for (const std::wstring& name : info.controlClasses) RegisterStandIn(name, false);
-  std::vector<uint8_t> copy = bytes;
+  copy = bytes;
   copy.resize(copy.size() + 4);  // slack for a last DWORD alignment
   const DWORD style = info.style & ~static_cast<DWORD>(WS_VISIBLE);
   memcpy(copy.data() + info.styleOffset, &style, sizeof(style));
+  return true;
+}
+
+// Keeps the sheet hidden: its own template loses WS_VISIBLE before it is
+// created.
+int CALLBACK HiddenSheet(HWND, UINT message, LPARAM lParam) {
+  if (message == PSCB_PRECREATE && lParam) {
+    uint8_t* sheet = reinterpret_cast<uint8_t*>(lParam);
+    const bool extended = sheet[2] == 0xFF && sheet[3] == 0xFF;
+    DWORD style = 0;
+    memcpy(&style, sheet + (extended ? 12 : 0), sizeof(style));
+    style &= ~static_cast<DWORD>(WS_VISIBLE);
+    memcpy(sheet + (extended ? 12 : 0), &style, sizeof(style));
+  }
+  return 0;
+}
+
+}  // namespace
+
+HWND CreateDialogHidden(const std::vector<uint8_t>& bytes, HWND parent) {
+  TemplateInfo info;
+  std::vector<uint8_t> copy;
+  if (!PrepareHidden(bytes, info, copy)) return nullptr;
   return CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                     reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()),
                                     (info.style & WS_CHILD) ? parent : nullptr, &DoNothing, 0);
+}
+
+HiddenPropertySheet::HiddenPropertySheet(const std::vector<std::vector<uint8_t>>& pages,
+                                         HWND owner) {
+  std::vector<PROPSHEETPAGEW> descriptions;
+  RECT largest = {};
+  for (const std::vector<uint8_t>& bytes : pages) {
+    TemplateInfo info;
+    std::vector<uint8_t> copy;
+    if (!PrepareHidden(bytes, info, copy) || !(info.style & WS_CHILD)) return;
+    copies_.push_back(copy);
+    if (info.cx > largest.right) largest.right = info.cx;
+    if (info.cy > largest.bottom) largest.bottom = info.cy;
+  }
+  // Only now that the copies stay where they are.
+  for (std::vector<uint8_t>& copy : copies_) {
+    PROPSHEETPAGEW page = {};
+    page.dwSize = sizeof(page);
+    page.dwFlags = PSP_DLGINDIRECT;
+    page.hInstance = GetModuleHandleW(nullptr);
+    page.pResource = reinterpret_cast<LPCDLGTEMPLATEW>(copy.data());
+    page.pfnDlgProc = &DoNothing;
+    descriptions.push_back(page);
+  }
+  if (descriptions.empty()) return;
+  PROPSHEETHEADERW header = {};
+  header.dwSize = sizeof(header);
+  header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW | PSH_PROPSHEETPAGE | PSH_USECALLBACK;
+  header.hwndParent = owner;
+  header.hInstance = GetModuleHandleW(nullptr);
+  header.pszCaption = L"";
+  header.nPages = static_cast<UINT>(descriptions.size());
+  header.ppsp = descriptions.data();
+  header.pfnCallback = &HiddenSheet;
+  const INT_PTR made = PropertySheetW(&header);
+  if (made == 0 || made == -1) return;
+  sheet_ = reinterpret_cast<HWND>(made);
+  MapDialogRect(sheet_, &largest);
+  least_ = SIZE{largest.right, largest.bottom};
+}
+
+HiddenPropertySheet::~HiddenPropertySheet() {
+  if (sheet_) DestroyWindow(sheet_);
+}
+
+HWND HiddenPropertySheet::Page(size_t index) {
+  if (!sheet_ || index >= copies_.size()) return nullptr;
+  SendMessageW(sheet_, PSM_SETCURSEL, index, 0);
+  HWND page = reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0));
+  return page && SendMessageW(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0) ==
+                     static_cast<LRESULT>(index)
+             ? page
+             : nullptr;
 }
 
 }  // namespace testsupport

@@ -108,14 +108,22 @@ bool MakeSparseFile(const std::wstring& path, ULONGLONG size) {
   return sized;
 }
 
-ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs,
-                         const std::wstring& currentDir) {
+namespace {
+
+// Runs the command line and waits for it; with an error handle the child
+// inherits it as its standard error.
+ProcessResult Run(const std::wstring& commandLine, DWORD timeoutMs, const std::wstring& currentDir,
+                  HANDLE error) {
   ProcessResult result;
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(0);
   STARTUPINFOW si = {sizeof si};
+  if (error) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdError = error;
+  }
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, error != nullptr, 0, nullptr,
                       currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi)) {
     return result;
   }
@@ -128,6 +136,43 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs,
   GetExitCodeProcess(pi.hProcess, &result.exitCode);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
+  return result;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs,
+                         const std::wstring& currentDir) {
+  return Run(commandLine, timeoutMs, currentDir, nullptr);
+}
+
+ProcessResult RunProcessReadingError(const std::wstring& commandLine, std::string& errorBytes,
+                                     DWORD timeoutMs, const std::wstring& currentDir) {
+  errorBytes.clear();
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  // Room for far more than a program's messages: the child never waits on
+  // a full pipe while this side waits for the child.
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 16)) return ProcessResult();
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  const ProcessResult result = Run(commandLine, timeoutMs, currentDir, writeEnd);
+  CloseHandle(writeEnd);
+  // The child has ended: all it wrote waits in the pipe. Only what is there
+  // is read, since a helper that Wine started from the child (its desktop
+  // process) can hold the pipe's other end open.
+  char chunk[4096];
+  DWORD waiting = 0;
+  while (result.started &&
+         PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+    DWORD got = 0;
+    if (!ReadFile(readEnd, chunk, waiting < sizeof chunk ? waiting : sizeof chunk, &got,
+                  nullptr) ||
+        got == 0)
+      break;
+    errorBytes.append(chunk, got);
+  }
+  CloseHandle(readEnd);
   return result;
 }
 

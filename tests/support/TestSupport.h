@@ -46,6 +46,11 @@ struct ProcessResult {
 // the given folder (empty: the current one) and waits for it.
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000,
                          const std::wstring& currentDir = L"");
+// The same with the program's standard error handle on a pipe: what it
+// wrote there arrives in errorBytes, as the bytes it wrote.
+ProcessResult RunProcessReadingError(const std::wstring& commandLine, std::string& errorBytes,
+                                     DWORD timeoutMs = 60000,
+                                     const std::wstring& currentDir = L"");
 
 // Makes link a folder link to target. Where the system's own call makes
 // none (Wine), the link is a Unix symbolic link, which Wine reports as a

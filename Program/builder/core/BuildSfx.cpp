@@ -321,7 +321,9 @@ int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstaller
 int CreateSfxFile(bool batch) {
   CSfxSettings& s = g_SfxSettings;
 
-  if (!vesmarin::MayNameDiskFile(s.SrcArchiveFile)) return kResultOpenFailed;
+  // No archive named is reported as an archive not found, below.
+  if (s.SrcArchiveFile[0] && !vesmarin::MayNameDiskFile(s.SrcArchiveFile))
+    return kResultOpenFailed;
   if (OutputReplacesInput(s.DstExeFile, nullptr, s.SrcArchiveFile)) return kResultReported;
   WIN32_FIND_DATAW found;
   vesmarin::ScopedFind search(FindFirstFileW(s.SrcArchiveFile, &found));

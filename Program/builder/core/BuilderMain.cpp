@@ -26,6 +26,7 @@
 #include "OutputGuard.h"
 #include "ResultCodes.h"
 #include "SfxSettings.h"
+#include "StandardError.h"
 #include "SystemDlls.h"
 #include "VesmarinResource.h"
 
@@ -95,16 +96,16 @@ bool ApplyPathOption(const KCommandLineW& commandLine, const wchar_t* name, wcha
   return true;
 }
 
-int RunBatch(const KCommandLineW& commandLine) {
-  g_UiState.BatchMode = true;
-  g_BuildErrorText[0] = L'\0';
+int BuildFromDefinition(const KCommandLineW& commandLine) {
   // The full path first: the current directory changes below.
   const std::wstring given = commandLine.GetArgument(0);
   wchar_t definition[MAX_PATH] = {};
   DWORD got = GetFullPathNameW(given.c_str(), MAX_PATH, definition, nullptr);
-  if (got == 0 || got >= MAX_PATH || !FileExists(definition) ||
-      !vesmarin::NamesDiskFile(definition))
+  if (got == 0 || got >= MAX_PATH || !vesmarin::MayNameDiskFile(definition))
     return kResultOpenFailed;
+  // A file that is missing loads nothing and leaves the defaults; one that
+  // is there must be a file on a disk.
+  if (FileExists(definition) && !vesmarin::NamesDiskFile(definition)) return kResultOpenFailed;
   wchar_t folder[MAX_PATH] = {};
   if (GetFolderPart(definition, folder, MAX_PATH) && folder[0]) SetCurrentDirectoryW(folder);
   LoadDefinitionFile(definition);
@@ -114,6 +115,31 @@ int RunBatch(const KCommandLineW& commandLine) {
   if (OutputReplacesInput(g_SfxSettings.DstExeFile, definition, g_SfxSettings.SrcArchiveFile))
     return kResultReported;
   return CreateSfxFile(true);
+}
+
+// What the main window would show for the result, one line each, for
+// whoever started the batch build: the step's own text, then the result's
+// (a 10 has only its own).
+std::wstring BatchFailureText(int code) {
+  std::wstring lines;
+  // The window's result box; a result 10 whose reason is unknown still says
+  // what it is.
+  std::wstring shown = BuildResultMessage(code);
+  if (shown.empty()) shown = GetResultMessage(code);
+  for (wchar_t c : shown) {
+    if (c == L'\r') continue;
+    if (c == L'\n') lines += L'\r';
+    lines += c;
+  }
+  return lines + L"\r\n";
+}
+
+int RunBatch(const KCommandLineW& commandLine) {
+  g_UiState.BatchMode = true;
+  g_BuildErrorText[0] = L'\0';
+  const int code = BuildFromDefinition(commandLine);
+  if (code != kResultSuccess) WriteStandardError(BatchFailureText(code));
+  return code;
 }
 
 void StoreBootWindow(HWND window) {

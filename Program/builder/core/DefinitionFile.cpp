@@ -51,16 +51,20 @@ class Reader {
   // Reads into a fixed member, cut to its width.
   template <size_t N>
   void Text(const wchar_t* key, wchar_t (&member)[N], const wchar_t* missing = L"") const {
-    ReadProfileString(kSection, key, missing, member, static_cast<DWORD>(N), file_);
+    CopyText(member, String(key, static_cast<DWORD>(N), missing).c_str());
   }
   template <size_t N>
   void Text(const std::wstring& key, wchar_t (&member)[N], const wchar_t* missing = L"") const {
     Text(key.c_str(), member, missing);
   }
+  // At most width - 1 characters. The buffer has room for one more: a
+  // quoted value that fills the width then arrives whole before the profile
+  // function takes its closing quote off (in a buffer just as wide it can
+  // lose its last character instead).
   std::wstring String(const wchar_t* key, DWORD width, const wchar_t* missing = L"") const {
-    std::wstring value(width, L'\0');
-    DWORD count = ReadProfileString(kSection, key, missing, &value[0], width, file_);
-    value.resize(count);
+    std::wstring value(width + 1, L'\0');
+    DWORD count = ReadProfileString(kSection, key, missing, &value[0], width + 1, file_);
+    value.resize(count < width ? count : width - 1);
     return value;
   }
   std::wstring String(const std::wstring& key, DWORD width) const {
@@ -459,12 +463,37 @@ void LoadDefinitionFile(const wchar_t* path) {
 
 namespace {
 
+// Whether the profile functions drop the character at either end of a
+// value they read: blanks (C1_SPACE) and control characters.
+bool IsTrimmedAtValueEnds(wchar_t c) {
+  WORD type = 0;
+  return c <= L' ' || (GetStringTypeW(CT_CTYPE1, &c, 1, &type) && (type & C1_SPACE));
+}
+
+bool IsQuoteMark(wchar_t c) { return c == L'"' || c == L'\''; }
+
+// A text value as it is written so that it reads back exactly: the profile
+// functions trim blanks at both ends of a value and take one pair of
+// enclosing quotes off it, so a value that begins or ends with a blank or a
+// quote mark is written in one pair of double quotes. Every other value is
+// written as it is, and files read as they always did.
+std::wstring QuotedProfileValue(const wchar_t* value) {
+  const size_t length = wcslen(value);
+  if (length == 0) return value;
+  const wchar_t first = value[0];
+  const wchar_t last = value[length - 1];
+  if (IsTrimmedAtValueEnds(first) || IsTrimmedAtValueEnds(last) || IsQuoteMark(first) ||
+      IsQuoteMark(last))
+    return L"\"" + std::wstring(value) + L"\"";
+  return value;
+}
+
 class Writer {
  public:
   explicit Writer(const wchar_t* file) : file_(file) {}
 
   void Text(const wchar_t* key, const wchar_t* value) const {
-    WritePrivateProfileStringW(kSection, key, value, file_);
+    WritePrivateProfileStringW(kSection, key, QuotedProfileValue(value).c_str(), file_);
   }
   void Text(const std::wstring& key, const wchar_t* value) const { Text(key.c_str(), value); }
   void Flag(const wchar_t* key, int value) const { Text(key, value ? L"1" : L"0"); }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "TestCabinet.h"
 #include "TestSupport.h"
 
 namespace {
@@ -28,11 +29,129 @@ std::string DefinitionText(const std::string& archive, const std::string& output
          "\r\nDialogTitleE=Batch\r\n";
 }
 
-TEST(BatchStart, MissingDefinitionFileEndsWithOpenFailure) {
+bool JapaneseInterface() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
+
+// The message of an archive that is not found, without the archive's name
+// that leads it.
+std::wstring ArchiveNotFoundText() {
+  return JapaneseInterface() ? L"\r\n\u66f8\u5eab\u30d5\u30a1\u30a4\u30eb\u304c\u898b\u3064"
+                               L"\u304b\u308a\u307e\u305b\u3093\u3067\u3057\u305f\u3002\r\n"
+                             : L"\r\nThe archive file could not be found.\r\n";
+}
+
+// A failed batch build tells whoever started it why, on standard error, in
+// the builder's language: the text the main window would show.
+TEST(BatchStart, AFailedBuildTellsWhyOnStandardError) {
+  const std::wstring notFound = ArchiveNotFoundText();
+  const std::wstring notCreated =
+      JapaneseInterface() ? L"\u30d5\u30a1\u30a4\u30eb\u3092\u4f5c\u6210\u3067\u304d\u307e"
+                            L"\u305b\u3093\u3067\u3057\u305f\u3002\r\n"
+                          : L"Failed to create file.\r\n";
   TempDir dir(L"bs");
-  EXPECT_EQ(RunBuilder(L"\"" + dir.path() + L"none.ini\"", dir.path()), 5u);
-  EXPECT_EQ(RunBuilder(L"sub\\none.ini", dir.path()), 5u);
+  ASSERT_TRUE(testsupport::WriteTextFile(dir / L"empty.ini", ""));
+  ASSERT_TRUE(testsupport::WriteTextFile(dir / L"other.ini",
+                                         "[Other]\r\nSrcArchiveFile=files.cab\r\n"));
+  ASSERT_TRUE(testsupport::TestCabinet().Add(L"a.txt", "a").WriteTo(dir / L"files.cab"));
+  ASSERT_TRUE(testsupport::WriteTextFile(dir / L"gone.ini", DefinitionText("gone.cab", "out.exe")));
+  ASSERT_TRUE(testsupport::WriteTextFile(dir / L"nofolder.ini",
+                                         DefinitionText("files.cab", "no-such\\out.exe")));
+  struct Case {
+    std::wstring arguments;
+    DWORD code;
+    std::wstring message;
+  } cases[] = {
+      // No archive named: a definition file that is missing, empty or
+      // without the section loads the defaults.
+      {L"\"" + dir.path() + L"none.ini\"", 10, notFound},
+      {L"sub\\none.ini", 10, notFound},
+      {L"empty.ini", 10, notFound},
+      {L"other.ini", 10, notFound},
+      {L"gone.ini", 10, L"gone.cab" + notFound},
+      {L"nofolder.ini", 1, notCreated},
+  };
+  const std::wstring builder = testsupport::BinPath(L"Vesmarin.exe");
+  for (const Case& c : cases) {
+    std::string error;
+    testsupport::ProcessResult result = testsupport::RunProcessReadingError(
+        L"\"" + builder + L"\" " + c.arguments, error, kNoWaitMs, dir.path());
+    ASSERT_TRUE(result.started) << GetLastError();
+    EXPECT_FALSE(result.timedOut) << "the batch run waited";
+    EXPECT_EQ(result.exitCode, c.code) << testsupport::Narrow(c.arguments);
+    EXPECT_EQ(error, testsupport::Narrow(c.message)) << testsupport::Narrow(c.arguments);
+  }
   EXPECT_FALSE(testsupport::PathExists(dir / L"out.exe"));
+
+  // A result with a reason: the result's message, then the reason, as the
+  // window's box has them.
+  testsupport::TestCabinet hostile;
+  hostile.AddRaw("..\\escaped.txt", "x");
+  ASSERT_TRUE(hostile.WriteTo(dir / L"hostile.cab"));
+  ASSERT_TRUE(
+      testsupport::WriteTextFile(dir / L"hostile.ini", DefinitionText("hostile.cab", "out.exe")));
+  std::string refused;
+  EXPECT_EQ(testsupport::RunProcessReadingError(L"\"" + builder + L"\" hostile.ini", refused,
+                                                kNoWaitMs, dir.path())
+                .exitCode,
+            5u);
+  const std::string openFailed = testsupport::Narrow(
+      JapaneseInterface() ? L"\u30a2\u30fc\u30ab\u30a4\u30d6\u30d5\u30a1\u30a4\u30eb\u3092"
+                            L"\u958b\u3051\u307e\u305b\u3093\u3067\u3057\u305f\u3002"
+                            L"\r\n\r\n..\\escaped.txt\r\n"
+                          : L"Failed to open archive file.\r\n\r\n..\\escaped.txt\r\n");
+  EXPECT_EQ(refused.compare(0, openFailed.size(), openFailed), 0) << refused;
+  EXPECT_FALSE(testsupport::PathExists(dir / L"out.exe"));
+
+  // A build that succeeds says nothing.
+  ASSERT_TRUE(testsupport::WriteTextFile(dir / L"good.ini", DefinitionText("files.cab", "out.exe")));
+  std::string error;
+  testsupport::ProcessResult result =
+      testsupport::RunProcessReadingError(L"\"" + builder + L"\" good.ini", error, kNoWaitMs,
+                                          dir.path());
+  EXPECT_EQ(result.exitCode, 0u);
+  EXPECT_EQ(error, "");
+  EXPECT_TRUE(testsupport::PathExists(dir / L"out.exe"));
+}
+
+// The rows of the console down to the cursor's, each ended with CR LF,
+// without the blanks that fill a row.
+std::wstring ConsoleRows() {
+  HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return L"";
+  CONSOLE_SCREEN_BUFFER_INFO info = {};
+  std::wstring text;
+  if (GetConsoleScreenBufferInfo(out, &info)) {
+    for (SHORT row = 0; row < info.dwCursorPosition.Y; ++row) {
+      std::wstring line(info.dwSize.X, L' ');
+      DWORD got = 0;
+      ReadConsoleOutputCharacterW(out, &line[0], info.dwSize.X, COORD{0, row}, &got);
+      line.resize(got);
+      while (!line.empty() && line.back() == L' ') line.pop_back();
+      text += line + L"\r\n";
+    }
+  }
+  CloseHandle(out);
+  return text;
+}
+
+// Started from a program with a console, and no handle given, the builder
+// writes its message into that console as text (a console reads bytes in
+// its own code page, so UTF-8 would come out garbled in Japanese).
+TEST(BatchStart, AFailedBuildTellsWhyInTheConsoleOfItsStarter) {
+  TempDir dir(L"bs");
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  FreeConsole();  // a console of its own, whose rows this test can read
+  ASSERT_TRUE(AllocConsole());
+  const DWORD code = RunBuilder(L"none.ini", dir.path());
+  const std::wstring rows = ConsoleRows();
+  FreeConsole();
+  SetStdHandle(STD_INPUT_HANDLE, input);
+  SetStdHandle(STD_OUTPUT_HANDLE, output);
+  SetStdHandle(STD_ERROR_HANDLE, error);
+  EXPECT_EQ(code, 10u);
+  EXPECT_EQ(testsupport::Narrow(rows), testsupport::Narrow(ArchiveNotFoundText()));
 }
 
 TEST(BatchStart, MissingArchiveEndsWithReportedFailure) {
@@ -58,7 +177,7 @@ TEST(BatchStart, RelativeDefinitionPathResolvedBeforeTheFolderChanges) {
   ASSERT_TRUE(CreateDirectoryW((dir / L"sub").c_str(), nullptr));
   ASSERT_TRUE(
       testsupport::WriteTextFile(dir / L"sub\\proj.ini", DefinitionText("gone.cab", "out.exe")));
-  // Found: the over-long option is refused with 10, where a missing file gives 5.
+  // Found, and the over-long option is refused.
   const std::wstring tooLong(300, L'y');
   EXPECT_EQ(RunBuilder(L"sub\\proj.ini /OutputFile:" + tooLong, dir.path()), 10u);
   // Loaded, and its relative archive name resolved in its own folder: the

@@ -156,6 +156,79 @@ TEST_F(DialogText, EveryTextFitsItsControlInEveryLanguage) {
   EXPECT_TRUE(programs.count(L"Tessaly64.exe"));
 }
 
+bool IsPropertyPage(const DialogTemplate& t) {
+  testsupport::TemplateInfo info;
+  return testsupport::ReadTemplate(t.bytes, info) && (info.style & WS_CHILD) &&
+         (info.style & WS_CAPTION);
+}
+
+// The controls of property pages that reach past the page the sheet gives
+// them. A program shows its pages of one language in one sheet, which makes
+// one page area for all of them, as large as its largest page measured in
+// the sheet's own font, while each page lays out its controls in its own
+// font: where that is the larger, a page's last controls are cut.
+std::string ControlsOutsideTheirPages(const std::vector<const DialogTemplate*>& pages,
+                                      HWND owner) {
+  std::vector<std::vector<uint8_t>> bytes;
+  for (const DialogTemplate* t : pages) bytes.push_back(t->bytes);
+  // The sheet takes its own template in the thread's language.
+  const LCID locale = GetThreadLocale();
+  SetThreadLocale(MAKELCID(pages.front()->language, SORT_DEFAULT));
+  testsupport::HiddenPropertySheet sheet(bytes, owner);
+  std::ostringstream out;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const DialogTemplate& t = *pages[i];
+    char language[8];
+    snprintf(language, sizeof(language), "%04X", t.language);
+    const std::string where = testsupport::Narrow(t.program) + " dialog " +
+                              testsupport::Narrow(t.dialog) + " language " + language;
+    HWND page = sheet.Page(i);
+    if (!page) {
+      out << where << " could not be shown in a property sheet\n";
+      continue;
+    }
+    // Inside the page window, and inside the area any such sheet gives.
+    RECT area;
+    GetClientRect(page, &area);
+    const SIZE least = sheet.LeastPageArea();
+    if (least.cx < area.right) area.right = least.cx;
+    if (least.cy < area.bottom) area.bottom = least.cy;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      RECT r;
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+      if (r.left >= 0 && r.top >= 0 && r.right <= area.right && r.bottom <= area.bottom)
+        continue;
+      wchar_t text[256] = L"";
+      GetWindowTextW(child, text, 256);
+      out << where << " control " << GetDlgCtrlID(child) << " \"" << testsupport::Narrow(text)
+          << "\" reaches " << r.left << "," << r.top << "-" << r.right << "," << r.bottom
+          << " in a page of " << area.right << "x" << area.bottom << " pixels\n";
+    }
+  }
+  SetThreadLocale(locale);
+  return out.str();
+}
+
+TEST_F(DialogText, EveryPropertyPageKeepsItsControlsInsideItsSheet) {
+  const std::vector<DialogTemplate> templates = AllTemplates();
+  std::map<std::pair<std::wstring, LANGID>, std::vector<const DialogTemplate*>> sheets;
+  for (const DialogTemplate& t : templates)
+    if (IsPropertyPage(t)) sheets[{t.program, t.language}].push_back(&t);
+  // Sheets that the test programs carry as well are checked once.
+  std::set<std::vector<std::vector<uint8_t>>> seen;
+  std::string report;
+  for (const auto& entry : sheets) {
+    std::vector<std::vector<uint8_t>> pages;
+    for (const DialogTemplate* t : entry.second) pages.push_back(t->bytes);
+    if (seen.insert(pages).second) report += ControlsOutsideTheirPages(entry.second, parent_);
+  }
+  EXPECT_TRUE(report.empty()) << report;
+  // The builder's sheet is among those checked, in both languages.
+  EXPECT_TRUE(sheets.count({L"Vesmarin.exe", kEnglish}));
+  EXPECT_TRUE(sheets.count({L"Vesmarin.exe", kJapanese}));
+}
+
 TEST_F(DialogText, EveryDialogExistsInEnglishAndJapanese) {
   std::map<std::wstring, std::set<LANGID>> languages;  // "program dialog" -> languages
   for (const DialogTemplate& t : AllTemplates())
