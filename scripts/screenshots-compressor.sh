@@ -7,7 +7,7 @@
 # needed. Needs the x86-64 tree built. Pictures (.bmp, and .png as well when
 # imagemagick's convert is there) go to the folder given (default
 # build/screenshots/compressor).
-set -eu
+set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 out=${1:-$VESMARIN_BUILD/screenshots/compressor}
