@@ -185,4 +185,26 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   return isLink();
 }
 
+bool RemoveFolderLink(const std::wstring& link) {
+  typedef char*(CDECL * UnixNameFn)(LPCWSTR);
+  UnixNameFn unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  // Windows removes the link itself; Wine would follow its Unix link.
+  if (!unixName) return RemoveDirectoryW(link.c_str()) != FALSE;
+  char* name = unixName(link.c_str());
+  if (!name) return false;
+  std::wstring line = L"/bin/rm -f \"" + Widen(name) + L"\"";
+  HeapFree(GetProcessHeap(), 0, name);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(L"Z:\\bin\\rm", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 100 && PathExists(link); ++i) Sleep(50);
+  return !PathExists(link);
+}
+
 }  // namespace testsupport
