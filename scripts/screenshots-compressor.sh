@@ -31,7 +31,7 @@ for lang in en_US.UTF-8 ja_JP.UTF-8; do
 done
 for shot in "$bin"/screenshots/compressor-*.bmp; do
   cp "$shot" "$out/"
-  if command -v convert >/dev/null 2>&1; then
+  if convert -version >/dev/null 2>&1; then
     convert "$shot" "$out/$(basename "${shot%.bmp}").png"
   fi
   echo "$out/$(basename "$shot")"
