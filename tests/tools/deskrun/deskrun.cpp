@@ -24,9 +24,20 @@ int wmain() {
     fprintf(stderr, "usage: deskrun <program> [arguments...]\n");
     return 2;
   }
+  // A new desktop every time: an existing name (a process id used again
+  // while an earlier run's desktop lives on) would open that desktop.
   wchar_t name[64];
-  swprintf(name, 64, L"vesmarin-test-%lu", GetCurrentProcessId());
-  HDESK desktop = CreateDesktopW(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  HDESK desktop = nullptr;
+  for (unsigned attempt = 0; !desktop && attempt < 100; ++attempt) {
+    swprintf(name, 64, L"vesmarin-test-%lu-%llu-%u", GetCurrentProcessId(),
+             static_cast<unsigned long long>(GetTickCount64()), attempt);
+    SetLastError(ERROR_SUCCESS);
+    desktop = CreateDesktopW(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    if (desktop && GetLastError() == ERROR_ALREADY_EXISTS) {
+      CloseDesktop(desktop);
+      desktop = nullptr;
+    }
+  }
   if (!desktop) {
     fprintf(stderr, "deskrun: no desktop (error %lu)\n", GetLastError());
     return 3;
