@@ -5,7 +5,7 @@
 # the system's apt configuration is left alone. The deb-src entries copy the
 # URIs, suites, components and key of the system's deb822 sources. Does
 # nothing when <dest>/src already holds the sources.
-set -eu
+set -euo pipefail
 dest=$1
 [ -f "$dest/src/png.h" ] && exit 0
 mkdir -p "$dest"

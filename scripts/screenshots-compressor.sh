@@ -7,7 +7,7 @@
 # needed. Needs the x86-64 tree built. Pictures (.bmp, and .png as well when
 # imagemagick's convert is there) go to the folder given (default
 # build/screenshots/compressor).
-set -eu
+set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
 out=${1:-$VESMARIN_BUILD/screenshots/compressor}
@@ -31,7 +31,7 @@ for lang in en_US.UTF-8 ja_JP.UTF-8; do
 done
 for shot in "$bin"/screenshots/compressor-*.bmp; do
   cp "$shot" "$out/"
-  if command -v convert >/dev/null 2>&1; then
+  if convert -version >/dev/null 2>&1; then
     convert "$shot" "$out/$(basename "${shot%.bmp}").png"
   fi
   echo "$out/$(basename "$shot")"

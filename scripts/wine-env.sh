@@ -7,8 +7,19 @@ export VESMARIN_ROOT VESMARIN_BUILD WINEPREFIX
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mshtml=;mscoree="
-export LANG="${VESMARIN_LANG:-en_US.UTF-8}"
-export LC_ALL="$LANG"
+# True when the locale (such as en_US.UTF-8) exists on this machine.
+vesmarin_locale_exists() {
+  local name
+  name=$(printf '%s\n' "$1" | sed 's/\.[Uu][Tt][Ff]-\{0,1\}8$/.utf8/')
+  LC_ALL=C locale -a 2>/dev/null | grep -ixF -- "$name" >/dev/null
+}
+# The language is pinned only once its locale exists (scripts/setup.sh makes
+# it): a shell told to use a missing locale warns at every start.
+vesmarin_lang=${VESMARIN_LANG:-en_US.UTF-8}
+if [ "${LC_ALL:-}" = "$vesmarin_lang" ] || vesmarin_locale_exists "$vesmarin_lang"; then
+  export LANG="$vesmarin_lang" LC_ALL="$vesmarin_lang"
+fi
+unset vesmarin_lang
 export TZ="${VESMARIN_TZ:-UTC}"
 if command -v wine64 >/dev/null 2>&1; then
   WINE=$(command -v wine64)

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Creates the private Wine prefix once; safe to call from parallel tests.
-set -eu
+set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
 if [ ! -f "$WINEPREFIX/.vesmarin-ready" ]; then
   rm -rf "$WINEPREFIX"
-  "$WINE" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
-  "$WINESERVER" -w 9>&- || true
+  "$WINE" wineboot -i </dev/null >/dev/null 2>&1 9>&-
+  "$WINESERVER" -w 9>&-
   # The new prefix links Desktop, Documents and the like to the Linux home;
   # tests write there, so make them plain folders inside the prefix.
   for user in "$WINEPREFIX"/drive_c/users/*; do
@@ -18,8 +18,8 @@ if [ ! -f "$WINEPREFIX/.vesmarin-ready" ]; then
     done
   done
   "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-    </dev/null >/dev/null 2>&1 9>&- || true
-  "$WINESERVER" -w 9>&- || true
+    </dev/null >/dev/null 2>&1 9>&-
+  "$WINESERVER" -w 9>&-
   touch "$WINEPREFIX/.vesmarin-ready"
 fi
 # Every program here runs on a display without a window manager (xvfb-run);
@@ -27,8 +27,8 @@ fi
 # hidden or destroyed. Unmanaged windows close at once.
 if [ ! -f "$WINEPREFIX/.vesmarin-unmanaged" ]; then
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-    </dev/null >/dev/null 2>&1 9>&- || true
-  "$WINESERVER" -w 9>&- || true
+    </dev/null >/dev/null 2>&1 9>&-
+  "$WINESERVER" -w 9>&-
   touch "$WINEPREFIX/.vesmarin-unmanaged"
 fi
 # The Japanese dialog fonts the resources name are not on this machine:
@@ -38,9 +38,9 @@ if [ ! -f "$WINEPREFIX/.vesmarin-fonts" ]; then
   for pair in "MS UI Gothic=IPAPGothic" "Yu Gothic UI=IPAPGothic" "MS PGothic=IPAPGothic" \
               "MS Gothic=IPAGothic" "Meiryo UI=IPAPGothic" "Meiryo=IPAPGothic"; do
     "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /t REG_SZ \
-      /d "${pair#*=}" /f </dev/null >/dev/null 2>&1 9>&- || true
+      /d "${pair#*=}" /f </dev/null >/dev/null 2>&1 9>&-
   done
-  "$WINESERVER" -w 9>&- || true
+  "$WINESERVER" -w 9>&-
   touch "$WINEPREFIX/.vesmarin-fonts"
 fi
 # English windows ask for Tahoma, MS Sans Serif and MS Shell Dlg (which the
@@ -64,8 +64,8 @@ done
 if [ ! -f "$WINEPREFIX/.vesmarin-latin-fonts" ]; then
   for pair in "Tahoma=DejaVu Sans" "MS Sans Serif=DejaVu Sans" "Microsoft Sans Serif=DejaVu Sans"; do
     "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /t REG_SZ \
-      /d "${pair#*=}" /f </dev/null >/dev/null 2>&1 9>&- || true
+      /d "${pair#*=}" /f </dev/null >/dev/null 2>&1 9>&-
   done
-  "$WINESERVER" -w 9>&- || true
+  "$WINESERVER" -w 9>&-
   touch "$WINEPREFIX/.vesmarin-latin-fonts"
 fi

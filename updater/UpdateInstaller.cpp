@@ -15,6 +15,7 @@
 
 #include "BackgroundTransfer.h"
 #include "DownloadDomain.h"
+#include "DownloadFolder.h"
 #include "HttpDownload.h"
 #include "Md5.h"
 #include "NemdriftResource.h"
@@ -81,6 +82,12 @@ int UpdateDownloadCallback(const BYTE* data, DWORD length, DWORD total, void* co
 void ShowError(HWND dialog, UINT textId) {
   MessageBoxW(dialog, LoadStringResource(textId).c_str(),
               LoadStringResource(IDS_UPDATE_PROGRAM).c_str(), MB_ICONERROR);
+}
+
+// The update file cannot be written at path.
+void ShowWriteError(HWND dialog, const std::wstring& path) {
+  const std::wstring text = LoadStringResource(IDS_WRITE_FAILED) + L"\r\n\r\n" + path;
+  MessageBoxW(dialog, text.c_str(), LoadStringResource(IDS_UPDATE_PROGRAM).c_str(), MB_ICONERROR);
 }
 
 // A folder of its own for this download under folder; empty when none can
@@ -164,26 +171,6 @@ unsigned ProgressPercent(uint64_t position, uint64_t total) {
   return static_cast<unsigned>(percent);
 }
 
-bool IsBareFileName(const std::wstring& name) {
-  if (name.empty() || name == L"." || name == L"..") return false;
-  for (wchar_t c : name)
-    if (c < 0x20 || wcschr(L"\\/:*?\"<>|", c)) return false;
-  const wchar_t last = name.back();
-  if (last == L'.' || last == L' ') return false;
-  // Device names, with or without an extension.
-  std::wstring stem = name.substr(0, name.find(L'.'));
-  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-  static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$",
-                                            L"CONOUT$", L"CLOCK$"};
-  for (const wchar_t* device : kDevices)
-    if (_wcsicmp(stem.c_str(), device) == 0) return false;
-  if (stem.size() == 4 && (_wcsnicmp(stem.c_str(), L"COM", 3) == 0 ||
-                           _wcsnicmp(stem.c_str(), L"LPT", 3) == 0) &&
-      ((stem[3] >= L'0' && stem[3] <= L'9') || stem[3] == 0xB9 || stem[3] == 0xB2 ||
-       stem[3] == 0xB3))
-    return false;
-  return true;
-}
 
 namespace {
 
@@ -283,13 +270,16 @@ void InstallSelectedUpdate(HWND dialog) {
     return ShowError(dialog, IDS_HOST_OUTSIDE_DOMAIN);
   if (!IsBareFileName(item.FileName)) return ShowError(dialog, IDS_DOWNLOAD_FAILED);
 
+  // The download area is the user's local application data: every folder on
+  // the way to the file, the file itself before its first byte and again
+  // before it starts must lie inside it, links resolved.
   wchar_t base[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
     return ShowError(dialog, IDS_DOWNLOAD_FAILED);
-  std::wstring parent = base;
-  if (!g_Updater.DownloadPath.empty()) parent += L"\\" + g_Updater.DownloadPath;
-  if (parent.size() >= MAX_PATH) return ShowError(dialog, IDS_DOWNLOAD_FAILED);
-  SHCreateDirectoryExW(nullptr, parent.c_str(), nullptr);
+  const std::wstring area = base;
+  std::wstring parent;
+  if (!MakeFolderInside(area, g_Updater.DownloadPath, &parent))
+    return ShowWriteError(dialog, area + L"\\" + g_Updater.DownloadPath);
   const std::wstring folder = MakeNewFolder(parent);
   const std::wstring path = folder + L"\\" + item.FileName;
   if (folder.empty() || path.size() > MAX_PATH - 1) {
@@ -297,14 +287,18 @@ void InstallSelectedUpdate(HWND dialog) {
     return ShowError(dialog, IDS_DOWNLOAD_FAILED);
   }
 
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE && !LiesInside(file, area)) {
+    // Made through a link that came meanwhile: this very file goes again.
+    FILE_DISPOSITION_INFO gone = {TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+  }
   if (file == INVALID_HANDLE_VALUE) {
     RemoveDownload(L"", folder);
-    const std::wstring text = LoadStringResource(IDS_WRITE_FAILED) + L"\r\n\r\n" + path;
-    MessageBoxW(dialog, text.c_str(), LoadStringResource(IDS_UPDATE_PROGRAM).c_str(),
-                MB_ICONERROR);
-    return;
+    return ShowWriteError(dialog, path);
   }
   wchar_t digest[33] = {};
   bool leftDomain = false;
@@ -327,6 +321,12 @@ void InstallSelectedUpdate(HWND dialog) {
   if (held == INVALID_HANDLE_VALUE) {
     RemoveDownload(path, folder);
     return ShowError(dialog, IDS_DOWNLOAD_FAILED);
+  }
+  // The path no longer leads where the file was written: whatever it names
+  // now is neither started nor deleted.
+  if (!LiesInside(held, area)) {
+    CloseHandle(held);
+    return ShowWriteError(dialog, path);
   }
   bool valid = false;
   if (!VerifyUpdateSignature(dialog, path.c_str(), held, kUpdateSignerName, kUpdateSignerKey,

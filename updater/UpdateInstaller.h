@@ -1,6 +1,7 @@
 // Installing the update selected in the main dialog: confirm, check the
-// host, download into a new folder of the current user's with its MD5
-// digest and a progress dialog, check the signature, and start the program.
+// host, download into a new folder of the current user's (below the
+// DownloadPath folder in the local application data) with its MD5 digest
+// and a progress dialog, check the signature, and start the program.
 #pragma once
 #include <windows.h>
 
@@ -10,13 +11,9 @@
 // Runs the whole installation for the selected row of the update list. On
 // success the update program runs and the main dialog is destroyed; every
 // failure says why and leaves the dialog open, and nothing downloaded stays
-// on disk.
+// on disk (unless a folder on its way was moved away meanwhile: then what
+// its path names is neither started nor deleted).
 void InstallSelectedUpdate(HWND dialog);
-
-// True for a name the server may give the update file: a bare file name (no
-// slash, backslash or colon, not "." or "..", no characters Windows refuses
-// in names, no trailing dot or space, no device name such as CON or LPT1).
-bool IsBareFileName(const std::wstring& name);
 
 // The percentage of total that position is, computed in 64 bits; 0 when
 // total is 0, at most 100.

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cwchar>
 
+#include "DownloadFolder.h"
 #include "NemdriftResource.h"
 #include "UpdaterState.h"
 #include "UpdaterStrings.h"
@@ -74,7 +75,8 @@ int LoadUpdaterSettingsFrom(const wchar_t* path) {
     return document.SelectSingleNode((std::wstring(L"/KelvadonUpdate/") + name).c_str()).Text();
   };
   std::wstring value;
-  if ((value = text(L"DownloadPath")).empty()) return kSettingsNoDownloadPath;
+  // A folder below the download area, never a way out of it.
+  if (!IsPlainRelativePath(value = text(L"DownloadPath"))) return kSettingsBadDownloadPath;
   g_Updater.DownloadPath = value;
   if ((value = text(L"RegKey")).empty()) return kSettingsNoRegKey;
   g_Updater.RegKey = value;

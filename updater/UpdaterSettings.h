@@ -10,7 +10,7 @@ enum SettingsError {
   kSettingsOk = 0,
   kSettingsNoDocument = 1,
   kSettingsUnreadable = 2,
-  kSettingsNoDownloadPath = 3,
+  kSettingsBadDownloadPath = 3,  // missing, empty, or not a plain relative folder path
   kSettingsNoRegKey = 4,
   kSettingsNoRssUrl = 5,
   kSettingsNoNoUpdateMessage = 6,

@@ -6,14 +6,13 @@
 
 namespace testsupport {
 
-// Writes the pixels of a window as a 24-bit BMP file at path: the window
-// alone, never the windows of other programs that cover it on the screen
-// (a window of this process draws itself with PrintWindow; one of another
-// process is raised above all others while its rectangle is copied).
+// Writes the pixels of a window, of this process or another, as a 24-bit
+// BMP file at path once it has painted: the window raised above all others
+// and its rectangle copied from the screen. Under scripts/test.sh each test
+// has a screen of its own, so no other test's window is ever in the picture.
 bool SaveWindowBitmap(HWND window, const std::wstring& path);
 
-// Writes the pixels of a window into <bin>\screenshots\<name>.bmp, after a
-// moment for the window to finish painting.
+// Writes the pixels of a window into <bin>\screenshots\<name>.bmp.
 bool SaveScreenshot(HWND window, const std::wstring& name);
 
 }  // namespace testsupport

@@ -216,6 +216,37 @@ std::vector<std::wstring> IniSection(const std::vector<std::wstring>& lines,
   return out;
 }
 
+namespace {
+
+// Wine's Unix name of a Windows path (quoted for a shell line); empty where
+// the system is no Wine or the path has none.
+std::wstring UnixName(const std::wstring& path) {
+  typedef char*(CDECL * UnixNameFn)(LPCWSTR);
+  UnixNameFn unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(path.c_str()) : nullptr;
+  if (!name) return L"";
+  const std::wstring quoted = L"\"" + Widen(name) + L"\"";
+  HeapFree(GetProcessHeap(), 0, name);
+  return quoted;
+}
+
+// Starts a Unix program (such as Z:\bin\ln) with the line; Wine does not
+// report when it ends.
+bool StartUnixProgram(const wchar_t* program, std::wstring line) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace
+
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   auto isLink = [&link]() {
     const DWORD attributes = GetFileAttributesW(link.c_str());
@@ -223,24 +254,10 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   };
   if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink())
     return true;
-  typedef char*(CDECL * UnixNameFn)(LPCWSTR);
-  UnixNameFn unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!unixName) return false;
-  char* from = unixName(link.c_str());
-  char* to = unixName(target.c_str());
-  if (!from || !to) return false;
-  std::wstring line = L"/bin/ln -s \"" + Widen(to) + L"\" \"" + Widen(from) + L"\"";
-  HeapFree(GetProcessHeap(), 0, from);
-  HeapFree(GetProcessHeap(), 0, to);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(L"Z:\\bin\\ln", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
+  const std::wstring from = UnixName(link), to = UnixName(target);
+  if (from.empty() || to.empty() ||
+      !StartUnixProgram(L"Z:\\bin\\ln", L"/bin/ln -s " + to + L" " + from))
     return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   for (int i = 0; i < 100 && !isLink(); ++i) Sleep(50);
   return isLink();
 }
@@ -250,5 +267,14 @@ ThreadLanguage::ThreadLanguage(LANGID language) : saved_(GetThreadLocale()) {
 }
 
 ThreadLanguage::~ThreadLanguage() { SetThreadLocale(saved_); }
+
+bool RemoveFolderLink(const std::wstring& link) {
+  const std::wstring name = UnixName(link);
+  // Windows removes the link itself; Wine would follow its Unix link.
+  if (name.empty()) return RemoveDirectoryW(link.c_str()) != FALSE;
+  if (!StartUnixProgram(L"Z:\\bin\\rm", L"/bin/rm -f " + name)) return false;
+  for (int i = 0; i < 100 && PathExists(link); ++i) Sleep(50);
+  return !PathExists(link);
+}
 
 }  // namespace testsupport

@@ -56,6 +56,8 @@ ProcessResult RunProcessReadingError(const std::wstring& commandLine, std::strin
 // none (Wine), the link is a Unix symbolic link, which Wine reports as a
 // reparse point. False when neither works.
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+// Removes a folder link that MakeFolderLink made, never what it leads to.
+bool RemoveFolderLink(const std::wstring& link);
 
 std::string Narrow(const std::wstring& text);  // UTF-8
 std::wstring Widen(const std::string& utf8);

@@ -39,12 +39,18 @@ std::string Update(const std::string& url, const std::string& name, const std::s
          "<Date>Tue, 08 Dec 2026 09:00:00 +0900</Date><ID>VESMARIN6</ID></Component>";
 }
 
-// Every file below the updater's download folder.
-std::set<std::wstring> DownloadedFiles() {
+// The user's local application data, where downloads go.
+std::wstring LocalAppData() {
   wchar_t base[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base);
+  return base;
+}
+
+// Every file below a folder, by default the updater's download folder.
+std::set<std::wstring> DownloadedFiles(const std::wstring& top = LocalAppData() +
+                                                                 L"\\Kelvadon\\Updates") {
   std::set<std::wstring> files;
-  std::vector<std::wstring> folders = {std::wstring(base) + L"\\Kelvadon\\Updates"};
+  std::vector<std::wstring> folders = {top};
   while (!folders.empty()) {
     const std::wstring folder = folders.back();
     folders.pop_back();
@@ -111,9 +117,32 @@ class MainDialog : public UpdaterRun {
     return dialog;
   }
 
+  // Starts the updater by hand and, should its dialog come, presses Update
+  // and answers Yes as a user would; returns once the updater has ended.
+  void RunTryingToUpdate(DrivenProcess& process) {
+    NotFirstRun(1);
+    ASSERT_TRUE(process.Start(Line(L"")));
+    const DWORD start = GetTickCount();
+    while (process.Running() && GetTickCount() - start < 60000) {
+      process.AnswerBoxes(nullptr);
+      std::vector<HWND> found = process.DialogsWithControl(IDC_UPDATE_LIST);
+      if (!found.empty() && IsWindowVisible(GetDlgItem(found[0], IDOK))) {
+        PostMessageW(found[0], WM_COMMAND, IDC_UPDATE, 0);
+        if (HWND question = process.WaitForMessageBox(30000)) {
+          testsupport::AnswerMessageBox(question, IDYES);
+          EXPECT_TRUE(testsupport::WaitForWindowGone(question, 10000));
+        }
+        break;
+      }
+      Sleep(50);
+    }
+    EXPECT_TRUE(process.WaitAnswering(nullptr, 60000)) << "the updater ends";
+  }
+
   // The error the updater reports after Update; the dialog stays open.
-  std::wstring ErrorAfterUpdate(const std::string& list) {
-    WriteSettings(VersionListXml(list));
+  std::wstring ErrorAfterUpdate(const std::string& list,
+                                const std::string& downloadPath = "Kelvadon\\Updates") {
+    WriteSettings(VersionListXml(list), "", L"", downloadPath);
     DrivenProcess process;
     HWND dialog = StartAndUpdate(process);
     if (!dialog) return L"<no dialog>";
@@ -236,6 +265,84 @@ TEST_F(MainDialog, ChecksFailWithTheirCodesAndLeaveNothing) {
   EXPECT_NE(ErrorAfterUpdate(Update(signedUrl, "setup.exe", upperMd5)).find(L"[Code=2005]"),
             std::wstring::npos);
   ExpectNothingLeft();
+}
+
+// A download folder that names another place than a folder below the
+// download area is refused at start-up as a broken settings file is: no
+// version list is fetched, nothing is downloaded, nothing is started.
+TEST_F(MainDialog, ADownloadPathLeadingElsewhereIsRefusedAtStart) {
+  const std::string url = Publish(L"update-signed.exe");
+  const std::string list = VersionListXml(Update(url, "Setup 5.4.exe", Md5Of(L"update-signed.exe")));
+  const std::string outside = "vst-escape-" + Narrow(tag_);
+  const std::string forms[] = {
+      "..\\..\\..\\..\\..\\..\\..\\" + outside,  // climbing out
+      "C:\\" + outside,                              // absolute
+      "C:" + outside,                                // drive-relative
+      "\\\\127.0.0.1\\C$\\" + outside,               // a share
+      "\\\\?\\C:\\" + outside,                       // no path rules at all
+      "Kelvadon:" + outside,                         // a stream of a folder
+  };
+  for (const std::string& form : forms) {
+    SCOPED_TRACE(form);
+    WriteSettings(list, "", L"", form);
+    DrivenProcess process;
+    RunTryingToUpdate(process);
+    EXPECT_EQ(process.ExitCode(), kExitAborted);
+    std::vector<std::wstring> texts;
+    for (const testsupport::SeenBox& box : process.Boxes()) texts.push_back(box.text);
+    EXPECT_EQ(texts, std::vector<std::wstring>{L"Could not read definition information. Update cancelled."});
+  }
+  EXPECT_EQ(ListHits(), 0) << "no version list was fetched";
+  EXPECT_EQ(ServerHits(Widen(url.substr(url.find("/doc/")))), 0) << "nothing was downloaded";
+  EXPECT_FALSE(testsupport::PathExists(Widen("C:\\" + outside)));
+  ExpectNothingLeft();
+}
+
+// A folder of the download path that is a link to a place outside the
+// download area is refused before anything is made or written there; a
+// plain nested folder path still installs.
+TEST_F(MainDialog, ALinkOutOfTheAreaIsRefusedAndANestedFolderStillInstalls) {
+  const std::string url = Publish(L"update-signed.exe");
+  const std::string list = Update(url, "Setup 5.4.exe", Md5Of(L"update-signed.exe"));
+  const std::wstring outside = L"C:\\vst-outside-" + tag_;
+  const std::wstring link = L"vst-link-" + tag_;
+  ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+  ASSERT_TRUE(testsupport::MakeFolderLink(LocalAppData() + L"\\" + link, outside));
+  EXPECT_EQ(ErrorAfterUpdate(list, Narrow(link) + "\\Updates"),
+            L"Could not write updated file to disk.\r\n\r\n" + LocalAppData() + L"\\" + link +
+                L"\\Updates");
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((outside + L"\\*").c_str(), &found);
+  int entries = 0;
+  if (find != INVALID_HANDLE_VALUE) {
+    do entries += wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  EXPECT_EQ(entries, 0) << "nothing was made behind the link";
+  EXPECT_EQ(ServerHits(Widen(url.substr(url.find("/doc/")))), 0) << "nothing was downloaded";
+  ExpectNothingLeft();
+  EXPECT_TRUE(testsupport::RemoveFolderLink(LocalAppData() + L"\\" + link));
+  EXPECT_TRUE(RemoveDirectoryW(outside.c_str()));
+
+  const std::wstring nested = L"Kelvadon\\Vesmarin 6\\Nested " + tag_ + L"\\Updates";
+  const std::wstring top = LocalAppData() + L"\\Kelvadon\\Vesmarin 6\\Nested " + tag_;
+  WriteSettings(VersionListXml(list), "", L"", Narrow(nested));
+  DrivenProcess run;
+  RunTryingToUpdate(run);
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_TRUE(run.Boxes().empty()) << Narrow(run.Boxes().empty() ? L"" : run.Boxes()[0].text);
+  EXPECT_NE(WebLinkProbe::WaitForRecord(record_, 1).find("start"), std::string::npos)
+      << "the update program ran";
+  const std::set<std::wstring> added = DownloadedFiles(top);
+  ASSERT_EQ(added.size(), 1u);
+  const std::wstring file = *added.begin();
+  EXPECT_EQ(file.rfind(LocalAppData() + L"\\" + nested + L"\\update-", 0), 0u) << Narrow(file);
+  EXPECT_EQ(FileMd5(file), Md5Of(L"update-signed.exe"));
+  DeleteFileW(file.c_str());
+  for (std::wstring folder = file.substr(0, file.rfind(L'\\')); folder.size() > top.size() - 1;
+       folder = folder.substr(0, folder.rfind(L'\\')))
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(MainDialog, AStartThatFailsKeepsTheDialogAndSaysSo) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "DownloadFolder.h"
 #include "TestSupport.h"
 #include "UpdateInstaller.h"
 

@@ -62,16 +62,18 @@ class UpdaterRun : public ::testing::Test {
   }
   void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, regKey_.c_str()); }
 
-  // Settings naming a version list at listUrl (published here when empty).
+  // Settings naming a version list at listUrl (published here when empty)
+  // and the download folder downloadPath (XML text).
   void WriteSettings(const std::string& list, const std::string& extra = "",
-                     const std::wstring& listUrl = L"") {
+                     const std::wstring& listUrl = L"",
+                     const std::string& downloadPath = "Kelvadon\\Updates") {
     listUrl_ = listUrl.empty() ? updatertest::PublishDocument(L"run-" + tag_ + L".xml", list)
                                : listUrl;
-    const std::string settings = updatertest::SettingsXml(
+    const std::string settings = updatertest::WithDownloadPath(updatertest::SettingsXml(
         Narrow(regKey_), "<VersionInfoURL>" + Narrow(listUrl_) +
                              "</VersionInfoURL><Component><ID>VESMARIN6</ID><Name>Vesmarin 6</Name>"
                              "<Module type=\"def\">product.ini</Module></Component>" +
-                             extra);
+                             extra), downloadPath);
     ASSERT_TRUE(testsupport::WriteTextFile(dir_ / L"Nemdrift.xml", settings));
   }
   void NotFirstRun(DWORD showOption = 1) {

@@ -97,6 +97,28 @@ TEST_F(Settings, EachRequiredValueHasItsCode) {
   }
 }
 
+// The download folder is a folder below the download area: every path
+// that names another place, or that Windows reads otherwise, is refused as
+// a broken file is.
+TEST_F(Settings, DownloadPathIsOnlyAPlainRelativeFolder) {
+  const std::string complete = SettingsXml("K", "");
+  for (const char* good : {"Kelvadon\\Vesmarin 6\\Updates", "Updates", "Lead folder\\a.b\\..c"}) {
+    ASSERT_EQ(Load(updatertest::WithDownloadPath(complete, good)), kSettingsOk) << good;
+    EXPECT_EQ(Narrow(g_Updater.DownloadPath), good);
+  }
+  for (const char* bad :
+       {"..\\..\\..\\..\\..\\..\\..\\data\\escape", "Kelvadon\\..\\..\\x", "..", ".\\Updates",
+        "Kelvadon\\.\\Updates", "Z:\\data\\escape2", "C:escape", "\\data\\escape",
+        "\\\\server\\share\\escape", "\\\\?\\C:\\escape", "\\\\.\\C:\\escape", "Updates:stream",
+        "Updates\\file.txt:stream:$DATA", "Kelvadon\\Updates\\", "Kelvadon\\\\Updates",
+        "Kelvadon/Updates", "../escape", "CON\\Updates", "Kelvadon\\nul.txt", "LPT1", "Updates.",
+        "a*b", "a?b", "a|b", "a&lt;b", "a&quot;b"}) {
+    updatertest::ResetUpdaterState();
+    EXPECT_EQ(Load(updatertest::WithDownloadPath(complete, bad)), kSettingsBadDownloadPath) << bad;
+    EXPECT_EQ(g_Updater.DownloadPath, L"") << bad;
+  }
+}
+
 TEST_F(Settings, BrokenAndHostileFiles) {
   EXPECT_EQ(LoadUpdaterSettingsFrom((dir_ / L"absent.xml").c_str()), kSettingsUnreadable);
   EXPECT_EQ(LoadUpdaterSettingsFrom(nullptr), kSettingsUnreadable);
@@ -108,7 +130,7 @@ TEST_F(Settings, BrokenAndHostileFiles) {
   std::string other = SettingsXml("K", "");
   other.replace(other.find("<KelvadonUpdate>"), 16, "<OtherRoot>");
   other.replace(other.find("</KelvadonUpdate>"), 17, "</OtherRoot>");
-  EXPECT_EQ(Load(other), kSettingsNoDownloadPath);
+  EXPECT_EQ(Load(other), kSettingsBadDownloadPath);
   // Entities declared in a DTD are neither expanded nor fetched: the file is
   // refused as a whole.
   std::string laughs =

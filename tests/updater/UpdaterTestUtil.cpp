@@ -143,6 +143,12 @@ std::string SettingsXml(const std::string& regKey, const std::string& extra,
          extra + "</KelvadonUpdate>\r\n";
 }
 
+std::string WithDownloadPath(std::string settings, const std::string& path) {
+  const std::string open = "<DownloadPath>", close = "</DownloadPath>";
+  const size_t from = settings.find(open) + open.size();
+  return settings.replace(from, settings.find(close) - from, path);
+}
+
 std::string ComponentXml(const std::string& id, int major, int minor, int build,
                          const std::string& date) {
   return "<Component><VersionMajor>" + std::to_string(major) + "</VersionMajor><VersionMinor>" +

@@ -37,6 +37,8 @@ std::string SettingsXml(const std::string& regKey, const std::string& extra);
 // The same with the news feed at rssUrl.
 std::string SettingsXml(const std::string& regKey, const std::string& extra,
                         const std::string& rssUrl);
+// A settings document with its DownloadPath text replaced by path (XML text).
+std::string WithDownloadPath(std::string settings, const std::string& path);
 
 // While it lives, http and https addresses opened through the shell start
 // envprobe.exe with the address (it records to the file ENVPROBE_OUT names).

@@ -1,13 +1,16 @@
-// dialogshow <program> <dialog id> <language id, hexadecimal> [seconds]
+// dialogshow <program> <dialog id> <language id, hexadecimal> [seconds [picture.bmp]]
 // Shows the program's dialog template of that language at the top left of
 // the screen with a do-nothing dialog procedure, for the given time (10 s
-// unless told). Ends with 1 when the template is missing or cannot be
-// created.
+// unless told), or, given a picture file, until it has written the dialog's
+// picture there (scripts/dialog-screenshot.sh). Ends with 1 when the
+// template is missing or cannot be created, or the picture is not written.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <cwchar>
+
+#include "Screenshot.h"
 
 namespace {
 
@@ -46,6 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     ShowWindow(child, SW_SHOWNA);
   SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  if (count > 5) return testsupport::SaveWindowBitmap(dialog, args[5]) ? 0 : 1;
   const DWORD end = GetTickCount() + seconds * 1000;
   MSG message;
   while (IsWindow(dialog) && GetTickCount() < end) {
