@@ -253,6 +253,27 @@ struct CabDecoderAccess {
     return OpenCabFile(path, oflag, owner->m_cabPath, owner->m_cabOffset);
   }
 
+  // The output handed over for the member at hand, or INVALID_HANDLE_VALUE;
+  // the decoder's from now on.
+  static HANDLE TakeGivenOutput(CCabDecoder* decoder, bool* existed) {
+    HANDLE given = decoder->m_givenOutput;
+    *existed = decoder->m_givenExisted;
+    decoder->m_givenOutput = INVALID_HANDLE_VALUE;
+    return given;
+  }
+
+  static INT_PTR Adopt(HANDLE handle, const wchar_t* path, bool existed) {
+    CabFile* file = static_cast<CabFile*>(FdiAlloc(sizeof(CabFile)));
+    if (!file) {
+      CloseHandle(handle);
+      return -1;
+    }
+    file->handle = handle;
+    file->existed = existed;
+    lstrcpynW(file->path, path, MAX_PATH);
+    return reinterpret_cast<INT_PTR>(file);
+  }
+
   static bool FillItem(const CCabDecoder* decoder, const FDINOTIFICATION* note,
                        ArchiveItem* item) {
     item->nameWasUtf8 = (note->attribs & _A_NAME_IS_UTF) != 0;
@@ -383,9 +404,13 @@ struct CabDecoderAccess {
       return -1;
     destination[MAX_PATH - 1] = 0;
     BOOL extract = TRUE;
-    if (decoder->m_beforeWrite &&
-        !decoder->m_beforeWrite(&extract, &item, destination, decoder->m_user))
-      return -1;
+    const BOOL goOn =
+        !decoder->m_beforeWrite || decoder->m_beforeWrite(&extract, &item, destination,
+                                                         decoder->m_user);
+    bool existed = false;
+    const HANDLE given = TakeGivenOutput(decoder, &existed);
+    if (given != INVALID_HANDLE_VALUE && (!goOn || !extract)) CloseHandle(given);
+    if (!goOn) return -1;
     if (!extract) return 0;
 
     wchar_t folder[MAX_PATH];
@@ -393,11 +418,13 @@ struct CabDecoderAccess {
     wchar_t* lastSlash = wcsrchr(folder, L'\\');
     if (lastSlash && lastSlash != folder) {
       *lastSlash = 0;
-      if (!(lastSlash == folder + 2 && folder[1] == L':') &&
+      if (given == INVALID_HANDLE_VALUE && !(lastSlash == folder + 2 && folder[1] == L':') &&
           wcscmp(folder, decoder->m_lastFolder) != 0 && !DirectoryExists(folder))
         CreateDirectoryTree(folder);
     }
-    INT_PTR hf = Open(decoder, destination, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY);
+    INT_PTR hf = given != INVALID_HANDLE_VALUE
+                     ? Adopt(given, destination, existed)
+                     : Open(decoder, destination, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY);
     if (hf == -1) {
       decoder->m_outputFailed = true;
       decoder->m_lastFolder[0] = 0;
@@ -519,7 +546,9 @@ CCabDecoder::CCabDecoder(bool useTimeZone, int biasHours)
       m_current(),
       m_decoded(0),
       m_expectedSize(0),
-      m_decodeFailed(false) {
+      m_decodeFailed(false),
+      m_givenOutput(INVALID_HANDLE_VALUE),
+      m_givenExisted(false) {
   m_cabFolder[0] = m_cabName[0] = m_targetName[0] = m_targetPath[0] = 0;
   m_extractFolder[0] = m_cabPath[0] = m_currentPath[0] = m_lastFolder[0] = 0;
 }
@@ -611,6 +640,7 @@ bool CCabDecoder::ExtractAll(const wchar_t* folder, ArchiveBeforeWriteProc befor
   m_errorSubstituted = false;
   m_lastFolder[0] = 0;
   const BOOL copied = CabDecoderAccess::Copy(this, CabDecoderAccess::ExtractAllNotify);
+  WriteMemberInto(INVALID_HANDLE_VALUE, false);
   if (copied && !m_afterWriteAborted && !m_outputFailed) return true;
   // A stop by the item check or the before-write callback reads as a target
   // file failure; a stop after a write as the user's abort.
@@ -699,5 +729,11 @@ bool CCabDecoder::DecodeAll(ArchiveItem* failed) {
 }
 
 int CCabDecoder::GetItemCount() { return static_cast<int>(m_items.size()); }
+
+void CCabDecoder::WriteMemberInto(HANDLE file, bool existed) {
+  if (m_givenOutput != INVALID_HANDLE_VALUE) CloseHandle(m_givenOutput);
+  m_givenOutput = file;
+  m_givenExisted = existed;
+}
 
 ERF CCabDecoder::GetLastError() { return m_error; }

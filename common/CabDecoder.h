@@ -81,6 +81,12 @@ class CCabDecoder : public CArchiveDecoder {
   bool Contains(const wchar_t* itemName) override;
   int GetItemCount() override;
   ERF GetLastError() override;
+  // Called from ExtractAll's before-write callback: the member is written
+  // into this file, which the caller opened for writing at the destination
+  // (empty, as a create would leave it), instead of one the decoder opens.
+  // The decoder owns the handle from then on and closes it, also when the
+  // member is skipped. existed: a file stood there before.
+  void WriteMemberInto(HANDLE file, bool existed);
 
   // Decodes every listed member once and writes nothing: true when each one
   // came out whole (its data read, checked and decompressed, nothing of it
@@ -124,6 +130,9 @@ class CCabDecoder : public CArchiveDecoder {
   // The folder the last member went into: the next member of the same
   // folder needs no second look at the disk.
   wchar_t m_lastFolder[MAX_PATH];
+  // The output handed over by WriteMemberInto for the member at hand.
+  HANDLE m_givenOutput;
+  bool m_givenExisted;
 };
 
 // CAB DOS date and time to UTC. Without the switch the stored time counts as

@@ -9,11 +9,13 @@
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "ArchiveOpen.h"
 #include "CheckingWindow.h"
 #include "MessagePump.h"
 #include "CreatedPaths.h"
+#include "DiskFile.h"
 #include "ExtensionRecord.h"
 #include "ExtractResource.h"
 #include "PathPieces.h"
@@ -47,12 +49,12 @@ const DWORD kItemAttributes =
 std::vector<std::wstring> g_notWritten;
 // Upper-cased paths of existing files recorded but not written by this run.
 std::set<std::wstring> g_keptExisting;
-// The folder that the item check made last, with its base: the next item of
-// the same folder needs no second walk.
-std::wstring g_lastFolder;
-std::wstring g_lastFolderBase;
-// The folder of the last destination found free of links.
-std::wstring g_lastLinkFreeFolder;
+// Folders the item check has made or found (each with its base, as
+// RememberedFolder spells them): an item of a folder already known needs no
+// second walk, in whatever order the archive's members come.
+std::unordered_set<std::wstring> g_readyFolders;
+// Folders of destinations found free of links.
+std::unordered_set<std::wstring> g_linkFreeFolders;
 // Folders this run created, upper-cased and without a trailing backslash,
 // each with the upper-cased names this run has put into it since. A name
 // not among them is nothing there yet, so the destination needs no look.
@@ -148,6 +150,19 @@ void NotePutThere(const wchar_t* path) {
   entry->second.insert(name);
 }
 
+// The key of a folder below a base in the sets above.
+std::wstring RememberedFolder(const std::wstring& folder, const wchar_t* base) {
+  return folder + L'|' + base;
+}
+
+// Adds a folder to one of the sets. An extension module may remove or
+// replace folders between two items: with one, only the last folder is
+// remembered.
+void Remember(std::unordered_set<std::wstring>& folders, std::wstring key) {
+  if (ExtensionActive()) folders.clear();
+  folders.insert(std::move(key));
+}
+
 void AddNotWritten(const wchar_t* path) {
   if (!IsNotWrittenPath(path)) g_notWritten.emplace_back(path);
 }
@@ -196,7 +211,8 @@ bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool gran
   const size_t slash = folder.find_last_of(L'\\');
   if (slash == std::wstring::npos) return true;
   folder.resize(slash);
-  if (folder == g_lastFolder && g_lastFolderBase == base) return true;
+  std::wstring key = RememberedFolder(folder, base);
+  if (g_readyFolders.count(key)) return true;
   // With ForceUninstallDir folders that were already there enter the
   // created-path list too; the delete-after-run clean-up must know them.
   if (g_Settings->FlagsB & SfxFlagsB::ForceUninstallDir) MarkExistingFolders(folder, base);
@@ -211,19 +227,18 @@ bool CreateItemFolder(const wchar_t* destination, const wchar_t* base, bool gran
   }
   if (absent) NoteNewFolder(folder);
   if (grantShared) GrantSharedAccess(folder.c_str());
-  g_lastFolder = folder;
-  g_lastFolderBase = base;
+  Remember(g_readyFolders, std::move(key));
   return true;
 }
 
 // Whether no folder of the destination below root is a link; the answer
-// for the folder of the last destination is kept.
+// is kept for each folder found free of them.
 bool FolderIsFreeOfLinks(const wchar_t* root, const wchar_t* destination) {
   const wchar_t* name = DestinationName(destination);
-  const std::wstring folder(destination, name);
-  if (!g_lastLinkFreeFolder.empty() && folder == g_lastLinkFreeFolder) return true;
+  std::wstring key = RememberedFolder(std::wstring(destination, name), root);
+  if (g_linkFreeFolders.count(key)) return true;
   if (vesmarin::PassesThroughReparsePoint(root, destination)) return false;
-  g_lastLinkFreeFolder = folder;
+  Remember(g_linkFreeFolders, std::move(key));
   return true;
 }
 
@@ -359,14 +374,20 @@ bool ScheduleReplacement(const ArchiveItem* item, const wchar_t* destination,
 }
 
 // The in-use rule for an existing destination. *write is cleared when the
-// decoder is to skip the item; false stops the extraction.
+// decoder is to skip the item; false stops the extraction. The test opens
+// the file as the write does, only exclusively, and the decoder writes
+// into that handle: no second open. A file gone meanwhile is made anew.
 bool HandleFileInUse(const ArchiveItem* item, const wchar_t* destination,
                      ExtractionContext* context, BOOL* write) {
   for (;;) {
-    HANDLE file = CreateFileW(destination, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = vesmarin::OpenDiskFile(destination, GENERIC_READ | GENERIC_WRITE, 0,
+                                         CREATE_ALWAYS);
     if (file != INVALID_HANDLE_VALUE) {
-      CloseHandle(file);
+      const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+      if (g_Archive && g_Archive->Decoder)
+        g_Archive->Decoder->WriteMemberInto(file, existed);
+      else
+        CloseHandle(file);
       return true;
     }
     StubLog(L"File in use: %ls\n", destination);
@@ -573,10 +594,8 @@ BOOL BeforeWriteItem(BOOL* extract, const ArchiveItem* item, const wchar_t* dest
       MarkKept(destination);
       if (existing.dwFileAttributes & kItemAttributes)
         SetFileAttributesW(destination, existing.dwFileAttributes & ~kItemAttributes);
-      // Recheck: the file may have gone in the meantime.
-      exists = GetFileAttributesW(destination) != INVALID_FILE_ATTRIBUTES;
+      if (!HandleFileInUse(item, destination, context, extract)) return FALSE;
     }
-    if (exists && !HandleFileInUse(item, destination, context, extract)) return FALSE;
     if (*extract) NotePutThere(destination);
   }
 
@@ -638,9 +657,8 @@ bool ExtractArchive(HWND progressWindow) {
   context.itemNumber = 1;
   context.overwriteAll = !(s.FlagsA & SfxFlagsA::AskOverwrite);
   g_ProgressPercent = 0;
-  g_lastFolder.clear();
-  g_lastFolderBase.clear();
-  g_lastLinkFreeFolder.clear();
+  g_readyFolders.clear();
+  g_linkFreeFolders.clear();
   g_newFolders.clear();
 
   wchar_t folder[MAX_PATH];

@@ -193,7 +193,7 @@ class Reader {
       case SettingsTag::Uninstall:
         if (!ReadTexts(5)) return;
         Store(s_.UnInstallTitle, Text(0));
-        Store(s_.UnInstallTitleE, *Text(1) ? Text(1) : Text(0));
+        Store(s_.UnInstallTitleE, Text(1));
         Store(s_.UnInstallKey, Text(2));
         Store(s_.UnInstallFile, Text(3));
         Store(s_.UnInstallArgs, Text(4));
@@ -270,6 +270,46 @@ class Reader {
   wchar_t texts_[11][kSettingsTextCapacity];
 };
 
+// Nothing to show: empty, or only blanks and line breaks (the builder joins
+// the three greeting lines with CR LF even when all of them are empty).
+bool IsBlank(const wchar_t* text) {
+  return text[wcsspn(text, L" \t\r\n")] == 0;
+}
+
+// One text of a pair given, the other blank: the blank one takes the given
+// one, so that a package made with one interface language reads the same in
+// the other. A pair with both texts set stays as it is.
+template <size_t N>
+void SharePair(wchar_t (&plain)[N], wchar_t (&english)[N]) {
+  if (IsBlank(plain))
+    Store(plain, english);
+  else if (IsBlank(english))
+    Store(english, plain);
+}
+
+void ShareLanguagePairs(StubSettings& s) {
+  SharePair(s.DialogTitle, s.DialogTitleE);
+  SharePair(s.Greeting, s.GreetingE);
+  SharePair(s.VesmarinFor, s.VesmarinForE);
+  SharePair(s.ExplainFile, s.ExplainFileE);
+  SharePair(s.BackScreenText, s.BackScreenTextE);
+  SharePair(s.HPTitle, s.HPTitleE);
+  SharePair(s.UnInstallTitle, s.UnInstallTitleE);
+  SharePair(s.UnInstallPublisher, s.UnInstallPublisherE);
+  SharePair(s.UnInstallSupportLink, s.UnInstallSupportLinkE);
+  SharePair(s.UnInstallHelpLink, s.UnInstallHelpLinkE);
+  SharePair(s.UnInstallUpdateLink, s.UnInstallUpdateLinkE);
+  SharePair(s.StartMenuGroup, s.StartMenuGroupE);
+  for (int i = 0; i < s.StartMenuCount && i < kMaxStartMenuItems; ++i) {
+    StartMenuItem& item = s.StartMenu[i];
+    SharePair(item.Title, item.TitleE);
+    SharePair(item.File, item.FileE);
+    SharePair(item.Args, item.ArgsE);
+    SharePair(item.Comment, item.CommentE);
+    SharePair(item.Icon, item.IconE);
+  }
+}
+
 }  // namespace
 
 bool ParseSettingsBlock(StubSettings& settings, const uint8_t* block, size_t size,
@@ -279,6 +319,7 @@ bool ParseSettingsBlock(StubSettings& settings, const uint8_t* block, size_t siz
   bool ok = true;
   try {
     reader->Run();
+    ShareLanguagePairs(settings);
   } catch (const std::bad_alloc&) {
     ok = false;
   }

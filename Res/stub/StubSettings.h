@@ -117,7 +117,9 @@ struct StubSettings : StubSettingsFields {
 // Fills the record from a settings block of `size` bytes. Reading never
 // goes past the block's end, also not inside an unterminated text; records
 // beyond the end or after the 0 tag are not read. The link of tag 'l' is
-// chosen by japaneseUi. False only when memory runs out.
+// chosen by japaneseUi. Of every other pair of a text and its English
+// variant, an empty one takes the other's text. False only when memory runs
+// out.
 bool ParseSettingsBlock(StubSettings& settings, const uint8_t* block, size_t size,
                         bool japaneseUi);
 

@@ -374,6 +374,79 @@ TEST(SettingsReader, LinkFallsBackToTheOtherLanguageAndTitleEToTitle) {
   EXPECT_STREQ(Parse(c.bytes(), true)->URL, L"https://en");
 }
 
+// A package made with one interface language leaves the other language's
+// texts empty (the English builder does not even keep the Japanese greeting
+// and group): each empty text of a pair takes the other one's, both ways.
+TEST(SettingsReader, ATextGivenInOneLanguageOnlyServesBoth) {
+  for (const bool englishGiven : {true, false}) {
+    SCOPED_TRACE(englishGiven ? "English texts only" : "Japanese texts only");
+    ResetSfxSettings();
+    CSfxSettings& b = g_SfxSettings;
+    auto set = [englishGiven](wchar_t* plain, wchar_t* english, size_t size, const wchar_t* text) {
+      wchar_t* target = englishGiven ? english : plain;
+      wcsncpy(target, text, size - 1);
+      (englishGiven ? plain : english)[0] = 0;
+    };
+#define SET_PAIR(member, text) set(b.member, b.member##E, ARRAYSIZE(b.member), text)
+    SET_PAIR(DialogTitle, L"title");
+    SET_PAIR(Greeting, L"greeting");
+    // Three empty greeting lines, as a definition file gives them.
+    CopyText(englishGiven ? b.Greeting : b.GreetingE, L"\r\n\r\n");
+    SET_PAIR(VesmarinFor, L"made by");
+    b.UseExplain = 1;
+    SET_PAIR(ExplainFile, L"readme.txt");
+    b.UseBackScreen = 1;
+    SET_PAIR(BackScreenText, L"back");
+    b.UseURL = 1;
+    SET_PAIR(HPTitle, L"home");
+    b.UseUnInstall = 1;
+    b.UseVesmarinUninstaller = 1;
+    CopyText(b.UnInstallKey, L"Key");
+    SET_PAIR(UnInstallTitle, L"app");
+    SET_PAIR(UnInstallPublisher, L"publisher");
+    SET_PAIR(UnInstallSupportLink, L"support");
+    SET_PAIR(UnInstallHelpLink, L"help");
+    SET_PAIR(UnInstallUpdateLink, L"update");
+    b.UseStartMenu = 1;
+    SET_PAIR(StartMenuGroup, L"group");
+    b.StartMenuCount = 1;
+    StartMenuItem& item = b.StartMenu[0];
+    set(item.Title, item.TitleE, 260, L"item");
+    set(item.File, item.FileE, 260, L"app.exe");
+    set(item.Args, item.ArgsE, 260, L"/x");
+    set(item.Comment, item.CommentE, 200, L"comment");
+    set(item.Icon, item.IconE, 270, L"app.exe,1");
+#undef SET_PAIR
+    auto s = Parse(BuilderBlock());
+    const stub::StartMenuItem& got = s->StartMenu[0];
+    const struct {
+      std::wstring plain, english;
+      const wchar_t* text;
+    } pairs[] = {{s->DialogTitle, s->DialogTitleE, L"title"},
+                 {s->Greeting, s->GreetingE, L"greeting"},
+                 {s->VesmarinFor, s->VesmarinForE, L"made by"},
+                 {s->ExplainFile, s->ExplainFileE, L"readme.txt"},
+                 {s->BackScreenText, s->BackScreenTextE, L"back"},
+                 {s->HPTitle, s->HPTitleE, L"home"},
+                 {s->UnInstallTitle, s->UnInstallTitleE, L"app"},
+                 {s->UnInstallPublisher, s->UnInstallPublisherE, L"publisher"},
+                 {s->UnInstallSupportLink, s->UnInstallSupportLinkE, L"support"},
+                 {s->UnInstallHelpLink, s->UnInstallHelpLinkE, L"help"},
+                 {s->UnInstallUpdateLink, s->UnInstallUpdateLinkE, L"update"},
+                 {s->StartMenuGroup, s->StartMenuGroupE, L"group"},
+                 {got.Title, got.TitleE, L"item"},
+                 {got.File, got.FileE, L"app.exe"},
+                 {got.Args, got.ArgsE, L"/x"},
+                 {got.Comment, got.CommentE, L"comment"},
+                 {got.Icon, got.IconE, L"app.exe,1"}};
+    for (const auto& pair : pairs) {
+      SCOPED_TRACE(testing::PrintToString(pair.text));
+      EXPECT_EQ(pair.plain, pair.text);
+      EXPECT_EQ(pair.english, pair.text);
+    }
+  }
+}
+
 TEST(SettingsReader, UnknownTagSkipsOneString) {
   BlockBuilder b;
   b.Tag('Z').Text(L"whatever");
@@ -399,7 +472,8 @@ TEST(SettingsReader, RecordsAfterTheZeroTagAreNotRead) {
   b.Tag('t').Text(L"Title").End().Tag('E').Text(L"Hidden");
   auto s = Parse(b.bytes());
   EXPECT_STREQ(s->DialogTitle, L"Title");
-  EXPECT_STREQ(s->DialogTitleE, L"");
+  // Not "Hidden": the English title, never read, takes the one that was.
+  EXPECT_STREQ(s->DialogTitleE, L"Title");
 }
 
 TEST(SettingsReader, StopsAtTheBlockEndInsideAnUnterminatedString) {
@@ -418,8 +492,9 @@ TEST(SettingsReader, StopsAtTheBlockEndInsideAnUnterminatedString) {
   std::unique_ptr<stub::StubSettings> s(new stub::StubSettings());
   ASSERT_TRUE(stub::ParseSettingsBlock(*s, padded.data(), bytes.size(), false));
   EXPECT_STREQ(s->DialogTitle, L"Title");
-  // The cut-off record is not applied, and nothing past the end leaks in.
-  EXPECT_STREQ(s->DialogTitleE, L"");
+  // The cut-off record is not applied, and nothing past the end leaks in:
+  // the English title is the one that was read.
+  EXPECT_STREQ(s->DialogTitleE, L"Title");
 
   // The same for a record cut between its strings and inside a number.
   BlockBuilder c;

@@ -748,6 +748,51 @@ TEST(InstallE2E, NothingIsWrittenThroughALinkInTheTarget) {
   }
 }
 
+// Members whose folders alternate: a folder found free of links is not
+// looked at again, but with an extension module, which may change the
+// target between two files, it is. Here a folder is turned into a link
+// while the module holds the second file.
+TEST(InstallE2E, AFolderMetAgainIsLookedAtForLinksAgainAfterTheModuleRan) {
+  Package package(L"inst-relink");
+  const std::wstring app = package.dir() / L"app\\";
+  const std::wstring elsewhere = package.dir() / L"elsewhere";
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+  TestCabinet cab;
+  auto module = testsupport::InstallerPackage::BinMember(L"stubext_both.dll", L"ext\\module.dll");
+  cab.Add(module.first, module.second)
+      .Add(L"a\\one.txt", "one")
+      .Add(L"b\\one.txt", "one")
+      .Add(L"a\\two.txt", "two");
+  const std::wstring setup = package.Build(
+      cab, app,
+      {L"UltraSilentInstall=1", L"UseExtensionModuleFile=1", L"ExtensionModuleFile=ext\\module.dll"});
+  ASSERT_FALSE(setup.empty());
+  const std::wstring gate = L"VesmarinInstallGate-" + UniqueId();
+  HANDLE reached = CreateEventW(nullptr, TRUE, FALSE, (gate + L"-reached").c_str());
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, (gate + L"-go").c_str());
+  testsupport::ScopedEnv gateName(L"VESMARIN_TESTEXT_GATE", gate);
+  testsupport::ScopedEnv gateAt(L"VESMARIN_TESTEXT_GATE_AT", L"2");  // after b\one.txt
+  testsupport::StubRunLock lock;
+  testsupport::DrivenProcess run;
+  ASSERT_TRUE(run.Start(L"\"" + setup + L"\""));
+  const DWORD start = GetTickCount();
+  while (WaitForSingleObject(reached, 50) != WAIT_OBJECT_0 && run.Running() &&
+         GetTickCount() - start < 60000)
+    run.AnswerBoxes(nullptr);
+  const bool stopped = WaitForSingleObject(reached, 0) == WAIT_OBJECT_0;
+  EXPECT_TRUE(stopped && MoveFileW((app + L"a").c_str(), (app + L"a-moved").c_str()) &&
+              testsupport::MakeFolderLink(app + L"a", elsewhere));
+  SetEvent(go);
+  EXPECT_TRUE(run.WaitAnswering(nullptr, 120000));
+  CloseHandle(reached);
+  CloseHandle(go);
+  EXPECT_EQ(run.ExitCode(), 9u);
+  EXPECT_TRUE(PathExists(app + L"a-moved\\one.txt"));
+  EXPECT_TRUE(PathExists(app + L"b\\one.txt"));
+  EXPECT_TRUE(ListTree(elsewhere + L"\\").empty()) << Narrow(Joined(ListTree(elsewhere + L"\\")));
+  RemoveDirectoryW((app + L"a").c_str());
+}
+
 // AfterDeleteFiles: once the started program has ended, what this run wrote
 // or created goes; the user's files (one of them registered for the
 // uninstaller by the extension module), the file the newer-file rule kept,
