@@ -213,10 +213,10 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   if (!CreateProcessW(L"Z:\\bin\\ln", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))
     return false;
-  WaitForSingleObject(process.hProcess, 5000);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return isLink();
+  // Waited for by the link itself, which ln makes.
+  return WaitUntil(isLink, 5000);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

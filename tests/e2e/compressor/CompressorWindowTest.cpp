@@ -383,11 +383,13 @@ TEST_F(CompressorWindowTest, ExplorerFoldersAreListedOnExpandAddedAndDraggedInAn
   // Sent: a menu would hold the handler in its loop past the time-out.
   const RECT rootRect = TreeItemScreenRect(panes.archiveTree, root);
   DWORD_PTR ignored = 0;
-  EXPECT_NE(0, SendMessageTimeoutW(panes.archiveHost, WM_CONTEXTMENU,
-                                   reinterpret_cast<WPARAM>(panes.archiveTree),
-                                   MAKELPARAM((rootRect.left + rootRect.right) / 2,
-                                              (rootRect.top + rootRect.bottom) / 2),
-                                   SMTO_ABORTIFHUNG, 5000, &ignored));
+  const bool handled =
+      SendMessageTimeoutW(panes.archiveHost, WM_CONTEXTMENU,
+                          reinterpret_cast<WPARAM>(panes.archiveTree),
+                          MAKELPARAM((rootRect.left + rootRect.right) / 2,
+                                     (rootRect.top + rootRect.bottom) / 2),
+                          SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+  EXPECT_TRUE(handled) << "the handler still holds a menu";
   EXPECT_EQ(nullptr, FindVisibleMenu());
   HTREEITEM file10 = TreeChild(panes.archiveTree, added, L"file10.txt");
   ASSERT_NE(nullptr, file10);
