@@ -12,6 +12,7 @@
 #include "ProgramStart.h"
 #include "StubState.h"
 #include "TestSupport.h"
+#include "Waiting.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "PostInstallTestUtil.h"
 #include "ProgramStart.h"
 #include "TestSupport.h"
+#include "Waiting.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "TestSupport.h"
+#include "Waiting.h"
 
 namespace testsupport {
 

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "Waiting.h"
+
 namespace testsupport {
 
 struct SeenBox {

@@ -2,7 +2,6 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,16 +43,6 @@ struct ProcessResult {
 // the given folder (empty: the current one) and waits for it.
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000,
                          const std::wstring& currentDir = L"");
-
-// Checks the condition every few milliseconds until it holds; false when
-// the time ran out first. Tests wait so for what a program does, never for
-// a fixed time.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-
-// Waits until no process runs from the program file (a full path, letter
-// case aside); false when one still runs. Whatever such a process wrote
-// before it ended is then there to be read.
-bool WaitForNoProcessOf(const std::wstring& program, DWORD timeoutMs = 30000);
 
 // Makes link a folder link to target. Where the system's own call makes
 // none (Wine), the link is a Unix symbolic link, which Wine reports as a

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "Waiting.h"
 
 namespace {
 
