@@ -143,7 +143,9 @@ TEST_F(ItemPickerTest, FilterOffInModeOneAddsFoldersAndTheRoot) {
                                               L"docs\\guide\\manual.pdf", L"readme.txt"};
   EXPECT_EQ(expected, after.entries);
   EXPECT_FALSE(after.filterChecked);
-  if (!controlhost::JapaneseInterface()) EXPECT_EQ(L"3 items", after.count);
+  if (!controlhost::JapaneseInterface()) {
+    EXPECT_EQ(L"3 items", after.count);
+  }
 }
 
 TEST_F(ItemPickerTest, ModeTwoLeavesOutTheRootAndModeZeroEveryFolder) {
@@ -171,7 +173,9 @@ TEST_F(ItemPickerTest, EmptyArchiveShowsZeroItems) {
   ASSERT_TRUE(view.shown) << view.box;
   EXPECT_TRUE(view.entries.empty());
   EXPECT_FALSE(view.okEnabled);
-  if (!controlhost::JapaneseInterface()) EXPECT_EQ(L"0 items", view.count);
+  if (!controlhost::JapaneseInterface()) {
+    EXPECT_EQ(L"0 items", view.count);
+  }
 }
 
 TEST_F(ItemPickerTest, HostileNamesAreNeverOffered) {
@@ -191,7 +195,9 @@ TEST_F(ItemPickerTest, HostileNamesAreNeverOffered) {
   PickerView view;
   EXPECT_EQ(0, Run(kPickFoldersWithRoot, &view, nullptr));
   EXPECT_EQ((std::vector<std::wstring>{L"good\\", L"good\\tool.exe"}), view.entries);
-  if (!controlhost::JapaneseInterface()) EXPECT_EQ(L"1 item", view.count);
+  if (!controlhost::JapaneseInterface()) {
+    EXPECT_EQ(L"1 item", view.count);
+  }
 }
 
 TEST_F(ItemPickerTest, MissingArchiveEndsAtOnceAndKeepsTheLastResult) {
@@ -201,7 +207,9 @@ TEST_F(ItemPickerTest, MissingArchiveEndsAtOnceAndKeepsTheLastResult) {
   PickerView view;
   EXPECT_EQ(0, Run(kPickFiles, &view, nullptr));
   EXPECT_FALSE(view.shown);
-  if (!controlhost::JapaneseInterface()) EXPECT_EQ(L"Failed to open archive file.", view.box);
+  if (!controlhost::JapaneseInterface()) {
+    EXPECT_EQ(L"Failed to open archive file.", view.box);
+  }
   EXPECT_FALSE(view.box.empty());
   EXPECT_EQ(7, g_UiState.LastResult);
 

@@ -12,6 +12,7 @@
 #include "ProgramStart.h"
 #include "StubState.h"
 #include "TestSupport.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -127,7 +128,8 @@ TEST_F(AutoExecuteRun, StartsTheMainCommandAndTheItemsThatWereWritten) {
   const std::vector<std::string> item = AwaitRecord(root_ + L"item.exe.txt");
   EXPECT_TRUE(Has(item, "cmdline=--item"));
   EXPECT_TRUE(Has(item, "reboot=1"));
-  Sleep(500);
+  // Started, it would run now or have written its record.
+  EXPECT_TRUE(testsupport::WaitForNoProcessOf(root_ + L"in use.exe"));
   EXPECT_FALSE(testsupport::PathExists(root_ + L"in use.exe.txt"))
       << "a file found in use is not started";
 }
@@ -156,7 +158,7 @@ TEST_F(AutoExecuteRun, WithoutARestartTheSwitchStaysAwayAndAFailedStartIsReporte
   inputs.notWritten.push_back(root_ + L"bin\\main.exe");
   EXPECT_TRUE(stub::RunAutoExecute(inputs, &main));
   EXPECT_EQ(main.hProcess, nullptr);
-  Sleep(300);
+  EXPECT_TRUE(testsupport::WaitForNoProcessOf(root_ + L"bin\\main.exe"));
   EXPECT_FALSE(testsupport::PathExists(root_ + L"bin\\main.exe.txt"));
 }
 

@@ -9,6 +9,7 @@
 #include "PostInstallTestUtil.h"
 #include "ProgramStart.h"
 #include "TestSupport.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -120,7 +121,8 @@ TEST(ProgramStart, FailuresAreNegativeAndStartNothing) {
   const std::wstring tooLong(stub::kCommandLineCapacity, L'x');
   EXPECT_LT(stub::StartProgram(false, probe.path.c_str(), tooLong.c_str(), &process), 0);
   EXPECT_EQ(process.hProcess, nullptr);
-  Sleep(300);
+  // Started, it would run now or have written its record.
+  EXPECT_TRUE(testsupport::WaitForNoProcessOf(probe.path));
   EXPECT_TRUE(probe.Record().empty()) << "a command line that does not fit starts nothing";
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Waiting.h"
+
 namespace testsupport {
 
 namespace {
@@ -15,14 +17,23 @@ struct Search {
   std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM context) {
-  Search* search = reinterpret_cast<Search*>(context);
+bool CollectDialog(HWND window, Search* search) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  if (owner != search->processId) return false;
   wchar_t className[32];
-  if (!GetClassNameW(window, className, 32) || lstrcmpW(className, L"#32770") != 0) return TRUE;
+  if (!GetClassNameW(window, className, 32) || lstrcmpW(className, L"#32770") != 0) return false;
   if (GetDlgItem(window, search->controlId)) search->found.push_back(window);
+  return true;
+}
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM context) {
+  if (IsWindowVisible(window)) CollectDialog(window, reinterpret_cast<Search*>(context));
+  return TRUE;
+}
+
+BOOL CALLBACK CollectShownOrHiddenDialogs(HWND window, LPARAM context) {
+  CollectDialog(window, reinterpret_cast<Search*>(context));
   return TRUE;
 }
 
@@ -106,6 +117,15 @@ HWND DrivenProcess::WaitForMessageBox(DWORD timeoutMs) const {
     if (!Running() || GetTickCount() - start > timeoutMs) return nullptr;
     Sleep(20);
   }
+}
+
+HWND DrivenProcess::UnansweredMessageBox() const {
+  Search search = {info_.dwProcessId, kMessageBoxText, {}};
+  if (info_.dwProcessId)
+    EnumWindows(&CollectShownOrHiddenDialogs, reinterpret_cast<LPARAM>(&search));
+  for (HWND box : search.found)
+    if (std::find(answered_.begin(), answered_.end(), box) == answered_.end()) return box;
+  return nullptr;
 }
 
 bool DrivenProcess::WaitAnswering(const BoxAnswer& answer, DWORD timeoutMs) {
@@ -199,6 +219,50 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
     Sleep(20);
   }
   return true;
+}
+
+std::wstring WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs) {
+  std::wstring text;
+  WaitUntil([&] { return (text = ControlText(window)) == expected; }, timeoutMs);
+  return text;
+}
+
+std::wstring WaitForText(HWND dialog, int controlId, const std::wstring& expected,
+                         DWORD timeoutMs) {
+  return WaitForText(GetDlgItem(dialog, controlId), expected, timeoutMs);
+}
+
+bool RoundTrip(HWND window, DWORD timeoutMs) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
+}
+
+bool SendCommand(HWND window, int commandId, DWORD timeoutMs) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0, SMTO_ABORTIFHUNG,
+                             timeoutMs, &ignored) != 0;
+}
+
+namespace {
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM context) {
+  reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
+  return TRUE;
+}
+
+}  // namespace
+
+bool PaintNow(HWND window, DWORD timeoutMs) {
+  if (!RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN))
+    return false;
+  std::vector<HWND> windows = {window};
+  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&windows));
+  DWORD_PTR ignored = 0;
+  for (HWND each : windows)
+    if (!SendMessageTimeoutW(each, WM_PAINT, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored))
+      return false;
+  // Twice: the first may come before the thread went back to waiting.
+  return RoundTrip(window, timeoutMs) && RoundTrip(window, timeoutMs);
 }
 
 bool IsMessageBox(HWND window) {

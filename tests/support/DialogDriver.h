@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "Waiting.h"
+
 namespace testsupport {
 
 struct SeenBox {
@@ -52,6 +54,11 @@ class DrivenProcess {
   HWND WaitForDialogWithControl(int controlId, DWORD timeoutMs) const;
   // The first message box of the process that has its buttons, waited for.
   HWND WaitForMessageBox(DWORD timeoutMs) const;
+  // A message box of the process that was not answered here, shown or still
+  // to be shown (a modal loop shows its box once its queue is empty); null
+  // when there is none. After a RoundTrip this tells whether the handler
+  // opened a box.
+  HWND UnansweredMessageBox() const;
   const std::vector<SeenBox>& Boxes() const { return boxes_; }
   void Terminate();
 
@@ -93,6 +100,28 @@ bool IsChecked(HWND dialog, int controlId);  // BM_GETCHECK
 HWND WaitForControl(HWND dialog, int controlId, DWORD timeoutMs);
 // Waits until the window is gone (destroyed).
 bool WaitForWindowGone(HWND window, DWORD timeoutMs);
+// Waits until the text of the window, or of the dialog's control, is the
+// expected one; returns the text last read, so that a failed wait shows
+// what was there instead.
+std::wstring WaitForText(HWND window, const std::wstring& expected, DWORD timeoutMs = 10000);
+std::wstring WaitForText(HWND dialog, int controlId, const std::wstring& expected,
+                         DWORD timeoutMs = 10000);
+
+// A message sent to the window's thread and answered: what that thread was
+// doing when it came has got back to taking messages (a handler that opened
+// a modal window is in that window's loop, and the window exists). Sent
+// messages are taken before posted ones, so messages posted to the thread
+// before it may still be waiting: what a test checks the outcome of is
+// sent where it can be (SendCommand), or waited for by its own sign.
+bool RoundTrip(HWND window, DWORD timeoutMs = 10000);
+// Sends WM_COMMAND and waits until its handler has returned; false when it
+// had not within the time (a modal window it opened is still up).
+bool SendCommand(HWND window, int commandId, DWORD timeoutMs = 10000);
+// Has the window and its children paint themselves now, in their own
+// thread (each is sent WM_PAINT in turn), and lets that thread take its
+// messages again, when it hands what it drew to the screen: what the screen
+// shows afterwards is what the window draws now, there or not.
+bool PaintNow(HWND window, DWORD timeoutMs = 10000);
 
 // Message boxes: a #32770 dialog with the static text 0xFFFF.
 bool IsMessageBox(HWND window);

@@ -35,20 +35,10 @@ class DialogDriverTest : public ::testing::Test {
   }
   // Waits until the probe has recorded the line.
   bool WaitRecorded(const std::wstring& line) const {
-    const DWORD start = GetTickCount();
-    while (!Recorded(line)) {
-      if (GetTickCount() - start > kWaitMs) return false;
-      Sleep(20);
-    }
-    return true;
+    return testsupport::WaitUntil([&] { return Recorded(line); }, kWaitMs);
   }
   bool WaitEnded() {
-    const DWORD start = GetTickCount();
-    while (process_.Running()) {
-      if (GetTickCount() - start > kWaitMs) return false;
-      Sleep(20);
-    }
-    return true;
+    return testsupport::WaitUntil([&] { return !process_.Running(); }, kWaitMs);
   }
 
   testsupport::TempDir dir_{L"dd"};
@@ -96,11 +86,8 @@ TEST_F(DialogDriverTest, WizardStepsThroughItsPagesAndFinishes) {
   wizard.Next();
   ASSERT_TRUE(wizard.WaitForPage(IDC_WIZ_AGREE, kWaitMs));
   ASSERT_TRUE(testsupport::PressButton(wizard.CurrentPage(), IDC_WIZ_AGREE));
-  const DWORD start = GetTickCount();
-  while (!testsupport::IsChecked(wizard.CurrentPage(), IDC_WIZ_AGREE) &&
-         GetTickCount() - start < kWaitMs)
-    Sleep(20);
-  ASSERT_TRUE(testsupport::IsChecked(wizard.CurrentPage(), IDC_WIZ_AGREE));
+  ASSERT_TRUE(testsupport::WaitUntil(
+      [&] { return testsupport::IsChecked(wizard.CurrentPage(), IDC_WIZ_AGREE); }, kWaitMs));
   wizard.Next();
   ASSERT_TRUE(wizard.WaitForPage(IDC_WIZ_DONE, kWaitMs));
   // The page shows before its buttons are set: wait for Finish.
@@ -160,6 +147,17 @@ TEST_F(DialogDriverTest, PostedCommandsOpenModalWindowsThatAreAnswered) {
   HWND dialog = process_.WaitForDialogWithControl(IDC_MAIN_ASK, kWaitMs);
   ASSERT_NE(dialog, nullptr);
 
+  // A sent command whose handler opens a box has not returned while the box
+  // is up; a round trip has, and the box is found until it is answered here.
+  EXPECT_FALSE(testsupport::SendCommand(dialog, IDC_MAIN_ASK, 500));
+  EXPECT_TRUE(testsupport::RoundTrip(dialog));
+  HWND asked = process_.UnansweredMessageBox();
+  ASSERT_NE(asked, nullptr);
+  ASSERT_EQ(process_.WaitForMessageBox(kWaitMs), asked);
+  EXPECT_EQ(process_.AnswerBoxes([](const testsupport::SeenBox&) { return IDNO; }), 1u);
+  EXPECT_EQ(process_.UnansweredMessageBox(), nullptr);
+  ASSERT_TRUE(testsupport::WaitForWindowGone(asked, kWaitMs));
+
   // A message box opened by a command: answered No, then Yes.
   for (int answer : {IDNO, IDYES}) {
     ASSERT_TRUE(testsupport::PressButton(dialog, IDC_MAIN_ASK));
@@ -188,6 +186,23 @@ TEST_F(DialogDriverTest, PostedCommandsOpenModalWindowsThatAreAnswered) {
   testsupport::PostCommand(dialog, IDCANCEL);
   ASSERT_TRUE(WaitEnded());
   EXPECT_TRUE(Recorded(L"dialog closed"));
+}
+
+// A program is waited for by its file, letter case aside, until its
+// process has ended.
+TEST_F(DialogDriverTest, AProgramFileIsWaitedForUntilItsProcessEnds) {
+  const std::wstring copy = dir_ / L"probe copy.exe";
+  ASSERT_TRUE(CopyFileW(testsupport::BinPath(L"dialogprobe.exe").c_str(), copy.c_str(), FALSE));
+  ASSERT_TRUE(process_.Start(L"\"" + copy + L"\" dialog \"" + record_ + L"\""));
+  HWND dialog = process_.WaitForDialogWithControl(IDC_MAIN_ASK, kWaitMs);
+  ASSERT_NE(dialog, nullptr);
+  std::wstring upper = copy;
+  CharUpperW(&upper[0]);
+  EXPECT_FALSE(testsupport::WaitForNoProcessOf(upper, 100));
+  EXPECT_TRUE(testsupport::WaitForNoProcessOf(dir_ / L"probe.exe", 100));
+  testsupport::PostCommand(dialog, IDCANCEL);
+  EXPECT_TRUE(testsupport::WaitForNoProcessOf(copy, kWaitMs));
+  EXPECT_FALSE(process_.Running());
 }
 
 }  // namespace

@@ -378,12 +378,12 @@ TEST_F(MainDialog, CancelEndsADrippingDownloadAtOnceAndLeavesNothing) {
   const DWORD clicked = GetTickCount();
   PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(testsupport::WaitForWindowGone(progress, 20000));
-  for (int i = 0; i < 100 && !IsWindowEnabled(dialog); ++i) Sleep(20);
-  EXPECT_TRUE(IsWindowEnabled(dialog));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }, 2000));
   EXPECT_LT(GetTickCount() - clicked, 2000u) << "Cancel ends the download at once";
   ExpectNothingLeft();
-  Sleep(500);
-  EXPECT_EQ(process.WaitForMessageBox(500), nullptr) << "a cancelled download says nothing";
+  // Back at its messages, the dialog's thread would have opened its box.
+  EXPECT_TRUE(testsupport::RoundTrip(dialog));
+  EXPECT_EQ(process.UnansweredMessageBox(), nullptr) << "a cancelled download says nothing";
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
 }
@@ -434,7 +434,6 @@ TEST_F(MainDialog, NewsTabListsTheFeedNewestFirstAndRecordsTheStamp) {
   const std::vector<std::wstring> expected = {L"[2021/05/06] Newest news",
                                               L"[2020/01/02] Older news", L"[0000/00/00] Undated"};
   EXPECT_EQ(rows, expected);
-  Sleep(300);
   EXPECT_TRUE(testsupport::SaveWindowBitmap(dialog, PictureFolder() + L"nemdrift-news-en.bmp"));
   EXPECT_EQ(ReadString(commonKey, L"LastRSSItemDate"), L"2021/05/06 10:00:00");
   EXPECT_EQ(ServerHits(L"/doc/" + iconFolder + L"/release.png"), 1);
@@ -445,8 +444,8 @@ TEST_F(MainDialog, NewsTabListsTheFeedNewestFirstAndRecordsTheStamp) {
 
   // Back to the updates tab (the tab change comes with its notifications).
   SendMessageW(tabs, TCM_SETCURFOCUS, 0, 0);
-  for (int i = 0; i < 100 && !IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE_LIST)); ++i) Sleep(50);
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE_LIST)));
+  EXPECT_TRUE(testsupport::WaitUntil(
+      [&] { return IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE_LIST)) != FALSE; }, 5000));
   EXPECT_FALSE(IsWindowVisible(news));
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_UPDATE)));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_UPDATE))) << "no update to install";
@@ -454,7 +453,7 @@ TEST_F(MainDialog, NewsTabListsTheFeedNewestFirstAndRecordsTheStamp) {
   RegSetKeyValueW(HKEY_CURRENT_USER, commonKey.c_str(), L"LastRSSItemDate", REG_SZ, L"changed",
                   8 * sizeof(wchar_t));
   SendMessageW(tabs, TCM_SETCURFOCUS, 1, 0);
-  for (int i = 0; i < 100 && !IsWindowVisible(news); ++i) Sleep(50);
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return IsWindowVisible(news) != FALSE; }, 5000));
   EXPECT_EQ(ReadString(commonKey, L"LastRSSItemDate"), L"changed");
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
@@ -485,8 +484,7 @@ TEST_F(MainDialog, ALongNewsListScrollsOnlyVertically) {
   HWND dialog = WaitForMainDialog(process);
   ASSERT_NE(dialog, nullptr);
   HWND news = GetDlgItem(dialog, IDC_NEWS_LIST);
-  for (int i = 0; i < 100 && !IsWindowVisible(news); ++i) Sleep(50);
-  ASSERT_TRUE(IsWindowVisible(news));
+  ASSERT_TRUE(testsupport::WaitUntil([&] { return IsWindowVisible(news) != FALSE; }, 5000));
   ASSERT_EQ(ListRows(news).size(), 14u);
   const LONG_PTR style = GetWindowLongPtrW(news, GWL_STYLE);
   EXPECT_TRUE(style & WS_VSCROLL) << "14 rows do not fit";
@@ -529,7 +527,8 @@ TEST_F(MainDialog, OptionsDialogsStoreTheirChoices) {
     EXPECT_TRUE(testsupport::IsChecked(options, IDC_SHOW_NONE)) << "an unknown value shows None";
     EXPECT_FALSE(testsupport::IsChecked(options, IDC_SHOW_NEW_INFORMATION));
     ASSERT_TRUE(testsupport::PressButton(options, IDC_SHOW_UPDATES_ONLY));
-    Sleep(200);
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return testsupport::IsChecked(options, IDC_SHOW_UPDATES_ONLY); }, 5000));
     PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
     EXPECT_EQ(ReadDword(regKey_, L"ShowOption", 99), 5u) << "Cancel stores nothing";
@@ -540,7 +539,8 @@ TEST_F(MainDialog, OptionsDialogsStoreTheirChoices) {
     HWND options = WaitForDialogWith(process, IDC_SHOW_NONE);
     ASSERT_NE(options, nullptr);
     ASSERT_TRUE(testsupport::PressButton(options, IDC_SHOW_UPDATES_ONLY));
-    Sleep(200);
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return testsupport::IsChecked(options, IDC_SHOW_UPDATES_ONLY); }, 5000));
     PostMessageW(options, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
     EXPECT_EQ(ReadDword(regKey_, L"ShowOption", 99), 2u);
@@ -562,7 +562,12 @@ TEST_F(MainDialog, OptionsDialogsStoreTheirChoices) {
   EXPECT_FALSE(testsupport::IsChecked(options, IDC_SHOW_ON_NEW_INFORMATION));
   ASSERT_TRUE(testsupport::PressButton(options, IDC_AUTO_CHECK_UPDATE));
   ASSERT_TRUE(testsupport::PressButton(options, IDC_SHOW_ON_NEW_INFORMATION));
-  Sleep(200);
+  ASSERT_TRUE(testsupport::WaitUntil(
+      [&] {
+        return !testsupport::IsChecked(options, IDC_AUTO_CHECK_UPDATE) &&
+               testsupport::IsChecked(options, IDC_SHOW_ON_NEW_INFORMATION);
+      },
+      5000));
   PostMessageW(options, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(testsupport::WaitForWindowGone(options, 10000));
   EXPECT_EQ(ReadDword(regKey_, L"AutoCheckUpdate", 99), 0u);

@@ -74,10 +74,9 @@ HWND WaitForDialogWith(DrivenProcess& process, int control) {
   while (process.Running() && GetTickCount() - start < 60000) {
     process.AnswerBoxes(nullptr);
     std::vector<HWND> found = process.DialogsWithControl(control);
-    if (!found.empty()) {
-      Sleep(400);  // let it paint
-      return found[0];
-    }
+    // Shown once its WM_INITDIALOG has returned; then its thread takes
+    // messages again.
+    if (!found.empty() && testsupport::RoundTrip(found[0])) return found[0];
     Sleep(50);
   }
   return nullptr;

@@ -39,8 +39,10 @@ TEST_F(UpdaterRun, FirstRunGreetsOnceThenOptions) {
     while (!options && process.Running() && GetTickCount() - start < 30000) {
       process.AnswerBoxes(nullptr);
       std::vector<HWND> found = process.DialogsWithControl(IDC_SHOW_NONE);
-      if (!found.empty()) options = found[0];
-      Sleep(50);
+      if (!found.empty())
+        options = found[0];
+      else
+        Sleep(50);
     }
     ASSERT_NE(options, nullptr) << "run " << run;
     if (run == 0) {

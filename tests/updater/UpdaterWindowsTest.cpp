@@ -81,7 +81,7 @@ TEST_F(UpdaterRun, MainAndOptionsWindowsInThisLanguage) {
   EXPECT_TRUE(testsupport::IsChecked(options, IDC_SHOW_NEW_INFORMATION));
   EXPECT_TRUE(testsupport::SaveWindowBitmap(options, PictureFolder() + L"nemdrift-options-" + kSuffix + L".bmp"));
   PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
-  for (int i = 0; i < 100 && IsWindow(options); ++i) Sleep(50);
+  EXPECT_TRUE(testsupport::WaitForWindowGone(options, 5000));
 
   // The download dialog, kept up by a server that sends slowly.
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -100,14 +100,20 @@ TEST_F(UpdaterRun, MainAndOptionsWindowsInThisLanguage) {
   testsupport::AnswerMessageBox(question, IDYES);
   HWND progress = WaitForDialogWith(downloading, IDC_DOWNLOAD_PROGRESS);
   ASSERT_NE(progress, nullptr);
-  Sleep(2500);
+  HWND bar = GetDlgItem(progress, IDC_DOWNLOAD_PROGRESS);
+  EXPECT_TRUE(testsupport::WaitUntil(
+      [&] {
+        return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0 &&
+               testsupport::ControlText(progress, IDC_DOWNLOAD_TEXT) == kDownloading;
+      },
+      20000));
   wchar_t text[128] = {};
   GetWindowTextW(GetDlgItem(progress, IDC_DOWNLOAD_TEXT), text, 128);
   EXPECT_STREQ(text, kDownloading);
   EXPECT_GT(SendMessageW(GetDlgItem(progress, IDC_DOWNLOAD_PROGRESS), PBM_GETPOS, 0, 0), 0);
   EXPECT_TRUE(testsupport::SaveWindowBitmap(progress, PictureFolder() + L"nemdrift-download-" + kSuffix + L".bmp"));
   PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
-  for (int i = 0; i < 200 && IsWindow(progress); ++i) Sleep(50);
+  EXPECT_TRUE(testsupport::WaitForWindowGone(progress, 10000));
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(downloading.WaitAnswering(nullptr, 30000));
 

@@ -99,7 +99,7 @@ TEST(SheetPictures, BannerPreviewShowsTheArchiveBannerLeftAlignedAndNothingForAB
     ASSERT_TRUE(run.Select(kBanner)) << broken;
     RECT area;
     GetWindowRect(GetDlgItem(run.Page(), kBannerPreview), &area);
-    Sleep(500);
+    ASSERT_TRUE(testsupport::PaintNow(run.Page())) << broken;
     EXPECT_NE(RGB(255, 0, 0), ScreenPixel(area.left + 5, (area.top + area.bottom) / 2)) << broken;
     // The page still works and the name stays as it was.
     EXPECT_EQ(testsupport::Widen(broken), run.Text(1014));

@@ -62,12 +62,7 @@ std::vector<std::wstring> ReadLog(const std::wstring& path) {
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
+  return testsupport::WaitUntil(condition, timeoutMs);
 }
 
 namespace {

@@ -201,8 +201,11 @@ TEST(BuilderWindow, CreateBuildsBesideTheArchiveAndAsksBeforeOverwriting) {
   testsupport::SeenBox question = run.AnswerNextBox(IDNO);
   EXPECT_NE(std::wstring::npos, question.text.find(output)) << testsupport::Narrow(question.text);
   EXPECT_NE(std::wstring::npos, question.text.find(L"already exists"));
-  Sleep(500);
-  EXPECT_EQ(0u, run.process().AnswerBoxes(nullptr));
+  // The question gone and the window's thread at its messages again, the
+  // command has ended or opened its next box.
+  EXPECT_TRUE(testsupport::WaitForWindowGone(question.window, 10000));
+  EXPECT_TRUE(testsupport::RoundTrip(run.main()));
+  EXPECT_EQ(nullptr, run.process().UnansweredMessageBox());
   std::vector<uint8_t> after;
   ASSERT_TRUE(testsupport::ReadFileBytes(output, after));
   EXPECT_EQ(before, after);
@@ -397,8 +400,9 @@ TEST(BuilderWindow, GreetingTakesAtMostThreeLines) {
   // Three lines without a final line break are taken.
   run.Type(kGreetingE, L"one\r\ntwo\r\nthree", true);
   EXPECT_EQ(L"one\r\ntwo\r\nthree", run.Text(kGreetingE));
-  Sleep(300);
-  EXPECT_EQ(0u, run.process().AnswerBoxes(nullptr));
+  // Typed with sent messages: the change's handler has ended or opened a box.
+  EXPECT_TRUE(testsupport::RoundTrip(run.main()));
+  EXPECT_EQ(nullptr, run.process().UnansweredMessageBox());
   // A fourth line is refused and the three lines come back.
   run.Type(kGreetingE, L"\r\nfour", false);
   EXPECT_EQ(L"A maximum of 3 lines.", run.AnswerNextBox().text);

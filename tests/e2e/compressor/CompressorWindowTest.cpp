@@ -329,8 +329,8 @@ TEST_F(CompressorWindowTest, ExplorerFoldersAreListedOnExpandAddedAndDraggedInAn
   const CompressorPanes panes = PanesOf(main);
   HWND explorer = panes.explorerTree;
 
-  PostMessageW(main, WM_COMMAND, kAddCommand, 0);  // nothing selected
-  Sleep(500);
+  // Sent: the handler has returned when the send does.
+  EXPECT_TRUE(testsupport::SendCommand(main, kAddCommand));  // nothing selected
   EXPECT_EQ(1, TreeCount(panes.archiveTree));
 
   const std::vector<HTREEITEM> top = TreeChildren(explorer, nullptr);
@@ -368,10 +368,11 @@ TEST_F(CompressorWindowTest, ExplorerFoldersAreListedOnExpandAddedAndDraggedInAn
   SendMessageW(panes.archiveTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(file2));
   HTREEITEM inner = TreeChild(explorer, testItem, L"inner");
   SendMessageW(explorer, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(inner));
-  PostMessageW(main, WM_COMMAND, kAddCommand, 0);
   // inner again, now below SardokExplorerTest: already there, nothing new;
   // had it gone below the file item it would have made two more items.
-  Sleep(1000);
+  // The window is disabled while an add runs.
+  EXPECT_TRUE(testsupport::SendCommand(main, kAddCommand));
+  EXPECT_TRUE(testsupport::WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 20000));
   EXPECT_EQ(6, TreeCount(panes.archiveTree));
   EXPECT_TRUE(TreeChildren(panes.archiveTree, file2).empty());
   // The Delete key takes the selected item.
@@ -379,10 +380,16 @@ TEST_F(CompressorWindowTest, ExplorerFoldersAreListedOnExpandAddedAndDraggedInAn
   EXPECT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 5; }, 10000));
 
   // The context menu: none on the root; Delete on any other item.
+  // Sent: a menu would hold the handler in its loop past the time-out.
   const RECT rootRect = TreeItemScreenRect(panes.archiveTree, root);
-  PostMessageW(panes.archiveHost, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panes.archiveTree),
-               MAKELPARAM((rootRect.left + rootRect.right) / 2, (rootRect.top + rootRect.bottom) / 2));
-  Sleep(700);
+  DWORD_PTR ignored = 0;
+  const bool handled =
+      SendMessageTimeoutW(panes.archiveHost, WM_CONTEXTMENU,
+                          reinterpret_cast<WPARAM>(panes.archiveTree),
+                          MAKELPARAM((rootRect.left + rootRect.right) / 2,
+                                     (rootRect.top + rootRect.bottom) / 2),
+                          SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+  EXPECT_TRUE(handled) << "the handler still holds a menu";
   EXPECT_EQ(nullptr, FindVisibleMenu());
   HTREEITEM file10 = TreeChild(panes.archiveTree, added, L"file10.txt");
   ASSERT_NE(nullptr, file10);
@@ -398,7 +405,7 @@ TEST_F(CompressorWindowTest, ExplorerFoldersAreListedOnExpandAddedAndDraggedInAn
   // The same folder dragged with the mouse from the explorer pane onto the
   // archive tree's root, after New.
   PostMessageW(main, WM_COMMAND, kNewCommand, 0);
-  Sleep(300);
+  ASSERT_NE(nullptr, sardok.process().WaitForMessageBox(10000)) << "the save question";
   sardok.process().AnswerBoxes([](const testsupport::SeenBox&) { return IDNO; });
   ASSERT_TRUE(PumpUntil([&] { return TreeCount(panes.archiveTree) == 1; }, 10000));
   // The mouse is the whole screen's: the window goes on top of whatever

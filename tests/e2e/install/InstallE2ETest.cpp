@@ -728,8 +728,9 @@ TEST(InstallE2E, NothingIsWrittenThroughALinkInTheTarget) {
     const std::wstring link = app + testsupport::Widen(linkPart);
     ASSERT_TRUE(CreateDirectoryW(app.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
-    if (linkPart.find('\\') != std::string::npos)
+    if (linkPart.find('\\') != std::string::npos) {
       ASSERT_TRUE(CreateDirectoryW((app + L"a").c_str(), nullptr));
+    }
     ASSERT_TRUE(testsupport::MakeFolderLink(link, elsewhere));
     TestCabinet cab;
     cab.AddRaw("a\\one.txt", "one").AddRaw("a\\two.txt", "two");

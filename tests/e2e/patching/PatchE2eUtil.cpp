@@ -1,6 +1,7 @@
 #include "PatchE2eUtil.h"
 
 #include "ContainerReader.h"
+#include "DialogDriver.h"
 #include "TestSupport.h"
 
 namespace patche2e {
@@ -78,7 +79,7 @@ BuilderRun RunBuilder(const std::wstring& definition, const std::wstring& tempFo
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
     if (search.box != nullptr && search.box != answered) {
       // Its controls may not be there yet.
-      Sleep(200);
+      testsupport::WaitForControl(search.box, IDOK, 5000);
       std::wstring text;
       EnumChildWindows(search.box, CollectStatic, reinterpret_cast<LPARAM>(&text));
       run.boxes.push_back(text);

@@ -203,13 +203,11 @@ TEST_F(PostInstallE2E, StartedProgramsLearnAboutTheInstallation) {
   EXPECT_TRUE(Has(main, "cmdline=--main \"two words\"")) << "no restart, no restart switch";
   EXPECT_TRUE(Has(main, "arg=two words"));
 
-  // The item is not waited for.
-  std::vector<std::string> item;
-  for (int i = 0; i < 200; ++i) {
-    item = ReadLines(folder + L"bin\\probe2.exe.txt");
-    if (!item.empty() && item.back() == "end") break;
-    Sleep(50);
-  }
+  // The item is not waited for: its record is whole once it has ended.
+  EXPECT_TRUE(testsupport::WaitForNoProcessOf(folder + L"bin\\probe2.exe"));
+  const std::vector<std::string> item = ReadLines(folder + L"bin\\probe2.exe.txt");
+  ASSERT_FALSE(item.empty());
+  EXPECT_EQ(item.back(), "end");
   EXPECT_TRUE(Has(item, "cmdline=--item"));
   EXPECT_TRUE(Has(item, "reboot=0"));
   EXPECT_TRUE(Has(item, "exe=" + testsupport::Narrow(setup)));
@@ -223,9 +221,10 @@ TEST_F(PostInstallE2E, TheInstalledUninstallerRelaunchesFromItsTemporaryCopies) 
   ASSERT_EQ(entry.count(L"UninstallString"), 1u);
   const std::wstring command = entry.at(L"UninstallString").substr(3);
   ASSERT_EQ(command.substr(command.size() - 3), L" /s");
-  // The item started last writes its record on its own time.
-  for (int i = 0; i < 200 && ReadLines(folder + L"bin\\probe2.exe.txt").empty(); ++i) Sleep(50);
-  Sleep(200);
+  // The item started last writes its record on its own time: it has once
+  // it has ended.
+  EXPECT_TRUE(testsupport::WaitForNoProcessOf(folder + L"bin\\probe2.exe"));
+  EXPECT_FALSE(ReadLines(folder + L"bin\\probe2.exe.txt").empty());
   const std::vector<std::wstring> before = testsupport::ListTree(folder);
 
   testsupport::UninstDriverReport report =

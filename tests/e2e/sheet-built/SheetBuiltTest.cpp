@@ -418,7 +418,9 @@ void UninstallerSettingsScenario(const std::wstring& uninstallerFolder) {
   const std::wstring uninstaller = app + ownFolder + L"Hollmere64.exe";
   // The uninstaller's module lies beside it, and only there.
   EXPECT_TRUE(testsupport::PathExists(app + ownFolder + L"uninst.dll"));
-  if (!ownFolder.empty()) EXPECT_FALSE(testsupport::PathExists(app + L"uninst.dll"));
+  if (!ownFolder.empty()) {
+    EXPECT_FALSE(testsupport::PathExists(app + L"uninst.dll"));
+  }
   std::vector<uint8_t> installed, embedded;
   ASSERT_TRUE(testsupport::ReadFileBytes(uninstaller, installed));
   ASSERT_TRUE(testsupport::ReadFileBytes(testsupport::BinPath(L"Hollmere64.exe"), embedded));

@@ -125,16 +125,10 @@ bool ResizeClient(HWND window, int height) {
   const int frame = (outer.bottom - outer.top) - client.bottom;
   SetWindowPos(window, nullptr, outer.left, 0, outer.right - outer.left, height + frame,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  DWORD_PTR ignored = 0;
-  // The window has painted when it answers again.
-  for (int i = 0; i < 50; ++i) {
-    Sleep(50);
-    GetClientRect(window, &client);
-    if (client.bottom == height) break;
-  }
-  Sleep(300);
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0 &&
-         client.bottom == height;
+  // The size is the window's own once its thread answers again.
+  const bool answered = testsupport::RoundTrip(window, 5000);
+  GetClientRect(window, &client);
+  return answered && client.bottom == height;
 }
 
 class WizardLookE2E : public ::testing::Test {
@@ -154,6 +148,18 @@ class WizardLookE2E : public ::testing::Test {
   HWND StartToWelcome(WizardSession& session, const std::wstring& setup) {
     if (!session.Start(InstallerPackage::CommandLine(setup)) || !session.WaitFrame()) return nullptr;
     return session.WaitPage(wizardtest::kWelcomePage);
+  }
+  // The About box the system menu's item opens.
+  static HWND WaitForAbout(const WizardSession& session) {
+    HWND about = nullptr;
+    testsupport::WaitUntil(
+        [&] {
+          std::vector<HWND> found = session.Dialogs(1022);
+          if (!found.empty()) about = found[0];
+          return about != nullptr;
+        },
+        6000);
+    return about;
   }
   void CancelAndWait(WizardSession& session) {
     session.Press(PSBTN_CANCEL);
@@ -208,6 +214,7 @@ TEST_F(WizardLookE2E, TheBackgroundCoversTheDesktopAndOwnsTheWizard) {
   const int band = client.bottom / 128;
   ASSERT_GE(band, 1);
   const int x = client.right - 4;  // clear of the text and the wizard
+  ASSERT_TRUE(testsupport::PaintNow(background));
   for (int y = 0; y < band; ++y)
     EXPECT_EQ(ScreenPixel(background, x, y), RGB(0, 0, 160))
         << "row " << y << " of " << client.bottom;
@@ -221,7 +228,8 @@ TEST_F(WizardLookE2E, TheBackgroundCoversTheDesktopAndOwnsTheWizard) {
   for (int y = 80 * band; y < visible && y < client.bottom; y += 29)
     EXPECT_EQ(ScreenPixel(background, x, y), RGB(0, 0, 0)) << "row " << y;
 
-  ASSERT_TRUE(ResizeClient(background, 100)) << "a low window paints and answers";
+  ASSERT_TRUE(ResizeClient(background, 100)) << "a low window answers";
+  ASSERT_TRUE(testsupport::PaintNow(background)) << "a low window paints";
   EXPECT_EQ(ScreenPixel(background, x, 0), RGB(0, 0, 160));
   EXPECT_EQ(ScreenPixel(background, x, 50), RGB(0, 0, 60));
   EXPECT_EQ(ScreenPixel(background, x, 90), RGB(0, 0, 0));
@@ -308,8 +316,8 @@ TEST_F(WizardLookE2E, BoxesAfterTheCopyingStayAboveTheBackground) {
       seen.above = IsAbove(box.window, seen.background);
       SetWindowPos(seen.background, HWND_TOP, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      Sleep(300);
-      seen.aboveAfterRaise = IsAbove(box.window, seen.background);
+      seen.aboveAfterRaise = testsupport::WaitUntil(
+          [&] { return IsAbove(box.window, seen.background); }, 3000);
       ShotOf(GetDesktopWindow(), silent ? L"background-box-silent" : L"background-box");
       return IDOK;
     });
@@ -343,22 +351,24 @@ TEST_F(WizardLookE2E, TheLogoShowsForTwoSecondsBeforeTheWizard) {
   WizardSession session;
   ASSERT_TRUE(session.Start(InstallerPackage::CommandLine(setup)));
   HWND background = nullptr;
-  for (int i = 0; i < 600 && !background; ++i) {
-    background = FindWindowW(kBackScreenClass, nullptr);
-    if (!background || !IsWindowVisible(background)) background = nullptr;
-    Sleep(20);
-  }
+  testsupport::WaitUntil(
+      [&] {
+        background = FindWindowW(kBackScreenClass, nullptr);
+        if (background && !IsWindowVisible(background)) background = nullptr;
+        return background != nullptr;
+      },
+      12000);
   ASSERT_NE(background, nullptr);
   const DWORD shown = GetTickCount();
-  Sleep(500);
   RECT client;
   GetClientRect(background, &client);
+  ASSERT_TRUE(testsupport::PaintNow(background));
   EXPECT_EQ(ScreenPixel(background, client.right / 2, client.bottom / 2), kRed);
   EXPECT_EQ(ScreenPixel(background, client.right - 4, 2), RGB(0, 0, 160));
   ShotOf(GetDesktopWindow(), L"background-logo");
   HWND frame = session.WaitFrame();
   ASSERT_NE(frame, nullptr);
-  while (!IsWindowVisible(frame) && GetTickCount() - shown < 10000) Sleep(10);
+  testsupport::WaitUntil([&] { return IsWindowVisible(frame) != FALSE; }, 10000);
   EXPECT_GE(GetTickCount() - shown, 1800u) << "the wizard waits for the logo";
   ASSERT_NE(session.WaitPage(wizardtest::kWelcomePage), nullptr);
   CancelAndWait(session);
@@ -384,9 +394,11 @@ TEST_F(WizardLookE2E, TheBannerIsShrunkToItsAreaOrCentredAtItsLeftEdge) {
       WizardSession session;
       HWND page = StartToWelcome(session, setup);
       ASSERT_NE(page, nullptr);
-      Sleep(500);
       const RECT area = BannerArea(page);
       const int middle = (area.top + area.bottom) / 2;
+      // Once painted now, the screen shows the banner at once (as it shows
+      // the lack of one where a bitmap is refused, below).
+      ASSERT_TRUE(testsupport::PaintNow(page));
       EXPECT_FALSE(session.Visible(page, 1034)) << "the banner replaces the link icon";
       EXPECT_EQ(ScreenPixel(page, area.left + 1, middle), c.colour);
       if (c.larger) {
@@ -432,18 +444,12 @@ TEST_F(WizardLookE2E, CopyrightLineAndProductMarkInEnglishAndJapanese) {
     WizardSession session;
     HWND page = StartToWelcome(session, setup);
     ASSERT_NE(page, nullptr);
-    Sleep(300);
     if (c.expected.empty()) {
       EXPECT_FALSE(session.Visible(page, 1017));
       EXPECT_FALSE(session.Visible(page, 1032));
       EXPECT_EQ(GetDlgItem(session.frame(), 104), nullptr) << "no product mark";
       PostMessageW(session.frame(), WM_SYSCOMMAND, 104, 0);
-      HWND about = nullptr;
-      for (int i = 0; i < 200 && !about; ++i) {
-        Sleep(30);
-        std::vector<HWND> found = session.Dialogs(1022);
-        if (!found.empty()) about = found[0];
-      }
+      HWND about = WaitForAbout(session);
       ASSERT_NE(about, nullptr) << "About box";
       PostMessageW(about, WM_COMMAND, IDOK, 0);
       testsupport::WaitForWindowGone(about, 3000);
@@ -456,6 +462,7 @@ TEST_F(WizardLookE2E, CopyrightLineAndProductMarkInEnglishAndJapanese) {
         RECT link;
         GetWindowRect(GetDlgItem(page, 1033), &link);
         MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&link), 2);
+        ASSERT_TRUE(testsupport::PaintNow(page));
         EXPECT_EQ(ScreenPixel(page, link.left - 4, link.top - 4), RGB(255, 255, 255));
       }
       ShotOf(session.frame(), L"copyright-" + std::to_wstring(index));
@@ -484,7 +491,6 @@ TEST_F(WizardLookE2E, TheLinkStaysClearOfTheCopyrightFrameInEnglishAndJapanese) 
     WizardSession session;
     HWND page = StartToWelcome(session, setup);
     ASSERT_NE(page, nullptr);
-    Sleep(300);
     ASSERT_TRUE(session.Visible(page, 1034));
     ASSERT_TRUE(session.Visible(page, 1032));
     const RECT icon = ChildRect(page, 1034);
@@ -504,12 +510,7 @@ TEST_F(WizardLookE2E, TheLinkStaysClearOfTheCopyrightFrameInEnglishAndJapanese) 
     EXPECT_LE(icon.right, link.left - 8) << "white margin over the icon";
     EXPECT_TRUE(testsupport::SaveScreenshot(session.frame(), L"stub-welcome-" + tag + L"-" + language));
     PostMessageW(session.frame(), WM_SYSCOMMAND, 104, 0);
-    HWND about = nullptr;
-    for (int i = 0; i < 200 && !about; ++i) {
-      Sleep(30);
-      std::vector<HWND> found = session.Dialogs(1022);
-      if (!found.empty()) about = found[0];
-    }
+    HWND about = WaitForAbout(session);
     ASSERT_NE(about, nullptr) << "About box";
     EXPECT_TRUE(testsupport::SaveScreenshot(about, L"stub-about-" + tag + L"-" + language));
     PostMessageW(about, WM_COMMAND, IDOK, 0);
@@ -541,10 +542,10 @@ TEST_F(WizardLookE2E, AFullyDressedPackageInstallsInEnglishAndJapanese) {
     WizardSession session;
     HWND page = StartToWelcome(session, setup);
     ASSERT_NE(page, nullptr);
-    Sleep(500);
     if (tag == L"classic") {
       RECT panelRect;
       GetClientRect(GetDlgItem(page, 1031), &panelRect);
+      ASSERT_TRUE(testsupport::PaintNow(page));
       EXPECT_EQ(ScreenPixel(GetDlgItem(page, 1031), panelRect.right / 2, panelRect.bottom / 2),
                 panel);
     }
@@ -578,7 +579,7 @@ TEST_F(WizardLookE2E, HostileBitmapsGiveNoBitmapAndNoCrash) {
       WizardSession session;
       HWND page = StartToWelcome(session, setup);
       ASSERT_NE(page, nullptr);
-      Sleep(300);
+      ASSERT_TRUE(testsupport::PaintNow(page));
       const RECT area = BannerArea(page);
       EXPECT_NE(ScreenPixel(page, area.left + 1, (area.top + area.bottom) / 2), kRed);
       CancelAndWait(session);

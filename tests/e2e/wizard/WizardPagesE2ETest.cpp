@@ -214,11 +214,31 @@ class WizardPagesE2E : public ::testing::Test {
   }
   // Waits until the frame's button is enabled or not.
   bool WaitButton(const WizardSession& session, int id, bool enabled) const {
-    for (int i = 0; i < 100; ++i) {
-      if (ButtonEnabled(session, id) == enabled) return true;
-      Sleep(30);
-    }
-    return false;
+    return testsupport::WaitUntil([&] { return ButtonEnabled(session, id) == enabled; }, 3000);
+  }
+  // The destination page shows its first folder once it has shown itself:
+  // typed before, a text would be overwritten.
+  bool FolderShown(const WizardSession& session, HWND page) const {
+    return testsupport::WaitUntil([&] { return !session.Text(page, kDestination).empty(); },
+                                  10000);
+  }
+  // Scrolls the Read Me text to its end until Next comes: the caret the page
+  // places once it shows may scroll the text back to its start first.
+  bool ScrollReadMeToEnd(const WizardSession& session, HWND page) const {
+    HWND text = GetDlgItem(page, kReadMe);
+    return testsupport::WaitUntil(
+        [&] {
+          SendMessageW(text, WM_VSCROLL, SB_BOTTOM, 0);
+          return ButtonEnabled(session, kNext);
+        },
+        5000);
+  }
+  // The box answered last is gone and the frame's thread takes messages
+  // again: the handler that asked has returned.
+  bool BoxHandled(const WizardSession& session) const {
+    return !session.Boxes().empty() &&
+           testsupport::WaitForWindowGone(session.Boxes().back().window, 10000) &&
+           testsupport::RoundTrip(session.frame());
   }
 
   std::wstring Folder() const { return package_.InstallFolder(); }
@@ -300,8 +320,7 @@ TEST_F(WizardPagesE2E, ALicenceInstallsOnlyAfterAgreeIntoTheTypedFolderAndIsNotS
     ASSERT_TRUE(Start(session, setup));
     HWND page = NextFromWelcome(session, kReadMe);
     ASSERT_NE(page, nullptr);
-    Sleep(200);
-    EXPECT_EQ(session.Text(session.frame(), kNext), Texts().agree);
+    EXPECT_EQ(testsupport::WaitForText(session.frame(), kNext, Texts().agree), Texts().agree);
     EXPECT_EQ(session.Text(session.frame(), IDCANCEL), Texts().disagree);
     Shot(session, L"licence");
     session.Press(PSBTN_CANCEL);
@@ -320,7 +339,7 @@ TEST_F(WizardPagesE2E, ALicenceInstallsOnlyAfterAgreeIntoTheTypedFolderAndIsNotS
     });
     ASSERT_TRUE(Start(session, setup));
     ASSERT_NE(session.WaitPage(wizardtest::kWelcomePage), nullptr);
-    Sleep(200);
+    ASSERT_TRUE(WaitButton(session, kNext, true));
     const std::wstring nextText = session.Text(session.frame(), kNext);
     const std::wstring cancelText = session.Text(session.frame(), IDCANCEL);
     session.Press(PSBTN_NEXT);
@@ -328,17 +347,15 @@ TEST_F(WizardPagesE2E, ALicenceInstallsOnlyAfterAgreeIntoTheTypedFolderAndIsNotS
     // Agree and Disagree belong to the Read Me page only.
     session.Press(PSBTN_BACK);
     ASSERT_NE(session.WaitPage(wizardtest::kWelcomePage), nullptr);
-    Sleep(200);
-    EXPECT_EQ(session.Text(session.frame(), kNext), nextText);
-    EXPECT_EQ(session.Text(session.frame(), IDCANCEL), cancelText);
+    EXPECT_EQ(testsupport::WaitForText(session.frame(), kNext, nextText), nextText);
+    EXPECT_EQ(testsupport::WaitForText(session.frame(), IDCANCEL, cancelText), cancelText);
     session.Press(PSBTN_NEXT);
     ASSERT_NE(session.WaitPage(kReadMe), nullptr);
     session.Press(PSBTN_NEXT);  // Agree
     HWND page = session.WaitPage(kDestination);
     ASSERT_NE(page, nullptr);
-    Sleep(200);
+    EXPECT_EQ(testsupport::WaitForText(page, kDestination, Folder()), Folder());
     EXPECT_EQ(session.Text(session.frame(), kNext), nextText);
-    EXPECT_EQ(session.Text(page, kDestination), Folder());
     EXPECT_EQ(session.Text(page, kConfirmOverwrite), Texts().confirmOverwrite);
     Shot(session, L"destination");
     ASSERT_TRUE(testsupport::SetControlText(page, kDestination, typed));
@@ -417,8 +434,9 @@ TEST_F(WizardPagesE2E, NextWaitsUntilALongReadMeWasScrolledToItsEnd) {
     ASSERT_TRUE(Start(session, setup));
     HWND page = NextFromWelcome(session, kReadMe);
     ASSERT_NE(page, nullptr);
+    // The page enables Back and Next together: with Back, Next is as the
+    // page set it.
     EXPECT_TRUE(WaitButton(session, kBack, true));
-    Sleep(400);
     EXPECT_FALSE(ButtonEnabled(session, kNext));
     EXPECT_TRUE(session.Visible(page, kNotice));
     EXPECT_EQ(session.Text(page, kNotice), Texts().readAll);
@@ -429,11 +447,10 @@ TEST_F(WizardPagesE2E, NextWaitsUntilALongReadMeWasScrolledToItsEnd) {
     EXPECT_TRUE(WaitButton(session, kBack, false)) << "the Welcome page has no Back";
     session.Press(PSBTN_NEXT);
     ASSERT_NE(session.WaitPage(kReadMe), nullptr);
-    Sleep(400);
+    EXPECT_TRUE(WaitButton(session, kBack, true));
     EXPECT_FALSE(ButtonEnabled(session, kNext));
     // Scrolled to the end: Next comes within the timer's period.
-    SendMessageW(GetDlgItem(page, kReadMe), WM_VSCROLL, SB_BOTTOM, 0);
-    EXPECT_TRUE(WaitButton(session, kNext, true));
+    EXPECT_TRUE(ScrollReadMeToEnd(session, page));
     session.Press(PSBTN_BACK);
     ASSERT_NE(session.WaitPage(wizardtest::kWelcomePage), nullptr);
     session.Press(PSBTN_NEXT);
@@ -477,14 +494,13 @@ TEST_F(WizardPagesE2E, TheDestinationPageCleansAndChecksTheFolder) {
     ASSERT_TRUE(Start(session, setup));
     HWND page = NextFromWelcome(session, kDestination);
     ASSERT_NE(page, nullptr);
-    Sleep(300);
+    ASSERT_TRUE(FolderShown(session, page));
 
     session.SetTextNoWait(page, kDestination, L"C:\\a*b");
     ASSERT_TRUE(session.WaitBoxes(1));
     EXPECT_EQ(session.Boxes()[0].text, Texts().invalidChars);
     EXPECT_EQ(session.Boxes()[0].caption, L"Vesmarin 6");
-    Sleep(200);
-    EXPECT_EQ(session.Text(page, kDestination), L"C:\\ab");
+    EXPECT_EQ(testsupport::WaitForText(page, kDestination, L"C:\\ab"), L"C:\\ab");
 
     ASSERT_TRUE(testsupport::SetControlText(page, kDestination, L"C:\\x\\\\y"));
     session.Press(PSBTN_NEXT);
@@ -503,7 +519,7 @@ TEST_F(WizardPagesE2E, TheDestinationPageCleansAndChecksTheFolder) {
     session.Press(PSBTN_NEXT);
     ASSERT_TRUE(session.WaitBoxes(4));
     EXPECT_TRUE(StartsWith(session.Boxes()[3].text, tooLong + L"\n\n"));
-    Sleep(200);
+    ASSERT_TRUE(BoxHandled(session));
     EXPECT_EQ(session.Text(page, kDestination), tooLong) << "left as typed";
 
     const std::wstring missing = Folder() + L"new\\deeper";
@@ -512,7 +528,7 @@ TEST_F(WizardPagesE2E, TheDestinationPageCleansAndChecksTheFolder) {
     ASSERT_TRUE(session.WaitBoxes(5)) << BoxTexts(session.Boxes());
     const SeenBox question = session.Boxes()[4];
     EXPECT_TRUE(StartsWith(question.text, Texts().createQuestion + missing)) << Narrow(question.text);
-    Sleep(200);
+    ASSERT_TRUE(BoxHandled(session));
     EXPECT_EQ(session.CurrentPage(), page) << "every refusal and No keep the page";
     EXPECT_FALSE(PathExists(Folder()));
 
@@ -557,7 +573,7 @@ TEST_F(WizardPagesE2E, ARelativeDestinationIsMadeAbsolute) {
   ASSERT_TRUE(started);
   HWND page = NextFromWelcome(session, kDestination);
   ASSERT_NE(page, nullptr);
-  Sleep(200);
+  ASSERT_TRUE(FolderShown(session, page));
   ASSERT_TRUE(testsupport::SetControlText(page, kDestination, L"relative\\path"));
   session.Press(PSBTN_NEXT);
   FinishFromReady(session);
@@ -578,25 +594,21 @@ TEST_F(WizardPagesE2E, BrowseFillsTheFolderEdit) {
   ASSERT_TRUE(Start(session, setup));
   HWND page = NextFromWelcome(session, kDestination);
   ASSERT_NE(page, nullptr);
-  Sleep(300);
+  ASSERT_TRUE(FolderShown(session, page));
   ASSERT_TRUE(testsupport::PressButton(page, kBrowse));
   HWND picker = nullptr;
-  for (int i = 0; i < 300 && !picker; ++i) {
-    std::vector<HWND> found = session.Dialogs(1152);
-    if (!found.empty()) picker = found[0];
-    Sleep(30);
-  }
+  testsupport::WaitUntil(
+      [&] {
+        std::vector<HWND> found = session.Dialogs(1152);
+        if (!found.empty()) picker = found[0];
+        return picker != nullptr;
+      },
+      9000);
   ASSERT_NE(picker, nullptr) << "folder picker";
   ASSERT_NE(testsupport::WaitForControl(picker, 1152, 5000), nullptr);
   ASSERT_TRUE(testsupport::SetControlText(picker, 1152, chosen));
   testsupport::PostCommand(picker, IDOK);
-  std::wstring text;
-  for (int i = 0; i < 200; ++i) {
-    text = session.Text(page, kDestination);
-    if (text == chosen) break;
-    Sleep(30);
-  }
-  EXPECT_EQ(text, chosen);
+  EXPECT_EQ(testsupport::WaitForText(page, kDestination, chosen), chosen);
   session.Press(PSBTN_CANCEL);
   ASSERT_TRUE(session.WaitEnd());
   EXPECT_EQ(session.ExitCode(), kClosed);
@@ -647,8 +659,7 @@ TEST_F(WizardPagesE2E, ASavedInstallPathIsTakenOnlyWhenItIsAValidFolder) {
     ASSERT_TRUE(Start(session, pageSetup));
     HWND page = NextFromWelcome(session, kDestination);
     ASSERT_NE(page, nullptr);
-    Sleep(200);
-    EXPECT_EQ(session.Text(page, kDestination), Folder());
+    EXPECT_EQ(testsupport::WaitForText(page, kDestination, Folder()), Folder());
     session.Press(PSBTN_CANCEL);
     ASSERT_TRUE(session.WaitEnd());
   }
@@ -668,8 +679,7 @@ TEST_F(WizardPagesE2E, ASavedInstallPathIsTakenOnlyWhenItIsAValidFolder) {
     ASSERT_TRUE(Start(session, pageSetup));
     HWND page = NextFromWelcome(session, kDestination);
     ASSERT_NE(page, nullptr);
-    Sleep(200);
-    EXPECT_EQ(session.Text(page, kDestination), saved);
+    EXPECT_EQ(testsupport::WaitForText(page, kDestination, saved), saved);
     session.Press(PSBTN_CANCEL);
     ASSERT_TRUE(session.WaitEnd());
   }
@@ -716,18 +726,17 @@ TEST_F(WizardPagesE2E, AJapaneseRunShowsTheJapanesePagesAndBoxes) {
     ASSERT_TRUE(Start(session, setup));
     HWND page = NextFromWelcome(session, kReadMe);
     ASSERT_NE(page, nullptr);
-    Sleep(300);
+    EXPECT_TRUE(WaitButton(session, kBack, true));
     EXPECT_EQ(session.Text(session.frame(), kNext), L"同意する");
     EXPECT_EQ(session.Text(session.frame(), IDCANCEL), L"同意しない");
     EXPECT_EQ(session.Text(page, kNotice), Texts().readAll);
     EXPECT_FALSE(ButtonEnabled(session, kNext));
     Shot(session, L"readme-" + tag);
-    SendMessageW(GetDlgItem(page, kReadMe), WM_VSCROLL, SB_BOTTOM, 0);
-    ASSERT_TRUE(WaitButton(session, kNext, true));
+    ASSERT_TRUE(ScrollReadMeToEnd(session, page));
     session.Press(PSBTN_NEXT);
     page = session.WaitPage(kDestination);
     ASSERT_NE(page, nullptr);
-    Sleep(300);
+    ASSERT_TRUE(FolderShown(session, page));
     EXPECT_EQ(session.Text(page, kConfirmOverwrite), L"上書きするときに確認する(&O)");
     EXPECT_EQ(session.Text(page, 4), L"既定のフォルダーを追加(&D)");
     Shot(session, L"destination-" + tag);

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "Waiting.h"
+
 namespace {
 
 const wchar_t kUninstallerCaption[] = L"Vesmarin Uninstaller";
@@ -342,17 +344,20 @@ class Driver {
     if (options_.detail && ControlVisible(dialog, 1007)) {
       RECT before = {}, after = {}, again = {};
       GetClientRect(dialog, &before);
+      // A click resizes the dialog: each height is the one it changed to.
+      const auto changedFrom = [dialog](const RECT& from, RECT* to) {
+        testsupport::WaitUntil(
+            [&] { return GetClientRect(dialog, to) && to->bottom != from.bottom; }, 5000);
+      };
       SendMessageTimeoutW(GetDlgItem(dialog, 1007), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-      Sleep(200);
-      GetClientRect(dialog, &after);
+      changedFrom(before, &after);
       RECT edit = {};
       GetWindowRect(GetDlgItem(dialog, 1005), &edit);
       POINT bottom = {edit.left, edit.bottom};
       ScreenToClient(dialog, &bottom);
       Report(L"log-edit-inside", bottom.y <= after.bottom ? L"1" : L"0");
       SendMessageTimeoutW(GetDlgItem(dialog, 1007), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-      Sleep(200);
-      GetClientRect(dialog, &again);
+      changedFrom(after, &again);
       Report(L"detail-height", std::to_wstring(before.bottom) + L" " + std::to_wstring(after.bottom) +
                                    L" " + std::to_wstring(again.bottom));
     }
