@@ -35,8 +35,11 @@ bool WriteStandardError(const std::wstring& text) {
   const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
   if (IsUsable(error)) return WriteTo(error, text);
   // A program without a console of its own is given no console handles:
-  // borrow the console of the program that started it, if it has one.
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+  // borrow the console of the program that started it, if it has one. A
+  // refusal for want of access means this process has a console already
+  // (one it was started on without handles to it): write there.
+  const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+  if (!attached && GetLastError() != ERROR_ACCESS_DENIED) return false;
   bool written = false;
   const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -45,6 +48,6 @@ bool WriteStandardError(const std::wstring& text) {
     written = WriteTo(console, text);
     CloseHandle(console);
   }
-  FreeConsole();
+  if (attached) FreeConsole();
   return written;
 }

@@ -58,8 +58,18 @@ int wmain() {
   SetHandleInformation(startup.hStdError, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
   std::wstring line = rest;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  // Wine now and then refuses a start on a desktop that is still coming up
+  // with an internal error; nothing of the program has run then, so it is
+  // started again.
+  BOOL started = FALSE;
+  for (unsigned attempt = 0; attempt < 20; ++attempt) {
+    line = rest;
+    started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &process);
+    if (started || GetLastError() != ERROR_INTERNAL_ERROR) break;
+    Sleep(100);
+  }
+  if (!started) {
     fprintf(stderr, "deskrun: cannot start the program (error %lu)\n", GetLastError());
     CloseDesktop(desktop);
     return 3;
