@@ -8,6 +8,7 @@
 #include "CabEncoder.h"
 #include "CompressorState.h"
 #include "CompressorText.h"
+#include "FolderChain.h"
 #include "MainWindow.h"
 #include "PathPieces.h"
 #include "ProgressDialog.h"
@@ -129,8 +130,8 @@ struct WalkEntry {
 
 // Adds path below parent; false only when the run was cancelled. The
 // attributes come from the listing of its folder, or are read here.
-bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
-          const std::wstring& path, DWORD attributes = INVALID_FILE_ATTRIBUTES) {
+bool Walk(ArchiveTreeBatch& batch, FolderChain& chain, const std::wstring& folder,
+          HTREEITEM parent, const std::wstring& path, DWORD attributes = INVALID_FILE_ATTRIBUTES) {
   if (Compressor().abort) return false;
   PumpProgressMessages();
   SetProgressText(PathFindFileNameW(path.c_str()));
@@ -143,17 +144,24 @@ bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
     batch.Skip(path);
     return true;
   }
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    if (path.size() <= folder.size() ||
-        _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) != 0) {
+  switch (chain.Meet(path, attributes)) {
+    case FolderChain::kUnreachable:
       batch.Skip(path);
-    } else {
-      AddFileToTree(batch, parent, path.substr(folder.size()), path);
-    }
-    return true;
+      return true;
+    case FolderChain::kOnChain:
+      return true;
+    case FolderChain::kFile:
+      if (path.size() <= folder.size() ||
+          _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) != 0) {
+        batch.Skip(path);
+      } else {
+        AddFileToTree(batch, parent, path.substr(folder.size()), path);
+      }
+      return true;
+    case FolderChain::kFolder:
+      break;
   }
-  // Links to folders are not followed: they may lead back up the tree.
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  FolderChain::Walking walking(chain);
   const std::wstring inside = path.back() == L'\\' ? path : path + L"\\";
   const std::wstring search = inside + L"*.*";
   if (search.size() >= MAX_PATH) {
@@ -171,9 +179,6 @@ bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      continue;
     // A name Windows cannot hold is refused here, before anything asks
     // the file system about it.
     if (!IsSafeArchiveComponent(name)) {
@@ -184,7 +189,7 @@ bool Walk(ArchiveTreeBatch& batch, const std::wstring& folder, HTREEITEM parent,
   } while (FindNextFileW(find, &data));
   FindClose(find);
   for (const WalkEntry& entry : entries)
-    if (!Walk(batch, folder, parent, entry.path, entry.attributes)) return false;
+    if (!Walk(batch, chain, folder, parent, entry.path, entry.attributes)) return false;
   return true;
 }
 
@@ -370,7 +375,8 @@ bool AddPathToArchiveTree(ArchiveTreeBatch& batch, const std::wstring& base, HTR
     batch.Skip(path);
     return false;
   }
-  return Walk(batch, folder, parent, path) &&
+  FolderChain chain;
+  return Walk(batch, chain, folder, parent, path) &&
          batch.skipped().size() + batch.longNames().size() == skipped;
 }
 

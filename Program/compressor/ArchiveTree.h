@@ -94,11 +94,13 @@ class ArchiveTreeBatch {
 
 // Adds a file, or every file below a folder, below parent, with the path
 // relative to base as folder items (merged by their exact name) and a file
-// item (an existing one of the same name keeps its source). An entry that
-// cannot be added (a path of 260 characters or more, attributes that cannot
-// be read, a folder that cannot be listed, a name Windows cannot hold, a
-// name in the archive longer than a cabinet holds) is recorded in the batch
-// and skipped; the walk goes on. False when anything was skipped or the run
+// item (an existing one of the same name keeps its source). Links to
+// folders and files are followed as the folder mode follows them
+// (FolderChain). An entry that cannot be added (a path of 260 characters or
+// more, attributes that cannot be read, a folder that cannot be listed, a
+// link whose target cannot be opened, a name Windows cannot hold, a name in
+// the archive longer than a cabinet holds) is recorded in the batch and
+// skipped; the walk goes on. False when anything was skipped or the run
 // was cancelled; what was added stays.
 bool AddPathToArchiveTree(ArchiveTreeBatch& batch, const std::wstring& base, HTREEITEM parent,
                           const std::wstring& path);

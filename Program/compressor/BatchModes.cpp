@@ -8,6 +8,7 @@
 #include "ArchiveWriter.h"
 #include "CompressorState.h"
 #include "CompressorText.h"
+#include "FolderChain.h"
 #include "ProgressDialog.h"
 #include "ResString.h"
 #include "SardokResource.h"
@@ -84,12 +85,11 @@ int CreateBatchArchive(const ArchiveEntryList& entries, const std::wstring& arch
   return kCodeBatchFailed;
 }
 
-}  // namespace
-
-bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring>& patterns,
-                      std::vector<std::wstring>& files, std::vector<std::wstring>& refused) {
+// Lists a folder that is on the chain; false when the run was cancelled.
+bool ScanFolder(const std::wstring& folder, const std::vector<std::wstring>& patterns,
+                FolderChain& chain, std::vector<std::wstring>& files,
+                std::vector<std::wstring>& refused) {
   std::wstring base = folder;
-  if (base.empty()) return true;
   if (base.back() != L'\\') base += L'\\';
   const std::wstring search = base + L"*.*";
   if (search.size() >= MAX_PATH) {
@@ -112,20 +112,21 @@ bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     const std::wstring path = base + name;
-    const bool excluded = MatchesAny(name.c_str(), patterns);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || excluded) continue;
-      if (!IsSafeArchiveComponent(name) || path.size() >= MAX_PATH) {
-        refused.push_back(path);
-      } else if (!ScanSourceFolder(path, patterns, files, refused)) {
+    if (MatchesAny(name.c_str(), patterns)) continue;
+    if (!IsSafeArchiveComponent(name) || path.size() >= MAX_PATH) {
+      refused.push_back(path);
+      continue;
+    }
+    const FolderChain::Step step = chain.Meet(path, data.dwFileAttributes);
+    if (step == FolderChain::kUnreachable) {
+      refused.push_back(path);
+    } else if (step == FolderChain::kFolder) {
+      FolderChain::Walking walking(chain);
+      if (!ScanFolder(path, patterns, chain, files, refused)) {
         complete = false;
         break;
       }
-    } else if (excluded) {
-      continue;
-    } else if (!IsSafeArchiveComponent(name) || path.size() >= MAX_PATH) {
-      refused.push_back(path);
-    } else {
+    } else if (step == FolderChain::kFile) {
       files.push_back(path);
       if (Compressor().progressDialog) {
         PumpProgressMessages();
@@ -135,6 +136,22 @@ bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return complete;
+}
+
+}  // namespace
+
+bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring>& patterns,
+                      std::vector<std::wstring>& files, std::vector<std::wstring>& refused) {
+  if (folder.empty()) return true;
+  FolderChain chain;
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      chain.Meet(folder, attributes | FILE_ATTRIBUTE_DIRECTORY) != FolderChain::kFolder) {
+    refused.push_back(folder);
+    return true;
+  }
+  FolderChain::Walking walking(chain);
+  return ScanFolder(folder, patterns, chain, files, refused);
 }
 
 std::wstring FolderArchivePath(const CommandLineOptions& options) {

@@ -8,10 +8,11 @@
 
 // Collects every file below folder, depth first in the file system's order.
 // A file or folder whose name matches a pattern is skipped (a folder with
-// its content); junctions and other folder reparse points are not entered.
-// What cannot be packed (a path that would reach 260 characters, a folder
-// that cannot be listed, a name Windows cannot hold) goes to refused and
-// the scan goes on. False when the run was cancelled.
+// its content). Links to folders and files are followed (FolderChain); a
+// link back to a folder being scanned adds nothing more. What cannot be
+// packed (a path that would reach 260 characters, a folder that cannot be
+// listed, a link whose target cannot be opened, a name Windows cannot hold)
+// goes to refused and the scan goes on. False when the run was cancelled.
 bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring>& patterns,
                       std::vector<std::wstring>& files, std::vector<std::wstring>& refused);
 

@@ -111,6 +111,44 @@ TEST_F(ArchiveTreeTest, TheWalkGoesOnPastAnEntryItCannotAdd) {
   DeleteFileW((L"\\\\?\\" + tooLong).c_str());
 }
 
+// A drop or an add from the explorer takes what links lead to: a linked
+// folder is walked under the link's name, a link back to a folder being
+// walked ends there, and a link whose target cannot be opened is named.
+TEST_F(ArchiveTreeTest, LinksAreFollowedOnceAndOneThatCannotBeOpenedIsNamed) {
+  TempDir dir(L"links");
+  const std::wstring a = MakeFile(dir / L"src\\a.txt");
+  const std::wstring b = MakeFile(dir / L"src\\sub\\b.txt");
+  MakeFile(dir / L"shared\\c.txt");
+  MakeFile(dir / L"shared\\deep\\d.txt");
+  MakeFile(dir / L"held\\e.txt");
+  testsupport::ScopedFolderLink lib(dir / L"src\\lib", dir / L"shared");
+  testsupport::ScopedFolderLink up(dir / L"src\\sub\\up", dir / L"src");
+  testsupport::ScopedFolderLink busy(dir / L"src\\busy", dir / L"held");
+  ASSERT_TRUE(lib.made() && up.made() && busy.made());
+  // Held open without sharing, it cannot be listed.
+  HANDLE held = CreateFileW((dir / L"held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+  ArchiveTreeBatch batch(tree);
+  EXPECT_FALSE(AddPathToArchiveTree(batch, dir.path(), root, dir / L"src"));
+  // The link itself, dropped.
+  EXPECT_TRUE(AddPathToArchiveTree(batch, dir / L"src", root, dir / L"src\\lib"));
+  batch.Finish();
+  CloseHandle(held);
+  EXPECT_EQ((std::vector<std::wstring>{dir / L"src\\busy"}), batch.skipped());
+  std::vector<std::wstring> outline = Outline(tree);
+  std::sort(outline.begin(), outline.end());
+  const std::wstring c = dir / L"src\\lib\\c.txt", d = dir / L"src\\lib\\deep\\d.txt";
+  EXPECT_EQ((std::vector<std::wstring>{L"lib\\", L"lib\\c.txt <- " + c, L"lib\\deep\\",
+                                       L"lib\\deep\\d.txt <- " + d, L"src\\",
+                                       L"src\\a.txt <- " + a, L"src\\lib\\",
+                                       L"src\\lib\\c.txt <- " + c, L"src\\lib\\deep\\",
+                                       L"src\\lib\\deep\\d.txt <- " + d, L"src\\sub\\",
+                                       L"src\\sub\\b.txt <- " + b}),
+            outline);
+}
+
 // The message names the first five and the count, in both languages.
 TEST(ArchiveTreeMessages, TheSkippedEntriesMessageNamesTheFirstFewAndTheCount) {
   std::vector<std::wstring> skipped;

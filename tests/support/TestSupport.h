@@ -58,6 +58,23 @@ ProcessResult RunProcessReadingError(const std::wstring& commandLine, std::strin
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 // Removes a folder link that MakeFolderLink made, never what it leads to.
 bool RemoveFolderLink(const std::wstring& link);
+// A folder link that goes with the scope (before the TempDir that holds
+// it would walk through it).
+class ScopedFolderLink {
+ public:
+  ScopedFolderLink(const std::wstring& link, const std::wstring& target)
+      : link_(link), made_(MakeFolderLink(link, target)) {}
+  ~ScopedFolderLink() {
+    if (made_) RemoveFolderLink(link_);
+  }
+  ScopedFolderLink(const ScopedFolderLink&) = delete;
+  ScopedFolderLink& operator=(const ScopedFolderLink&) = delete;
+  bool made() const { return made_; }
+
+ private:
+  std::wstring link_;
+  bool made_;
+};
 
 std::string Narrow(const std::wstring& text);  // UTF-8
 std::wstring Widen(const std::string& utf8);

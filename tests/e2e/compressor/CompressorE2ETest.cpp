@@ -2,6 +2,8 @@
 // without a question, with the exit codes of the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CompressorRun.h"
 #include "DialogDriver.h"
 #include "InstallerPackage.h"
@@ -135,6 +137,42 @@ TEST(CompressorBatch, APathThatWouldReach260CharactersFailsTheRunAndIsNamed) {
   EXPECT_NE(std::wstring::npos, errors.find(longName.substr(4))) << testsupport::Narrow(errors);
   EXPECT_FALSE(testsupport::PathExists(dir / L"x.cab"));
   DeleteFileW(longName.c_str());
+}
+
+// Links are followed: a linked folder's files are packed under the link's
+// name, a link back up the tree ends there (each file once), and a link
+// whose target cannot be opened fails the run and is named.
+TEST(CompressorBatch, FolderModeFollowsLinksOnceAndNamesOneThatCannotBeOpened) {
+  TempDir dir(L"sdk");
+  MakeFile(dir / L"src\\a.txt", "alpha");
+  MakeFile(dir / L"src\\sub\\b.txt", "beta");
+  MakeFile(dir / L"shared\\c.txt", "shared c");
+  MakeFile(dir / L"shared\\deep\\d.txt", "shared d");
+  MakeFile(dir / L"held\\e.txt");
+  testsupport::ScopedFolderLink lib(dir / L"src\\lib", dir / L"shared");
+  testsupport::ScopedFolderLink up(dir / L"src\\sub\\up", dir / L"src");
+  ASSERT_TRUE(lib.made() && up.made());
+  EXPECT_EQ(0u, RunSardok(L"/silent " + Quote(dir / L"src")));
+  std::vector<std::wstring> names = compressortest::CabinetNameList(dir / L"src.cab");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"lib\\c.txt", L"lib\\deep\\d.txt",
+                                       L"sub\\b.txt"}),
+            names);
+  EXPECT_EQ("shared d", CabinetMember(dir / L"src.cab", L"lib\\deep\\d.txt"));
+
+  // Held open without sharing, the target cannot be listed.
+  testsupport::ScopedFolderLink busy(dir / L"src\\busy", dir / L"held");
+  ASSERT_TRUE(busy.made());
+  HANDLE held = CreateFileW((dir / L"held").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  std::wstring errors;
+  const DWORD code = compressortest::RunSardokReadingErrors(
+      L"/silent " + Quote(dir / L"src") + L" " + Quote(dir / L"x.cab"), errors);
+  CloseHandle(held);
+  EXPECT_EQ(302u, code);
+  EXPECT_EQ(L"Cannot be added to the archive: " + (dir / L"src\\busy") + L"\r\n", errors);
+  EXPECT_FALSE(testsupport::PathExists(dir / L"x.cab"));
 }
 
 // An archive written into the folder it packs leaves itself out: a second
