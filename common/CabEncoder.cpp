@@ -1,8 +1,6 @@
 #include "CabEncoder.h"
 
 #include <fcntl.h>
-#include <io.h>
-#include <share.h>
 #include <shlobj.h>
 #include <sys/stat.h>
 #include <cerrno>
@@ -50,49 +48,107 @@ void DIAMONDAPI FciFree(void* block) {
   if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
-// The file routines report the runtime's error number to FCI and keep the
-// system's error code for the caller's message.
+// The file routines work on the system's handles and report to FCI the
+// runtime's error number for the system's error (as the runtime's own file
+// functions would), keeping the system's error code for the caller's
+// message.
+int ErrnoFor(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_NO_MORE_FILES:
+      return ENOENT;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return EMFILE;
+    case ERROR_INVALID_HANDLE:
+      return EBADF;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_CURRENT_DIRECTORY:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED:
+      return EACCES;
+    default:
+      return EINVAL;
+  }
+}
+
 void NoteFailure(int* err, void* context) {
-  *err = errno;
-  DWORD code = GetLastError();
-  if (code == 0 && errno == ENOSPC) code = ERROR_DISK_FULL;
+  const DWORD code = GetLastError();
+  *err = ErrnoFor(code);
   CabEncoderNoteSystemError(context, code);
 }
 
+HANDLE AsHandle(INT_PTR hf) { return reinterpret_cast<HANDLE>(hf); }
+
+// FCI asks with the runtime's open flags and permission mode.
 INT_PTR DIAMONDAPI FciOpen(char* name, int oflag, int pmode, int* err, void* context) {
   wchar_t path[MAX_PATH];
   if (!Utf8ToWide(name, path, MAX_PATH)) {
     *err = ENOENT;
     return -1;
   }
+  DWORD access = GENERIC_READ;
+  if (oflag & _O_WRONLY) access = GENERIC_WRITE;
+  if (oflag & _O_RDWR) access = GENERIC_READ | GENERIC_WRITE;
+  DWORD disposition = OPEN_EXISTING;
+  if ((oflag & (_O_CREAT | _O_EXCL)) == (_O_CREAT | _O_EXCL))
+    disposition = CREATE_NEW;
+  else if ((oflag & (_O_CREAT | _O_TRUNC)) == (_O_CREAT | _O_TRUNC))
+    disposition = CREATE_ALWAYS;
+  else if (oflag & _O_CREAT)
+    disposition = OPEN_ALWAYS;
+  else if (oflag & _O_TRUNC)
+    disposition = TRUNCATE_EXISTING;
+  DWORD flags = FILE_ATTRIBUTE_NORMAL;
+  if ((oflag & _O_CREAT) && !(pmode & _S_IWRITE)) flags = FILE_ATTRIBUTE_READONLY;
+  if (oflag & _O_TEMPORARY) flags |= FILE_FLAG_DELETE_ON_CLOSE;
+  if (oflag & _O_SEQUENTIAL) flags |= FILE_FLAG_SEQUENTIAL_SCAN;
+  if (oflag & _O_RANDOM) flags |= FILE_FLAG_RANDOM_ACCESS;
   SetLastError(0);
-  int fd = _wsopen(path, oflag, _SH_DENYNO, pmode);
-  if (fd == -1) NoteFailure(err, context);
-  return fd;
+  HANDLE file = CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            disposition, flags, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    NoteFailure(err, context);
+    return -1;
+  }
+  if (oflag & _O_APPEND) SetFilePointer(file, 0, nullptr, FILE_END);
+  return reinterpret_cast<INT_PTR>(file);
 }
 
 UINT DIAMONDAPI FciRead(INT_PTR hf, void* buffer, UINT count, int* err, void* context) {
+  DWORD got = 0;
   SetLastError(0);
-  int got = _read(static_cast<int>(hf), buffer, count);
-  if (got == -1) NoteFailure(err, context);
-  return static_cast<UINT>(got);
+  if (ReadFile(AsHandle(hf), buffer, count, &got, nullptr)) return got;
+  if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
+  NoteFailure(err, context);
+  return static_cast<UINT>(-1);
 }
 
-// Writes through the descriptor's system handle: a disk that fills cuts a
-// write short, which the runtime's own write reports as an invalid argument;
-// carried on, the next write fails with the system's reason.
+// A disk that fills cuts a write short; carried on, the next write fails
+// with the system's reason.
 UINT DIAMONDAPI FciWrite(INT_PTR hf, void* buffer, UINT count, int* err, void* context) {
-  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(hf)));
-  if (file == INVALID_HANDLE_VALUE) {
-    *err = EBADF;
-    return static_cast<UINT>(-1);
-  }
   const char* bytes = static_cast<const char*>(buffer);
   UINT done = 0;
   while (done < count) {
     DWORD put = 0;
     SetLastError(0);
-    if (!WriteFile(file, bytes + done, count - done, &put, nullptr) || put == 0) {
+    if (!WriteFile(AsHandle(hf), bytes + done, count - done, &put, nullptr) || put == 0) {
       const DWORD code = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
       *err = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL ? ENOSPC : EIO;
       CabEncoderNoteSystemError(context, code);
@@ -105,16 +161,27 @@ UINT DIAMONDAPI FciWrite(INT_PTR hf, void* buffer, UINT count, int* err, void* c
 
 int DIAMONDAPI FciClose(INT_PTR hf, int* err, void* context) {
   SetLastError(0);
-  int result = _close(static_cast<int>(hf));
-  if (result == -1) NoteFailure(err, context);
-  return result;
+  if (CloseHandle(AsHandle(hf))) return 0;
+  NoteFailure(err, context);
+  return -1;
 }
 
+// The new position's low 32 bits, as the runtime's 32-bit seek answers.
 LONG DIAMONDAPI FciSeek(INT_PTR hf, LONG distance, int seekType, int* err, void* context) {
+  if (seekType != SEEK_SET && seekType != SEEK_CUR && seekType != SEEK_END) {
+    *err = EINVAL;
+    return -1;
+  }
+  LARGE_INTEGER move, at;
+  move.QuadPart = distance;
   SetLastError(0);
-  long result = _lseek(static_cast<int>(hf), distance, seekType);
-  if (result == -1) NoteFailure(err, context);
-  return result;
+  if (!SetFilePointerEx(AsHandle(hf), move, &at,
+                        seekType == SEEK_SET ? FILE_BEGIN
+                                             : seekType == SEEK_CUR ? FILE_CURRENT : FILE_END)) {
+    NoteFailure(err, context);
+    return -1;
+  }
+  return static_cast<LONG>(at.QuadPart);
 }
 
 int DIAMONDAPI FciDelete(char* name, int* err, void* context) {
@@ -124,9 +191,9 @@ int DIAMONDAPI FciDelete(char* name, int* err, void* context) {
     return -1;
   }
   SetLastError(0);
-  int result = _wremove(path);
-  if (result == -1) NoteFailure(err, context);
-  return result;
+  if (DeleteFileW(path)) return 0;
+  NoteFailure(err, context);
+  return -1;
 }
 
 BOOL DIAMONDAPI GetNextCabinet(PCCAB cab, ULONG, void* context);
@@ -162,6 +229,8 @@ struct CabEncoderAccess {
       *err = ENOENT;
       return -1;
     }
+    // Opened once: the time, attributes and size stored are those of the
+    // very file FCI then reads through this handle.
     HANDLE file = vesmarin::OpenDiskFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                                          FILE_FLAG_SEQUENTIAL_SCAN);
     if (file == INVALID_HANDLE_VALUE) {
@@ -171,11 +240,10 @@ struct CabEncoderAccess {
     }
     BY_HANDLE_FILE_INFORMATION info;
     FILETIME local;
-    const bool described = GetFileInformationByHandle(file, &info) &&
-                           FileTimeToLocalFileTime(&info.ftLastWriteTime, &local);
-    if (!described) encoder->m_systemError = GetLastError();
-    CloseHandle(file);
-    if (!described) {
+    if (!GetFileInformationByHandle(file, &info) ||
+        !FileTimeToLocalFileTime(&info.ftLastWriteTime, &local)) {
+      encoder->m_systemError = GetLastError();
+      CloseHandle(file);
       *err = EACCES;
       return -1;
     }
@@ -184,17 +252,11 @@ struct CabEncoderAccess {
       *date = (1 << 5) | 1;
       *time = 0;
     }
-    DWORD fileAttributes = GetFileAttributesW(path);
-    *attributes = static_cast<USHORT>(
-        (fileAttributes == INVALID_FILE_ATTRIBUTES ? 0 : (fileAttributes & 0x27)) |
-        _A_NAME_IS_UTF);
+    *attributes = static_cast<USHORT>((info.dwFileAttributes & 0x27) | _A_NAME_IS_UTF);
     encoder->m_currentSize =
         (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     wcscpy(encoder->m_currentName, path);
-    SetLastError(0);
-    int fd = _wsopen(path, _O_RDONLY | _O_BINARY, _SH_DENYNO, 0);
-    if (fd == -1) NoteFailure(err, context);
-    return fd;
+    return reinterpret_cast<INT_PTR>(file);
   }
 
   static LONG DIAMONDAPI Status(UINT type, ULONG compressed, ULONG uncompressed,

@@ -13,6 +13,7 @@
 #include "ProgressDialog.h"
 #include "SardokResource.h"
 #include "Splitter.h"
+#include "SystemDlls.h"
 
 namespace {
 
@@ -70,8 +71,12 @@ int RunInteractive(HWND window, const CommandLineOptions& options) {
 int RunWindowMode(HINSTANCE instance, const CommandLineOptions& options) {
   CompressorState& state = Compressor();
   state.treeModified = false;
+  // The common controls are loaded for the windows only: the batch modes
+  // start without them.
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  if (const auto init = vesmarin::SystemProc<decltype(&InitCommonControlsEx)>(
+          L"comctl32.dll", "InitCommonControlsEx"))
+    init(&controls);
   if (FAILED(OleInitialize(nullptr))) return 0;
   RegisterSplitterClass(instance);
   RegisterMainWindowClass(instance);

@@ -6,6 +6,7 @@
 
 #include "CompressorText.h"
 #include "SardokResource.h"
+#include "SystemDlls.h"
 
 namespace {
 
@@ -25,8 +26,11 @@ bool Choose(HWND owner, bool save, UINT filterId, const wchar_t* extension, wcha
   dialog.lpstrDefExt = extension;
   dialog.Flags = (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST) | OFN_HIDEREADONLY |
                  OFN_EXPLORER | OFN_ENABLESIZING;
-  const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
-  if (!chosen) return false;
+  // The dialog library is loaded when a dialog is first asked for: the
+  // batch modes never need it.
+  const auto show = vesmarin::SystemProc<decltype(&GetOpenFileNameW)>(
+      L"comdlg32.dll", save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+  if (!show || !show(&dialog)) return false;
   lstrcpynW(name, buffer, MAX_PATH);
   return true;
 }

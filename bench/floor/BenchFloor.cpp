@@ -11,17 +11,24 @@
 //   benchfloor copy <from> <to>            ReadFile/WriteFile in 1 MiB pieces
 //   benchfloor remove <folder>             every file deleted with the shell's
 //       notification, then the folders, deepest first
+//   benchfloor pack <list> <cabinet> <compression>  through cabinet.dll's FCI:
+//       FCICreate, FCIAddFile for every "source<TAB>name" line of the UTF-8
+//       list, FCIFlushCabinet; compression is FCI's code in hex (1 MSZIP,
+//       1503 LZX 21); file routines on Win32 handles
 // Exit 0 when everything was done.
 #include <windows.h>
 #include <fcntl.h>
 #include <shlobj.h>
+#include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
 
 #include "CabinetLibrary.h"
+#include "FileIO.h"
 
 namespace {
 
@@ -221,6 +228,148 @@ int Remove(const std::wstring& folder) {
   return ok ? 0 : 1;
 }
 
+
+// FCI's routines: zero-filled memory and files on Win32 handles, as the
+// compressor's writer has them.
+void* DIAMONDAPI PackAlloc(ULONG size) { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size); }
+void DIAMONDAPI PackFree(void* block) { HeapFree(GetProcessHeap(), 0, block); }
+int DIAMONDAPI PackPlaced(PCCAB, char*, LONG, BOOL, void*) { return 0; }
+
+INT_PTR DIAMONDAPI PackOpen(char* name, int oflag, int pmode, int* err, void*) {
+  DWORD access = GENERIC_READ;
+  if (oflag & _O_WRONLY) access = GENERIC_WRITE;
+  if (oflag & _O_RDWR) access = GENERIC_READ | GENERIC_WRITE;
+  DWORD disposition = OPEN_EXISTING;
+  if ((oflag & (_O_CREAT | _O_EXCL)) == (_O_CREAT | _O_EXCL)) disposition = CREATE_NEW;
+  else if ((oflag & (_O_CREAT | _O_TRUNC)) == (_O_CREAT | _O_TRUNC)) disposition = CREATE_ALWAYS;
+  else if (oflag & _O_CREAT) disposition = OPEN_ALWAYS;
+  else if (oflag & _O_TRUNC) disposition = TRUNCATE_EXISTING;
+  const DWORD attributes =
+      (oflag & _O_CREAT) && !(pmode & _S_IWRITE) ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+  HANDLE file = CreateFileW(Wide(name, CP_UTF8).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, disposition, attributes, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *err = static_cast<int>(GetLastError());
+    return -1;
+  }
+  return reinterpret_cast<INT_PTR>(file);
+}
+
+UINT DIAMONDAPI PackRead(INT_PTR hf, void* buffer, UINT count, int* err, void*) {
+  DWORD got = 0;
+  if (ReadFile(reinterpret_cast<HANDLE>(hf), buffer, count, &got, nullptr)) return got;
+  *err = static_cast<int>(GetLastError());
+  return UINT(-1);
+}
+
+UINT DIAMONDAPI PackWrite(INT_PTR hf, void* buffer, UINT count, int* err, void*) {
+  DWORD put = 0;
+  if (WriteFile(reinterpret_cast<HANDLE>(hf), buffer, count, &put, nullptr) && put == count)
+    return put;
+  *err = static_cast<int>(GetLastError());
+  return UINT(-1);
+}
+
+int DIAMONDAPI PackClose(INT_PTR hf, int* err, void*) {
+  if (CloseHandle(reinterpret_cast<HANDLE>(hf))) return 0;
+  *err = static_cast<int>(GetLastError());
+  return -1;
+}
+
+LONG DIAMONDAPI PackSeek(INT_PTR hf, LONG distance, int type, int* err, void*) {
+  const DWORD at = SetFilePointer(reinterpret_cast<HANDLE>(hf), distance, nullptr,
+                                  type == SEEK_CUR ? FILE_CURRENT
+                                                   : type == SEEK_END ? FILE_END : FILE_BEGIN);
+  if (at == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
+    *err = static_cast<int>(GetLastError());
+    return -1;
+  }
+  return static_cast<LONG>(at);
+}
+
+int DIAMONDAPI PackDelete(char* name, int* err, void*) {
+  if (DeleteFileW(Wide(name, CP_UTF8).c_str())) return 0;
+  *err = static_cast<int>(GetLastError());
+  return -1;
+}
+
+BOOL DIAMONDAPI PackTempFile(char* name, int capacity, void*) {
+  static LONG counter = 0;
+  wchar_t folder[MAX_PATH], path[MAX_PATH];
+  if (!GetTempPathW(MAX_PATH, folder)) return FALSE;
+  swprintf(path, MAX_PATH, L"%lsbfp%lx-%lx.tmp", folder, GetCurrentProcessId(),
+           static_cast<unsigned long>(InterlockedIncrement(&counter)));
+  return WideCharToMultiByte(CP_UTF8, 0, path, -1, name, capacity, nullptr, nullptr) > 0;
+}
+
+BOOL DIAMONDAPI PackNextCabinet(PCCAB, ULONG, void*) { return TRUE; }
+LONG DIAMONDAPI PackStatus(UINT, ULONG, ULONG, void*) { return 0; }
+
+// The source once: its time and attributes from the handle that FCI reads.
+INT_PTR DIAMONDAPI PackOpenInfo(char* name, USHORT* date, USHORT* time, USHORT* attributes,
+                                int* err, void*) {
+  HANDLE file = CreateFileW(Wide(name, CP_UTF8).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  BY_HANDLE_FILE_INFORMATION info;
+  FILETIME local;
+  if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info) ||
+      !FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) ||
+      !FileTimeToDosDateTime(&local, date, time)) {
+    *err = static_cast<int>(GetLastError());
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return -1;
+  }
+  *attributes = static_cast<USHORT>((info.dwFileAttributes & 0x27) | _A_NAME_IS_UTF);
+  return reinterpret_cast<INT_PTR>(file);
+}
+
+std::string Utf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n - 1 : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+int Pack(const std::wstring& list, const std::wstring& cabinet, const std::wstring& code) {
+  std::vector<uint8_t> text;
+  if (ReadWholeFile(list.c_str(), 1 << 30, &text) != FileReadResult::kRead) return 1;
+  const TCOMP compression = static_cast<TCOMP>(wcstoul(code.c_str(), nullptr, 16));
+  const size_t slash = cabinet.find_last_of(L'\\');
+  CCAB cab = {};
+  cab.cb = 0xFFFFFFFF;
+  cab.cbFolderThresh = 0xFFFFFFFF;
+  cab.iCab = 1;
+  cab.setID = 12345;
+  const std::string folder = Utf8(cabinet.substr(0, slash + 1));
+  const std::string name = Utf8(cabinet.substr(slash + 1));
+  if (folder.size() >= sizeof(cab.szCabPath) || name.size() >= sizeof(cab.szCab)) return 1;
+  strcpy(cab.szCabPath, folder.c_str());
+  strcpy(cab.szCab, name.c_str());
+  ERF error = {};
+  HFCI fci = cabinetdll::FCICreate(&error, PackPlaced, PackAlloc, PackFree, PackOpen, PackRead,
+                                   PackWrite, PackClose, PackSeek, PackDelete, PackTempFile, &cab,
+                                   nullptr);
+  if (!fci) return 1;
+  bool ok = true;
+  std::string lines(text.begin(), text.end());
+  for (size_t at = 0; ok && at < lines.size();) {
+    size_t end = lines.find('\n', at);
+    if (end == std::string::npos) end = lines.size();
+    std::string line = lines.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    std::string source = line.substr(0, tab), stored = line.substr(tab + 1);
+    ok = cabinetdll::FCIAddFile(fci, &source[0], &stored[0], FALSE, PackNextCabinet, PackStatus,
+                                PackOpenInfo, compression) != FALSE;
+  }
+  ok = ok && cabinetdll::FCIFlushCabinet(fci, FALSE, PackNextCabinet, PackStatus);
+  cabinetdll::FCIDestroy(fci);
+  if (!ok) fwprintf(stderr, L"benchfloor: FCI error %d-%d\n", error.erfOper, error.erfType);
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -230,7 +379,9 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"decode" && argc == 3) return Decode(argv[2]);
   if (mode == L"copy" && argc == 4) return Copy(argv[2], argv[3]);
   if (mode == L"remove" && argc == 3) return Remove(argv[2]);
+  if (mode == L"pack" && argc == 5) return Pack(argv[2], argv[3], argv[4]);
   fwprintf(stderr, L"usage: benchfloor extract <cabinet> <folder> | list <cabinet> |\n"
-                   L"                  decode <cabinet> | copy <from> <to> | remove <folder>\n");
+                   L"                  decode <cabinet> | copy <from> <to> | remove <folder> |\n"
+                   L"                  pack <list> <cabinet> <compression>\n");
   return 2;
 }

@@ -109,6 +109,81 @@ TEST(CompressorBatch, AFailedRunLeavesTheOlderArchiveAndNoTemporaryFile) {
                             Quote(dir / L"missing\\x.cab")));
 }
 
+namespace {
+
+// The file names (lower case, without folder) of every library a run of
+// Sardok loads, seen as its debugger; the run's exit code in code.
+std::set<std::wstring> LibrariesLoadedBy(const std::wstring& arguments, DWORD& code) {
+  std::set<std::wstring> names;
+  code = 0xEEEEEEEE;
+  std::wstring command = Quote(compressortest::SardokPath()) + L" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                      nullptr, nullptr, &startup, &process))
+    return names;
+  const ULONGLONG deadline = GetTickCount64() + 60000;
+  DEBUG_EVENT event;
+  bool ended = false;
+  while (!ended && GetTickCount64() < deadline && WaitForDebugEvent(&event, 1000)) {
+    DWORD answer = DBG_CONTINUE;
+    switch (event.dwDebugEventCode) {
+      case LOAD_DLL_DEBUG_EVENT:
+        if (event.u.LoadDll.hFile) {
+          wchar_t path[MAX_PATH * 2];
+          const DWORD length = GetFinalPathNameByHandleW(event.u.LoadDll.hFile, path,
+                                                         MAX_PATH * 2, FILE_NAME_NORMALIZED);
+          if (length && length < MAX_PATH * 2) {
+            std::wstring name = path;
+            name = name.substr(name.find_last_of(L"\\/") + 1);
+            CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
+            names.insert(name);
+          }
+          CloseHandle(event.u.LoadDll.hFile);
+        }
+        break;
+      case CREATE_PROCESS_DEBUG_EVENT:
+        if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+        break;
+      case EXCEPTION_DEBUG_EVENT:
+        if (!event.u.Exception.dwFirstChance || event.u.Exception.ExceptionRecord.ExceptionCode !=
+                                                     EXCEPTION_BREAKPOINT)
+          answer = DBG_EXCEPTION_NOT_HANDLED;
+        break;
+      case EXIT_PROCESS_DEBUG_EVENT:
+        code = event.u.ExitProcess.dwExitCode;
+        ended = true;
+        break;
+    }
+    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, answer);
+  }
+  if (!ended) {
+    TerminateProcess(process.hProcess, 1);
+    names.clear();
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return names;
+}
+
+}  // namespace
+
+// A batch run opens no window when silent: the common controls and the file
+// dialogs, with what they bring, stay unloaded; the cabinet library is used.
+TEST(CompressorBatch, ASilentRunLoadsNoWindowLibraries) {
+  TempDir dir(L"sdl");
+  MakeFile(dir / L"src\\a.txt", "alpha");
+  DWORD code = 0;
+  const std::set<std::wstring> loaded =
+      LibrariesLoadedBy(L"/silent " + Quote(dir / L"src"), code);
+  EXPECT_EQ(0u, code);
+  EXPECT_EQ(1u, loaded.count(L"cabinet.dll"));
+  EXPECT_EQ(0u, loaded.count(L"comctl32.dll"));
+  EXPECT_EQ(0u, loaded.count(L"comdlg32.dll"));
+  EXPECT_EQ(Names{L"a.txt"}, CabinetNames(dir / L"src.cab"));
+}
+
 // Whatever the folder holds that cannot be packed fails the run before
 // anything is written, and every such path is named on the error handle.
 TEST(CompressorBatch, APathThatWouldReach260CharactersFailsTheRunAndIsNamed) {
