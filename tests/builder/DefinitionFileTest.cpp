@@ -221,27 +221,271 @@ std::wstring FileText(const std::wstring& path) {
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
 }
 
-TEST_F(DefinitionFileTest, SavedFileLoadsBackEqualInJapaneseUi) {
-  g_UiState.JapaneseUI = true;
-  ResetSfxSettings();
-  FillEverything(g_SfxSettings);
-  const CSfxSettings expected(g_SfxSettings);
-  const std::wstring path = dir_ / L"round.ini";
-  SaveDefinitionFile(path.c_str());
+// The whole file that FillEverything saves with a Japanese interface: every
+// key in its place and form. An English interface leaves out the lines of
+// kJapaneseUiOnlyKeys and nothing else.
+const wchar_t kFullFileJapaneseUi[] = LR"([Vesmarin]
+Version=0.00
+RegComSvr0_FileName=bin\a.dll
+RegComSvr0_Uninstall=1
+RegComSvr1_FileName=bin\b.ocx
+RegComSvr1_Uninstall=0
+ExtraCopy0_FileName=a.txt
+ExtraCopy0_NoCopyOriginal=1
+ExtraCopy0_BaseFolder=3
+ExtraCopy0_ExtractFolder=docs
+ExtraCopy1_FileName=b.txt
+ExtraCopy1_NoCopyOriginal=0
+ExtraCopy1_BaseFolder=15
+ExtraCopy1_ExtractFolder=more\docs
+UseExtensionModuleFile=1
+ExtensionModuleFile=ext.dll
+ExtensionModuleDatFile=ext.dat
+UseUninstallerExtensionModuleFile=1
+UninstallerExtensionModuleFile=uext.dll
+UseUninstallerPreProcess=1
+UninstallerPreProcessFile=pre.exe
+UninstallerPreProcessArg=-p
+SrcArchiveFile=C:\work\files.cab
+DstExeFile=C:\work\out\setup.exe
+DialogTitle=ツール Setup
+DialogTitleE=Tool Setup
+VesmarinFor=Made by us
+VesmarinForE=Made by us (E)
+Greeting0=ようこそ
+Greeting1=
+Greeting2=line three
+GreetingE0=Welcome
+GreetingE1=second
+GreetingE2=third
+IconFile=tool.ico
+IconType=custom
+UseBannerFile=1
+NoExtractBannerFile=1
+BannerFile=banner.bmp
+UseURL=1
+HPTitle=Home
+HPTitleE=Home page
+URL=http://example.invalid/ja
+URLE=http://example.invalid/en
+NoSaveInstallPath=1
+FailIfPathRegNotExist=1
+OnlyAdmin=1
+DenyUsers=1
+NoCRCCheck=1
+BootOSCheck=1
+BootableOS=805339142
+Deny64bitMode=1
+CheckTrust=1
+UseNewWizard=0
+NoUI=1
+UltraSilentInstall=1
+SilentizeSwitch=silent
+UsePanelBitmap=1
+NoExtractPanelBitmap=1
+PanelBitmap=panel.bmp
+UseWiz97PanelBitmap=1
+NoExtractWiz97PanelBitmap=1
+Wiz97PanelBitmap=wiz.bmp
+DontShowQXLogoOnWiz=1
+UseBackScreen=1
+BackScreenText=Installing
+BackScreenTextE=Installing E
+BackScreenColor=10,200,30
+BackScreenLogoBmp=logo.bmp
+UseBackScreenLogoBmp=1
+ExtractScreenLogo=0
+UseExplain=1
+ExplainFile=readme-ja.txt
+ExplainFileE=readme.txt
+NoExtractExplainFile=1
+ExplainToConsent=1
+ExplainAllRead=1
+ExplainNoSkipTextChanged=1
+UseSaveExplainShowFlag=1
+SaveExplainShowFlag_RootKey=1
+SaveExplainShowFlagKey=Software\Tool\Flags
+SaveExplainShowFlagValue=Shown
+AskExtPath=0
+UseExtractFolder=1
+BaseFolder=7
+ExtractFolder=Tool\bin
+AskOverwrite=0
+HideAskOverWrite=1
+AddFileTitle=1
+WithAttribute=1
+NoAskMakeDir=1
+ForceUninstallDir=1
+OverWriteMethod=2
+NoOverwriteNewTimeStamp=1
+NoOpenFolderOnEnd=1
+ShowForceOverwrite=1
+UseSavePath=1
+SavePath_RootKey=1
+SavePathKey=Software\Tool
+SavePathValue=Path
+StartMenuToCommon=0
+StartMenuDSQDefaultOn=1
+StartMenuDSQNoConfirm=1
+UseStartMenu=1
+StartMenuGroup=グループ
+StartMenuGroupE=Group
+StartMenu0_Title=Title0
+StartMenu0_TitleE=TitleE0
+StartMenu0_File=bin\file0.exe
+StartMenu0_FileE=bin\fileE0.exe
+StartMenu0_Args=-a 0
+StartMenu0_ArgsE=-e 0
+StartMenu0_Comment=comment
+StartMenu0_CommentE=commentE
+StartMenu0_Icon=a.ico
+StartMenu0_IconE=b.ico
+StartMenu0_CreateOnQuickLaunch=1
+StartMenu0_CreateOnDesktop=0
+StartMenu0_CreateOnStartup=0
+StartMenu0_CreateOnStartRoot=1
+StartMenu0_NoCreateInGroup=1
+StartMenu1_Title=Title1
+StartMenu1_TitleE=TitleE1
+StartMenu1_File=bin\file1.exe
+StartMenu1_FileE=bin\fileE1.exe
+StartMenu1_Args=-a 1
+StartMenu1_ArgsE=-e 1
+StartMenu1_Comment=comment
+StartMenu1_CommentE=commentE
+StartMenu1_Icon=a.ico
+StartMenu1_IconE=b.ico
+StartMenu1_CreateOnQuickLaunch=0
+StartMenu1_CreateOnDesktop=1
+StartMenu1_CreateOnStartup=0
+StartMenu1_CreateOnStartRoot=1
+StartMenu1_NoCreateInGroup=0
+StartMenu2_Title=
+StartMenu2_TitleE=English only
+StartMenu2_File=e.exe
+StartMenu2_FileE=
+StartMenu2_Args=
+StartMenu2_ArgsE=
+StartMenu2_Comment=
+StartMenu2_CommentE=
+StartMenu2_Icon=
+StartMenu2_IconE=
+StartMenu2_CreateOnQuickLaunch=0
+StartMenu2_CreateOnDesktop=0
+StartMenu2_CreateOnStartup=0
+StartMenu2_CreateOnStartRoot=0
+StartMenu2_NoCreateInGroup=0
+UseUnInstall=1
+UseVesmarinUninstaller=1
+UseVesmarinUninstallerFolder=Uninstall
+UnInstallTitle=Tool J
+UnInstallTitleE=Tool E
+UnInstallKey=ToolKey
+UnInstallFile=uninst.exe
+UnInstallArgs=/quiet
+UninstIconFile=tool.ico
+UninstallRebootable=0
+AutoUninstIni=1
+AutoDeleteDat=1
+HollmereUserProvide=1
+HollmereUserProvideFile=own-uninstaller.exe
+UnInstallPublisher=Pub J
+UnInstallSupportLink=http://s.invalid/j
+UnInstallHelpLink=http://h.invalid/j
+UnInstallUpdateLink=http://u.invalid/j
+UnInstallPublisherE=Pub E
+UnInstallSupportLinkE=http://s.invalid/e
+UnInstallHelpLinkE=http://h.invalid/e
+UnInstallUpdateLinkE=http://u.invalid/e
+UnInstallSetVersion=1
+UnInstallAutoSetVersion=1
+UnInstallVersion=1.2.3
+UnInstallAutoSetVersionFile=bin\run.exe
+UnInstallAutoSetSize=1
+UninstallReg0=HKEY_CURRENT_USER\Software\Tool
+UninstallReg1=HKEY_LOCAL_MACHINE\Software\Tool
+UseAutoExecute=1
+CmdLine=bin\run.exe
+CmdArgs=/first run
+CmdNonElevate=1
+AfterDeleteFiles=1
+SkipInstallCompletePageOnAutoExec=0
+PassRebootSwitch=/reboot
+WaitForAutoExecute=1
+AutoExec0_File=post.exe
+AutoExec0_Args=/x
+AutoExec0_NonElevate=1
+AutoExec1_File=
+AutoExec1_Args=args without file
+AutoExec1_NonElevate=0
+64bitSFX=1
+ModifyOSVersion=1
+ModifySubSysVersion=1
+SFXOSMajor=6
+SFXOSMinor=1
+SFXSubSysMajor=10
+SFXSubSysMinor=99
+ManifestType=2
+ManifestFile=app.manifest
+OSCheckErrorMsg=This Windows is too old.\nPlease update.
+HollmereHideLogButton=1
+UseCabTimeZoneBias=1
+CabTimeZoneBias=-5
+)";
+const wchar_t* const kJapaneseUiOnlyKeys[] = {L"VesmarinForE=", L"Greeting0=", L"Greeting1=",
+                                              L"Greeting2=", L"StartMenuGroup="};
 
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(testsupport::ReadFileBytes(path, bytes));
-  const uint8_t head[] = {0xFF, 0xFE, '[', 0, 'V', 0, 'e', 0, 's', 0, 'm', 0, 'a', 0, 'r', 0,
-                          'i', 0, 'n', 0, ']', 0, '\r', 0, '\n', 0};
-  ASSERT_GE(bytes.size(), sizeof head);
-  EXPECT_EQ(0, memcmp(bytes.data(), head, sizeof head));
+// The text with CR LF line ends, without the lines that begin with a key
+// of the list.
+std::wstring FileLines(const wchar_t* text, const std::vector<const wchar_t*>& leftOut = {}) {
+  std::wstring result;
+  std::wstring rest = text;
+  for (size_t at = 0; at < rest.size();) {
+    size_t end = rest.find(L'\n', at);
+    std::wstring line = rest.substr(at, end - at);
+    at = end + 1;
+    bool drop = false;
+    for (const wchar_t* key : leftOut) drop = drop || line.rfind(key, 0) == 0;
+    if (!drop) result += line + L"\r\n";
+  }
+  return result;
+}
 
-  ResetSfxSettings();
-  LoadDefinitionFile(path.c_str());
-  std::vector<std::string> differing = DifferingMembers(g_SfxSettings, expected);
-  EXPECT_TRUE(differing.empty()) << ::testing::PrintToString(differing);
-  EXPECT_EQ(g_SfxSettings.StartMenuCount, 3);
-  EXPECT_EQ(g_SfxSettings.AutoExecCount, 2);
+TEST_F(DefinitionFileTest, FullRecordSavesTheExpectedFileAndLoadsBackEqual) {
+  for (bool japanese : {true, false}) {
+    g_UiState.JapaneseUI = japanese;
+    ResetSfxSettings();
+    FillEverything(g_SfxSettings);
+    CSfxSettings expected(g_SfxSettings);
+    const std::wstring path = dir_ / L"round.ini";
+    SaveDefinitionFile(path.c_str());
+
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(testsupport::ReadFileBytes(path, bytes));
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xFE);
+    const std::wstring text = FileText(path);
+    EXPECT_EQ(testsupport::Narrow(text),
+              testsupport::Narrow(japanese ? FileLines(kFullFileJapaneseUi)
+                                           : FileLines(kFullFileJapaneseUi,
+                                                       {std::begin(kJapaneseUiOnlyKeys),
+                                                        std::end(kJapaneseUiOnlyKeys)})))
+        << (japanese ? "Japanese" : "English") << " interface";
+
+    ResetSfxSettings();
+    LoadDefinitionFile(path.c_str());
+    if (!japanese) {  // what the English interface neither writes nor reads
+      expected.VesmarinForE[0] = L'\0';
+      expected.Greeting[0] = L'\0';
+      expected.StartMenuGroup[0] = L'\0';
+      expected.HPTitleE[0] = L'\0';
+    }
+    std::vector<std::string> differing = DifferingMembers(g_SfxSettings, expected);
+    EXPECT_TRUE(differing.empty()) << ::testing::PrintToString(differing);
+    EXPECT_EQ(g_SfxSettings.StartMenuCount, 3);
+    EXPECT_EQ(g_SfxSettings.AutoExecCount, 2);
+  }
 }
 
 // Texts that the profile functions would change if they were written as

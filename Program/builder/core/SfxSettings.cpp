@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "BuilderState.h"
+#include "DefinitionKeys.h"
 #include "SfxSettingsMembers.h"
 
 #define SFX_COUNT_MEMBER(name) +1
@@ -47,29 +48,8 @@ void CSfxSettings::Clear() {
 }
 
 void ResetSfxSettings() {
-  CSfxSettings& s = g_SfxSettings;
-  s.Clear();
-  s.AskExtPath = 1;
-  s.AskOverwrite = 1;
-  s.UninstallRebootable = 1;
-  s.UseNewWizard = 1;
-  s.BackScreenColor = RGB(0, 0, 255);
-  s.SavePath_RootKey = 0;
-  s.SaveExplainShowFlag_RootKey = 0;
-  CopyText(s.SavePathKey, L"Software\\Vesmarin Programs");
-  CopyText(s.SaveExplainShowFlagKey, L"Software\\Vesmarin Programs");
-  CopyText(s.SavePathValue, L"InstallPath");
-  CopyText(s.SaveExplainShowFlagValue, L"SetupShowExplainFlag");
-  CopyText(s.UseVesmarinUninstallerFolder, L"\\");
-  CopyText(s.VesmarinFor, kDefaultVesmarinFor);
-  CopyText(s.VesmarinForE, g_UiState.JapaneseUI ? kDefaultVesmarinFor : L"");
-  s.HPTitle[0] = L'\0';
-  s.HPTitleE[0] = L'\0';
-  CopyText(s.URL, L"http://");
-  s.SFXOSMajor = 5;
-  s.SFXOSMinor = 0;
-  s.SFXSubSysMajor = 5;
-  s.SFXSubSysMinor = 0;
+  g_SfxSettings.Clear();
+  SetDefinitionDefaults(g_SfxSettings, g_UiState.JapaneseUI);
 }
 
 void DeleteSfxSettings(CSfxSettings* settings) { delete settings; }
