@@ -57,11 +57,6 @@ bool CreateEmptyDefinitionFile(const wchar_t* path) {
 
 }  // namespace
 
-DWORD ReadProfileString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
-                        wchar_t* output, DWORD size, const wchar_t* file) {
-  return GetPrivateProfileStringW(section, key, defaultText, output, size, file);
-}
-
 void LoadDefinitionFile(const wchar_t* path) {
   ResetSfxSettings();
   wchar_t file[MAX_PATH] = {};

@@ -10,5 +10,3 @@ void SaveDefaultDefinitionFile();
 // Application data + "Kelvadon\Vesmarin 6\Vesmarin.ini" (folders created),
 // or "Vesmarin.ini" beside the builder; output of 260 characters.
 bool GetDefaultDefinitionPath(wchar_t* output);
-DWORD ReadProfileString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
-                        wchar_t* output, DWORD size, const wchar_t* file);

@@ -606,6 +606,11 @@ void WriteDefinitionKeys(const wchar_t* file, const CSfxSettings& settings, bool
   }
 }
 
+void ResetSfxSettings() {
+  g_SfxSettings.Clear();
+  SetDefinitionDefaults(g_SfxSettings, g_UiState.JapaneseUI);
+}
+
 void SetDefinitionDefaults(CSfxSettings& settings, bool japaneseUi) {
   for (const Key& k : kKeys) {
     if (!k.hasReset || (k.language == Language::JapaneseUi && !japaneseUi)) continue;

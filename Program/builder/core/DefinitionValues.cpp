@@ -2,9 +2,12 @@
 
 #include <cwchar>
 
-#include "DefinitionFile.h"
-
 const wchar_t kDefinitionSection[] = L"Vesmarin";
+
+DWORD ReadProfileString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
+                        wchar_t* output, DWORD size, const wchar_t* file) {
+  return GetPrivateProfileStringW(section, key, defaultText, output, size, file);
+}
 
 namespace {
 

@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <string>
 
+// GetPrivateProfileStringW with the same arguments and result.
+DWORD ReadProfileString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultText,
+                        wchar_t* output, DWORD size, const wchar_t* file);
+
 // The section every definition file holds.
 extern const wchar_t kDefinitionSection[];  // "Vesmarin"
 

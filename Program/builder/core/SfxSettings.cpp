@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "BuilderState.h"
-#include "DefinitionKeys.h"
 #include "SfxSettingsMembers.h"
 
 #define SFX_COUNT_MEMBER(name) +1
@@ -45,11 +44,6 @@ void CSfxSettings::Clear() {
   StartMenuToCommon = 1;
   CabTimeZoneBias = 9;
   IconType = L"blue";
-}
-
-void ResetSfxSettings() {
-  g_SfxSettings.Clear();
-  SetDefinitionDefaults(g_SfxSettings, g_UiState.JapaneseUI);
 }
 
 void DeleteSfxSettings(CSfxSettings* settings) { delete settings; }
