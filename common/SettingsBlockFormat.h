@@ -5,11 +5,12 @@
 //
 // The block is a run of records, each a u16 tag followed by its fields, and
 // ends with a 0 tag. A text field is UTF-16 ending with a 0 unit; the
-// extract-folder record alone starts with a u16 base-folder id. Fields that
-// a record joins with '|' are noted with its tag.
+// extract-folder record alone starts with a u16 base-folder id.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#include "SettingsRecords.h"
 
 static_assert(sizeof(wchar_t) == 2, "UTF-16 wchar_t expected");
 
@@ -17,46 +18,7 @@ static_assert(sizeof(wchar_t) == 2, "UTF-16 wchar_t expected");
 // builder cuts a longer composed text, the stub keeps no more.
 constexpr size_t kSettingsTextCapacity = 6000;
 
-namespace SettingsTag {
-constexpr uint16_t End = 0;
-constexpr uint16_t ComServer = '1';         // "<1 uninstall|0>|<file>"
-constexpr uint16_t UninstallIcon = '2';
-constexpr uint16_t ExtraCopy = '3';         // "<1 no original|0>|<file>|<base id>|<folder>"
-constexpr uint16_t UninstallLinks = '4';    // publisher, support, help, update link
-constexpr uint16_t Wiz97PanelBitmap = '5';
-constexpr uint16_t PassRebootSwitch = '6';
-constexpr uint16_t OsCheckErrorMessage = '$';
-constexpr uint16_t SaveExplainShowFlag = 'A';  // "<key>|<value>"
-constexpr uint16_t UninstallerExtensionModule = 'B';
-constexpr uint16_t GreetingE = 'D';
-constexpr uint16_t DialogTitleE = 'E';
-constexpr uint16_t ExplainFileE = 'F';
-constexpr uint16_t BackScreenTextE = 'G';
-constexpr uint16_t UninstallLinksE = 'H';   // as UninstallLinks, English
-constexpr uint16_t UninstallVersion = 'I';
-constexpr uint16_t UninstallAutoSetVersionFile = 'J';
-constexpr uint16_t UninstallerPreProcessFile = 'K';
-constexpr uint16_t UninstallerPreProcessArg = 'L';
-constexpr uint16_t CopyrightLine = 'C';     // VesmarinFor, the Welcome page's copyright line
-constexpr uint16_t CopyrightLineE = 'M';    // VesmarinForE
-constexpr uint16_t AutoExec = 'a';          // file, arguments, "1" not elevated
-constexpr uint16_t BannerFile = 'b';
-constexpr uint16_t ExplainFile = 'c';
-constexpr uint16_t PanelBitmap = 'd';
-constexpr uint16_t Command = 'e';           // file, arguments, "1" not elevated
-constexpr uint16_t Greeting = 'g';
-constexpr uint16_t SavePath = 'h';          // "<key>|<value>"
-constexpr uint16_t ExtensionModule = 'i';   // "<module>|<data file>"
-constexpr uint16_t BackScreenText = 'k';
-constexpr uint16_t HomePage = 'l';          // title, title E, URL, URL E
-constexpr uint16_t UninstallReg = 'n';      // "<root><index>=<key>"
-constexpr uint16_t ExtractFolder = 'p';     // u16 base id, sub-path
-constexpr uint16_t StartMenu = 's';         // first record: group, group E; then 11 texts
-constexpr uint16_t DialogTitle = 't';
-constexpr uint16_t Uninstall = 'u';         // title, title E, key, file, arguments
-constexpr uint16_t UninstallerFolder = 'x';
-constexpr uint16_t BackScreenLogo = 'y';
-}  // namespace SettingsTag
+// The records and their tags (SettingsTag::...): SettingsRecords.h.
 
 // The folders an extraction folder or an extra copy is based on.
 enum BaseFolderId {

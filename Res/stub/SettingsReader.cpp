@@ -3,6 +3,7 @@
 #include <new>
 
 #include "SettingsBlockFormat.h"
+#include "SettingsRecords.h"
 #include "StubSettings.h"
 
 namespace stub {
@@ -104,107 +105,39 @@ class Reader {
   }
 
   void ReadRecord(uint16_t tag) {
+#define READ_TEXT(Name, tag, member) \
+  case tag:                          \
+    if (!ReadTexts(1)) return;       \
+    Store(s_.member, Text(0));       \
+    break;
+#define READ_TEXTS4(Name, tag, m1, m2, m3, m4) \
+  case tag:                                    \
+    if (!ReadTexts(4)) return;                 \
+    Store(s_.m1, Text(0));                     \
+    Store(s_.m2, Text(1));                     \
+    Store(s_.m3, Text(2));                     \
+    Store(s_.m4, Text(3));                     \
+    break;
+#define READ_PAIR(Name, tag, first, second)  \
+  case tag:                                  \
+    if (!ReadTexts(1)) return;               \
+    StorePair(Text(0), s_.first, s_.second); \
+    break;
+#define READ_OWN(Name, tag) \
+  case tag:                 \
+    Read##Name();           \
+    break;
     switch (tag) {
-      case SettingsTag::OsCheckErrorMessage: if (!ReadTexts(1)) return; Store(s_.OSCheckErrorMsg, Text(0)); break;
-      case SettingsTag::ComServer: if (!ReadTexts(1)) return; AddComServer(Text(0)); break;
-      case SettingsTag::UninstallIcon: if (!ReadTexts(1)) return; Store(s_.UninstIconFile, Text(0)); break;
-      case SettingsTag::ExtraCopy: if (!ReadTexts(1)) return; AddExtraCopy(Text(0)); break;
-      case SettingsTag::UninstallLinks:
-        if (!ReadTexts(4)) return;
-        Store(s_.UnInstallPublisher, Text(0));
-        Store(s_.UnInstallSupportLink, Text(1));
-        Store(s_.UnInstallHelpLink, Text(2));
-        Store(s_.UnInstallUpdateLink, Text(3));
-        break;
-      case SettingsTag::Wiz97PanelBitmap: if (!ReadTexts(1)) return; Store(s_.Wiz97PanelBitmap, Text(0)); break;
-      case SettingsTag::PassRebootSwitch: if (!ReadTexts(1)) return; Store(s_.PassRebootSwitch, Text(0)); break;
-      case SettingsTag::SaveExplainShowFlag: if (!ReadTexts(1)) return; StorePair(Text(0), s_.SaveExplainShowFlagKey, s_.SaveExplainShowFlagValue); break;
-      case SettingsTag::UninstallerExtensionModule: if (!ReadTexts(1)) return; Store(s_.UninstallerExtensionModuleFile, Text(0)); break;
-      case SettingsTag::GreetingE: if (!ReadTexts(1)) return; Store(s_.GreetingE, Text(0)); break;
-      case SettingsTag::DialogTitleE: if (!ReadTexts(1)) return; Store(s_.DialogTitleE, Text(0)); break;
-      case SettingsTag::ExplainFileE: if (!ReadTexts(1)) return; Store(s_.ExplainFileE, Text(0)); break;
-      case SettingsTag::BackScreenTextE: if (!ReadTexts(1)) return; Store(s_.BackScreenTextE, Text(0)); break;
-      case SettingsTag::UninstallLinksE:
-        if (!ReadTexts(4)) return;
-        Store(s_.UnInstallPublisherE, Text(0));
-        Store(s_.UnInstallSupportLinkE, Text(1));
-        Store(s_.UnInstallHelpLinkE, Text(2));
-        Store(s_.UnInstallUpdateLinkE, Text(3));
-        break;
-      case SettingsTag::UninstallVersion: if (!ReadTexts(1)) return; Store(s_.UnInstallVersion, Text(0)); break;
-      case SettingsTag::UninstallAutoSetVersionFile: if (!ReadTexts(1)) return; Store(s_.UnInstallAutoSetVersionFile, Text(0)); break;
-      case SettingsTag::UninstallerPreProcessFile: if (!ReadTexts(1)) return; Store(s_.UninstallerPreProcessFile, Text(0)); break;
-      case SettingsTag::UninstallerPreProcessArg: if (!ReadTexts(1)) return; Store(s_.UninstallerPreProcessArg, Text(0)); break;
-      case SettingsTag::AutoExec:
-        if (!ReadTexts(3)) return;
-        if (s_.AutoExecCount < kMaxAutoExecItems) {
-          AutoExecItem& item = s_.AutoExec[s_.AutoExecCount++];
-          Store(item.File, Text(0));
-          Store(item.Args, Text(1));
-          item.NonElevate = lstrcmpW(Text(2), L"1") == 0;
-        }
-        break;
-      case SettingsTag::CopyrightLine: if (!ReadTexts(1)) return; Store(s_.VesmarinFor, Text(0)); break;
-      case SettingsTag::CopyrightLineE: if (!ReadTexts(1)) return; Store(s_.VesmarinForE, Text(0)); break;
-      case SettingsTag::BannerFile: if (!ReadTexts(1)) return; Store(s_.BannerFile, Text(0)); break;
-      case SettingsTag::ExplainFile: if (!ReadTexts(1)) return; Store(s_.ExplainFile, Text(0)); break;
-      case SettingsTag::PanelBitmap: if (!ReadTexts(1)) return; Store(s_.PanelBitmap, Text(0)); break;
-      case SettingsTag::Command:
-        if (!ReadTexts(3)) return;
-        Store(s_.CmdLine, Text(0));
-        Store(s_.CmdArgs, Text(1));
-        s_.CmdNonElevate = lstrcmpW(Text(2), L"1") == 0;
-        break;
-      case SettingsTag::Greeting: if (!ReadTexts(1)) return; Store(s_.Greeting, Text(0)); break;
-      case SettingsTag::SavePath: if (!ReadTexts(1)) return; StorePair(Text(0), s_.SavePathKey, s_.SavePathValue); break;
-      case SettingsTag::ExtensionModule: if (!ReadTexts(1)) return; StorePair(Text(0), s_.ExtensionModuleFile, s_.ExtensionModuleDatFile); break;
-      case SettingsTag::BackScreenText: if (!ReadTexts(1)) return; Store(s_.BackScreenText, Text(0)); break;
-      case SettingsTag::HomePage: {
-        if (!ReadTexts(4)) return;
-        Store(s_.HPTitle, Text(0));
-        Store(s_.HPTitleE, Text(1));
-        const wchar_t* preferred = japaneseUi_ ? Text(2) : Text(3);
-        const wchar_t* other = japaneseUi_ ? Text(3) : Text(2);
-        Store(s_.URL, *preferred ? preferred : other);
-        break;
-      }
-      case SettingsTag::UninstallReg:
-        if (!ReadTexts(1)) return;
-        if (s_.UninstallRegCount < kMaxUninstallRegs)
-          Store(s_.UninstallReg[s_.UninstallRegCount++], Text(0));
-        break;
-      case SettingsTag::ExtractFolder: {
-        uint16_t base;
-        if (!cursor_.ReadU16(&base)) break;
-        s_.BaseFolder = base;
-        if (!ReadTexts(1)) return;
-        Store(s_.ExtractFolder, Text(0));
-        // The backslash only after a non-empty sub-path: an empty one keeps
-        // the base folder itself (a lone "\" would name the drive root).
-        size_t length = wcslen(s_.ExtractFolder);
-        if (length > 0 && length + 1 < 260) {
-          s_.ExtractFolder[length] = L'\\';
-          s_.ExtractFolder[length + 1] = 0;
-        }
-        break;
-      }
-      case SettingsTag::StartMenu: ReadStartMenu(); break;
-      case SettingsTag::DialogTitle: if (!ReadTexts(1)) return; Store(s_.DialogTitle, Text(0)); break;
-      case SettingsTag::Uninstall:
-        if (!ReadTexts(5)) return;
-        Store(s_.UnInstallTitle, Text(0));
-        Store(s_.UnInstallTitleE, Text(1));
-        Store(s_.UnInstallKey, Text(2));
-        Store(s_.UnInstallFile, Text(3));
-        Store(s_.UnInstallArgs, Text(4));
-        break;
-      case SettingsTag::UninstallerFolder: if (!ReadTexts(1)) return; Store(s_.UseVesmarinUninstallerFolder, Text(0)); break;
-      case SettingsTag::BackScreenLogo: if (!ReadTexts(1)) return; Store(s_.BackScreenLogoBmp, Text(0)); break;
+      SETTINGS_BLOCK_RECORDS(READ_TEXT, READ_TEXTS4, READ_PAIR, READ_OWN)
       default:
         // Unknown tag: one string follows.
-        if (!ReadTexts(1)) return;
+        ReadTexts(1);
         break;
     }
+#undef READ_TEXT
+#undef READ_TEXTS4
+#undef READ_PAIR
+#undef READ_OWN
   }
 
   template <size_t N, size_t M>
@@ -215,7 +148,12 @@ class Reader {
     Store(second, parts[1]);
   }
 
-  void AddComServer(const wchar_t* text) {
+  // The records of kind OWN (SettingsRecords.h), after their tag. A record
+  // cut off by the block's end is not applied.
+
+  void ReadComServer() {
+    if (!ReadTexts(1)) return;
+    const wchar_t* text = Text(0);
     if (wcslen(text) < 4 || text[1] != L'|') return;
     RegComSvrItem item = {};
     item.Uninstall = text[0] != L'0';
@@ -223,15 +161,31 @@ class Reader {
     s_.RegComSvr.push_back(item);
   }
 
-  void AddExtraCopy(wchar_t* text) {
+  void ReadExtraCopy() {
+    if (!ReadTexts(1)) return;
     wchar_t* parts[4];
-    if (SplitBar(text, parts, 4) < 4) return;
+    if (SplitBar(Text(0), parts, 4) < 4) return;
     ExtraCopyItem item = {};
     item.NoCopyOriginal = parts[0][0] != 0 && parts[0][0] != L'0';
     Store(item.FileName, parts[1]);
     item.BaseFolder = static_cast<int>(wcstol(parts[2], nullptr, 10));
     Store(item.ExtractFolder, parts[3]);
     s_.ExtraCopy.push_back(item);
+  }
+
+  void ReadExtractFolder() {
+    uint16_t base;
+    if (!cursor_.ReadU16(&base)) return;
+    s_.BaseFolder = base;
+    if (!ReadTexts(1)) return;
+    Store(s_.ExtractFolder, Text(0));
+    // The backslash only after a non-empty sub-path: an empty one keeps
+    // the base folder itself (a lone "\" would name the drive root).
+    size_t length = wcslen(s_.ExtractFolder);
+    if (length > 0 && length + 1 < 260) {
+      s_.ExtractFolder[length] = L'\\';
+      s_.ExtractFolder[length + 1] = 0;
+    }
   }
 
   void ReadStartMenu() {
@@ -261,6 +215,51 @@ class Reader {
       *targets[i] = flags[0] == L'1';
       if (flags[0]) ++flags;
     }
+  }
+
+  void ReadUninstall() {
+    if (!ReadTexts(5)) return;
+    Store(s_.UnInstallTitle, Text(0));
+    Store(s_.UnInstallTitleE, Text(1));
+    Store(s_.UnInstallKey, Text(2));
+    Store(s_.UnInstallFile, Text(3));
+    Store(s_.UnInstallArgs, Text(4));
+  }
+
+  void ReadCommand() {
+    if (!ReadTexts(3)) return;
+    Store(s_.CmdLine, Text(0));
+    Store(s_.CmdArgs, Text(1));
+    s_.CmdNonElevate = lstrcmpW(Text(2), L"1") == 0;
+  }
+
+  void ReadAutoExec() {
+    if (!ReadTexts(3)) return;
+    if (s_.AutoExecCount >= kMaxAutoExecItems) return;
+    AutoExecItem& item = s_.AutoExec[s_.AutoExecCount++];
+    Store(item.File, Text(0));
+    Store(item.Args, Text(1));
+    item.NonElevate = lstrcmpW(Text(2), L"1") == 0;
+  }
+
+  void ReadUninstallerFolder() {
+    if (ReadTexts(1)) Store(s_.UseVesmarinUninstallerFolder, Text(0));
+  }
+
+  void ReadUninstallReg() {
+    if (!ReadTexts(1)) return;
+    if (s_.UninstallRegCount < kMaxUninstallRegs)
+      Store(s_.UninstallReg[s_.UninstallRegCount++], Text(0));
+  }
+
+  // Of the two links, the one of the interface language, else the other.
+  void ReadHomePage() {
+    if (!ReadTexts(4)) return;
+    Store(s_.HPTitle, Text(0));
+    Store(s_.HPTitleE, Text(1));
+    const wchar_t* preferred = japaneseUi_ ? Text(2) : Text(3);
+    const wchar_t* other = japaneseUi_ ? Text(3) : Text(2);
+    Store(s_.URL, *preferred ? preferred : other);
   }
 
   StubSettings& s_;

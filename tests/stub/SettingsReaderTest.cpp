@@ -8,10 +8,28 @@
 
 #include "BuilderState.h"
 #include "SettingsBlock.h"
+#include "SettingsRecords.h"
 #include "SfxSettings.h"
 #include "StubSettings.h"
 
 namespace {
+
+// Every member that a record of the table carries as it is has the same
+// capacity on both sides, so the stub keeps whole what the builder writes.
+#define SAME_WIDTH(member)                                                          \
+  static_assert(sizeof(CSfxSettings::member) == sizeof(stub::StubSettings::member), \
+                #member " differs in width");
+#define WIDTH_TEXT(Name, tag, member) SAME_WIDTH(member)
+#define WIDTH_TEXTS4(Name, tag, m1, m2, m3, m4) \
+  SAME_WIDTH(m1) SAME_WIDTH(m2) SAME_WIDTH(m3) SAME_WIDTH(m4)
+#define WIDTH_PAIR(Name, tag, first, second) SAME_WIDTH(first) SAME_WIDTH(second)
+#define WIDTH_OWN(Name, tag)
+SETTINGS_BLOCK_RECORDS(WIDTH_TEXT, WIDTH_TEXTS4, WIDTH_PAIR, WIDTH_OWN)
+#undef SAME_WIDTH
+#undef WIDTH_TEXT
+#undef WIDTH_TEXTS4
+#undef WIDTH_PAIR
+#undef WIDTH_OWN
 
 std::vector<uint8_t> BuilderBlock() {
   std::vector<uint8_t> block;
