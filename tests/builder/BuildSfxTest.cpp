@@ -8,6 +8,7 @@
 
 #include "BuildSfx.h"
 #include "BuilderState.h"
+#include "DefinitionKeys.h"
 #include "ResultCodes.h"
 #include "ResultCodes.h"
 #include "SfxSettings.h"

@@ -6,6 +6,7 @@
 
 #include "BuilderState.h"
 #include "DefinitionFile.h"
+#include "DefinitionKeys.h"
 #include "FileSystem.h"
 #include "PathPieces.h"
 #include "SettingsCompare.h"

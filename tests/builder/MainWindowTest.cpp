@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BuilderState.h"
+#include "DefinitionKeys.h"
 #include "MainWindow.h"
 #include "SfxSettings.h"
 #include "TestCabinet.h"

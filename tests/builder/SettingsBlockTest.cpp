@@ -10,6 +10,7 @@
 
 #include "BuilderState.h"
 #include "ContainerReader.h"
+#include "DefinitionKeys.h"
 #include "SettingsBlock.h"
 #include "SfxSettings.h"
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BuilderState.h"
+#include "DefinitionKeys.h"
 #include "SettingsExchange.h"
 #include "SfxSettings.h"
 #include "VesmarinResource.h"

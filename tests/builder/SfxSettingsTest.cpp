@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "BuilderState.h"
+#include "DefinitionKeys.h"
 #include "SettingsCompare.h"
 #include "SfxSettings.h"
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "BuilderState.h"
+#include "DefinitionKeys.h"
 #include "ResultCodes.h"
 #include "CabEncoder.h"
 #include "SfxSettings.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BuilderState.h"
+#include "DefinitionKeys.h"
 #include "SettingsBlock.h"
 #include "SettingsRecords.h"
 #include "SfxSettings.h"

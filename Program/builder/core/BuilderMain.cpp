@@ -12,6 +12,7 @@
 #include "BuildSfx.h"
 #include "CheckListBox.h"
 #include "ColorPicker.h"
+#include "DefinitionKeys.h"
 #include "SpinEdit.h"
 #include "FaultGuard.h"
 #include "BuilderState.h"

@@ -11,5 +11,8 @@ void ReadDefinitionKeys(const wchar_t* file, CSfxSettings& settings, bool japane
 // Writes every key in the file's order to a file that holds only its
 // section line (the system's profile functions append each new key).
 void WriteDefinitionKeys(const wchar_t* file, const CSfxSettings& settings, bool japaneseUi);
+// Clears the process-wide settings and gives them the defaults of a new
+// project.
+void ResetSfxSettings();
 // Gives cleared settings the defaults of a new project.
 void SetDefinitionDefaults(CSfxSettings& settings, bool japaneseUi);

@@ -173,10 +173,6 @@ class CSfxSettings : public RegisterOptions {
 // The credit line of a new project: "Self Extractable Archive by Vesmarin 6".
 extern const wchar_t kDefaultVesmarinFor[];
 
-// Clears the process-wide settings and sets the defaults of a new project
-// (the defaults stand in the table of definition keys, beside which this
-// is defined).
-void ResetSfxSettings();
 
 // Destroys and frees a heap copy; null is accepted.
 void DeleteSfxSettings(CSfxSettings* settings);

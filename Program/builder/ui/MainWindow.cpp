@@ -18,6 +18,7 @@
 #include "CompressorLaunch.h"
 #include "ContextHelp.h"
 #include "DefinitionFile.h"
+#include "DefinitionKeys.h"
 #include "DetailedSettings.h"
 #include "FaultGuard.h"
 #include "FileDialogFields.h"
