@@ -57,15 +57,6 @@ HWND MakeTarget() {
   return face;
 }
 
-void Pump(DWORD ms) {
-  const DWORD start = GetTickCount();
-  do {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  } while (GetTickCount() - start < ms);
-}
-
 // The colour of one pixel of a 24-bit BMP file, counted from the top left.
 COLORREF PixelOf(const std::vector<uint8_t>& file, int x, int y) {
   BITMAPINFOHEADER info;
@@ -107,13 +98,15 @@ TEST(Screenshot, ShowsAWindowOfAnotherProgramWithItsChildren) {
                           L"\" --gtest_also_run_disabled_tests "
                           L"--gtest_filter=ScreenshotHelper.DISABLED_ShowsTheTarget"));
   HWND target = nullptr;
-  for (int i = 0; i < 600 && !target && other.Running(); ++i) {
-    HWND found = FindWindowW(L"ScreenshotTestSolid", kTargetTitle);
-    DWORD owner = 0;
-    if (found) GetWindowThreadProcessId(found, &owner);
-    if (owner == other.Id() && IsWindowVisible(found)) target = found;
-    else Sleep(50);
-  }
+  testsupport::WaitUntil(
+      [&] {
+        HWND found = FindWindowW(L"ScreenshotTestSolid", kTargetTitle);
+        DWORD owner = 0;
+        if (found) GetWindowThreadProcessId(found, &owner);
+        if (owner == other.Id() && IsWindowVisible(found)) target = found;
+        return target || !other.Running();
+      },
+      30000);
   ASSERT_NE(target, nullptr);
   ExpectTargetPicture(target);
   PostMessageW(target, WM_CLOSE, 0, 0);
@@ -128,25 +121,60 @@ TEST(ScreenshotHelper, DISABLED_ShowsTheTarget) {
   while (IsWindow(target) && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
 }
 
-// Run beside the tests above by screenshot-alone.sh: another test's window
-// over the whole screen that lifts itself above every other window all the
-// time, until the file named by SCREENSHOT_COVER_STOP exists (at most a
-// minute). The file named by SCREENSHOT_COVER_UP is made once it shows.
+// screenshot-alone.sh runs the pictures above beside another test that
+// keeps a window over the whole screen and lifts it above every other window
+// all the time. The two runs share two events, named by SCREENSHOT_COVER in
+// the cover's run and by SCREENSHOT_BESIDE_COVER in the pictures' run: the
+// cover's ("<name>-up", set once it shows), which the pictures' run waits
+// for before its first test, and the pictures' ("<name>-done", set once
+// their run ends), which the cover waits for.
+HANDLE CoverEvent(const wchar_t* variable, const wchar_t* suffix) {
+  wchar_t name[200] = {};
+  const DWORD length = GetEnvironmentVariableW(variable, name, 160);
+  if (length == 0 || length >= 160) return nullptr;
+  return CreateEventW(nullptr, TRUE, FALSE, (std::wstring(name) + suffix).c_str());
+}
+
+class BesideTheCover : public testing::Environment {
+ public:
+  void SetUp() override {
+    up_ = CoverEvent(L"SCREENSHOT_BESIDE_COVER", L"-up");
+    done_ = CoverEvent(L"SCREENSHOT_BESIDE_COVER", L"-done");
+    if (up_) {
+      ASSERT_EQ(WaitForSingleObject(up_, 60000), WAIT_OBJECT_0) << "the cover never showed";
+    }
+  }
+  void TearDown() override {
+    if (done_) SetEvent(done_);
+  }
+
+ private:
+  HANDLE up_ = nullptr;
+  HANDLE done_ = nullptr;
+};
+
+const testing::Environment* const kBesideTheCover =
+    testing::AddGlobalTestEnvironment(new BesideTheCover);
+
 TEST(ScreenshotHelper, DISABLED_CoversTheScreen) {
-  wchar_t up[MAX_PATH] = {}, stop[MAX_PATH] = {};
-  ASSERT_NE(GetEnvironmentVariableW(L"SCREENSHOT_COVER_UP", up, MAX_PATH), 0u);
-  ASSERT_NE(GetEnvironmentVariableW(L"SCREENSHOT_COVER_STOP", stop, MAX_PATH), 0u);
+  const HANDLE up = CoverEvent(L"SCREENSHOT_COVER", L"-up");
+  const HANDLE done = CoverEvent(L"SCREENSHOT_COVER", L"-done");
+  ASSERT_TRUE(up && done) << "SCREENSHOT_COVER names no events";
   HWND cover = SolidWindow(nullptr, L"Screenshot cover", kCover, WS_EX_TOPMOST, 0, 0,
                            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   ASSERT_NE(cover, nullptr);
   UpdateWindow(cover);
-  ASSERT_TRUE(testsupport::WriteTextFile(up, "up\n"));
-  const DWORD deadline = GetTickCount() + 60000;
-  while (GetTickCount() < deadline && !testsupport::PathExists(stop)) {
+  SetEvent(up);
+  const DWORD start = GetTickCount();
+  bool ended = false;
+  while (!ended && GetTickCount() - start < 120000) {
     SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Pump(10);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    ended = MsgWaitForMultipleObjects(1, &done, FALSE, 10, QS_ALLINPUT) == WAIT_OBJECT_0;
   }
   DestroyWindow(cover);
+  EXPECT_TRUE(ended) << "the pictures' run never ended";
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <winioctl.h>
 
+#include "Waiting.h"
+
 namespace testsupport {
 
 std::wstring BinDir() {
@@ -258,8 +260,8 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   if (from.empty() || to.empty() ||
       !StartUnixProgram(L"Z:\\bin\\ln", L"/bin/ln -s " + to + L" " + from))
     return false;
-  for (int i = 0; i < 100 && !isLink(); ++i) Sleep(50);
-  return isLink();
+  // The link is there once the Unix program has made it.
+  return WaitUntil(isLink, 5000);
 }
 
 ThreadLanguage::ThreadLanguage(LANGID language) : saved_(GetThreadLocale()) {
@@ -273,8 +275,7 @@ bool RemoveFolderLink(const std::wstring& link) {
   // Windows removes the link itself; Wine would follow its Unix link.
   if (name.empty()) return RemoveDirectoryW(link.c_str()) != FALSE;
   if (!StartUnixProgram(L"Z:\\bin\\rm", L"/bin/rm -f " + name)) return false;
-  for (int i = 0; i < 100 && PathExists(link); ++i) Sleep(50);
-  return !PathExists(link);
+  return WaitUntil([&link] { return !PathExists(link); }, 5000);
 }
 
 }  // namespace testsupport

@@ -122,19 +122,21 @@ class MainDialog : public UpdaterRun {
   void RunTryingToUpdate(DrivenProcess& process) {
     NotFirstRun(1);
     ASSERT_TRUE(process.Start(Line(L"")));
-    const DWORD start = GetTickCount();
-    while (process.Running() && GetTickCount() - start < 60000) {
-      process.AnswerBoxes(nullptr);
-      std::vector<HWND> found = process.DialogsWithControl(IDC_UPDATE_LIST);
-      if (!found.empty() && IsWindowVisible(GetDlgItem(found[0], IDOK))) {
-        PostMessageW(found[0], WM_COMMAND, IDC_UPDATE, 0);
-        if (HWND question = process.WaitForMessageBox(30000)) {
-          testsupport::AnswerMessageBox(question, IDYES);
-          EXPECT_TRUE(testsupport::WaitForWindowGone(question, 10000));
-        }
-        break;
+    HWND dialog = nullptr;
+    testsupport::WaitUntil(
+        [&] {
+          process.AnswerBoxes(nullptr);
+          const std::vector<HWND> found = process.DialogsWithControl(IDC_UPDATE_LIST);
+          if (!found.empty() && IsWindowVisible(GetDlgItem(found[0], IDOK))) dialog = found[0];
+          return dialog || !process.Running();
+        },
+        60000);
+    if (dialog) {
+      PostMessageW(dialog, WM_COMMAND, IDC_UPDATE, 0);
+      if (HWND question = process.WaitForMessageBox(30000)) {
+        testsupport::AnswerMessageBox(question, IDYES);
+        EXPECT_TRUE(testsupport::WaitForWindowGone(question, 10000));
       }
-      Sleep(50);
     }
     EXPECT_TRUE(process.WaitAnswering(nullptr, 60000)) << "the updater ends";
   }

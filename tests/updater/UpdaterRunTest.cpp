@@ -35,15 +35,14 @@ TEST_F(UpdaterRun, FirstRunGreetsOnceThenOptions) {
     DrivenProcess process;
     ASSERT_TRUE(process.Start(Line(L"/Option")));
     HWND options = nullptr;
-    const DWORD start = GetTickCount();
-    while (!options && process.Running() && GetTickCount() - start < 30000) {
-      process.AnswerBoxes(nullptr);
-      std::vector<HWND> found = process.DialogsWithControl(IDC_SHOW_NONE);
-      if (!found.empty())
-        options = found[0];
-      else
-        Sleep(50);
-    }
+    testsupport::WaitUntil(
+        [&] {
+          process.AnswerBoxes(nullptr);
+          const std::vector<HWND> found = process.DialogsWithControl(IDC_SHOW_NONE);
+          if (!found.empty()) options = found[0];
+          return options || !process.Running();
+        },
+        30000);
     ASSERT_NE(options, nullptr) << "run " << run;
     if (run == 0) {
       ASSERT_EQ(process.Boxes().size(), 1u);

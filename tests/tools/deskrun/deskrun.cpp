@@ -13,6 +13,8 @@
 #include <cwctype>
 #include <string>
 
+#include "Waiting.h"
+
 int wmain() {
   const wchar_t* rest = GetCommandLineW();
   const bool quoted = *rest == L'"';
@@ -62,13 +64,14 @@ int wmain() {
   // with an internal error; nothing of the program has run then, so it is
   // started again.
   BOOL started = FALSE;
-  for (unsigned attempt = 0; attempt < 20; ++attempt) {
-    line = rest;
-    started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                             &startup, &process);
-    if (started || GetLastError() != ERROR_INTERNAL_ERROR) break;
-    Sleep(100);
-  }
+  testsupport::WaitUntil(
+      [&] {
+        line = rest;
+        started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                 &startup, &process);
+        return started || GetLastError() != ERROR_INTERNAL_ERROR;
+      },
+      2000);
   if (!started) {
     fprintf(stderr, "deskrun: cannot start the program (error %lu)\n", GetLastError());
     CloseDesktop(desktop);

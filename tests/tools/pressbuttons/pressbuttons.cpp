@@ -10,6 +10,8 @@
 #include <cwchar>
 #include <string>
 
+#include "Waiting.h"
+
 namespace {
 
 struct Wanted {
@@ -39,21 +41,24 @@ int wmain() {
     fprintf(stderr, "usage: pressbuttons <seconds> <caption>=<button id>...\n");
     return 2;
   }
-  const DWORD deadline = GetTickCount() + wcstoul(args[1], nullptr, 10) * 1000;
+  const DWORD start = GetTickCount();
+  const DWORD seconds = wcstoul(args[1], nullptr, 10);
   for (int i = 2; i < count; ++i) {
     const std::wstring pair = args[i];
     const size_t equals = pair.rfind(L'=');
     if (equals == std::wstring::npos) return 2;
     Wanted wanted = {pair.substr(0, equals), _wtoi(pair.c_str() + equals + 1), nullptr};
-    while (!wanted.button) {
-      EnumWindows(FindButton, reinterpret_cast<LPARAM>(&wanted));
-      if (wanted.button) break;
-      if (static_cast<LONG>(GetTickCount() - deadline) >= 0) {
-        fprintf(stderr, "pressbuttons: no button %d in a window \"%ls\"\n", wanted.id,
-                wanted.caption.c_str());
-        return 1;
-      }
-      Sleep(100);
+    const DWORD spent = GetTickCount() - start;
+    const DWORD left = spent < seconds * 1000 ? seconds * 1000 - spent : 0;
+    if (!testsupport::WaitUntil(
+            [&wanted] {
+              EnumWindows(FindButton, reinterpret_cast<LPARAM>(&wanted));
+              return wanted.button != nullptr;
+            },
+            left)) {
+      fprintf(stderr, "pressbuttons: no button %d in a window \"%ls\"\n", wanted.id,
+              wanted.caption.c_str());
+      return 1;
     }
     PostMessageW(GetParent(wanted.button), WM_COMMAND, MAKEWPARAM(wanted.id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(wanted.button));
