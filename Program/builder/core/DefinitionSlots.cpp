@@ -1,5 +1,6 @@
 #include "DefinitionSlots.h"
 
+#include <cstddef>
 #include <cwchar>
 
 std::wstring IndexedKey(const wchar_t* group, int index, const wchar_t* field) {
@@ -81,31 +82,58 @@ void WriteExtraCopy(const DefinitionWriter& out, const CSfxSettings& s) {
   }
 }
 
+namespace {
+
+// The keys of a start-menu slot, StartMenu{i}_<field>, in the file's order:
+// its texts, then its flags.
+struct StartMenuText {
+  const wchar_t* field;
+  size_t offset;
+  size_t width;
+};
+#define START_MENU_TEXT(member) \
+  {L"" #member, offsetof(StartMenuItem, member), sizeof(StartMenuItem::member) / sizeof(wchar_t)}
+const StartMenuText kStartMenuTexts[] = {
+    START_MENU_TEXT(Title),   START_MENU_TEXT(TitleE),   START_MENU_TEXT(File),
+    START_MENU_TEXT(FileE),   START_MENU_TEXT(Args),     START_MENU_TEXT(ArgsE),
+    START_MENU_TEXT(Comment), START_MENU_TEXT(CommentE), START_MENU_TEXT(Icon),
+    START_MENU_TEXT(IconE),
+};
+#undef START_MENU_TEXT
+
+const struct {
+  const wchar_t* field;
+  bool StartMenuItem::*member;
+} kStartMenuFlags[] = {
+    {L"CreateOnQuickLaunch", &StartMenuItem::CreateOnQuickLaunch},
+    {L"CreateOnDesktop", &StartMenuItem::CreateOnDesktop},
+    {L"CreateOnStartup", &StartMenuItem::CreateOnStartup},
+    {L"CreateOnStartRoot", &StartMenuItem::CreateOnStartRoot},
+    {L"NoCreateInGroup", &StartMenuItem::NoCreateInGroup},
+};
+
+wchar_t* TextOf(StartMenuItem& item, const StartMenuText& text) {
+  return reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(&item) + text.offset);
+}
+
+const wchar_t* TextOf(const StartMenuItem& item, const StartMenuText& text) {
+  return reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(&item) + text.offset);
+}
+
+}  // namespace
+
 void ReadStartMenu(const DefinitionReader& in, CSfxSettings& s) {
   s.StartMenuCount = 0;
   for (int i = 0; i < kMaxStartMenuItems; ++i) {
     StartMenuItem& item = s.StartMenu[i];
-    in.Text(IndexedKey(L"StartMenu", i, L"Title"), item.Title);
-    in.Text(IndexedKey(L"StartMenu", i, L"TitleE"), item.TitleE);
-    in.Text(IndexedKey(L"StartMenu", i, L"File"), item.File);
-    in.Text(IndexedKey(L"StartMenu", i, L"FileE"), item.FileE);
-    in.Text(IndexedKey(L"StartMenu", i, L"Args"), item.Args);
-    in.Text(IndexedKey(L"StartMenu", i, L"ArgsE"), item.ArgsE);
-    in.Text(IndexedKey(L"StartMenu", i, L"Comment"), item.Comment);
-    in.Text(IndexedKey(L"StartMenu", i, L"CommentE"), item.CommentE);
-    in.Text(IndexedKey(L"StartMenu", i, L"Icon"), item.Icon);
-    in.Text(IndexedKey(L"StartMenu", i, L"IconE"), item.IconE);
-    item.CreateOnQuickLaunch = in.Flag(IndexedKey(L"StartMenu", i, L"CreateOnQuickLaunch"), 0);
-    item.CreateOnDesktop = in.Flag(IndexedKey(L"StartMenu", i, L"CreateOnDesktop"), 0);
-    item.CreateOnStartup = in.Flag(IndexedKey(L"StartMenu", i, L"CreateOnStartup"), 0);
-    item.CreateOnStartRoot = in.Flag(IndexedKey(L"StartMenu", i, L"CreateOnStartRoot"), 0);
-    item.NoCreateInGroup = in.Flag(IndexedKey(L"StartMenu", i, L"NoCreateInGroup"), 0);
     // A slot is in use when it holds any text, in either language.
-    const wchar_t* texts[] = {item.Title,  item.TitleE,   item.File,    item.FileE,
-                              item.Args,   item.ArgsE,    item.Comment, item.CommentE,
-                              item.Icon,   item.IconE};
     bool used = false;
-    for (const wchar_t* text : texts) used = used || text[0] != L'\0';
+    for (const StartMenuText& text : kStartMenuTexts) {
+      in.Text(IndexedKey(L"StartMenu", i, text.field).c_str(), TextOf(item, text), text.width);
+      used = used || TextOf(item, text)[0] != L'\0';
+    }
+    for (const auto& flag : kStartMenuFlags)
+      item.*flag.member = in.Flag(IndexedKey(L"StartMenu", i, flag.field), 0) != 0;
     if (!used) break;
     s.StartMenuCount = i + 1;
   }
@@ -114,21 +142,10 @@ void ReadStartMenu(const DefinitionReader& in, CSfxSettings& s) {
 void WriteStartMenu(const DefinitionWriter& out, const CSfxSettings& s) {
   for (int i = 0; i < s.StartMenuCount && i < kMaxStartMenuItems; ++i) {
     const StartMenuItem& item = s.StartMenu[i];
-    out.Text(IndexedKey(L"StartMenu", i, L"Title"), item.Title);
-    out.Text(IndexedKey(L"StartMenu", i, L"TitleE"), item.TitleE);
-    out.Text(IndexedKey(L"StartMenu", i, L"File"), item.File);
-    out.Text(IndexedKey(L"StartMenu", i, L"FileE"), item.FileE);
-    out.Text(IndexedKey(L"StartMenu", i, L"Args"), item.Args);
-    out.Text(IndexedKey(L"StartMenu", i, L"ArgsE"), item.ArgsE);
-    out.Text(IndexedKey(L"StartMenu", i, L"Comment"), item.Comment);
-    out.Text(IndexedKey(L"StartMenu", i, L"CommentE"), item.CommentE);
-    out.Text(IndexedKey(L"StartMenu", i, L"Icon"), item.Icon);
-    out.Text(IndexedKey(L"StartMenu", i, L"IconE"), item.IconE);
-    out.Flag(IndexedKey(L"StartMenu", i, L"CreateOnQuickLaunch"), item.CreateOnQuickLaunch);
-    out.Flag(IndexedKey(L"StartMenu", i, L"CreateOnDesktop"), item.CreateOnDesktop);
-    out.Flag(IndexedKey(L"StartMenu", i, L"CreateOnStartup"), item.CreateOnStartup);
-    out.Flag(IndexedKey(L"StartMenu", i, L"CreateOnStartRoot"), item.CreateOnStartRoot);
-    out.Flag(IndexedKey(L"StartMenu", i, L"NoCreateInGroup"), item.NoCreateInGroup);
+    for (const StartMenuText& text : kStartMenuTexts)
+      out.Text(IndexedKey(L"StartMenu", i, text.field), TextOf(item, text));
+    for (const auto& flag : kStartMenuFlags)
+      out.Flag(IndexedKey(L"StartMenu", i, flag.field), item.*flag.member);
   }
 }
 
