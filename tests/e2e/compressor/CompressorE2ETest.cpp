@@ -7,6 +7,7 @@
 #include "CompressorRun.h"
 #include "DialogDriver.h"
 #include "InstallerPackage.h"
+#include "SardokResource.h"
 #include "TestSupport.h"
 
 namespace {
@@ -246,7 +247,7 @@ TEST(CompressorBatch, FolderModeFollowsLinksOnceAndNamesOneThatCannotBeOpened) {
       L"/silent " + Quote(dir / L"src") + L" " + Quote(dir / L"x.cab"), errors);
   CloseHandle(held);
   EXPECT_EQ(302u, code);
-  EXPECT_EQ(L"Cannot be added to the archive: " + (dir / L"src\\busy") + L"\r\n", errors);
+  EXPECT_EQ(compressortest::SardokText(IDS_ENTRY_REFUSED, dir / L"src\\busy") + L"\r\n", errors);
   EXPECT_FALSE(testsupport::PathExists(dir / L"x.cab"));
 }
 
