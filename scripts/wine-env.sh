@@ -14,10 +14,14 @@ vesmarin_locale_exists() {
   LC_ALL=C locale -a 2>/dev/null | grep -ixF -- "$name" >/dev/null
 }
 # The language is pinned only once its locale exists (scripts/setup.sh makes
-# it): a shell told to use a missing locale warns at every start.
+# it): a shell told to use a missing locale warns at every start. A shell
+# that was started before setup.sh made it cannot switch to it itself (the C
+# library reads the locale archive once per process) and would warn here;
+# the setting is for the programs it starts, which can, so that warning is
+# not shown.
 vesmarin_lang=${VESMARIN_LANG:-en_US.UTF-8}
 if [ "${LC_ALL:-}" = "$vesmarin_lang" ] || vesmarin_locale_exists "$vesmarin_lang"; then
-  export LANG="$vesmarin_lang" LC_ALL="$vesmarin_lang"
+  export LANG="$vesmarin_lang" LC_ALL="$vesmarin_lang" 2>/dev/null
 fi
 unset vesmarin_lang
 export TZ="${VESMARIN_TZ:-UTC}"

@@ -24,11 +24,6 @@ const std::wstring kLongFolder(80, L'\u8cc7');
 const std::wstring kLongFile = std::wstring(72, L'\u6599') + L".txt";
 const ULONGLONG kDiskImage = 4718592000ULL;  // 4.7 GB, sparse
 
-std::wstring Head(UINT id) {
-  const std::wstring text = SardokText(id);
-  return text.substr(0, text.find(L'%'));
-}
-
 std::wstring WriteProject(const std::wstring& path, const std::wstring& body) {
   testsupport::WriteTextFile(
       path, testsupport::Narrow(L"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
