@@ -25,7 +25,7 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         presser=$!
         bash -c "$command"
         wait "$presser"
-        for _ in $(seq 100); do [ -e "$app/readme.txt" ] || break; sleep 0.1; done
+        for _ in $(seq 600); do [ -e "$app/readme.txt" ] || break; sleep 0.1; done
         [ ! -e "$app/readme.txt" ] || { echo "readme-commands: the uninstaller left $app" >&2; exit 1; }
         "$WINESERVER" -w
         ;;

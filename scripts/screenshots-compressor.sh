@@ -22,7 +22,14 @@ for lang in en_US.UTF-8 ja_JP.UTF-8; do
   VESMARIN_LANG=$lang xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     . "$VESMARIN_ROOT/scripts/wine-env.sh"
     "$WINESERVER" -k 2>/dev/null || true
-    until "$WINESERVER" -p 9>&- 2>/dev/null; do sleep 0.2; done
+    # The previous server may still be ending: a new one starts once it has
+    # (within two minutes).
+    started=0
+    for _ in $(seq 600); do
+      "$WINESERVER" -p 9>&- 2>/dev/null && { started=1; break; }
+      sleep 0.2
+    done
+    [ "$started" = 1 ] || { echo "no wineserver could be started" >&2; exit 1; }
     "$WINE" wineboot </dev/null >/dev/null 2>&1 9>&- || true
     rc=0
     "$WINE" "$SHOTS_TEST" --gtest_filter=CompressorWindows.EveryWindowShows </dev/null || rc=$?

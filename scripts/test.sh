@@ -16,7 +16,14 @@ exec xvfb-run -a -s "-screen 0 $VESMARIN_TEST_SCREEN" bash -c '
   . "$VESMARIN_ROOT/scripts/wine-env.sh"
   # A fresh wineserver, so its desktop uses this run'"'"'s display.
   "$WINESERVER" -k 2>/dev/null || true
-  until "$WINESERVER" -p 9>&- 2>/dev/null; do sleep 0.2; done
+  # The previous server may still be ending: a new one starts once it has
+  # (within two minutes).
+  started=0
+  for _ in $(seq 600); do
+    "$WINESERVER" -p 9>&- 2>/dev/null && { started=1; break; }
+    sleep 0.2
+  done
+  [ "$started" = 1 ] || { echo "no wineserver could be started" >&2; exit 1; }
   "$WINE" wineboot </dev/null >/dev/null 2>&1 9>&-
   # The desktop process starts with the first window and lives on that
   # window'"'"'s display: make it here, on this run'"'"'s own display, before any

@@ -20,7 +20,7 @@ if [ -n "${VESMARIN_TEST_SCREEN:-}" ] && [ "${2:-}" != --gtest_list_tests ]; the
   Xvfb -displayfd 5 -screen 0 "$VESMARIN_TEST_SCREEN" -nolisten tcp \
     5>"$tmp/display" </dev/null >/dev/null 2>&1 9>&- &
   xvfb=$!
-  for _ in $(seq 1000); do
+  for _ in $(seq 6000); do  # a minute at most
     [ -s "$tmp/display" ] || ! kill -0 "$xvfb" 2>/dev/null && break
     sleep 0.01
   done
