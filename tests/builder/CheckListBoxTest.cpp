@@ -12,6 +12,7 @@
 #include "ControlHost.h"
 #include "Screenshot.h"
 #include "VisualStyles.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ struct CheckListFixture : ::testing::Test {
   void Click(int x, int y, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
     SendMessageW(list, down, MK_LBUTTON, MAKELPARAM(x, y));
     SendMessageW(list, up, 0, MAKELPARAM(x, y));
-    controlhost::Pump(30);
+    testsupport::DispatchQueued();
   }
   int Selection() { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
@@ -104,7 +105,7 @@ TEST_F(CheckListFixture, ClickOnALabelSelectsWithoutChecking) {
 
   host.ClearCommands();
   SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, CellMiddleY(1)));
-  controlhost::Pump(30);
+  testsupport::DispatchQueued();
   const std::vector<int> codes = host.Codes(kId);
   EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), kCheckListLabelDblClk));
 }
@@ -131,7 +132,7 @@ TEST_F(CheckListFixture, ClickBesideAShortLabelClearsTheSelection) {
 TEST_F(CheckListFixture, SpaceTogglesOnlyASelectedItem) {
   AddThree();
   SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
-  controlhost::Pump(20);
+  testsupport::DispatchQueued();
   EXPECT_TRUE(host.commands().empty());
   for (int i = 0; i < 3; ++i) EXPECT_EQ(i == 1 ? 1 : 0, CheckListGetCheck(control, i));
 
@@ -268,7 +269,7 @@ TEST(BuilderControls, Picture) {
   SendMessageW(spin, SEM_SETVALUE, 6, 0);
   SendMessageW(GetDlgItem(list, kCheckListInnerId), LB_SETCURSEL, 2, 0);
   UpdateWindow(host.window());
-  controlhost::Pump(200);
+  testsupport::DispatchQueued();
   EXPECT_TRUE(testsupport::SaveScreenshot(host.window(),
                                              japanese ? L"controls-ja" : L"controls-en"));
 }

@@ -72,18 +72,6 @@ std::vector<int> Host::Codes(int id) const {
   return codes;
 }
 
-void Pump(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  do {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(5);
-  } while (GetTickCount() - start < milliseconds);
-}
-
 void RegisterBuilderControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterCheckListBoxClass(instance);

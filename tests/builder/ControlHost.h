@@ -26,7 +26,8 @@ class Host {
   // Creates a child control of the class with the dialog font.
   HWND Create(const wchar_t* className, int id, DWORD style, int x, int y, int width,
               int height);
-  // WM_COMMAND messages received so far (posted ones after a pump).
+  // WM_COMMAND messages received so far (posted ones once dispatched:
+  // testsupport::DispatchQueued).
   const std::vector<Command>& commands() const { return commands_; }
   std::vector<int> Codes(int id) const;
   void ClearCommands() { commands_.clear(); }
@@ -42,8 +43,6 @@ class Host {
   std::vector<ULONG_PTR> deleted_;
 };
 
-// Dispatches this thread's messages for the given time.
-void Pump(DWORD milliseconds);
 // Registers the builder's three controls for this process (once).
 void RegisterBuilderControls();
 

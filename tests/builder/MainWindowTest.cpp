@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "TestCabinet.h"
 #include "TestSupport.h"
 #include "VesmarinResource.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -51,39 +53,52 @@ BOOL CALLBACK FindBox(HWND window, LPARAM out) {
   return FALSE;
 }
 
-// Answers the message boxes this thread shows, from a second thread.
+// Answers the message boxes this thread shows, from a second thread. A box
+// is modal: the call that shows it returns only once it is answered, so
+// its text is here by then.
 class BoxWatcher {
  public:
   BoxWatcher() : thread_(GetCurrentThreadId()), worker_([this] { Run(); }) {}
   ~BoxWatcher() {
     stop_ = true;
     worker_.join();
+    EXPECT_FALSE(stuck_) << "a message box stayed after its answer";
   }
   std::vector<std::wstring> texts() {
-    while (pending_) Sleep(10);
+    std::lock_guard<std::mutex> hold(lock_);
     return texts_;
   }
 
  private:
+  HWND FindBoxOfThread() const {
+    HWND box = nullptr;
+    EnumThreadWindows(thread_, FindBox, reinterpret_cast<LPARAM>(&box));
+    return box;
+  }
   void Run() {
     while (!stop_) {
       HWND box = nullptr;
-      EnumThreadWindows(thread_, FindBox, reinterpret_cast<LPARAM>(&box));
-      if (box) {
-        pending_ = true;
-        wchar_t text[1024] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, 1024);
-        texts_.push_back(text);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        while (IsWindow(box)) Sleep(5);
-        pending_ = false;
+      // Looks again at least every second for the end of the test.
+      if (!testsupport::WaitUntil([&] { return stop_ || (box = FindBoxOfThread()) != nullptr; },
+                                  1000) ||
+          !box) {
+        continue;
       }
-      Sleep(10);
+      wchar_t text[1024] = {};
+      GetDlgItemTextW(box, 0xFFFF, text, 1024);
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        texts_.push_back(text);
+      }
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      // Not answered twice: the box is gone before the next is looked for.
+      if (!testsupport::WaitUntil([box] { return !IsWindow(box); }, 30000)) stuck_ = true;
     }
   }
   DWORD thread_;
   std::atomic<bool> stop_{false};
-  std::atomic<bool> pending_{false};
+  std::atomic<bool> stuck_{false};
+  std::mutex lock_;
   std::vector<std::wstring> texts_;
   std::thread worker_;
 };
@@ -176,14 +191,13 @@ TEST_F(MainWindowInProcess, OpenPathMessageIsOnlyTheWindowsOwnHandOver) {
   // Sent from another thread: not taken.
   std::atomic<bool> done{false};
   std::thread other([&] {
-    SendMessageW(window_, OpenPathMessage, 0, reinterpret_cast<LPARAM>(ini.c_str()));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window_, OpenPathMessage, 0, reinterpret_cast<LPARAM>(ini.c_str()),
+                        SMTO_NORMAL, 60000, &result);
     done = true;
   });
-  while (!done) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(5);
-  }
+  // The message sent from the other thread arrives while this one pumps.
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return done.load(); }, 90000));
   other.join();
   EXPECT_EQ(L"", Text(window_, IDC_TITLE_EDIT));
   // Sent or posted on the window's own thread with a path the window did

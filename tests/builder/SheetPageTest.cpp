@@ -10,6 +10,7 @@
 
 #include "SheetPage.h"
 #include "VesmarinResource.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -26,14 +27,6 @@ const SheetPageHooks kHooks = {IDD_PAGE_EXTENSION, nullptr, nullptr,         Val
 
 INT_PTR CALLBACK TestPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   return RunSheetPage(kHooks, page, message, wParam, lParam);
-}
-
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
 }
 
 class ModelessSheet : public ::testing::Test {
@@ -92,7 +85,7 @@ TEST_F(ModelessSheet, LeavingValidatesBeforeStoringAndApplyStoresWithoutAsking) 
 
 TEST_F(ModelessSheet, AnExceptionInAPageIsCaughtNotedAndCancelsTheSheet) {
   EXPECT_EQ(FALSE, SendMessageW(page_, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0));
-  Pump();
+  testsupport::DispatchQueued();  // the Cancel the fault posted
   EXPECT_TRUE(TakeSheetFault());
   EXPECT_FALSE(TakeSheetFault()) << "the fault is reported once";
   // The posted Cancel ended the sheet: a modeless sheet then has no page.

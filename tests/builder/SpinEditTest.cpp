@@ -11,6 +11,7 @@
 
 #include "ControlHost.h"
 #include "SpinEdit.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -33,12 +34,17 @@ struct SpinEditFixture : ::testing::Test {
     GetWindowTextW(edit, text, 64);
     return text;
   }
-  // Types a text and waits for the commit timer.
+  // Types a text and waits until the commit timer went off.
   void TypeAndWait(const wchar_t* text) {
     host.ClearCommands();
     SetWindowTextW(edit, text);
-    controlhost::Pump(1300);
+    EXPECT_TRUE(WaitForCommit()) << "the typed text was never committed";
   }
+  bool WaitForCommit() {
+    return testsupport::PumpUntilTimer(spin, kSpinEditCommitTimer, 30000);
+  }
+  // True when no typed text waits for the timer any more.
+  bool NothingPending() { return !KillTimer(spin, kSpinEditCommitTimer); }
   size_t Notifications() { return host.Codes(kId).size(); }
 
   Host host;
@@ -61,8 +67,9 @@ TEST_F(SpinEditFixture, RangeAndValueAreChecked) {
   EXPECT_EQ(1, SendMessageW(spin, SEM_SETVALUE, 42, 0));
   EXPECT_EQ(42, SpinEditGetValue(spin));
   EXPECT_EQ(L"42", Text());
-  controlhost::Pump(50);
+  testsupport::DispatchQueued();
   EXPECT_EQ(0u, Notifications()) << "setting the value in code notifies nobody";
+  EXPECT_TRUE(NothingPending()) << "nor does it later";
   ASSERT_EQ(1, SpinEditSetRange(spin, 1, 10));
   EXPECT_EQ(10, SpinEditGetValue(spin));
 }
@@ -133,7 +140,8 @@ TEST_F(SpinEditFixture, GettingTheValueCommitsPendingText) {
   ASSERT_EQ(1, SpinEditSetRange(spin, 0, 99));
   SetWindowTextW(edit, L"42");
   EXPECT_EQ(42, SpinEditGetValue(spin)) << "no need to wait for the timer";
-  controlhost::Pump(1300);
+  testsupport::DispatchQueued();
+  EXPECT_TRUE(NothingPending()) << "the timer has nothing left to commit";
   EXPECT_EQ(42, SpinEditGetValue(spin));
   EXPECT_EQ(1u, Notifications()) << "committed once";
 }
@@ -144,7 +152,8 @@ TEST_F(SpinEditFixture, LeavingTheEditCommitsAtOnce) {
   EXPECT_EQ(edit, GetFocus());
   SetWindowTextW(edit, L"33");
   SetFocus(host.window());
-  controlhost::Pump(30);
+  testsupport::DispatchQueued();
+  EXPECT_TRUE(NothingPending());
   EXPECT_EQ(33, SpinEditGetValue(spin));
   EXPECT_EQ(1u, Notifications());
 }
@@ -194,7 +203,7 @@ TEST_F(SpinEditFixture, ArrowsStopAtTheEnds) {
   GetClientRect(arrows, &r);
   SendMessageW(arrows, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, r.bottom - 3));
   SendMessageW(arrows, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, r.bottom - 3));
-  controlhost::Pump(1300);
+  ASSERT_TRUE(WaitForCommit()) << "the new position was never committed";
   EXPECT_EQ(L"6", Text());
   EXPECT_EQ(6, SpinEditGetValue(spin));
   EXPECT_FALSE(host.Codes(kId).empty());

@@ -45,6 +45,47 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   return true;
 }
 
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DispatchQueued();
+    if (condition()) return true;
+    const DWORD spent = GetTickCount() - start;
+    if (spent > timeoutMs) return false;
+    // Wakes for a message at once, and looks at the condition again
+    // after a few milliseconds at most.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void DispatchQueued() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+bool PumpUntilTimer(HWND window, UINT_PTR id, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      const bool fired =
+          message.message == WM_TIMER && message.hwnd == window && message.wParam == id;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+      if (fired) {
+        DispatchQueued();
+        return true;
+      }
+    }
+    const DWORD spent = GetTickCount() - start;
+    if (spent > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - spent, QS_ALLINPUT);
+  }
+}
+
 bool WaitForNoProcessOf(const std::wstring& program, DWORD timeoutMs) {
   const std::wstring path = LongPath(program);
   return WaitUntil([&path] { return !ProcessRunsFrom(path); }, timeoutMs);
