@@ -8,10 +8,16 @@
 # the builder starts and ends with 5) and gives the build's work beyond that
 # start-up against the copy alone, against a Windows-side copy, and against
 # a Windows-side copy plus FDI's decoding of every member (the build decodes
-# every member once before it writes).
+# every member once before it writes). The figure that counts is the
+# whole-process ratio: the builder's run, start-up included, against the
+# floor of one Windows program that copies the archive and decodes every
+# member once (a Windows-side copy plus FDI's decoding, one start-up
+# counted); the aim is at most 1.2 for the 100 and 400 MB archives and the
+# cabinet of many files.
 #
 #   bench/build/bench.sh                 # after scripts/build.sh
 #   BENCH_RUNS=7 BENCH_SIZES_MB="1 100" BENCH_LIST_MB=100 bench/build/bench.sh
+#   BENCH_BUILDER=/path/to/Vesmarin.exe bench/build/bench.sh   # another build of the builder
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/wine-env.sh"
@@ -21,7 +27,9 @@ sizes=${BENCH_SIZES_MB:-"1 100 400"}
 list_mb=${BENCH_LIST_MB:-100}
 stub64=${BENCH_STUB64:-1}
 work=$VESMARIN_BUILD/bench-build
-for program in Vesmarin.exe runexit.exe benchfloor.exe; do
+builder=${BENCH_BUILDER:-$bin/Vesmarin.exe}
+[ -f "$builder" ] || { echo "bench: $builder is missing; run scripts/build.sh" >&2; exit 2; }
+for program in runexit.exe benchfloor.exe; do
   [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing; run scripts/build.sh" >&2; exit 2; }
 done
 command -v gcab >/dev/null || { echo "bench: gcab is missing (scripts/setup.sh)" >&2; exit 2; }
@@ -30,8 +38,9 @@ command -v gcab >/dev/null || { echo "bench: gcab is missing (scripts/setup.sh)"
 . "$here/../timing.sh"
 start_bench "$work"
 
-printf '%8s %10s %10s %10s %10s %8s %12s %10s %10s %11s %10s %12s\n' "archive" "build s" "copy s" "start-up s" \
-  "copy+start" "ratio" "builder up s" "work/copy" "wcopy s" "work/wcopy" "wdecode s" "work/(wc+wd)"
+printf '%8s %10s %10s %10s %10s %8s %12s %10s %10s %11s %10s %12s %10s %11s\n' "archive" "build s" "copy s" "start-up s" \
+  "copy+start" "ratio" "builder up s" "work/copy" "wcopy s" "work/wcopy" "wdecode s" "work/(wc+wd)" \
+  "floor s" "whole/floor"
 declare -A build_median
 for mb in $sizes; do
   dir=$work/$mb
@@ -42,7 +51,7 @@ for mb in $sizes; do
   printf '[Vesmarin]\r\nSrcArchiveFile=%s\r\nDstExeFile=%s\r\n64bitSFX=%s\r\nNoUI=1\r\n' \
     "$(winpath "$dir/archive.cab")" "$(winpath "$dir/Setup.exe")" "$stub64" >"$dir/bench.ini"
   # Warm-up, and a check that the build really succeeds.
-  if ! "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" </dev/null >/dev/null 2>&1 9>&-; then
+  if ! "$WINE" "$builder" "$(winpath "$dir/bench.ini")" </dev/null >/dev/null 2>&1 9>&-; then
     echo "bench: the build of the $mb MB archive failed" >&2
     exit 1
   fi
@@ -50,10 +59,10 @@ for mb in $sizes; do
   : >"$dir/build.t"; : >"$dir/copy.t"; : >"$dir/start.t"; : >"$dir/up.t"; : >"$dir/wcopy.t"; : >"$dir/decode.t"
   for ((i = 0; i < runs; i++)); do
     rm -f "$dir/Setup.exe" "$dir/copy.cab"
-    seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
+    seconds "$WINE" "$builder" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
     seconds cp "$dir/archive.cab" "$dir/copy.cab" >>"$dir/copy.t"
     seconds "$WINE" "$bin/runexit.exe" >>"$dir/start.t"
-    seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/missing.ini")" >>"$dir/up.t"
+    seconds "$WINE" "$builder" "$(winpath "$dir/missing.ini")" >>"$dir/up.t"
     rm -f "$dir/wcopy.cab"
     seconds "$WINE" "$bin/benchfloor.exe" copy "$(winpath "$dir/archive.cab")" "$(winpath "$dir/wcopy.cab")" \
       >>"$dir/wcopy.t"
@@ -65,8 +74,9 @@ for mb in $sizes; do
   awk -v mb="$mb" -v b="$b" -v c="$c" -v s="$s" -v u="$u" -v w="$w" -v d="$d" \
     'BEGIN { ww = w - s; if (ww < 0.001) ww = 0.001
              wd = ww + d - s; if (wd < 0.001) wd = 0.001
-             printf "%5d MB %10.3f %10.3f %10.3f %10.3f %8.2f %12.3f %10.2f %10.3f %11.2f %10.3f %12.2f\n", mb, b, c, s,
-             c + s, b / (c + s), u, (b - u) / c, w, (b - u) / ww, d, (b - u) / wd }'
+             floor = w + d - s; if (floor < 0.001) floor = 0.001
+             printf "%5d MB %10.3f %10.3f %10.3f %10.3f %8.2f %12.3f %10.2f %10.3f %11.2f %10.3f %12.2f %10.3f %11.2f\n", mb, b, c, s,
+             c + s, b / (c + s), u, (b - u) / c, w, (b - u) / ww, d, (b - u) / wd, floor, b / floor }'
   rm -rf "$dir"
 done
 
@@ -89,13 +99,13 @@ if [ "$list_mb" -gt 0 ]; then
   rm -rf "$dir/files"
   printf '[Vesmarin]\r\nSrcArchiveFile=%s\r\nDstExeFile=%s\r\n64bitSFX=%s\r\nNoUI=1\r\n' \
     "$(winpath "$dir/archive.cab")" "$(winpath "$dir/Setup.exe")" "$stub64" >"$dir/bench.ini"
-  "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" </dev/null >/dev/null 2>&1 9>&- ||
+  "$WINE" "$builder" "$(winpath "$dir/bench.ini")" </dev/null >/dev/null 2>&1 9>&- ||
     { echo "bench: the build of the many-file archive failed" >&2; exit 1; }
   : >"$dir/build.t"; : >"$dir/up.t"; : >"$dir/wcopy.t"; : >"$dir/list.t"; : >"$dir/start.t"; : >"$dir/decode.t"
   for ((i = 0; i < runs; i++)); do
     rm -f "$dir/Setup.exe" "$dir/wcopy.cab"
-    seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
-    seconds "$WINE" "$bin/Vesmarin.exe" "$(winpath "$dir/missing.ini")" >>"$dir/up.t"
+    seconds "$WINE" "$builder" "$(winpath "$dir/bench.ini")" >>"$dir/build.t"
+    seconds "$WINE" "$builder" "$(winpath "$dir/missing.ini")" >>"$dir/up.t"
     seconds "$WINE" "$bin/benchfloor.exe" copy "$(winpath "$dir/archive.cab")" "$(winpath "$dir/wcopy.cab")" \
       >>"$dir/wcopy.t"
     seconds "$WINE" "$bin/benchfloor.exe" list "$(winpath "$dir/archive.cab")" >>"$dir/list.t"
@@ -111,6 +121,9 @@ if [ "$list_mb" -gt 0 ]; then
              printf "many files: %d members; build work %.3f s; floor (Windows-side copy + bare listing) work %.3f s (listing %.3f s); ratio %.2f\n",
                     n, b - u, floor, l - s, (b - u) / floor
              printf "many files: floor (Windows-side copy + decoding every member) work %.3f s (decoding %.3f s); ratio %.2f\n",
-                    decoded, d - s, (b - u) / decoded }'
+                    decoded, d - s, (b - u) / decoded
+             whole = w + d - s; if (whole < 0.001) whole = 0.001
+             printf "many files: whole process %.3f s against the copy-plus-decode floor %.3f s; ratio %.2f\n",
+                    b, whole, b / whole }'
   rm -rf "$dir"
 fi

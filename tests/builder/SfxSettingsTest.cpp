@@ -19,7 +19,9 @@ class SfxSettingsTest : public ::testing::Test {
   }
 };
 
-TEST_F(SfxSettingsTest, ClearZeroesAllButItsFourDefaults) {
+// The defaults of a new project are the key table's (ResetSfxSettings):
+// Clear leaves none of its own, the four former ones included.
+TEST_F(SfxSettingsTest, ClearZeroesEveryMember) {
   CSfxSettings s;
   s.UltraSilentInstall = 1;
   CopyText(s.SilentizeSwitch, L"quiet");
@@ -38,16 +40,19 @@ TEST_F(SfxSettingsTest, ClearZeroesAllButItsFourDefaults) {
   EXPECT_TRUE(s.UninstallReg[31].empty());
   EXPECT_TRUE(s.RegComSvr.empty());
   EXPECT_TRUE(s.ExtraCopy.empty());
-  EXPECT_EQ(s.SkipInstallCompletePageOnAutoExec, 1);
-  EXPECT_EQ(s.StartMenuToCommon, 1);
-  EXPECT_EQ(s.CabTimeZoneBias, 9);
-  EXPECT_EQ(s.IconType, L"blue");
+  EXPECT_EQ(s.SkipInstallCompletePageOnAutoExec, 0);
+  EXPECT_EQ(s.StartMenuToCommon, 0);
+  EXPECT_EQ(s.CabTimeZoneBias, 0);
+  EXPECT_TRUE(s.IconType.empty());
   EXPECT_STREQ(s.URL, L"");
 }
 
 TEST_F(SfxSettingsTest, ResetSetsNewProjectDefaults) {
   g_SfxSettings.AskOverwrite = 0;
   g_SfxSettings.StartMenuToCommon = 0;
+  g_SfxSettings.SkipInstallCompletePageOnAutoExec = 0;
+  g_SfxSettings.CabTimeZoneBias = 0;
+  g_SfxSettings.IconType = L"red";
   ResetSfxSettings();
   const CSfxSettings& s = g_SfxSettings;
   EXPECT_EQ(s.SkipInstallCompletePageOnAutoExec, 1);

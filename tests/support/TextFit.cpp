@@ -17,6 +17,13 @@ HFONT FontOf(HWND control) {
   return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
+// Kana, kanji, CJK punctuation and full-width forms: a Japanese font draws
+// each of them one em wide.
+bool FullWidth(wchar_t c) {
+  return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+         (c >= 0xFF01 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || c == 0x203B;
+}
+
 // A device context of the control with the control's font.
 class Measure {
  public:
@@ -24,6 +31,9 @@ class Measure {
     old_ = SelectObject(dc_, FontOf(control));
     GetClientRect(control, &client_);
     GetCharWidth32W(dc_, L'0', L'0', &zeroWidth_);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc_, &metrics);
+    em_ = metrics.tmHeight - metrics.tmInternalLeading;
   }
   ~Measure() {
     SelectObject(dc_, old_);
@@ -38,30 +48,71 @@ class Measure {
   int dpi() const { return GetDeviceCaps(dc_, LOGPIXELSX); }
 
   // The size DrawTextW gives the text on one line, or wrapped at the width.
+  // Where the font draws full-width characters narrower than an em (a
+  // stand-in for the Japanese font the dialog names), the text is measured
+  // as the named font draws it: one line grows by what they lack, a wrapped
+  // text wraps as if every glyph were wider by the same share.
   SIZE Text(const std::wstring& text, UINT flags, int wrapWidth) const {
-    RECT r = {0, 0, wrapWidth, 0};
+    const std::wstring shown = (flags & DT_NOPREFIX) ? text : WithoutMarks(text);
+    SIZE plain = {};
+    GetTextExtentPoint32W(dc_, shown.c_str(), static_cast<int>(shown.size()), &plain);
+    const int lacking = Lacking(shown);
+    bool wraps = (flags & DT_WORDBREAK) != 0;
+    // A text whose line, full-width characters widened, fits the width
+    // stays one line.
+    if (wraps && lacking > 0 && plain.cx + lacking <= wrapWidth &&
+        shown.find_first_of(L"\r\n") == std::wstring::npos) {
+      flags = (flags & ~static_cast<UINT>(DT_WORDBREAK)) | DT_SINGLELINE;
+      wraps = false;
+    }
+    int width = wrapWidth;
+    if (wraps && lacking > 0 && plain.cx > 0)
+      width = MulDiv(wrapWidth, plain.cx, plain.cx + lacking);
+    RECT r = {0, 0, width, 0};
     DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &r,
               flags | DT_CALCRECT | DT_EXPANDTABS);
-    return SIZE{r.right - r.left, r.bottom - r.top};
+    SIZE size = {r.right - r.left, r.bottom - r.top};
+    if (!wraps) size.cx += lacking;
+    else if (lacking > 0 && plain.cx > 0) size.cx = MulDiv(size.cx, plain.cx + lacking, plain.cx);
+    return size;
   }
-  // One line without its mnemonic marks, by GetTextExtentPoint32W.
+  // One line without its mnemonic marks, by GetTextExtentPoint32W, its
+  // full-width characters an em wide at least.
   SIZE Line(const std::wstring& text) const {
+    const std::wstring shown = WithoutMarks(text);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc_, shown.c_str(), static_cast<int>(shown.size()), &size);
+    size.cx += Lacking(shown);
+    return size;
+  }
+
+ private:
+  static std::wstring WithoutMarks(const std::wstring& text) {
     std::wstring shown;
     for (size_t i = 0; i < text.size(); ++i) {
       if (text[i] == L'&' && i + 1 < text.size()) ++i;
       shown.push_back(text[i]);
     }
-    SIZE size = {};
-    GetTextExtentPoint32W(dc_, shown.c_str(), static_cast<int>(shown.size()), &size);
-    return size;
+    return shown;
+  }
+  // What the full-width characters of the text lack of an em each.
+  int Lacking(const std::wstring& shown) const {
+    int lacking = 0;
+    for (wchar_t c : shown) {
+      if (!FullWidth(c)) continue;
+      SIZE glyph = {};
+      GetTextExtentPoint32W(dc_, &c, 1, &glyph);
+      if (glyph.cx < em_) lacking += em_ - glyph.cx;
+    }
+    return lacking;
   }
 
- private:
   HWND control_;
   HDC dc_;
   HGDIOBJ old_;
   RECT client_ = {};
   int zeroWidth_ = 0;
+  int em_ = 0;
 };
 
 // What the text needs in a static; false for statics without text to fit.

@@ -5,6 +5,9 @@
 // frame and a check box's box; link controls (SysLink) like wrapped
 // statics, without their markup. Empty texts, owner-drawn controls, images and
 // statics that shorten their text with an ellipsis count as fitting.
+// Full-width (Japanese) characters count an em of the font each at least,
+// as the Japanese fonts dialogs name draw them, also where the machine's
+// stand-in for such a font draws them narrower.
 #pragma once
 #include <windows.h>
 

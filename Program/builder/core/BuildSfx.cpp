@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -356,7 +357,10 @@ int CreateSfxFile(bool batch) {
   StoreRelativeFolders();
   if (!ValidateArchiveReferences()) return kResultReported;
 
-  vesmarin::ScopedWaitCursor waitCursor;
+  // The window's wait cursor; a batch build has no window, and loading a
+  // cursor would start the desktop and the visual styles for nothing.
+  std::optional<vesmarin::ScopedWaitCursor> waitCursor;
+  if (!batch) waitCursor.emplace();
   // Every member decoded once, so that an archive the installer would stop
   // on is never packed.
   result = CheckArchiveData(s.SrcArchiveFile);

@@ -1,8 +1,6 @@
 // The builder's entry point: start-up, batch build, single instance and the
 // main window's message loop.
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
 #include <shlwapi.h>
 #include <cstdlib>
 #include <cwchar>
@@ -10,10 +8,7 @@
 #include <string>
 
 #include "BuildSfx.h"
-#include "CheckListBox.h"
-#include "ColorPicker.h"
 #include "DefinitionKeys.h"
-#include "SpinEdit.h"
 #include "FaultGuard.h"
 #include "BuilderState.h"
 #include "BuilderUtil.h"
@@ -37,22 +32,13 @@ const wchar_t kBootMappingName[] = L"qx_boot_filemap";
 const wchar_t kBootMutexName[] = L"Vesmarin 6";
 
 struct InitContext {
+  HINSTANCE instance;
   bool failed;
 };
 
-void InitializeProcess(void* context) {
+void InitializeWindows(void* context) {
   InitContext* init = static_cast<InitContext*>(context);
-  try {
-    CoInitialize(nullptr);
-    InitCommonControls();
-    // The builder's own controls, placed by class name in dialog templates.
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterCheckListBoxClass(instance);
-    RegisterColorPickerClass(instance);
-    RegisterSpinEditClass(instance);
-  } catch (...) {
-    init->failed = true;
-  }
+  init->failed = !PrepareWindows(init->instance);
 }
 
 void ReadWindowState() {
@@ -294,9 +280,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   g_UiState.JapaneseUI = wcscmp(LoadResString(IDS_LANGUAGE_TAG), L"ja-jp") == 0;
   srand(GetTickCount());
 
-  InitContext init = {false};
-  if (!vesmarin::RunGuarded(InitializeProcess, &init) || init.failed) return -1;
-
   FillRegistryRootPrefixes();
   KCommandLineW commandLine;
   {
@@ -311,5 +294,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (commandLine.GetArgumentCount() > 0 &&
       PathMatchSpecW(commandLine.GetArgument(0).c_str(), L"*.ini"))
     return RunBatch(commandLine);
+  // Only the windows need COM and the common controls: a batch build starts
+  // without loading them.
+  InitContext init = {instance, false};
+  if (!vesmarin::RunGuarded(InitializeWindows, &init) || init.failed) return -1;
   return RunInteractive(commandLine);
 }

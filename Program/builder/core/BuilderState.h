@@ -67,6 +67,11 @@ extern HWND g_StartupPageWindow;
 // dialog (155), defined by the builder's window library.
 extern DLGPROC const MainWindowDialogProc;
 extern DLGPROC const StartMethodDialogProc;
+// Made ready by the window library before the first window: COM, the common
+// controls and the window classes of the builder's own controls. False when
+// that failed. A batch build never calls it: it loads none of their
+// libraries.
+bool PrepareWindows(HINSTANCE instance);
 
 // Builds the registry-root prefix table in g_UiState.
 void FillRegistryRootPrefixes();

@@ -351,7 +351,7 @@ constexpr Key kKeys[] = {
     Lines<&S::Greeting>(L"Greeting").JapaneseUiOnly(),
     Lines<&S::GreetingE>(L"GreetingE"),
     Text<&S::IconFile>(L"IconFile"),
-    Own<&S::IconType>(L"IconType", ReadIconType, WriteIconType),
+    Own<&S::IconType>(L"IconType", ReadIconType, WriteIconType).Reset(L"blue"),
     Int<&S::UseBannerFile>(L"UseBannerFile"),
     Int<&S::NoExtractBannerFile>(L"NoExtractBannerFile"),
     Text<&S::BannerFile>(L"BannerFile"),
@@ -419,7 +419,8 @@ constexpr Key kKeys[] = {
     Signed<&S::SavePath_RootKey>(L"SavePath_RootKey").ReadBy(ReadSavePathRootKey).Reset(0),
     Text<&S::SavePathKey>(L"SavePathKey").Missing(kDefaultRegistryKey).Reset(kDefaultRegistryKey),
     Text<&S::SavePathValue>(L"SavePathValue").Missing(L"InstallPath").Reset(L"InstallPath"),
-    Int<&S::StartMenuToCommon>(L"StartMenuToCommon").Missing(1).ReadAfter(L"StartMenuGroupE"),
+    Int<&S::StartMenuToCommon>(L"StartMenuToCommon").Missing(1).Reset(1)
+        .ReadAfter(L"StartMenuGroupE"),
     Int<&S::StartMenuDSQDefaultOn>(L"StartMenuDSQDefaultOn").ReadAfter(L"StartMenuGroupE"),
     Int<&S::StartMenuDSQNoConfirm>(L"StartMenuDSQNoConfirm").ReadAfter(L"StartMenuGroupE"),
     Int<&S::UseStartMenu>(L"UseStartMenu"),
@@ -461,7 +462,8 @@ constexpr Key kKeys[] = {
     Text<&S::CmdArgs>(L"CmdArgs"),
     Flag<&S::CmdNonElevate>(L"CmdNonElevate"),
     Int<&S::AfterDeleteFiles>(L"AfterDeleteFiles"),
-    Int<&S::SkipInstallCompletePageOnAutoExec>(L"SkipInstallCompletePageOnAutoExec").Missing(1),
+    Int<&S::SkipInstallCompletePageOnAutoExec>(L"SkipInstallCompletePageOnAutoExec").Missing(1)
+        .Reset(1),
     Text<&S::PassRebootSwitch>(L"PassRebootSwitch").WrittenWhenSet(),
     Int<&S::WaitForAutoExecute>(L"WaitForAutoExecute").WrittenWhenSet(),
     Own(L"AutoExec", ReadAutoExec, WriteAutoExec),
@@ -483,7 +485,8 @@ constexpr Key kKeys[] = {
         .WrittenWhenSet(),
     Int<&S::HollmereHideLogButton>(L"HollmereHideLogButton").WrittenWhenSet(),
     Flag<&S::UseCabTimeZoneBias>(L"UseCabTimeZoneBias").WrittenWhenSet(),
-    Signed<&S::CabTimeZoneBias>(L"CabTimeZoneBias").Missing(9).WrittenWhen(CabTimeZoneBiasUsed),
+    Signed<&S::CabTimeZoneBias>(L"CabTimeZoneBias").Missing(9).Reset(9)
+        .WrittenWhen(CabTimeZoneBiasUsed),
 };
 
 // --- Checks of the table, at compile time -------------------------------------------
@@ -614,7 +617,9 @@ void ResetSfxSettings() {
 void SetDefinitionDefaults(CSfxSettings& settings, bool japaneseUi) {
   for (const Key& k : kKeys) {
     if (!k.hasReset || (k.language == Language::JapaneseUi && !japaneseUi)) continue;
-    if (k.resetText)
+    if (k.resetText && k.storage == Storage::String)
+      *static_cast<std::wstring*>(k.at(settings)) = k.resetText;
+    else if (k.resetText)
       lstrcpynW(TextAt(k, settings), k.resetText, k.width);
     else
       SetNumber(k, settings, k.reset);

@@ -1,14 +1,63 @@
 #include "SfxSettings.h"
 
+#include <cstddef>
 #include <cstring>
+#include <iterator>
 
 #include "BuilderState.h"
 #include "SfxSettingsMembers.h"
 
-#define SFX_COUNT_MEMBER(name) +1
-static_assert(0 SFX_SETTINGS_PLAIN_MEMBERS(SFX_COUNT_MEMBER) == kSfxSettingsPlainMemberCount,
-              "every plain member is listed once");
-#undef SFX_COUNT_MEMBER
+namespace {
+
+// Where a member of CSfxSettings lies.
+struct MemberPlace {
+  size_t offset;
+  size_t size;
+  size_t align;
+};
+
+// The record is not of standard layout (its strings and vectors), but it
+// has no virtual functions or bases: offsetof is exact for it here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+#define SFX_MEMBER_PLACE(name)                                          \
+  MemberPlace{offsetof(CSfxSettings, name), sizeof(CSfxSettings::name), \
+              alignof(decltype(CSfxSettings::name))},
+constexpr MemberPlace kMemberPlaces[] = {
+    SFX_SETTINGS_PLAIN_MEMBERS(SFX_MEMBER_PLACE)
+    SFX_MEMBER_PLACE(UninstallReg) SFX_MEMBER_PLACE(RegComSvr) SFX_MEMBER_PLACE(ExtraCopy)
+    SFX_MEMBER_PLACE(IconType)};
+#undef SFX_MEMBER_PLACE
+#pragma GCC diagnostic pop
+
+constexpr size_t AlignUp(size_t value, size_t align) { return (value + align - 1) / align * align; }
+
+// Taken in the order of their offsets, the listed members fill the record:
+// the first starts at 0, each next one where the one before ends (after
+// what its own alignment needs), and the last ends where the record does
+// (but for its closing alignment). A member left out of the list, and so
+// neither copied nor cleared, leaves a gap.
+constexpr bool ListedMembersFillTheRecord() {
+  constexpr size_t count = std::size(kMemberPlaces);
+  MemberPlace sorted[count] = {};
+  for (size_t i = 0; i < count; ++i) {
+    size_t j = i;
+    for (; j > 0 && sorted[j - 1].offset > kMemberPlaces[i].offset; --j) sorted[j] = sorted[j - 1];
+    sorted[j] = kMemberPlaces[i];
+  }
+  size_t end = 0;
+  for (const MemberPlace& place : sorted) {
+    if (place.offset != AlignUp(end, place.align)) return false;
+    end = place.offset + place.size;
+  }
+  return AlignUp(end, alignof(CSfxSettings)) == sizeof(CSfxSettings);
+}
+
+static_assert(ListedMembersFillTheRecord(),
+              "a member of CSfxSettings is missing from SFX_SETTINGS_PLAIN_MEMBERS (or is "
+              "listed twice)");
+
+}  // namespace
 
 const wchar_t kDefaultVesmarinFor[] = L"Self Extractable Archive by Vesmarin 6";
 
@@ -40,10 +89,7 @@ void CSfxSettings::Clear() {
   for (int i = 0; i < kMaxUninstallRegs; ++i) UninstallReg[i].clear();
   RegComSvr.clear();
   ExtraCopy.clear();
-  SkipInstallCompletePageOnAutoExec = 1;
-  StartMenuToCommon = 1;
-  CabTimeZoneBias = 9;
-  IconType = L"blue";
+  IconType.clear();
 }
 
 void DeleteSfxSettings(CSfxSettings* settings) { delete settings; }

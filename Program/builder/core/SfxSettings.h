@@ -34,8 +34,8 @@ class CSfxSettings : public RegisterOptions {
   CSfxSettings(const CSfxSettings& other);
   CSfxSettings& operator=(const CSfxSettings& other);
 
-  // Every text empty, every number 0, tables emptied; then the few
-  // members whose cleared value is not zero (see the .cpp).
+  // Every text empty, every number 0, tables emptied. A new project's
+  // defaults come from the table of definition keys (ResetSfxSettings).
   void Clear();
 
   int UltraSilentInstall;

@@ -1,6 +1,7 @@
 // Every plain member of CSfxSettings (numbers, flags, fixed texts and the
 // two item tables), in declaration order. The four others are the strings
-// UninstallReg, the vectors RegComSvr and ExtraCopy, and IconType.
+// UninstallReg, the vectors RegComSvr and ExtraCopy, and IconType. A member
+// of the record that is in neither fails the build (SfxSettings.cpp).
 #pragma once
 
 #define SFX_SETTINGS_PLAIN_MEMBERS(X) \
@@ -144,5 +145,3 @@
   X(ManifestType) \
   X(ManifestFile) \
   X(SilentizeSwitch)
-
-const int kSfxSettingsPlainMemberCount = 140;

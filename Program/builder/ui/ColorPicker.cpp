@@ -191,6 +191,101 @@ LRESULT Create(HWND control) {
   return 0;
 }
 
+// --- Message handlers ------------------------------------------------------------
+
+LRESULT OnPaint(HWND control, PickerRecord* record) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(control, &paint);
+  if (dc) Paint(control, record, dc);
+  EndPaint(control, &paint);
+  return 0;
+}
+
+// BM_SETCHECK: stores the colour and tells the parent, as a click would.
+LRESULT OnSetColor(HWND control, PickerRecord* record, COLORREF color) {
+  const COLORREF previous = record->color;
+  record->color = color;
+  InvalidateRect(control, nullptr, FALSE);
+  HWND parent = GetParent(control);
+  if (parent)
+    SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+  return static_cast<LRESULT>(previous);
+}
+
+// The tooltip's text; false for every other notification.
+bool OnTooltipText(PickerRecord* record, NMHDR* header) {
+  if (header->code != TTN_GETDISPINFOW) return false;
+  NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+  swprintf(info->szText, sizeof info->szText / sizeof info->szText[0], L"RGB (%u, %u, %u)",
+           static_cast<unsigned>(GetRValue(record->color)),
+           static_cast<unsigned>(GetGValue(record->color)),
+           static_cast<unsigned>(GetBValue(record->color)));
+  info->lpszText = info->szText;
+  return true;
+}
+
+void OnButtonDown(HWND control, PickerRecord* record, LPARAM point) {
+  if (!InButton(control, point)) return;
+  record->pressed = true;
+  record->tracking = true;
+  InvalidateButton(control);
+  SetCapture(control);
+}
+
+void OnMouseMove(HWND control, PickerRecord* record, LPARAM point) {
+  if (!record->hot) {
+    record->hot = true;
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, control, 0};
+    TrackMouseEvent(&track);
+    if (HasTheme(control)) InvalidateButton(control);
+  }
+  if (record->tracking) {
+    const bool inside = InButton(control, point);
+    if (inside != record->pressed) {
+      record->pressed = inside;
+      InvalidateButton(control);
+    }
+  }
+}
+
+void OnButtonUp(HWND control, PickerRecord* record, LPARAM point) {
+  if (GetCapture() == control) ReleaseCapture();
+  record->pressed = false;
+  record->tracking = false;
+  InvalidateButton(control);
+  if (InButton(control, point)) OpenColorDialog(control, record);
+}
+
+// Space pushes the button and opens the dialog when it is let go; false
+// for every other key.
+bool OnKeyDown(HWND control, PickerRecord* record, WPARAM key) {
+  if (key != VK_SPACE) return false;
+  record->pressed = true;
+  InvalidateButton(control);
+  return true;
+}
+
+bool OnKeyUp(HWND control, PickerRecord* record, WPARAM key) {
+  if (key != VK_SPACE || !record->pressed || record->tracking) return false;
+  record->pressed = false;
+  InvalidateButton(control);
+  OpenColorDialog(control, record);
+  return true;
+}
+
+void OnMouseLeave(HWND control, PickerRecord* record) {
+  record->hot = false;
+  if (HasTheme(control)) InvalidateButton(control);
+}
+
+void OnDestroy(HWND control, PickerRecord* record) {
+  if (GetCapture() == control) ReleaseCapture();
+  if (record->tooltip) DestroyWindow(record->tooltip);
+  SetWindowLongPtrW(control, 0, 0);
+  delete record;
+}
+
 LRESULT CALLBACK ColorPickerProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
   PickerRecord* record = RecordOf(control);
   if (!record && message != WM_NCCREATE && message != WM_CREATE)
@@ -201,13 +296,8 @@ LRESULT CALLBACK ColorPickerProc(HWND control, UINT message, WPARAM wParam, LPAR
       break;
     case WM_CREATE:
       return Create(control);
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(control, &paint);
-      if (dc) Paint(control, record, dc);
-      EndPaint(control, &paint);
-      return 0;
-    }
+    case WM_PAINT:
+      return OnPaint(control, record);
     case WM_PRINTCLIENT:
       Paint(control, record, reinterpret_cast<HDC>(wParam));
       return 0;
@@ -217,82 +307,31 @@ LRESULT CALLBACK ColorPickerProc(HWND control, UINT message, WPARAM wParam, LPAR
       return 0;
     case BM_GETCHECK:
       return static_cast<LRESULT>(record->color);
-    case BM_SETCHECK: {
-      const COLORREF previous = record->color;
-      record->color = static_cast<COLORREF>(wParam);
-      InvalidateRect(control, nullptr, FALSE);
-      HWND parent = GetParent(control);
-      if (parent)
-        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(control));
-      return static_cast<LRESULT>(previous);
-    }
-    case WM_NOTIFY: {
-      NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header->code == TTN_GETDISPINFOW) {
-        NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-        swprintf(info->szText, sizeof info->szText / sizeof info->szText[0], L"RGB (%u, %u, %u)",
-                 static_cast<unsigned>(GetRValue(record->color)),
-                 static_cast<unsigned>(GetGValue(record->color)),
-                 static_cast<unsigned>(GetBValue(record->color)));
-        info->lpszText = info->szText;
-        return 0;
-      }
+    case BM_SETCHECK:
+      return OnSetColor(control, record, static_cast<COLORREF>(wParam));
+    case WM_NOTIFY:
+      if (OnTooltipText(record, reinterpret_cast<NMHDR*>(lParam))) return 0;
       break;
-    }
     case WM_LBUTTONDOWN:
-      if (InButton(control, lParam)) {
-        record->pressed = true;
-        record->tracking = true;
-        InvalidateButton(control);
-        SetCapture(control);
-      }
+      OnButtonDown(control, record, lParam);
       return 0;
-    case WM_MOUSEMOVE: {
-      if (!record->hot) {
-        record->hot = true;
-        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, control, 0};
-        TrackMouseEvent(&track);
-        if (HasTheme(control)) InvalidateButton(control);
-      }
-      if (record->tracking) {
-        const bool inside = InButton(control, lParam);
-        if (inside != record->pressed) {
-          record->pressed = inside;
-          InvalidateButton(control);
-        }
-      }
+    case WM_MOUSEMOVE:
+      OnMouseMove(control, record, lParam);
       return 0;
-    }
-    case WM_LBUTTONUP: {
-      if (GetCapture() == control) ReleaseCapture();
-      record->pressed = false;
-      record->tracking = false;
-      InvalidateButton(control);
-      if (InButton(control, lParam)) OpenColorDialog(control, record);
+    case WM_LBUTTONUP:
+      OnButtonUp(control, record, lParam);
       return 0;
-    }
     case WM_LBUTTONDBLCLK:
       OpenColorDialog(control, record);
       return 0;
     case WM_KEYDOWN:
-      if (wParam == VK_SPACE) {
-        record->pressed = true;
-        InvalidateButton(control);
-        return 0;
-      }
+      if (OnKeyDown(control, record, wParam)) return 0;
       break;
     case WM_KEYUP:
-      if (wParam == VK_SPACE && record->pressed && !record->tracking) {
-        record->pressed = false;
-        InvalidateButton(control);
-        OpenColorDialog(control, record);
-        return 0;
-      }
+      if (OnKeyUp(control, record, wParam)) return 0;
       break;
     case WM_MOUSELEAVE:
-      record->hot = false;
-      if (HasTheme(control)) InvalidateButton(control);
+      OnMouseLeave(control, record);
       return 0;
     case WM_MOUSEACTIVATE:
       SetFocus(control);
@@ -304,10 +343,7 @@ LRESULT CALLBACK ColorPickerProc(HWND control, UINT message, WPARAM wParam, LPAR
       InvalidateRect(control, nullptr, FALSE);
       return 0;
     case WM_DESTROY:
-      if (GetCapture() == control) ReleaseCapture();
-      if (record->tooltip) DestroyWindow(record->tooltip);
-      SetWindowLongPtrW(control, 0, 0);
-      delete record;
+      OnDestroy(control, record);
       return 0;
   }
   return DefWindowProcW(control, message, wParam, lParam);

@@ -302,7 +302,8 @@ void ResetCommand(HWND window) {
 }
 
 void DetailedSettingsCommand(HWND window) {
-  std::unique_ptr<CSfxSettings> backup(new (std::nothrow) CSfxSettings());
+  std::unique_ptr<CSfxSettings, void (*)(CSfxSettings*)> backup(new (std::nothrow) CSfxSettings(),
+                                                                 &DeleteSfxSettings);
   if (!backup) {
     ShowBox(window, IDS_NO_MEMORY_FOR_PROCESS, MB_OK | MB_ICONWARNING);
     return;

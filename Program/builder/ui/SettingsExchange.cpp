@@ -40,95 +40,95 @@ struct Entry {
 
 const Entry kEntries[] = {
     // Main window.
-    TEXT_ENTRY(118, IDC_ARCHIVE_EDIT, SrcArchiveFile, Always),
-    TEXT_ENTRY(118, IDC_OUTPUT_EDIT, DstExeFile, Always),
-    TEXT_ENTRY(118, IDC_TITLE_EDIT, DialogTitle, Always),
-    TEXT_ENTRY(118, IDC_TITLE_E_EDIT, DialogTitleE, Always),
-    TEXT_ENTRY(118, IDC_GREETING_EDIT, Greeting, JapaneseOnly),
-    TEXT_ENTRY(118, IDC_GREETING_E_EDIT, GreetingE, Always),
-    TEXT_ENTRY(118, IDC_CREDIT_EDIT, VesmarinFor, Always),
-    TEXT_ENTRY(118, IDC_CREDIT_E_EDIT, VesmarinForE, JapaneseElseEmptied),
+    TEXT_ENTRY(IDD_MAIN, IDC_ARCHIVE_EDIT, SrcArchiveFile, Always),
+    TEXT_ENTRY(IDD_MAIN, IDC_OUTPUT_EDIT, DstExeFile, Always),
+    TEXT_ENTRY(IDD_MAIN, IDC_TITLE_EDIT, DialogTitle, Always),
+    TEXT_ENTRY(IDD_MAIN, IDC_TITLE_E_EDIT, DialogTitleE, Always),
+    TEXT_ENTRY(IDD_MAIN, IDC_GREETING_EDIT, Greeting, JapaneseOnly),
+    TEXT_ENTRY(IDD_MAIN, IDC_GREETING_E_EDIT, GreetingE, Always),
+    TEXT_ENTRY(IDD_MAIN, IDC_CREDIT_EDIT, VesmarinFor, Always),
+    TEXT_ENTRY(IDD_MAIN, IDC_CREDIT_E_EDIT, VesmarinForE, JapaneseElseEmptied),
 
     // "Extract".
-    INT_ENTRY(120, 1005, Check, AskExtPath),
-    INT_ENTRY(120, 1049, Check, UseExtractFolder),
-    INT_ENTRY(120, 1069, List, BaseFolder),
-    TEXT_ENTRY(120, 1002, ExtractFolder, Always),
-    INT_ENTRY(120, 1007, Check, AskOverwrite),
-    INT_ENTRY(120, 1009, Check, HideAskOverWrite),
-    INT_ENTRY(120, 1011, Check, AddFileTitle),
-    INT_ENTRY(120, 1012, Check, NoOverwriteNewTimeStamp),
-    INT_ENTRY(120, 1014, Check, NoOpenFolderOnEnd),
-    INT_ENTRY(120, 1015, Check, ShowForceOverwrite),
-    INT_ENTRY(120, 1008, Check, WithAttribute),
-    INT_ENTRY(120, 1013, Check, NoAskMakeDir),
-    INT_ENTRY(120, 1149, Check, UseSavePath),
-    INT_ENTRY(120, 1254, List, SavePath_RootKey),
-    TEXT_ENTRY(120, 1255, SavePathKey, Always),
-    TEXT_ENTRY(120, 1096, SavePathValue, Always),
-    INT_ENTRY(120, 1167, List, OverWriteMethod),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_ASK_PATH, Check, AskExtPath),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_USE_FOLDER, Check, UseExtractFolder),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_BASE, List, BaseFolder),
+    TEXT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_FOLDER, ExtractFolder, Always),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_ASK_OVERWRITE, Check, AskOverwrite),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_HIDE_ASK_OVERWRITE, Check, HideAskOverWrite),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_ADD_TITLE, Check, AddFileTitle),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_NO_OVERWRITE_NEWER, Check, NoOverwriteNewTimeStamp),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_NO_OPEN_FOLDER, Check, NoOpenFolderOnEnd),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_SHOW_FORCE, Check, ShowForceOverwrite),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_ATTRIBUTES, Check, WithAttribute),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_NO_ASK_MKDIR, Check, NoAskMakeDir),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_SAVE_PATH, Check, UseSavePath),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_ROOT, List, SavePath_RootKey),
+    TEXT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_KEY, SavePathKey, Always),
+    TEXT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_VALUE, SavePathValue, Always),
+    INT_ENTRY(IDD_PAGE_EXTRACT, IDC_EXTRACT_OVERWRITE_METHOD, List, OverWriteMethod),
 
     // "Description".
-    INT_ENTRY(121, 1048, Check, UseExplain),
-    TEXT_ENTRY(121, 1055, ExplainFile, Always),
-    TEXT_ENTRY(121, 1057, ExplainFileE, Always),
-    INT_ENTRY(121, 1018, Check, NoExtractExplainFile),
-    INT_ENTRY(121, 1019, Check, ExplainToConsent),
-    INT_ENTRY(121, 1049, Check, ExplainAllRead),
-    INT_ENTRY(121, 1291, Check, ExplainNoSkipTextChanged),
-    INT_ENTRY(121, 1229, Check, UseSaveExplainShowFlag),
-    INT_ENTRY(121, 1233, List, SaveExplainShowFlag_RootKey),
-    TEXT_ENTRY(121, 1234, SaveExplainShowFlagKey, Always),
-    TEXT_ENTRY(121, 1235, SaveExplainShowFlagValue, Always),
+    INT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_USE, Check, UseExplain),
+    TEXT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_FILE, ExplainFile, Always),
+    TEXT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_FILE_E, ExplainFileE, Always),
+    INT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_NO_EXTRACT, Check, NoExtractExplainFile),
+    INT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_CONSENT, Check, ExplainToConsent),
+    INT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_READ_ALL, Check, ExplainAllRead),
+    INT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_NO_SKIP_CHANGED, Check, ExplainNoSkipTextChanged),
+    INT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_SAVE_FLAG, Check, UseSaveExplainShowFlag),
+    INT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_ROOT, List, SaveExplainShowFlag_RootKey),
+    TEXT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_KEY, SaveExplainShowFlagKey, Always),
+    TEXT_ENTRY(IDD_PAGE_DESCRIPTION, IDC_DESC_VALUE, SaveExplainShowFlagValue, Always),
 
     // "Register shortcut".
-    INT_ENTRY(125, 1043, Check, UseStartMenu),
-    TEXT_ENTRY(125, 1046, StartMenuGroup, JapaneseOnly),
-    TEXT_ENTRY(125, 1047, StartMenuGroupE, Always),
-    INT_ENTRY(125, 1161, Check, StartMenuToCommon),
-    INT_ENTRY(125, 1162, Check, StartMenuDSQDefaultOn),
-    INT_ENTRY(125, 1163, Check, StartMenuDSQNoConfirm),
+    INT_ENTRY(IDD_PAGE_SHORTCUT, IDC_SC_USE, Check, UseStartMenu),
+    TEXT_ENTRY(IDD_PAGE_SHORTCUT, IDC_SC_GROUP, StartMenuGroup, JapaneseOnly),
+    TEXT_ENTRY(IDD_PAGE_SHORTCUT, IDC_SC_GROUP_E, StartMenuGroupE, Always),
+    INT_ENTRY(IDD_PAGE_SHORTCUT, IDC_SC_COMMON, Check, StartMenuToCommon),
+    INT_ENTRY(IDD_PAGE_SHORTCUT, IDC_SC_DSQ_ON, Check, StartMenuDSQDefaultOn),
+    INT_ENTRY(IDD_PAGE_SHORTCUT, IDC_SC_DSQ_NO_CONFIRM, Check, StartMenuDSQNoConfirm),
 
     // "Automatic execution".
-    INT_ENTRY(129, 1047, Check, UseAutoExecute),
-    TEXT_ENTRY(129, 1003, CmdLine, Always),
-    TEXT_ENTRY(129, 1004, CmdArgs, Always),
-    INT_ENTRY(129, 1237, BoolCheck, CmdNonElevate),
-    INT_ENTRY(129, 1010, Check, AfterDeleteFiles),
-    INT_ENTRY(129, 1256, Check, SkipInstallCompletePageOnAutoExec),
+    INT_ENTRY(IDD_PAGE_AUTOEXEC, IDC_AUTO_USE, Check, UseAutoExecute),
+    TEXT_ENTRY(IDD_PAGE_AUTOEXEC, IDC_AUTO_FILE, CmdLine, Always),
+    TEXT_ENTRY(IDD_PAGE_AUTOEXEC, IDC_AUTO_ARGS, CmdArgs, Always),
+    INT_ENTRY(IDD_PAGE_AUTOEXEC, IDC_AUTO_NON_ELEVATE, BoolCheck, CmdNonElevate),
+    INT_ENTRY(IDD_PAGE_AUTOEXEC, IDC_AUTO_DELETE_AFTER, Check, AfterDeleteFiles),
+    INT_ENTRY(IDD_PAGE_AUTOEXEC, IDC_AUTO_SKIP_COMPLETE, Check, SkipInstallCompletePageOnAutoExec),
 
     // "Banner".
-    INT_ENTRY(144, 1052, Check, UseBannerFile),
-    TEXT_ENTRY(144, 1014, BannerFile, Always),
-    INT_ENTRY(144, 1056, Check, NoExtractBannerFile),
-    INT_ENTRY(144, 1054, Check, UseURL),
-    TEXT_ENTRY(144, 1017, HPTitle, Always),
-    TEXT_ENTRY(144, 1018, HPTitleE, Always),
-    TEXT_ENTRY(144, 1262, URL, Always),
-    TEXT_ENTRY(144, 1019, URLE, Always),
+    INT_ENTRY(IDD_PAGE_BANNER, IDC_BANNER_USE, Check, UseBannerFile),
+    TEXT_ENTRY(IDD_PAGE_BANNER, IDC_BANNER_FILE_EDIT, BannerFile, Always),
+    INT_ENTRY(IDD_PAGE_BANNER, IDC_BANNER_NO_EXTRACT, Check, NoExtractBannerFile),
+    INT_ENTRY(IDD_PAGE_BANNER, IDC_BANNER_USE_URL, Check, UseURL),
+    TEXT_ENTRY(IDD_PAGE_BANNER, IDC_BANNER_MESSAGE, HPTitle, Always),
+    TEXT_ENTRY(IDD_PAGE_BANNER, IDC_BANNER_MESSAGE_E, HPTitleE, Always),
+    TEXT_ENTRY(IDD_PAGE_BANNER, IDC_BANNER_URL, URL, Always),
+    TEXT_ENTRY(IDD_PAGE_BANNER, IDC_BANNER_URL_E, URLE, Always),
 
     // "Background".
-    INT_ENTRY(156, 1152, InvertedCheck, ExtractScreenLogo),
-    INT_ENTRY(156, 1138, Check, UseBackScreen),
-    INT_ENTRY(156, 1145, Color, BackScreenColor),
-    INT_ENTRY(156, 1150, Check, UseBackScreenLogoBmp),
-    TEXT_ENTRY(156, 1140, BackScreenText, Always),
-    TEXT_ENTRY(156, 1142, BackScreenTextE, Always),
-    TEXT_ENTRY(156, 1147, BackScreenLogoBmp, Always),
+    INT_ENTRY(IDD_PAGE_BACKGROUND, IDC_BACK_LOGO_NO_EXTRACT, InvertedCheck, ExtractScreenLogo),
+    INT_ENTRY(IDD_PAGE_BACKGROUND, IDC_BACK_USE, Check, UseBackScreen),
+    INT_ENTRY(IDD_PAGE_BACKGROUND, IDC_BACK_COLOR, Color, BackScreenColor),
+    INT_ENTRY(IDD_PAGE_BACKGROUND, IDC_BACK_LOGO_USE, Check, UseBackScreenLogoBmp),
+    TEXT_ENTRY(IDD_PAGE_BACKGROUND, IDC_BACK_TEXT, BackScreenText, Always),
+    TEXT_ENTRY(IDD_PAGE_BACKGROUND, IDC_BACK_TEXT_E, BackScreenTextE, Always),
+    TEXT_ENTRY(IDD_PAGE_BACKGROUND, IDC_BACK_LOGO_EDIT, BackScreenLogoBmp, Always),
 
     // "Process before startup" (the OS check list and the validity list
     // are exchanged below).
-    INT_ENTRY(162, 1165, Check, DenyUsers),
-    INT_ENTRY(162, 1164, Check, OnlyAdmin),
-    INT_ENTRY(162, 1169, Check, BootOSCheck),
-    INT_ENTRY(162, 1176, Check, Deny64bitMode),
+    INT_ENTRY(IDD_PAGE_STARTUP, IDC_STARTUP_POWER_USERS, Check, DenyUsers),
+    INT_ENTRY(IDD_PAGE_STARTUP, IDC_STARTUP_ADMIN, Check, OnlyAdmin),
+    INT_ENTRY(IDD_PAGE_STARTUP, IDC_STARTUP_OS_CHECK, Check, BootOSCheck),
+    INT_ENTRY(IDD_PAGE_STARTUP, IDC_STARTUP_DENY_WOW64, Check, Deny64bitMode),
 };
 
 #undef TEXT_ENTRY
 #undef INT_ENTRY
 
-const int kValidityList = 1185;
-const int kOsCheckList = 1241;
+const int kValidityList = IDC_STARTUP_VALIDITY;
+const int kOsCheckList = IDC_STARTUP_OS_LIST;
 
 bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
 
@@ -227,7 +227,7 @@ void SettingsToControls(HWND window, int dialogId) {
     if (entry.dialogId == dialogId) EntryToControl(window, entry, settings);
 
   switch (dialogId) {
-    case 118:
+    case IDD_MAIN:
       wcscpy(g_UiState.GreetingBackup, settings.Greeting);
       wcscpy(g_UiState.GreetingEBackup, settings.GreetingE);
       if (g_UiState.JapaneseUI) {
@@ -237,15 +237,15 @@ void SettingsToControls(HWND window, int dialogId) {
       ShowControl(window, IDC_CREDIT_LANGUAGE, g_UiState.JapaneseUI);
       ApplyLanguageList(window, IDC_CREDIT_LANGUAGE, IDC_CREDIT_EDIT, IDC_CREDIT_E_EDIT);
       break;
-    case 120:
+    case IDD_PAGE_EXTRACT:
       if (g_StartupPageWindow && IsWindow(g_StartupPageWindow))
-        Enable(g_StartupPageWindow, 1164, settings.OverWriteMethod != 2);
+        Enable(g_StartupPageWindow, IDC_STARTUP_ADMIN, settings.OverWriteMethod != 2);
       break;
-    case 162: {
+    case IDD_PAGE_STARTUP: {
       int index = settings.CheckTrust ? 2 : (settings.NoCRCCheck ? 0 : 1);
       SendDlgItemMessageW(window, kValidityList, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-      Enable(window, 1165, !(settings.UseUnInstall && settings.UseVesmarinUninstaller));
-      Enable(window, 1164, settings.OverWriteMethod != 2);
+      Enable(window, IDC_STARTUP_POWER_USERS, !(settings.UseUnInstall && settings.UseVesmarinUninstaller));
+      Enable(window, IDC_STARTUP_ADMIN, settings.OverWriteMethod != 2);
       ShowOsBitsInList(GetDlgItem(window, kOsCheckList));
       break;
     }
@@ -257,7 +257,7 @@ void ControlsToSettings(HWND window, int dialogId) {
   for (const Entry& entry : kEntries)
     if (entry.dialogId == dialogId) ControlToEntry(window, entry, settings, g_UiState.JapaneseUI);
 
-  if (dialogId == 162) {
+  if (dialogId == IDD_PAGE_STARTUP) {
     ReadOsBitsFromList(GetDlgItem(window, kOsCheckList));
     switch (SendDlgItemMessageW(window, kValidityList, CB_GETCURSEL, 0, 0)) {
       case 0:
@@ -279,82 +279,103 @@ void ControlsToSettings(HWND window, int dialogId) {
 }
 
 void UpdateExtractFolderControls(HWND page) {
-  EnableAll(page, {1068, 1002, 1070, 1069, 1071}, Checked(page, 1049));
+  EnableAll(page,
+            {IDC_EXTRACT_FOLDER_LABEL, IDC_EXTRACT_FOLDER, IDC_EXTRACT_BASE_LABEL, IDC_EXTRACT_BASE,
+             IDC_EXTRACT_PLUS},
+            Checked(page, IDC_EXTRACT_USE_FOLDER));
 }
 
 void UpdateSavePathControls(HWND page) {
-  EnableAll(page, {1129, 1131, 1132, 1254, 1255, 1096}, Checked(page, 1149));
+  EnableAll(page,
+            {IDC_EXTRACT_ROOT_LABEL, IDC_EXTRACT_KEY_LABEL, IDC_EXTRACT_VALUE_LABEL,
+             IDC_EXTRACT_ROOT, IDC_EXTRACT_KEY, IDC_EXTRACT_VALUE},
+            Checked(page, IDC_EXTRACT_SAVE_PATH));
 }
 
 void NormalizeExtractFolder(HWND page) {
   wchar_t text[260];
-  ReadWindowText(GetDlgItem(page, 1002), text, 260);
-  const LRESULT base = SendDlgItemMessageW(page, 1069, CB_GETCURSEL, 0, 0);
+  ReadWindowText(GetDlgItem(page, IDC_EXTRACT_FOLDER), text, 260);
+  const LRESULT base = SendDlgItemMessageW(page, IDC_EXTRACT_BASE, CB_GETCURSEL, 0, 0);
   if (base != 4 && base != 6) {
     while (wcslen(text) > 1 && text[1] == L':') wmemmove(text, text + 2, wcslen(text + 2) + 1);
     while (text[0] == L'\\') wmemmove(text, text + 1, wcslen(text + 1) + 1);
   }
-  SetDlgItemTextW(page, 1002, text);
+  SetDlgItemTextW(page, IDC_EXTRACT_FOLDER, text);
 }
 
 void UpdateDescriptionControls(HWND page) {
-  const bool shown = Checked(page, 1048);
-  EnableAll(page, {2, 1052, 3, 1055, 1056, 1057, 1058, 1018, 1019, 1049, 1229}, shown);
-  const bool stored = shown && Checked(page, 1229);
-  EnableAll(page, {1230, 1231, 1232, 1233, 1234, 1235, 1291}, stored);
+  const bool shown = Checked(page, IDC_DESC_USE);
+  EnableAll(page,
+            {IDC_DESC_FILE_LABEL, IDC_DESC_CONSENT_NOTE, IDC_DESC_FILE_E_LABEL, IDC_DESC_FILE,
+             IDC_DESC_BROWSE, IDC_DESC_FILE_E, IDC_DESC_BROWSE_E, IDC_DESC_NO_EXTRACT,
+             IDC_DESC_CONSENT, IDC_DESC_READ_ALL, IDC_DESC_SAVE_FLAG},
+            shown);
+  const bool stored = shown && Checked(page, IDC_DESC_SAVE_FLAG);
+  EnableAll(page,
+            {IDC_DESC_ROOT_LABEL, IDC_DESC_KEY_LABEL, IDC_DESC_VALUE_LABEL, IDC_DESC_ROOT,
+             IDC_DESC_KEY, IDC_DESC_VALUE, IDC_DESC_NO_SKIP_CHANGED},
+            stored);
   if (shown) {
     const bool haveArchive = g_SfxSettings.SrcArchiveFile[0] != L'\0';
-    EnableAll(page, {1056, 1058}, haveArchive);
+    EnableAll(page, {IDC_DESC_BROWSE, IDC_DESC_BROWSE_E}, haveArchive);
   }
 }
 
 void UpdateShortcutControls(HWND page) {
-  const bool used = Checked(page, 1043);
-  EnableAll(page, {1058, 1059, 1227, 1046, 1047, 1027, 1028, 1161, 1162, 1163, 1244}, used);
-  EnableAll(page, {1029, 1030}, false);
+  const bool used = Checked(page, IDC_SC_USE);
+  EnableAll(page,
+            {IDC_SC_GROUP_LABEL, IDC_SC_LIST_LABEL, IDC_SC_GROUP_NOTE, IDC_SC_GROUP, IDC_SC_GROUP_E,
+             IDC_SC_LIST, IDC_SC_ADD, IDC_SC_COMMON, IDC_SC_DSQ_ON, IDC_SC_DSQ_NO_CONFIRM,
+             IDC_SC_GROUP_LANGUAGE},
+            used);
+  EnableAll(page, {IDC_SC_DELETE, IDC_SC_EDIT}, false);
   if (used) {
-    if (Checked(page, 1163)) {
-      CheckDlgButton(page, 1162, BST_CHECKED);
-      Enable(page, 1162, false);
+    if (Checked(page, IDC_SC_DSQ_NO_CONFIRM)) {
+      CheckDlgButton(page, IDC_SC_DSQ_ON, BST_CHECKED);
+      Enable(page, IDC_SC_DSQ_ON, false);
     } else {
-      Enable(page, 1162, true);
+      Enable(page, IDC_SC_DSQ_ON, true);
     }
-    EnableAll(page, {1029, 1030}, ListHasSelection(page, 1027));
+    EnableAll(page, {IDC_SC_DELETE, IDC_SC_EDIT}, ListHasSelection(page, IDC_SC_LIST));
   }
 }
 
 void UpdateShortcutListButtons(HWND page) {
-  EnableAll(page, {1029, 1030}, ListHasSelection(page, 1027));
+  EnableAll(page, {IDC_SC_DELETE, IDC_SC_EDIT}, ListHasSelection(page, IDC_SC_LIST));
 }
 
 bool CheckAutoExecIsExe(HWND page) {
   wchar_t file[260];
-  ReadWindowText(GetDlgItem(page, 1003), file, 260);
+  ReadWindowText(GetDlgItem(page, IDC_AUTO_FILE), file, 260);
   const wchar_t* extension = FindFileExtension(file);
   const bool isExe = extension && _wcsicmp(extension, L".exe") == 0;
   if (isExe) {
-    EnableAll(page, {1004, 1010}, true);
+    EnableAll(page, {IDC_AUTO_ARGS, IDC_AUTO_DELETE_AFTER}, true);
   } else {
-    CheckDlgButton(page, 1010, BST_UNCHECKED);
-    EnableAll(page, {1004, 1010}, false);
+    CheckDlgButton(page, IDC_AUTO_DELETE_AFTER, BST_UNCHECKED);
+    EnableAll(page, {IDC_AUTO_ARGS, IDC_AUTO_DELETE_AFTER}, false);
   }
   return isExe;
 }
 
 void UpdateAutoExecControls(HWND page) {
-  const bool used = Checked(page, 1047);
-  EnableAll(page, {1144, 1228, 1067, 1226, 1237, 1003, 1009, 1256}, used);
-  EnableAll(page, {1004, 1010}, false);
+  const bool used = Checked(page, IDC_AUTO_USE);
+  EnableAll(page,
+            {IDC_AUTO_FILE_LABEL, IDC_AUTO_LIST_LABEL, IDC_AUTO_ARGS_LABEL, IDC_AUTO_DELETE_NOTE,
+             IDC_AUTO_NON_ELEVATE, IDC_AUTO_FILE, IDC_AUTO_BROWSE, IDC_AUTO_SKIP_COMPLETE},
+            used);
+  EnableAll(page, {IDC_AUTO_ARGS, IDC_AUTO_DELETE_AFTER}, false);
   if (used) {
-    Enable(page, 1009, g_SfxSettings.SrcArchiveFile[0] != L'\0');
-    g_SfxSettings.AfterDeleteFiles = Checked(page, 1010) ? 1 : 0;
-    if (CheckAutoExecIsExe(page)) EnableAll(page, {1010, 1004}, true);
+    Enable(page, IDC_AUTO_BROWSE, g_SfxSettings.SrcArchiveFile[0] != L'\0');
+    g_SfxSettings.AfterDeleteFiles = Checked(page, IDC_AUTO_DELETE_AFTER) ? 1 : 0;
+    if (CheckAutoExecIsExe(page)) EnableAll(page, {IDC_AUTO_DELETE_AFTER, IDC_AUTO_ARGS}, true);
   }
   UpdateAutoExecListControls(page);
 }
 
 void UpdateAutoExecListControls(HWND page) {
-  const bool listUsable = Checked(page, 1047) && g_SfxSettings.AfterDeleteFiles == 0;
-  EnableAll(page, {1228, 1111, 1112}, listUsable);
-  EnableAll(page, {1113, 1114}, listUsable && ListHasSelection(page, 1111));
+  const bool listUsable = Checked(page, IDC_AUTO_USE) && g_SfxSettings.AfterDeleteFiles == 0;
+  EnableAll(page, {IDC_AUTO_LIST_LABEL, IDC_AUTO_LIST, IDC_AUTO_ADD}, listUsable);
+  EnableAll(page, {IDC_AUTO_DELETE, IDC_AUTO_EDIT},
+            listUsable && ListHasSelection(page, IDC_AUTO_LIST));
 }

@@ -2,8 +2,10 @@
 // and ends with the result code.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
+#include "LoadedLibraries.h"
 #include "TestCabinet.h"
 #include "TestSupport.h"
 
@@ -200,6 +202,35 @@ TEST(BatchStart, RelativeDefinitionPathResolvedBeforeTheFolderChanges) {
   EXPECT_NE(code, 10u);
   EXPECT_NE(code, 0u);
   EXPECT_FALSE(testsupport::PathExists(dir / L"sub\\out.exe"));
+}
+
+// A batch build opens no window: the common controls, the visual styles,
+// the file and colour dialogs with the print spooler they bring, and COM stay
+// unloaded, for a build that succeeds and for one that fails at once; the
+// cabinet library is used.
+TEST(BatchStart, ABatchBuildLoadsNoWindowLibraries) {
+  TempDir dir(L"bl");
+  ASSERT_TRUE(testsupport::TestCabinet().Add(L"a.txt", "alpha").WriteTo(dir / L"files.cab"));
+  ASSERT_TRUE(testsupport::WriteTextFile(dir / L"proj.ini", DefinitionText("files.cab", "out.exe")));
+  const std::wstring builder = L"\"" + testsupport::BinPath(L"Vesmarin.exe") + L"\" ";
+  const wchar_t* const windowLibraries[] = {L"comctl32.dll", L"uxtheme.dll",  L"comdlg32.dll",
+                                            L"winspool.drv", L"ole32.dll",    L"oleaut32.dll",
+                                            L"combase.dll"};
+  DWORD code = 0;
+  std::set<std::wstring> loaded =
+      testsupport::LibrariesLoadedBy(builder + L"proj.ini", kNoWaitMs, code, dir.path());
+  EXPECT_EQ(0u, code);
+  EXPECT_TRUE(testsupport::PathExists(dir / L"out.exe"));
+  EXPECT_EQ(1u, loaded.count(L"cabinet.dll"));
+  for (const wchar_t* library : windowLibraries)
+    EXPECT_EQ(0u, loaded.count(library)) << testsupport::Narrow(library);
+
+  // A definition file that does not exist.
+  loaded = testsupport::LibrariesLoadedBy(builder + L"missing.ini", kNoWaitMs, code, dir.path());
+  EXPECT_EQ(10u, code);
+  EXPECT_FALSE(loaded.empty());
+  for (const wchar_t* library : windowLibraries)
+    EXPECT_EQ(0u, loaded.count(library)) << testsupport::Narrow(library);
 }
 
 }  // namespace

@@ -187,6 +187,9 @@ std::string ControlsOutsideTheirPages(const std::vector<const DialogTemplate*>& 
       out << where << " could not be shown in a property sheet\n";
       continue;
     }
+    // Each text fits its control as the sheet shows the page, in the font
+    // the page has there.
+    for (const TextMisfit& m : testsupport::DialogMisfits(page)) out << Describe(t, m);
     // Inside the page window, and inside the area any such sheet gives.
     RECT area;
     GetClientRect(page, &area);
@@ -332,6 +335,44 @@ TEST_F(DialogText, TheWalkCatchesEachKindOfMisfit) {
   // A text given instead of the control's own.
   EXPECT_FALSE(testsupport::TextFits(probe, L"Remember it for every later installation"));
   DestroyWindow(probe);
+}
+
+// Japanese text takes an em of the font for each full-width character, as
+// the dialogs' Japanese font draws it, also where this machine's stand-in
+// font draws such characters narrower: a label as wide as the stand-in's
+// text is a misfit, one of an em per character fits.
+TEST_F(DialogText, FullWidthCharactersTakeAnEmEach) {
+  const std::wstring text = L"\u30a2\u30f3\u30a4\u30f3\u30b9\u30c8\u30fc\u30e9\u30fc\u306e";
+  HWND probe = CreateWindowExW(0, L"Static", text.c_str(), WS_CHILD | SS_LEFTNOWORDWRAP, 0, 0, 10,
+                               10, parent_, nullptr, nullptr, nullptr);
+  ASSERT_NE(probe, nullptr);
+  LOGFONTW face = {};
+  face.lfHeight = -12;
+  face.lfCharSet = SHIFTJIS_CHARSET;
+  lstrcpyW(face.lfFaceName, L"MS UI Gothic");
+  HFONT font = CreateFontIndirectW(&face);
+  SendMessageW(probe, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  HDC dc = GetDC(probe);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW metrics = {};
+  GetTextMetricsW(dc, &metrics);
+  SIZE drawn = {};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &drawn);
+  SelectObject(dc, old);
+  ReleaseDC(probe, dc);
+  const int em = metrics.tmHeight - metrics.tmInternalLeading;
+  const int ems = em * static_cast<int>(text.size());
+  SetWindowPos(probe, nullptr, 0, 0, ems, metrics.tmHeight + 2, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_TRUE(testsupport::TextFits(probe));
+  SetWindowPos(probe, nullptr, 0, 0, ems - 2, metrics.tmHeight + 2, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_FALSE(testsupport::TextFits(probe));
+  // The stand-in's own width is not enough where it draws narrower.
+  if (drawn.cx < ems) {
+    SetWindowPos(probe, nullptr, 0, 0, drawn.cx, metrics.tmHeight + 2, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_FALSE(testsupport::TextFits(probe));
+  }
+  DestroyWindow(probe);
+  DeleteObject(font);
 }
 
 }  // namespace
