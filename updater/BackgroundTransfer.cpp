@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "MessagePump.h"
+#include "ScopedHandles.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ bool RunTransfer(const std::function<bool(DownloadControl&)>& job, HWND dialog,
   std::shared_ptr<Work> work = std::make_shared<Work>();
   work->job = job;
   std::shared_ptr<Work>* handedOver = new std::shared_ptr<Work>(work);
-  HANDLE thread = CreateThread(nullptr, 0, RunWork, handedOver, 0, nullptr);
-  if (!thread) {
+  vesmarin::ScopedHandle worker(CreateThread(nullptr, 0, RunWork, handedOver, 0, nullptr));
+  if (!worker) {
     delete handedOver;
     return false;
   }
@@ -51,6 +52,7 @@ bool RunTransfer(const std::function<bool(DownloadControl&)>& job, HWND dialog,
   TransferEnd how = TransferEnd::kFinished;
   bool pumping = true;
   bool ended = false;
+  HANDLE thread = worker.get();
   for (;;) {
     const DWORD waited =
         pumping ? MsgWaitForMultipleObjectsEx(1, &thread, kPollMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE)
@@ -82,7 +84,7 @@ bool RunTransfer(const std::function<bool(DownloadControl&)>& job, HWND dialog,
       break;
     }
   }
-  CloseHandle(thread);
+  worker.Close();
   if (how == TransferEnd::kFinished && work->control.Cancelled()) how = TransferEnd::kCancelled;
   if (end) *end = how;
   return ended && how == TransferEnd::kFinished && work->result;

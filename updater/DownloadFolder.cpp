@@ -1,7 +1,11 @@
 #include "DownloadFolder.h"
 
+#include <shlobj.h>
+
 #include <cwchar>
 #include <vector>
+
+#include "ScopedHandles.h"
 
 bool IsBareFileName(const std::wstring& name) {
   if (name.empty() || name == L"." || name == L"..") return false;
@@ -59,10 +63,12 @@ HANDLE OpenForQuery(const std::wstring& path) {
 }  // namespace
 
 bool LiesInside(HANDLE handle, const std::wstring& area) {
-  HANDLE opened = OpenForQuery(area);
-  if (opened == INVALID_HANDLE_VALUE) return false;
-  const std::wstring root = FinalPath(opened);
-  CloseHandle(opened);
+  std::wstring root;
+  {
+    vesmarin::ScopedFile opened(OpenForQuery(area));
+    if (!opened) return false;
+    root = FinalPath(opened.get());
+  }
   const std::wstring path = FinalPath(handle);
   if (root.empty() || path.size() < root.size()) return false;
   if (CompareStringOrdinal(path.c_str(), static_cast<int>(root.size()), root.c_str(),
@@ -72,31 +78,140 @@ bool LiesInside(HANDLE handle, const std::wstring& area) {
 }
 
 bool PathLiesInside(const std::wstring& path, const std::wstring& area) {
-  HANDLE opened = OpenForQuery(path);
-  if (opened == INVALID_HANDLE_VALUE) return false;
-  const bool inside = LiesInside(opened, area);
-  CloseHandle(opened);
-  return inside;
+  vesmarin::ScopedFile opened(OpenForQuery(path));
+  return opened && LiesInside(opened.get(), area);
 }
 
-bool MakeFolderInside(const std::wstring& area, const std::wstring& relative,
-                      std::wstring* folder) {
+std::wstring DownloadArea(bool create) {
+  wchar_t base[MAX_PATH] = {};
+  const int folder = CSIDL_LOCAL_APPDATA | (create ? CSIDL_FLAG_CREATE : 0);
+  if (FAILED(SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, base))) return L"";
+  return base;
+}
+
+bool DownloadPathFits(const std::wstring& area, const std::wstring& relative) {
+  const size_t areaLength = area.empty() ? 2 : area.size();
+  if (areaLength + 1 + relative.size() + kDownloadFolderReserve > MAX_PATH - 1) return false;
+  for (size_t start = 0; start <= relative.size();) {
+    size_t end = relative.find(L'\\', start);
+    if (end == std::wstring::npos) end = relative.size();
+    if (end - start > 255) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+bool IdentityOf(HANDLE handle, ItemIdentity* identity) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->indexHigh = info.nFileIndexHigh;
+  identity->indexLow = info.nFileIndexLow;
+  return true;
+}
+
+namespace {
+
+bool SameItem(const ItemIdentity& a, const ItemIdentity& b) {
+  return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
+}
+
+// The item at path itself, a final link not followed.
+HANDLE OpenItself(const std::wstring& path, DWORD access) {
+  return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// Deletes the item at path when it is, by its identity, the one made there
+// and lies inside area; never a link, never what a link leads to.
+void RemoveIfOwn(const std::wstring& path, const ItemIdentity& made, const std::wstring& area) {
+  vesmarin::ScopedFile item(OpenItself(path, DELETE | FILE_READ_ATTRIBUTES));
+  if (!item) return;
+  BY_HANDLE_FILE_INFORMATION info;
+  ItemIdentity found;
+  if (!GetFileInformationByHandle(item.get(), &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IdentityOf(item.get(), &found) ||
+      !SameItem(found, made) || !LiesInside(item.get(), area))
+    return;
+  // Through the handle just checked: the item goes when it is closed.
+  FILE_DISPOSITION_INFO gone = {TRUE};
+  SetFileInformationByHandle(item.get(), FileDispositionInfo, &gone, sizeof gone);
+}
+
+}  // namespace
+
+bool DownloadPlace::Record(const std::wstring& path) {
+  vesmarin::ScopedFile item(OpenItself(path, FILE_READ_ATTRIBUTES));
+  Made made;
+  made.path = path;
+  if (!item || !IdentityOf(item.get(), &made.identity)) return false;
+  made_.push_back(made);
+  return true;
+}
+
+bool DownloadPlace::MakeFolders(const std::wstring& relative) {
   if (!IsPlainRelativePath(relative)) return false;
-  std::wstring path = area;
+  std::wstring path = area_;
   for (size_t start = 0; start <= relative.size();) {
     size_t end = relative.find(L'\\', start);
     if (end == std::wstring::npos) end = relative.size();
     path += L'\\';
     path.append(relative, start, end - start);
     if (path.size() >= MAX_PATH) return false;
-    if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (CreateDirectoryW(path.c_str(), nullptr)) {
+      if (!Record(path)) return false;
+    } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
       return false;
+    }
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !PathLiesInside(path, area))
+        !PathLiesInside(path, area_))
       return false;
     start = end + 1;
   }
-  *folder = path;
-  return true;
+  parent_ = path;
+  return MakeOwnFolder();
+}
+
+bool DownloadPlace::MakeOwnFolder() {
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    wchar_t name[40];
+    swprintf(name, 40, L"\\update-%08lx%02x",
+             static_cast<unsigned long>(GetTickCount()) ^ (GetCurrentProcessId() << 8), attempt);
+    const std::wstring candidate = parent_ + name;
+    if (candidate.size() >= MAX_PATH) return false;
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+      folder_ = candidate;
+      return Record(candidate) && PathLiesInside(candidate, area_);
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+HANDLE DownloadPlace::CreateUpdateFile(const std::wstring& name) {
+  if (folder_.empty()) return INVALID_HANDLE_VALUE;
+  const std::wstring path = folder_ + L"\\" + name;
+  if (path.size() > MAX_PATH - 1) return INVALID_HANDLE_VALUE;
+  file_ = path;
+  vesmarin::ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return INVALID_HANDLE_VALUE;
+  Made made;
+  made.path = path;
+  if (!IdentityOf(file.get(), &made.identity) || !LiesInside(file.get(), area_)) {
+    // Made through a link that came meanwhile: this very file goes again.
+    FILE_DISPOSITION_INFO gone = {TRUE};
+    SetFileInformationByHandle(file.get(), FileDispositionInfo, &gone, sizeof gone);
+    return INVALID_HANDLE_VALUE;
+  }
+  made_.push_back(made);
+  return file.release();
+}
+
+void DownloadPlace::RemoveAll() {
+  for (auto made = made_.rbegin(); made != made_.rend(); ++made)
+    RemoveIfOwn(made->path, made->identity, area_);
+  made_.clear();
 }

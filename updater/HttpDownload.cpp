@@ -250,31 +250,73 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
                      DownloadOptions());
 }
 
-bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
-                 const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
-                 void* context, const DownloadOptions& options) {
-  if (options.leftDomain) *options.leftDomain = false;
-  if (!url || !callback || !SystemWinInet()) return false;
-  DownloadControl* const control = options.control;
-  if (control && control->Cancelled()) return false;
-  const DWORD want = chunkSize == 0 || chunkSize > kDownloadChunk ? kDownloadChunk : chunkSize;
-  const bool ownUser = userName && userName[0];
-  const bool ownPassword = password && password[0];
-  if ((ownUser && wcslen(userName) >= kPartCapacity) ||
-      (ownPassword && wcslen(password) >= kPartCapacity))
-    return false;
+namespace {
 
-  // Copies: a transfer left behind by its caller uses nothing of the
-  // caller's after it has begun.
-  const std::wstring ownUserText = ownUser ? userName : L"";
-  const std::wstring ownPasswordText = ownPassword ? password : L"";
+// The caller's user name and password, copied: a transfer left behind by
+// its caller uses nothing of the caller's after it has begun. Empty ones
+// leave those of the URL.
+struct Credentials {
+  std::wstring user;
+  std::wstring password;
+};
 
+// The handles of one transfer; the request is watched by the control.
+struct Transfer {
+  explicit Transfer(DownloadControl* control) : control(control), request(control) {}
+  DownloadControl* control;
   InternetHandle session;
   InternetHandle connection;
-  WatchedRequest request(control);
+  WatchedRequest request;
+};
+
+// Puts the caller's credentials in place of those of the URL.
+void ApplyCredentials(const Credentials& credentials, CrackedUrl* parts) {
+  if (!credentials.user.empty()) {
+    wcscpy(parts->user, credentials.user.c_str());
+    parts->userLength = static_cast<DWORD>(credentials.user.size());
+  }
+  if (!credentials.password.empty()) {
+    wcscpy(parts->password, credentials.password.c_str());
+    parts->passwordLength = static_cast<DWORD>(credentials.password.size());
+  }
+}
+
+// Connects to the host of parts and sends a GET for its path and query;
+// the session is opened at the first request.
+bool SendRequest(const wchar_t* userAgent, const CrackedUrl& parts, Transfer& transfer) {
+  if (!transfer.session.get()) {
+    transfer.session.reset(
+        Net().InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!transfer.session.get()) return false;
+    SetTimeouts(transfer.session.get());
+  }
+  transfer.request.Close();
+  if (transfer.control && transfer.control->Cancelled()) return false;
+  transfer.connection.reset(Net().InternetConnectW(
+      transfer.session.get(), parts.host, parts.port, parts.userLength ? parts.user : nullptr,
+      parts.passwordLength ? parts.password : nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  if (!transfer.connection.get()) return false;
+  SetTimeouts(transfer.connection.get());
+  const std::wstring object = std::wstring(parts.path) + parts.extra;
+  DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD |
+                INTERNET_FLAG_NO_CACHE_WRITE;
+  if (parts.schemeId == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+  if (!transfer.request.Open(Net().HttpOpenRequestW(transfer.connection.get(), L"GET",
+                                                    object.c_str(), nullptr, nullptr, nullptr,
+                                                    flags, 0)))
+    return false;
+  SetTimeouts(transfer.request.get());
+  if (!Net().HttpSendRequestW(transfer.request.get(), nullptr, 0, nullptr, 0)) return false;
+  return !(transfer.control && transfer.control->Cancelled());
+}
+
+// Requests url and follows its redirects under the rule of options until an
+// answer that is no redirect; its status goes to status.
+bool RequestFollowingRedirects(const wchar_t* userAgent, const wchar_t* url,
+                               const Credentials& credentials, const DownloadOptions& options,
+                               Transfer& transfer, DWORD* status) {
   std::wstring current = url;
   CrackedUrl parts;
-  DWORD status = 0;
   for (int hop = 0;; ++hop) {
     std::wstring canonical;
     if (!CrackUrl(current.c_str(), &canonical, &parts)) return false;
@@ -287,67 +329,72 @@ bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* us
       if (options.leftDomain) *options.leftDomain = true;
       return false;
     }
-    if (ownUser) {
-      wcscpy(parts.user, ownUserText.c_str());
-      parts.userLength = static_cast<DWORD>(ownUserText.size());
-    }
-    if (ownPassword) {
-      wcscpy(parts.password, ownPasswordText.c_str());
-      parts.passwordLength = static_cast<DWORD>(ownPasswordText.size());
-    }
-    const bool secure = parts.schemeId == INTERNET_SCHEME_HTTPS;
-    if (!session.get()) {
-      session.reset(Net().InternetOpenW(userAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-      if (!session.get()) return false;
-      SetTimeouts(session.get());
-    }
-    request.Close();
-    if (control && control->Cancelled()) return false;
-    connection.reset(Net().InternetConnectW(session.get(), parts.host, parts.port,
-                                      parts.userLength ? parts.user : nullptr,
-                                      parts.passwordLength ? parts.password : nullptr,
-                                      INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection.get()) return false;
-    SetTimeouts(connection.get());
-    const std::wstring object = std::wstring(parts.path) + parts.extra;
-    DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD |
-                  INTERNET_FLAG_NO_CACHE_WRITE;
-    if (secure) flags |= INTERNET_FLAG_SECURE;
-    if (!request.Open(Net().HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr,
-                                             nullptr, nullptr, flags, 0)))
-      return false;
-    SetTimeouts(request.get());
-    if (!Net().HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return false;
-    if (control && control->Cancelled()) return false;
-    if (!QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE, &status)) return false;
-    if (!IsRedirect(status)) break;
+    ApplyCredentials(credentials, &parts);
+    if (!SendRequest(userAgent, parts, transfer)) return false;
+    if (!QueryNumber(transfer.request.get(), HTTP_QUERY_STATUS_CODE, status)) return false;
+    if (!IsRedirect(*status)) return true;
     if (hop == kMaxRedirects) return false;
     std::wstring target;
-    if (!RedirectTarget(request.get(), canonical, &target)) return false;
+    if (!RedirectTarget(transfer.request.get(), canonical, &target)) return false;
     current = target;
   }
-  if (status < 200 || status >= 300) return false;
+}
 
+// Hands the body over in chunks of at most want bytes, up to its announced
+// length total; a body that ends before is a failure.
+bool DeliverAnnouncedBody(HINTERNET request, DWORD total, DWORD want,
+                          DownloadChunkCallback callback, void* context,
+                          DownloadControl* control) {
   BYTE buffer[kDownloadChunk + 1];
-  DWORD total = 0;
-  if (QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH, &total)) {
-    DWORD received = 0;
-    while (received < total) {
-      DWORD ask = total - received < want ? total - received : want;
-      DWORD got = 0;
-      if (!ReadChunk(request.get(), buffer, ask, &got, control)) return false;
-      if (got == 0) return false;  // the body ended before its announced length
-      const int delivered = Deliver(callback, buffer, got, total, context, control);
-      if (delivered <= 0) return delivered == 0;
-      received += got;
-    }
-    return true;
+  DWORD received = 0;
+  while (received < total) {
+    DWORD ask = total - received < want ? total - received : want;
+    DWORD got = 0;
+    if (!ReadChunk(request, buffer, ask, &got, control)) return false;
+    if (got == 0) return false;  // the body ended before its announced length
+    const int delivered = Deliver(callback, buffer, got, total, context, control);
+    if (delivered <= 0) return delivered == 0;
+    received += got;
   }
+  return true;
+}
+
+// Hands a body of no announced length over until it ends.
+bool DeliverBodyToEnd(HINTERNET request, DWORD want, DownloadChunkCallback callback,
+                      void* context, DownloadControl* control) {
+  BYTE buffer[kDownloadChunk + 1];
   for (;;) {
     DWORD got = 0;
-    if (!ReadChunk(request.get(), buffer, want, &got, control)) return false;
+    if (!ReadChunk(request, buffer, want, &got, control)) return false;
     if (got == 0) return true;
     const int delivered = Deliver(callback, buffer, got, 0, context, control);
     if (delivered <= 0) return delivered == 0;
   }
+}
+
+}  // namespace
+
+bool DownloadUrl(const wchar_t* userAgent, const wchar_t* url, const wchar_t* userName,
+                 const wchar_t* password, DownloadChunkCallback callback, DWORD chunkSize,
+                 void* context, const DownloadOptions& options) {
+  if (options.leftDomain) *options.leftDomain = false;
+  if (!url || !callback || !SystemWinInet()) return false;
+  DownloadControl* const control = options.control;
+  if (control && control->Cancelled()) return false;
+  const DWORD want = chunkSize == 0 || chunkSize > kDownloadChunk ? kDownloadChunk : chunkSize;
+  Credentials credentials;
+  if (userName && userName[0]) credentials.user = userName;
+  if (password && password[0]) credentials.password = password;
+  if (credentials.user.size() >= kPartCapacity || credentials.password.size() >= kPartCapacity)
+    return false;
+
+  Transfer transfer(control);
+  DWORD status = 0;
+  if (!RequestFollowingRedirects(userAgent, url, credentials, options, transfer, &status))
+    return false;
+  if (status < 200 || status >= 300) return false;
+  DWORD total = 0;
+  if (QueryNumber(transfer.request.get(), HTTP_QUERY_CONTENT_LENGTH, &total))
+    return DeliverAnnouncedBody(transfer.request.get(), total, want, callback, context, control);
+  return DeliverBodyToEnd(transfer.request.get(), want, callback, context, control);
 }

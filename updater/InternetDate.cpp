@@ -1,6 +1,5 @@
 #include "InternetDate.h"
 
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,8 +13,9 @@ const size_t kTextBytes = 256;
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// A run of at most kMaxDigits digits (an empty run gives 0).
-bool ReadNumber(const char*& p, WORD* value) {
+// A run of at most kMaxDigits digits (an empty run gives 0); digits, when
+// given, receives the length of the run.
+bool ReadNumber(const char*& p, WORD* value, int* digits = nullptr) {
   int count = 0;
   unsigned number = 0;
   while (IsDigit(*p)) {
@@ -24,7 +24,15 @@ bool ReadNumber(const char*& p, WORD* value) {
     ++p;
   }
   *value = static_cast<WORD>(number);
+  if (digits) *digits = count;
   return true;
+}
+
+// A year written with two digits: 70 and below are 2000 and after, the
+// others 1900 and after. Longer years stand as written.
+WORD FullYear(WORD year, int digits) {
+  if (digits != 2) return year;
+  return static_cast<WORD>(year + (year <= 70 ? 2000 : 1900));
 }
 
 bool ReadMonthName(const char*& p, WORD* month) {
@@ -43,23 +51,46 @@ bool ReadMonthName(const char*& p, WORD* month) {
   return false;
 }
 
-// The zone as an offset of the form +-HHMM. A numeric zone is read as atoi
-// reads the text after its sign ("+900" is nine hours, "+2400" a whole day);
-// a number that does not fit an int is no zone.
-bool ZoneOffset(const char* zone, int* offset) {
-  if (zone[0] == '+' || zone[0] == '-') {
-    const char* p = zone + 1;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    long long value = 0;
-    for (; IsDigit(*p); ++p) {
-      value = value * 10 + (*p - '0');
-      if (value > INT_MAX) return false;
+// A numeric zone: a sign, then hours and minutes as "HHMM", "HMM" or
+// "HH:MM", or hours alone as "HH" or "H". Hours from 24 and minutes from 60
+// are no zone. The offset is given as +-HHMM.
+bool NumericZoneOffset(const char* zone, int* offset) {
+  const char* p = zone + 1;
+  int digits[4];
+  int count = 0;
+  int colon = -1;  // digits before the colon, when there is one
+  for (; *p; ++p) {
+    if (*p == ':' && colon < 0 && count > 0) {
+      colon = count;
+    } else if (IsDigit(*p) && count < 4) {
+      digits[count++] = *p - '0';
+    } else {
+      return false;
     }
-    if (negative) value = -value;
-    *offset = static_cast<int>(zone[0] == '-' ? -value : value);
-    return true;
   }
+  int hours = 0;
+  int minutes = 0;
+  if (colon >= 0) {
+    if (colon > 2 || count - colon != 2) return false;
+    for (int i = 0; i < colon; ++i) hours = hours * 10 + digits[i];
+    minutes = digits[colon] * 10 + digits[colon + 1];
+  } else if (count >= 3) {
+    for (int i = 0; i < count - 2; ++i) hours = hours * 10 + digits[i];
+    minutes = digits[count - 2] * 10 + digits[count - 1];
+  } else if (count >= 1) {
+    for (int i = 0; i < count; ++i) hours = hours * 10 + digits[i];
+  } else {
+    return false;
+  }
+  if (hours >= 24 || minutes >= 60) return false;
+  const int value = hours * 100 + minutes;
+  *offset = zone[0] == '-' ? -value : value;
+  return true;
+}
+
+// The zone as an offset of the form +-HHMM.
+bool ZoneOffset(const char* zone, int* offset) {
+  if (zone[0] == '+' || zone[0] == '-') return NumericZoneOffset(zone, offset);
   static const struct {
     const char* name;
     int offset;
@@ -104,10 +135,12 @@ bool MatchDatePattern(const char* pattern, const char* text, SYSTEMTIME* result)
       case 'm':
         if (!ReadMonthName(p, &time.wMonth)) return false;
         break;
-      case 'y':
-        if (!ReadNumber(p, &time.wYear)) return false;
-        if (time.wYear < 1900) time.wYear = static_cast<WORD>(time.wYear + (time.wYear <= 70 ? 2000 : 1900));
+      case 'y': {
+        int digits = 0;
+        if (!ReadNumber(p, &time.wYear, &digits)) return false;
+        time.wYear = FullYear(time.wYear, digits);
         break;
+      }
       case 'h':
       case 'H':
         if (!ReadNumber(p, &time.wHour)) return false;
@@ -119,8 +152,10 @@ bool MatchDatePattern(const char* pattern, const char* text, SYSTEMTIME* result)
         if (!ReadNumber(p, &time.wSecond)) return false;
         break;
       case 't': {
+        // A numeric zone may hold a colon between its hours and minutes.
+        const bool numeric = *p == '+' || *p == '-';
         size_t length = 0;
-        while (IsLetter(*p) || IsDigit(*p) || *p == '+' || *p == '-') {
+        while (IsLetter(*p) || IsDigit(*p) || *p == '+' || *p == '-' || (numeric && *p == ':')) {
           if (length == kMaxZone) return false;
           zone[length++] = *p++;
         }

@@ -11,7 +11,6 @@ class KMyWBHandler : public KWebBrowserHandler {
   static KMyWBHandler* Create(HWND owner);
 
   void SetFocusWindow(HWND window) { focusWindow_ = window; }
-  HWND FocusWindow() const { return focusWindow_; }
 
   void BeforeNavigate2(const std::wstring& url, const std::wstring& targetFrame,
                        const std::wstring& headers, bool& cancel) override;

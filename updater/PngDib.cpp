@@ -43,159 +43,204 @@ void PutIndex(png_bytep row, png_uint_32 x, int bits, unsigned index) {
   }
 }
 
-// Decodes job->file into job->block. Keeps setjmp in a function that holds
-// no C++ objects; every allocation is recorded in job for the caller.
-int DecodeInto(PngJob* job) {
-  job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, PngError, PngWarning);
-  if (!job->png) return kPngBadData;
-  job->info = png_create_info_struct(job->png);
-  if (!job->info) return kPngBadData;
-  if (setjmp(png_jmpbuf(job->png))) return kPngBadData;
+// What the decoded image becomes: its size, the depth of the DIB, its
+// colour table and how rows are turned into it. Plain data, as PngJob.
+struct PngForm {
+  png_uint_32 width;
+  png_uint_32 height;
+  int colorType;
+  int depth;
+  bool hasTrns;
+  // The colour table of indexed output: 256 entries, so that any index the
+  // data holds finds an entry (those past the palette stay opaque black).
+  RgbQuad table[256];
+  unsigned tableSize;
+  int outBits;
+  bool indexed;        // rows hold one index byte per pixel
+  unsigned greyScale;  // factor from a grey sample to its table index
+};
 
+// The reader's limits and the image's header into form; false for an image
+// of no size or larger than allowed. libpng may jump out of here.
+bool ReadHeader(PngJob* job, PngForm* form) {
   png_set_user_limits(job->png, kPngMaxSide, kPngMaxSide);
   png_set_chunk_cache_max(job->png, 64);
   png_set_chunk_malloc_max(job->png, 256 * 1024);
   png_init_io(job->png, job->file);
   png_read_info(job->png, job->info);
+  form->width = png_get_image_width(job->png, job->info);
+  form->height = png_get_image_height(job->png, job->info);
+  form->colorType = png_get_color_type(job->png, job->info);
+  form->depth = png_get_bit_depth(job->png, job->info);
+  form->hasTrns = png_get_valid(job->png, job->info, PNG_INFO_tRNS) != 0;
+  for (int i = 0; i < 256; ++i) form->table[i] = {0, 0, 0, 255};
+  form->tableSize = 0;
+  form->outBits = 0;
+  form->indexed = false;
+  form->greyScale = 1;
+  return form->width != 0 && form->height != 0 && form->width <= kPngMaxSide &&
+         form->height <= kPngMaxSide;
+}
 
-  const png_uint_32 width = png_get_image_width(job->png, job->info);
-  const png_uint_32 height = png_get_image_height(job->png, job->info);
-  const int colorType = png_get_color_type(job->png, job->info);
-  const int depth = png_get_bit_depth(job->png, job->info);
-  if (width == 0 || height == 0 || width > kPngMaxSide || height > kPngMaxSide) return kPngBadData;
-  const bool hasTrns = png_get_valid(job->png, job->info, PNG_INFO_tRNS) != 0;
-
-  // The colour table of indexed output: 256 entries, so that any index the
-  // data holds finds an entry (those past the palette stay opaque black).
-  RgbQuad table[256];
-  for (int i = 0; i < 256; ++i) table[i] = {0, 0, 0, 255};
-  unsigned tableSize = 0;
-  int outBits = 0;
-  bool indexed = false;      // rows hold one index byte per pixel
-  unsigned greyScale = 1;    // factor from a grey sample to its table index
-
-  if (depth == 16) png_set_strip_16(job->png);
-  switch (colorType) {
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-      if (depth != 8 && depth != 16) return kPngBadData;
-      png_set_bgr(job->png);
-      outBits = 32;
-      break;
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-      if (depth != 8 && depth != 16) return kPngBadData;
-      png_set_gray_to_rgb(job->png);
-      png_set_bgr(job->png);
-      outBits = 32;
-      break;
-    case PNG_COLOR_TYPE_RGB:
-      if (depth != 8 && depth != 16) return kPngBadData;
-      png_set_bgr(job->png);
-      if (hasTrns) {
-        png_set_tRNS_to_alpha(job->png);
-        outBits = 32;
-      } else {
-        outBits = 24;
-      }
-      break;
-    case PNG_COLOR_TYPE_PALETTE: {
-      if (depth != 1 && depth != 2 && depth != 4 && depth != 8) return kPngBadData;
-      png_colorp palette = nullptr;
-      int count = 0;
-      if (!png_get_PLTE(job->png, job->info, &palette, &count) || count < 1 || count > 256)
-        return kPngBadData;
-      for (int i = 0; i < count; ++i)
-        table[i] = {palette[i].blue, palette[i].green, palette[i].red, 255};
-      tableSize = static_cast<unsigned>(count);
-      if (hasTrns) {
-        png_bytep alpha = nullptr;
-        int alphaCount = 0;
-        if (png_get_tRNS(job->png, job->info, &alpha, &alphaCount, nullptr) && alpha)
-          for (int i = 0; i < alphaCount && i < count; ++i) table[i].alpha = alpha[i];
-      }
-      if (depth < 8) png_set_packing(job->png);
-      indexed = true;
-      outBits = hasTrns ? 32 : (depth == 2 ? 8 : depth);
-      // The data may name entries past the palette: the DIB's table holds
-      // every index its depth can, those past the palette black.
-      if (outBits <= 8) tableSize = 1u << outBits;
-      break;
-    }
-    case PNG_COLOR_TYPE_GRAY: {
-      if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) return kPngBadData;
-      const int levels = depth == 1 ? 2 : depth == 4 ? 16 : 256;
-      const unsigned step = 255 / (levels - 1);
-      for (int i = 0; i < levels; ++i) {
-        const png_byte v = static_cast<png_byte>(i * step);
-        table[i] = {v, v, v, 255};
-      }
-      tableSize = static_cast<unsigned>(levels);
-      greyScale = depth == 2 ? 85 : 1;
-      if (hasTrns) {
-        png_color_16p trans = nullptr;
-        if (png_get_tRNS(job->png, job->info, nullptr, nullptr, &trans) && trans) {
-          unsigned level = trans->gray;
-          if (depth == 16) level >>= 8;
-          level *= greyScale;
-          if (level < 256) table[level].alpha = 0;
-        }
-      }
-      if (depth < 8) png_set_packing(job->png);
-      indexed = true;
-      outBits = hasTrns ? 32 : (depth == 2 || depth == 16 ? 8 : depth);
-      break;
-    }
-    default:
-      return kPngBadData;
+// Colour images, with or without alpha: rows of 24 or 32 bits as they are.
+bool SetUpColour(PngJob* job, PngForm* form) {
+  if (form->depth != 8 && form->depth != 16) return false;
+  if (form->colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(job->png);
+  png_set_bgr(job->png);
+  if (form->colorType == PNG_COLOR_TYPE_RGB && !form->hasTrns) {
+    form->outBits = 24;
+  } else {
+    if (form->colorType == PNG_COLOR_TYPE_RGB) png_set_tRNS_to_alpha(job->png);
+    form->outBits = 32;
   }
+  return true;
+}
+
+// Palette images: the palette (and its transparency) becomes the table.
+bool SetUpPalette(PngJob* job, PngForm* form) {
+  const int depth = form->depth;
+  if (depth != 1 && depth != 2 && depth != 4 && depth != 8) return false;
+  png_colorp palette = nullptr;
+  int count = 0;
+  if (!png_get_PLTE(job->png, job->info, &palette, &count) || count < 1 || count > 256)
+    return false;
+  for (int i = 0; i < count; ++i)
+    form->table[i] = {palette[i].blue, palette[i].green, palette[i].red, 255};
+  form->tableSize = static_cast<unsigned>(count);
+  if (form->hasTrns) {
+    png_bytep alpha = nullptr;
+    int alphaCount = 0;
+    if (png_get_tRNS(job->png, job->info, &alpha, &alphaCount, nullptr) && alpha)
+      for (int i = 0; i < alphaCount && i < count; ++i) form->table[i].alpha = alpha[i];
+  }
+  if (depth < 8) png_set_packing(job->png);
+  form->indexed = true;
+  form->outBits = form->hasTrns ? 32 : (depth == 2 ? 8 : depth);
+  // The data may name entries past the palette: the DIB's table holds
+  // every index its depth can, those past the palette black.
+  if (form->outBits <= 8) form->tableSize = 1u << form->outBits;
+  return true;
+}
+
+// Grey images: a table of grey levels, the transparent one clear.
+bool SetUpGrey(PngJob* job, PngForm* form) {
+  const int depth = form->depth;
+  if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) return false;
+  const int levels = depth == 1 ? 2 : depth == 4 ? 16 : 256;
+  const unsigned step = 255 / (levels - 1);
+  for (int i = 0; i < levels; ++i) {
+    const png_byte v = static_cast<png_byte>(i * step);
+    form->table[i] = {v, v, v, 255};
+  }
+  form->tableSize = static_cast<unsigned>(levels);
+  form->greyScale = depth == 2 ? 85 : 1;
+  if (form->hasTrns) {
+    png_color_16p trans = nullptr;
+    if (png_get_tRNS(job->png, job->info, nullptr, nullptr, &trans) && trans) {
+      unsigned level = trans->gray;
+      if (depth == 16) level >>= 8;
+      level *= form->greyScale;
+      if (level < 256) form->table[level].alpha = 0;
+    }
+  }
+  if (depth < 8) png_set_packing(job->png);
+  form->indexed = true;
+  form->outBits = form->hasTrns ? 32 : (depth == 2 || depth == 16 ? 8 : depth);
+  return true;
+}
+
+// Tells libpng what to turn the rows into; false for a colour type or depth
+// that PNG does not have.
+bool ChooseOutput(PngJob* job, PngForm* form) {
+  if (form->depth == 16) png_set_strip_16(job->png);
+  switch (form->colorType) {
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+    case PNG_COLOR_TYPE_RGB:
+      return SetUpColour(job, form);
+    case PNG_COLOR_TYPE_PALETTE:
+      return SetUpPalette(job, form);
+    case PNG_COLOR_TYPE_GRAY:
+      return SetUpGrey(job, form);
+    default:
+      return false;
+  }
+}
+
+// Reads every row into job->pixels; a kPng code.
+int ReadRows(PngJob* job, const PngForm& form, size_t* rowBytes) {
   png_set_interlace_handling(job->png);
   png_read_update_info(job->png, job->info);
-
-  const size_t rowBytes = png_get_rowbytes(job->png, job->info);
-  const uint64_t needRow = indexed ? width : static_cast<uint64_t>(width) * (outBits / 8);
-  if (rowBytes < needRow || rowBytes > 8 * kPngMaxSide) return kPngBadData;
-  job->pixels = static_cast<png_bytep>(malloc(rowBytes * height));
-  job->rows = static_cast<png_bytepp>(malloc(sizeof(png_bytep) * height));
+  *rowBytes = png_get_rowbytes(job->png, job->info);
+  const uint64_t needRow =
+      form.indexed ? form.width : static_cast<uint64_t>(form.width) * (form.outBits / 8);
+  if (*rowBytes < needRow || *rowBytes > 8 * kPngMaxSide) return kPngBadData;
+  job->pixels = static_cast<png_bytep>(malloc(*rowBytes * form.height));
+  job->rows = static_cast<png_bytepp>(malloc(sizeof(png_bytep) * form.height));
   if (!job->pixels || !job->rows) return kPngNoMemory;
-  for (png_uint_32 y = 0; y < height; ++y) job->rows[y] = job->pixels + rowBytes * y;
+  for (png_uint_32 y = 0; y < form.height; ++y) job->rows[y] = job->pixels + *rowBytes * y;
   png_read_image(job->png, job->rows);
   png_read_end(job->png, nullptr);
+  return kPngOk;
+}
 
-  const unsigned clrUsed = outBits <= 8 ? tableSize : 0;
-  const uint64_t stride = (static_cast<uint64_t>(outBits) * width + 31) / 32 * 4;
-  const uint64_t total = sizeof(BITMAPINFOHEADER) + 4ull * clrUsed + stride * height;
+// One decoded row into its place in the DIB's bits (bottom-up).
+void ConvertRow(const PngForm& form, png_const_bytep source, png_bytep target) {
+  if (!form.indexed) {
+    memcpy(target, source, static_cast<size_t>(form.width) * (form.outBits / 8));
+    return;
+  }
+  for (png_uint_32 x = 0; x < form.width; ++x) {
+    const unsigned index = (source[x] * form.greyScale) & 0xff;
+    if (form.outBits == 32) {
+      memcpy(target + 4 * x, &form.table[index], 4);
+    } else {
+      PutIndex(target, x, form.outBits, index);
+    }
+  }
+}
+
+// The packed DIB (header, colour table, bits) into job->block; a kPng
+// code.
+int WriteDib(PngJob* job, const PngForm& form) {
+  const unsigned clrUsed = form.outBits <= 8 ? form.tableSize : 0;
+  const uint64_t stride = (static_cast<uint64_t>(form.outBits) * form.width + 31) / 32 * 4;
+  const uint64_t total = sizeof(BITMAPINFOHEADER) + 4ull * clrUsed + stride * form.height;
   job->block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(total));
   if (!job->block) return kPngNoMemory;
   png_bytep out = static_cast<png_bytep>(GlobalLock(job->block));
   if (!out) return kPngNoMemory;
   BITMAPINFOHEADER* header = reinterpret_cast<BITMAPINFOHEADER*>(out);
   header->biSize = sizeof(BITMAPINFOHEADER);
-  header->biWidth = static_cast<LONG>(width);
-  header->biHeight = static_cast<LONG>(height);
+  header->biWidth = static_cast<LONG>(form.width);
+  header->biHeight = static_cast<LONG>(form.height);
   header->biPlanes = 1;
-  header->biBitCount = static_cast<WORD>(outBits);
+  header->biBitCount = static_cast<WORD>(form.outBits);
   header->biCompression = BI_RGB;
   header->biClrUsed = clrUsed;
-  memcpy(out + sizeof(BITMAPINFOHEADER), table, 4 * clrUsed);
+  memcpy(out + sizeof(BITMAPINFOHEADER), form.table, 4 * clrUsed);
   png_bytep bits = out + sizeof(BITMAPINFOHEADER) + 4 * clrUsed;
-
-  for (png_uint_32 y = 0; y < height; ++y) {
-    const png_bytep source = job->rows[y];
-    const png_bytep target = bits + stride * (height - 1 - y);
-    if (!indexed) {
-      memcpy(target, source, static_cast<size_t>(needRow));
-      continue;
-    }
-    for (png_uint_32 x = 0; x < width; ++x) {
-      const unsigned index = (source[x] * greyScale) & 0xff;
-      if (outBits == 32) {
-        memcpy(target + 4 * x, &table[index], 4);
-      } else {
-        PutIndex(target, x, outBits, index);
-      }
-    }
-  }
+  for (png_uint_32 y = 0; y < form.height; ++y)
+    ConvertRow(form, job->rows[y], bits + stride * (form.height - 1 - y));
   GlobalUnlock(job->block);
   return kPngOk;
+}
+
+// Decodes job->file into job->block. Keeps setjmp in a function that holds
+// no C++ objects, and so do the steps it calls, which libpng may leave by
+// jumping back here; every allocation is recorded in job for the caller.
+int DecodeInto(PngJob* job) {
+  job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, PngError, PngWarning);
+  if (!job->png) return kPngBadData;
+  job->info = png_create_info_struct(job->png);
+  if (!job->info) return kPngBadData;
+  PngForm form;
+  if (setjmp(png_jmpbuf(job->png))) return kPngBadData;
+  if (!ReadHeader(job, &form) || !ChooseOutput(job, &form)) return kPngBadData;
+  size_t rowBytes = 0;
+  const int read = ReadRows(job, form, &rowBytes);
+  if (read != kPngOk) return read;
+  return WriteDib(job, form);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <shlobj.h>
 #include <shlwapi.h>
 #include <softpub.h>
 #include <wincrypt.h>
@@ -21,6 +20,7 @@
 #include "NemdriftResource.h"
 #include "Sha256.h"
 #include "SystemDlls.h"
+#include "ScopedHandles.h"
 #include "SystemHelpers.h"
 #include "UpdaterState.h"
 #include "UpdaterStrings.h"
@@ -90,26 +90,6 @@ void ShowWriteError(HWND dialog, const std::wstring& path) {
   MessageBoxW(dialog, text.c_str(), LoadStringResource(IDS_UPDATE_PROGRAM).c_str(), MB_ICONERROR);
 }
 
-// A folder of its own for this download under folder; empty when none can
-// be made.
-std::wstring MakeNewFolder(const std::wstring& folder) {
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    wchar_t name[40];
-    swprintf(name, 40, L"\\update-%08lx%02x", static_cast<unsigned long>(GetTickCount()) ^
-                                                   (GetCurrentProcessId() << 8),
-             attempt);
-    const std::wstring candidate = folder + name;
-    if (CreateDirectoryW(candidate.c_str(), nullptr)) return candidate;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return L"";
-  }
-  return L"";
-}
-
-void RemoveDownload(const std::wstring& path, const std::wstring& folder) {
-  if (!path.empty()) DeleteFileW(path.c_str());
-  if (!folder.empty()) RemoveDirectoryW(folder.c_str());
-}
-
 const UpdateItem* SelectedUpdate(HWND dialog) {
   LVITEMW row = {};
   row.mask = LVIF_PARAM;
@@ -119,10 +99,10 @@ const UpdateItem* SelectedUpdate(HWND dialog) {
 }
 
 // Downloads into the open file on a worker thread while the progress
-// dialog answers; its MD5 digest goes to digest. There is no overall
-// deadline while bytes keep coming, but a transfer that receives nothing
-// for kRequestTimeoutMs ends. False when the transfer failed or was
-// cancelled.
+// dialog answers and this dialog is disabled (the caller enables it
+// again); its MD5 digest goes to digest. There is no overall deadline while
+// bytes keep coming, but a transfer that receives nothing for
+// kRequestTimeoutMs ends. False when the transfer failed or was cancelled.
 bool Download(HWND dialog, const UpdateItem& item, HANDLE file, wchar_t (&digest)[33],
               bool* leftDomain) {
   DownloadTarget target = {file, Md5Create(), nullptr, 0};
@@ -157,7 +137,6 @@ bool Download(HWND dialog, const UpdateItem& item, HANDLE file, wchar_t (&digest
       progress, limits, &g_cancelled, &end);
   // A WM_QUIT while the download ran ends it like Cancel.
   if (end == TransferEnd::kCancelled) g_cancelled = true;
-  EnableWindow(dialog, TRUE);
   if (progress) DestroyWindow(progress);
   Md5FinishHex(target.md5, digest);
   return ok && !g_cancelled;
@@ -245,107 +224,179 @@ bool VerifyUpdateSignature(HWND owner, const wchar_t* path, HANDLE file,
   return true;
 }
 
-void InstallSelectedUpdate(HWND dialog) {
-  const UpdateItem* selected = SelectedUpdate(dialog);
-  if (!selected || selected->FileURL.empty()) return;
-  const UpdateItem item = *selected;
+namespace {
 
+// How an installation that has begun to download ends: started, cancelled
+// (nothing to say), refused with the write error naming path, or refused
+// with the error string text.
+struct InstallEnd {
+  enum Kind { kStarted, kCancelled, kWriteError, kError } kind;
+  UINT text;
+  std::wstring path;
+};
+InstallEnd Started() { return {InstallEnd::kStarted, 0, L""}; }
+InstallEnd Cancelled() { return {InstallEnd::kCancelled, 0, L""}; }
+InstallEnd WriteError(const std::wstring& path) { return {InstallEnd::kWriteError, 0, path}; }
+InstallEnd Error(UINT text) { return {InstallEnd::kError, text, L""}; }
+
+// Asks whether to start the update of item now.
+bool UserConfirms(HWND dialog, const UpdateItem& item) {
   std::wstring question;
   try {
     question = (boost::wformat(LoadStringResource(IDS_CONFIRM_UPDATE)) % item.Name).str();
   } catch (const boost::io::format_error&) {
     question = LoadStringResource(IDS_CONFIRM_UPDATE);
   }
-  if (MessageBoxW(dialog, question.c_str(), LoadStringResource(IDS_UPDATE_PROGRAM).c_str(),
-                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-    return;
+  return MessageBoxW(dialog, question.c_str(), LoadStringResource(IDS_UPDATE_PROGRAM).c_str(),
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
 
+// The host of the file's address inside the download domain and a bare file
+// name: 0, or the error string that refuses them.
+UINT CheckSource(const UpdateItem& item) {
   wchar_t host[2084] = {};
   DWORD hostLength = 2084;
   if (FAILED(UrlGetPartW(item.FileURL.c_str(), host, &hostLength, URL_PART_HOSTNAME, 0)) ||
       host[0] == L'\0')
-    return ShowError(dialog, IDS_NO_DOWNLOAD_HOST);
+    return IDS_NO_DOWNLOAD_HOST;
   host[2083] = L'\0';
-  if (CheckHostSuffix(host, kDownloadDomainSuffix) != 0)
-    return ShowError(dialog, IDS_HOST_OUTSIDE_DOMAIN);
-  if (!IsBareFileName(item.FileName)) return ShowError(dialog, IDS_DOWNLOAD_FAILED);
+  if (CheckHostSuffix(host, kDownloadDomainSuffix) != 0) return IDS_HOST_OUTSIDE_DOMAIN;
+  if (!IsBareFileName(item.FileName)) return IDS_DOWNLOAD_FAILED;
+  return 0;
+}
 
+// The folders and the empty update file, created for writing; on failure
+// file stays invalid and end says why.
+bool CreateTarget(DownloadPlace& place, const UpdateItem& item, vesmarin::ScopedFile* file,
+                  InstallEnd* end) {
+  if (!place.MakeFolders(g_Updater.DownloadPath)) {
+    *end = place.parent().empty() ? WriteError(place.area() + L"\\" + g_Updater.DownloadPath)
+                                  : Error(IDS_DOWNLOAD_FAILED);
+    return false;
+  }
+  if (place.folder().size() + 1 + item.FileName.size() > MAX_PATH - 1) {
+    *end = Error(IDS_DOWNLOAD_FAILED);
+    return false;
+  }
+  file->reset(place.CreateUpdateFile(item.FileName));
+  if (file->valid()) return true;
+  *end = WriteError(place.folder() + L"\\" + item.FileName);
+  return false;
+}
+
+// Downloads into the new file and checks its digest; true when it holds
+// the whole update, else end says why. The file is closed either way.
+bool DownloadAndCheckDigest(HWND dialog, const UpdateItem& item, vesmarin::ScopedFile& file,
+                            InstallEnd* end) {
+  wchar_t digest[33] = {};
+  bool leftDomain = false;
+  const bool downloaded = Download(dialog, item, file.get(), digest, &leftDomain);
+  const bool closed = file.Close();
+  if (g_cancelled) {
+    *end = Cancelled();
+  } else if (!downloaded || !closed) {
+    *end = Error(leftDomain ? IDS_HOST_OUTSIDE_DOMAIN : IDS_DOWNLOAD_FAILED);
+  } else if (_wcsicmp(item.FileMD5.c_str(), digest) != 0) {
+    *end = Error(IDS_DIGEST_MISMATCH);
+  } else {
+    return true;
+  }
+  return false;
+}
+
+// True when expanding environment variables leaves text as it is.
+bool ExpansionKeeps(const std::wstring& text) {
+  const DWORD length = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  if (length == 0) return false;
+  std::wstring expanded(length, L'\0');
+  if (ExpandEnvironmentStringsW(text.c_str(), &expanded[0], length) != length) return false;
+  expanded.resize(length - 1);
+  return expanded == text;
+}
+
+// Starts the program at path, exactly that file. The shell expands
+// environment variables in the path it is given ("%USERNAME%" in a folder
+// or file name), so a path that expansion would change is started by
+// CreateProcessW, which takes it as written (and asks for no elevation).
+bool StartVerifiedFile(HWND dialog, const std::wstring& path) {
+  if (ExpansionKeeps(path)) {
+    const HINSTANCE started = ShellExecuteW(dialog, IsVistaOrLater() ? L"RunAs" : L"open",
+                                            path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(started) > 32;
+  }
+  std::wstring commandLine = L"\"" + path + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  vesmarin::ScopedHandle thread(process.hThread);
+  vesmarin::ScopedHandle program(process.hProcess);
+  return true;
+}
+
+// Checks the signature of the downloaded file, held open so that nobody
+// can change it between the check and the start, and starts it.
+InstallEnd VerifyAndStart(HWND dialog, const DownloadPlace& place) {
+  const std::wstring& path = place.file();
+  vesmarin::ScopedFile held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!held) return Error(IDS_DOWNLOAD_FAILED);
+  // The path no longer leads where the file was written: whatever it names
+  // now is not started.
+  if (!LiesInside(held.get(), place.area())) return WriteError(path);
+  bool valid = false;
+  if (!VerifyUpdateSignature(dialog, path.c_str(), held.get(), kUpdateSignerName,
+                             kUpdateSignerKey, &valid))
+    return Error(IDS_NO_SIGNATURE_CHECK);
+  if (!valid) return Error(IDS_BAD_SIGNATURE);
+  return StartVerifiedFile(dialog, path) ? Started() : Error(IDS_START_FAILED);
+}
+
+// From the folders to the started update; every end but a start takes back
+// what this download made.
+InstallEnd DownloadVerifyAndStart(HWND dialog, const UpdateItem& item, DownloadPlace& place) {
+  InstallEnd end = Started();
+  vesmarin::ScopedFile file;
+  if (CreateTarget(place, item, &file, &end)) {
+    const bool whole = DownloadAndCheckDigest(dialog, item, file, &end);
+    // The dialog takes input again once what a failed download made is gone.
+    if (!whole) place.RemoveAll();
+    EnableWindow(dialog, TRUE);
+    if (whole) end = VerifyAndStart(dialog, place);
+  }
+  if (end.kind != InstallEnd::kStarted) place.RemoveAll();
+  return end;
+}
+
+}  // namespace
+
+void InstallSelectedUpdate(HWND dialog) {
+  const UpdateItem* selected = SelectedUpdate(dialog);
+  if (!selected || selected->FileURL.empty()) return;
+  const UpdateItem item = *selected;
+  if (!UserConfirms(dialog, item)) return;
+  if (const UINT refused = CheckSource(item)) return ShowError(dialog, refused);
   // The download area is the user's local application data: every folder on
   // the way to the file, the file itself before its first byte and again
   // before it starts must lie inside it, links resolved.
-  wchar_t base[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
-    return ShowError(dialog, IDS_DOWNLOAD_FAILED);
-  const std::wstring area = base;
-  std::wstring parent;
-  if (!MakeFolderInside(area, g_Updater.DownloadPath, &parent))
-    return ShowWriteError(dialog, area + L"\\" + g_Updater.DownloadPath);
-  const std::wstring folder = MakeNewFolder(parent);
-  const std::wstring path = folder + L"\\" + item.FileName;
-  if (folder.empty() || path.size() > MAX_PATH - 1) {
-    RemoveDownload(L"", folder);
-    return ShowError(dialog, IDS_DOWNLOAD_FAILED);
+  DownloadPlace place(DownloadArea(true));
+  if (place.area().empty()) return ShowError(dialog, IDS_DOWNLOAD_FAILED);
+  const InstallEnd end = DownloadVerifyAndStart(dialog, item, place);
+  switch (end.kind) {
+    case InstallEnd::kStarted:
+      DestroyWindow(dialog);
+      break;
+    case InstallEnd::kCancelled:
+      break;
+    case InstallEnd::kWriteError:
+      ShowWriteError(dialog, end.path);
+      break;
+    case InstallEnd::kError:
+      ShowError(dialog, end.text);
+      break;
   }
-
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE && !LiesInside(file, area)) {
-    // Made through a link that came meanwhile: this very file goes again.
-    FILE_DISPOSITION_INFO gone = {TRUE};
-    SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
-    CloseHandle(file);
-    file = INVALID_HANDLE_VALUE;
-  }
-  if (file == INVALID_HANDLE_VALUE) {
-    RemoveDownload(L"", folder);
-    return ShowWriteError(dialog, path);
-  }
-  wchar_t digest[33] = {};
-  bool leftDomain = false;
-  const bool downloaded = Download(dialog, item, file, digest, &leftDomain);
-  const bool closed = CloseHandle(file) != FALSE;
-  if (g_cancelled) return RemoveDownload(path, folder);
-  if (!downloaded || !closed) {
-    RemoveDownload(path, folder);
-    return ShowError(dialog, leftDomain ? IDS_HOST_OUTSIDE_DOMAIN : IDS_DOWNLOAD_FAILED);
-  }
-  if (_wcsicmp(item.FileMD5.c_str(), digest) != 0) {
-    RemoveDownload(path, folder);
-    return ShowError(dialog, IDS_DIGEST_MISMATCH);
-  }
-
-  // From here on the file is held open so that nobody can change it between
-  // the check and the start.
-  HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (held == INVALID_HANDLE_VALUE) {
-    RemoveDownload(path, folder);
-    return ShowError(dialog, IDS_DOWNLOAD_FAILED);
-  }
-  // The path no longer leads where the file was written: whatever it names
-  // now is neither started nor deleted.
-  if (!LiesInside(held, area)) {
-    CloseHandle(held);
-    return ShowWriteError(dialog, path);
-  }
-  bool valid = false;
-  if (!VerifyUpdateSignature(dialog, path.c_str(), held, kUpdateSignerName, kUpdateSignerKey,
-                             &valid)) {
-    CloseHandle(held);
-    RemoveDownload(path, folder);
-    return ShowError(dialog, IDS_NO_SIGNATURE_CHECK);
-  }
-  if (!valid) {
-    CloseHandle(held);
-    RemoveDownload(path, folder);
-    return ShowError(dialog, IDS_BAD_SIGNATURE);
-  }
-  const HINSTANCE started = ShellExecuteW(dialog, IsVistaOrLater() ? L"RunAs" : L"open",
-                                          path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  CloseHandle(held);
-  if (reinterpret_cast<INT_PTR>(started) <= 32) {
-    RemoveDownload(path, folder);
-    return ShowError(dialog, IDS_START_FAILED);
-  }
-  DestroyWindow(dialog);
 }

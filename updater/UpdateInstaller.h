@@ -10,9 +10,11 @@
 
 // Runs the whole installation for the selected row of the update list. On
 // success the update program runs and the main dialog is destroyed; every
-// failure says why and leaves the dialog open, and nothing downloaded stays
-// on disk (unless a folder on its way was moved away meanwhile: then what
-// its path names is neither started nor deleted).
+// failure says why and leaves the dialog open, and nothing this download
+// made stays on disk. What a path names once a folder on its way was moved
+// away or replaced by a link is neither started nor deleted: each folder
+// and the file go only while their path still leads to the very item made
+// inside the download area (DownloadPlace).
 void InstallSelectedUpdate(HWND dialog);
 
 // The percentage of total that position is, computed in 64 bits; 0 when

@@ -21,7 +21,6 @@ class UpdaterCommandLine {
   std::wstring GetOptionAt(size_t index) const { return options_.at(index); }
   size_t GetArgumentCount() const { return arguments_.size(); }
   std::wstring GetArgumentAt(size_t index) const { return arguments_.at(index); }
-  const std::wstring& RawText() const { return raw_; }
 
   // The command line less the program name and the whitespace after it.
   static const wchar_t* SkipProgramName(const wchar_t* commandLine);

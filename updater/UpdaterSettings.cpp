@@ -75,8 +75,11 @@ int LoadUpdaterSettingsFrom(const wchar_t* path) {
     return document.SelectSingleNode((std::wstring(L"/KelvadonUpdate/") + name).c_str()).Text();
   };
   std::wstring value;
-  // A folder below the download area, never a way out of it.
-  if (!IsPlainRelativePath(value = text(L"DownloadPath"))) return kSettingsBadDownloadPath;
+  // A folder below the download area, never a way out of it, with room left
+  // for the folder and the file of a download.
+  if (!IsPlainRelativePath(value = text(L"DownloadPath")) ||
+      !DownloadPathFits(DownloadArea(false), value))
+    return kSettingsBadDownloadPath;
   g_Updater.DownloadPath = value;
   if ((value = text(L"RegKey")).empty()) return kSettingsNoRegKey;
   g_Updater.RegKey = value;

@@ -10,7 +10,7 @@ enum SettingsError {
   kSettingsOk = 0,
   kSettingsNoDocument = 1,
   kSettingsUnreadable = 2,
-  kSettingsBadDownloadPath = 3,  // missing, empty, or not a plain relative folder path
+  kSettingsBadDownloadPath = 3,  // missing, empty, not a plain relative folder path, or too long
   kSettingsNoRegKey = 4,
   kSettingsNoRssUrl = 5,
   kSettingsNoNoUpdateMessage = 6,

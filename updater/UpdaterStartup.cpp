@@ -40,28 +40,35 @@ bool AnyUpdateAvailable() {
   return false;
 }
 
-int Run(HINSTANCE instance) {
+// The instance, the caption, OLE and the common controls.
+void StartUp(HINSTANCE instance) {
   g_Updater.Instance = instance;
   lstrcpynW(g_Updater.Caption, LoadStringResource(IDS_CAPTION).c_str(), 200);
-
   oleStarted = SUCCEEDED(OleInitialize(nullptr));
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES |
                                                          ICC_LISTVIEW_CLASSES |
                                                          ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
+}
 
+bool IsOnline() {
   DWORD connection = 0;
   const WinInetApi* net = SystemWinInet();
-  if (!net || !net->InternetGetConnectedState(&connection, 0)) return 0;
+  return net && net->InternetGetConnectedState(&connection, 0);
+}
 
+// Loads the settings file; false, after saying so, when it is unusable.
+bool LoadSettingsOrSay() {
   const int settingsError = LoadUpdaterSettings();
-  if (settingsError != kSettingsOk) {
-    wchar_t text[1024] = {};
-    swprintf(text, 1024, LoadStringResource(IDS_SETTINGS_ERROR).c_str(), settingsError);
-    MessageBoxW(nullptr, text, g_Updater.Caption, MB_ICONERROR);
-    return -1;
-  }
+  if (settingsError == kSettingsOk) return true;
+  wchar_t text[1024] = {};
+  swprintf(text, 1024, LoadStringResource(IDS_SETTINGS_ERROR).c_str(), settingsError);
+  MessageBoxW(nullptr, text, g_Updater.Caption, MB_ICONERROR);
+  return false;
+}
 
+// The user's choices of when to show the main dialog.
+void ReadDisplayChoices() {
   const wchar_t* regKey = g_Updater.RegKey.c_str();
   if (g_Updater.IntegrateMode) {
     g_Updater.AutoCheckUpdate = ReadRegDword(regKey, L"AutoCheckUpdate", 1) != 0;
@@ -69,46 +76,56 @@ int Run(HINSTANCE instance) {
   } else {
     g_Updater.ShowOption = ReadRegDword(regKey, L"ShowOption", 1);
   }
+}
 
-  UpdaterCommandLine commandLine;
+// The caller's window, and in integrated mode the window to notify.
+HWND ReadWindowOptions(const UpdaterCommandLine& commandLine) {
   std::wstring value;
   HWND caller = nullptr;
   if (commandLine.GetOptionValue(L"hwnd", value)) caller = LiveWindow(WindowFromOptionValue(value));
   if (g_Updater.IntegrateMode && commandLine.GetOptionValue(L"NotifyWindow", value))
     g_Updater.NotifyWindow = WindowFromOptionValue(value);
+  return caller;
+}
 
-  bool firstRun = false;
-  if (ReadRegDword(regKey, L"ShowHello", 0) == 0) {
-    firstRun = true;
-    MessageBoxW(LiveWindow(caller), LoadStringResource(IDS_HELLO).c_str(), g_Updater.Caption,
-                MB_ICONINFORMATION);
-    WriteRegDword(regKey, L"ShowHello", 1);
+// True on the first run, after greeting the user once.
+bool GreetOnFirstRun(HWND caller) {
+  const wchar_t* regKey = g_Updater.RegKey.c_str();
+  if (ReadRegDword(regKey, L"ShowHello", 0) != 0) return false;
+  MessageBoxW(LiveWindow(caller), LoadStringResource(IDS_HELLO).c_str(), g_Updater.Caption,
+              MB_ICONINFORMATION);
+  WriteRegDword(regKey, L"ShowHello", 1);
+  return true;
+}
+
+// Automatic mode: false, with the exit code, when display is switched off
+// or today's check is done; otherwise records today's check.
+bool AutomaticCheckIsDue(bool firstRun, int* exitCode) {
+  const wchar_t* regKey = g_Updater.RegKey.c_str();
+  if (!firstRun && (g_Updater.IntegrateMode
+                        ? !g_Updater.AutoCheckUpdate && !g_Updater.ShowOnNewInformation
+                        : g_Updater.ShowOption == 0)) {
+    *exitCode = 1;
+    return false;
   }
-
-  if (commandLine.HasOption(L"Option")) {
-    ShowOptionsDialog(LiveWindow(caller));
-    return 0;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t today[16];
+  FormatCheckDate(now, today);
+  wchar_t stored[kRegStringCapacity];
+  ReadRegString(regKey, L"LastExecDate", stored);
+  if (!firstRun && wcscmp(stored, today) == 0) {
+    *exitCode = 0;
+    return false;
   }
+  WriteRegString(regKey, L"LastExecDate", today);
+  return true;
+}
 
-  bool autoMode = false;
-  if (commandLine.HasOption(L"AutoCheck")) {
-    autoMode = true;
-    if (!firstRun) {
-      if (g_Updater.IntegrateMode ? !g_Updater.AutoCheckUpdate && !g_Updater.ShowOnNewInformation
-                                : g_Updater.ShowOption == 0)
-        return 1;
-    }
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t today[16];
-    FormatCheckDate(now, today);
-    wchar_t stored[kRegStringCapacity];
-    ReadRegString(regKey, L"LastExecDate", stored);
-    if (!firstRun && wcscmp(stored, today) == 0) return 0;
-    WriteRegString(regKey, L"LastExecDate", today);
-  }
-
-  HWND gathering = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_GATHERING),
+// The version check and the news, while the "Gathering information..."
+// dialog is shown; the update list holds at least one row afterwards.
+void GatherInformation(HWND caller) {
+  HWND gathering = CreateDialogParamW(g_Updater.Instance, MAKEINTRESOURCEW(IDD_GATHERING),
                                       LiveWindow(caller), CheckingDialogProc, 0);
   if (gathering) {
     CenterWindowOver(gathering, LiveWindow(caller));
@@ -124,23 +141,27 @@ int Run(HINSTANCE instance) {
   }
   ReadNewsFeed(g_Updater.RSSURL, g_Updater.News);
   if (gathering) DestroyWindow(gathering);
+}
 
-  bool show = false;
-  if (!autoMode) {
-    show = true;
-  } else if (g_Updater.IntegrateMode) {
+// Whether the main dialog is shown; in integrated mode, notifies the host
+// of an update.
+bool ShouldShowMainDialog(bool autoMode) {
+  if (!autoMode) return true;
+  if (g_Updater.IntegrateMode) {
     if (g_Updater.AutoCheckUpdate && AnyUpdateAvailable())
       PostMessageW(g_Updater.NotifyWindow, RegisterWindowMessageW(kUpdateNotifyMessageName), 0, 0);
-    if (g_Updater.ShowOnNewInformation && HasNewNews()) show = true;
-  } else if (g_Updater.ShowOption != 0) {
-    const bool newNews = g_Updater.ShowOption == 1 && HasNewNews();
-    if (newNews || AnyUpdateAvailable()) show = true;
+    return g_Updater.ShowOnNewInformation && HasNewNews();
   }
-  if (!show && !firstRun) return 0;
+  if (g_Updater.ShowOption == 0) return false;
+  const bool newNews = g_Updater.ShowOption == 1 && HasNewNews();
+  return newNews || AnyUpdateAvailable();
+}
 
+// Shows the main dialog, with the caller disabled meanwhile, until it ends.
+void RunMainDialog(HWND caller, bool autoMode) {
   caller = LiveWindow(caller);
   HWND dialog = CreateMainDialog(caller, autoMode);
-  if (!dialog) return 0;
+  if (!dialog) return;
   ShowWindow(dialog, SW_SHOW);
   UpdateWindow(dialog);
   if (caller) {
@@ -149,6 +170,26 @@ int Run(HINSTANCE instance) {
   }
   RunMessageLoop(dialog, nullptr, nullptr);
   if (caller && IsWindow(caller) && !IsWindowEnabled(caller)) EnableWindow(caller, TRUE);
+}
+
+int Run(HINSTANCE instance) {
+  StartUp(instance);
+  if (!IsOnline()) return 0;
+  if (!LoadSettingsOrSay()) return -1;
+  ReadDisplayChoices();
+  UpdaterCommandLine commandLine;
+  const HWND caller = ReadWindowOptions(commandLine);
+  const bool firstRun = GreetOnFirstRun(caller);
+  if (commandLine.HasOption(L"Option")) {
+    ShowOptionsDialog(LiveWindow(caller));
+    return 0;
+  }
+  const bool autoMode = commandLine.HasOption(L"AutoCheck");
+  int exitCode = 0;
+  if (autoMode && !AutomaticCheckIsDue(firstRun, &exitCode)) return exitCode;
+  GatherInformation(caller);
+  if (!ShouldShowMainDialog(autoMode) && !firstRun) return 0;
+  RunMainDialog(caller, autoMode);
   return 0;
 }
 

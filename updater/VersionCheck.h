@@ -15,9 +15,16 @@ const DWORD kMaxVersionListBytes = 1024 * 1024;
 // The longest a version list (or a news feed) may take to arrive.
 const DWORD kDocumentDeadlineMs = 30000;
 
-// Appends one item and gives true, or gives false with status set to a
-// VersionCheckStatus code (left alone when the settings name no version
-// list).
+// Appends one item and gives true, or gives false with status set to the
+// number of the step that failed (left alone when the settings name no
+// version list): 101 no XML document, 102 settings file unreadable, the
+// code of CheckUrlHost for a list outside the download domain, 103 no
+// document for the list, 104 list not fetched or not well-formed, 105 no
+// Component in the settings, 201-203 its ID, Name or Module empty, 204 the
+// module's version unreadable, 205 no Component in the list, 301-310 a
+// field of the list's entry empty (in the order VersionMajor, VersionMinor,
+// VersionBuild, VersionString, FileURL, FileName, FileMD5, Description,
+// Date, ID), 401 no entry for the component's ID.
 bool CheckForUpdates(std::deque<UpdateItem>& updates, int* status);
 // The same with the settings file at settingsPath and module paths relative
 // to folder (no trailing backslash).

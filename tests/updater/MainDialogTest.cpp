@@ -148,6 +148,11 @@ class MainDialog : public UpdaterRun {
     DrivenProcess process;
     HWND dialog = StartAndUpdate(process);
     if (!dialog) return L"<no dialog>";
+    return ErrorOf(process, dialog);
+  }
+  // Waits for the error box of an update that was started in process,
+  // answers it and closes the dialog; gives the box's text.
+  std::wstring ErrorOf(DrivenProcess& process, HWND dialog) {
     HWND box = nullptr;
     const DWORD start = GetTickCount();
     while (!box && GetTickCount() - start < 60000) {
@@ -163,6 +168,19 @@ class MainDialog : public UpdaterRun {
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(process.WaitAnswering(nullptr, 30000));
     return text;
+  }
+  // The one file below top once the download has made it; empty when none
+  // came.
+  std::wstring WaitForDownloadFile(const std::wstring& top) {
+    std::wstring file;
+    testsupport::WaitUntil(
+        [&] {
+          const std::set<std::wstring> files = DownloadedFiles(top);
+          if (files.size() == 1) file = *files.begin();
+          return !file.empty();
+        },
+        30000);
+    return file;
   }
   void ExpectNothingLeft() {
     EXPECT_EQ(DownloadedFiles(), before_);
@@ -388,6 +406,214 @@ TEST_F(MainDialog, CancelEndsADrippingDownloadAtOnceAndLeavesNothing) {
   EXPECT_EQ(process.UnansweredMessageBox(), nullptr) << "a cancelled download says nothing";
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+}
+
+// A folder outside the download area holding a file of the update's name,
+// where a link swapped in during the download leads.
+class OutsideFolder {
+ public:
+  OutsideFolder(const std::wstring& root, const std::wstring& sub) : root_(root) {
+    folder_ = sub.empty() ? root : root + L"\\" + sub;
+    made_ = CreateDirectoryW(root.c_str(), nullptr) &&
+            (sub.empty() || CreateDirectoryW(folder_.c_str(), nullptr)) &&
+            testsupport::WriteTextFile(folder_ + L"\\setup.exe", "outside");
+  }
+  ~OutsideFolder() {
+    DeleteFileW((folder_ + L"\\setup.exe").c_str());
+    RemoveDirectoryW(folder_.c_str());
+    RemoveDirectoryW(root_.c_str());
+  }
+  bool made() const { return made_; }
+  const std::wstring& root() const { return root_; }
+  // The file and its folder are still there, the file as it was.
+  void ExpectKept() const {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(testsupport::ReadFileBytes(folder_ + L"\\setup.exe", bytes))
+        << "the file outside was deleted";
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "outside");
+    EXPECT_TRUE(testsupport::PathExists(folder_)) << "the folder outside was deleted";
+  }
+
+ private:
+  std::wstring root_;
+  std::wstring folder_;
+  bool made_ = false;
+};
+
+// Removes a download folder tree that a test moved aside, and the folders
+// above it up to top.
+void RemoveMovedDownload(const std::wstring& folder, const std::wstring& top) {
+  for (const std::wstring& file : DownloadedFiles(folder)) DeleteFileW(file.c_str());
+  std::vector<std::wstring> folders;
+  std::vector<std::wstring> pending = {folder};
+  while (!pending.empty()) {
+    const std::wstring next = pending.back();
+    pending.pop_back();
+    folders.push_back(next);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((next + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && wcscmp(found.cFileName, L".") &&
+          wcscmp(found.cFileName, L".."))
+        pending.push_back(next + L"\\" + found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(it->c_str());
+  for (std::wstring up = folder.substr(0, folder.rfind(L'\\')); up.size() >= top.size();
+       up = up.substr(0, up.rfind(L'\\')))
+    RemoveDirectoryW(up.c_str());
+}
+
+// The download's own folder is moved away while the file in it is open,
+// and a link to a folder outside the download area takes its place; Cancel
+// then deletes nothing that the link leads to.
+TEST_F(MainDialog, CancelAfterALinkWasSwappedInKeepsWhatItLeadsTo) {
+  const std::wstring relative = L"Kelvadon\\Swap " + tag_;
+  const std::wstring top = LocalAppData() + L"\\" + relative;
+  OutsideFolder outside(L"C:\\vst-swap-" + tag_, L"");
+  ASSERT_TRUE(outside.made());
+  // 400 bytes announced, one sent every two seconds.
+  WriteSettings(VersionListXml(Update(Narrow(ServerBase()) + "/drip/400", "setup.exe",
+                                      std::string(32, '0'))),
+                "", L"", Narrow(relative));
+  DrivenProcess process;
+  HWND dialog = StartAndUpdate(process);
+  ASSERT_NE(dialog, nullptr);
+  HWND progress = WaitForDialogWith(process, IDC_DOWNLOAD_PROGRESS);
+  ASSERT_NE(progress, nullptr);
+  const std::wstring file = WaitForDownloadFile(top);
+  ASSERT_FALSE(file.empty());
+  const std::wstring folder = file.substr(0, file.rfind(L'\\'));
+  ASSERT_TRUE(MoveFileW(folder.c_str(), (folder + L"-moved").c_str()));
+  ASSERT_TRUE(testsupport::MakeFolderLink(folder, outside.root()));
+  PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(testsupport::WaitForWindowGone(progress, 20000));
+  // Back at its messages, the dialog's thread has done its clean-up.
+  EXPECT_TRUE(testsupport::RoundTrip(dialog));
+  EXPECT_EQ(process.UnansweredMessageBox(), nullptr) << "a cancelled download says nothing";
+  outside.ExpectKept();
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(process.WaitAnswering(nullptr, 30000));
+  EXPECT_TRUE(testsupport::RemoveFolderLink(folder));
+  RemoveMovedDownload(folder + L"-moved", top);
+  ExpectNothingLeft();
+}
+
+// The folder of the DownloadPath setting is moved away while the download
+// runs, and a link to a folder outside that holds a folder and a file of the
+// same names takes its place; the digest check fails (2002) and deletes
+// nothing that the link leads to.
+TEST_F(MainDialog, AFailedDigestAfterALinkWasSwappedInKeepsWhatItLeadsTo) {
+  const std::wstring relative = L"Kelvadon\\Swap " + tag_ + L"\\Updates";
+  const std::wstring top = LocalAppData() + L"\\Kelvadon\\Swap " + tag_;
+  const std::wstring gate = ServerFolder() + L"gates\\" + tag_;
+  DeleteFileW(gate.c_str());
+  // Half the body comes at once, the rest once the gate file exists.
+  WriteSettings(VersionListXml(Update(Narrow(ServerBase()) + "/gate/600?name=" + Narrow(tag_),
+                                      "setup.exe", std::string(32, '0'))),
+                "", L"", Narrow(relative));
+  DrivenProcess process;
+  HWND dialog = StartAndUpdate(process);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_NE(WaitForDialogWith(process, IDC_DOWNLOAD_PROGRESS), nullptr);
+  const std::wstring file = WaitForDownloadFile(top);
+  ASSERT_FALSE(file.empty());
+  const std::wstring folder = file.substr(0, file.rfind(L'\\'));
+  const std::wstring updates = top + L"\\Updates";
+  OutsideFolder outside(L"C:\\vst-swap-" + tag_, folder.substr(folder.rfind(L'\\') + 1));
+  ASSERT_TRUE(outside.made());
+  ASSERT_TRUE(MoveFileW(updates.c_str(), (updates + L"-moved").c_str()));
+  ASSERT_TRUE(testsupport::MakeFolderLink(updates, outside.root()));
+  ASSERT_TRUE(testsupport::WriteTextFile(gate, ""));
+  EXPECT_NE(ErrorOf(process, dialog).find(L"[Code=2002]"), std::wstring::npos);
+  outside.ExpectKept();
+  EXPECT_TRUE(testsupport::RemoveFolderLink(updates));
+  RemoveMovedDownload(updates + L"-moved", top);
+  DeleteFileW(gate.c_str());
+  ExpectNothingLeft();
+}
+
+// A '%' in the download folder or in the file's name is part of the name:
+// the file written under that name is the one verified and started.
+TEST_F(MainDialog, APercentInAFolderOrFileNameStartsTheVerifiedFile) {
+  wchar_t user[256] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"USERNAME", user, 256), 0u) << "nothing to expand";
+  const std::string url = Publish(L"update-signed.exe");
+  const std::string md5 = Md5Of(L"update-signed.exe");
+  const std::wstring own = L"Kelvadon\\Percent " + tag_;
+  const struct {
+    std::wstring relative;
+    std::string name;
+  } cases[] = {{own + L"\\%USERNAME%", "Setup 5.4.exe"},
+               {own, "%USERNAME%x.exe"},
+               {own, "100%.exe"}};
+  for (const auto& each : cases) {
+    SCOPED_TRACE(Narrow(each.relative) + " " + each.name);
+    DeleteFileW(record_.c_str());
+    WriteSettings(VersionListXml(Update(url, each.name, md5)), "", L"", Narrow(each.relative));
+    DrivenProcess run;
+    RunTryingToUpdate(run);
+    EXPECT_EQ(run.ExitCode(), 0u);
+    for (const testsupport::SeenBox& box : run.Boxes())
+      ADD_FAILURE() << "unexpected box: " << Narrow(box.text);
+    EXPECT_NE(WebLinkProbe::WaitForRecord(record_, 1).find("start"), std::string::npos)
+        << "the update program ran";
+    const std::wstring folder = LocalAppData() + L"\\" + each.relative;
+    const std::set<std::wstring> added = DownloadedFiles(folder);
+    ASSERT_EQ(added.size(), 1u);
+    const std::wstring file = *added.begin();
+    EXPECT_EQ(file.rfind(folder + L"\\update-", 0), 0u) << Narrow(file);
+    EXPECT_EQ(file.substr(file.rfind(L'\\') + 1), Widen(each.name)) << "written as named";
+    EXPECT_EQ(FileMd5(file), md5);
+    DeleteFileW(file.c_str());
+    RemoveMovedDownload(file.substr(0, file.rfind(L'\\')), LocalAppData() + L"\\Kelvadon\\Percent");
+  }
+}
+
+// A download folder that can never hold a download (a part longer than a
+// name can be, a path longer than a path can be) is refused at start-up as
+// a broken settings file is, and nothing is made on its way.
+TEST_F(MainDialog, ADownloadPathThatCanNeverFitIsRefusedAtStart) {
+  const std::string url = Publish(L"update-signed.exe");
+  const std::string list = VersionListXml(Update(url, "Setup 5.4.exe", Md5Of(L"update-signed.exe")));
+  const std::string lead = "vst-long-" + Narrow(tag_);
+  std::string deep = lead;
+  while (deep.size() < 300) deep += "\\abcdefghi";
+  for (const std::string& form : {lead + "\\" + std::string(255, 'n'), deep}) {
+    SCOPED_TRACE(form.size());
+    WriteSettings(list, "", L"", form);
+    DrivenProcess process;
+    RunTryingToUpdate(process);
+    EXPECT_EQ(process.ExitCode(), kExitAborted);
+    std::vector<std::wstring> texts;
+    for (const testsupport::SeenBox& box : process.Boxes()) texts.push_back(box.text);
+    EXPECT_EQ(texts, std::vector<std::wstring>{L"Could not read definition information. Update cancelled."});
+    EXPECT_FALSE(testsupport::PathExists(LocalAppData() + L"\\" + Widen(lead)))
+        << "no folder was made";
+  }
+  EXPECT_EQ(ServerHits(Widen(url.substr(url.find("/doc/")))), 0) << "nothing was downloaded";
+  ExpectNothingLeft();
+}
+
+// A download refused once its folders are made (here a file name that
+// does not fit beside them) takes back every folder it made.
+TEST_F(MainDialog, ARefusedDownloadLeavesNoFolderItMade) {
+  const std::wstring lead = L"Kelvadon\\Fresh " + tag_;
+  const std::string name = std::string(240, 'x') + ".exe";
+  EXPECT_NE(ErrorAfterUpdate(Update(Publish(L"update-signed.exe"), name, Md5Of(L"update-signed.exe")),
+                             Narrow(lead + L"\\Updates"))
+                .find(L"[Code=2001]"),
+            std::wstring::npos);
+  EXPECT_FALSE(testsupport::PathExists(LocalAppData() + L"\\" + lead)) << "a folder was left";
+  // The same after a failed digest check.
+  EXPECT_NE(ErrorAfterUpdate(Update(Publish(L"update-signed.exe"), "setup.exe", std::string(32, '0')),
+                             Narrow(lead + L"\\Updates"))
+                .find(L"[Code=2002]"),
+            std::wstring::npos);
+  EXPECT_FALSE(testsupport::PathExists(LocalAppData() + L"\\" + lead)) << "a folder was left";
+  ExpectNothingLeft();
 }
 
 std::string NewsItemXml(const std::string& title, const std::string& category,

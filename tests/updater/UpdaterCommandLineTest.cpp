@@ -18,8 +18,10 @@ TEST(UpdaterCommandLine, ProgramNameAloneGivesNothing) {
   }
   UpdaterCommandLine unclosed(L"\"C:\\a b\\Nemdrift.exe /AutoCheck");
   EXPECT_EQ(unclosed.GetOptionCount(), 0u);
-  UpdaterCommandLine quoted(L"\"C:\\a b\\Nemdrift.exe\" /AutoCheck /hwnd:12");
-  EXPECT_EQ(quoted.RawText(), L"/AutoCheck /hwnd:12");
+  EXPECT_STREQ(UpdaterCommandLine::SkipProgramName(L"\"C:\\a b\\Nemdrift.exe\" /AutoCheck /hwnd:12"),
+               L"/AutoCheck /hwnd:12");
+  EXPECT_STREQ(UpdaterCommandLine::SkipProgramName(L"Nemdrift.exe \t /AutoCheck"), L"/AutoCheck");
+  EXPECT_STREQ(UpdaterCommandLine::SkipProgramName(nullptr), L"");
 }
 
 TEST(UpdaterCommandLine, PlainOptionsAreCaseSensitiveValuedOnesAreNot) {

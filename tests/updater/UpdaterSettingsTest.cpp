@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DownloadDomain.h"
+#include "DownloadFolder.h"
 #include "TestSupport.h"
 #include "UpdaterSettings.h"
 #include "UpdaterState.h"
@@ -117,6 +118,35 @@ TEST_F(Settings, DownloadPathIsOnlyAPlainRelativeFolder) {
     EXPECT_EQ(Load(updatertest::WithDownloadPath(complete, bad)), kSettingsBadDownloadPath) << bad;
     EXPECT_EQ(g_Updater.DownloadPath, L"") << bad;
   }
+}
+
+// A download folder that can never hold the folder and the file of a
+// download is refused as a broken file is; the longest one that can is
+// taken.
+TEST_F(Settings, DownloadPathThatCanNeverFitIsRefused) {
+  const std::string complete = SettingsXml("K", "");
+  const std::wstring area = DownloadArea(false);
+  ASSERT_FALSE(area.empty());
+  const size_t room = MAX_PATH - 1 - area.size() - 1 - kDownloadFolderReserve;
+  std::string longest;
+  while (longest.size() < room) longest += longest.empty() ? "a" : (longest.size() % 50 ? "b" : "\\");
+  while (longest.back() == '\\') longest.back() = 'c';
+  ASSERT_EQ(longest.size(), room);
+  ASSERT_EQ(Load(updatertest::WithDownloadPath(complete, longest)), kSettingsOk);
+  std::string deep;
+  while (deep.size() < 300) deep += deep.empty() ? "abcdefghi" : "\\abcdefghi";
+  for (const std::string& bad : {longest + "d", std::string(255, 'n'), "Kelvadon\\" + std::string(255, 'n'),
+                                 std::string(256, 'n'), deep}) {
+    updatertest::ResetUpdaterState();
+    EXPECT_EQ(Load(updatertest::WithDownloadPath(complete, bad)), kSettingsBadDownloadPath) << bad.size();
+    EXPECT_EQ(g_Updater.DownloadPath, L"");
+  }
+  // Without a known area the shortest one counts, and a part longer than a
+  // name still never fits.
+  EXPECT_TRUE(DownloadPathFits(L"", std::wstring(MAX_PATH - 1 - 3 - kDownloadFolderReserve, L'a')));
+  EXPECT_FALSE(DownloadPathFits(L"", std::wstring(MAX_PATH - 1 - 3 - kDownloadFolderReserve + 1, L'a')));
+  EXPECT_FALSE(DownloadPathFits(L"C:", std::wstring(256, L'a')));
+  EXPECT_TRUE(DownloadPathFits(L"C:", L"a\\" + std::wstring(200, L'a')));
 }
 
 TEST_F(Settings, BrokenAndHostileFiles) {

@@ -12,6 +12,8 @@ ways a hostile or broken server would:
   /slow/<n>          announces n bytes, sends 10 and stalls for a minute
   /trickle/<n>       announces n bytes, sends 100 every 0.2 s for a minute
   /drip/<n>          announces n bytes, sends 1 every 2 s for up to two minutes
+  /gate/<n>?name=<g> announces n bytes, sends n / 2, waits (two minutes at
+                     most) until the file <dir>/gates/<g> exists, sends the rest
   /echo              the request target (path and query) as the body
   /status/<code>     that status with a plain-text body
   /xml404            404 with a well-formed XML body
@@ -124,6 +126,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     self.wfile.flush()
                 self.close_connection = True
                 return
+            if head == "gate":
+                n = int(arg)
+                gate = os.path.join(self.root, "gates", os.path.basename(query.get("name", [""])[0]))
+                self.send_response(200)
+                self.send_header("Content-Length", str(n))
+                self.end_headers()
+                data = pattern(n)
+                self.wfile.write(data[:n // 2])
+                self.wfile.flush()
+                deadline = time.time() + 120
+                while not os.path.exists(gate) and time.time() < deadline:
+                    time.sleep(0.05)
+                self.wfile.write(data[n // 2:])
+                self.wfile.flush()
+                self.close_connection = True
+                return
             if head == "echo":
                 body = self.path.encode()
                 return self.send_body(200, body, "text/plain", len(body))
@@ -162,6 +180,7 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
 def main():
     root = sys.argv[1]
     os.makedirs(os.path.join(root, "www"), exist_ok=True)
+    os.makedirs(os.path.join(root, "gates"), exist_ok=True)
     Handler.root = root
     server = Server(("127.0.0.1", 0), Handler)
     port_file = os.path.join(root, "port")
