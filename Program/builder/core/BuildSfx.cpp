@@ -308,8 +308,13 @@ int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstaller
   ScopedFile output(CreateFileW(s.DstExeFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!output.valid()) {
-    // The path and the system's reason, shown below the result's message.
-    const std::wstring reason = std::wstring(s.DstExeFile) + L"\n" + SystemErrorText(GetLastError());
+    // The full path and the system's reason, shown below the result's
+    // message.
+    const DWORD error = GetLastError();
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameW(s.DstExeFile, MAX_PATH, full, nullptr);
+    const std::wstring reason = std::wstring(length && length < MAX_PATH ? full : s.DstExeFile) +
+                                L"\n" + SystemErrorText(error);
     lstrcpynW(g_BuildErrorText, reason.c_str(), kBuildErrorTextSize);
     return kResultCreateFailed;
   }
