@@ -168,9 +168,11 @@ bool HasDevicePart(const wchar_t* name) {
 
 // Characters no file or folder name can hold (':' and the separators are
 // the safe-name rule's).
+// A forward slash is no separator of member names: the extraction creates
+// folders at backslashes only, so "a/b.txt" has no place.
 bool HasForbiddenCharacter(const wchar_t* name) {
   for (const wchar_t* c = name; *c; ++c)
-    if (*c < 0x20 || wcschr(L"<>\"|?*", *c)) return true;
+    if (*c < 0x20 || wcschr(L"<>\"|?*/", *c)) return true;
   return false;
 }
 

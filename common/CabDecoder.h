@@ -151,7 +151,7 @@ bool IsSafeArchiveItemName(const wchar_t* name);
 enum class ArchiveItemPlace {
   kInside,   // a path below the folder
   kUnsafe,   // not a safe name (above), a character no file name holds
-             // (< > " | ? * and controls), a device name (CON, nul.txt, ...)
+             // (< > " | ? * / and controls), a device name (CON, nul.txt, ...)
              // in any of its parts, or a path that leaves the folder
   kTooLong,  // folder and name reach 260 characters, or a part of the name
              // is longer than 255
@@ -165,6 +165,8 @@ ArchiveItemPlace PlaceArchiveItem(const wchar_t* folder, const wchar_t* name,
 extern const wchar_t kShortestExtractFolder[];  // "C:\"
 // Longest file or folder name the file systems take.
 const size_t kMaxPathComponent = 255;
+// Longest path, folder and name together, that an extraction writes.
+const int kMaxInstalledPath = MAX_PATH - 1;
 
 // True when the path, made absolute, lies inside the folder (made absolute)
 // at a component boundary: C:\App\x is inside C:\App, C:\AppEvil\x is not.

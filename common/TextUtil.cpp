@@ -32,3 +32,20 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
   const size_t length = wcslen(prefix);
   return text.size() >= length && _wcsnicmp(text.c_str(), prefix, length) == 0;
 }
+
+std::wstring SystemErrorText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+    text.pop_back();
+  if (text.empty()) {
+    wchar_t number[24];
+    wsprintfW(number, L"0x%08lX", static_cast<unsigned long>(code));
+    text = number;
+  }
+  return text;
+}

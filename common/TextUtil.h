@@ -19,3 +19,7 @@ bool EqualsNoCase(const wchar_t* a, int aLength, const wchar_t* b, int bLength);
 // True when text begins with prefix, letters compared without regard to case.
 bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix);
 bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix);
+
+// The system's text for an error code (FormatMessageW, line ends and
+// trailing blanks removed); the code in hexadecimal when it has none.
+std::wstring SystemErrorText(DWORD code);

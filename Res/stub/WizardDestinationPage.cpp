@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "ArchiveOpen.h"
+#include "CabDecoder.h"
 #include "ClassicGuiFont.h"
 #include "ExtensionRecord.h"
 #include "ExtractResource.h"
@@ -66,6 +68,33 @@ void ShowUninstallerPathError(HWND owner, std::wstring folder) {
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
   ShowPathError(owner, folder + L"\\" + g_Settings->UseVesmarinUninstallerFolder,
                 IDS_UNINSTALL_PATH_TOO_LONG);
+}
+
+// The first member whose path below the folder would be longer than an
+// extraction writes; empty when every member fits there.
+std::wstring MemberWithoutRoom(const wchar_t* folder) {
+  CCabDecoder* decoder = g_Archive ? g_Archive->Decoder : nullptr;
+  if (!decoder) return std::wstring();
+  std::wstring base = folder;
+  if (base.empty() || base.back() != L'\\') base += L'\\';
+  ArchiveItem member;
+  for (int more = decoder->FindFirst(&member); more; more = decoder->FindNext(&member))
+    if (PlaceArchiveItem(base.c_str(), member.name, nullptr) == ArchiveItemPlace::kTooLong)
+      return member.name;
+  return std::wstring();
+}
+
+// A folder under which a member would not fit is refused before anything
+// is extracted, with the member named as the builder names it.
+bool MembersFit(HWND owner, const wchar_t* folder) {
+  const std::wstring member = MemberWithoutRoom(folder);
+  if (member.empty()) return true;
+  wchar_t format[kMessageBufferSize];
+  wchar_t text[kMessageBufferSize];
+  LoadStubString(IDS_MEMBER_NO_ROOM, format, ARRAYSIZE(format));
+  StringCchPrintfW(text, ARRAYSIZE(text), format, member.c_str(), kMaxInstalledPath);
+  ShowStubMessage(owner, text, PackageCaption(), MB_OK | MB_ICONERROR);
+  return false;
 }
 
 void ShowInvalidCharsWarning(HWND page, const wchar_t* caption) {
@@ -171,6 +200,7 @@ LONG DestinationNext(HWND page) {
     ShowUninstallerPathError(frame, folder);
     return -1;
   }
+  if (!MembersFit(frame, folder)) return -1;
   ConnectShare(folder);
   const DWORD attributes = GetFileAttributesW(folder);
   const bool exists =
@@ -200,6 +230,7 @@ LONG DestinationNext(HWND page) {
     ShowUninstallerPathError(frame, folder);
     return -1;
   }
+  if (!MembersFit(frame, folder)) return -1;
   lstrcpynW(s.ExtractPath, folder, MAX_PATH);
   return 0;
 }

@@ -118,5 +118,12 @@
 #define IDS_START_MENU_FILE_NOT_BELOW    487
 #define IDS_FOLDER_NAME_TOO_LONG         488
 #define IDS_ITEM_TITLE_TOO_LONG          489
+#define IDS_ARCHIVE_ITEM_NO_ROOM         500
+#define IDS_ARCHIVE_FILE_AND_FOLDER      501
+#define IDS_ARCHIVE_NO_FILES             502
+#define IDS_ARCHIVE_NO_FOLDERS           503
+#define IDS_ARCHIVE_NAMES_CUT            504
+#define IDS_ARCHIVE_NOT_AT_START         505
+#define IDS_ARCHIVE_NOT_NAMED            506
 
 #endif  // VESMARIN_RESOURCE_H

@@ -41,4 +41,6 @@
 #define IDS_EXTENSION_LOAD_FAILED 62
 #define IDS_EXTENSION_BROKEN 63
 #define IDS_UNINSTALL_PATH_TOO_LONG 64
+// The destination page: a member that would not fit below the chosen folder.
+#define IDS_MEMBER_NO_ROOM 96
 #define IDS_LANGUAGE 66

@@ -3,6 +3,7 @@
 // and the checks of a publisher-supplied uninstaller with their messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -271,6 +272,208 @@ TEST_F(CreateSfxFileTest, DeviceAsArchiveEndsAtOnceWithTheOpenError) {
     // catches that.
     EXPECT_EQ(CreateSfxFile(true), kResultOpenFailed) << testsupport::Narrow(device);
   }
+  EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
+}
+
+}  // namespace
+
+namespace {
+
+// The reason a build left, in English and in Japanese.
+struct Reason {
+  std::wstring english;
+  std::wstring japanese;
+};
+
+void ExpectRefused(int expected, const Reason& reason, const std::string& trace) {
+  g_BuildErrorText[0] = L'\0';
+  EXPECT_EQ(CreateSfxFile(true), expected) << trace;
+  EXPECT_EQ(std::wstring(g_BuildErrorText), reason.english) << trace;
+  testsupport::ThreadLanguage japanese(testsupport::kJapaneseLanguage);
+  g_BuildErrorText[0] = L'\0';
+  EXPECT_EQ(CreateSfxFile(true), expected) << trace;
+  EXPECT_EQ(std::wstring(g_BuildErrorText), reason.japanese) << trace;
+}
+
+// The uninstaller's folder counts from the installation folder itself:
+// however many backslashes lead it, the build goes on (to the stub this
+// program does not carry).
+TEST_F(CreateSfxFileTest, UninstallerFolderWithLeadingBackslashesBuilds) {
+  CSfxSettings& s = g_SfxSettings;
+  s.UseUnInstall = 1;
+  s.UseVesmarinUninstaller = 1;
+  CopyText(s.UnInstallTitle, L"Example");
+  CopyText(s.UnInstallKey, L"Example");
+  for (const wchar_t* folder : {L"\\\\\\Tools", L"\\Tools", L"\\", L"\\\\\\\\"}) {
+    CopyText(s.UseVesmarinUninstallerFolder, folder);
+    g_BuildErrorText[0] = L'\0';
+    EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd) << testsupport::Narrow(folder) << " "
+                                                       << testsupport::Narrow(g_BuildErrorText);
+  }
+  for (const wchar_t* folder : {L"\\\\\\..\\x", L"Tools\\..\\..", L"C:\\Tools"}) {
+    CopyText(s.UseVesmarinUninstallerFolder, folder);
+    ExpectRefused(kResultReported,
+                  {L"The folder to store the uninstaller executable file \"" + std::wstring(folder) +
+                       L"\" is not a folder below the extract destination. A drive, a network "
+                       L"share or a \".\" or \"..\" folder cannot be used.",
+                   L"アンインストーラーの実行ファイルを格納するフォルダー \"" + std::wstring(folder) +
+                       L"\" は展開先の下のフォルダーではありません。ドライブ、ネットワーク共有、"
+                       L"\".\" または \"..\" のフォルダーは使用できません。"},
+                  testsupport::Narrow(folder));
+  }
+}
+
+// Under a folder the package fixes, a member whose path would pass what an
+// extraction writes ends the build, named; where the user chooses the
+// folder on the destination page, the page judges it.
+TEST_F(CreateSfxFileTest, MemberTooLongForAFixedFolderIsRefused) {
+  CSfxSettings& s = g_SfxSettings;
+  s.UseExtractFolder = 1;
+  s.BaseFolder = 6;
+  CopyText(s.ExtractFolder, L"C:\\a");
+  s.AskExtPath = 0;
+  const std::string tooLong(255, 'n');  // "C:\a\" and 255 characters: 260
+  testsupport::TestCabinet cab;
+  cab.AddRaw("readme.txt", "read me").AddRaw(tooLong, "x");
+  ASSERT_TRUE(cab.WriteTo(archive_));
+  const std::wstring member = testsupport::Widen(tooLong);
+  const Reason noRoom = {
+      member + L"\nThis archive member does not fit below the installation folder: its path "
+               L"there would be longer than 259 characters, the most an installation can write.",
+      member + L"\nこの書庫内のファイルはインストール先フォルダーの下に収まりません: そこでのパス"
+               L"が、インストールで書き込める最大の 259 文字を超えます。"};
+  ExpectRefused(kResultReported, noRoom, "fixed folder");
+  // With a trailing backslash, and silent though the page is asked for.
+  CopyText(s.ExtractFolder, L"C:\\a\\");
+  s.AskExtPath = 1;
+  s.NoUI = 1;
+  ExpectRefused(kResultReported, noRoom, "silent");
+  EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
+
+  // Whatever can still move the folder lets the build go on.
+  s.NoUI = 0;  // the destination page
+  EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);
+  s.AskExtPath = 0;
+  for (int CSfxSettings::*movable : {&CSfxSettings::UseSavePath, &CSfxSettings::AddFileTitle,
+                                     &CSfxSettings::UseExtensionModuleFile}) {
+    s.*movable = 1;
+    EXPECT_NE(CreateSfxFile(true), kResultReported) << testsupport::Narrow(g_BuildErrorText);
+    s.*movable = 0;
+  }
+  CopyText(s.ExtractFolder, L"%TEMP%\\a");
+  EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd);
+  // One character less fits the fixed folder.
+  CopyText(s.ExtractFolder, L"C:\\a");
+  testsupport::TestCabinet fits;
+  fits.AddRaw(std::string(254, 'n'), "x");
+  ASSERT_TRUE(fits.WriteTo(archive_));
+  EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd) << testsupport::Narrow(g_BuildErrorText);
+}
+
+// Archives an installer cannot place, named for what they are: a forward
+// slash in a name, a file and a folder of one name, no files at all.
+TEST_F(CreateSfxFileTest, MembersTheInstallerCannotPlaceAreRefusedNamed) {
+  testsupport::TestCabinet slash;
+  slash.AddRaw("readme.txt", "read me").AddRaw("a/b.txt", "x");
+  ASSERT_TRUE(slash.WriteTo(archive_));
+  ExpectRefused(kResultOpenFailed,
+                {L"a/b.txt\nNo installation can extract this archive member: its name climbs out "
+                 L"of the destination folder, names a drive, a network path, a device or a "
+                 L"stream, holds a character no file name can have, or is empty.",
+                 L"a/b.txt\nこの書庫内のファイルはどのインストールでも展開できません: 名前が展開"
+                 L"先フォルダーの外を指しているか、ドライブ、ネットワークパス、デバイスまたはス"
+                 L"トリームを指しているか、ファイル名に使用できない文字を含んでいるか、空です。"},
+                "slash");
+
+  const std::wstring both =
+      L"\nThese two archive members cannot both be installed: the first is a file, and the "
+      L"second lies in a folder of the same name.";
+  const std::wstring bothJapanese =
+      L"\nこの 2 つの書庫内のファイルは両方をインストールすることはできません: 1 つ目はファイル"
+      L"で、2 つ目は同じ名前のフォルダーの中にあります。";
+  const struct {
+    std::vector<std::string> names;
+    std::wstring named;
+  } clashes[] = {{{"d", "d\\x.txt"}, L"d\nd\\x.txt"},
+                 {{"sub\\deep\\y.txt", "Sub\\Deep"}, L"Sub\\Deep\nsub\\deep\\y.txt"},
+                 {{"e\\f\\g.txt", "E"}, L"E\ne\\f\\g.txt"}};
+  for (const auto& c : clashes) {
+    testsupport::TestCabinet cab;
+    cab.AddRaw("readme.txt", "read me");
+    for (const std::string& name : c.names) cab.AddRaw(name, "x");
+    ASSERT_TRUE(cab.WriteTo(archive_));
+    ExpectRefused(kResultOpenFailed, {c.named + both, c.named + bothJapanese},
+                  testsupport::Narrow(c.named));
+  }
+  // A folder and a file beside it whose name only begins the same is fine.
+  testsupport::TestCabinet apart;
+  apart.AddRaw("d", "x").AddRaw("dx\\y.txt", "y").AddRaw("d.txt", "z");
+  ASSERT_TRUE(apart.WriteTo(archive_));
+  EXPECT_EQ(CreateSfxFile(true), kResultAbnormalEnd) << testsupport::Narrow(g_BuildErrorText);
+
+  ASSERT_TRUE(testsupport::TestCabinet().WriteTo(archive_));
+  ExpectRefused(kResultOpenFailed,
+                {archive_ + L"\nThe archive contains no files. An installer needs at least one "
+                            L"file to install.",
+                 archive_ + L"\n書庫にファイルが 1 つも含まれていません。インストーラーには、"
+                            L"インストールするファイルが少なくとも 1 つ必要です。"},
+                "empty");
+  EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
+}
+
+// Broken archives and a missing archive name, each refused with its real
+// cause.
+TEST_F(CreateSfxFileTest, BrokenArchivesNameTheirCause) {
+  testsupport::TestCabinet cab;
+  cab.Add(L"readme.txt", "read me").Add(L"data\\second.txt", "second");
+  const std::vector<uint8_t> whole = cab.Build();
+
+  std::vector<uint8_t> noFolders = whole;
+  noFolders[26] = noFolders[27] = 0;
+  ASSERT_TRUE(testsupport::WriteFileBytes(archive_, noFolders));
+  ExpectRefused(kResultOpenFailed,
+                {archive_ + L"\nThe archive is damaged: it lists members but holds no folder for "
+                            L"their data.",
+                 archive_ + L"\n書庫が壊れています: ファイルが一覧にありますが、そのデータを収め"
+                            L"るフォルダーがありません。"},
+                "no folders");
+
+  // Cut inside the second member's name.
+  const std::string second = "data\\second.txt";
+  size_t at = 0;
+  for (; at + second.size() <= whole.size(); ++at)
+    if (std::equal(second.begin(), second.end(), whole.begin() + at)) break;
+  ASSERT_LT(at + second.size(), whole.size());
+  ASSERT_TRUE(testsupport::WriteFileBytes(
+      archive_, std::vector<uint8_t>(whole.begin(), whole.begin() + at + 4)));
+  ExpectRefused(kResultOpenFailed,
+                {archive_ + L"\nThe archive is damaged: its table of member names ends before "
+                            L"its last name (the file was cut short or its header is wrong).",
+                 archive_ + L"\n書庫が壊れています: ファイル名の一覧が最後の名前の前で途切れて"
+                            L"います (ファイルが途中で切れているか、ヘッダーが正しくありませ"
+                            L"ん)。"},
+                "cut names");
+
+  for (const std::string prefix : {"MSCF", "\x01\x02\x03\x04"}) {
+    ASSERT_TRUE(cab.WriteTo(archive_, std::vector<uint8_t>(prefix.begin(), prefix.end())));
+    ExpectRefused(kResultOpenFailed,
+                  {archive_ + L"\nThe archive file does not begin with its cabinet: the cabinet "
+                              L"starts 4 bytes into the file. An installer can only carry a file "
+                              L"that is a cabinet from its first byte.",
+                   archive_ + L"\n書庫ファイルの先頭がキャビネットではありません: キャビネット"
+                              L"はファイルの先頭から 4 バイトの位置で始まっています。インストー"
+                              L"ラーに格納できるのは、最初のバイトからキャビネットであるファイル"
+                              L"だけです。"},
+                  "offset " + prefix);
+  }
+
+  g_SfxSettings.SrcArchiveFile[0] = L'\0';
+  ExpectRefused(kResultReported,
+                {L"No archive file is specified. Name the cabinet that the self-extracting file "
+                 L"is to carry.",
+                 L"書庫ファイルが指定されていません。自己解凍ファイルに格納するキャビネットを指"
+                 L"定してください。"},
+                "no archive");
   EXPECT_FALSE(testsupport::PathExists(dir_ / L"Setup.exe"));
 }
 

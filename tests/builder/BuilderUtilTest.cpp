@@ -88,6 +88,29 @@ TEST(PathChecks, FolderBelowABaseDropsLeadingBackslashesAndRefusesSharesAndDrive
   EXPECT_FALSE(TakeRelativeFolder(nullptr, true, true, nullptr));
 }
 
+TEST(PathChecks, UninstallerFolderDropsEveryLeadingBackslash) {
+  // The folder always counts from the extraction folder: however many
+  // backslashes lead, what follows lies below it.
+  const struct {
+    const wchar_t* text;
+    const wchar_t* stored;
+  } taken[] = {{L"\\\\\\Tools", L"Tools"}, {L"\\Tools", L"Tools"}, {L"\\", L""},
+               {L"", L""}, {L"\\\\\\\\", L""}, {L"Tools\\Sub\\", L"Tools\\Sub\\"},
+               {L"\\\\srv\\x", L"srv\\x"}};
+  for (const auto& t : taken) {
+    std::wstring stored = L"unchanged";
+    EXPECT_TRUE(TakeUninstallerFolder(t.text, &stored)) << testsupport::Narrow(t.text);
+    EXPECT_EQ(t.stored, stored) << testsupport::Narrow(t.text);
+  }
+  // Forms that climb out or name a drive stay refused.
+  std::wstring stored = L"unchanged";
+  for (const wchar_t* bad : {L"..", L"\\..", L"\\\\\\..\\x", L"Tools\\..\\..\\x",
+                             L"a\\.\\b", L".\\x", L"a\\\\b", L"C:\\Windows", L"\\\\\\C:\\x", L"Z:"})
+    EXPECT_FALSE(TakeUninstallerFolder(bad, &stored)) << testsupport::Narrow(bad);
+  EXPECT_EQ(L"unchanged", stored);
+  EXPECT_FALSE(TakeUninstallerFolder(nullptr, nullptr));
+}
+
 TEST(PathChecks, InvalidCharactersRemoved) {
   wchar_t text[MAX_PATH] = L"C:\\a:b*c";
   EXPECT_FALSE(RemoveInvalidPathChars(text, true));

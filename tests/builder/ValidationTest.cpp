@@ -222,11 +222,16 @@ TEST_F(ValidateSettingsTest, FoldersBelowTheInstallationAndNameLengths) {
   ExpectPasses();
 
   s.UseUnInstall = s.UseVesmarinUninstaller = 1;
-  CopyText(s.UseVesmarinUninstallerFolder, L"\\\\srv\\share");
-  ExpectFails(L"The folder to store the uninstaller executable file \"\\\\srv\\share\" is not a folder "
+  CopyText(s.UseVesmarinUninstallerFolder, L"C:\\srv");
+  ExpectFails(L"The folder to store the uninstaller executable file \"C:\\srv\" is not a folder "
               L"below the extract destination. " + refusedHere);
+  // Every leading backslash is dropped: the folder always lies below the
+  // installation folder, never on a share.
+  for (const wchar_t* below : {L"\\Uninst", L"\\\\\\Uninst", L"\\\\srv\\share", L"\\"}) {
+    CopyText(s.UseVesmarinUninstallerFolder, below);
+    ExpectPasses();
+  }
   CopyText(s.UseVesmarinUninstallerFolder, L"\\Uninst");
-  ExpectPasses();
 
   s.UseStartMenu = 1;
   s.StartMenuCount = 1;

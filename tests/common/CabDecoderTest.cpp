@@ -365,7 +365,8 @@ TEST(CabHostile, PlaceOfAMemberBelowItsFolder) {
   EXPECT_EQ(PlaceArchiveItem(L"C:\\App\\", L"sub\\a.txt", combined), ArchiveItemPlace::kInside);
   EXPECT_STREQ(combined, L"C:\\App\\sub\\a.txt");
   for (const wchar_t* name : {L"..\\a", L"C:\\a", L"\\a", L"a:b", L"CON", L"sub\\Nul.txt",
-                              L"aux\\a.txt", L"com9.log", L"a|b", L"a?b", L"a\tb", L"<a>"})
+                              L"aux\\a.txt", L"com9.log", L"a|b", L"a?b", L"a\tb", L"<a>",
+                              L"a/b.txt", L"sub\\a/b"})
     EXPECT_EQ(PlaceArchiveItem(L"C:\\App\\", name, nullptr), ArchiveItemPlace::kUnsafe)
         << testsupport::Narrow(name);
   const std::wstring part(255, L'p');

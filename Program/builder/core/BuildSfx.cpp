@@ -29,6 +29,7 @@
 #include "SettingsBlock.h"
 #include "SfxContainer.h"
 #include "SfxSettings.h"
+#include "TextUtil.h"
 #include "UserUninstaller.h"
 #include "Validation.h"
 #include "VesmarinResource.h"
@@ -307,7 +308,17 @@ int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstaller
 
   ScopedFile output(CreateFileW(s.DstExeFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!output.valid()) return kResultCreateFailed;
+  if (!output.valid()) {
+    // The full path and the system's reason, shown below the result's
+    // message.
+    const DWORD error = GetLastError();
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameW(s.DstExeFile, MAX_PATH, full, nullptr);
+    const std::wstring reason = std::wstring(length && length < MAX_PATH ? full : s.DstExeFile) +
+                                L"\n" + SystemErrorText(error);
+    lstrcpynW(g_BuildErrorText, reason.c_str(), kBuildErrorTextSize);
+    return kResultCreateFailed;
+  }
   result = WriteOutput(output.get(), archive.get(), static_cast<uint64_t>(archiveSize.QuadPart),
                        image, staged);
   const bool archiveClosed = archive.Close();
@@ -322,8 +333,11 @@ int WriteSfxFile(const StubImage& image, const std::vector<uint8_t>& uninstaller
 int CreateSfxFile(bool batch) {
   CSfxSettings& s = g_SfxSettings;
 
-  // No archive named is reported as an archive not found, below.
-  if (s.SrcArchiveFile[0] && !vesmarin::MayNameDiskFile(s.SrcArchiveFile))
+  if (!s.SrcArchiveFile[0]) {
+    SetBuildError(IDS_ARCHIVE_NOT_NAMED);
+    return kResultReported;
+  }
+  if (!vesmarin::MayNameDiskFile(s.SrcArchiveFile))
     return kResultOpenFailed;
   if (OutputReplacesInput(s.DstExeFile, nullptr, s.SrcArchiveFile)) return kResultReported;
   WIN32_FIND_DATAW found;
@@ -356,6 +370,7 @@ int CreateSfxFile(bool batch) {
   if (!ValidateSettings()) return kResultReported;
   StoreRelativeFolders();
   if (!ValidateArchiveReferences()) return kResultReported;
+  if (!CheckMembersFitFolder(s.SrcArchiveFile)) return kResultReported;
 
   // The window's wait cursor; a batch build has no window, and loading a
   // cursor would start the desktop and the visual styles for nothing.

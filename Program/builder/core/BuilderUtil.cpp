@@ -98,6 +98,15 @@ bool TakeRelativeFolder(const wchar_t* text, bool leadingBackslashAllowed,
   return true;
 }
 
+bool TakeUninstallerFolder(const wchar_t* text, std::wstring* stored) {
+  if (!text) return false;
+  while (*text == L'\\') ++text;
+  if (text[0] && text[1] == L':') return false;
+  if (!IsValidRelativePath(text, true)) return false;
+  if (stored) *stored = text;
+  return true;
+}
+
 bool TakeShortcutFile(const wchar_t* text, std::wstring* stored) {
   std::wstring taken;
   if (!TakeRelativeFolder(text, true, true, &taken)) return false;

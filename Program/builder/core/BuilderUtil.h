@@ -33,6 +33,13 @@ bool IsValidRelativePath(const wchar_t* path, bool allowTrailingBackslash);
 // its leading backslashes.
 bool TakeRelativeFolder(const wchar_t* text, bool leadingBackslashAllowed,
                         bool allowTrailingBackslash, std::wstring* stored);
+// The uninstaller's folder, which always counts from the extraction folder
+// itself: every leading backslash is dropped ("\\\Tools" and "\Tools" are
+// "Tools", "\" alone is the extraction folder, so no value names a share or
+// a drive root). Refused: a drive ("C:...") and whatever IsValidRelativePath
+// refuses (".", "..", doubled backslashes). True when taken; stored (may be
+// null) then receives the folder without its leading backslashes.
+bool TakeUninstallerFolder(const wchar_t* text, std::wstring* stored);
 // A start-menu item's file: a file or folder below the extraction folder,
 // taken by TakeRelativeFolder with one leading backslash allowed ("\Tools\"
 // and "\\Tools\" are "Tools\"). Backslashes alone name the extraction folder

@@ -77,10 +77,6 @@ struct RelativePath {
 bool TakeFolderBelowBase(const wchar_t* text, std::wstring* stored) {
   return TakeRelativeFolder(text, false, true, stored);
 }
-// The uninstaller's folder counts from the extraction folder itself.
-bool TakeUninstallerFolder(const wchar_t* text, std::wstring* stored) {
-  return TakeRelativeFolder(text, true, true, stored);
-}
 bool TakeStartMenuName(const wchar_t* text, std::wstring* stored) {
   return TakeRelativeFolder(text, false, false, stored);
 }

@@ -164,9 +164,9 @@ bool Confirm(HWND dialog) {
     SetDlgItemTextW(dialog, IDC_US_FOLDER, folder);
     return Refuse(dialog, IDS_UNINSTALLER_FOLDER_CHARS, IDC_US_FOLDER);
   }
-  // The folder lies below the extract destination; a leading backslash
-  // counts from the destination itself.
-  if (!TakeRelativeFolder(folder, true, true, nullptr))
+  // The folder lies below the extract destination; leading backslashes
+  // count from the destination itself.
+  if (!TakeUninstallerFolder(folder, nullptr))
     return Refuse(dialog, IDS_UNINSTALLER_FOLDER_FORM, IDC_US_FOLDER);
   wchar_t signedFile[MAX_PATH] = {};
   ReadWindowText(GetDlgItem(dialog, IDC_US_SIGNED_FILE), signedFile, MAX_PATH);

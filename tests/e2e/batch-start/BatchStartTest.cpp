@@ -45,11 +45,32 @@ std::wstring ArchiveNotFoundText() {
 // the builder's language: the text the main window would show.
 TEST(BatchStart, AFailedBuildTellsWhyOnStandardError) {
   const std::wstring notFound = ArchiveNotFoundText();
-  const std::wstring notCreated =
-      JapaneseInterface() ? L"\u30d5\u30a1\u30a4\u30eb\u3092\u4f5c\u6210\u3067\u304d\u307e"
-                            L"\u305b\u3093\u3067\u3057\u305f\u3002\r\n"
-                          : L"Failed to create file.\r\n";
+  // No archive named at all.
+  const std::wstring notNamed =
+      JapaneseInterface()
+          ? L"\u66f8\u5eab\u30d5\u30a1\u30a4\u30eb\u304c\u6307\u5b9a\u3055\u308c\u3066\u3044"
+            L"\u307e\u305b\u3093\u3002\u81ea\u5df1\u89e3\u51cd\u30d5\u30a1\u30a4\u30eb\u306b"
+            L"\u683c\u7d0d\u3059\u308b\u30ad\u30e3\u30d3\u30cd\u30c3\u30c8\u3092\u6307\u5b9a"
+            L"\u3057\u3066\u304f\u3060\u3055\u3044\u3002\r\n"
+          : L"No archive file is specified. Name the cabinet that the self-extracting file is to "
+            L"carry.\r\n";
+  // The output's folder is missing: the message, the path and the system's
+  // reason.
+  wchar_t* reason = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, ERROR_PATH_NOT_FOUND, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr);
+  std::wstring systemReason = reason ? reason : L"";
+  if (reason) LocalFree(reason);
+  while (!systemReason.empty() && (systemReason.back() == L'\n' || systemReason.back() == L'\r' ||
+                                   systemReason.back() == L' '))
+    systemReason.pop_back();
   TempDir dir(L"bs");
+  const std::wstring notCreated =
+      (JapaneseInterface() ? L"\u30d5\u30a1\u30a4\u30eb\u3092\u4f5c\u6210\u3067\u304d\u307e"
+                             L"\u305b\u3093\u3067\u3057\u305f\u3002\r\n"
+                           : L"Failed to create file.\r\n") +
+      std::wstring(L"\r\n") + dir.path() + L"no-such\\out.exe\r\n" + systemReason + L"\r\n";
   ASSERT_TRUE(testsupport::WriteTextFile(dir / L"empty.ini", ""));
   ASSERT_TRUE(testsupport::WriteTextFile(dir / L"other.ini",
                                          "[Other]\r\nSrcArchiveFile=files.cab\r\n"));
@@ -64,10 +85,10 @@ TEST(BatchStart, AFailedBuildTellsWhyOnStandardError) {
   } cases[] = {
       // No archive named: a definition file that is missing, empty or
       // without the section loads the defaults.
-      {L"\"" + dir.path() + L"none.ini\"", 10, notFound},
-      {L"sub\\none.ini", 10, notFound},
-      {L"empty.ini", 10, notFound},
-      {L"other.ini", 10, notFound},
+      {L"\"" + dir.path() + L"none.ini\"", 10, notNamed},
+      {L"sub\\none.ini", 10, notNamed},
+      {L"empty.ini", 10, notNamed},
+      {L"other.ini", 10, notNamed},
       {L"gone.ini", 10, L"gone.cab" + notFound},
       {L"nofolder.ini", 1, notCreated},
   };
@@ -148,7 +169,8 @@ TEST(BatchStart, AFailedBuildTellsWhyInTheConsoleOfItsStarter) {
   ASSERT_TRUE(AllocConsole());
   // Started as a shell starts a windowed program: no standard handles at
   // all, so only the console of its starter can take the message.
-  std::wstring line = L"\"" + testsupport::BinPath(L"Vesmarin.exe") + L"\" none.ini";
+  ASSERT_TRUE(testsupport::WriteTextFile(dir / L"proj.ini", DefinitionText("gone.cab", "out.exe")));
+  std::wstring line = L"\"" + testsupport::BinPath(L"Vesmarin.exe") + L"\" proj.ini";
   STARTUPINFOW startup = {sizeof startup};
   startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION process = {};
@@ -165,7 +187,7 @@ TEST(BatchStart, AFailedBuildTellsWhyInTheConsoleOfItsStarter) {
   SetStdHandle(STD_OUTPUT_HANDLE, output);
   SetStdHandle(STD_ERROR_HANDLE, error);
   EXPECT_EQ(code, 10u);
-  EXPECT_EQ(testsupport::Narrow(rows), testsupport::Narrow(ArchiveNotFoundText()));
+  EXPECT_EQ(testsupport::Narrow(rows), "gone.cab" + testsupport::Narrow(ArchiveNotFoundText()));
 }
 
 TEST(BatchStart, MissingArchiveEndsWithReportedFailure) {

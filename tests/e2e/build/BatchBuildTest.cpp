@@ -335,6 +335,67 @@ TEST_F(BatchBuildTest, HandWrittenPathsBelowTheInstallation) {
   }
 }
 
+// The uninstaller's folder counts from the installation folder: a
+// definition file that gives it with leading backslashes builds, and the
+// installer gets it without them.
+TEST_F(BatchBuildTest, UninstallerFolderWithLeadingBackslashes) {
+  const std::wstring output = dir_ / L"Setup.exe";
+  const struct {
+    const wchar_t* folder;
+    const wchar_t* stored;
+  } cases[] = {{L"\\\\\\Tools", L"Tools"}, {L"\\Tools", L"Tools"}, {L"\\", L""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testsupport::Narrow(c.folder));
+    const std::wstring ini = WriteDefinition(
+        {L"64bitSFX=1", L"UseUnInstall=1", L"UseVesmarinUninstaller=1",
+         L"UseVesmarinUninstallerFolder=" + std::wstring(c.folder), L"UnInstallTitle=Example",
+         L"UnInstallKey=Example"});
+    ASSERT_EQ(Build(ini, Options(archive_, output)), 0u);
+    const Container container = Read(output);
+    EXPECT_EQ(Fields(container, 'x'), std::vector<std::wstring>{c.stored});
+    ASSERT_TRUE(DeleteFileW(output.c_str()));
+  }
+  // Climbing out is still refused, and nothing is written.
+  const std::wstring ini = WriteDefinition(
+      {L"64bitSFX=1", L"UseUnInstall=1", L"UseVesmarinUninstaller=1",
+       L"UseVesmarinUninstallerFolder=\\\\\\..\\Tools", L"UnInstallTitle=Example",
+       L"UnInstallKey=Example"});
+  EXPECT_EQ(Build(ini, Options(archive_, output)), 10u);
+  EXPECT_FALSE(testsupport::PathExists(output));
+}
+
+// Archives the installer could not place end the batch build before
+// anything is written: a member too long for the fixed installation
+// folder (10), a forward slash in a name and a file and folder of one
+// name (5).
+TEST_F(BatchBuildTest, MembersWithoutAPlaceAreRefused) {
+  const std::wstring output = dir_ / L"Setup.exe";
+  const std::wstring fixed = WriteDefinition(
+      {L"64bitSFX=1", L"AskExtPath=0", L"UseExtractFolder=1", L"BaseFolder=6",
+       L"ExtractFolder=C:\\a"});
+  const std::wstring chosen = WriteDefinition(
+      {L"64bitSFX=1", L"AskExtPath=1", L"UseExtractFolder=1", L"BaseFolder=6",
+       L"ExtractFolder=C:\\a"}, L"chosen.ini");
+  const std::wstring cab = dir_ / L"names.cab";
+  testsupport::TestCabinet longName;
+  longName.AddRaw("readme.txt", "r").AddRaw(std::string(255, 'n'), "x");
+  ASSERT_TRUE(longName.WriteTo(cab));
+  EXPECT_EQ(Build(fixed, Options(cab, output)), 10u);
+  EXPECT_FALSE(testsupport::PathExists(output));
+  // The user may choose a shorter folder: the destination page judges it.
+  EXPECT_EQ(Build(chosen, Options(cab, output)), 0u);
+  ASSERT_TRUE(DeleteFileW(output.c_str()));
+
+  testsupport::TestCabinet slash, clash;
+  slash.AddRaw("readme.txt", "r").AddRaw("a/b.txt", "x");
+  clash.AddRaw("d", "file").AddRaw("d\\x.txt", "x");
+  for (const testsupport::TestCabinet* refused : {&slash, &clash}) {
+    ASSERT_TRUE(refused->WriteTo(cab));
+    EXPECT_EQ(Build(chosen, Options(cab, output)), 5u);
+    EXPECT_FALSE(testsupport::PathExists(output));
+  }
+}
+
 TEST_F(BatchBuildTest, OutputBeyondFourGigabytesIsRefused) {
   // A real cabinet followed by a tail that nothing is written to (sparse
   // on the host): the file is almost 4 GiB long.

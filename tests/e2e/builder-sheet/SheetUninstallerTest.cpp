@@ -64,15 +64,16 @@ TEST(SheetUninstallerSettings, KeysNeedTwoLevelsOutsideClassesRootAndNeverNameAW
   // Nothing left after the backslashes: refused under every root.
   for (int root : {0, 1, 2}) EXPECT_EQ(BuilderString(216), AddKey(run, dialog, root, L"\\\\").text) << root;
   EXPECT_EQ(3, KeyCount(dialog));
-  // A folder that leaves the extract destination keeps the dialog open.
-  // Nor does a share.
-  for (const wchar_t* outside : {L"..\\Uninst", L"\\\\srv\\x"}) {
+  // A folder that leaves the extract destination keeps the dialog open,
+  // however many backslashes lead it.
+  for (const wchar_t* outside : {L"..\\Uninst", L"\\\\\\..\\x"}) {
     SetText(dialog, kFolder, outside);
     testsupport::PressButton(dialog, IDOK);
     EXPECT_EQ(BuilderString(471), run.NextBox().text) << testsupport::Narrow(outside);
     ASSERT_TRUE(IsWindow(dialog));
   }
-  SetText(dialog, kFolder, L"\\Uninst");
+  // Leading backslashes count from the destination itself.
+  SetText(dialog, kFolder, L"\\\\\\Uninst");
   testsupport::PressButton(dialog, IDOK);
   ASSERT_TRUE(testsupport::WaitForWindowGone(dialog, 10000));
   EXPECT_TRUE(run.Select(kStartup));
@@ -81,7 +82,7 @@ TEST(SheetUninstallerSettings, KeysNeedTwoLevelsOutsideClassesRootAndNeverNameAW
   EXPECT_EQ(L"HKEY_CURRENT_USER\\Software\\Vendor", saved.at(L"UninstallReg1"));
   EXPECT_EQ(L"HKEY_CLASSES_ROOT\\.myext", saved.at(L"UninstallReg2"));
   EXPECT_EQ(0u, saved.count(L"UninstallReg3"));
-  EXPECT_EQ(L"\\Uninst", saved.at(L"UseVesmarinUninstallerFolder"));
+  EXPECT_EQ(L"\\\\\\Uninst", saved.at(L"UseVesmarinUninstallerFolder"));
 }
 
 TEST(SheetUninstaller, ArrowKeysStayWithinTheThreeChoices) {

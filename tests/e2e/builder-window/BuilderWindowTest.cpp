@@ -250,6 +250,36 @@ TEST(BuilderWindow, OutputInstallsSilently) {
   EXPECT_TRUE(testsupport::PathExists(target + L"\\bin\\tool.exe"));
 }
 
+// A member that has no room below the package's fixed folder: the window
+// shows why, never a success, and nothing is written.
+TEST(BuilderWindow, AMemberTooLongForTheFixedFolderIsRefused) {
+  BuilderRun run;
+  const std::wstring archive = run.Path(L"app.cab");
+  const std::string member(255, 'n');  // "C:\a\" and 255 characters: 260
+  testsupport::TestCabinet cab;
+  cab.AddRaw("readme.txt", "read me").AddRaw(member, "x");
+  ASSERT_TRUE(cab.WriteTo(archive));
+  ASSERT_TRUE(testsupport::WriteTextFile(
+      builderwindow::PerUserDefinition(),
+      "[Vesmarin]\r\nNoUI=1\r\n64bitSFX=1\r\nAskExtPath=0\r\nManifestType=0\r\n"
+      "IconType=blue\r\nUseExtractFolder=1\r\nBaseFolder=6\r\nExtractFolder=C:\\a\r\n"));
+  ASSERT_TRUE(run.Start());
+  ASSERT_NE(nullptr, run.WaitMainWindow());
+  run.SetText(kArchiveEdit, archive);
+  run.SetText(kOutputEdit, run.Path(L"setup.exe"));
+  run.Command(kCreate);
+  const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+  EXPECT_EQ(testsupport::Widen(member) +
+                (japanese ? L"\nこの書庫内のファイルはインストール先フォルダーの下に収まりません: "
+                            L"そこでのパスが、インストールで書き込める最大の 259 文字を超えます。"
+                          : L"\nThis archive member does not fit below the installation folder: "
+                            L"its path there would be longer than 259 characters, the most an "
+                            L"installation can write."),
+            run.AnswerNextBox().text);
+  EXPECT_FALSE(testsupport::PathExists(run.Path(L"setup.exe")));
+  EXPECT_EQ(10u, run.Exit());
+}
+
 TEST(BuilderWindow, SecondInstanceOnlyBringsTheFirstForward) {
   BuilderRun run;
   ASSERT_TRUE(run.Start());

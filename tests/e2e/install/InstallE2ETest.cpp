@@ -663,6 +663,38 @@ TEST(InstallE2E, HostileMemberNamesInstallNothing) {
   }
 }
 
+// The uninstaller's folder given with leading backslashes counts from the
+// installation folder: the uninstaller lands in Tools below it, or in the
+// installation folder itself.
+TEST(InstallE2E, UninstallerFolderWithLeadingBackslashesLiesBelowTheInstallation) {
+  Package package(L"inst-uninst");
+  const struct {
+    const wchar_t* folder;
+    const wchar_t* below;
+  } cases[] = {{L"\\\\\\Tools", L"Tools\\"}, {L"\\Tools", L"Tools\\"}, {L"\\", L""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.folder));
+    const std::wstring app = package.dir() / L"app\\";
+    const std::wstring key = L"VesmarinInstallE2E-" + UniqueId();
+    TestCabinet cab;
+    cab.AddRaw("good.txt", "good");
+    const std::wstring setup = package.Build(
+        cab, app,
+        {L"UseUnInstall=1", L"UseVesmarinUninstaller=1",
+         L"UseVesmarinUninstallerFolder=" + std::wstring(c.folder), L"UnInstallTitle=Install Test",
+         L"UnInstallTitleE=Install Test", L"UnInstallKey=" + key});
+    ASSERT_FALSE(setup.empty());
+    DrivenResult run = Package::Run(setup);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u) << Narrow(BoxTexts(run));
+    EXPECT_EQ(Content(app + L"good.txt"), "good");
+    EXPECT_TRUE(PathExists(app + c.below + L"Hollmere64.exe")) << Narrow(Joined(ListTree(app)));
+    EXPECT_FALSE(PathExists(package.dir() / L"Tools")) << "nothing beside the installation";
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key).c_str());
+    testsupport::RemoveTree(app);
+  }
+}
+
 // A destination folder that makes a member's path too long is no unsafe
 // package: the run says that the path is too long (the folder, the member's
 // name, string 59), writes nothing and fails with code 8 (exit code 9). A
@@ -686,12 +718,15 @@ TEST(InstallE2E, APathTooLongIsReportedAsSuchNotAsUnsafe) {
       {"bin\\marker.exe", L"Could not extract files.\nExtract path name is too long."},
       {"..\\escape.txt", L"points outside the installation folder"},
       {"bin\\m.exe", nullptr}};
+  // Named through a variable, the folder is only known when the package
+  // installs: a fixed folder that leaves a member no room ends the build.
+  testsupport::ScopedEnv longFolder(L"VESMARIN_LONG_FOLDER", app);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.member);
     const std::string placeholder(c.member.size(), 'q');
     TestCabinet cab;
     cab.AddRaw("good.txt", "good").AddRaw(placeholder, "member");
-    const std::wstring setup = package.Build(cab, app, {});
+    const std::wstring setup = package.Build(cab, L"%VESMARIN_LONG_FOLDER%", {});
     ASSERT_FALSE(setup.empty());
     ASSERT_TRUE(containerreader::ReplaceInArchive(setup, placeholder, c.member));
     testsupport::RemoveTree(package.dir() / L"long");

@@ -556,6 +556,52 @@ TEST_F(WizardPagesE2E, TheDestinationPageCleansAndChecksTheFolder) {
   }
 }
 
+// A chosen folder under which a member would pass the path limit is
+// refused on Next, naming the member, before anything is written; the
+// package's own folder still installs it.
+TEST_F(WizardPagesE2E, AFolderWithoutRoomForAMemberIsRefusedOnNext) {
+  // Under Folder() plus nine characters the member's path is 260
+  // characters long, one too many; under Folder() it fits.
+  const std::wstring chosen = Folder() + std::wstring(9, L'c');
+  const std::wstring member(260 - chosen.size() - 1, L'm');
+  ASSERT_LE(member.size(), 255u);
+  const std::wstring setup = package_.Build(
+      {L"AskExtPath=1", L"GreetingE0=Pages test", L"Greeting0=ページのテスト"},
+      {{member, "long member"}, {L"a.txt", "first file"}}, L"Room.exe");
+  ASSERT_FALSE(setup.empty()) << Narrow(package_.LastError());
+  WizardSession session([](const SeenBox& box) {
+    return StartsWith(box.text, Texts().createQuestion) ? IDYES : IDOK;
+  });
+  ASSERT_TRUE(Start(session, setup));
+  HWND page = NextFromWelcome(session, kDestination);
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(FolderShown(session, page));
+  ASSERT_TRUE(testsupport::SetControlText(page, kDestination, chosen));
+  session.Press(PSBTN_NEXT);
+  ASSERT_TRUE(session.WaitBoxes(1)) << BoxTexts(session.Boxes());
+  const std::wstring expected =
+      member + (JapaneseUi()
+                    ? L"\nこの書庫内のファイルはインストール先フォルダーの下に収まりません: そこで"
+                      L"のパスが、インストールで書き込める最大の 259 文字を超えます。"
+                    : L"\nThis archive member does not fit below the installation folder: its "
+                      L"path there would be longer than 259 characters, the most an installation "
+                      L"can write.");
+  EXPECT_EQ(session.Boxes()[0].text, expected);
+  ASSERT_TRUE(BoxHandled(session));
+  EXPECT_EQ(session.CurrentPage(), page) << "the page stays";
+  EXPECT_FALSE(PathExists(chosen));
+
+  ASSERT_TRUE(testsupport::SetControlText(page, kDestination, Folder()));
+  session.Press(PSBTN_NEXT);
+  FinishFromReady(session);
+  EXPECT_EQ(session.ExitCode(), kFinished) << BoxTexts(session.Boxes());
+  std::vector<uint8_t> installed;
+  EXPECT_TRUE(testsupport::ReadFileBytes(Folder() + member, installed));
+  EXPECT_EQ(std::string(installed.begin(), installed.end()), "long member");
+  EXPECT_FALSE(PathExists(chosen));
+  testsupport::RemoveTree(Folder());
+}
+
 // A relative folder is taken from the installer's current folder: the
 // files go below it, without a question.
 TEST_F(WizardPagesE2E, ARelativeDestinationIsMadeAbsolute) {
