@@ -25,8 +25,8 @@ void SetFailureText(const wchar_t* text) {
 }
 const wchar_t* GetFailureText() { return g_failureText; }
 
-void SetWriteFailure(const wchar_t* path, DWORD systemError) {
-  g_lastErrorCode = kErrorWriteFile;
+void SetWriteFailure(const wchar_t* path, DWORD systemError, int code) {
+  g_lastErrorCode = code;
   wchar_t format[512];
   LoadStubString(IDS_INSTALL_ERROR, format, ARRAYSIZE(format));
   // The table's text carries "%s" for the file.

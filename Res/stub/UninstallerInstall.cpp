@@ -385,12 +385,13 @@ bool InstallUninstaller(const UninstallerPlace& place, unsigned long long* writt
       SetLastErrorCode(UninstallInfoErrorCode(result));
     return false;
   }
+  // What stands there cannot be replaced (a running program, a folder).
   if (!uninstaller.PutInPlace()) {
-    SetWriteFailure(place.path, uninstaller.error());
+    SetWriteFailure(place.path, uninstaller.error(), kErrorCreateFile);
     return false;
   }
   if (!info.PutInPlace()) {
-    SetWriteFailure(infoPath, info.error());
+    SetWriteFailure(infoPath, info.error(), kErrorCreateFile);
     return false;
   }
   g_UninstallInfoDigest = digest;
