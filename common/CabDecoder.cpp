@@ -42,8 +42,12 @@ struct CabFile {
   bool written;
   bool discard;   // no file: writes are counted and dropped
   uint64_t count; // bytes a sink took
+  DWORD failure;  // the system's error of a write that failed, 0 when none
   wchar_t path[MAX_PATH];
 };
+
+// Tells the decoder at work that an output could not be written.
+void NoteOutputFailure(const CabFile* file);
 
 // Decodes a member name; false (and a cut, terminated text) when it does not
 // fit.
@@ -92,7 +96,13 @@ UINT DIAMONDAPI FdiWrite(INT_PTR hf, void* buffer, UINT count) {
     return count;
   }
   DWORD put = 0;
-  if (!WriteFile(file->handle, buffer, count, &put, nullptr)) return static_cast<UINT>(-1);
+  if (!WriteFile(file->handle, buffer, count, &put, nullptr) || put != count) {
+    // A short write leaves no error of its own: the disk took no more.
+    const DWORD error = ::GetLastError();
+    if (!file->failure) file->failure = error ? error : ERROR_DISK_FULL;
+    NoteOutputFailure(file);
+    return static_cast<UINT>(-1);
+  }
   file->written = true;
   return put;
 }
@@ -104,6 +114,10 @@ int DIAMONDAPI FdiClose(INT_PTR hf) {
     return 0;
   }
   const bool closed = CloseHandle(file->handle) != 0;
+  if (!closed && file->written && !file->failure) {
+    file->failure = ::GetLastError() ? ::GetLastError() : ERROR_WRITE_FAULT;
+    NoteOutputFailure(file);
+  }
   if (!file->existed)
     SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, file->path, nullptr);
   else if (file->written)
@@ -296,17 +310,34 @@ struct CabDecoderAccess {
     return cabinetdll::FDICopy(decoder->m_fdi, name, folder, 0, notify, nullptr, decoder);
   }
 
-  // Sets the member's time on the open output and closes it.
+  static void NoteOutputFailure(const CabFile* file) {
+    CCabDecoder* decoder = t_activeDecoder;
+    if (!decoder || decoder->m_outputError) return;
+    decoder->m_outputError = file->failure;
+    lstrcpynW(decoder->m_outputErrorPath, file->path, MAX_PATH);
+  }
+
+  // Sets the member's time on the open output and closes it; false when
+  // any of its bytes could not be written.
   static bool FinishOutput(INT_PTR hf, const FILETIME& time) {
     CabFile* file = reinterpret_cast<CabFile*>(hf);
-    bool ok = true;
+    bool ok = file->failure == 0;
     if (time.dwLowDateTime || time.dwHighDateTime)
       ok = SetFileTime(file->handle, nullptr, nullptr, &time) != 0;
     return FdiClose(hf) == 0 && ok;
   }
 
+  // A member that goes on in a next cabinet: this decoder reads one cabinet,
+  // so the set is stopped at once (FDI would otherwise ask for the next one
+  // again and again) and reads as a damaged cabinet.
+  static INT_PTR RefuseNextCabinet(CCabDecoder* decoder) {
+    decoder->m_neededNextCabinet = true;
+    return -1;
+  }
+
   static INT_PTR DIAMONDAPI ListNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION note) {
     CCabDecoder* decoder = static_cast<CCabDecoder*>(note->pv);
+    if (type == fdintNEXT_CABINET) return RefuseNextCabinet(decoder);
     if (type == fdintCOPY_FILE) {
       ArchiveItem item;
       FillItem(decoder, note, &item);
@@ -318,6 +349,7 @@ struct CabDecoderAccess {
   static INT_PTR DIAMONDAPI ExtractFileNotify(FDINOTIFICATIONTYPE type,
                                               PFDINOTIFICATION note) {
     CCabDecoder* decoder = static_cast<CCabDecoder*>(note->pv);
+    if (type == fdintNEXT_CABINET) return RefuseNextCabinet(decoder);
     if (type == fdintCOPY_FILE) {
       ArchiveItem item;
       if (!FillItem(decoder, note, &item) || !EqualsNoCase(item.name, decoder->m_targetName))
@@ -367,6 +399,7 @@ struct CabDecoderAccess {
     // Some FDI versions go on after a refused close notification: a stop
     // takes effect at the latest with the next member.
     if (decoder->m_afterWriteAborted || decoder->m_outputFailed) return -1;
+    if (type == fdintNEXT_CABINET) return RefuseNextCabinet(decoder);
     if (type == fdintCOPY_FILE) return BeginMember(decoder, note);
     if (type == fdintCLOSE_FILE_INFO) {
       if (!FinishOutput(note->hf, decoder->m_current.time)) {
@@ -443,6 +476,8 @@ namespace {
 INT_PTR DIAMONDAPI FdiOpen(char* name, int oflag, int /*pmode*/) {
   return CabDecoderAccess::Open(name, oflag);
 }
+
+void NoteOutputFailure(const CabFile* file) { CabDecoderAccess::NoteOutputFailure(file); }
 
 void* CreateFdi(ERF* error) {
   return cabinetdll::FDICreate(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386,
@@ -550,7 +585,10 @@ CCabDecoder::CCabDecoder(bool useTimeZone, int biasHours)
       m_expectedSize(0),
       m_decodeFailed(false),
       m_givenOutput(INVALID_HANDLE_VALUE),
-      m_givenExisted(false) {
+      m_givenExisted(false),
+      m_outputError(0),
+      m_neededNextCabinet(false) {
+  m_outputErrorPath[0] = 0;
   m_cabFolder[0] = m_cabName[0] = m_targetName[0] = m_targetPath[0] = 0;
   m_extractFolder[0] = m_cabPath[0] = m_currentPath[0] = m_lastFolder[0] = 0;
 }
@@ -567,6 +605,9 @@ bool CCabDecoder::IsArchive(const wchar_t* path) {
   if (hf != -1) {
     FDICABINETINFO info = {};
     cabinet = cabinetdll::FDIIsCabinet(fdi, hf, &info) != FALSE;
+    // Files with no folder to hold their data: a damaged header, whatever
+    // the library would list from it.
+    if (cabinet && info.cFolders == 0 && info.cFiles > 0) cabinet = false;
     FdiClose(hf);
   }
   cabinetdll::FDIDestroy(fdi);
@@ -580,6 +621,7 @@ bool CCabDecoder::Open(const wchar_t* path, uint64_t offset) {
   if (!path || !*path || wcslen(path) >= MAX_PATH) return false;
   wcscpy(m_cabPath, path);
   m_cabOffset = offset;
+  m_neededNextCabinet = false;
   if (!IsArchive(path)) return false;
   const wchar_t* name = FindFileNamePart(path);
   if (!GetFolderPart(path, m_cabFolder, MAX_PATH)) return false;
@@ -624,6 +666,9 @@ bool CCabDecoder::ExtractFile(const wchar_t* itemName, const wchar_t* destinatio
   wcscpy(m_targetName, itemName);
   wcscpy(m_targetPath, destinationPath);
   m_targetMatched = false;
+  m_outputError = 0;
+  m_outputErrorPath[0] = 0;
+  m_neededNextCabinet = false;
   const BOOL copied = CabDecoderAccess::Copy(this, CabDecoderAccess::ExtractFileNotify);
   return copied && m_targetMatched;
 }
@@ -641,9 +686,20 @@ bool CCabDecoder::ExtractAll(const wchar_t* folder, ArchiveBeforeWriteProc befor
   m_outputFailed = false;
   m_errorSubstituted = false;
   m_lastFolder[0] = 0;
+  m_outputError = 0;
+  m_outputErrorPath[0] = 0;
+  m_neededNextCabinet = false;
   const BOOL copied = CabDecoderAccess::Copy(this, CabDecoderAccess::ExtractAllNotify);
   WriteMemberInto(INVALID_HANDLE_VALUE, false);
-  if (copied && !m_afterWriteAborted && !m_outputFailed) return true;
+  // Whatever FDI made of it, a write that failed ends the extraction.
+  if (m_outputError) m_outputFailed = true;
+  if (copied && !m_afterWriteAborted && !m_outputFailed && !m_neededNextCabinet) return true;
+  if (m_neededNextCabinet) {
+    m_error.erfOper = FDIERROR_CORRUPT_CABINET;
+    m_error.fError = TRUE;
+    m_errorSubstituted = true;
+    return false;
+  }
   // A stop by the item check or the before-write callback reads as a target
   // file failure; a stop after a write as the user's abort.
   if (!copied && m_error.fError && m_error.erfOper == FDIERROR_USER_ABORT) {
@@ -739,3 +795,8 @@ void CCabDecoder::WriteMemberInto(HANDLE file, bool existed) {
 }
 
 ERF CCabDecoder::GetLastError() { return m_error; }
+
+DWORD CCabDecoder::GetOutputFailure(wchar_t* path) const {
+  if (path) lstrcpynW(path, m_outputError ? m_outputErrorPath : L"", MAX_PATH);
+  return m_outputError;
+}

@@ -59,7 +59,8 @@ class CCabDecoder : public CArchiveDecoder {
   CCabDecoder& operator=(const CCabDecoder&) = delete;
 
   // True when the file is a cabinet; for the path given to Open the cabinet
-  // is looked for at that call's offset.
+  // is looked for at that call's offset. A header that declares files but
+  // no folder is a damaged one: false.
   bool IsArchive(const wchar_t* path) override;
   // Opens (closing first when open) the cabinet that starts `offset` bytes
   // into the file and lists its members.
@@ -87,6 +88,12 @@ class CCabDecoder : public CArchiveDecoder {
   // The decoder owns the handle from then on and closes it, also when the
   // member is skipped. existed: a file stood there before.
   void WriteMemberInto(HANDLE file, bool existed);
+  // After ExtractAll or ExtractFile: the system's error code of the first
+  // output that could not be written whole (ERROR_DISK_FULL for a full
+  // disk), and with path (MAX_PATH) that file; 0 and an empty path when
+  // every write succeeded. A member that goes on in a next cabinet stops
+  // both at once and reads as FDIERROR_CORRUPT_CABINET.
+  DWORD GetOutputFailure(wchar_t* path) const;
 
   // Decodes every listed member once and writes nothing: true when each one
   // came out whole (its data read, checked and decompressed, nothing of it
@@ -133,6 +140,11 @@ class CCabDecoder : public CArchiveDecoder {
   // The output handed over by WriteMemberInto for the member at hand.
   HANDLE m_givenOutput;
   bool m_givenExisted;
+  // The first output that could not be written, and why.
+  DWORD m_outputError;
+  wchar_t m_outputErrorPath[MAX_PATH];
+  // FDI asked for a next cabinet.
+  bool m_neededNextCabinet;
 };
 
 // CAB DOS date and time to UTC. Without the switch the stored time counts as

@@ -1,6 +1,7 @@
 #include "UninstallInfo.h"
 
 #include <cwchar>
+#include <map>
 #include <new>
 
 void InvertUninstallInfoBytes(void* data, size_t size) {
@@ -55,9 +56,12 @@ UninstallInfoResult CUninstallInfoWriter::Create(const wchar_t* path) {
   bytes_ = 0;
   failed_ = false;
   digest_.reset(new (std::nothrow) vesmarin::Sha256());
+  error_ = 0;
   file_ = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  return file_ == INVALID_HANDLE_VALUE ? kUninstallInfoCreateFailed : kUninstallInfoOk;
+  if (file_ != INVALID_HANDLE_VALUE) return kUninstallInfoOk;
+  error_ = GetLastError();
+  return kUninstallInfoCreateFailed;
 }
 
 UninstallInfoResult CUninstallInfoWriter::WriteLine(const wchar_t* text) {
@@ -80,6 +84,8 @@ UninstallInfoResult CUninstallInfoWriter::WriteLine(const wchar_t* text) {
   InvertUninstallInfoBytes(line, bytes);
   DWORD written = 0;
   BOOL ok = WriteFile(file_, line, static_cast<DWORD>(bytes), &written, nullptr);
+  // A short write leaves no error of its own: the disk took no more.
+  if ((!ok || written != bytes) && !error_) error_ = ok ? ERROR_DISK_FULL : GetLastError();
   if (digest_) digest_->Add(line, written);
   HeapFree(GetProcessHeap(), 0, line);
   bytes_ += written;
@@ -110,6 +116,7 @@ UninstallInfoResult CUninstallInfoWriter::WriteNumbered(unsigned index, const wc
 UninstallInfoResult CUninstallInfoWriter::Close() {
   if (file_ == INVALID_HANDLE_VALUE) return kUninstallInfoWriteFailed;
   BOOL closed = CloseHandle(file_);
+  if (!closed && !error_) error_ = GetLastError();
   file_ = INVALID_HANDLE_VALUE;
   return closed && !failed_ ? kUninstallInfoOk : kUninstallInfoWriteFailed;
 }
@@ -140,10 +147,12 @@ class Composer {
 
 UninstallInfoResult WriteUninstallInfoFile(const wchar_t* path,
                                            const UninstallInfoContent& content,
-                                           unsigned long long* fileSize, std::wstring* digest) {
+                                           unsigned long long* fileSize, std::wstring* digest,
+                                           DWORD* systemError) {
   CUninstallInfoWriter writer;
   UninstallInfoResult result = writer.Create(path);
   if (fileSize) *fileSize = 0;
+  if (systemError) *systemError = writer.SystemError();
   if (result != kUninstallInfoOk) return result;
 
   Composer out(writer);
@@ -191,6 +200,7 @@ UninstallInfoResult WriteUninstallInfoFile(const wchar_t* path,
   result = out.result();
   UninstallInfoResult closed = writer.Close();
   if (fileSize) *fileSize = writer.BytesWritten();
+  if (systemError) *systemError = writer.SystemError();
   if (result == kUninstallInfoOk && closed == kUninstallInfoOk && digest &&
       !writer.Digest(digest))
     digest->clear();
@@ -216,4 +226,40 @@ bool ReadUninstallInfoText(const wchar_t* path, std::wstring* text) {
   CloseHandle(file);
   if (!ok) text->clear();
   return ok;
+}
+
+UninstallInfoFiles ParseUninstallInfoFiles(const std::wstring& text) {
+  UninstallInfoFiles parsed;
+  std::map<unsigned long, std::wstring> files;
+  enum { kOther, kOptions, kFiles } section = kOther;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    if (line.empty()) continue;
+    if (line[0] == L'[') {
+      section = _wcsicmp(line.c_str(), L"[Options]") == 0 ? kOptions
+                : _wcsicmp(line.c_str(), L"[Files]") == 0 ? kFiles
+                                                          : kOther;
+      continue;
+    }
+    const size_t equals = line.find(L'=');
+    if (equals == std::wstring::npos) continue;
+    const std::wstring key = line.substr(0, equals);
+    if (section == kOptions && _wcsicmp(key.c_str(), L"UninstallKey") == 0) {
+      parsed.UninstallKey = line.substr(equals + 1);
+    } else if (section == kFiles && !key.empty() && key.size() <= 9 &&
+               key.find_first_not_of(L"0123456789") == std::wstring::npos) {
+      files.emplace(wcstoul(key.c_str(), nullptr, 10), line.substr(equals + 1));
+    }
+  }
+  for (unsigned long index = 0;; ++index) {
+    auto entry = files.find(index);
+    if (entry == files.end() || entry->second.empty()) break;
+    parsed.Files.push_back(entry->second);
+  }
+  return parsed;
 }

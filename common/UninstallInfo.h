@@ -70,6 +70,10 @@ class CUninstallInfoWriter {
 
   // Bytes written to the file so far.
   unsigned long long BytesWritten() const { return bytes_; }
+  // The system's error code of the first create, write or close that
+  // failed (ERROR_DISK_FULL for a write the disk had no room for); 0 when
+  // none did.
+  DWORD SystemError() const { return error_; }
   // The SHA-256 digest (hexadecimal) of the bytes written since Create();
   // false when it is unavailable or a write failed.
   bool Digest(std::wstring* hex);
@@ -78,6 +82,7 @@ class CUninstallInfoWriter {
   HANDLE file_ = INVALID_HANDLE_VALUE;
   unsigned long long bytes_ = 0;
   bool failed_ = false;
+  DWORD error_ = 0;
   std::unique_ptr<vesmarin::Sha256> digest_;
 };
 
@@ -122,10 +127,13 @@ struct UninstallInfoContent {
 // file in hexadecimal, which the installer records in the product's
 // Uninstall entry as "UninstallInfoDigest". On failure a partly written
 // file may remain.
+// *systemError (when given) receives the system's error code of a failed
+// create, write or close (0 on success).
 UninstallInfoResult WriteUninstallInfoFile(const wchar_t* path,
                                            const UninstallInfoContent& content,
                                            unsigned long long* fileSize = nullptr,
-                                           std::wstring* digest = nullptr);
+                                           std::wstring* digest = nullptr,
+                                           DWORD* systemError = nullptr);
 
 // The name of the Uninstall entry's value that holds that digest.
 #define UNINSTALL_INFO_DIGEST_VALUE L"UninstallInfoDigest"
@@ -133,3 +141,14 @@ UninstallInfoResult WriteUninstallInfoFile(const wchar_t* path,
 // Reads a stored information file and restores its UTF-16 text. False when
 // the file cannot be read or its size is odd or above 16 MiB.
 bool ReadUninstallInfoText(const wchar_t* path, std::wstring* text);
+
+// What an information file's text (as ReadUninstallInfoText restores it)
+// says about its product: the UninstallKey of [Options] and the [Files]
+// entries in the file's order (newest first), numbered from 0 up to the
+// first missing or empty one, as the uninstaller reads them. Section and key
+// names are compared ignoring case.
+struct UninstallInfoFiles {
+  std::wstring UninstallKey;
+  std::vector<std::wstring> Files;
+};
+UninstallInfoFiles ParseUninstallInfoFiles(const std::wstring& text);

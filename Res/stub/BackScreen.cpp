@@ -160,9 +160,19 @@ bool CreateBackScreen(const wchar_t* title, const wchar_t* text, COLORREF colour
   lstrcpynW(g_text, text ? text : L"", ARRAYSIZE(g_text));
   g_colour = colour;
   if (!RegisterBackScreenClass()) return false;
+  // Made at the size of the whole work area: the maximised size the
+  // window takes below is then also its normal size, so a size change that
+  // the display reports late (as Wine's X11 driver may, from the size the
+  // window was made with) never leaves it covering a part of the screen.
+  RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  const POINT origin = {0, 0};
+  if (GetMonitorInfoW(MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &monitor))
+    area = monitor.rcWork;
   g_window = CreateWindowExW(0, kClassName, g_title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                             nullptr, g_Instance, nullptr);
+                             area.left, area.top, area.right - area.left, area.bottom - area.top,
+                             nullptr, nullptr, g_Instance, nullptr);
   if (!g_window) return false;
   SendMessageW(g_window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
   g_maximised = true;

@@ -710,6 +710,12 @@ bool ExtractArchive(HWND progressWindow) {
     ERF error = {};
     if (decoder) error = decoder->GetLastError();
     SetLastErrorCode(MapDecoderError(error, GetLastErrorCode()));
+    wchar_t failedFile[MAX_PATH] = {};
+    const DWORD writeError = decoder ? decoder->GetOutputFailure(failedFile) : 0;
+    if (writeError) {
+      NoteFailingItem(failedFile);
+      SetWriteFailure(failedFile, writeError);
+    }
     StubLog(L"Extraction failed at %ls: FDI error %d, code %d\n", g_FailingItem,
             static_cast<int>(error.erfOper), GetLastErrorCode());
   } else {

@@ -22,7 +22,9 @@ bool ExtractAndInstall();
 int RunWizard();
 
 // After a successful installation: the uninstaller with its information
-// file and Uninstall entry, then the automatic execution.
-void RunPostInstallSteps();
+// file and Uninstall entry, then the automatic execution. False (reported,
+// nothing started) when the uninstaller or its information file could not
+// be written: the installation has then failed.
+bool RunPostInstallSteps();
 
 }  // namespace stub

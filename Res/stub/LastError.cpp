@@ -1,6 +1,9 @@
 #include "LastError.h"
 
+#include <strsafe.h>
+
 #include "StubStrings.h"
+#include "SystemMessage.h"
 #include "TessalyResource.h"
 
 namespace stub {
@@ -21,6 +24,16 @@ void SetFailureText(const wchar_t* text) {
   lstrcpynW(g_failureText, text ? text : L"", kMessageBufferSize);
 }
 const wchar_t* GetFailureText() { return g_failureText; }
+
+void SetWriteFailure(const wchar_t* path, DWORD systemError, int code) {
+  g_lastErrorCode = code;
+  wchar_t format[512];
+  LoadStubString(IDS_INSTALL_ERROR, format, ARRAYSIZE(format));
+  // The table's text carries "%s" for the file.
+  StringCchPrintfW(g_failureText, kMessageBufferSize, format, path ? path : L"");
+  StringCchCatW(g_failureText, kMessageBufferSize,
+                vesmarin::SystemErrorText(systemError).c_str());
+}
 
 UINT LastErrorStringId(int code) {
   static const UINT kIds[] = {

@@ -32,6 +32,11 @@ void SetLastErrorCode(int code);
 void SetFailureText(const wchar_t* text);
 const wchar_t* GetFailureText();
 
+// A file that could not be written (a full disk, a failing drive): code 8,
+// or the code given, with a failure text that names the file and the
+// system's reason.
+void SetWriteFailure(const wchar_t* path, DWORD systemError, int code = kErrorWriteFile);
+
 // The string id of a code's message: 0 for code 0, the abort message for a
 // negative code, the unknown-error message for a code outside the table.
 UINT LastErrorStringId(int code);

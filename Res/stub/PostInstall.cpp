@@ -4,6 +4,7 @@
 // uninstaller installation or Uninstall entry leaves its code as the last
 // error code, so the run does not end as finished.
 #include <windows.h>
+#include <strsafe.h>
 
 #include "AutoExecute.h"
 #include "Extraction.h"
@@ -35,18 +36,25 @@ AutoExecInputs ExtractionResults() {
 // The failed uninstaller installation reaches the extension module (event
 // 1007 with its code) and, unless the module suppresses it, the user.
 void ReportUninstallerFailure() {
-  wchar_t text[kMessageBufferSize];
-  LoadStubString(IDS_UNINSTALL_REGISTER_FAILED, text, ARRAYSIZE(text));
+  wchar_t text[kMessageBufferSize * 2];
+  LoadStubString(IDS_UNINSTALL_REGISTER_FAILED, text, kMessageBufferSize);
+  // A file that could not be written is named with the system's reason.
+  if (*GetFailureText()) {
+    StringCchCatW(text, ARRAYSIZE(text), L"\n\n");
+    StringCchCatW(text, ARRAYSIZE(text), GetFailureText());
+  }
   StubLog(L"Uninstaller installation failed, code %d\n", GetLastErrorCode());
   bool suppressed = false;
   SendInstallErrorEvent(GetLastErrorCode(), text, &suppressed);
   if (!suppressed) ShowStubMessage(nullptr, text, PackageCaption(), MB_OK | MB_ICONERROR);
 }
 
-void RegisterUninstaller() {
+// False when the uninstaller or its information file could not be put in
+// place: the installation then ends, as after a failed extraction.
+bool RegisterUninstaller() {
   const StubSettings& s = *g_Settings;
   const bool hasCab = s.UninstCab && s.UninstCabSize != 0;
-  if (!hasCab && !*s.UnInstallKey) return;
+  if (!hasCab && !*s.UnInstallKey) return true;
   UninstallerPlace place;
   const bool placed = ComposeUninstallerPlace(s, &place);
   if (hasCab && (s.FlagsA & SfxFlagsA::UseVesmarinUninstaller)) {
@@ -63,28 +71,29 @@ void RegisterUninstaller() {
       if (GetLastErrorCode() == kErrorNone) SetLastErrorCode(kErrorUnknown);
       ReportUninstallerFailure();
       // An entry would name an uninstaller that is not there.
-      return;
+      return false;
     }
   }
-  if (!*s.UnInstallKey) return;
+  if (!*s.UnInstallKey) return true;
   if (!placed) {
     // No uninstaller the entry could name.
     StubLog(L"Uninstall entry %ls names no uninstaller\n", s.UnInstallKey);
     SetLastErrorCode(kErrorCreateFile);
     ReportUninstallerFailure();
-    return;
+    return true;
   }
   // Its failure has been shown there; the run does not end as finished.
   if (!WriteUninstallEntry(nullptr, place.path, place.args, g_InstalledSize))
     SetLastErrorCode(kErrorUnknown);
+  return true;
 }
 
 }  // namespace
 
-void RunPostInstallSteps() {
-  if (!g_Settings) return;
+bool RunPostInstallSteps() {
+  if (!g_Settings) return true;
   const StubSettings& s = *g_Settings;
-  RegisterUninstaller();
+  if (!RegisterUninstaller()) return false;
 
   SetCurrentDirectoryW(s.ExtractPath);
   PROCESS_INFORMATION main = {};
@@ -97,6 +106,7 @@ void RunPostInstallSteps() {
     CloseHandle(main.hProcess);
   }
   if (main.hThread) CloseHandle(main.hThread);
+  return true;
 }
 
 }  // namespace stub

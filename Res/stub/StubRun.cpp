@@ -297,13 +297,19 @@ int Install() {
   // again; what it replaced stays.
   if (!g_Installed) RemoveWhatTheRunBrought();
   ReportOutcome();
+  // A wizard whose copying failed ends as a failed installation, not as
+  // closed by the user.
+  if (!silent && g_WizardFailureReported && GetLastErrorCode() > 0)
+    exitCode = kExitInstallFailed;
   // A failed or aborted installation never ends as finished.
   if (exitCode == 0 && GetLastErrorCode() != 0)
     exitCode = GetLastErrorCode() < 0 ? kExitInstallAborted : kExitInstallFailed;
   if (exitCode == 0 && !g_Installed) exitCode = kExitInstallFailed;
   if (exitCode == 0) {
-    RunPostInstallSteps();
-    // A failed uninstaller installation has been reported there.
+    // A failed uninstaller installation has been reported there; without
+    // its uninstaller nothing could remove the installation, so what the
+    // run brought goes again.
+    if (!RunPostInstallSteps()) RemoveWhatTheRunBrought();
     if (GetLastErrorCode() != kErrorNone) exitCode = kExitInstallFailed;
     AskForRestart(silent);
   }

@@ -1,6 +1,7 @@
 #include "StubStrings.h"
 
 #include "BackScreen.h"
+#include "MessageLines.h"
 #include "ResString.h"
 #include "StubSettings.h"
 #include "StubState.h"
@@ -38,7 +39,9 @@ HWND MessageBoxOwner(HWND owner) {
 
 int ShowStubMessage(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
   if (g_UltraSilent) return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
-  return MessageBoxW(MessageBoxOwner(owner), text, caption, type | MB_SETFOREGROUND);
+  // A long path would make the box wider than the screen.
+  const std::wstring fitted = FitMessageToScreen(text);
+  return MessageBoxW(MessageBoxOwner(owner), fitted.c_str(), caption, type | MB_SETFOREGROUND);
 }
 
 int ShowStubStringMessage(HWND owner, UINT textId, UINT type) {

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <set>
 
 #include "CabDecoder.h"
 #include "CreatedPaths.h"
@@ -19,6 +20,8 @@
 #include "StubLog.h"
 #include "StubSettings.h"
 #include "StubState.h"
+#include "Sha256.h"
+#include "UninstallEntry.h"
 
 namespace stub {
 
@@ -188,6 +191,136 @@ bool ExtractUninstallerImage(const uint8_t* storedCab, size_t size, const wchar_
   return ok;
 }
 
+namespace {
+
+// A file is written under a temporary name beside its place and put there
+// whole: a write that fails leaves what stood there (an earlier version's
+// uninstaller or information file) as it was.
+class FileBeside {
+ public:
+  explicit FileBeside(const wchar_t* place) : place_(place) {
+    existed_ = GetFileAttributesW(place) != INVALID_FILE_ATTRIBUTES;
+    wchar_t folder[MAX_PATH];
+    lstrcpynW(folder, place, MAX_PATH);
+    if (wchar_t* name = FindFileNamePart(folder)) *name = 0;
+    if (!GetTempFileNameW(folder, L"qxn", 0, temporary_)) {
+      error_ = GetLastError();
+      temporary_[0] = 0;
+    }
+  }
+  ~FileBeside() {
+    if (temporary_[0]) DeleteFileW(temporary_);
+  }
+  FileBeside(const FileBeside&) = delete;
+  FileBeside& operator=(const FileBeside&) = delete;
+
+  // The temporary name, or null when none could be made (error() says why).
+  const wchar_t* temporary() const { return temporary_[0] ? temporary_ : nullptr; }
+  DWORD error() const { return error_; }
+
+  // Moves the written file into its place; a new file enters what the run
+  // brought, so an early end takes it back.
+  bool PutInPlace() {
+    if (!MoveFileExW(temporary_, place_, MOVEFILE_REPLACE_EXISTING)) {
+      error_ = GetLastError();
+      return false;
+    }
+    temporary_[0] = 0;
+    if (!existed_) NoteNewPath(place_);
+    return true;
+  }
+
+ private:
+  const wchar_t* place_;
+  bool existed_ = false;
+  DWORD error_ = 0;
+  wchar_t temporary_[MAX_PATH] = {};
+};
+
+bool WriteImage(const wchar_t* path, const std::vector<uint8_t>& image, DWORD* error) {
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return false;
+  }
+  SetLastError(0);
+  bool written = WriteAll(file, image.data(), image.size());
+  // A short write leaves no error of its own: the disk took no more.
+  if (!written) *error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
+  if (!CloseHandle(file) && written) {
+    *error = GetLastError();
+    written = false;
+  }
+  return written;
+}
+
+// The digest that the product's Uninstall entry records for its
+// information file; empty when there is none.
+std::wstring RecordedInfoDigest(const wchar_t* uninstallKey) {
+  if (!*uninstallKey) return std::wstring();
+  const std::wstring path = std::wstring(kUninstallKeyPath) + uninstallKey;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return std::wstring();
+  wchar_t digest[80] = {};
+  DWORD size = sizeof(digest) - sizeof(wchar_t);
+  DWORD type = 0;
+  const LONG read = RegQueryValueExW(key, UNINSTALL_INFO_DIGEST_VALUE, nullptr, &type,
+                                     reinterpret_cast<BYTE*>(digest), &size);
+  RegCloseKey(key);
+  if (read != ERROR_SUCCESS || type != REG_SZ) return std::wstring();
+  return digest;
+}
+
+std::wstring FoldedPath(const std::wstring& path) {
+  std::wstring folded = path;
+  if (!folded.empty()) CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+  return folded;
+}
+
+bool EntryExists(const std::wstring& entry) {
+  const DWORD attributes = GetFileAttributesW(entry.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  const bool folder = entry.back() == L'\\';
+  return folder == ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+}
+
+}  // namespace
+
+std::vector<std::wstring> EarlierVersionEntries(const wchar_t* infoPath,
+                                                const wchar_t* uninstallKey,
+                                                const wchar_t* extractPath,
+                                                const std::vector<std::wstring>& listed) {
+  std::vector<std::wstring> kept;
+  std::vector<uint8_t> stored;
+  if (ReadWholeFile(infoPath, 16 * 1024 * 1024, &stored) != FileReadResult::kRead ||
+      stored.empty() || stored.size() % 2 != 0)
+    return kept;
+  // The entry vouches for the file when it records the digest of exactly
+  // these bytes; otherwise only what lies inside this installation's folder
+  // is taken over.
+  std::wstring digest;
+  const std::wstring recorded = RecordedInfoDigest(uninstallKey);
+  const bool vouched = !recorded.empty() && vesmarin::Sha256Hex(stored.data(), stored.size(), &digest) &&
+                       _wcsicmp(digest.c_str(), recorded.c_str()) == 0;
+  InvertUninstallInfoBytes(stored.data(), stored.size());
+  const std::wstring text(reinterpret_cast<const wchar_t*>(stored.data()), stored.size() / 2);
+  const UninstallInfoFiles earlier = ParseUninstallInfoFiles(text);
+  if (_wcsicmp(earlier.UninstallKey.c_str(), uninstallKey) != 0) return kept;
+  std::set<std::wstring> known;
+  for (const std::wstring& path : listed) known.insert(FoldedPath(path));
+  // The file lists its entries newest first; the list here runs oldest first.
+  for (auto it = earlier.Files.rbegin(); it != earlier.Files.rend(); ++it) {
+    const std::wstring& entry = *it;
+    if (entry.size() >= MAX_PATH || !EntryExists(entry)) continue;
+    if (!vouched && !IsPathInsideFolder(extractPath, entry.c_str())) continue;
+    if (!known.insert(FoldedPath(entry)).second) continue;
+    kept.push_back(entry);
+  }
+  return kept;
+}
+
 bool InstallUninstaller(const UninstallerPlace& place, unsigned long long* writtenBytes) {
   *writtenBytes = 0;
   const StubSettings& s = *g_Settings;
@@ -206,17 +339,18 @@ bool InstallUninstaller(const UninstallerPlace& place, unsigned long long* writt
     SetLastErrorCode(kErrorCreateFile);
     return false;
   }
-  HANDLE file = CreateFileW(place.path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    StubLog(L"Uninstaller not created (%lu): %ls\n", static_cast<unsigned long>(GetLastError()),
-            place.path);
+  wchar_t infoPath[MAX_PATH];
+  if (!MakeUninstallInfoPath(place.path, infoPath, ARRAYSIZE(infoPath))) {
     SetLastErrorCode(kErrorCreateFile);
     return false;
   }
-  const bool written = WriteAll(file, image.data(), image.size());
-  if (!CloseHandle(file) || !written) {
-    SetLastErrorCode(kErrorWriteFile);
+  FileBeside uninstaller(place.path);
+  FileBeside info(infoPath);
+  DWORD error = uninstaller.error() ? uninstaller.error() : info.error();
+  if (error || !WriteImage(uninstaller.temporary(), image, &error)) {
+    StubLog(L"Uninstaller not written (%lu): %ls\n", static_cast<unsigned long>(error),
+            place.path);
+    SetWriteFailure(place.path, error);
     return false;
   }
   *writtenBytes += image.size();
@@ -226,21 +360,41 @@ bool InstallUninstaller(const UninstallerPlace& place, unsigned long long* writt
     return false;
   }
 
-  wchar_t infoPath[MAX_PATH];
-  if (!MakeUninstallInfoPath(place.path, infoPath, ARRAYSIZE(infoPath))) {
-    SetLastErrorCode(kErrorCreateFile);
-    return false;
+  std::vector<std::wstring> paths = CopyCreatedPaths();
+  // An earlier version of the product installed here: what its list holds,
+  // still exists and this run did not list goes into the new list too, so
+  // that one removal takes every version away.
+  std::vector<std::wstring> earlier = EarlierVersionEntries(infoPath, s.UnInstallKey, s.ExtractPath, paths);
+  if (!earlier.empty()) {
+    StubLog(L"Earlier version's entries kept in the list: %u\n",
+            static_cast<unsigned>(earlier.size()));
+    paths.insert(paths.begin(), earlier.begin(), earlier.end());
   }
-  UninstallInfoContent content = ComposeUninstallInfo(s, CopyCreatedPaths());
+  UninstallInfoContent content = ComposeUninstallInfo(s, paths);
   unsigned long long infoBytes = 0;
+  std::wstring digest;
   const UninstallInfoResult result =
-      WriteUninstallInfoFile(infoPath, content, &infoBytes, &g_UninstallInfoDigest);
+      WriteUninstallInfoFile(info.temporary(), content, &infoBytes, &digest, &error);
   *writtenBytes += infoBytes;
   if (result != kUninstallInfoOk) {
-    StubLog(L"Uninstall information not written (%d): %ls\n", static_cast<int>(result), infoPath);
-    SetLastErrorCode(UninstallInfoErrorCode(result));
+    StubLog(L"Uninstall information not written (%d, %lu): %ls\n", static_cast<int>(result),
+            static_cast<unsigned long>(error), infoPath);
+    if (error)
+      SetWriteFailure(infoPath, error);
+    else
+      SetLastErrorCode(UninstallInfoErrorCode(result));
     return false;
   }
+  // What stands there cannot be replaced (a running program, a folder).
+  if (!uninstaller.PutInPlace()) {
+    SetWriteFailure(place.path, uninstaller.error(), kErrorCreateFile);
+    return false;
+  }
+  if (!info.PutInPlace()) {
+    SetWriteFailure(infoPath, info.error(), kErrorCreateFile);
+    return false;
+  }
+  g_UninstallInfoDigest = digest;
   return true;
 }
 

@@ -52,10 +52,25 @@ UninstallInfoContent ComposeUninstallInfo(const StubSettings& settings,
 bool ExtractUninstallerImage(const uint8_t* storedCab, size_t size, const wchar_t* memberName,
                              std::vector<uint8_t>* image);
 
+// The entries of an earlier information file at infoPath that the new one
+// keeps, oldest first: only when that file names the same UninstallKey,
+// only entries that still exist (a folder as a folder, a file as a file)
+// and that listed (this run's paths) does not hold, compared ignoring case.
+// Unless the product's machine-wide Uninstall entry records the digest of
+// exactly that file, only entries inside extractPath are kept.
+std::vector<std::wstring> EarlierVersionEntries(const wchar_t* infoPath,
+                                                const wchar_t* uninstallKey,
+                                                const wchar_t* extractPath,
+                                                const std::vector<std::wstring>& listed);
+
 // Installs the built-in uninstaller and writes its information file beside
 // it. Nothing happens (true) when the container carries no uninstaller
-// cabinet. On failure the last error code is set (7 create, 8 write,
-// 9 folder, 2 memory) and the result is false. *writtenBytes receives the
+// cabinet. Both files are written under temporary names beside their
+// places and moved there whole, so a failure leaves an earlier version's
+// files as they were; the information file also keeps an earlier version's
+// entries (EarlierVersionEntries). On failure the last error code is set (7
+// create, 8 write with the file and the system's reason, 9 folder,
+// 2 memory) and the result is false. *writtenBytes receives the
 // size of what was written (uninstaller and information file).
 bool InstallUninstaller(const UninstallerPlace& place, unsigned long long* writtenBytes);
 

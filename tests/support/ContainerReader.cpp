@@ -234,7 +234,9 @@ bool ReplaceInArchive(const std::wstring& path, const std::string& from, const s
       !ReadContainer(file, c, nullptr))
     return false;
   const size_t archiveStart = c.headerOffset + c.header.archiveOffset;
-  const auto found = std::search(file.begin() + archiveStart, file.end(), from.begin(), from.end());
+  // Compared as bytes: a char above 0x7F is negative.
+  const auto found = std::search(file.begin() + archiveStart, file.end(), from.begin(), from.end(),
+                                 [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); });
   if (found == file.end()) return false;
   std::copy(to.begin(), to.end(), found);
   uint8_t* crc = file.data() + c.headerOffset + 0x14;

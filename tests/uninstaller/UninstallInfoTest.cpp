@@ -174,3 +174,26 @@ TEST(UninstallInfo, PathsAndFailures) {
 }
 
 }  // namespace
+
+// What an installer reads back from an earlier version's file: its key and
+// its files newest first, up to the first gap, as the uninstaller reads them.
+TEST(UninstallInfo, AnEarlierFileGivesItsKeyAndFilesInTheFilesOrder) {
+  UninstallInfoContent content;
+  content.UninstallKey = L"Product-1";
+  content.CreatedPaths = {L"C:\\P\\", L"C:\\P\\a.txt", L"C:\\P\\b.txt"};
+  content.GroupName = L"Group";
+  testsupport::TempDir dir(L"infoparse");
+  const std::wstring path = dir / L"Hollmere64.$$$";
+  ASSERT_EQ(WriteUninstallInfoFile(path.c_str(), content), kUninstallInfoOk);
+  std::wstring text;
+  ASSERT_TRUE(ReadUninstallInfoText(path.c_str(), &text));
+  const UninstallInfoFiles parsed = ParseUninstallInfoFiles(text);
+  EXPECT_EQ(parsed.UninstallKey, L"Product-1");
+  EXPECT_EQ(parsed.Files, (std::vector<std::wstring>{L"C:\\P\\b.txt", L"C:\\P\\a.txt", L"C:\\P\\"}));
+
+  const UninstallInfoFiles gap = ParseUninstallInfoFiles(
+      L"[options]\r\nuninstallkey=K\r\n[FILES]\r\n1=C:\\second\r\n0=C:\\first\r\n3=C:\\after-gap\r\n"
+      L"[Group]\r\n0=not a file\r\n");
+  EXPECT_EQ(gap.UninstallKey, L"K");
+  EXPECT_EQ(gap.Files, (std::vector<std::wstring>{L"C:\\first", L"C:\\second"}));
+}

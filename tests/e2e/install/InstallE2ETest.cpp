@@ -90,6 +90,15 @@ std::wstring Joined(const std::vector<std::wstring>& names) {
   return text;
 }
 
+// A box's text without its line breaks: a long line is broken to fit the
+// screen wherever the width ends.
+std::wstring WithoutBreaks(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text)
+    if (c != L'\n') out += c;
+  return out;
+}
+
 std::wstring BoxTexts(const DrivenResult& result) {
   std::wstring text;
   for (const SeenBox& box : result.boxes) text += L"[" + box.caption + L"] " + box.text + L"\n";
@@ -742,12 +751,91 @@ TEST(InstallE2E, APathTooLongIsReportedAsSuchNotAsUnsafe) {
     ASSERT_EQ(run.boxes.size(), 1u) << Narrow(BoxTexts(run));
     EXPECT_NE(run.boxes[0].text.find(c.message), std::wstring::npos) << Narrow(run.boxes[0].text);
     if (c.message[0] == L'C') {
-      EXPECT_EQ(run.boxes[0].text.find(app + L"bin\\marker.exe\n\n"), 0u)
+      // The box breaks the long path into lines that fit the screen.
+      EXPECT_EQ(WithoutBreaks(run.boxes[0].text).find(app + L"bin\\marker.exe"), 0u)
           << Narrow(run.boxes[0].text);
       EXPECT_EQ(run.boxes[0].text.find(L"outside"), std::wstring::npos);
     }
     EXPECT_EQ(run.boxes[0].text.find(L"Could not write a file."), std::wstring::npos);
   }
+}
+
+// A damaged archive that no builder writes, put into a package of the same
+// size in place of the cabinet the builder took: the first cabinet of a
+// set (its last member goes on in a next cabinet) and a cabinet whose
+// header declares no folders. Either ends the run at once with the
+// damaged-archive report, and nothing is left in the folder.
+TEST(InstallE2E, ADamagedCabinetEndsTheRunAsDamaged) {
+  Package package(L"inst-damaged");
+  const std::wstring app = package.dir() / L"app\\";
+  const std::string body(3000, 'b');
+  TestCabinet set;
+  set.AddRaw("a.txt", "first").AddRaw("b.bin", body).ContinueInto("part2.cab");
+  TestCabinet plain;
+  plain.AddRaw("a.txt", "first").AddRaw("b.bin", body);
+  std::vector<uint8_t> noFolders = plain.Build();
+  noFolders[0x1A] = noFolders[0x1B] = 0;
+  const std::vector<std::pair<const char*, std::vector<uint8_t>>> damaged = {
+      {"first cabinet of a set", set.Build()}, {"no folders", noFolders}};
+  for (const auto& c : damaged) {
+    SCOPED_TRACE(c.first);
+    // A sound cabinet of the same size: the first member's name takes up
+    // the difference.
+    std::string name = "a.txt";
+    TestCabinet sound;
+    for (;;) {
+      sound = TestCabinet();
+      sound.AddRaw(name, "first").AddRaw("b.bin", body);
+      if (sound.Build().size() >= c.second.size()) break;
+      name = "x" + name;
+    }
+    ASSERT_EQ(sound.Build().size(), c.second.size());
+    const std::vector<uint8_t> soundBytes = sound.Build();
+    const std::wstring setup = package.Build(sound, app, {});
+    ASSERT_FALSE(setup.empty());
+    ASSERT_TRUE(containerreader::ReplaceInArchive(
+        setup, std::string(soundBytes.begin(), soundBytes.end()),
+        std::string(c.second.begin(), c.second.end())));
+    testsupport::RemoveTree(package.dir() / L"app");
+    testsupport::StubRunLock lock;
+    DrivenResult run = testsupport::RunAnsweringBoxes(L"\"" + setup + L"\"", nullptr, 30000);
+    ASSERT_FALSE(run.timedOut) << "the run waited";
+    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_TRUE(ListTree(app).empty()) << Narrow(Joined(ListTree(app)));
+    ASSERT_EQ(run.boxes.size(), 1u) << Narrow(BoxTexts(run));
+    EXPECT_NE(run.boxes[0].text.find(L"Archive header is incorrect."), std::wstring::npos)
+        << Narrow(run.boxes[0].text);
+    EXPECT_EQ(run.boxes[0].text.find(L"outside"), std::wstring::npos) << Narrow(run.boxes[0].text);
+  }
+}
+
+// A member of 255 characters below a folder where it does not fit: the box
+// that says so breaks the path into lines, and no wider than the screen.
+TEST(InstallE2E, ABoxWithALongPathIsNoWiderThanTheScreen) {
+  Package package(L"inst-wide");
+  const std::wstring app = package.dir() / L"app\\";
+  const std::string member = std::string(255, 'w');
+  const std::string placeholder(member.size(), 'q');
+  TestCabinet cab;
+  cab.AddRaw("good.txt", "good").AddRaw(placeholder, "member");
+  const std::wstring setup = package.Build(cab, app, {});
+  ASSERT_FALSE(setup.empty());
+  ASSERT_TRUE(containerreader::ReplaceInArchive(setup, placeholder, member));
+  const int screen = GetSystemMetrics(SM_CXSCREEN);
+  int widest = 0;
+  DrivenResult run = Package::Run(setup, [&widest](const SeenBox& box) {
+    RECT rect = {};
+    if (box.window && GetWindowRect(box.window, &rect) && rect.right - rect.left > widest)
+      widest = rect.right - rect.left;
+    return IDOK;
+  });
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 9u);
+  ASSERT_EQ(run.boxes.size(), 1u) << Narrow(BoxTexts(run));
+  EXPECT_NE(run.boxes[0].text.find(L"Extract path name is too long."), std::wstring::npos);
+  EXPECT_NE(WithoutBreaks(run.boxes[0].text).find(testsupport::Widen(member)), std::wstring::npos);
+  EXPECT_GT(widest, 0);
+  EXPECT_LE(widest, screen) << "a box " << widest << " pixels wide on a screen of " << screen;
 }
 
 // A folder of the target that is a link to another place: nothing reaches

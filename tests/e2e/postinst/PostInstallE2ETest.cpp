@@ -261,7 +261,8 @@ TEST_F(PostInstallE2E, TheInstalledUninstallerRelaunchesFromItsTemporaryCopies) 
 // An uninstaller that cannot be installed fails the run, silent or not: the
 // extension module hears of it with the code, the user sees the message
 // unless the run is ultra-silent, no Uninstall entry names the missing
-// uninstaller, and the exit code is that of a failed installation.
+// uninstaller, the exit code is that of a failed installation, and the
+// files of the run go again.
 TEST_F(PostInstallE2E, UninstallerThatCannotBeInstalledFailsTheRun) {
   struct Case {
     bool ultraSilent;       // NoUI alone shows boxes
@@ -307,7 +308,11 @@ TEST_F(PostInstallE2E, UninstallerThatCannotBeInstalledFailsTheRun) {
       EXPECT_TRUE(run.boxes.empty());
     } else {
       ASSERT_EQ(run.boxes.size(), 1u);
-      EXPECT_EQ(run.boxes[0].text, L"Could not register uninstall information.");
+      // The box names the file that could not be put in place, and why.
+      EXPECT_EQ(run.boxes[0].text.find(L"Could not register uninstall information.\n\n" +
+                                       folder + L"Hollmere64.exe\n"),
+                0u)
+          << testsupport::Narrow(run.boxes[0].text);
     }
     const std::vector<std::string> seen = ReadLines(events);
     std::vector<std::string> errors;
@@ -318,7 +323,9 @@ TEST_F(PostInstallE2E, UninstallerThatCannotBeInstalledFailsTheRun) {
                              " text=Could not register uninstall information."),
               std::string::npos)
         << errors[0];
-    EXPECT_TRUE(testsupport::PathExists(folder + L"readme.txt"));
+    // Without its uninstaller nothing could remove the installation: what
+    // the run brought goes again.
+    EXPECT_FALSE(testsupport::PathExists(folder + L"readme.txt"));
     EXPECT_FALSE(testsupport::PathExists(folder + L"Hollmere64.$$$"));
     EXPECT_FALSE(testsupport::KeyExists(HKEY_LOCAL_MACHINE, testsupport::UninstallEntryPath(key_)));
   }

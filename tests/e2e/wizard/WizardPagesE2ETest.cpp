@@ -87,6 +87,15 @@ const UiTexts& Texts() {
   return JapaneseUi() ? japanese : english;
 }
 
+// A box's text without its line breaks: a line too long for the screen is
+// broken wherever the width ends.
+std::wstring Unbroken(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text)
+    if (c != L'\n') out += c;
+  return out;
+}
+
 bool StartsWith(const std::wstring& text, const std::wstring& start) {
   return text.compare(0, start.size(), start) == 0;
 }
@@ -518,7 +527,7 @@ TEST_F(WizardPagesE2E, TheDestinationPageCleansAndChecksTheFolder) {
     ASSERT_TRUE(testsupport::SetControlText(page, kDestination, tooLong));
     session.Press(PSBTN_NEXT);
     ASSERT_TRUE(session.WaitBoxes(4));
-    EXPECT_TRUE(StartsWith(session.Boxes()[3].text, tooLong + L"\n\n"));
+    EXPECT_TRUE(StartsWith(Unbroken(session.Boxes()[3].text), tooLong));
     ASSERT_TRUE(BoxHandled(session));
     EXPECT_EQ(session.Text(page, kDestination), tooLong) << "left as typed";
 
@@ -540,7 +549,7 @@ TEST_F(WizardPagesE2E, TheDestinationPageCleansAndChecksTheFolder) {
       session.Press(PSBTN_NEXT);
       ASSERT_TRUE(session.WaitBoxes(seen)) << BoxTexts(session.Boxes());
       const std::wstring& text = session.Boxes()[seen - 1].text;
-      EXPECT_TRUE(StartsWith(text, crowded + L"\\")) << Narrow(text);
+      EXPECT_TRUE(StartsWith(Unbroken(text), crowded + L"\\")) << Narrow(text);
       EXPECT_NE(text.find(Texts().uninstallerTooLong), std::wstring::npos) << Narrow(text);
     }
     ASSERT_TRUE(testsupport::SetControlText(page, kDestination, missing));
