@@ -433,9 +433,21 @@ bool CCabEncoder::CheckLimits() {
   for (size_t i = 0; i < count; ++i) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(m_sources[i].c_str(), GetFileExInfoStandard, &data)) {
+      const DWORD code = ::GetLastError();
+      // Only a source that is not there is left out; one that is there but
+      // cannot be asked about (under Wine a pipe, a socket or a device) is
+      // no file to pack, and is named.
+      if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) {
+        m_failedSource = m_sources[i];
+        m_systemError = code;
+        m_error.erfOper = FCIERR_OPEN_SRC;
+        m_error.erfType = ErrnoFor(code);
+        m_error.fError = TRUE;
+        return false;
+      }
       if (firstMissing == count) {
         firstMissing = i;
-        firstMissingError = ::GetLastError();
+        firstMissingError = code;
       }
       continue;
     }

@@ -56,11 +56,13 @@ class CCabEncoder {
   // larger than kCabMaxFileBytes, and at least one source present. False
   // with the error record set: erfOper kCabErrorFormatLimit and
   // PassedLimit() for a limit, FCIERR_OPEN_SRC with FailedSource() naming
-  // the first missing file when none is present. CreateCabinet checks
-  // first unless this was called since the last AddFile.
+  // the first missing file when none is present, or the first source that
+  // is there but cannot be queried (FailedSystemError() says why; only a
+  // source that is not found is left out). CreateCabinet checks first
+  // unless this was called since the last AddFile.
   bool CheckLimits();
 
-  // Writes the cabinet. A pair whose source is missing is left out; true
+  // Writes the cabinet. A pair whose source is not found is left out; true
   // only when the cabinet file exists with at least one member. Folders are
   // started as needed so that none passes its block count, and the writing
   // stops (kCabinetSize) before the cabinet itself would be written past

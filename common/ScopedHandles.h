@@ -191,7 +191,6 @@ class ScopedComPtr {
     reset();
     return &pointer_;
   }
-  void** receiveVoid() { return reinterpret_cast<void**>(receive()); }
 
  private:
   Interface* pointer_ = nullptr;

@@ -7,16 +7,8 @@
 
 // The header's magic read as a little-endian u32. The four bytes it stands
 // for must never appear as a literal in the stub's code, which finds its
-// header by searching its own file for them.
+// header by searching its own file for them (the stub masks the value).
 constexpr uint32_t kSfxContainerMagic = 0x7866736C;
-
-// The magic for code that lands in the stub. Comparing with the constant
-// above makes the compiler put it into the instructions as an immediate,
-// which is the marker itself; this value is only known at run time.
-inline uint32_t RuntimeSfxContainerMagic() {
-  static volatile uint32_t masked = kSfxContainerMagic ^ 0xA5A5A5A5u;
-  return masked ^ 0xA5A5A5A5u;
-}
 
 constexpr uint32_t kSfxContainerHeaderSize = 92;
 

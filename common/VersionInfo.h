@@ -19,12 +19,6 @@ struct VersionApi {
 // this one: none imports version.dll at load time.
 VersionApi SystemVersionApi();
 
-// The version.dll functions of the import table of a program that links
-// version (test programs).
-inline VersionApi LinkedVersionApi() {
-  return VersionApi{GetFileVersionInfoSizeW, GetFileVersionInfoW, VerQueryValueW};
-}
-
 enum class VersionReadResult {
   kRead,
   kNoResource,  // no version resource, no such file, or version.dll missing

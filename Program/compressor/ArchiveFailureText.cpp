@@ -1,6 +1,7 @@
 #include "ArchiveFailureText.h"
 
 #include <cwchar>
+#include <string>
 
 #include "CompressorState.h"
 #include "CompressorText.h"
@@ -36,6 +37,14 @@ std::wstring SystemText(DWORD code) {
 
 bool IsDiskFull(DWORD code) { return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL; }
 
+// A count written as the texts write their limits: digits in groups of
+// three with a comma between them, in both languages.
+std::wstring Grouped(size_t number) {
+  std::wstring digits = std::to_wstring(number);
+  for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, L',');
+  return digits;
+}
+
 }  // namespace
 
 std::wstring ArchiveFailureText(const ArchiveWriteFailure& failure) {
@@ -46,10 +55,8 @@ std::wstring ArchiveFailureText(const ArchiveWriteFailure& failure) {
     case ArchiveWriteFailure::kSource:
       text = Filled(IDS_CREATE_FAILED_SOURCE, failure.path.c_str());
       break;
-    case ArchiveWriteFailure::kTooManyFiles: {
-      const int count = static_cast<int>(failure.fileCount);
-      return Filled(IDS_CREATE_FAILED_TOO_MANY, nullptr, &count);
-    }
+    case ArchiveWriteFailure::kTooManyFiles:
+      return Filled(IDS_CREATE_FAILED_TOO_MANY, Grouped(failure.fileCount).c_str());
     // The format's limits are the writer's own refusals: no library error.
     case ArchiveWriteFailure::kNameTooLong:
       return Filled(IDS_CREATE_FAILED_NAME_TOO_LONG, failure.path.c_str());
@@ -65,6 +72,8 @@ std::wstring ArchiveFailureText(const ArchiveWriteFailure& failure) {
     case ArchiveWriteFailure::kTarget:
       text = Filled(IDS_CREATE_FAILED_TARGET, failure.path.c_str());
       break;
+    case ArchiveWriteFailure::kTargetFolderMissing:
+      return Filled(IDS_CREATE_FAILED_NO_FOLDER, failure.path.c_str());
     default:
       text = Filled(IDS_CREATE_FAILED_LIBRARY, failure.path.c_str());
       break;

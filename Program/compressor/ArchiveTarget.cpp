@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include "ScopedHandles.h"
+
 namespace {
 
 std::wstring FullPath(const std::wstring& path) {
@@ -11,12 +13,10 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 bool Identity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& identity) {
-  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool read = GetFileInformationByHandle(file, &identity) != FALSE;
-  CloseHandle(file);
-  return read;
+  const vesmarin::ScopedFile file(
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file && GetFileInformationByHandle(file.get(), &identity) != FALSE;
 }
 
 }  // namespace

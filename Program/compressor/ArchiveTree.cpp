@@ -14,6 +14,7 @@
 #include "ProgressDialog.h"
 #include "ResString.h"
 #include "SardokResource.h"
+#include "ScopedHandles.h"
 #include "Splitter.h"
 #include "TreeStyle.h"
 
@@ -126,12 +127,14 @@ void AddFileToTree(ArchiveTreeBatch& batch, HTREEITEM parent, const std::wstring
 struct WalkEntry {
   std::wstring path;
   DWORD attributes;  // as the folder's listing gave them
+  bool empty;        // the listing gave it no bytes
 };
 
 // Adds path below parent; false only when the run was cancelled. The
 // attributes come from the listing of its folder, or are read here.
 bool Walk(ArchiveTreeBatch& batch, FolderChain& chain, const std::wstring& folder,
-          HTREEITEM parent, const std::wstring& path, DWORD attributes = INVALID_FILE_ATTRIBUTES) {
+          HTREEITEM parent, const std::wstring& path, DWORD attributes = INVALID_FILE_ATTRIBUTES,
+          bool listedEmpty = false) {
   if (Compressor().abort) return false;
   PumpProgressMessages();
   SetProgressText(PathFindFileNameW(path.c_str()));
@@ -144,11 +147,12 @@ bool Walk(ArchiveTreeBatch& batch, FolderChain& chain, const std::wstring& folde
     batch.Skip(path);
     return true;
   }
-  switch (chain.Meet(path, attributes)) {
+  switch (chain.Meet(path, attributes, listedEmpty)) {
     case FolderChain::kUnreachable:
       batch.Skip(path);
       return true;
     case FolderChain::kOnChain:
+    case FolderChain::kGone:
       return true;
     case FolderChain::kFile:
       if (path.size() <= folder.size() ||
@@ -170,9 +174,9 @@ bool Walk(ArchiveTreeBatch& batch, FolderChain& chain, const std::wstring& folde
   }
   std::vector<WalkEntry> entries;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                 nullptr, 0);
-  if (find == INVALID_HANDLE_VALUE) {
+  vesmarin::ScopedFind find(FindFirstFileExW(search.c_str(), FindExInfoBasic, &data,
+                                             FindExSearchNameMatch, nullptr, 0));
+  if (!find) {
     if (GetLastError() != ERROR_FILE_NOT_FOUND) batch.Skip(path);
     return true;
   }
@@ -185,11 +189,14 @@ bool Walk(ArchiveTreeBatch& batch, FolderChain& chain, const std::wstring& folde
       batch.Skip(inside + name);
       continue;
     }
-    entries.push_back({inside + name, data.dwFileAttributes});
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+    entries.push_back(
+        {inside + name, data.dwFileAttributes, !data.nFileSizeLow && !data.nFileSizeHigh});
+  } while (FindNextFileW(find.get(), &data));
+  // The listing is closed before the walk goes down into it.
+  find.Close();
   for (const WalkEntry& entry : entries)
-    if (!Walk(batch, chain, folder, parent, entry.path, entry.attributes)) return false;
+    if (!Walk(batch, chain, folder, parent, entry.path, entry.attributes, entry.empty))
+      return false;
   return true;
 }
 
@@ -262,16 +269,6 @@ HTREEITEM FolderTargetOf(HWND tree, HTREEITEM item) {
 HTREEITEM ResetArchiveTree(HWND tree) {
   TreeView_DeleteAllItems(tree);
   return InsertArchiveRoot(tree);
-}
-
-HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const std::wstring& name) {
-  return InsertItem(tree, parent, name, FolderIcon(false), FolderIcon(true), 0);
-}
-
-HTREEITEM InsertFileItem(HWND tree, HTREEITEM parent, const std::wstring& name,
-                         const std::wstring& source) {
-  return InsertFile(tree, parent, name, source, ShellIcon(source.c_str(), 0, 0),
-                    ShellIcon(source.c_str(), 0, SHGFI_OPENICON), TVI_SORT);
 }
 
 std::wstring GetItemText(HWND tree, HTREEITEM item) {
@@ -410,10 +407,11 @@ std::wstring FirstFew(const std::vector<std::wstring>& paths) {
   return list;
 }
 
-std::wstring CountedList(UINT id, const std::vector<std::wstring>& paths) {
+// The text of many (the count put in), or of one when there is one.
+std::wstring CountedList(UINT many, UINT one, const std::vector<std::wstring>& paths) {
   const int count = static_cast<int>(paths.size());
   return LoadResFormatted(Compressor().instance ? Compressor().instance : GetModuleHandleW(nullptr),
-                          id, FirstFew(paths).c_str(), &count);
+                          count == 1 ? one : many, FirstFew(paths).c_str(), &count);
 }
 
 }  // namespace
@@ -421,9 +419,10 @@ std::wstring CountedList(UINT id, const std::vector<std::wstring>& paths) {
 std::wstring SkippedEntriesText(const std::vector<std::wstring>& skipped,
                                 const std::vector<std::wstring>& longNames) {
   std::wstring text;
-  if (!skipped.empty()) text = CountedList(IDS_ENTRIES_SKIPPED, skipped);
+  if (!skipped.empty()) text = CountedList(IDS_ENTRIES_SKIPPED, IDS_ENTRY_SKIPPED, skipped);
   if (!longNames.empty())
-    text += (text.empty() ? L"" : L"\n\n") + CountedList(IDS_NAMES_TOO_LONG, longNames);
+    text += (text.empty() ? L"" : L"\n\n") +
+            CountedList(IDS_NAMES_TOO_LONG, IDS_NAME_TOO_LONG, longNames);
   return text;
 }
 

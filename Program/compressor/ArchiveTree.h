@@ -31,12 +31,6 @@ HTREEITEM FolderTargetOf(HWND tree, HTREEITEM item);
 // Removes every item and inserts a new root.
 HTREEITEM ResetArchiveTree(HWND tree);
 
-// Sorted inserts below parent; name is the item's text (at most 259
-// characters are kept).
-HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const std::wstring& name);
-HTREEITEM InsertFileItem(HWND tree, HTREEITEM parent, const std::wstring& name,
-                         const std::wstring& source);
-
 std::wstring GetItemText(HWND tree, HTREEITEM item);
 // The file item's source path; null for folders and the root.
 const wchar_t* GetItemSource(HWND tree, HTREEITEM item);
@@ -98,7 +92,8 @@ class ArchiveTreeBatch {
 // folders and files are followed as the folder mode follows them
 // (FolderChain). An entry that cannot be added (a path of 260 characters or
 // more, attributes that cannot be read, a folder that cannot be listed, a
-// link whose target cannot be opened, a name Windows cannot hold, a name in
+// link whose target cannot be opened, a pipe, socket or device, a name
+// Windows cannot hold, a name in
 // the archive longer than a cabinet holds) is recorded in the batch and
 // skipped; the walk goes on. False when anything was skipped or the run
 // was cancelled; what was added stays.

@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "ScopedHandles.h"
+
 bool MakeTemporarySibling(const wchar_t* target, wchar_t* temporary) {
   temporary[0] = 0;
   wchar_t full[MAX_PATH];
@@ -25,7 +27,30 @@ bool MakeTemporarySibling(const wchar_t* target, wchar_t* temporary) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
-  return GetTempFileNameW(full, L"sdk", 0, temporary) != 0;
+  // A folder that is not there (or is a file) is named as such; the system
+  // would say only that the folder's name is invalid.
+  const DWORD folder = GetFileAttributesW(full);
+  if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY)) {
+    const DWORD code = folder == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_PATH_NOT_FOUND;
+    SetLastError(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
+    return false;
+  }
+  if (!GetTempFileNameW(full, L"sdk", 0, temporary)) {
+    temporary[0] = 0;
+    return false;
+  }
+  // Wine's GetTempFileNameW gives a name without the file when the folder
+  // refuses to create it (a read-only drive): made here, the refusal says
+  // why.
+  if (GetFileAttributesW(temporary) == INVALID_FILE_ATTRIBUTES) {
+    const vesmarin::ScopedFile file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      temporary[0] = 0;
+      return false;
+    }
+  }
+  return true;
 }
 
 bool ReplaceWithTemporary(const wchar_t* temporary, const wchar_t* target) {
@@ -38,6 +63,14 @@ bool ReplaceWithTemporary(const wchar_t* temporary, const wchar_t* target) {
 }
 
 namespace {
+
+// The full path of the folder the target goes into.
+std::wstring TargetFolder(const wchar_t* target) {
+  wchar_t full[MAX_PATH];
+  const DWORD length = GetFullPathNameW(target, MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH || !PathRemoveFileSpecW(full)) return target;
+  return full;
+}
 
 bool AllPresentFilesEmpty(const ArchiveEntryList& entries) {
   bool any = false;
@@ -109,8 +142,14 @@ bool WriteArchive(const ArchiveEntryList& entries, const wchar_t* target,
   wchar_t temporary[MAX_PATH];
   if (!MakeTemporarySibling(target, temporary)) {
     failure->systemError = GetLastError();
-    failure->cause = ArchiveWriteFailure::kTarget;
-    failure->path = target;
+    if (failure->systemError == ERROR_PATH_NOT_FOUND) {
+      failure->cause = ArchiveWriteFailure::kTargetFolderMissing;
+      failure->path = TargetFolder(target);
+      failure->systemError = 0;
+    } else {
+      failure->cause = ArchiveWriteFailure::kTarget;
+      failure->path = target;
+    }
     return false;
   }
   if (!encoder.CreateCabinet(temporary, progress, user)) {

@@ -14,6 +14,7 @@ struct ArchiveWriteFailure {
   enum Cause {
     kNone,
     kTarget,        // the target's folder took no temporary file, or the move failed
+    kTargetFolderMissing,  // the target's folder does not exist (path: the folder)
     kSource,        // a file to pack could not be opened or read, or none is there
     kNoFiles,       // nothing to pack at all
     kTooManyFiles,  // more present files than one cabinet holds
@@ -39,7 +40,8 @@ bool WriteArchive(const ArchiveEntryList& entries, const wchar_t* target,
                   CabProgressProc progress, void* user, ArchiveWriteFailure* failure = nullptr);
 
 // The same for any file: a temporary name in the target's folder (false on
-// failure; the file exists, empty), and the move over the target, which
-// deletes the temporary file when it fails.
+// failure, with ERROR_PATH_NOT_FOUND when that folder does not exist; the
+// file exists, empty), and the move over the target, which deletes the
+// temporary file when it fails.
 bool MakeTemporarySibling(const wchar_t* target, wchar_t* temporary);
 bool ReplaceWithTemporary(const wchar_t* temporary, const wchar_t* target);

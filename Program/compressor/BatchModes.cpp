@@ -12,6 +12,7 @@
 #include "ProgressDialog.h"
 #include "ResString.h"
 #include "SardokResource.h"
+#include "ScopedHandles.h"
 
 namespace {
 
@@ -97,9 +98,9 @@ bool ScanFolder(const std::wstring& folder, const std::vector<std::wstring>& pat
     return true;
   }
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                 nullptr, 0);
-  if (find == INVALID_HANDLE_VALUE) {
+  const vesmarin::ScopedFind find(FindFirstFileExW(search.c_str(), FindExInfoBasic, &data,
+                                                   FindExSearchNameMatch, nullptr, 0));
+  if (!find) {
     if (GetLastError() != ERROR_FILE_NOT_FOUND) refused.push_back(folder);
     return true;
   }
@@ -117,7 +118,8 @@ bool ScanFolder(const std::wstring& folder, const std::vector<std::wstring>& pat
       refused.push_back(path);
       continue;
     }
-    const FolderChain::Step step = chain.Meet(path, data.dwFileAttributes);
+    const FolderChain::Step step =
+        chain.Meet(path, data.dwFileAttributes, !data.nFileSizeLow && !data.nFileSizeHigh);
     if (step == FolderChain::kUnreachable) {
       refused.push_back(path);
     } else if (step == FolderChain::kFolder) {
@@ -133,8 +135,7 @@ bool ScanFolder(const std::wstring& folder, const std::vector<std::wstring>& pat
         SetProgressText(name.c_str());
       }
     }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &data));
   return complete;
 }
 
@@ -146,7 +147,7 @@ bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring
   FolderChain chain;
   const DWORD attributes = GetFileAttributesW(folder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES ||
-      chain.Meet(folder, attributes | FILE_ATTRIBUTE_DIRECTORY) != FolderChain::kFolder) {
+      chain.Meet(folder, attributes | FILE_ATTRIBUTE_DIRECTORY, false) != FolderChain::kFolder) {
     refused.push_back(folder);
     return true;
   }

@@ -11,8 +11,10 @@
 // its content). Links to folders and files are followed (FolderChain); a
 // link back to a folder being scanned adds nothing more. What cannot be
 // packed (a path that would reach 260 characters, a folder that cannot be
-// listed, a link whose target cannot be opened, a name Windows cannot hold)
-// goes to refused and the scan goes on. False when the run was cancelled.
+// listed, a link whose target cannot be opened, a pipe, socket or device, a
+// name Windows cannot hold) goes to refused and the scan goes on; an entry
+// gone since its folder was listed is left out. False when the run was
+// cancelled.
 bool ScanSourceFolder(const std::wstring& folder, const std::vector<std::wstring>& patterns,
                       std::vector<std::wstring>& files, std::vector<std::wstring>& refused);
 

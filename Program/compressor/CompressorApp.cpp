@@ -12,6 +12,7 @@
 #include "MessagePump.h"
 #include "ProgressDialog.h"
 #include "SardokResource.h"
+#include "ScopedHandles.h"
 #include "Splitter.h"
 #include "SystemDlls.h"
 
@@ -44,16 +45,16 @@ int RunUnattended(HWND window, const CommandLineOptions& options) {
 }
 
 int RunInteractive(HWND window, const CommandLineOptions& options) {
-  if (HANDLE running = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kBootMutex)) {
+  if (vesmarin::ScopedHandle running{OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kBootMutex)}) {
     HWND other = FindOtherInstanceWindow();
-    CloseHandle(running);
+    running.Close();
     if (other) {
       if (IsIconic(other)) OpenIcon(other);
       SetForegroundWindow(other);
       return 0;
     }
   }
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kBootMutex);
+  const vesmarin::ScopedHandle mutex(CreateMutexW(nullptr, FALSE, kBootMutex));
   SendMessageW(window, kRestorePlacementMessage, 0, 0);
   UpdateWindow(window);
   if (!options.projectPath.empty()) OpenProjectCommand(window, options.projectPath.c_str());
@@ -61,10 +62,7 @@ int RunInteractive(HWND window, const CommandLineOptions& options) {
   // while this loop runs no progress dialog is open.
   HACCEL accelerators = LoadAcceleratorsW(Compressor().instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   const int code = RunMessageLoop(nullptr, accelerators, window);
-  if (mutex) {
-    ReleaseMutex(mutex);
-    CloseHandle(mutex);
-  }
+  if (mutex) ReleaseMutex(mutex.get());
   return code;
 }
 

@@ -24,7 +24,7 @@ struct CompressorState {
   bool silent;
   volatile bool abort;  // set by the progress dialog's Cancel
   bool treeModified;
-  int resultCode;       // CompressorResultCode: the exit code of the unattended modes
+  int resultCode;       // a CompressorCode: the exit code of the batch and unattended modes
   // The last archive CreateArchiveCommand wrote, handed to the caller
   // window at the end; at least 260 characters, as the caller reads them.
   wchar_t createdArchivePath[MAX_PATH];

@@ -1,20 +1,33 @@
 #include "FolderChain.h"
 
 #include "DiskFile.h"
+#include "ScopedHandles.h"
 
-FolderChain::Step FolderChain::Meet(const std::wstring& path, DWORD attributes) {
+namespace {
+
+bool IsGone(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
+
+}  // namespace
+
+FolderChain::Step FolderChain::Meet(const std::wstring& path, DWORD attributes,
+                                    bool listedEmpty) {
   const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  // A plain file needs no look at what it is; everything else is opened,
-  // following any link to its end.
-  if (!link && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return kFile;
-  HANDLE file = vesmarin::OpenDiskFile(path.c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
-  if (file == INVALID_HANDLE_VALUE) return kUnreachable;
+  if (!link && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    // A file with bytes needs no look at what it is. Wine lists pipes,
+    // sockets and devices, and links to them, as empty plain files: only a
+    // query by name tells them from an empty file.
+    if (!listedEmpty) return kFile;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return kFile;
+    return IsGone(GetLastError()) ? kGone : kUnreachable;
+  }
+  // Everything else is opened, following any link to its end.
+  const vesmarin::ScopedFile file(vesmarin::OpenDiskFile(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+  if (!file) return kUnreachable;
   BY_HANDLE_FILE_INFORMATION info;
-  const bool known = GetFileInformationByHandle(file, &info) != FALSE;
-  CloseHandle(file);
-  if (!known) return kUnreachable;
+  if (!GetFileInformationByHandle(file.get(), &info)) return kUnreachable;
   if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return kFile;
   for (const Identity& walked : chain_) {
     if (walked.volume == info.dwVolumeSerialNumber && walked.indexHigh == info.nFileIndexHigh &&

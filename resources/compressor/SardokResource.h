@@ -51,15 +51,18 @@
 #define IDS_HELP_ADDRESS             125
 #define IDS_ENTRIES_SKIPPED          175
 #define IDS_ENTRY_REFUSED            176
+#define IDS_ENTRY_SKIPPED            177  // IDS_ENTRIES_SKIPPED for one
 #define IDS_CREATE_FAILED_SOURCE     126
 #define IDS_CREATE_FAILED_TOO_MANY   127
 #define IDS_CREATE_FAILED_EMPTY      128
 #define IDS_CREATE_FAILED_TARGET     129
 #define IDS_CREATE_FAILED_LIBRARY    130
 #define IDS_CABINET_ERROR            131
+#define IDS_CREATE_FAILED_NO_FOLDER  132
 // The format's limits: what a cabinet cannot hold, named.
 #define IDS_CREATE_FAILED_FILE_TOO_LARGE    150
 #define IDS_CREATE_FAILED_NAME_TOO_LONG     151
 #define IDS_CREATE_FAILED_CABINET_TOO_LARGE 152
 #define IDS_NAMES_TOO_LONG                  153
 #define IDS_NAME_REFUSED                    154
+#define IDS_NAME_TOO_LONG                   155  // IDS_NAMES_TOO_LONG for one

@@ -359,16 +359,33 @@ TEST(CabRoundTrip, OnlyOneFileOfSevenToNineBytesIsMszip) {
   }
 }
 
+// Only a source that is not found is left out (in a folder that is there
+// or not); one the system cannot look up is named with its reason, and
+// nothing is written.
 TEST(CabRoundTrip, MissingSourceIsLeftOut) {
   TempDir dir(L"miss");
   CCabEncoder encoder;
   encoder.AddFile((dir / L"absent.txt").c_str(), L"absent.txt");
-  encoder.AddFile(PutFile(dir, L"here.txt", "present").c_str(), L"here.txt");
+  encoder.AddFile((dir / L"no\\such\\absent.txt").c_str(), L"deep.txt");
+  const std::wstring here = PutFile(dir, L"here.txt", "present");
+  encoder.AddFile(here.c_str(), L"here.txt");
   const std::wstring cabinet = dir / L"m.cab";
   ASSERT_TRUE(encoder.CreateCabinet(cabinet.c_str()));
   CCabDecoder decoder(false, 0);
   ASSERT_TRUE(decoder.Open(cabinet.c_str(), 0));
   EXPECT_EQ((std::vector<std::wstring>{L"here.txt"}), ListItems(decoder));
+
+  CCabEncoder refused;
+  refused.AddFile(here.c_str(), L"here.txt");
+  const std::wstring wild = dir / L"q?.txt";
+  refused.AddFile(wild.c_str(), L"q.txt");
+  const std::wstring other = dir / L"r.cab";
+  EXPECT_FALSE(refused.CreateCabinet(other.c_str()));
+  EXPECT_EQ(FCIERR_OPEN_SRC, refused.GetLastError().erfOper);
+  EXPECT_EQ(wild, refused.FailedSource());
+  EXPECT_NE(0u, refused.FailedSystemError());
+  EXPECT_NE(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), refused.FailedSystemError());
+  EXPECT_FALSE(testsupport::PathExists(other));
 }
 
 // The header's flag word (offset 30): 0x0001 previous cabinet, 0x0002 next

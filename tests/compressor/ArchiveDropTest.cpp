@@ -79,9 +79,9 @@ TEST_F(ArchiveDropTest, DroppedFilesAndFoldersEachKeepTheirOwnFolder) {
 
 TEST_F(ArchiveDropTest, ADropOnAFileAddsBesideItAndOnAFolderInsideIt) {
   TempDir dir(L"place");
-  HTREEITEM bin = InsertFolderItem(tree, root, L"bin");
-  HTREEITEM tool = InsertFileItem(tree, bin, L"tool.exe", L"C:\\tool.exe");
-  HTREEITEM docs = InsertFolderItem(tree, root, L"docs");
+  HTREEITEM bin = MakeFolderItem(tree, root, L"bin");
+  HTREEITEM tool = MakeFileItem(tree, bin, L"tool.exe", L"C:\\tool.exe");
+  HTREEITEM docs = MakeFolderItem(tree, root, L"docs");
   TreeView_Expand(tree, root, TVE_EXPAND);
   TreeView_Expand(tree, bin, TVE_EXPAND);
   const std::wstring a = MakeFile(dir / L"a.dll");

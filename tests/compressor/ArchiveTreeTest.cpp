@@ -149,6 +149,46 @@ TEST_F(ArchiveTreeTest, LinksAreFollowedOnceAndOneThatCannotBeOpenedIsNamed) {
             outline);
 }
 
+// A tree made on Linux holds a pipe, a socket and links to /dev/zero and
+// /dev/null beside its files (special-files.sh, which names the tree and
+// the entries in the environment): Wine lists them as empty plain files.
+// Each is left out and named; an empty file is added.
+TEST_F(ArchiveTreeTest, DISABLED_PipesSocketsAndDevicesAreLeftOutAndNamed) {
+  wchar_t folder[MAX_PATH] = {};
+  wchar_t special[1024] = {};
+  ASSERT_NE(0u, GetEnvironmentVariableW(L"VESMARIN_SPECIAL_TREE", folder, MAX_PATH))
+      << "VESMARIN_SPECIAL_TREE names the tree";
+  ASSERT_NE(0u, GetEnvironmentVariableW(L"VESMARIN_SPECIAL_ENTRIES", special, 1024))
+      << "VESMARIN_SPECIAL_ENTRIES names its special entries, separated by '|'";
+  const std::wstring treePath = folder;
+  std::vector<std::wstring> expected;
+  for (std::wstring rest = special; !rest.empty();) {
+    const size_t bar = std::min(rest.find(L'|'), rest.size());
+    expected.push_back(treePath + L"\\" + rest.substr(0, bar));
+    rest.erase(0, bar + 1);
+  }
+  const std::wstring base = treePath.substr(0, treePath.find_last_of(L'\\'));
+  const std::wstring top = treePath.substr(base.size() + 1);
+  ArchiveTreeBatch batch(tree);
+  EXPECT_FALSE(AddPathToArchiveTree(batch, base, root, treePath));
+  // Dropped alone, each is named too.
+  for (const std::wstring& path : expected)
+    EXPECT_FALSE(AddPathToArchiveTree(batch, treePath, root, path)) << testsupport::Narrow(path);
+  batch.Finish();
+  std::vector<std::wstring> skipped = batch.skipped();
+  std::sort(skipped.begin(), skipped.end());
+  std::vector<std::wstring> twice;
+  for (const std::wstring& path : expected) twice.insert(twice.end(), 2, path);
+  std::sort(twice.begin(), twice.end());
+  EXPECT_EQ(twice, skipped);
+  EXPECT_TRUE(batch.longNames().empty());
+  EXPECT_EQ((std::vector<std::wstring>{top + L"\\", top + L"\\a.txt <- " + treePath + L"\\a.txt",
+                                       top + L"\\empty.txt <- " + treePath + L"\\empty.txt",
+                                       top + L"\\sub\\", top + L"\\sub\\b.txt <- " + treePath +
+                                       L"\\sub\\b.txt"}),
+            Outline(tree));
+}
+
 // The message names the first five and the count, in both languages.
 TEST(ArchiveTreeMessages, TheSkippedEntriesMessageNamesTheFirstFewAndTheCount) {
   std::vector<std::wstring> skipped;
@@ -159,9 +199,14 @@ TEST(ArchiveTreeMessages, TheSkippedEntriesMessageNamesTheFirstFewAndTheCount) {
             L"C:\\src\\bad1.txt\nC:\\src\\bad2.txt\nC:\\src\\bad3.txt\nC:\\src\\bad4.txt\n"
             L"C:\\src\\bad5.txt\n...",
             SkippedEntriesText(skipped));
-  EXPECT_EQ(L"1 items could not be added to the archive and were left out:\n\nC:\\x\\con",
+  // One is one item.
+  EXPECT_EQ(L"1 item could not be added to the archive and was left out:\n\nC:\\x\\con",
             SkippedEntriesText({L"C:\\x\\con"}));
   SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT));
+  EXPECT_EQ(L"1 \u500b\u306e\u9805\u76ee\u3092\u30a2\u30fc\u30ab\u30a4\u30d6\u306b\u8ffd\u52a0"
+            L"\u3067\u304d\u306a\u304b\u3063\u305f\u305f\u3081\u3001\u9664\u5916\u3057\u307e"
+            L"\u3057\u305f:\n\nC:\\x\\con",
+            SkippedEntriesText({L"C:\\x\\con"}));
   EXPECT_EQ(L"2 \u500b\u306e\u9805\u76ee\u3092\u30a2\u30fc\u30ab\u30a4\u30d6\u306b\u8ffd\u52a0"
             L"\u3067\u304d\u306a\u304b\u3063\u305f\u305f\u3081\u3001\u9664\u5916\u3057\u307e"
             L"\u3057\u305f:\n\nC:\\a\\q?.txt\nC:\\a\\trail.",
@@ -195,10 +240,13 @@ TEST_F(ArchiveTreeTest, AFileWhoseNameInTheArchiveWouldNotFitIsLeftOutAndNamed) 
 
   const LCID saved = GetThreadLocale();
   SetThreadLocale(MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT));
-  EXPECT_EQ(L"1 items could not be added to the archive and were left out:\n\nC:\\x\\con\n\n"
+  EXPECT_EQ(L"1 item could not be added to the archive and was left out:\n\nC:\\x\\con\n\n"
             L"2 items could not be added to the archive: their names in it would be longer than "
             L"the 255 bytes (UTF-8) that a cabinet holds for a name:\n\n" + tooLong + L"\n" + fits,
             SkippedEntriesText({L"C:\\x\\con"}, batch.longNames()));
+  EXPECT_EQ(L"1 item could not be added to the archive: its name in it would be longer than the "
+            L"255 bytes (UTF-8) that a cabinet holds for a name:\n\n" + fits,
+            SkippedEntriesText({}, {fits}));
   SetThreadLocale(MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT));
   const std::wstring japanese = SkippedEntriesText({}, batch.longNames());
   EXPECT_EQ(0u, japanese.find(L"2 \u500b\u306e\u9805\u76ee")) << testsupport::Narrow(japanese);
@@ -226,14 +274,14 @@ TEST_F(ArchiveTreeTest, AFolderOfThousandsOfFilesIsAddedWholeAndSorted) {
 }
 
 TEST_F(ArchiveTreeTest, CollectGivesNamesBelowTheRootInTreeOrder) {
-  HTREEITEM a = InsertFolderItem(tree, root, L"a");
-  InsertFileItem(tree, a, L"x.txt", L"C:\\src\\x.txt");
-  HTREEITEM empty = InsertFolderItem(tree, root, L"empty");
-  InsertFileItem(tree, root, L"y.txt", L"C:\\src\\y.txt");
-  HTREEITEM deep = InsertFolderItem(tree, InsertFolderItem(tree, a, L"b"), L"c");
-  HTREEITEM file = InsertFileItem(tree, deep, L"z.bin", L"D:\\z.bin");
+  HTREEITEM a = MakeFolderItem(tree, root, L"a");
+  MakeFileItem(tree, a, L"x.txt", L"C:\\src\\x.txt");
+  HTREEITEM empty = MakeFolderItem(tree, root, L"empty");
+  MakeFileItem(tree, root, L"y.txt", L"C:\\src\\y.txt");
+  HTREEITEM deep = MakeFolderItem(tree, MakeFolderItem(tree, a, L"b"), L"c");
+  HTREEITEM file = MakeFileItem(tree, deep, L"z.bin", L"D:\\z.bin");
   // Below a file item nothing is packed.
-  InsertFileItem(tree, file, L"hidden.txt", L"C:\\hidden.txt");
+  MakeFileItem(tree, file, L"hidden.txt", L"C:\\hidden.txt");
   ASSERT_NE(nullptr, empty);
 
   std::vector<std::wstring> sources;
@@ -251,9 +299,9 @@ TEST_F(ArchiveTreeTest, CollectGivesNamesBelowTheRootInTreeOrder) {
 }
 
 TEST_F(ArchiveTreeTest, DeleteTakesTheSubtreeButNeverTheRoot) {
-  HTREEITEM a = InsertFolderItem(tree, root, L"a");
-  InsertFileItem(tree, a, L"x.txt", L"C:\\x.txt");
-  InsertFileItem(tree, root, L"y.txt", L"C:\\y.txt");
+  HTREEITEM a = MakeFolderItem(tree, root, L"a");
+  MakeFileItem(tree, a, L"x.txt", L"C:\\x.txt");
+  MakeFileItem(tree, root, L"y.txt", L"C:\\y.txt");
   Compressor().treeModified = false;
   EXPECT_FALSE(DeleteArchiveItem(tree, root));
   EXPECT_FALSE(DeleteArchiveItem(tree, nullptr));

@@ -100,28 +100,41 @@ TEST(ArchiveWriter, AFileThatCannotBeReadIsNamed) {
   }
 }
 
+// A folder in the target's place cannot be written; a target in a folder
+// that does not exist names that folder as missing, whether the folder
+// above it exists or not, or is a file.
 TEST(ArchiveWriter, ATargetThatCannotBeWrittenIsNamed) {
   TempDir dir(L"awtgt");
   ArchiveEntryList entries;
   entries.Add(MakeFile(dir / L"a.txt", "alpha"), L"a.txt");
-  const std::wstring target = dir / L"no\\such\\x.cab";
-  ArchiveWriteFailure failure;
-  EXPECT_FALSE(WriteArchive(entries, target.c_str(), nullptr, nullptr, &failure));
-  EXPECT_EQ(ArchiveWriteFailure::kTarget, failure.cause);
-  EXPECT_EQ(target, failure.path);
-  EXPECT_NE(0u, failure.systemError);
-  // A folder in the target's place.
   ArchiveWriteFailure folder;
   EXPECT_FALSE(WriteArchive(entries, dir.path().c_str(), nullptr, nullptr, &folder));
   EXPECT_EQ(ArchiveWriteFailure::kTarget, folder.cause);
-
+  EXPECT_EQ(dir.path(), folder.path);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), folder.systemError);
   for (LANGID language : {kEnglish, kJapanese}) {
     Language use(language);
-    const std::wstring text = ArchiveFailureText(failure);
+    const std::wstring text = ArchiveFailureText(folder);
     EXPECT_EQ(0u, text.find(Head(IDS_CREATE_FAILED_TARGET))) << language;
-    EXPECT_TRUE(Contains(text, target)) << language;
+    EXPECT_TRUE(Contains(text, dir.path())) << language;
     EXPECT_FALSE(Contains(text, Text(IDS_CREATE_FAILED))) << language;
   }
+
+  for (const std::wstring& missing : {dir / L"no", dir / L"no\\such", dir / L"a.txt"}) {
+    const std::wstring target = missing + L"\\x.cab";
+    ArchiveWriteFailure failure;
+    EXPECT_FALSE(WriteArchive(entries, target.c_str(), nullptr, nullptr, &failure));
+    EXPECT_EQ(ArchiveWriteFailure::kTargetFolderMissing, failure.cause);
+    EXPECT_EQ(missing, failure.path);
+    {
+      Language use(kEnglish);
+      EXPECT_EQ(L"Failed to create archive file: this folder does not exist.\n\n" + missing,
+                ArchiveFailureText(failure));
+    }
+    Language use(kJapanese);
+    EXPECT_EQ(Head(IDS_CREATE_FAILED_NO_FOLDER) + missing, ArchiveFailureText(failure));
+  }
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt"}), testsupport::ListTree(dir.path()));
 }
 
 TEST(ArchiveWriter, MoreFilesThanACabinetHoldsFailBeforeAnythingIsWritten) {
@@ -135,16 +148,25 @@ TEST(ArchiveWriter, MoreFilesThanACabinetHoldsFailBeforeAnythingIsWritten) {
   EXPECT_EQ(ArchiveWriteFailure::kTooManyFiles, failure.cause);
   EXPECT_EQ(kCabMaxFiles + 1, failure.fileCount);
   EXPECT_EQ((std::vector<std::wstring>{L"one.txt"}), testsupport::ListTree(dir.path()));
+  // The count is written as the limit is.
   {
     Language use(kEnglish);
-    EXPECT_EQ(L"Failed to create archive file: it would hold 65536 files, but one cabinet holds "
+    EXPECT_EQ(L"Failed to create archive file: it would hold 65,536 files, but one cabinet holds "
               L"at most 65,535.",
               ArchiveFailureText(failure));
   }
   Language use(kJapanese);
   const std::wstring text = ArchiveFailureText(failure);
   EXPECT_EQ(0u, text.find(Head(IDS_CREATE_FAILED_TOO_MANY)));
-  EXPECT_TRUE(Contains(text, L"65536"));
+  EXPECT_TRUE(Contains(text, L" 65,536 ")) << testsupport::Narrow(text);
+  EXPECT_TRUE(Contains(text, L" 65,535 ")) << testsupport::Narrow(text);
+  // Counts of one to seven digits.
+  for (const auto& grouped : std::vector<std::pair<size_t, std::wstring>>{
+           {7, L" 7 "}, {999, L" 999 "}, {1000, L" 1,000 "}, {1234567, L" 1,234,567 "}}) {
+    failure.fileCount = grouped.first;
+    EXPECT_TRUE(Contains(ArchiveFailureText(failure), grouped.second))
+        << testsupport::Narrow(grouped.second);
+  }
 }
 
 TEST(ArchiveWriter, EmptyFilesArePackedOrTheMessageSaysWhy) {

@@ -60,3 +60,14 @@ std::wstring MakeFile(const std::wstring& path, const std::string& text) {
   testsupport::WriteTextFile(path, text);
   return path;
 }
+
+HTREEITEM MakeFolderItem(HWND tree, HTREEITEM parent, const std::wstring& name) {
+  ArchiveTreeBatch batch(tree);
+  return batch.AddFolder(parent, name);
+}
+
+HTREEITEM MakeFileItem(HWND tree, HTREEITEM parent, const std::wstring& name,
+                   const std::wstring& source) {
+  ArchiveTreeBatch batch(tree);
+  return batch.AddFile(parent, name, source);
+}

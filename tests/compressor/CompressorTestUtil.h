@@ -20,6 +20,12 @@ class ArchivePaneFixture {
   HWND tree_ = nullptr;
 };
 
+// A folder item or a file item below parent, made as every run of additions
+// makes them (ArchiveTreeBatch), in the tree's order.
+HTREEITEM MakeFolderItem(HWND tree, HTREEITEM parent, const std::wstring& name);
+HTREEITEM MakeFileItem(HWND tree, HTREEITEM parent, const std::wstring& name,
+                   const std::wstring& source);
+
 // Every item below the root in tree order, as a path of item texts; folder
 // items end in a backslash, file items carry " <- source" after them.
 std::vector<std::wstring> Outline(HWND tree);

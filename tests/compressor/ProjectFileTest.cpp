@@ -71,12 +71,12 @@ const char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone
 TEST_F(ProjectFileTest, WrittenInTreeOrderAsUtf8WithTheDeclarationAndReadBackTheSame) {
   HWND tree = pane.tree();
   HTREEITEM root = GetArchiveRoot(tree);
-  HTREEITEM docs = InsertFolderItem(tree, root, L"docs");
-  InsertFileItem(tree, docs, L"a.txt", L"C:\\p\\docs\\a.txt");
-  InsertFileItem(tree, root, L"b.txt", L"C:\\p\\b.txt");
-  HTREEITEM japanese = InsertFolderItem(tree, root, L"\u65e5\u672c");
-  InsertFileItem(tree, japanese, L"\u00fc & x.txt", L"C:\\\u00e4\\\u00fc & x.txt");
-  InsertFolderItem(tree, root, L"empty");
+  HTREEITEM docs = MakeFolderItem(tree, root, L"docs");
+  MakeFileItem(tree, docs, L"a.txt", L"C:\\p\\docs\\a.txt");
+  MakeFileItem(tree, root, L"b.txt", L"C:\\p\\b.txt");
+  HTREEITEM japanese = MakeFolderItem(tree, root, L"\u65e5\u672c");
+  MakeFileItem(tree, japanese, L"\u00fc & x.txt", L"C:\\\u00e4\\\u00fc & x.txt");
+  MakeFolderItem(tree, root, L"empty");
   const std::wstring path = dir / L"p.qxc";
   ASSERT_TRUE(WriteProjectFile(tree, path.c_str()));
 
@@ -153,7 +153,7 @@ TEST_F(ProjectFileTest, AProjectOfTenThousandItemsIsRead) {
 }
 
 TEST_F(ProjectFileTest, ADocumentWithoutTheProjectElementGivesAnEmptyTree) {
-  InsertFileItem(pane.tree(), GetArchiveRoot(pane.tree()), L"old.txt", L"C:\\old.txt");
+  MakeFileItem(pane.tree(), GetArchiveRoot(pane.tree()), L"old.txt", L"C:\\old.txt");
   ASSERT_EQ(0, Load("<Something><File>C:\\x.txt</File></Something>"));
   EXPECT_TRUE(Outline(pane.tree()).empty());
   EXPECT_EQ(1u, TreeView_GetCount(pane.tree()));
@@ -161,7 +161,7 @@ TEST_F(ProjectFileTest, ADocumentWithoutTheProjectElementGivesAnEmptyTree) {
 
 TEST_F(ProjectFileTest, HostileOrBrokenProjectsAreRefusedAndTheTreeStays) {
   HWND tree = pane.tree();
-  InsertFileItem(tree, GetArchiveRoot(tree), L"kept.txt", L"C:\\kept.txt");
+  MakeFileItem(tree, GetArchiveRoot(tree), L"kept.txt", L"C:\\kept.txt");
   const std::vector<std::wstring> before = Outline(tree);
   const std::string head = std::string(kDeclaration) + "<VesmarinCompressorProject>";
   const std::string tail = "</VesmarinCompressorProject>";
@@ -212,7 +212,7 @@ TEST_F(ProjectFileTest, HostileOrBrokenProjectsAreRefusedAndTheTreeStays) {
 
 TEST_F(ProjectFileTest, AFailedSaveLeavesTheOlderProjectAndNoDebris) {
   HWND tree = pane.tree();
-  InsertFileItem(tree, GetArchiveRoot(tree), L"a.txt", L"C:\\a.txt");
+  MakeFileItem(tree, GetArchiveRoot(tree), L"a.txt", L"C:\\a.txt");
   EXPECT_FALSE(WriteProjectFile(tree, (dir / L"missing\\p.qxc").c_str()));
   ASSERT_TRUE(CreateDirectoryW((dir / L"p.qxc").c_str(), nullptr));
   EXPECT_FALSE(WriteProjectFile(tree, (dir / L"p.qxc").c_str()));

@@ -105,9 +105,13 @@ TEST(CompressorBatch, AFailedRunLeavesTheOlderArchiveAndNoTemporaryFile) {
   EXPECT_EQ(302u, code);
   EXPECT_EQ("older archive", compressortest::ReadAll(archive));
   EXPECT_EQ((std::vector<std::wstring>{L"keep.cab"}), testsupport::ListTree(dir / L"out"));
-  // A target folder that does not exist.
-  EXPECT_EQ(302u, RunSardok(L"/silent " + Quote(dir / L"src") + L" " +
-                            Quote(dir / L"missing\\x.cab")));
+  // A target folder that does not exist is named as missing.
+  std::wstring errors;
+  EXPECT_EQ(302u, compressortest::RunSardokReadingErrors(
+                      L"/silent " + Quote(dir / L"src") + L" " + Quote(dir / L"missing\\x.cab"),
+                      errors));
+  EXPECT_EQ(compressortest::SardokText(IDS_CREATE_FAILED_NO_FOLDER, dir / L"missing") + L"\r\n",
+            errors);
 }
 
 namespace {
