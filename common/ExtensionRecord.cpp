@@ -159,7 +159,4 @@ ExtensionRecord* ExtensionRecordInUse() {
   return ExtensionUsesWideEntry() ? &g_wideRecord : &g_ansiRecord;
 }
 
-ExtensionRecord* WideExtensionRecord() { return &g_wideRecord; }
-ExtensionRecord* AnsiExtensionRecord() { return &g_ansiRecord; }
-
 uint32_t LastExtensionEvent() { return g_lastEvent; }

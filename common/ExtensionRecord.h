@@ -110,8 +110,6 @@ LONG SendExtensionEvent(uint32_t event, INT_PTR param1 = 0, INT_PTR param2 = 0,
 
 // The record of the entry in use (the wide one when no module is loaded).
 ExtensionRecord* ExtensionRecordInUse();
-ExtensionRecord* WideExtensionRecord();
-ExtensionRecord* AnsiExtensionRecord();
 // The event most recently sent through CallExtension (0 before the first).
 uint32_t LastExtensionEvent();
 

@@ -1,10 +1,8 @@
 #include "CreatedPaths.h"
 
-#include <shlwapi.h>
-
 #include <cwchar>
+#include <unordered_map>
 
-#include "CheckingWindow.h"
 #include "PathPieces.h"
 #include "StubLog.h"
 #include "TextUtil.h"
@@ -18,11 +16,12 @@ const SIZE_T kInitialBytes = 0x800;
 HGLOBAL g_block = nullptr;
 SIZE_T g_capacity = 0;  // bytes
 SIZE_T g_used = 0;      // bytes of the strings with their NULs
-size_t g_count = 0;
-// Per recorded path: where it starts in the block and a hash of its upper
-// case, so that a path already recorded is found without comparing them all.
+// Where each recorded path starts in the block, in the order recorded.
 std::vector<SIZE_T> g_offsets;
-std::vector<uint32_t> g_hashes;
+// The recorded paths by a hash of their upper case: a path already recorded
+// is looked for among those of its hash alone, so recording stays as fast
+// with the last of many thousand files as with the first.
+std::unordered_multimap<uint32_t, size_t> g_byHash;
 std::vector<std::wstring> g_newPaths;
 
 #ifdef _WIN64
@@ -45,38 +44,15 @@ uint32_t UpperHash(const wchar_t* path) {
 }
 
 bool AlreadyRecorded(const wchar_t* path, uint32_t hash) {
-  const wchar_t* data = nullptr;
+  const auto same = g_byHash.equal_range(hash);
+  if (same.first == same.second) return false;
+  const wchar_t* data = static_cast<const wchar_t*>(GlobalLock(g_block));
+  if (!data) return false;
   bool found = false;
-  for (size_t i = 0; i < g_hashes.size() && !found; ++i) {
-    if (g_hashes[i] != hash) continue;
-    if (!data) data = static_cast<const wchar_t*>(GlobalLock(g_block));
-    if (!data) return false;
-    const wchar_t* entry = data + g_offsets[i] / sizeof(wchar_t);
-    found = EqualsNoCase(entry, path);
-  }
-  if (data) GlobalUnlock(g_block);
+  for (auto entry = same.first; entry != same.second && !found; ++entry)
+    found = EqualsNoCase(data + g_offsets[entry->second] / sizeof(wchar_t), path);
+  GlobalUnlock(g_block);
   return found;
-}
-
-bool RemoveOne(const wchar_t* path) {
-  size_t length = wcslen(path);
-  const bool folder = length > 0 && path[length - 1] == L'\\';
-  for (int attempt = 0; attempt < 32; ++attempt) {
-    if (folder) {
-      DWORD attributes = GetFileAttributesW(path);
-      if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return true;
-      if (!PathIsDirectoryEmptyW(path)) return false;
-      if (RemoveDirectoryW(path)) return true;
-    } else {
-      if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return true;
-      SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-      if (DeleteFileW(path)) return true;
-    }
-    PumpMessages();
-    Sleep(100);
-  }
-  return false;
 }
 
 }  // namespace
@@ -100,12 +76,6 @@ bool PushFileName(const wchar_t* path) {
   const uint32_t hash = UpperHash(path);
   if (AlreadyRecorded(path, hash)) return true;
   if (StubLogOpen()) StubLog(L"PushFileName() pszFile = %ls\n", path);
-  try {
-    g_offsets.reserve(g_count + 1);
-    g_hashes.reserve(g_count + 1);
-  } catch (...) {
-    return false;
-  }
   const SIZE_T bytes = (wcslen(path) + 1) * sizeof(wchar_t);
   if (g_used + bytes > g_capacity) {
     SIZE_T capacity = g_capacity;
@@ -119,32 +89,30 @@ bool PushFileName(const wchar_t* path) {
   if (!data) return false;
   memcpy(data + g_used, path, bytes);
   GlobalUnlock(g_block);
-  g_offsets.push_back(g_used);
-  g_hashes.push_back(hash);
+  try {
+    g_offsets.push_back(g_used);
+  } catch (...) {
+    return false;
+  }
+  try {
+    g_byHash.emplace(hash, g_offsets.size() - 1);
+  } catch (...) {
+    g_offsets.pop_back();
+    return false;
+  }
   g_used += bytes;
-  ++g_count;
   return true;
 }
 
-size_t CreatedPathCount() { return g_count; }
-
 std::vector<std::wstring> CopyCreatedPaths() {
   std::vector<std::wstring> paths;
-  if (!g_block || g_count == 0) return paths;
+  if (!g_block || g_offsets.empty()) return paths;
   const wchar_t* data = static_cast<const wchar_t*>(GlobalLock(g_block));
   if (!data) return paths;
-  const wchar_t* p = data;
-  for (size_t i = 0; i < g_count; ++i) {
-    paths.emplace_back(p);
-    p += paths.back().size() + 1;
-  }
+  paths.reserve(g_offsets.size());
+  for (SIZE_T offset : g_offsets) paths.emplace_back(data + offset / sizeof(wchar_t));
   GlobalUnlock(g_block);
   return paths;
-}
-
-void RemoveCreatedPaths() {
-  std::vector<std::wstring> paths = CopyCreatedPaths();
-  for (size_t i = paths.size(); i-- > 0;) RemoveOne(paths[i].c_str());
 }
 
 void FreeCreatedPathList() {
@@ -152,9 +120,8 @@ void FreeCreatedPathList() {
   g_block = nullptr;
   g_capacity = 0;
   g_used = 0;
-  g_count = 0;
   g_offsets.clear();
-  g_hashes.clear();
+  g_byHash.clear();
 }
 
 void NoteNewPath(const wchar_t* path) {
@@ -162,7 +129,5 @@ void NoteNewPath(const wchar_t* path) {
 }
 
 const std::vector<std::wstring>& NewPaths() { return g_newPaths; }
-
-void ForgetNewPaths() { g_newPaths.clear(); }
 
 }  // namespace stub

@@ -2,7 +2,7 @@
 // with a backslash). It exists only when the package installs an
 // uninstaller or deletes its files after running a program; the uninstall
 // information is written from it, newest first, and the delete-after-run
-// clean-up removes its entries in reverse order.
+// clean-up (RemoveWrittenPaths) removes its entries in reverse order.
 #pragma once
 #include <windows.h>
 #include <cstddef>
@@ -14,17 +14,14 @@ namespace stub {
 // Allocates the empty list (a zero-filled movable block of 0x800 bytes that
 // grows as needed); false when memory runs out.
 bool InitCreatedPathList();
+// Whether the list exists (the open of the container decides).
 bool CreatedPathListActive();
 // Appends a path when the list exists; true when recorded or when there is
-// no list, false when memory runs out.
+// no list, false when memory runs out. Each call takes the same time
+// however many paths the list holds.
 bool PushFileName(const wchar_t* path);
-size_t CreatedPathCount();
 // The recorded paths, oldest first.
 std::vector<std::wstring> CopyCreatedPaths();
-// Removes every recorded path, newest first: a file only when it exists, a
-// folder only when it is empty; each attempt is retried up to 32 times with
-// 100 ms pauses while messages are pumped.
-void RemoveCreatedPaths();
 void FreeCreatedPathList();
 
 // What this run brought where nothing stood before (files it wrote, folders
@@ -33,6 +30,5 @@ void FreeCreatedPathList();
 // early takes back.
 void NoteNewPath(const wchar_t* path);
 const std::vector<std::wstring>& NewPaths();
-void ForgetNewPaths();
 
 }  // namespace stub

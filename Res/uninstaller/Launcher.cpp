@@ -79,33 +79,126 @@ int Fail(UINT message) {
   return 0;
 }
 
-}  // namespace
-
-int UninstallLauncher() {
+// The stored information file beside the launcher, as its plain text, and
+// how far its entry vouches for it.
+struct StoredInfo {
   wchar_t selfPath[MAX_PATH] = {};
-  DWORD selfLength = GetModuleFileNameW(g_Instance, selfPath, _countof(selfPath));
-  if (selfLength == 0 || selfLength >= _countof(selfPath)) return Fail(IDS_READ_INFO_FAILED);
+  std::vector<uint8_t> text;
+  EntryTrust trust = EntryTrust::kRefused;
+};
+
+// Reads and judges the information file; false when it cannot be read or
+// its entry disowns it (the launcher then acts on nothing).
+bool ReadStoredInfo(StoredInfo* info) {
+  DWORD selfLength = GetModuleFileNameW(g_Instance, info->selfPath, _countof(info->selfPath));
+  if (selfLength == 0 || selfLength >= _countof(info->selfPath)) return false;
   wchar_t infoPath[MAX_PATH] = {};
-  if (!MakeUninstallInfoPath(selfPath, infoPath, _countof(infoPath))) {
-    return Fail(IDS_READ_INFO_FAILED);
-  }
-  std::vector<uint8_t> stored;
-  if (ReadWholeFile(infoPath, kMaxInfoBytes, &stored) != FileReadResult::kRead || stored.empty())
-    return Fail(IDS_READ_INFO_FAILED);
-  unsigned char* text = stored.data();
-  const DWORD size = static_cast<DWORD>(stored.size());
+  if (!MakeUninstallInfoPath(info->selfPath, infoPath, _countof(infoPath))) return false;
+  if (ReadWholeFile(infoPath, kMaxInfoBytes, &info->text) != FileReadResult::kRead ||
+      info->text.empty())
+    return false;
+  unsigned char* text = info->text.data();
+  const DWORD size = static_cast<DWORD>(info->text.size());
   // A file that its entry disowns is not acted on; how far the entry vouches
   // for it decides what the worker may touch.
   std::wstring digest;
-  if (!vesmarin::Sha256Hex(text, size, &digest)) return Fail(IDS_READ_INFO_FAILED);
+  if (!vesmarin::Sha256Hex(text, size, &digest)) return false;
   InvertUninstallInfoBytes(text, size);
   InfoDocument document;
   document.Parse(reinterpret_cast<const wchar_t*>(text), size / sizeof(wchar_t));
-  const EntryTrust trust = JudgeInfoFile(
-      digest.c_str(), document.Value(L"Options", L"UninstallKey", 520).c_str(), selfPath);
-  if (trust == EntryTrust::kRefused) return Fail(IDS_READ_INFO_FAILED);
+  info->trust = JudgeInfoFile(
+      digest.c_str(), document.Value(L"Options", L"UninstallKey", 520).c_str(), info->selfPath);
+  return info->trust != EntryTrust::kRefused;
+}
 
+// The two copies in the protected folder and the name of the event with
+// which the worker releases the launcher.
+struct WorkerCopies {
+  wchar_t infoCopy[MAX_PATH] = {};
+  wchar_t programCopy[MAX_PATH] = {};
+  std::wstring eventName;
+};
+
+// Writes both copies under the first number from the tick count on whose
+// names are free.
+CopyOutcome WriteCopiesUnderFreeName(const wchar_t* tempFolder, const StoredInfo& info,
+                                     WorkerCopies* copies) {
   const unsigned tick = GetTickCount();
+  const DWORD size = static_cast<DWORD>(info.text.size());
+  CopyOutcome outcome = kCopyNameTaken;
+  for (unsigned attempt = 0; attempt < kNameAttempts && outcome == kCopyNameTaken; ++attempt) {
+    const unsigned number = tick + attempt;
+    if (!FormatTempCopyPath(tempFolder, number, L".ini", copies->infoCopy,
+                            _countof(copies->infoCopy)))
+      return kCopyInfoFailed;
+    if (!FormatTempCopyPath(tempFolder, number, L".bin", copies->programCopy,
+                            _countof(copies->programCopy)))
+      return kCopyProgramFailed;
+    wchar_t suffix[40];
+    _snwprintf(suffix, _countof(suffix), L"-%u-%u", GetCurrentProcessId(), number);
+    suffix[_countof(suffix) - 1] = 0;
+    copies->eventName = std::wstring(UNINSTALL_SYNC_EVENT_BASE) + suffix;
+    outcome = WriteCopies(copies->infoCopy, copies->programCopy, info.selfPath,
+                          copies->eventName, info.trust, info.text.data(), size);
+  }
+  return outcome;
+}
+
+// Creates the worker's event (one of this name must not exist yet) and
+// starts the program copy with the information copy; false, with nothing
+// left open, when either fails.
+bool StartWorker(const wchar_t* tempFolder, const WorkerCopies& copies, HANDLE* event,
+                 PROCESS_INFORMATION* process) {
+  std::wstring commandLine = L"\"";
+  commandLine += copies.programCopy;
+  commandLine += L"\" /u";
+  commandLine += copies.infoCopy;
+  *event = nullptr;
+  if (commandLine.size() < MAX_PATH) {
+    *event = CreateEventW(nullptr, FALSE, FALSE, copies.eventName.c_str());
+    if (*event && GetLastError() == ERROR_ALREADY_EXISTS) {
+      CloseHandle(*event);
+      *event = nullptr;
+    }
+  }
+  if (!*event) return false;
+  wchar_t line[MAX_PATH] = {};
+  wcscpy(line, commandLine.c_str());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                      tempFolder, &startup, process)) {
+    CloseHandle(*event);
+    *event = nullptr;
+    return false;
+  }
+  CloseHandle(process->hThread);
+  return true;
+}
+
+void RemoveCopies(const WorkerCopies& copies, ProtectedFolder* folder) {
+  DeleteFileW(copies.infoCopy);
+  DeleteFileW(copies.programCopy);
+  folder->Remove();
+}
+
+// The worker sets the event at its very end; a worker that dies before
+// that ends the wait through its process handle, and its copies go.
+void AwaitWorker(HANDLE event, HANDLE process, const WorkerCopies& copies,
+                 ProtectedFolder* folder) {
+  HANDLE waits[2] = {event, process};
+  DWORD which = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  if (which == WAIT_OBJECT_0 + 1) RemoveCopies(copies, folder);
+  CloseHandle(process);
+  CloseHandle(event);
+}
+
+}  // namespace
+
+int UninstallLauncher() {
+  StoredInfo info;
+  if (!ReadStoredInfo(&info)) return Fail(IDS_READ_INFO_FAILED);
+
   wchar_t userTemp[MAX_PATH] = {};
   if (!GetTemporaryFolder(userTemp, _countof(userTemp))) return Fail(IDS_COPY_INFO_FAILED);
   // The copies go into a folder of their own that only administrators and
@@ -114,73 +207,20 @@ int UninstallLauncher() {
   if (!folder.Create(userTemp)) return Fail(IDS_COPY_INFO_FAILED);
   const wchar_t* tempFolder = folder.path().c_str();
 
-  wchar_t infoCopy[MAX_PATH] = {};
-  wchar_t programCopy[MAX_PATH] = {};
-  std::wstring eventName;
-  CopyOutcome outcome = kCopyNameTaken;
-  for (unsigned attempt = 0; attempt < kNameAttempts && outcome == kCopyNameTaken; ++attempt) {
-    const unsigned number = tick + attempt;
-    if (!FormatTempCopyPath(tempFolder, number, L".ini", infoCopy, _countof(infoCopy))) {
-      outcome = kCopyInfoFailed;
-      break;
-    }
-    if (!FormatTempCopyPath(tempFolder, number, L".bin", programCopy, _countof(programCopy))) {
-      outcome = kCopyProgramFailed;
-      break;
-    }
-    wchar_t suffix[40];
-    _snwprintf(suffix, _countof(suffix), L"-%u-%u", GetCurrentProcessId(), number);
-    suffix[_countof(suffix) - 1] = 0;
-    eventName = std::wstring(UNINSTALL_SYNC_EVENT_BASE) + suffix;
-    outcome = WriteCopies(infoCopy, programCopy, selfPath, eventName, trust, text, size);
-  }
+  WorkerCopies copies;
+  const CopyOutcome outcome = WriteCopiesUnderFreeName(tempFolder, info, &copies);
   if (outcome != kCopyDone) {
     folder.Remove();
     return Fail(outcome == kCopyProgramFailed ? IDS_RUN_FAILED : IDS_COPY_INFO_FAILED);
   }
 
   // From here on a failure removes both copies again.
-  std::wstring commandLine = L"\"";
-  commandLine += programCopy;
-  commandLine += L"\" /u";
-  commandLine += infoCopy;
   HANDLE event = nullptr;
   PROCESS_INFORMATION process = {};
-  bool started = false;
-  if (commandLine.size() < MAX_PATH) {
-    event = CreateEventW(nullptr, FALSE, FALSE, eventName.c_str());
-    if (event && GetLastError() == ERROR_ALREADY_EXISTS) {
-      CloseHandle(event);
-      event = nullptr;
-    }
-  }
-  if (event) {
-    wchar_t line[MAX_PATH] = {};
-    wcscpy(line, commandLine.c_str());
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    started = CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                             nullptr, tempFolder, &startup, &process) != FALSE;
-  }
-  if (!started) {
-    if (event) CloseHandle(event);
-    DeleteFileW(infoCopy);
-    DeleteFileW(programCopy);
-    folder.Remove();
+  if (!StartWorker(tempFolder, copies, &event, &process)) {
+    RemoveCopies(copies, &folder);
     return Fail(IDS_RUN_FAILED);
   }
-  CloseHandle(process.hThread);
-
-  // The worker sets the event at its very end; a worker that dies before
-  // that ends the wait through its process handle.
-  HANDLE waits[2] = {event, process.hProcess};
-  DWORD which = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  if (which == WAIT_OBJECT_0 + 1) {
-    DeleteFileW(infoCopy);
-    DeleteFileW(programCopy);
-    folder.Remove();
-  }
-  CloseHandle(process.hProcess);
-  CloseHandle(event);
+  AwaitWorker(event, process.hProcess, copies, &folder);
   return 0;
 }

@@ -20,6 +20,15 @@
 # one-file package is also given against the floor's work beyond its one
 # file, and per file.
 #
+# BENCH_SET=scale measures whether that cost stays flat as the package
+# grows: 5,000 files of 1 KiB in 50 folders and 50,000 in 500 folders (100
+# files to a folder in both), ultra-silent with the built-in uninstaller
+# (mode "uninst": every file enters the created-paths list and the uninstall
+# information), each against the floor's extraction of its cabinet, in one
+# run; it prints the ratio for each set (the aim: at most 1.10 at both
+# sizes). The 50,000-file set takes minutes a run, so it runs once unless
+# BENCH_RUNS says otherwise; the ratios of one run are what count.
+#
 # BENCH_SET=small measures the cost of each file alone: BENCH_FILES (2000)
 # files of 1 KiB in BENCH_FOLDERS (20) folders, ultra-silent, against the
 # floor's extraction of the same cabinet; it prints both sides per file and
@@ -33,6 +42,8 @@
 #   bench/install/bench.sh              # after scripts/build.sh
 #   BENCH_SET=small bench/install/bench.sh
 #   BENCH_SET=small BENCH_MODES="ultra reinstall" bench/install/bench.sh
+#   BENCH_SET=scale bench/install/bench.sh
+#   BENCH_SET=scale BENCH_SCALE_SETS="5000x50 20000x200" bench/install/bench.sh
 #   BENCH_RUNS=7 BENCH_SIZE_MB=200 BENCH_MODES="silent ultra" bench/install/bench.sh
 #   BENCH_UNMANAGED=0 bench/install/bench.sh   # keep the window-manager wait
 #   BENCH_SET=small BENCH_CALLS=1 bench/install/bench.sh   # calls a file, no timing
@@ -41,15 +52,23 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../windowed.sh"
 . "$here/../timing.sh"
 bin=$VESMARIN_BUILD/x86_64/bin
-runs=${BENCH_RUNS:-5}
 size_mb=${BENCH_SIZE_MB:-100}
 set_kind=${BENCH_SET:-mixed}
 small_files=${BENCH_FILES:-2000}
 small_folders=${BENCH_FOLDERS:-20}
+# The sets of a run besides the one-file package (0): a size in MB, "small",
+# or s<files>x<folders> (small files in that many folders).
 case $set_kind in
-  mixed) set=$size_mb; modes=${BENCH_MODES:-"silent ultra nocheck"} ;;
-  small) set=small; modes=${BENCH_MODES:-"ultra alternate reinstall"} ;;
-  *) echo "bench: BENCH_SET is mixed or small" >&2; exit 2 ;;
+  mixed) sets=$size_mb; modes=${BENCH_MODES:-"silent ultra nocheck"}; runs=${BENCH_RUNS:-5} ;;
+  small) sets=small; modes=${BENCH_MODES:-"ultra alternate reinstall"}; runs=${BENCH_RUNS:-5} ;;
+  scale)
+    sets=""
+    for pair in ${BENCH_SCALE_SETS:-5000x50 50000x500}; do sets="$sets s$pair"; done
+    sets=${sets# }
+    modes=${BENCH_MODES:-uninst}
+    runs=${BENCH_RUNS:-1}
+    ;;
+  *) echo "bench: BENCH_SET is mixed, small or scale" >&2; exit 2 ;;
 esac
 work=${BENCH_WORK:-$VESMARIN_BUILD/bench-install}
 need_programs Vesmarin.exe Tessaly64.exe runexit.exe benchfloor.exe
@@ -70,6 +89,9 @@ make_cabinet() {
   mkdir -p "$dir/files"
   if [ "$mb" = small ]; then
     python3 "$here/make-files.py" "$dir/files" small "$small_files" "$small_folders"
+  elif [ "${mb#s}" != "$mb" ]; then
+    local pair=${mb#s}
+    python3 "$here/make-files.py" "$dir/files" small "${pair%x*}" "${pair#*x}"
   else
     python3 "$here/make-files.py" "$dir/files" "$mb"
   fi
@@ -99,6 +121,10 @@ make_package() {
   case $mode in
     silent) ;;
     ultra | alternate | reinstall) extra='UltraSilentInstall=1\r\n' ;;
+    uninst)
+      extra='UltraSilentInstall=1\r\nUseUnInstall=1\r\nUseVesmarinUninstaller=1\r\nUseVesmarinUninstallerFolder=\\\r\n'
+      extra="${extra}UnInstallTitle=Bench\\r\\nUnInstallTitleE=Bench\\r\\nUnInstallKey=VesmarinBenchInstall$mb\\r\\n"
+      ;;
     nocheck) extra='UltraSilentInstall=1\r\nNoCRCCheck=1\r\n' ;;
     *) echo "bench: unknown mode $mode" >&2; exit 2 ;;
   esac
@@ -123,13 +149,19 @@ check_install() {
     "$WINE" "$dir/Setup.exe" </dev/null >/dev/null 2>&1 9>&- || rc=$?
   fi
   [ $rc -ne 0 ] || "$WINE" "$dir/Setup.exe" </dev/null >/dev/null 2>&1 9>&- || rc=$?
-  if [ $rc -ne 0 ] || ! diff -r "$files" "$dir/installed" >/dev/null; then
+  # The built-in uninstaller and its information file stand beside the files.
+  if [ $rc -eq 0 ] && [ "$mode" = uninst ] &&
+    { [ ! -f "$dir/installed/Hollmere64.exe" ] || [ ! -f "$dir/installed/Hollmere64.\$\$\$" ]; }; then
+    echo "bench: the $mb $mode installation wrote no uninstaller" >&2
+    exit 1
+  fi
+  if [ $rc -ne 0 ] || ! diff -r -x Hollmere64.exe -x 'Hollmere64.$$$' "$files" "$dir/installed" >/dev/null; then
     echo "bench: the $mb MB $mode installation failed (exit $rc) or installed other files" >&2
     exit 1
   fi
   local want got
   want=$(cd "$files" && find . -type f -printf '%P %TY%Tm%Td%TH%TM\n' | sort | md5sum)
-  got=$(cd "$dir/installed" && find . -type f -printf '%P %TY%Tm%Td%TH%TM\n' | sort | md5sum)
+  got=$(cd "$dir/installed" && find . -type f ! -name 'Hollmere64.*' -printf '%P %TY%Tm%Td%TH%TM\n' | sort | md5sum)
   [ "$want" = "$got" ] || { echo "bench: the $mb MB $mode installation has other file times" >&2; exit 1; }
 }
 
@@ -169,7 +201,7 @@ check_cabextract() {
     { echo "bench: cabextract gave other files for $mb MB" >&2; exit 1; }
 }
 
-sizes="0 $set"
+sizes="0 $sets"
 floors=plain
 for mode in $modes; do
   case " $floors " in *" $(mode_floor "$mode") "*) ;; *) floors="$floors $(mode_floor "$mode")" ;; esac
@@ -184,9 +216,12 @@ for mb in $sizes; do
     check_install "$mb" "$mode"
   done
 done
-files=$(find "$work/cab$set/files" -type f | wc -l)
-cab_bytes=$(stat -c %s "$work/cab$set/archive.cab")
-file_bytes=$(du -sb "$work/cab$set/files" | cut -f1)
+# Each set's file count and sizes, kept for the report.
+for set in $sets; do
+  find "$work/cab$set/files" -type f | wc -l >"$work/files$set"
+  stat -c %s "$work/cab$set/archive.cab" >"$work/cab-bytes$set"
+  du -sb "$work/cab$set/files" | cut -f1 >"$work/file-bytes$set"
+done
 for mb in $sizes; do rm -rf "$work/cab$mb/files" "$work/cab$mb-alternate/files"; done
 
 # BENCH_CALLS=1: instead of timing, count the calls each mode's installation
@@ -203,12 +238,15 @@ if [ "${BENCH_CALLS:-0}" = 1 ]; then
     </dev/null >/dev/null 2>&1 9>&-
   for mode in $modes; do
     calls 0 "$mode" >"$work/calls0-$mode"
-    calls "$set" "$mode" >"$work/calls$set-$mode"
-    echo "calls a file, $mode (beyond the one-file package):"
-    awk -v n="$files" 'NR == FNR { one[$2] = $1; next }
-      { d = $1 - one[$2]; if (d > 0) { printf "  %8.2f %s\n", d / n, $2; t += d } }
-      END { printf "  %8.2f in all\n", t / n }' "$work/calls0-$mode" "$work/calls$set-$mode" |
-      sort -rn
+    for set in $sets; do
+      files=$(cat "$work/files$set")
+      calls "$set" "$mode" >"$work/calls$set-$mode"
+      echo "calls a file, $mode, $files files (beyond the one-file package):"
+      awk -v n="$files" 'NR == FNR { one[$2] = $1; next }
+        { d = $1 - one[$2]; if (d > 0) { printf "  %8.2f %s\n", d / n, $2; t += d } }
+        END { printf "  %8.2f in all\n", t / n }' "$work/calls0-$mode" "$work/calls$set-$mode" |
+        sort -rn
+    done
   done
   "$WINE" reg delete 'HKCU\Software\Wine\Debug' /v RelayFromInclude /f </dev/null >/dev/null 2>&1 9>&-
   exit 0
@@ -238,37 +276,43 @@ for ((i = 0; i < runs; i++)); do
   seconds "$WINE" "$bin/runexit.exe" >>"$work/start.t"
 done
 
-printf '%d files, %.1f MB in a %.1f MB MSZIP cabinet; %d runs; Wine start-up of an empty program %.3f s\n' \
-  "$files" "$(echo "$file_bytes" | awk '{ print $1 / 1048576 }')" \
-  "$(echo "$cab_bytes" | awk '{ print $1 / 1048576 }')" "$runs" "$(median <"$work/start.t")"
-c0=$(median <"$work/cab0.t")
-c=$(median <"$work/cab$set.t")
-for kind in $floors; do
-  f0=$(median <"$work/floor0-$kind.t")
-  f=$(median <"$work/floor$set-$kind.t")
-  printf 'floor %-9s (cabinet.dll, the per-file work alone): %.3f s, one file %.3f s, work %.3f s, %.3f ms a file\n' \
-    "$kind" "$f" "$f0" "$(awk -v a="$f" -v b="$f0" 'BEGIN { print a - b }')" \
-    "$(awk -v a="$f" -v b="$f0" -v n="$files" 'BEGIN { print (a - b) * 1000 / n }')"
-done
-printf '%-9s %10s %10s %8s %12s %12s %10s %10s %10s %10s\n' "mode" "install s" "cabext s" "ratio" \
-  "1 file inst" "1 file cabx" "work s" "work ratio" "vs floor" "ms/file"
-for mode in $modes; do
-  i0=$(median <"$work/0-$mode/install.t")
-  i=$(median <"$work/$set-$mode/install.t")
-  f0=$(median <"$work/floor0-$(mode_floor "$mode").t")
-  f=$(median <"$work/floor$set-$(mode_floor "$mode").t")
-  awk -v m="$mode" -v i="$i" -v c="$c" -v i0="$i0" -v c0="$c0" -v f="$f" -v f0="$f0" -v n="$files" \
-    'BEGIN { w = c - c0; if (w < 0.001) w = 0.001
-             fw = f - f0; if (fw < 0.001) fw = 0.001
-             printf "%-9s %10.3f %10.3f %8.2f %12.3f %12.3f %10.3f %10.2f %10.2f %10.3f\n", m, i, c, i / c, i0, c0,
-                    i - i0, (i - i0) / w, (i - i0) / fw, (i - i0) * 1000 / n }'
+for set in $sets; do
+  files=$(cat "$work/files$set")
+  cab_bytes=$(cat "$work/cab-bytes$set")
+  file_bytes=$(cat "$work/file-bytes$set")
+  printf '%d files, %.1f MB in a %.1f MB MSZIP cabinet; %d runs; Wine start-up of an empty program %.3f s\n' \
+    "$files" "$(echo "$file_bytes" | awk '{ print $1 / 1048576 }')" \
+    "$(echo "$cab_bytes" | awk '{ print $1 / 1048576 }')" "$runs" "$(median <"$work/start.t")"
+  c0=$(median <"$work/cab0.t")
+  c=$(median <"$work/cab$set.t")
+  for kind in $floors; do
+    f0=$(median <"$work/floor0-$kind.t")
+    f=$(median <"$work/floor$set-$kind.t")
+    printf 'floor %-9s (cabinet.dll, the per-file work alone): %.3f s, one file %.3f s, work %.3f s, %.3f ms a file\n' \
+      "$kind" "$f" "$f0" "$(awk -v a="$f" -v b="$f0" 'BEGIN { print a - b }')" \
+      "$(awk -v a="$f" -v b="$f0" -v n="$files" 'BEGIN { print (a - b) * 1000 / n }')"
+  done
+  printf '%-9s %10s %10s %8s %12s %12s %10s %10s %10s %10s\n' "mode" "install s" "cabext s" "ratio" \
+    "1 file inst" "1 file cabx" "work s" "work ratio" "vs floor" "ms/file"
+  for mode in $modes; do
+    i0=$(median <"$work/0-$mode/install.t")
+    i=$(median <"$work/$set-$mode/install.t")
+    f0=$(median <"$work/floor0-$(mode_floor "$mode").t")
+    f=$(median <"$work/floor$set-$(mode_floor "$mode").t")
+    awk -v m="$mode" -v i="$i" -v c="$c" -v i0="$i0" -v c0="$c0" -v f="$f" -v f0="$f0" -v n="$files" \
+      'BEGIN { w = c - c0; if (w < 0.001) w = 0.001
+               fw = f - f0; if (fw < 0.001) fw = 0.001
+               printf "%-9s %10.3f %10.3f %8.2f %12.3f %12.3f %10.3f %10.2f %10.2f %10.3f\n", m, i, c, i / c, i0, c0,
+                      i - i0, (i - i0) / w, (i - i0) / fw, (i - i0) * 1000 / n }'
+  done
 done
 echo "ratio: install / cabextract of the cabinet ($set_kind set); 1 file: the same of a one-file package;"
 echo "work: the installation beyond the one-file package; work ratio: that against cabextract's work beyond its one file;"
 echo "vs floor: the work against the work beyond its one file of the floor that does the same"
 echo "(the floor of its mode: plain, alternate or reinstall); ms/file: the work per file"
 echo "(the aim: at most 1.5 on the mixed set, at most 1.10 on the small files)"
-if [ "$set_kind" = small ]; then
+[ "$set_kind" = mixed ] || for set in $sets; do
+  files=$(cat "$work/files$set")
   for mode in $modes; do
     i0=$(median <"$work/0-$mode/install.t")
     i=$(median <"$work/$set-$mode/install.t")
@@ -276,7 +320,7 @@ if [ "$set_kind" = small ]; then
     f=$(median <"$work/floor$set-$(mode_floor "$mode").t")
     awk -v m="$mode" -v i="$i" -v i0="$i0" -v f="$f" -v f0="$f0" -v n="$files" \
       'BEGIN { fw = f - f0; if (fw < 0.001) fw = 0.001
-               printf "per file, %s: installation %.3f ms, floor %.3f ms, ratio %.2f\n", m,
+               printf "per file, %s, %d files: installation %.3f ms, floor %.3f ms, ratio %.2f\n", m, n,
                       (i - i0) * 1000 / n, fw * 1000 / n, (i - i0) / fw }'
   done
-fi
+done

@@ -73,22 +73,22 @@ TEST_F(ExtensionCall, ModuleWithBothEntriesGetsOnlyWideCalls) {
                         " wide=1 p1=1"),
             std::string::npos);
   EXPECT_EQ(events.find("wide=0"), std::string::npos);
-  EXPECT_STREQ(static_cast<const wchar_t*>(WideExtensionRecord()->title), L"Product ü");
-  EXPECT_EQ(WideExtensionRecord()->dataFile, nullptr);
+  EXPECT_STREQ(static_cast<const wchar_t*>(ExtensionRecordInUse()->title), L"Product ü");
+  EXPECT_EQ(ExtensionRecordInUse()->dataFile, nullptr);
 }
 
 TEST_F(ExtensionCall, AnsiModuleReceivesTextInTheCodePage) {
   ASSERT_EQ(LoadExtensionModule(testsupport::BinPath(L"stubext_ansi.dll").c_str()), kExtensionLoaded);
   EXPECT_FALSE(ExtensionUsesWideEntry());
-  EXPECT_EQ(ExtensionRecordInUse(), AnsiExtensionRecord());
   SetExtensionRecordBase(nullptr, L"Title \x65E5", L"C:\\Setup.exe", L"C:\\data.dat", nullptr, nullptr);
-  const char* title = static_cast<const char*>(AnsiExtensionRecord()->title);
+  // The record in use holds the texts in the code page, not the caller's.
+  const char* title = static_cast<const char*>(ExtensionRecordInUse()->title);
   ASSERT_NE(title, nullptr);
   // A character outside the code page arrives as its replacement.
   char expected[64];
   ToThreadAnsi(L"Title \x65E5", expected, sizeof(expected));
   EXPECT_STREQ(title, expected);
-  EXPECT_STREQ(static_cast<const char*>(AnsiExtensionRecord()->path), "C:\\Setup.exe");
+  EXPECT_STREQ(static_cast<const char*>(ExtensionRecordInUse()->path), "C:\\Setup.exe");
   EXPECT_EQ(SendExtensionEvent(ExtEventUninstallEnd), 0);
   EXPECT_NE(Events().find("event=2001 size=" + std::to_string(sizeof(ExtensionRecord)) + " wide=0"),
             std::string::npos);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AfterRunCleanUp.h"
 #include "CreatedPaths.h"
 #include "ShellFixture.h"
 #include "Shortcuts.h"
@@ -53,7 +54,7 @@ TEST_F(ShortcutLinkTest, LinkPathOf260CharactersOrMoreIsRefusedAndNotRecorded) {
   const std::wstring title(260 - folder.size() - 1 - 4, L't');
   EXPECT_FALSE(stub::CreateShortcutLink(nullptr, folder.c_str(), folder.c_str(), L"app.exe",
                                         title.c_str(), L"", L"", nullptr));
-  EXPECT_EQ(stub::CreatedPathCount(), 0u);
+  EXPECT_TRUE(stub::CopyCreatedPaths().empty());
   EXPECT_FALSE(PathExists(folder));
   // One character shorter fits.
   EXPECT_TRUE(stub::CreateShortcutLink(nullptr, folder.c_str(), folder.c_str(), L"app.exe",
@@ -65,7 +66,7 @@ TEST_F(ShortcutLinkTest, TargetThatCannotBeFormedMakesNothing) {
   const std::wstring file(300, L'f');
   EXPECT_FALSE(stub::CreateShortcutLink(nullptr, folder.c_str(), folder.c_str(), file.c_str(),
                                         L"Long", L"", L"", nullptr));
-  EXPECT_EQ(stub::CreatedPathCount(), 0u);
+  EXPECT_TRUE(stub::CopyCreatedPaths().empty());
   EXPECT_FALSE(PathExists(folder + L"\\Long.lnk"));
 }
 
@@ -75,7 +76,7 @@ TEST_F(ShortcutLinkTest, TargetThatCannotBeFormedMakesNothing) {
 class CreateShortcutsTest : public shelltest::ShellFixture {
  protected:
   void TearDown() override {
-    stub::RemoveCreatedPaths();
+    stub::RemoveWrittenPaths();
     for (const std::wstring& path : extraFiles_) DeleteFileW(path.c_str());
     ShellFixture::TearDown();
   }
@@ -125,7 +126,7 @@ TEST_F(CreateShortcutsTest, EveryPlaceOfTheUserGetsItsShortcut) {
   EXPECT_TRUE(Recorded(groupFolder + L"\\Sub\\"));
   EXPECT_FALSE(Recorded(ShellFolder(CSIDL_PROGRAMS) + L"\\"));
 
-  stub::RemoveCreatedPaths();
+  stub::RemoveWrittenPaths();
   for (const std::wstring& link : links) EXPECT_FALSE(PathExists(link));
   EXPECT_FALSE(PathExists(groupFolder));
 }

@@ -349,7 +349,7 @@ TEST(CreatedPathList, RecordsEachPathOnceAndNeverTheUninstaller) {
   stub::FreeCreatedPathList();
   ASSERT_TRUE(stub::InitCreatedPathList());
   EXPECT_TRUE(stub::PushFileName(L"C:\\A\\x.txt")) << "a new list forgets the old paths";
-  EXPECT_EQ(stub::CreatedPathCount(), 1u);
+  EXPECT_EQ(stub::CopyCreatedPaths().size(), 1u);
   stub::FreeCreatedPathList();
 }
 
