@@ -129,10 +129,9 @@ TEST(CompressorUnattended, MessagesShowUnlessSilent) {
       RunAnswering(L"/compress " + Quote(dir / L"good.qxc") + L" " + Quote(dir / L"no\\x.cab"));
   EXPECT_EQ(204u, failed.exitCode);
   ASSERT_EQ(1u, failed.boxes.size());
-  // The message names the target that could not be written, not free space.
-  const std::wstring target = dir / L"no\\x.cab";
-  EXPECT_EQ(0u, failed.boxes[0].text.find(L"Failed to create archive file: could not write\n\n" +
-                                          target + L"\n\n"))
+  // The message names the folder that is missing, not free space.
+  EXPECT_EQ(L"Failed to create archive file: this folder does not exist.\n\n" + (dir / L"no"),
+            failed.boxes[0].text)
       << testsupport::Narrow(failed.boxes[0].text);
   EXPECT_EQ(std::wstring::npos, failed.boxes[0].text.find(L"free space"));
 

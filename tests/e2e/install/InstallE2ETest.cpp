@@ -514,10 +514,11 @@ std::vector<std::wstring> OverwriteQuestionsAnswered(const std::wstring& setup, 
 
 // In folders the installation creates itself, a file that an earlier
 // member of the same archive wrote is still an existing file: a member of
-// the same name in other letters or spelled with a forward slash brings
-// the question, and "Yes" writes it over the first. A member that would
-// replace a folder brings no question and fails the installation, which
-// then takes back everything it made.
+// the same name in other letters brings the question, and "Yes" writes it
+// over the first. A member that would replace a folder (which the builder
+// refuses, so it is put into the finished package by hand) brings no
+// question and fails the installation, which then takes back everything it
+// made.
 TEST(InstallE2E, MembersMeetingEarlierMembersInNewFoldersAreAskedAbout) {
   Package package(L"inst-again");
   const std::wstring app = package.dir() / L"fresh\\";
@@ -526,17 +527,18 @@ TEST(InstallE2E, MembersMeetingEarlierMembersInNewFoldersAreAskedAbout) {
       .Add(L"docs\\b.txt", "first b", 0x20, kOldDate, kTime)
       .Add(L"docs\\deep\\c.txt", "only c", 0x20, kOldDate, kTime)
       .Add(L"DOCS\\A.TXT", "second a", 0x20, kNewDate, kTime)
-      .Add(L"docs/b.txt", "second b", 0x20, kNewDate, kTime);
+      .Add(L"Docs\\B.txt", "second b", 0x20, kNewDate, kTime);
   for (bool overFolder : {false, true}) {
     SCOPED_TRACE(overFolder ? "then a file over a folder" : "asked about");
-    if (overFolder) cab.Add(L"docs\\DEEP", "no file over a folder", 0x20, kNewDate, kTime);
+    if (overFolder) cab.Add(L"docs\\QQQQ", "no file over a folder", 0x20, kNewDate, kTime);
     const std::wstring setup = package.Build(cab, app, {L"AskOverwrite=1"});
     ASSERT_FALSE(setup.empty());
+    if (overFolder) ASSERT_TRUE(containerreader::ReplaceInArchive(setup, "docs\\QQQQ", "docs\\DEEP"));
     DrivenResult run;
     const std::vector<std::wstring> questions = OverwriteQuestionsAnswered(setup, 1, &run);
     ASSERT_TRUE(run.started);
     ASSERT_FALSE(run.timedOut);
-    EXPECT_EQ(questions, (std::vector<std::wstring>{app + L"DOCS\\A.TXT", app + L"docs/b.txt"}));
+    EXPECT_EQ(questions, (std::vector<std::wstring>{app + L"DOCS\\A.TXT", app + L"Docs\\B.txt"}));
     if (overFolder) {
       EXPECT_NE(run.exitCode, 0u) << Narrow(BoxTexts(run));
       EXPECT_FALSE(PathExists(app)) << Narrow(Joined(ListTree(app)));
@@ -818,7 +820,10 @@ TEST(InstallE2E, ABoxWithALongPathIsNoWiderThanTheScreen) {
   const std::string placeholder(member.size(), 'q');
   TestCabinet cab;
   cab.AddRaw("good.txt", "good").AddRaw(placeholder, "member");
-  const std::wstring setup = package.Build(cab, app, {});
+  // Named through a variable, the folder is only known when the package
+  // installs: a fixed folder that leaves a member no room ends the build.
+  testsupport::ScopedEnv wideFolder(L"VESMARIN_LONG_FOLDER", app);
+  const std::wstring setup = package.Build(cab, L"%VESMARIN_LONG_FOLDER%", {});
   ASSERT_FALSE(setup.empty());
   ASSERT_TRUE(containerreader::ReplaceInArchive(setup, placeholder, member));
   const int screen = GetSystemMetrics(SM_CXSCREEN);
