@@ -7,15 +7,9 @@
 #include <string>
 
 #include "MessageLines.h"
+#include "TestSupport.h"
 
 namespace {
-
-std::wstring WithoutBreaks(const std::wstring& text) {
-  std::wstring out;
-  for (wchar_t c : text)
-    if (c != L'\n') out += c;
-  return out;
-}
 
 int WidestLine(HDC dc, const std::wstring& text) {
   int widest = 0;
@@ -40,7 +34,7 @@ TEST(MessageLines, LongLinesBreakToTheWidthAndKeepEveryCharacter) {
   const std::wstring text = path + L"\n\nCould not extract files.\nExtract path name is too long.";
   const std::wstring broken = stub::BreakLongLines(text, dc, width);
   EXPECT_LE(WidestLine(dc, broken), width);
-  EXPECT_EQ(WithoutBreaks(broken), WithoutBreaks(text));
+  EXPECT_EQ(testsupport::WithoutLineBreaks(broken), testsupport::WithoutLineBreaks(text));
   // The path's folders stay whole on the first line; the message lines too.
   EXPECT_EQ(broken.find(L"C:\\Program Files\\Vendor\\Product\\data\\\n"), 0u);
   EXPECT_NE(broken.find(L"\n\nCould not extract files.\nExtract path name is too long."),

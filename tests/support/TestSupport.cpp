@@ -178,6 +178,13 @@ ProcessResult RunProcessReadingError(const std::wstring& commandLine, std::strin
   return result;
 }
 
+std::wstring WithoutLineBreaks(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text)
+    if (c != L'\n') out += c;
+  return out;
+}
+
 std::string Narrow(const std::wstring& text) {
   if (text.empty()) return {};
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,

@@ -79,6 +79,10 @@ class ScopedFolderLink {
 std::string Narrow(const std::wstring& text);  // UTF-8
 std::wstring Widen(const std::string& utf8);
 
+// A message box's text without its line breaks: a line too long for the
+// screen is broken wherever the width ends.
+std::wstring WithoutLineBreaks(const std::wstring& text);
+
 // The CR LF terminated lines of a text (an unterminated tail is dropped).
 std::vector<std::wstring> CrLfLines(const std::wstring& text);
 // The lines of one "[name]" section of INI lines, without its header.

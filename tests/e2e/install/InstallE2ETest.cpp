@@ -90,15 +90,6 @@ std::wstring Joined(const std::vector<std::wstring>& names) {
   return text;
 }
 
-// A box's text without its line breaks: a long line is broken to fit the
-// screen wherever the width ends.
-std::wstring WithoutBreaks(const std::wstring& text) {
-  std::wstring out;
-  for (wchar_t c : text)
-    if (c != L'\n') out += c;
-  return out;
-}
-
 std::wstring BoxTexts(const DrivenResult& result) {
   std::wstring text;
   for (const SeenBox& box : result.boxes) text += L"[" + box.caption + L"] " + box.text + L"\n";
@@ -533,7 +524,9 @@ TEST(InstallE2E, MembersMeetingEarlierMembersInNewFoldersAreAskedAbout) {
     if (overFolder) cab.Add(L"docs\\QQQQ", "no file over a folder", 0x20, kNewDate, kTime);
     const std::wstring setup = package.Build(cab, app, {L"AskOverwrite=1"});
     ASSERT_FALSE(setup.empty());
-    if (overFolder) ASSERT_TRUE(containerreader::ReplaceInArchive(setup, "docs\\QQQQ", "docs\\DEEP"));
+    if (overFolder) {
+      ASSERT_TRUE(containerreader::ReplaceInArchive(setup, "docs\\QQQQ", "docs\\DEEP"));
+    }
     DrivenResult run;
     const std::vector<std::wstring> questions = OverwriteQuestionsAnswered(setup, 1, &run);
     ASSERT_TRUE(run.started);
@@ -754,7 +747,7 @@ TEST(InstallE2E, APathTooLongIsReportedAsSuchNotAsUnsafe) {
     EXPECT_NE(run.boxes[0].text.find(c.message), std::wstring::npos) << Narrow(run.boxes[0].text);
     if (c.message[0] == L'C') {
       // The box breaks the long path into lines that fit the screen.
-      EXPECT_EQ(WithoutBreaks(run.boxes[0].text).find(app + L"bin\\marker.exe"), 0u)
+      EXPECT_EQ(testsupport::WithoutLineBreaks(run.boxes[0].text).find(app + L"bin\\marker.exe"), 0u)
           << Narrow(run.boxes[0].text);
       EXPECT_EQ(run.boxes[0].text.find(L"outside"), std::wstring::npos);
     }
@@ -838,7 +831,7 @@ TEST(InstallE2E, ABoxWithALongPathIsNoWiderThanTheScreen) {
   EXPECT_EQ(run.exitCode, 9u);
   ASSERT_EQ(run.boxes.size(), 1u) << Narrow(BoxTexts(run));
   EXPECT_NE(run.boxes[0].text.find(L"Extract path name is too long."), std::wstring::npos);
-  EXPECT_NE(WithoutBreaks(run.boxes[0].text).find(testsupport::Widen(member)), std::wstring::npos);
+  EXPECT_NE(testsupport::WithoutLineBreaks(run.boxes[0].text).find(testsupport::Widen(member)), std::wstring::npos);
   EXPECT_GT(widest, 0);
   EXPECT_LE(widest, screen) << "a box " << widest << " pixels wide on a screen of " << screen;
 }
