@@ -150,7 +150,7 @@ TEST_F(ArchiveTreeTest, LinksAreFollowedOnceAndOneThatCannotBeOpenedIsNamed) {
 }
 
 // A tree made on Linux holds a pipe, a socket and links to /dev/zero and
-// /dev/null beside its files (special-files.sh, which names the tree and
+// /dev/null beside its files (unusual-files.sh, which names the tree and
 // the entries in the environment): Wine lists them as empty plain files.
 // Each is left out and named; an empty file is added.
 TEST_F(ArchiveTreeTest, DISABLED_PipesSocketsAndDevicesAreLeftOutAndNamed) {
