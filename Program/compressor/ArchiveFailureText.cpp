@@ -7,6 +7,7 @@
 #include "CompressorText.h"
 #include "ResString.h"
 #include "SardokResource.h"
+#include "TextUtil.h"
 
 namespace {
 
@@ -16,23 +17,6 @@ HINSTANCE Module() {
 
 std::wstring Filled(UINT id, const wchar_t* text, const int* number = nullptr) {
   return LoadResFormatted(Module(), id, text, number);
-}
-
-std::wstring SystemText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-    text.pop_back();
-  if (text.empty()) {
-    wchar_t number[24];
-    swprintf(number, 24, L"0x%08lX", static_cast<unsigned long>(code));
-    text = number;
-  }
-  return text;
 }
 
 bool IsDiskFull(DWORD code) { return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL; }
@@ -78,7 +62,7 @@ std::wstring ArchiveFailureText(const ArchiveWriteFailure& failure) {
       text = Filled(IDS_CREATE_FAILED_LIBRARY, failure.path.c_str());
       break;
   }
-  if (failure.systemError) text += L"\n\n" + SystemText(failure.systemError);
+  if (failure.systemError) text += L"\n\n" + SystemErrorText(failure.systemError);
   if (failure.error.fError || failure.error.erfOper) {
     wchar_t code[40];
     swprintf(code, 40, L"CAB%d-%d", failure.error.erfOper, failure.error.erfType);
